@@ -1,0 +1,79 @@
+#pragma once
+// The catalogue of remote methods. Each remote data module registers its
+// methods here with their argument lists; the dispatcher checks a call's
+// arguments against the declaration (-32602 on a mismatch) before any method
+// code runs, and docs/protocol.md is generated from the same declarations.
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+#include <stdexcept>
+
+enum class ArgKind {
+    Text,        // JSON string
+    Boolean,     // JSON true/false
+    Integer,     // JSON number without fraction
+    Float,       // JSON number
+    Date,        // JSON string, ISO 8601 date or date-time
+    Packet,      // JSON object: a data packet or a delta
+    ValueArray,  // JSON array
+};
+
+struct ArgSpec {
+    QString name;
+    ArgKind kind = ArgKind::Text;
+    bool byReference = false;   // the method writes an output into it (see MethodSpec::result)
+    bool nullable = true;       // JSON null accepted
+    QString doc;
+};
+
+// What a method sees of the call: the worker's own database connection, with
+// a transaction already open (committed when the method returns, rolled back
+// when it throws), and who is calling.
+struct CallContext {
+    QSqlDatabase db;
+    QString operatorCode;   // empty for calls that need no session (Login)
+    QString module;         // "PED00100.rdmLanPedido", ...
+    QString method;
+};
+
+using MethodFunction = std::function<QJsonValue(CallContext& context, const QJsonArray& params)>;
+
+struct MethodSpec {
+    QString module;
+    QString name;
+    QList<ArgSpec> args;
+    QString doc;          // one paragraph: what it does
+    QString resultDoc;    // what comes back, including by-reference outputs
+    MethodFunction function;
+    bool needsSession = true;   // false only for Login
+};
+
+// A failure of the method itself, reported to the caller as JSON-RPC error
+// -32000 with this text (often a catalog key such as "SALDO_INSU").
+class MethodError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class MethodRegistry {
+public:
+    void add(MethodSpec spec);   // a second method of the same module and name is a programming error
+    const MethodSpec* find(const QString& module, const QString& name) const;   // name: case-insensitive
+    bool hasModule(const QString& module) const;
+    QStringList modules() const;
+    QList<const MethodSpec*> methods(const QString& module) const;   // sorted by name
+private:
+    QList<MethodSpec> m_methods;
+};
+
+// The four remote data modules the clients name in the URL.
+namespace ServerNames {
+inline const QString LanPedido = QStringLiteral("PED00100.rdmLanPedido");
+inline const QString NotaPedido = QStringLiteral("Ped00103.rdmNotaPedido");
+inline const QString GeraNFFutura = QStringLiteral("Ped00120.rdmGeraNFFutura");
+inline const QString DBGeral = QStringLiteral("Bib.rdmDBGeral");
+}
