@@ -40,7 +40,13 @@ struct CallContext {
     QString method;
 };
 
-using MethodFunction = std::function<QJsonValue(CallContext& context, const QJsonArray& params)>;
+// `params` arrive checked against the declaration. A method writes the
+// outputs of its by-reference arguments into `params` in place; for a method
+// that declares any by-reference argument the JSON-RPC result is the envelope
+//   {"value": <returned value>, "refs": [<final value of each by-reference
+//    argument, in argument order>]}
+// and for every other method the returned value itself.
+using MethodFunction = std::function<QJsonValue(CallContext& context, QJsonArray& params)>;
 
 struct MethodSpec {
     QString module;
