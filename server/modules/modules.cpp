@@ -1,0 +1,5 @@
+#include "modules.h"
+
+#include "rpc/method_registry.h"
+
+void registerAllMethods(MethodRegistry&) {}
