@@ -5,7 +5,9 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <QTime>
+#include <charconv>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -47,44 +49,57 @@ QString foundJson(const QJsonValue& json)
 
 // --- dates ---------------------------------------------------------------
 
-bool digitsAt(QStringView text, qsizetype from, qsizetype count, int& value)
+template <typename Char>
+bool digitsAt(const Char* text, int from, int count, int& value)
 {
     value = 0;
-    for (qsizetype i = from; i < from + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
+    for (int i = from; i < from + count; ++i) {
+        const unsigned c = unsigned(text[i]);
+        if (c < '0' || c > '9')
             return false;
-        value = value * 10 + (c - u'0');
+        value = value * 10 + int(c - '0');
     }
     return true;
 }
 
 // Exactly "yyyy-MM-dd"; QDate::fromString would also take other shapes.
-QDate parseIsoDate(QStringView text)
+template <typename Char>
+QDate parseIsoDate(const Char* text, qsizetype length)
 {
     int year, month, day;
-    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-'
+    if (length != 10 || text[4] != '-' || text[7] != '-'
         || !digitsAt(text, 0, 4, year) || !digitsAt(text, 5, 2, month) || !digitsAt(text, 8, 2, day))
         return {};
     return QDate(year, month, day);   // invalid for 2026-02-30 or year 0
 }
 
 // Exactly "yyyy-MM-ddTHH:mm:ss" with an optional ".zzz".
-QDateTime parseIsoDateTime(QStringView text)
+template <typename Char>
+QDateTime parseIsoDateTime(const Char* text, qsizetype length)
 {
-    if (text.size() != 19 && text.size() != 23)
+    if (length != 19 && length != 23)
         return {};
-    const QDate date = parseIsoDate(text.first(10));
+    const QDate date = parseIsoDate(text, 10);
     int hour, minute, second, msec = 0;
-    if (!date.isValid() || text[10] != u'T' || text[13] != u':' || text[16] != u':'
+    if (!date.isValid() || text[10] != 'T' || text[13] != ':' || text[16] != ':'
         || !digitsAt(text, 11, 2, hour) || !digitsAt(text, 14, 2, minute) || !digitsAt(text, 17, 2, second))
         return {};
-    if (text.size() == 23 && (text[19] != u'.' || !digitsAt(text, 20, 3, msec)))
+    if (length == 23 && (text[19] != '.' || !digitsAt(text, 20, 3, msec)))
         return {};
     const QTime time(hour, minute, second, msec);
     if (!time.isValid())
         return {};
     return QDateTime(date, time);
+}
+
+QDate parseIsoDate(const QString& text)
+{
+    return parseIsoDate(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
+}
+
+QDateTime parseIsoDateTime(const QString& text)
+{
+    return parseIsoDateTime(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
 }
 
 void appendDigits(QString& out, int value, int width)
@@ -265,40 +280,48 @@ QDateTime dateTimeOf(const QVariant& value)
 
 // --- packet structure ----------------------------------------------------
 
+QString rowPlace(qsizetype row)
+{
+    return QStringLiteral("row %1").arg(row + 1);   // counted from 1, as people count
+}
+
 QString fieldPlace(const QList<FieldDef>& fields, qsizetype column)
 {
     return QStringLiteral("field ") + quoted(fields[column].name);
 }
 
-QJsonArray valuesToJson(const QVariantList& values, const QList<FieldDef>& fields, const QString& place)
+// `place` names the row for a message; it is only called when something is wrong.
+template <typename Place>
+QJsonArray valuesToJson(const QVariantList& values, const QList<FieldDef>& fields, const Place& place)
 {
     if (values.size() != fields.size())
-        fail(place + QStringLiteral(": has %1 values for %2 fields").arg(values.size()).arg(fields.size()));
+        fail(place() + QStringLiteral(": has %1 values for %2 fields").arg(values.size()).arg(fields.size()));
     QJsonArray json;
     for (qsizetype column = 0; column < values.size(); ++column) {
         try {
             json.append(valueToJson(values[column], fields[column].type));
         } catch (const DataPacketError& error) {
-            fail(place + QStringLiteral(", ") + fieldPlace(fields, column) + QStringLiteral(": ") + QString::fromStdString(error.what()));
+            fail(place() + QStringLiteral(", ") + fieldPlace(fields, column) + QStringLiteral(": ") + QString::fromStdString(error.what()));
         }
     }
     return json;
 }
 
-QVariantList valuesFromJson(const QJsonValue& json, const QList<FieldDef>& fields, const QString& place)
+template <typename Place>
+QVariantList valuesFromJson(const QJsonValue& json, const QList<FieldDef>& fields, const Place& place)
 {
     if (!json.isArray())
-        fail(place + QStringLiteral(": expected an array of values") + foundJson(json));
+        fail(place() + QStringLiteral(": expected an array of values") + foundJson(json));
     const QJsonArray array = json.toArray();
     if (array.size() != fields.size())
-        fail(place + QStringLiteral(": expected %1 values, found %2").arg(fields.size()).arg(array.size()));
+        fail(place() + QStringLiteral(": expected %1 values, found %2").arg(fields.size()).arg(array.size()));
     QVariantList values;
     values.reserve(array.size());
     for (qsizetype column = 0; column < array.size(); ++column) {
         try {
             values.append(valueFromJson(array[column], fields[column].type));
         } catch (const DataPacketError& error) {
-            fail(place + QStringLiteral(", ") + fieldPlace(fields, column) + QStringLiteral(": ") + QString::fromStdString(error.what()));
+            fail(place() + QStringLiteral(", ") + fieldPlace(fields, column) + QStringLiteral(": ") + QString::fromStdString(error.what()));
         }
     }
     return values;
@@ -413,6 +436,541 @@ QString opName(ChangeOp op)
     return {};
 }
 
+// --- bytes, directly -------------------------------------------------------
+//
+// Big packets are read and written straight from and to bytes, without an
+// intermediate JSON tree: that tree costs more than the packet itself. The
+// reader is a fast path only: whenever anything is unusual or wrong it steps
+// aside, and the tree-based reader reads the bytes again and names the fault.
+
+class FastPacketReader {
+public:
+    explicit FastPacketReader(const QByteArray& bytes)
+        : m_pos(bytes.constData()), m_end(bytes.constData() + bytes.size())
+    {
+    }
+
+    std::optional<DataPacket> read()
+    {
+        try {
+            return readPacket();
+        } catch (const StepAside&) {
+            return std::nullopt;
+        } catch (const DataPacketError&) {
+            return std::nullopt;
+        }
+    }
+
+private:
+    struct StepAside {};
+
+    [[noreturn]] static void stepAside() { throw StepAside{}; }
+
+    DataPacket readPacket()
+    {
+        DataPacket packet;
+        bool haveFields = false;
+        bool haveRows = false;
+        expect('{');
+        do {
+            const QByteArrayView key = readKey();
+            expect(':');
+            skipBlanks();
+            if (key == "fields" && !haveFields) {
+                packet.fields = readFields();
+                haveFields = true;
+            } else if (key == "rows" && haveFields && !haveRows) {
+                readRows(packet);
+                haveRows = true;
+            } else {
+                stepAside();   // rows before fields, a repeated or an unknown key
+            }
+        } while (next() == ',');
+        if (m_pos[-1] != '}' || !haveRows)
+            stepAside();
+        skipBlanks();
+        if (m_pos != m_end)
+            stepAside();
+        return packet;
+    }
+
+    void skipBlanks()
+    {
+        while (m_pos < m_end && (*m_pos == ' ' || *m_pos == '\n' || *m_pos == '\r' || *m_pos == '\t'))
+            ++m_pos;
+    }
+
+    char next()
+    {
+        skipBlanks();
+        if (m_pos >= m_end)
+            stepAside();
+        return *m_pos++;
+    }
+
+    void expect(char wanted)
+    {
+        if (next() != wanted)
+            stepAside();
+    }
+
+    void expectWord(const char* word)
+    {
+        for (; *word; ++word, ++m_pos) {
+            if (m_pos >= m_end || *m_pos != *word)
+                stepAside();
+        }
+    }
+
+    QByteArrayView readKey()
+    {
+        expect('"');
+        const char* start = m_pos;
+        while (m_pos < m_end && *m_pos != '"' && *m_pos != '\\')
+            ++m_pos;
+        if (m_pos >= m_end || *m_pos != '"')
+            stepAside();
+        return QByteArrayView(start, m_pos++ - start);
+    }
+
+    QList<FieldDef> readFields()
+    {
+        const char* start = m_pos;
+        skipValue(0);
+        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromRawData(start, m_pos - start));
+        if (!document.isArray())
+            stepAside();
+        return fieldsFromJson(QJsonObject{{QStringLiteral("fields"), document.array()}});
+    }
+
+    void skipValue(int depth)
+    {
+        if (depth > 64)
+            stepAside();
+        switch (next()) {
+        case '"':
+            --m_pos;
+            skipString();
+            return;
+        case '{':
+            if (next() == '}')
+                return;
+            --m_pos;
+            do {
+                skipBlanks();
+                skipString();
+                expect(':');
+                skipValue(depth + 1);
+            } while (next() == ',');
+            if (m_pos[-1] != '}')
+                stepAside();
+            return;
+        case '[':
+            if (next() == ']')
+                return;
+            --m_pos;
+            do
+                skipValue(depth + 1);
+            while (next() == ',');
+            if (m_pos[-1] != ']')
+                stepAside();
+            return;
+        default:
+            --m_pos;
+            readNumberOrWord();
+        }
+    }
+
+    void skipString()
+    {
+        if (m_pos >= m_end || *m_pos != '"')
+            stepAside();
+        for (++m_pos; m_pos < m_end && *m_pos != '"'; ++m_pos) {
+            if (*m_pos == '\\' || uchar(*m_pos) < 0x20)
+                stepAside();
+        }
+        if (m_pos >= m_end)
+            stepAside();
+        ++m_pos;
+    }
+
+    void readNumberOrWord()
+    {
+        if (m_pos < m_end && (*m_pos == 't' || *m_pos == 'f' || *m_pos == 'n')) {
+            expectWord(*m_pos == 't' ? "true" : *m_pos == 'f' ? "false" : "null");
+            return;
+        }
+        double ignored;
+        readNumber(ignored);
+    }
+
+    // JSON number grammar; true when it has no fraction and no exponent.
+    bool scanNumber(const char*& start)
+    {
+        start = m_pos;
+        if (m_pos < m_end && *m_pos == '-')
+            ++m_pos;
+        const char* digits = m_pos;
+        while (m_pos < m_end && *m_pos >= '0' && *m_pos <= '9')
+            ++m_pos;
+        if (m_pos == digits || (*digits == '0' && m_pos - digits > 1))
+            stepAside();
+        bool integral = true;
+        if (m_pos < m_end && *m_pos == '.') {
+            const char* fraction = ++m_pos;
+            while (m_pos < m_end && *m_pos >= '0' && *m_pos <= '9')
+                ++m_pos;
+            if (m_pos == fraction)
+                stepAside();
+            integral = false;
+        }
+        if (m_pos < m_end && (*m_pos == 'e' || *m_pos == 'E')) {
+            ++m_pos;
+            if (m_pos < m_end && (*m_pos == '+' || *m_pos == '-'))
+                ++m_pos;
+            const char* exponent = m_pos;
+            while (m_pos < m_end && *m_pos >= '0' && *m_pos <= '9')
+                ++m_pos;
+            if (m_pos == exponent)
+                stepAside();
+            integral = false;
+        }
+        return integral;
+    }
+
+    bool readNumber(double& number)
+    {
+        const char* start;
+        const bool integral = scanNumber(start);
+        const auto [end, error] = std::from_chars(start, m_pos, number);
+        if (error != std::errc() || end != m_pos || !std::isfinite(number))
+            stepAside();
+        return integral;
+    }
+
+    qint64 readInteger()
+    {
+        const char* start;
+        if (scanNumber(start)) {
+            qint64 integer;
+            const auto [end, error] = std::from_chars(start, m_pos, integer);
+            if (error != std::errc() || end != m_pos || integer > maxSafeInteger || integer < -maxSafeInteger)
+                stepAside();
+            return integer;
+        }
+        double number;
+        const auto [end, error] = std::from_chars(start, m_pos, number);
+        if (error != std::errc() || end != m_pos || std::trunc(number) != number || std::fabs(number) > double(maxSafeInteger))
+            stepAside();
+        return qint64(number);
+    }
+
+    QString readString()
+    {
+        expect('"');
+        const char* start = m_pos;
+        bool plainAscii = true;
+        while (m_pos < m_end && *m_pos != '"') {
+            const uchar c = uchar(*m_pos);
+            if (c == '\\' || c < 0x20)
+                return readEscapedString(start);
+            if (c >= 0x80)
+                plainAscii = false;
+            ++m_pos;
+        }
+        if (m_pos >= m_end)
+            stepAside();
+        const QByteArrayView bytes(start, m_pos++ - start);
+        if (plainAscii)
+            return QString::fromLatin1(bytes.data(), bytes.size());
+        if (!bytes.isValidUtf8())
+            stepAside();
+        return QString::fromUtf8(bytes);
+    }
+
+    QString readEscapedString(const char* start)
+    {
+        m_buffer.clear();
+        m_buffer.append(start, m_pos - start);
+        while (m_pos < m_end && *m_pos != '"') {
+            const uchar c = uchar(*m_pos++);
+            if (c < 0x20)
+                stepAside();
+            if (c != '\\') {
+                m_buffer.append(char(c));
+                continue;
+            }
+            if (m_pos >= m_end)
+                stepAside();
+            switch (*m_pos++) {
+            case '"': m_buffer.append('"'); break;
+            case '\\': m_buffer.append('\\'); break;
+            case '/': m_buffer.append('/'); break;
+            case 'b': m_buffer.append('\b'); break;
+            case 'f': m_buffer.append('\f'); break;
+            case 'n': m_buffer.append('\n'); break;
+            case 'r': m_buffer.append('\r'); break;
+            case 't': m_buffer.append('\t'); break;
+            case 'u': appendEscapedUnicode(); break;
+            default: stepAside();
+            }
+        }
+        if (m_pos >= m_end || !QByteArrayView(m_buffer).isValidUtf8())
+            stepAside();
+        ++m_pos;
+        return QString::fromUtf8(m_buffer);
+    }
+
+    char16_t readHex4()
+    {
+        if (m_end - m_pos < 4)
+            stepAside();
+        unsigned value = 0;
+        const auto [end, error] = std::from_chars(m_pos, m_pos + 4, value, 16);
+        if (error != std::errc() || end != m_pos + 4)
+            stepAside();
+        m_pos += 4;
+        return char16_t(value);
+    }
+
+    void appendEscapedUnicode()
+    {
+        char16_t units[2] = {readHex4(), 0};
+        qsizetype count = 1;
+        if (QChar::isHighSurrogate(units[0])) {
+            expectWord("\\u");
+            units[1] = readHex4();
+            count = 2;
+            if (!QChar::isLowSurrogate(units[1]))
+                stepAside();
+        } else if (QChar::isLowSurrogate(units[0])) {
+            stepAside();
+        }
+        m_buffer.append(QStringView(units, count).toUtf8());
+    }
+
+    // The raw text of a string that cannot hold escapes (dates).
+    QByteArrayView readPlainString()
+    {
+        expect('"');
+        const char* start = m_pos;
+        while (m_pos < m_end && *m_pos != '"') {
+            if (*m_pos == '\\' || uchar(*m_pos) < 0x20)
+                stepAside();
+            ++m_pos;
+        }
+        if (m_pos >= m_end)
+            stepAside();
+        return QByteArrayView(start, m_pos++ - start);
+    }
+
+    QVariant readValue(FieldType type)
+    {
+        skipBlanks();
+        if (m_pos < m_end && *m_pos == 'n') {
+            expectWord("null");
+            return {};
+        }
+        switch (type) {
+        case FieldType::String:
+        case FieldType::Memo:
+            return readString();
+        case FieldType::Integer:
+            return QVariant(qlonglong(readInteger()));
+        case FieldType::Float: {
+            double number;
+            readNumber(number);
+            return number;
+        }
+        case FieldType::Boolean:
+            if (m_pos < m_end && *m_pos == 't') {
+                expectWord("true");
+                return true;
+            }
+            expectWord("false");
+            return false;
+        case FieldType::Date: {
+            const QByteArrayView text = readPlainString();
+            const QDate date = parseIsoDate(text.data(), text.size());
+            if (!date.isValid())
+                stepAside();
+            return date;
+        }
+        case FieldType::DateTime: {
+            const QByteArrayView text = readPlainString();
+            const QDateTime dateTime = parseIsoDateTime(text.data(), text.size());
+            if (!dateTime.isValid())
+                stepAside();
+            return dateTime;
+        }
+        }
+        stepAside();
+    }
+
+    void readRows(DataPacket& packet)
+    {
+        const qsizetype width = packet.fields.size();
+        expect('[');
+        if (next() == ']')
+            return;
+        --m_pos;
+        do {
+            expect('[');
+            QVariantList row;
+            row.reserve(width);
+            for (qsizetype column = 0; column < width; ++column) {
+                if (column > 0)
+                    expect(',');
+                row.append(readValue(packet.fields[column].type));
+            }
+            expect(']');
+            packet.rows.append(std::move(row));
+        } while (next() == ',');
+        if (m_pos[-1] != ']')
+            stepAside();
+    }
+
+    const char* m_pos;
+    const char* m_end;
+    QByteArray m_buffer;
+};
+
+class FastPacketWriter {
+public:
+    QByteArray write(const DataPacket& packet)
+    {
+        m_out.reserve(64 + packet.rows.size() * packet.fields.size() * 12);
+        m_out.append("{\"fields\":");
+        m_out.append(QJsonDocument(fieldsToJson(packet.fields)).toJson(QJsonDocument::Compact));
+        m_out.append(",\"rows\":[");
+        for (qsizetype row = 0; row < packet.rows.size(); ++row) {
+            if (row > 0)
+                m_out.append(',');
+            writeRow(packet.rows[row], packet.fields, row);
+        }
+        m_out.append("]}");
+        return m_out;
+    }
+
+private:
+    void writeRow(const QVariantList& values, const QList<FieldDef>& fields, qsizetype row)
+    {
+        if (values.size() != fields.size())
+            fail(rowPlace(row) + QStringLiteral(": has %1 values for %2 fields").arg(values.size()).arg(fields.size()));
+        m_out.append('[');
+        for (qsizetype column = 0; column < values.size(); ++column) {
+            if (column > 0)
+                m_out.append(',');
+            try {
+                writeValue(values[column], fields[column].type);
+            } catch (const DataPacketError& error) {
+                fail(rowPlace(row) + QStringLiteral(", ") + fieldPlace(fields, column) + QStringLiteral(": ")
+                     + QString::fromStdString(error.what()));
+            }
+        }
+        m_out.append(']');
+    }
+
+    void writeValue(const QVariant& value, FieldType type)
+    {
+        if (isNullValue(value)) {
+            m_out.append("null");
+            return;
+        }
+        switch (type) {
+        case FieldType::String:
+        case FieldType::Memo:
+            if (value.metaType().id() == QMetaType::QString)
+                writeString(*static_cast<const QString*>(value.constData()));
+            else
+                writeString(textOf(value));
+            return;
+        case FieldType::Integer:
+            writeNumber(safeInteger(value));
+            return;
+        case FieldType::Float:
+            writeNumber(finiteFloat(value));
+            return;
+        case FieldType::Boolean:
+            if (value.metaType().id() != QMetaType::Bool)
+                failKind(QStringLiteral("a boolean"), value);
+            m_out.append(value.toBool() ? "true" : "false");
+            return;
+        case FieldType::Date:
+            writeAscii(formatIsoDate(dateOf(value)));
+            return;
+        case FieldType::DateTime:
+            writeAscii(formatIsoDateTime(dateTimeOf(value)));
+            return;
+        }
+        fail(QStringLiteral("unknown field type %1").arg(int(type)));
+    }
+
+    template <typename Number>
+    void writeNumber(Number number)
+    {
+        char digits[32];
+        const auto result = std::to_chars(digits, digits + sizeof digits, number);
+        m_out.append(digits, result.ptr - digits);
+    }
+
+    void writeAscii(const QString& text)
+    {
+        m_out.append('"');
+        for (QChar c : text)
+            m_out.append(char(c.unicode()));
+        m_out.append('"');
+    }
+
+    void writeString(const QString& text)
+    {
+        m_out.append('"');
+        bool plain = true;
+        for (QChar c : text) {
+            const char16_t unit = c.unicode();
+            if (unit < 0x20 || unit >= 0x7f || unit == '"' || unit == '\\') {
+                plain = false;
+                break;
+            }
+        }
+        if (plain) {
+            const qsizetype start = m_out.size();
+            m_out.resize(start + text.size());
+            char* out = m_out.data() + start;
+            for (QChar c : text)
+                *out++ = char(c.unicode());
+        } else {
+            writeEscaped(text.toUtf8());
+        }
+        m_out.append('"');
+    }
+
+    void writeEscaped(const QByteArray& utf8)
+    {
+        static const char hex[] = "0123456789abcdef";
+        for (const char c : utf8) {
+            switch (c) {
+            case '"': m_out.append("\\\""); break;
+            case '\\': m_out.append("\\\\"); break;
+            case '\n': m_out.append("\\n"); break;
+            case '\r': m_out.append("\\r"); break;
+            case '\t': m_out.append("\\t"); break;
+            case '\b': m_out.append("\\b"); break;
+            case '\f': m_out.append("\\f"); break;
+            default:
+                if (uchar(c) < 0x20) {
+                    const char escape[] = {'\\', 'u', '0', '0', hex[uchar(c) >> 4], hex[uchar(c) & 15]};
+                    m_out.append(escape, sizeof escape);
+                } else {
+                    m_out.append(c);
+                }
+            }
+        }
+    }
+
+    QByteArray m_out;
+};
+
 } // namespace
 
 // --- field types -----------------------------------------------------------
@@ -485,8 +1043,10 @@ QVariant valueFromJson(const QJsonValue& json, FieldType type)
         if (std::trunc(number) != number)
             fail(QStringLiteral("expected an integer, found %1").arg(number));
         const qint64 integer = json.toInteger(maxSafeInteger + 1);
-        if (std::fabs(number) > double(maxSafeInteger) || integer > maxSafeInteger || integer < -maxSafeInteger)
-            fail(QStringLiteral("integer beyond 2^53 (%1)").arg(number, 0, 'f', 0));
+        if (std::fabs(number) > double(maxSafeInteger) || integer > maxSafeInteger || integer < -maxSafeInteger) {
+            const QString written = integer != maxSafeInteger + 1 ? QString::number(integer) : QString::number(number, 'g', 17);
+            fail(QStringLiteral("integer %1 is beyond 2^53").arg(written));
+        }
         return QVariant(qlonglong(integer));
     }
     case FieldType::Float: {
@@ -528,13 +1088,13 @@ QJsonObject DataPacket::toJson() const
 {
     QJsonArray jsonRows;
     for (qsizetype row = 0; row < rows.size(); ++row)
-        jsonRows.append(valuesToJson(rows[row], fields, QStringLiteral("row %1").arg(row + 1)));
+        jsonRows.append(valuesToJson(rows[row], fields, [row] { return rowPlace(row); }));
     return {{QStringLiteral("fields"), fieldsToJson(fields)}, {QStringLiteral("rows"), jsonRows}};
 }
 
 QByteArray DataPacket::toBytes() const
 {
-    return QJsonDocument(toJson()).toJson(QJsonDocument::Compact);
+    return FastPacketWriter().write(*this);
 }
 
 DataPacket DataPacket::fromJson(const QJsonObject& json)
@@ -548,12 +1108,14 @@ DataPacket DataPacket::fromJson(const QJsonObject& json)
     const QJsonArray array = rows.toArray();
     packet.rows.reserve(array.size());
     for (qsizetype row = 0; row < array.size(); ++row)
-        packet.rows.append(valuesFromJson(array[row], packet.fields, QStringLiteral("row %1").arg(row + 1)));
+        packet.rows.append(valuesFromJson(array[row], packet.fields, [row] { return rowPlace(row); }));
     return packet;
 }
 
 DataPacket DataPacket::fromBytes(const QByteArray& bytes)
 {
+    if (std::optional<DataPacket> packet = FastPacketReader(bytes).read())
+        return std::move(*packet);
     return fromJson(parseObject(bytes));
 }
 
@@ -580,9 +1142,9 @@ QJsonObject Delta::toJson() const
         const QString place = QStringLiteral("change %1 (%2)").arg(i + 1).arg(opName(change.op));
         QJsonObject object{{QStringLiteral("op"), opName(change.op)}};
         if (change.op != ChangeOp::Insert)
-            object.insert(QStringLiteral("old"), valuesToJson(change.oldValues, fields, place + QStringLiteral(" \"old\"")));
+            object.insert(QStringLiteral("old"), valuesToJson(change.oldValues, fields, [&] { return place + QStringLiteral(" \"old\""); }));
         if (change.op != ChangeOp::Delete)
-            object.insert(QStringLiteral("new"), valuesToJson(change.newValues, fields, place + QStringLiteral(" \"new\"")));
+            object.insert(QStringLiteral("new"), valuesToJson(change.newValues, fields, [&] { return place + QStringLiteral(" \"new\""); }));
         jsonChanges.append(object);
     }
     return {{QStringLiteral("fields"), fieldsToJson(fields)}, {QStringLiteral("changes"), jsonChanges}};
@@ -624,9 +1186,9 @@ Delta Delta::fromJson(const QJsonObject& json)
         if (object.contains(QLatin1String("new")) != wantsNew)
             fail(place + (wantsNew ? QStringLiteral(": \"new\" is missing") : QStringLiteral(": a delete has no \"new\"")));
         if (wantsOld)
-            change.oldValues = valuesFromJson(object.value(QLatin1String("old")), delta.fields, place + QStringLiteral(" \"old\""));
+            change.oldValues = valuesFromJson(object.value(QLatin1String("old")), delta.fields, [&] { return place + QStringLiteral(" \"old\""); });
         if (wantsNew)
-            change.newValues = valuesFromJson(object.value(QLatin1String("new")), delta.fields, place + QStringLiteral(" \"new\""));
+            change.newValues = valuesFromJson(object.value(QLatin1String("new")), delta.fields, [&] { return place + QStringLiteral(" \"new\""); });
         delta.changes.append(std::move(change));
     }
     return delta;
