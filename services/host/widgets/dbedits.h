@@ -1,0 +1,170 @@
+#pragma once
+// Controls bound to one field of the data link's current row.
+//
+// They show the field as the row changes, put the record set into edit when
+// the person starts typing (AutoEdit), and write the value on leaving the
+// control, on Enter, and when the data link asks (DataSource::updateRecord).
+// A refused value (OnValidate, OnSetText, a wrong text) keeps the focus in
+// the control. Hooks run inside the host's guard.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextEdit>
+#include <functional>
+
+class DataSource;
+class Field;
+class FieldLink;
+
+enum class CharCase { Normal, Upper, Lower };
+
+class DBEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit DBEdit(QWidget* parent = nullptr);
+    ~DBEdit() override;
+
+    DataSource* dataSource() const;
+    void setDataSource(DataSource* dataSource);
+    QString dataField() const;
+    void setDataField(const QString& fieldName);
+    Field* field() const;
+
+    // ERP codes are typed in capitals.
+    CharCase charCase() const { return m_charCase; }
+    void setCharCase(CharCase charCase);
+
+    // Writes the text into the field now; false when refused (message shown).
+    bool updateRecord();
+    bool isModified() const { return m_modified; }
+
+    std::function<void(DBEdit&)> onEnter;
+    std::function<void(DBEdit&)> onExit;     // after the value was written
+    std::function<void(DBEdit&)> onChange;   // text changed, typed or shown from the row
+    std::function<void(DBEdit&, QChar& key)> onKeyPress;   // QChar() drops the key
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    void showValue();
+    void applyFieldLimits();
+    void textWasEdited();
+
+    FieldLink* m_link;
+    CharCase m_charCase = CharCase::Normal;
+    bool m_modified = false;
+    bool m_showing = false;
+};
+
+// Memo field as plain text (line breaks kept).
+class DBRichEdit : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit DBRichEdit(QWidget* parent = nullptr);
+    ~DBRichEdit() override;
+
+    DataSource* dataSource() const;
+    void setDataSource(DataSource* dataSource);
+    QString dataField() const;
+    void setDataField(const QString& fieldName);
+    Field* field() const;
+
+    bool updateRecord();
+    std::function<void(DBRichEdit&)> onExit;
+    std::function<void(DBRichEdit&)> onChange;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void showValue();
+    bool prepareChange();
+
+    FieldLink* m_link;
+    bool m_modified = false;
+    bool m_showing = false;
+};
+
+// A flag field: checked when it holds ValueChecked ("S"), unchecked for
+// ValueUnchecked ("N"); any other value (null included) shows unchecked.
+class DBCheckBox : public QCheckBox {
+    Q_OBJECT
+public:
+    explicit DBCheckBox(const QString& text = QString(), QWidget* parent = nullptr);
+    ~DBCheckBox() override;
+
+    DataSource* dataSource() const;
+    void setDataSource(DataSource* dataSource);
+    QString dataField() const;
+    void setDataField(const QString& fieldName);
+    Field* field() const;
+
+    QString valueChecked() const { return m_valueChecked; }
+    void setValueChecked(const QString& value);
+    QString valueUnchecked() const { return m_valueUnchecked; }
+    void setValueUnchecked(const QString& value);
+
+    std::function<void(DBCheckBox&)> onClick;   // after the value was stored
+
+protected:
+    void nextCheckState() override;
+
+private:
+    void showValue();
+
+    FieldLink* m_link;
+    QString m_valueChecked = QStringLiteral("S");
+    QString m_valueUnchecked = QStringLiteral("N");
+};
+
+// Read-only display of a field's text.
+class DBText : public QLabel {
+    Q_OBJECT
+public:
+    explicit DBText(QWidget* parent = nullptr);
+    ~DBText() override;
+
+    DataSource* dataSource() const;
+    void setDataSource(DataSource* dataSource);
+    QString dataField() const;
+    void setDataField(const QString& fieldName);
+    Field* field() const;
+
+private:
+    void showValue();
+    FieldLink* m_link;
+};
+
+// A field chosen from a list: the shown items and, optionally, the values
+// stored for them (the item text itself when no values are given).
+class DBComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DBComboBox(QWidget* parent = nullptr);
+    ~DBComboBox() override;
+
+    DataSource* dataSource() const;
+    void setDataSource(DataSource* dataSource);
+    QString dataField() const;
+    void setDataField(const QString& fieldName);
+    Field* field() const;
+
+    void setItems(const QStringList& texts, const QStringList& values = QStringList());
+    std::function<void(DBComboBox&)> onChange;   // after the value was stored
+
+private:
+    void showValue();
+    void choose(int index);
+
+    FieldLink* m_link;
+    QStringList m_values;
+    bool m_showing = false;
+};
