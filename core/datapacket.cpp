@@ -148,9 +148,16 @@ QString formatIsoDateTime(const QDateTime& dateTime)
 
 // --- values in memory ----------------------------------------------------
 
+// An invalid QDate or QDateTime is how Qt spells "no date", so it is null too.
 bool isNullValue(const QVariant& value)
 {
-    return !value.isValid() || value.isNull();
+    if (!value.isValid() || value.isNull())
+        return true;
+    switch (value.metaType().id()) {
+    case QMetaType::QDate: return !static_cast<const QDate*>(value.constData())->isValid();
+    case QMetaType::QDateTime: return !static_cast<const QDateTime*>(value.constData())->isValid();
+    default: return false;
+    }
 }
 
 bool isIntegerKind(int typeId)
