@@ -8,6 +8,7 @@
 #include <QJsonValue>
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <functional>
 #include <stdexcept>
@@ -38,6 +39,9 @@ struct CallContext {
     QString operatorCode;   // empty for calls that need no session (Login)
     QString module;         // "PED00100.rdmLanPedido", ...
     QString method;
+    // A method may ask for its reply to be held back this long (slowing down
+    // password guessing) without keeping the worker busy.
+    int replyDelayMs = 0;
 };
 
 // `params` arrive checked against the declaration. A method writes the
@@ -63,6 +67,17 @@ struct MethodSpec {
 class MethodError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A database statement failed. Carrying the driver's error lets the
+// dispatcher tell a transient conflict (PostgreSQL serialization failure or
+// deadlock, SQLite busy), after which the whole call is retried, from a
+// real failure.
+class DatabaseFailure : public std::runtime_error {
+public:
+    DatabaseFailure(const QString& what, const QSqlError& error)
+        : std::runtime_error(what.toStdString()), sqlError(error) {}
+    QSqlError sqlError;
 };
 
 class MethodRegistry {

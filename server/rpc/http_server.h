@@ -1,0 +1,82 @@
+#pragma once
+// A small HTTP/1.1 server (keep-alive, Content-Length bodies) that hands each
+// complete request to a handler on a worker pool and writes the answers back
+// in order. It checks the body size from the headers before reading the body
+// and drains calls in flight when closed.
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <functional>
+#include <map>
+#include <memory>
+
+class QThreadPool;
+class QTcpServer;
+
+struct HttpRequest {
+    QByteArray method;
+    QByteArray path;          // without the query
+    QList<QPair<QByteArray, QByteArray>> headers;   // names in lower case
+    QByteArray body;
+    QByteArray header(const QByteArray& lowerCaseName) const;
+};
+
+struct HttpResponse {
+    int status = 200;
+    QByteArray body;                  // JSON
+    QList<QPair<QByteArray, QByteArray>> headers;
+    int delayMs = 0;                  // hold the answer back (without a worker)
+};
+
+struct HttpLimits {
+    qint64 maxBodyBytes = 32 * 1024 * 1024;
+    qint64 maxHeaderBytes = 64 * 1024;
+    int idleTimeoutMs = 120'000;      // keep-alive connection without a request
+    int readTimeoutMs = 30'000;       // a request that stops arriving half-way
+};
+
+class HttpServer : public QObject {
+    Q_OBJECT
+public:
+    // Runs on a worker thread; must not throw.
+    using Handler = std::function<HttpResponse(const HttpRequest&)>;
+    // The answer to a request that never reaches the handler (413, 400, ...).
+    using ErrorBody = std::function<QByteArray(int status, const QString& message)>;
+
+    HttpServer(QThreadPool* pool, Handler handler, ErrorBody errorBody, HttpLimits limits,
+               QObject* parent = nullptr);
+    ~HttpServer() override;
+
+    // Throws std::runtime_error with a one-line reason (port in use, ...).
+    void listen(const QHostAddress& address, quint16 port);
+    quint16 port() const;
+
+    // Stops accepting; connections close once their call in flight is answered.
+    void close();
+    bool isDrained() const;
+
+signals:
+    void drained();
+
+private:
+    class Connection;
+    friend class Connection;
+    void acceptConnections();
+    void dispatch(quint64 connectionId, HttpRequest request);
+    void deliver(quint64 connectionId, HttpResponse response);
+    void forget(quint64 connectionId);
+    void checkDrained();
+
+    QThreadPool* m_pool;
+    Handler m_handler;
+    ErrorBody m_errorBody;
+    HttpLimits m_limits;
+    QTcpServer* m_tcp;
+    std::map<quint64, std::unique_ptr<Connection>> m_connections;
+    quint64 m_nextConnectionId = 1;
+    int m_inFlight = 0;
+    bool m_closing = false;
+};

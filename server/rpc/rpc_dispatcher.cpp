@@ -1,0 +1,380 @@
+#include "rpc_dispatcher.h"
+
+#include "method_registry.h"
+#include "session_service.h"
+#include "worker_databases.h"
+
+#include <QAtomicInteger>
+#include <QDate>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLoggingCategory>
+#include <QSqlQuery>
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcRpc, "ped.rpc")
+
+namespace {
+
+constexpr double MaxExactInteger = 9007199254740992.0;   // 2^53
+QAtomicInteger<quint64> incidentCounter;
+
+bool isKnownModule(const MethodRegistry& registry, const QString& module)
+{
+    static const QStringList fixed{ServerNames::LanPedido, ServerNames::NotaPedido,
+                                   ServerNames::GeraNFFutura, ServerNames::DBGeral};
+    return fixed.contains(module) || registry.hasModule(module);
+}
+
+QString printable(const QString& text)
+{
+    QString shown = text.left(64);
+    for (QChar& c : shown) {
+        if (!c.isPrint())
+            c = QLatin1Char('?');
+    }
+    return shown;
+}
+
+QJsonObject errorObject(const QJsonValue& id, int code, const QString& message)
+{
+    return QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                       {QStringLiteral("id"), id},
+                       {QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), code},
+                                                             {QStringLiteral("message"), message}}}};
+}
+
+QJsonObject resultObject(const QJsonValue& id, const QJsonValue& result)
+{
+    return QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                       {QStringLiteral("id"), id},
+                       {QStringLiteral("result"), result}};
+}
+
+QByteArray compact(const QJsonDocument& document)
+{
+    return document.toJson(QJsonDocument::Compact);
+}
+
+QString kindText(ArgKind kind)
+{
+    switch (kind) {
+    case ArgKind::Text: return QStringLiteral("text");
+    case ArgKind::Boolean: return QStringLiteral("boolean");
+    case ArgKind::Integer: return QStringLiteral("integer");
+    case ArgKind::Float: return QStringLiteral("number");
+    case ArgKind::Date: return QStringLiteral("date (ISO 8601 text)");
+    case ArgKind::Packet: return QStringLiteral("data packet (object)");
+    case ArgKind::ValueArray: return QStringLiteral("value array (array)");
+    }
+    return {};
+}
+
+bool isIsoDate(const QString& text)
+{
+    return QDate::fromString(text, Qt::ISODate).isValid()
+        || QDateTime::fromString(text, Qt::ISODateWithMs).isValid();
+}
+
+bool matchesKind(const QJsonValue& value, ArgKind kind)
+{
+    switch (kind) {
+    case ArgKind::Text: return value.isString();
+    case ArgKind::Boolean: return value.isBool();
+    case ArgKind::Integer: {
+        if (!value.isDouble())
+            return false;
+        const double number = value.toDouble();
+        return std::trunc(number) == number && std::fabs(number) <= MaxExactInteger;
+    }
+    case ArgKind::Float: return value.isDouble();
+    case ArgKind::Date: return value.isString() && isIsoDate(value.toString());
+    case ArgKind::Packet: return value.isObject();
+    case ArgKind::ValueArray: return value.isArray();
+    }
+    return false;
+}
+
+bool hasByReferenceArgs(const MethodSpec& spec)
+{
+    return std::any_of(spec.args.cbegin(), spec.args.cend(),
+                       [](const ArgSpec& arg) { return arg.byReference; });
+}
+
+// JSON-RPC allows any JSON value as the body (an object, an array, or a bare
+// value that is then an invalid request); QJsonDocument only takes objects
+// and arrays, so parse inside a one-element array.
+std::optional<QJsonValue> parseBody(const QByteArray& body, QString* error)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson('[' + body + ']', &parseError);
+    if (parseError.error != QJsonParseError::NoError) {
+        *error = QStringLiteral("parse error at byte %1: %2")
+                     .arg(qMax(0, parseError.offset - 1)).arg(parseError.errorString());
+        return std::nullopt;
+    }
+    if (document.array().size() != 1) {
+        *error = document.array().isEmpty() ? QStringLiteral("parse error: empty body")
+                                            : QStringLiteral("parse error: more than one JSON value");
+        return std::nullopt;
+    }
+    return document.array().at(0);
+}
+
+} // namespace
+
+struct RpcDispatcher::Request {
+    QString token;
+    bool sessionChecked = false;
+    std::optional<QString> operatorCode;
+    int delayMs = 0;
+};
+
+struct RpcDispatcher::Outcome {
+    std::optional<QJsonObject> response;   // none for a notification
+    int errorCode = 0;                     // 0: success
+    QString errorMessage;
+    int delayMs = 0;
+
+    static Outcome error(int code, const QString& message)
+    {
+        Outcome outcome;
+        outcome.errorCode = code;
+        outcome.errorMessage = message;
+        return outcome;
+    }
+};
+
+RpcDispatcher::RpcDispatcher(const MethodRegistry& registry, SessionService& sessions,
+                             WorkerDatabases& databases, RetryPolicy retryPolicy)
+    : m_registry(registry), m_sessions(sessions), m_databases(databases),
+      m_retryPolicy(retryPolicy)
+{
+}
+
+QByteArray RpcDispatcher::errorBody(int code, const QString& message)
+{
+    return compact(QJsonDocument(errorObject(QJsonValue::Null, code, message)));
+}
+
+RpcReply RpcDispatcher::handle(const QString& module, const QString& bearerToken,
+                               const QByteArray& body)
+{
+    if (!isKnownModule(m_registry, module)) {
+        qCInfo(lcRpc).noquote() << printable(module) << "- 0 ms error" << RpcErrorCode::MethodNotFound;
+        return {404, errorBody(RpcErrorCode::MethodNotFound,
+                               QStringLiteral("unknown server name '%1'").arg(printable(module)))};
+    }
+    QString parseError;
+    const std::optional<QJsonValue> parsed = parseBody(body, &parseError);
+    if (!parsed) {
+        qCInfo(lcRpc).noquote() << module << "- 0 ms error" << RpcErrorCode::ParseError;
+        return {400, errorBody(RpcErrorCode::ParseError, parseError)};
+    }
+
+    Request request;
+    request.token = bearerToken;
+    if (!parsed->isArray()) {
+        Outcome outcome = handleOne(module, request, *parsed);
+        if (!outcome.response)
+            return {204, {}, outcome.delayMs};
+        int status = 200;
+        if (outcome.errorCode == RpcErrorCode::NoSession)
+            status = 401;
+        else if (outcome.errorCode == RpcErrorCode::InvalidRequest)
+            status = 400;
+        return {status, compact(QJsonDocument(*outcome.response)), outcome.delayMs};
+    }
+
+    const QJsonArray batch = parsed->toArray();
+    if (batch.isEmpty())
+        return {400, errorBody(RpcErrorCode::InvalidRequest, QStringLiteral("empty batch"))};
+    QJsonArray responses;
+    int delayMs = 0;
+    for (const QJsonValue& element : batch) {
+        Outcome outcome = handleOne(module, request, element);
+        delayMs = qMax(delayMs, outcome.delayMs);
+        if (outcome.response)
+            responses.append(*outcome.response);
+    }
+    if (responses.isEmpty())
+        return {204, {}, delayMs};
+    return {200, compact(QJsonDocument(responses)), delayMs};
+}
+
+RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& request,
+                                                const QJsonValue& element)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QJsonValue id = QJsonValue::Null;
+    bool notification = false;
+    QString methodName = QStringLiteral("-");
+
+    auto decide = [&]() -> Outcome {
+        if (!element.isObject())
+            return Outcome::error(RpcErrorCode::InvalidRequest,
+                                  QStringLiteral("a request must be a JSON object"));
+        const QJsonObject object = element.toObject();
+        const QJsonValue givenId = object.value(QStringLiteral("id"));
+        if (!givenId.isUndefined() && !givenId.isString() && !givenId.isDouble() && !givenId.isNull())
+            return Outcome::error(RpcErrorCode::InvalidRequest,
+                                  QStringLiteral("id must be a string, a number or null"));
+        id = givenId.isUndefined() ? QJsonValue(QJsonValue::Null) : givenId;
+        if (object.value(QStringLiteral("jsonrpc")) != QJsonValue(QStringLiteral("2.0")))
+            return Outcome::error(RpcErrorCode::InvalidRequest,
+                                  QStringLiteral("\"jsonrpc\" must be \"2.0\""));
+        const QJsonValue method = object.value(QStringLiteral("method"));
+        if (!method.isString())
+            return Outcome::error(RpcErrorCode::InvalidRequest,
+                                  QStringLiteral("\"method\" must be a string"));
+        const QJsonValue params = object.value(QStringLiteral("params"));
+        if (!params.isUndefined() && !params.isArray())
+            return Outcome::error(RpcErrorCode::InvalidRequest,
+                                  QStringLiteral("\"params\" must be an array (positional arguments only)"));
+        notification = givenId.isUndefined();
+        methodName = printable(method.toString());
+
+        const MethodSpec* spec = m_registry.find(module, method.toString());
+        if (!spec)
+            return Outcome::error(RpcErrorCode::MethodNotFound,
+                                  QStringLiteral("unknown method '%1' on %2").arg(methodName, module));
+        methodName = spec->name;
+        QString operatorCode;
+        if (spec->needsSession) {
+            if (request.token.isEmpty())
+                return Outcome::error(RpcErrorCode::NoSession,
+                                      QStringLiteral("no session: log in and send "
+                                                     "'Authorization: Bearer <token>'"));
+            const std::optional<QString> sessionOperator = this->sessionOperator(request);
+            if (!sessionOperator)
+                return Outcome::error(RpcErrorCode::NoSession,
+                                      QStringLiteral("session invalid or expired: log in again"));
+            operatorCode = *sessionOperator;
+        }
+        const QString paramsError = checkParams(*spec, params.toArray());
+        if (!paramsError.isEmpty())
+            return Outcome::error(RpcErrorCode::InvalidParams, paramsError);
+        return invoke(*spec, operatorCode, params.toArray());
+    };
+
+    Outcome outcome;
+    try {
+        outcome = decide();
+    } catch (const std::exception& failure) {
+        outcome = internalFailure("session check", QString::fromUtf8(failure.what()));
+    }
+
+    const qint64 elapsedMs = timer.elapsed();
+    if (outcome.errorCode == 0)
+        qCInfo(lcRpc).noquote() << module << methodName << elapsedMs << "ms ok";
+    else
+        qCInfo(lcRpc).noquote() << module << methodName << elapsedMs << "ms error" << outcome.errorCode;
+
+    if (notification && outcome.errorCode != RpcErrorCode::InvalidRequest)
+        return outcome;   // a notification gets no answer, not even an error
+    if (!outcome.response) {
+        outcome.response = outcome.errorCode == 0
+            ? resultObject(id, QJsonValue::Null)
+            : errorObject(id, outcome.errorCode, outcome.errorMessage);
+    } else {
+        outcome.response->insert(QStringLiteral("id"), id);
+    }
+    return outcome;
+}
+
+std::optional<QString> RpcDispatcher::sessionOperator(Request& request)
+{
+    if (!request.sessionChecked) {
+        QSqlDatabase db = m_databases.current();
+        const QJsonValue found = runInTransaction(db, [&] {
+            const std::optional<QString> code = m_sessions.operatorForToken(db, request.token);
+            return code ? QJsonValue(*code) : QJsonValue(QJsonValue::Null);
+        }, m_retryPolicy);
+        request.operatorCode = found.isString() ? std::optional<QString>(found.toString()) : std::nullopt;
+        request.sessionChecked = true;
+    }
+    return request.operatorCode;
+}
+
+QString RpcDispatcher::checkParams(const MethodSpec& spec, const QJsonArray& params)
+{
+    if (params.size() != spec.args.size())
+        return QStringLiteral("%1 expects %2 argument(s), got %3")
+            .arg(spec.name).arg(spec.args.size()).arg(params.size());
+    for (qsizetype i = 0; i < params.size(); ++i) {
+        const ArgSpec& arg = spec.args.at(i);
+        const QJsonValue value = params.at(i);
+        const QString which = QStringLiteral("argument %1 (%2)").arg(i + 1).arg(arg.name);
+        if (value.isNull()) {
+            if (!arg.nullable)
+                return QStringLiteral("%1: must not be null").arg(which);
+            continue;
+        }
+        if (!matchesKind(value, arg.kind))
+            return QStringLiteral("%1: expected %2").arg(which, kindText(arg.kind));
+    }
+    return {};
+}
+
+RpcDispatcher::Outcome RpcDispatcher::invoke(const MethodSpec& spec, const QString& operatorCode,
+                                             const QJsonArray& params)
+{
+    CallContext context;
+    context.operatorCode = operatorCode;
+    context.module = spec.module;
+    context.method = spec.name;
+    try {
+        context.db = m_databases.current();
+        QJsonArray finalParams;
+        const QJsonValue value = runInTransaction(context.db, [&] {
+            context.replyDelayMs = 0;
+            QJsonArray working = params;   // each attempt starts from the caller's values
+            QJsonValue returned = spec.function(context, working);
+            finalParams = working;
+            return returned;
+        }, m_retryPolicy);
+
+        QJsonValue result = value;
+        if (hasByReferenceArgs(spec)) {
+            QJsonArray refs;
+            for (qsizetype i = 0; i < spec.args.size(); ++i) {
+                if (spec.args.at(i).byReference)
+                    refs.append(finalParams.at(i));
+            }
+            result = QJsonObject{{QStringLiteral("value"), value}, {QStringLiteral("refs"), refs}};
+        }
+        Outcome outcome;
+        outcome.response = resultObject(QJsonValue::Null, result);
+        outcome.delayMs = context.replyDelayMs;
+        return outcome;
+    } catch (const MethodError& failure) {
+        Outcome outcome = Outcome::error(RpcErrorCode::MethodFailed, QString::fromUtf8(failure.what()));
+        outcome.delayMs = context.replyDelayMs;
+        return outcome;
+    } catch (const std::exception& failure) {
+        return internalFailure(qPrintable(spec.name), QString::fromUtf8(failure.what()));
+    } catch (...) {
+        return internalFailure(qPrintable(spec.name), QStringLiteral("unknown exception"));
+    }
+}
+
+RpcDispatcher::Outcome RpcDispatcher::internalFailure(const char* where, const QString& detail)
+{
+    const quint64 reference = ++incidentCounter;
+    qCWarning(lcRpc).noquote() << "internal error" << reference << "in" << where << ":" << detail;
+    // A broken connection stays broken: drop it so the next call opens a new one.
+    try {
+        QSqlDatabase db = m_databases.current();
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT 1")))
+            m_databases.discardCurrent();
+    } catch (const std::exception&) {
+        m_databases.discardCurrent();
+    }
+    return Outcome::error(RpcErrorCode::Internal,
+                          QStringLiteral("internal error (reference %1); see the server log")
+                              .arg(reference));
+}

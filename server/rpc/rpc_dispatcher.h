@@ -1,0 +1,58 @@
+#pragma once
+// JSON-RPC 2.0 over the method registry, independent of HTTP: takes the body
+// of one POST /rpc/<module> and gives back the answer to send.
+
+#include "transaction.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QSqlDatabase>
+#include <QString>
+#include <optional>
+
+class MethodRegistry;
+class SessionService;
+class WorkerDatabases;
+struct MethodSpec;
+
+namespace RpcErrorCode {
+constexpr int ParseError = -32700;
+constexpr int InvalidRequest = -32600;
+constexpr int MethodNotFound = -32601;
+constexpr int InvalidParams = -32602;
+constexpr int Internal = -32603;
+constexpr int MethodFailed = -32000;
+constexpr int NoSession = -32001;
+}
+
+struct RpcReply {
+    int httpStatus = 200;
+    QByteArray body;      // empty for 204 (only notifications)
+    int delayMs = 0;      // hold the answer back this long (failed log-ins)
+};
+
+class RpcDispatcher {
+public:
+    // Calls run on the calling thread's own connection from `databases`.
+    RpcDispatcher(const MethodRegistry& registry, SessionService& sessions,
+                  WorkerDatabases& databases, RetryPolicy retryPolicy = {});
+
+    RpcReply handle(const QString& module, const QString& bearerToken, const QByteArray& body);
+
+    // A complete error answer (id null), for failures outside any call.
+    static QByteArray errorBody(int code, const QString& message);
+
+private:
+    struct Request;
+    struct Outcome;
+    Outcome handleOne(const QString& module, Request& request, const QJsonValue& element);
+    Outcome invoke(const MethodSpec& spec, const QString& operatorCode, const QJsonArray& params);
+    Outcome internalFailure(const char* where, const QString& detail);
+    std::optional<QString> sessionOperator(Request& request);
+    static QString checkParams(const MethodSpec& spec, const QJsonArray& params);
+
+    const MethodRegistry& m_registry;
+    SessionService& m_sessions;
+    WorkerDatabases& m_databases;
+    RetryPolicy m_retryPolicy;
+};
