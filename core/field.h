@@ -106,8 +106,8 @@ public:
     // OnCalcFields). The value is converted to the field type; a QString for a
     // non-string field is read like setText (without OnSetText). A string
     // longer than size() is refused, as is a value that does not convert.
-    // Order: OnValidate (may throw: the old value stays), then OnChange, then
-    // the row's calculated fields are recomputed and views are told.
+    // Order: OnValidate, then the row's calculated fields (a throw from either
+    // puts the old value back), then views are told, then OnChange.
     // Setting a value equal to the current one does nothing.
     void setValue(const QVariant& value);
     void clear() { setValue(QVariant()); }
