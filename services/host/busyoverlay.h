@@ -1,0 +1,27 @@
+#pragma once
+// The GUI host's busy indicator: a small frameless box with a turning ring
+// of dots and a caption, centred over a window. It animates from a timer, so
+// it keeps moving while a synchronous server call waits in a local event loop.
+
+#include <QTimer>
+#include <QWidget>
+
+class BusyOverlay : public QWidget {
+public:
+    // Over `window` when given, else as a small window of its own.
+    BusyOverlay(QWidget* window, const QString& caption);
+
+    void start();
+    static QString captionForStyle(int style);
+    int step() const { return currentStep; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void placeOverWindow();
+
+    QTimer timer;
+    QString caption;
+    int currentStep = 0;
+};

@@ -1,0 +1,245 @@
+#include "values.h"
+
+#include "messages.h"
+
+#include <QRegularExpression>
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// A non-negative decimal number as its digits and the position of the point
+// within them: "123.45" is {"12345", 3}.
+struct DecimalDigits {
+    std::string digits;
+    std::size_t pointPos = 0;
+};
+
+DecimalDigits toDecimalDigits(double magnitude)
+{
+    char buffer[400];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed);
+    if (written.ec != std::errc())
+        throw std::runtime_error("RoundDec: valor não representável");
+    const std::string text(buffer, written.ptr);
+    const std::size_t point = text.find('.');
+    if (point == std::string::npos)
+        return {text, text.size()};
+    return {text.substr(0, point) + text.substr(point + 1), point};
+}
+
+// Keeps the first `keep` digits, rounding half up on the next one.
+void roundAt(DecimalDigits& number, std::size_t keep)
+{
+    if (keep >= number.digits.size())
+        return;
+    const bool roundUp = number.digits[keep] >= '5';
+    number.digits.resize(keep);
+    if (!roundUp)
+        return;
+    std::size_t i = keep;
+    while (i > 0) {
+        --i;
+        if (number.digits[i] != '9') {
+            ++number.digits[i];
+            return;
+        }
+        number.digits[i] = '0';
+    }
+    number.digits.insert(number.digits.begin(), '1');
+    ++number.pointPos;
+}
+
+double fromDecimalDigits(const DecimalDigits& number)
+{
+    std::string text = number.digits;
+    if (text.size() < number.pointPos)
+        text.append(number.pointPos - text.size(), '0');
+    if (text.size() > number.pointPos)
+        text.insert(number.pointPos, 1, '.');
+    if (text.empty())
+        return 0.0;
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+constexpr std::size_t SafeSignificantDigits = 15;
+
+} // namespace
+
+double RoundDec(double value, int decimals)
+{
+    if (decimals < 0 || decimals > 15)
+        throw std::invalid_argument("RoundDec: casas decimais devem estar entre 0 e 15");
+    if (!std::isfinite(value) || value == 0.0)
+        return value;
+
+    DecimalDigits number = toDecimalDigits(std::fabs(value));
+    const std::size_t firstSignificant = number.digits.find_first_not_of('0');
+    if (firstSignificant == std::string::npos)
+        return 0.0;
+    roundAt(number, firstSignificant + SafeSignificantDigits);
+    roundAt(number, number.pointPos + std::size_t(decimals));
+
+    const double magnitude = fromDecimalDigits(number);
+    if (magnitude == 0.0)
+        return 0.0;   // never a negative zero
+    return value < 0 ? -magnitude : magnitude;
+}
+
+bool EmptyString(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
+QString AllTrim(const QString& text)
+{
+    return text.trimmed();
+}
+
+QString LTrim(const QString& text)
+{
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    return text.mid(start);
+}
+
+namespace {
+bool isAsciiDigits(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+} // namespace
+
+QString Ajusta(const QString& code, int width)
+{
+    const QString trimmed = code.trimmed();
+    if (!isAsciiDigits(trimmed))
+        return trimmed;
+    qsizetype firstSignificant = 0;
+    while (firstSignificant < trimmed.size() - 1 && trimmed[firstSignificant] == u'0')
+        ++firstSignificant;
+    const QString significant = trimmed.mid(firstSignificant);
+    if (significant.size() > width)
+        return trimmed;
+    return significant.rightJustified(width, u'0');
+}
+
+QString Ajusta(qint64 number, int width)
+{
+    return Ajusta(QString::number(number), width);
+}
+
+QDate PriDiaMes(const QDate& date)
+{
+    return QDate(date.year(), date.month(), 1);
+}
+
+QDate UltimoDiaMes(const QDate& date)
+{
+    return QDate(date.year(), date.month(), date.daysInMonth());
+}
+
+namespace {
+HolidayCalendar& holidayCalendar()
+{
+    static HolidayCalendar calendar;
+    return calendar;
+}
+} // namespace
+
+void setHolidayCalendar(HolidayCalendar calendar)
+{
+    holidayCalendar() = std::move(calendar);
+}
+
+bool isWorkingDay(const QString& branch, const QDate& date)
+{
+    if (date.dayOfWeek() >= Qt::Saturday)
+        return false;
+    const HolidayCalendar& calendar = holidayCalendar();
+    return !(calendar && calendar(branch, date));
+}
+
+QDate DataUtil(const QString& branch, const QDate& date, int days)
+{
+    if (!date.isValid())
+        throw std::invalid_argument("DataUtil: data inválida");
+    QDate day = date;
+    if (days == 0) {
+        while (!isWorkingDay(branch, day))
+            day = day.addDays(1);
+        return day;
+    }
+    const int step = days > 0 ? 1 : -1;
+    for (int remaining = std::abs(days); remaining > 0;) {
+        day = day.addDays(step);
+        if (isWorkingDay(branch, day))
+            --remaining;
+    }
+    return day;
+}
+
+QDateTime CheckDateTime(const QString& text)
+{
+    static const QRegularExpression shape(QStringLiteral(
+        R"(^\s*(\d{1,2})\s*/\s*(\d{1,2})\s*/\s*(\d{4})(?:\s+(\d{1,2})?\s*(?::\s*(\d{1,2})?\s*(?::\s*(\d{1,2})?)?)?)?\s*$)"));
+    QString compact = text;
+    compact.replace(QRegularExpression(QStringLiteral("[\\s/:]")), QString());
+    if (compact.isEmpty())
+        return {};
+
+    const auto match = shape.match(text);
+    if (match.hasMatch()) {
+        const QDate date(match.captured(3).toInt(), match.captured(2).toInt(), match.captured(1).toInt());
+        const QTime time(match.captured(4).toInt(), match.captured(5).toInt(), match.captured(6).toInt());
+        if (date.isValid() && time.isValid() && date > QDate(1899, 12, 30))
+            return QDateTime(date, time);
+    }
+    MensErro(QStringLiteral("'%1' não é uma data válida.").arg(text.trimmed()), true);
+    return {};
+}
+
+const QLocale& brLocale()
+{
+    static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+    return locale;
+}
+
+QString FormatNumberBR(double value, int decimals)
+{
+    return brLocale().toString(RoundDec(value, decimals), 'f', decimals);
+}
+
+QString FormatDateBR(const QDate& date)
+{
+    return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+}
+
+QString FormatDateTimeBR(const QDateTime& dateTime)
+{
+    return dateTime.isValid() ? dateTime.toString(QStringLiteral("dd/MM/yyyy HH:mm:ss")) : QString();
+}
+
+double ParseNumberBR(const QString& text, bool* ok)
+{
+    bool parsed = false;
+    const double value = brLocale().toDouble(text.trimmed(), &parsed);
+    if (ok)
+        *ok = parsed;
+    return parsed ? value : 0.0;
+}
+
+QDate ParseDateBR(const QString& text)
+{
+    return QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+}
