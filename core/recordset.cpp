@@ -922,9 +922,13 @@ QString RecordSet::displayText(int row, int fieldIndex) const
 
 void RecordSetPrivate::beginSuppress()
 {
-    if (disableCount == 0 && silentCount == 0) {
+    if (!suppressed()) {
         stateAtSuppress = state;
         currentAtSuppress = current;
+        // A bulk change outside disableControls announces its reset before
+        // the rows change, as models expect.
+        emit q->aboutToReset();
+        resetAnnounced = true;
     }
     ++silentCount;
 }
@@ -935,10 +939,12 @@ void RecordSetPrivate::endSuppress()
         --silentCount;
     if (suppressed())
         return;
-    const bool reset = resetPending;
+    const bool reset = resetPending || resetAnnounced;
     if (reset) {
+        if (!resetAnnounced)
+            emit q->aboutToReset();
         resetPending = false;
-        emit q->aboutToReset();
+        resetAnnounced = false;
         emit q->resetDone();
     }
     if (state != stateAtSuppress)

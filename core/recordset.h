@@ -49,9 +49,11 @@
 //                       [post] BeforeScroll, (move) AfterScroll only when
 //                       the current row changed
 //   createDataSet(), open(), setData(), loadFromFile():
-//                       [BeforeClose, AfterClose when active] BeforeOpen,
-//                       (rows loaded, calculated fields, state Browse,
-//                       first row current) AfterOpen, AfterScroll
+//                       (the packet is read and every row calculated first:
+//                       a bad packet or a failing OnCalcFields changes
+//                       nothing) [BeforeClose, AfterClose when active]
+//                       BeforeOpen, (rows in, state Browse, first row
+//                       current) AfterOpen, AfterScroll
 //   close():            BeforeClose, (rows dropped, state Inactive) AfterClose
 //   OnCalcFields:       for every row loaded, after every setValue of a data
 //                       field while editing, after OnNewRecord and at post.
@@ -99,10 +101,14 @@
 // missing from the packet is an error).
 //
 // Views: the signals below describe every change exactly, in the
-// QAbstractItemModel style (about-to / done pairs). Rows are view positions,
-// 0-based. While controls are disabled (disableControls) no row signal is
-// sent; the last enableControls() sends one reset when anything changed,
-// then stateChanged/currentRowChanged when those differ.
+// QAbstractItemModel style (about-to / done pairs, the about-to signal sent
+// before the rows change). Rows are view positions, 0-based. Loading,
+// closing, emptying, cancelUpdates, filter and order changes are one reset.
+// While controls are disabled (disableControls) no row signal is sent; the
+// last enableControls() sends aboutToReset and resetDone together when
+// anything changed (so a view that paints meanwhile must check row bounds;
+// controlsFrozen lets it stop painting), then stateChanged and
+// currentRowChanged when those differ.
 
 #include "datapacket.h"
 #include "field.h"

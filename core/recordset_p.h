@@ -98,7 +98,8 @@ struct RecordSetPrivate {
     // View notifications
     int disableCount = 0;
     int silentCount = 0;
-    bool resetPending = false;
+    bool resetPending = false;     // a change went unannounced while suppressed
+    bool resetAnnounced = false;   // aboutToReset already sent by a bulk change
     bool aggregatesPending = false;
     RecordSet::State stateAtSuppress = RecordSet::State::Inactive;
     int currentAtSuppress = -1;
