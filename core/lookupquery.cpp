@@ -29,7 +29,7 @@ struct PreparedText {
     QStringList names;         // as first written
 };
 
-// Replaces each ":NAME" outside literals, quoted names and comments. PostgreSQL
+// Replaces each ":NAME" outside literals and quoted names, and drops comments. PostgreSQL
 // gets "$n" once per name, so that ":P_X IS NULL" learns its type from another
 // use of P_X; other databases get one "?" per use.
 PreparedText prepareText(const QString& sql, bool positionalPerName)
@@ -51,10 +51,11 @@ PreparedText prepareText(const QString& sql, bool positionalPerName)
             copyUntil(std::min(end + 1, length));   // a doubled quote is two literals in a row
         } else if (c == u'-' && i + 1 < length && sql[i + 1] == u'-') {
             const qsizetype end = sql.indexOf(u'\n', i);
-            copyUntil(end < 0 ? length : end);
+            i = end < 0 ? length : end;   // dropped: the driver would take ":X" in a comment for a parameter
         } else if (c == u'/' && i + 1 < length && sql[i + 1] == u'*') {
             const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
-            copyUntil(end < 0 ? length : end + 2);
+            i = end < 0 ? length : end + 2;
+            prepared.sql += u' ';
         } else if (c == u':' && i + 1 < length && isNameStart(sql[i + 1]) && (i == 0 || sql[i - 1] != u':')) {
             qsizetype end = i + 1;
             while (end < length && isNamePart(sql[end]))
