@@ -60,8 +60,8 @@ void BusyOverlay::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
 
     const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(QPen(palette().color(QPalette::Mid), 1));
-    painter.setBrush(palette().color(QPalette::Window));
+    painter.setPen(QPen(palette().color(QPalette::Dark), 1));
+    painter.setBrush(palette().color(QPalette::Base));
     painter.drawRoundedRect(box, 8, 8);
 
     const QPointF centre(box.left() + 36, box.center().y());

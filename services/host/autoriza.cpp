@@ -1,0 +1,70 @@
+#include "autoriza.h"
+
+#ifdef PED_HAVE_CLIENT
+
+#include "autorizadialog.h"
+#include "host.h"
+#include "hostlog.h"
+#include "messages.h"
+#include "netconnection.h"
+
+#include <QApplication>
+#include <QJsonArray>
+
+namespace {
+
+struct Decision {
+    bool released = false;
+    QString supervisor;
+    QString refusal;
+};
+
+// The answer is [true, supervisor name]; a refusal comes as the method's
+// failure (or, from an older server, as [false, reason]).
+Decision decisionOf(const ServerResult& result)
+{
+    if (result.ok()) {
+        const QJsonArray answer = result.value().toArray();
+        if (answer.at(0).toBool())
+            return {true, answer.at(1).toString(), {}};
+        return {false, {}, answer.at(1).toString()};
+    }
+    return {false, {}, result.errorMessage()};
+}
+
+} // namespace
+
+bool Autoriza(TNetConnection& connection, int kind, const QString& operation, const QString& detail)
+{
+    TNetConnection release(QStringLiteral("Bib.rdmDBGeral"));
+    if (!connection.Host().isEmpty()) {
+        release.setHost(connection.Host());
+        release.setPort(connection.Port());
+        release.BeforeConnect = [](TNetConnection&) {};   // keep the endpoint copied above
+    }
+
+    QString refusal;
+    for (int attempt = 0; attempt < AutorizaMaxAttempts; ++attempt) {
+        TfrmAutoriza dialog(operation, detail, QApplication::activeWindow());
+        dialog.setRefusal(refusal);
+        if (host().execModal(dialog) != QDialog::Accepted)
+            return false;
+        const ServerResult result =
+            release.call(QStringLiteral("AutorizaOperador"), {dialog.operador(), dialog.senha(), kind});
+        if (!result.ok() && result.errorCode() != ServerError::MethodFailed) {
+            CheckResultServ(result, false);
+            return false;
+        }
+        const Decision decision = decisionOf(result);
+        if (decision.released) {
+            qCInfo(lcHost).noquote() << "Liberação de" << operation << detail << "por" << decision.supervisor;
+            return true;
+        }
+        refusal = decision.refusal.isEmpty() ? msgMensagensPadroes().Msg(QStringLiteral("Liberacao_Negada"))
+                                             : decision.refusal;
+    }
+    MensErro(refusal, false);
+    return false;
+}
+
+#endif
