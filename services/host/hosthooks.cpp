@@ -23,11 +23,9 @@ void installHostHooks()
 
 #else
 
-#include "hostlog.h"
-
+// Built without the server client: there is nothing to connect.
 void installHostHooks()
 {
-    qCWarning(lcHost) << "Host sem cliente do servidor de aplicação: nada a ligar";
 }
 
 #endif

@@ -4,9 +4,17 @@
 #include "messages.h"
 #include "scriptedhost.h"
 
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 #include <stdexcept>
+
+class Receiver : public QObject {
+public:
+    void postItem() { MensErro("Quantidade deve ser informada.", true); }
+    void takeChecked(bool checked) { lastChecked = checked; throw std::runtime_error("falhou com o botão"); }
+    bool lastChecked = false;
+};
 
 class TestGuard : public QObject {
     Q_OBJECT
@@ -69,6 +77,26 @@ private slots:
         });
         QTRY_VERIFY(ran);
         QCOMPARE(host.messageTexts(MsgType::Error), QStringList{"falha no temporizador"});
+        PED_VERIFY_HOST(host);
+    }
+
+    void connectGuardedRunsHandlersGuarded()
+    {
+        ScriptedHost host;
+        QPushButton button;
+        button.setCheckable(true);
+        Receiver receiver;
+        connectGuarded(&button, &QPushButton::clicked, &receiver, &Receiver::postItem);
+        connectGuarded(&button, &QPushButton::clicked, &receiver, &Receiver::takeChecked);
+        int plainCalls = 0;
+        connectGuarded(&button, &QPushButton::clicked, &receiver, [&] { ++plainCalls; });
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Falha na ação"));
+        button.click();
+        QVERIFY(receiver.lastChecked);
+        QCOMPARE(plainCalls, 1);
+        QCOMPARE(host.messageTexts(MsgType::Error),
+                 (QStringList{"Quantidade deve ser informada.", "falhou com o botão"}));
         PED_VERIFY_HOST(host);
     }
 

@@ -1,6 +1,7 @@
 #include "scriptedhost.h"
 
 #include "busy.h"
+#include "hosthooks.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -25,9 +26,9 @@ const char* kindName(int kind)
     return names[kind];
 }
 
-bool isQuestion(MsgType type, MsgButtons buttons)
+bool isQuestion(MsgButtons buttons)
 {
-    return type == MsgType::Confirmation || std::popcount(unsigned(buttons.toInt())) > 1;
+    return std::popcount(unsigned(buttons.toInt())) > 1;
 }
 
 } // namespace
@@ -36,6 +37,7 @@ ScriptedHost::ScriptedHost()
 {
     resetBusyState();
     setHost(this);
+    installHostHooks();
 }
 
 ScriptedHost::~ScriptedHost()
@@ -159,7 +161,7 @@ MsgButton ScriptedHost::showMessage(MsgType type, const QString& text, MsgButton
     if (buttons == MsgButtons())
         buttons = MsgButton::Ok;
     recorded << Message{type, text, buttons, {}};
-    if (!isQuestion(type, buttons)) {
+    if (!isQuestion(buttons)) {
         const auto single = MsgButton(buttons.toInt());
         recorded.last().answer = msgButtonCaption(single);
         return single;

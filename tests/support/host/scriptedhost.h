@@ -3,8 +3,9 @@
 // and file dialogs from a script, drives modal dialogs through scripted
 // callbacks and stands in for screens that LoadBPL would open.
 //
-// The script is one ordered queue: each question, choice, modal dialog or
-// file dialog must be the next expectation. Anything else is a script
+// A message with more than one button is a question. The script is one
+// ordered queue: each question, choice, modal dialog or file dialog must be
+// the next expectation. Anything else is a script
 // failure: it is recorded, logged, and thrown as ScriptFailure so the screen
 // action stops there. PED_VERIFY_HOST(host) in cleanup() fails the test on
 // any failure, any expectation left unused, or a busy indicator left on.
@@ -48,7 +49,7 @@ public:
     using DialogScript = std::function<void(QDialog&)>;
     using ScreenScript = std::function<void(const QVariantList&)>;
 
-    ScriptedHost();    // installs itself as the process's host
+    ScriptedHost();    // installs itself as the process's host, and the client hooks
     ~ScriptedHost() override;
 
     // The script, in the order the events will happen.
