@@ -166,15 +166,16 @@ void RecordSetPrivate::scrollTo(int position, bool afterScrollAlways)
 
 void RecordSetPrivate::dropEdit()
 {
-    if (state == RecordSet::State::Insert) {
-        Row* row = currentRow();
-        removeFromView(row);
-        rowById.remove(row->id);
-        takeNatural(row);
-    }
+    Row* newRow = state == RecordSet::State::Insert ? currentRow() : nullptr;
+    // Browse first: while the new row leaves, no row may read its buffer.
     buffer.clear();
     if (state == RecordSet::State::Edit || state == RecordSet::State::Insert)
         setState(RecordSet::State::Browse);
+    if (newRow) {
+        removeFromView(newRow);
+        rowById.remove(newRow->id);
+        takeNatural(newRow);
+    }
 }
 
 Row* RecordSetPrivate::newRow()
