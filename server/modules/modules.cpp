@@ -1,5 +1,10 @@
 #include "modules.h"
 
-#include "rpc/method_registry.h"
+#include "topics.h"
 
-void registerAllMethods(MethodRegistry&) {}
+void registerAllMethods(MethodRegistry& registry)
+{
+    registerLanPedidoParams(registry);
+    registerLanPedidoNumbering(registry);
+    registerBranchLookups(registry);
+}

@@ -1,0 +1,129 @@
+#include "packet_sql.h"
+
+#include "store/database.h"
+#include "store/sql.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+[[noreturn]] void failField(const FieldDef& field, const QVariant& value)
+{
+    throw StoreError(QStringLiteral("Column %1 holds %2, which is not a %3.")
+                         .arg(field.name, value.toString().left(40), fieldTypeName(field.type))
+                         .toStdString());
+}
+
+// SQLite keeps date-times as ISO text ("yyyy-MM-ddTHH:mm:ss[.zzz]"); a
+// space instead of the "T" is accepted for rows written by hand.
+QDateTime dateTimeFrom(const FieldDef& field, const QVariant& value)
+{
+    if (value.metaType().id() == QMetaType::QDateTime)
+        return value.toDateTime();
+    if (value.metaType().id() == QMetaType::QDate)
+        return value.toDate().startOfDay();
+    QString text = value.toString().trimmed();
+    if (text.size() > 10 && text.at(10) == u' ')
+        text[10] = u'T';
+    QDateTime dateTime = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (!dateTime.isValid()) {
+        const QDate date = QDate::fromString(text, Qt::ISODate);
+        if (date.isValid())
+            dateTime = date.startOfDay();
+    }
+    if (!dateTime.isValid())
+        failField(field, value);
+    // Whole seconds on the wire, the precision the record sets show.
+    const QTime time = dateTime.time();
+    dateTime.setTime(QTime(time.hour(), time.minute(), time.second()));
+    return dateTime;
+}
+
+QVariant packetValue(const FieldDef& field, const QVariant& value)
+{
+    if (value.isNull())
+        return {};
+    bool ok = true;
+    switch (field.type) {
+    case FieldType::String:
+    case FieldType::Memo:
+        return value.toString();
+    case FieldType::Integer: {
+        const qlonglong number = value.toLongLong(&ok);
+        if (!ok)
+            failField(field, value);
+        return number;
+    }
+    case FieldType::Float: {
+        const double number = value.toDouble(&ok);
+        if (!ok)
+            failField(field, value);
+        return number;
+    }
+    case FieldType::Boolean: {
+        const QString text = value.toString().trimmed().toUpper();
+        return text == QLatin1String("S") || text == QLatin1String("1") || text == QLatin1String("TRUE");
+    }
+    case FieldType::Date:
+        return dateTimeFrom(field, value).date();
+    case FieldType::DateTime:
+        return dateTimeFrom(field, value);
+    }
+    failField(field, value);
+}
+
+FieldDef field(const QString& name, FieldType type, int size = 0)
+{
+    return FieldDef{name, type, size};
+}
+
+} // namespace
+
+FieldDef textField(const QString& name, int size) { return field(name, FieldType::String, size); }
+FieldDef memoField(const QString& name) { return field(name, FieldType::Memo); }
+FieldDef floatField(const QString& name) { return field(name, FieldType::Float); }
+FieldDef integerField(const QString& name) { return field(name, FieldType::Integer); }
+FieldDef dateField(const QString& name) { return field(name, FieldType::Date); }
+FieldDef dateTimeField(const QString& name) { return field(name, FieldType::DateTime); }
+
+DataPacket emptyPacket(const QList<FieldDef>& fields)
+{
+    DataPacket packet;
+    packet.fields = fields;
+    return packet;
+}
+
+DataPacket selectPacket(const QSqlDatabase& db, const QList<FieldDef>& fields,
+                        const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query = execSql(db, sql, values);
+    const int columnCount = query.record().count();
+    if (columnCount != fields.size())
+        throw StoreError(QStringLiteral("A query selects %1 columns for %2 fields: %3")
+                             .arg(columnCount).arg(fields.size()).arg(sql.simplified().left(120))
+                             .toStdString());
+    DataPacket packet = emptyPacket(fields);
+    while (query.next()) {
+        QVariantList row;
+        row.reserve(columnCount);
+        for (int column = 0; column < columnCount; ++column)
+            row.append(packetValue(fields.at(column), query.value(column)));
+        packet.rows.append(row);
+    }
+    return packet;
+}
+
+DataPacket selectColumns(const QSqlDatabase& db, const QList<SelectColumn>& columns,
+                         const QString& fromAndWhere, const QVariantList& values)
+{
+    QList<FieldDef> fields;
+    QStringList expressions;
+    for (const SelectColumn& column : columns) {
+        fields.append(column.field);
+        expressions.append(column.expression);
+    }
+    return selectPacket(db, fields, QStringLiteral("SELECT ") + expressions.join(QStringLiteral(", ")) + QLatin1Char(' ') + fromAndWhere, values);
+}

@@ -1,0 +1,8 @@
+#pragma once
+// One registration function per topic file of the remote data modules.
+
+class MethodRegistry;
+
+void registerLanPedidoParams(MethodRegistry& registry);      // lanpedido_params.cpp
+void registerLanPedidoNumbering(MethodRegistry& registry);   // lanpedido_numbering.cpp
+void registerBranchLookups(MethodRegistry& registry);        // dbgeral_branches.cpp

@@ -1,0 +1,101 @@
+-- Order-entry parameters per branch, the general order parameter, the
+-- dispatch parameters and the order number counter.
+
+-- One row per branch; a branch without a row cannot enter orders. The
+-- columns are those of the parameters record set, in its order; the names
+-- of the default seller, customer, modality and price table are kept as
+-- entered (the server refreshes them from their tables when it reads them).
+CREATE TABLE PARAMPEDIDO (
+    IDTPCOMPPROD        VARCHAR(1),
+    IDPERALTPRECO       VARCHAR(1),
+    CDMODPGTO           VARCHAR(5),
+    CDVENDEDOR          VARCHAR(4),
+    IDTABPRECO          VARCHAR(1),
+    IDUTRESELOTE        VARCHAR(1),
+    IDLANCPED           VARCHAR(1),
+    IDTESTAEST          VARCHAR(1),
+    IDOBRINFTRAN        VARCHAR(1),
+    NRDIASENTPED        VARCHAR(4),
+    NRMAXITNFPED        DOUBLE PRECISION,
+    IDEXIBPEDIDO        VARCHAR(1),
+    DSMODPGTO           VARCHAR(100),
+    IDMENSVEND          VARCHAR(1),
+    IDOBRTPOPPED        VARCHAR(1),
+    NMFANVEN            VARCHAR(50),
+    IDUTVALIPED         VARCHAR(1),
+    QTDIAVALIPED        DOUBLE PRECISION,
+    IDUTDESCMAXI        VARCHAR(1),
+    IDEXCLPEDIDO        VARCHAR(1),
+    CDTIPOOPER          VARCHAR(2),
+    CDCLIENTE           VARCHAR(21),
+    NMFANTCLIE          VARCHAR(50),
+    IDTPIJURCLIE        VARCHAR(1),
+    NRINSJURCLIE        VARCHAR(20),
+    IDEXIBDADORC        VARCHAR(1),
+    IDUTCTRELANP        VARCHAR(1),
+    IDEXIBIMPITPED      VARCHAR(1),
+    IDEXIBRENTPED       VARCHAR(1),
+    IDEXIBPRINATIV      VARCHAR(1),
+    IDLANENCARGOPED     VARCHAR(1),
+    IDEXIBEPRAZOPED     VARCHAR(1),
+    IDTIPOPEDINC        VARCHAR(1),
+    IDALTFORMAPAG       VARCHAR(1),
+    DSPERALTMAIOR       VARCHAR(10),
+    DSPERALTMENOR       VARCHAR(10),
+    CDGRUALTPRECO       VARCHAR(2),
+    IDEXIBVENDCOM       VARCHAR(1),
+    IDALTMODPAG         VARCHAR(1),
+    IDOBRDIMENSAO       VARCHAR(1),
+    IDALTPRECOPC        VARCHAR(1),
+    IDDIMEVARDESC       VARCHAR(1),
+    IDCALCPRECODIME     VARCHAR(1),
+    IDUTDEPOSITO        VARCHAR(1),
+    CDFILDEPOSITO       VARCHAR(4),
+    CDGRUNRENTAVEL      VARCHAR(2),
+    NRTPCUSTORENT       VARCHAR(2),
+    IDCONFISPRODCLIE    VARCHAR(1),
+    IDCONFISPRODFIL     VARCHAR(1),
+    IDCONFISPRODTRA     VARCHAR(1),
+    IDCALCPRECFAT       VARCHAR(1),
+    IDUTFILIALDESTINO   VARCHAR(3),
+    IDEXIBLOCALENTRCLI  VARCHAR(3),
+    VRPECOMVEN          DOUBLE PRECISION,
+    CDPRECOBASE         VARCHAR(2),
+    DSPRECOBASE         VARCHAR(30),
+    IDUTENDEENTRPED     VARCHAR(1),
+    IDCTRLESTQ          VARCHAR(1),
+    IDCONSORCSALDEST    VARCHAR(1),
+    CDFILIAL            VARCHAR(4) NOT NULL,
+    VRMINPEDIDO         DOUBLE PRECISION DEFAULT 0 NOT NULL,
+    CONSTRAINT PK_PARAMPEDIDO PRIMARY KEY (CDFILIAL),
+    CONSTRAINT FK_PARAMPEDIDO_FILIAL FOREIGN KEY (CDFILIAL) REFERENCES FILIAL (CDFILIAL)
+);
+
+-- General order parameter, one row per company. IDUTTABPRECOITEM 'S': the
+-- price table is chosen per item.
+CREATE TABLE PARAMGERPED (
+    CDEMPRESA           VARCHAR(4) NOT NULL,
+    IDUTTABPRECOITEM    VARCHAR(1) DEFAULT 'N' NOT NULL,
+    CONSTRAINT PK_PARAMGERPED PRIMARY KEY (CDEMPRESA),
+    CONSTRAINT FK_PARAMGERPED_EMPRESA FOREIGN KEY (CDEMPRESA) REFERENCES EMPRESA (CDEMPRESA)
+);
+
+-- Dispatch parameters per branch. IDCTRLVENEXP 'N': an order takes the
+-- seller's commission %.
+CREATE TABLE PAREXPEDICAO (
+    CDFILIAL            VARCHAR(4) NOT NULL,
+    IDCTRLVENEXP        VARCHAR(1) DEFAULT 'N' NOT NULL,
+    IDGERPRODEST        VARCHAR(1) DEFAULT 'N' NOT NULL,
+    IDCUSEXP            VARCHAR(2),
+    CONSTRAINT PK_PAREXPEDICAO PRIMARY KEY (CDFILIAL),
+    CONSTRAINT FK_PAREXPEDICAO_FILIAL FOREIGN KEY (CDFILIAL) REFERENCES FILIAL (CDFILIAL)
+);
+
+-- Last order number handed out per branch. Advanced by one UPDATE in the
+-- caller's transaction, so parallel callers never get the same number.
+CREATE TABLE CONTADORPEDIDO (
+    CDFILIAL            VARCHAR(4) NOT NULL,
+    NRULTPEDIDO         BIGINT     DEFAULT 0 NOT NULL,
+    CONSTRAINT PK_CONTADORPEDIDO PRIMARY KEY (CDFILIAL),
+    CONSTRAINT FK_CONTADORPEDIDO_FILIAL FOREIGN KEY (CDFILIAL) REFERENCES FILIAL (CDFILIAL)
+);

@@ -1,0 +1,128 @@
+#include "sql.h"
+
+#include "database.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+
+namespace {
+
+// Both databases accept far more bound values per statement than this;
+// larger batches stop paying off long before the limits.
+constexpr int maxValuesPerStatement = 16000;
+
+QString shortened(const QString& sql)
+{
+    QString text = sql.simplified();
+    constexpr int maxChars = 160;
+    return text.size() > maxChars ? text.left(maxChars) + QStringLiteral(" ...") : text;
+}
+
+[[noreturn]] void throwQueryError(const QSqlQuery& query, const QString& sql)
+{
+    throw StoreError(QStringLiteral("SQL statement failed: %1 (%2)")
+                         .arg(query.lastError().text(), shortened(sql))
+                         .toStdString());
+}
+
+} // namespace
+
+bool isPostgres(const QSqlDatabase& db)
+{
+    return db.driverName() == QLatin1String("QPSQL");
+}
+
+void execPrepared(QSqlQuery& query)
+{
+    if (!query.exec())
+        throwQueryError(query, query.lastQuery());
+}
+
+QSqlQuery execSql(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throwQueryError(query, sql);
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throwQueryError(query, sql);
+    return query;
+}
+
+QVariant selectValue(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query = execSql(db, sql, values);
+    return query.next() ? query.value(0) : QVariant();
+}
+
+BatchInserter::BatchInserter(QSqlDatabase db, QString table, QStringList columns, int rowsPerStatement)
+    : m_db(std::move(db))
+    , m_table(std::move(table))
+    , m_columns(std::move(columns))
+    , m_rowsPerStatement(rowsPerStatement > 0 ? rowsPerStatement
+                                              : qMax(1, maxValuesPerStatement / int(m_columns.size())))
+    , m_fullBatch(m_db)
+{
+}
+
+BatchInserter::~BatchInserter() = default;
+
+void BatchInserter::add(const QVariantList& row)
+{
+    if (row.size() != m_columns.size())
+        throw StoreError(QStringLiteral("%1: row with %2 values for %3 columns")
+                             .arg(m_table).arg(row.size()).arg(m_columns.size()).toStdString());
+    m_pending.append(row);
+    ++m_pendingRows;
+    if (m_pendingRows == m_rowsPerStatement)
+        writeRows(m_pendingRows);
+}
+
+void BatchInserter::flush()
+{
+    if (m_pendingRows > 0)
+        writeRows(m_pendingRows);
+}
+
+QString BatchInserter::statementFor(int rowCount) const
+{
+    const QString oneRow = QLatin1Char('(') + QStringList(m_columns.size(), QStringLiteral("?")).join(u',') + QLatin1Char(')');
+    QString sql = QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(m_table, m_columns.join(u','));
+    sql.reserve(sql.size() + rowCount * (oneRow.size() + 1));
+    for (int i = 0; i < rowCount; ++i) {
+        if (i > 0)
+            sql += QLatin1Char(',');
+        sql += oneRow;
+    }
+    return sql;
+}
+
+void BatchInserter::writeRows(int rowCount)
+{
+    if (m_beforeWrite)
+        m_beforeWrite();
+    // The full-size statement is prepared once and reused; only the last,
+    // shorter batch needs a statement of its own.
+    QSqlQuery partial(m_db);
+    QSqlQuery* query = &m_fullBatch;
+    if (rowCount == m_rowsPerStatement) {
+        if (!m_fullBatchPrepared) {
+            if (!m_fullBatch.prepare(statementFor(rowCount)))
+                throwQueryError(m_fullBatch, statementFor(1));
+            m_fullBatchPrepared = true;
+        }
+    } else {
+        query = &partial;
+        if (!partial.prepare(statementFor(rowCount)))
+            throwQueryError(partial, statementFor(1));
+    }
+    for (int i = 0; i < m_pending.size(); ++i)
+        query->bindValue(i, m_pending.at(i));
+    if (!query->exec())
+        throwQueryError(*query, statementFor(1));
+    m_rowsWritten += rowCount;
+    m_pending.clear();
+    m_pendingRows = 0;
+}
