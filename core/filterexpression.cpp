@@ -1,3 +1,14 @@
+// How two values compare, by what they hold at match time:
+//   text with text         exact, by Unicode code points (no locale, case matters)
+//   number with number     numerically (integers exactly)
+//   text with number       numerically when the text is a number, else as texts
+//   date with text         the text read as "yyyy-MM-dd[THH:mm[:ss[.zzz]]]" or
+//                          "dd/MM/yyyy[ HH:mm[:ss]]"; other text is an error
+//   day with moment        by day ('10/03/2026' equals any time that day)
+//   boolean with text      "S"/"T"/"TRUE"/"1" true, "N"/"F"/"FALSE"/"0" false
+//   boolean with number    as 1 and 0
+//   anything with null     false for every operator; only IS [NOT] NULL sees nulls
+// Other pairs (a number with a date) are errors naming the comparison's position.
 #include "filterexpression.h"
 
 #include <QDate>
