@@ -53,6 +53,8 @@ AppServer::AppServer(ServerOptions options)
       m_pool(std::make_unique<QThreadPool>())
 {
     registerMethods(m_registry, m_sessions);
+    if (m_options.extraMethods)
+        m_options.extraMethods(m_registry);
     m_pool->setMaxThreadCount(m_options.workers > 0 ? m_options.workers : defaultWorkerCount());
     m_pool->setExpiryTimeout(-1);   // a worker keeps its database connection
     HttpLimits limits;

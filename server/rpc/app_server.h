@@ -28,6 +28,8 @@ struct ServerOptions {
     qint64 maxBodyBytes = 32 * 1024 * 1024;
     SessionConfig sessions;
     RetryPolicy retry;
+    // Tests add methods of their own (blocking, failing) here.
+    std::function<void(MethodRegistry&)> extraMethods;
 };
 
 class AppServer {

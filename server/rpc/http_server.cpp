@@ -192,7 +192,7 @@ bool HttpServer::Connection::parseHead()
             fail(431, QStringLiteral("request head larger than %1 bytes").arg(maxHeaderBytes));
         return false;
     }
-    const QByteArray head = m_buffer.left(end);
+    const QByteArray head = m_buffer.left(end + 2);   // every line with its CRLF
     m_buffer.remove(0, end + 4);
     try {
         readHead(head);
@@ -205,8 +205,14 @@ bool HttpServer::Connection::parseHead()
 
 void HttpServer::Connection::readHead(const QByteArray& head)
 {
-    const QList<QByteArray> lines = head.split('\n');
-    const QList<QByteArray> requestLine = lines.first().chopped(lines.first().endsWith('\r') ? 1 : 0).split(' ');
+    QList<QByteArray> lines = head.split('\n');
+    lines.removeLast();   // after the final CRLF
+    for (QByteArray& line : lines) {
+        if (!line.endsWith('\r'))
+            throw HeadError{400, QStringLiteral("header lines must end with CRLF")};
+        line.chop(1);
+    }
+    const QList<QByteArray> requestLine = lines.first().split(' ');
     if (requestLine.size() != 3 || !isToken(requestLine[0]) || !requestLine[1].startsWith('/'))
         throw HeadError{400, QStringLiteral("malformed request line")};
     const QByteArray& version = requestLine[2];
@@ -225,10 +231,7 @@ void HttpServer::Connection::readHead(const QByteArray& head)
     bool expectContinue = false;
     QByteArray contentLength;
     for (qsizetype i = 1; i < lines.size(); ++i) {
-        QByteArray line = lines[i];
-        if (!line.endsWith('\r'))
-            throw HeadError{400, QStringLiteral("header lines must end with CRLF")};
-        line.chop(1);
+        const QByteArray& line = lines[i];
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0 || !isToken(line.left(colon)))
             throw HeadError{400, QStringLiteral("malformed header line")};

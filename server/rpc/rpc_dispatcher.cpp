@@ -273,8 +273,10 @@ RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& 
     else
         qCInfo(lcRpc).noquote() << module << methodName << elapsedMs << "ms error" << outcome.errorCode;
 
-    if (notification && outcome.errorCode != RpcErrorCode::InvalidRequest)
-        return outcome;   // a notification gets no answer, not even an error
+    if (notification) {
+        outcome.response.reset();   // a notification gets no answer, not even an error
+        return outcome;
+    }
     if (!outcome.response) {
         outcome.response = outcome.errorCode == 0
             ? resultObject(id, QJsonValue::Null)

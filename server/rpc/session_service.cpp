@@ -154,7 +154,9 @@ std::optional<QString> SessionService::operatorForToken(QSqlDatabase& db, const 
         execute(remove);
         return std::nullopt;
     }
-    if (current - lastUsed >= m_config.touchIntervalSeconds) {
+    // Touch often enough that a session in use never looks idle.
+    const qint64 touchIntervalSeconds = qMin(m_config.touchIntervalSeconds, m_config.idleSeconds / 4);
+    if (current - lastUsed >= touchIntervalSeconds) {
         QSqlQuery touch = prepared(db, QStringLiteral(
             "UPDATE SESSAOSERV SET DTULTIMOUSO = :now WHERE DSHASHTOKEN = :hash"));
         touch.bindValue(QStringLiteral(":now"), current);
