@@ -67,12 +67,20 @@ void RecordSetPrivate::requireActive(const char* action) const
         fail(QStringLiteral("não é possível %1: o conjunto não está aberto.").arg(QString::fromUtf8(action)));
 }
 
+int RecordSetPrivate::indexOfField(const QString& name) const
+{
+    const auto exact = fieldByExactName.constFind(name);
+    if (exact != fieldByExactName.constEnd())
+        return *exact;
+    return fieldByUpperName.value(name.toUpper(), -1);
+}
+
 Field& RecordSetPrivate::fieldOrFail(const QString& name) const
 {
-    const auto it = fieldByUpperName.constFind(name.toUpper());
-    if (it == fieldByUpperName.constEnd())
+    const int index = indexOfField(name);
+    if (index < 0)
         fail(QStringLiteral("campo \"%1\" não encontrado.").arg(name));
-    return *fields[size_t(*it)];
+    return *fields[size_t(index)];
 }
 
 void RecordSetPrivate::fire(const RecordSet::Event& event)
@@ -93,20 +101,23 @@ const QVariantList* RecordSetPrivate::activeValues() const
     return row ? &row->values : nullptr;
 }
 
-void RecordSetPrivate::runCalc(QVariantList& values)
+void RecordSetPrivate::runCalc(QVariantList& values, bool inPlace)
 {
     if (!hasCalculated)
         return;
-    QVariantList scratch = values;
+    QVariantList scratch;
+    QVariantList& target = inPlace ? values : scratch;
+    if (!inPlace)
+        scratch = values;
     for (Field* field : fields)
-        if (field->isCalculated())
-            scratch[field->m_slot] = QVariant();
+        if (field->isCalculated() && target.at(field->m_slot).isValid())
+            target[field->m_slot] = QVariant();
     if (q->onCalcFields) {
         const RecordSet::Event handler = q->onCalcFields;
         const QVariantList* savedRead = readOverride;
         QVariantList* savedTarget = calcTarget;
-        readOverride = &scratch;
-        calcTarget = &scratch;
+        readOverride = &target;
+        calcTarget = &target;
         try {
             handler(*q);
         } catch (...) {
@@ -117,7 +128,8 @@ void RecordSetPrivate::runCalc(QVariantList& values)
         readOverride = savedRead;
         calcTarget = savedTarget;
     }
-    values = std::move(scratch);
+    if (!inPlace)
+        values = std::move(scratch);
 }
 
 void RecordSetPrivate::recalcBuffer()
@@ -158,6 +170,7 @@ void RecordSetPrivate::moveCurrent(int position)
 void RecordSetPrivate::scrollTo(int position, bool afterScrollAlways)
 {
     fire(q->beforeScroll);
+    eof = bof = false;
     const int before = current;
     setCurrent(position);
     if (afterScrollAlways || before != current)
@@ -231,6 +244,7 @@ Field& RecordSet::addField(const QString& name, FieldType type, int size, Field:
     }
     d->fields.push_back(field.get());
     d->fieldByUpperName.insert(name.toUpper(), index);
+    d->fieldByExactName.insert(name, index);
     d->fieldStore.push_back(std::move(field));
     return *d->fields.back();
 }
@@ -265,6 +279,7 @@ void RecordSet::clearFields()
     d->fields.clear();
     d->fieldStore.clear();
     d->fieldByUpperName.clear();
+    d->fieldByExactName.clear();
     d->dataSlots.clear();
     d->aggregates.clear();
     d->hasCalculated = false;
@@ -296,13 +311,13 @@ Field& RecordSet::fieldByName(const QString& name) const
 
 Field* RecordSet::findField(const QString& name) const
 {
-    const auto it = d->fieldByUpperName.constFind(name.toUpper());
-    return it == d->fieldByUpperName.constEnd() ? nullptr : d->fields[size_t(*it)];
+    const int index = d->indexOfField(name);
+    return index < 0 ? nullptr : d->fields[size_t(index)];
 }
 
 int RecordSet::fieldIndex(const QString& name) const
 {
-    return d->fieldByUpperName.value(name.toUpper(), -1);
+    return d->indexOfField(name);
 }
 
 QList<FieldDef> RecordSet::fieldDefs() const
@@ -433,7 +448,7 @@ void RecordSet::setData(const DataPacket& packet)
             }
         }
         if (!redefine && d->hasCalculated)
-            d->runCalc(row->values);
+            d->runCalc(row->values, true);   // a failure drops the whole load
         loaded.push_back(std::move(row));
     }
 
@@ -630,7 +645,6 @@ void RecordSet::setCurrentRow(int row)
     const Row* target = d->rowById.value(targetId);
     if (!target || target->viewPos < 0)
         d->fail(QStringLiteral("o registro pedido saiu da vista ao gravar o registro atual."));
-    d->eof = d->bof = false;
     d->scrollTo(target->viewPos, true);
 }
 
@@ -657,7 +671,6 @@ void RecordSet::gotoBookmark(const Bookmark& bookmark)
         d->fail(QStringLiteral("o registro do marcador foi excluído ou o conjunto foi recarregado."));
     if (row->viewPos < 0)
         d->fail(QStringLiteral("o registro do marcador está oculto pelo filtro atual."));
-    d->eof = d->bof = false;
     d->scrollTo(row->viewPos, true);
 }
 
@@ -668,7 +681,6 @@ bool RecordSet::locate(const QString& keyFields, const QVariantList& values, Loc
     const int position = find(keyFields, values, options);
     if (position < 0)
         return false;
-    d->eof = d->bof = false;
     d->scrollTo(position, true);
     return true;
 }

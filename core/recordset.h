@@ -59,10 +59,12 @@
 //                       field while editing, after OnNewRecord and at post.
 //
 // Exceptions: one thrown by a Before event (or OnNewRecord, or OnCalcFields)
-// leaves the record set exactly as it was: state, current row, values, log,
-// aggregates. One thrown by an After event leaves the completed operation in
-// place and skips the events after it. A failing automatic post stops the
-// navigation that asked for it.
+// leaves the record set exactly as it was: state, current row, values
+// (including values the handler set in the edit buffer), log, aggregates.
+// One thrown by an After event leaves the completed operation in place and
+// skips the events after it. A failing automatic post stops the navigation
+// that asked for it. (BeforeOpen runs after the old rows closed: when it
+// fails, the record set stays closed.)
 //
 // Undo and revert (undoLastChange, revertRecord, cancelUpdates,
 // mergeChangeLog), setFilter/setFiltered, setIndexFieldNames and

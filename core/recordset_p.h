@@ -54,6 +54,7 @@ struct RecordSetPrivate {
     std::vector<std::unique_ptr<Field>> fieldStore;
     std::vector<Field*> fields;
     QHash<QString, int> fieldByUpperName;
+    QHash<QString, int> fieldByExactName;   // the common case, without case folding
     QList<int> dataSlots;          // slots of data fields, in field order
     bool hasCalculated = false;
     bool fieldsFromPacket = false; // redefined by every setData
@@ -112,7 +113,10 @@ struct RecordSetPrivate {
     Row* currentRow() const { return current >= 0 ? view[size_t(current)] : nullptr; }
     const QVariantList* activeValues() const;
     QVariant coerce(const Field& field, const QVariant& value) const;
-    void runCalc(QVariantList& values);
+    // Computes the calculated fields of `values`. Unless inPlace, a throwing
+    // OnCalcFields leaves `values` untouched.
+    void runCalc(QVariantList& values, bool inPlace = false);
+    int indexOfField(const QString& name) const;
     void recalcBuffer();
     void autoPost();
     void setState(RecordSet::State newState);
