@@ -1,0 +1,126 @@
+// erpshell: the desktop host shell. Logs the operator in (or the demo
+// operator with --auto-login), opens the general read-only database
+// connection and shows the main window with the installed modules.
+
+#include "busyoverlay.h"   // guihost.h reads a QPointer to it inline
+#include "guard.h"
+#include "guihost.h"
+#include "hosthooks.h"
+#include "loadbpl.h"
+#include "login.h"
+#include "logindialog.h"
+#include "mainwindow.h"
+#include "screens/dbgeral.h"
+#include "shelloptions.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QLocale>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStyleFactory>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+const QString KeyDatabase = QStringLiteral("login/banco");
+
+// Without a window to show it in (auto-login, screenshot) a failure goes to
+// stderr only; otherwise to a message box as well.
+int fail(const QString& text, bool interactive, int exitCode = 1)
+{
+    std::fprintf(stderr, "erpshell: %s\n", qPrintable(text));
+    if (interactive)
+        QMessageBox::critical(nullptr, QStringLiteral("ERP"), text);
+    return exitCode;
+}
+
+LoginRequest demoLogin(const ShellOptions& options)
+{
+    LoginRequest request;
+    request.serverHost = options.serverHost;
+    request.serverPort = options.serverPort;
+    request.operatorCode = QStringLiteral("DEMO");
+    request.password = QStringLiteral("demo");
+    request.company = options.company.isEmpty() ? QStringLiteral("01") : options.company;
+    request.branch = options.branch.isEmpty() ? QStringLiteral("0001") : options.branch;
+    request.processingDate = QDate::currentDate();
+    return request;
+}
+
+bool saveScreenshot(QWidget& window, const QString& path)
+{
+    for (int round = 0; round < 3; ++round)
+        QCoreApplication::processEvents();
+    return window.grab().save(path, "PNG");
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("ped00100"));
+    QApplication::setApplicationName(QStringLiteral("erpshell"));
+    QApplication::setApplicationVersion(QStringLiteral(PED_VERSION));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+
+    ShellOptions options;
+    try {
+        options = parseShellOptions(QApplication::arguments());
+    } catch (const ShellOptionsError& error) {
+        return fail(QString::fromStdString(error.what()) + QStringLiteral(" (veja --help)"), false, 2);
+    }
+    const bool interactive = options.screenshotFile.isEmpty() && !options.autoLogin;
+
+    GuiHost gui;
+    setHost(&gui);
+    installHostHooks();
+
+    QSettings settings;
+    const QString database = options.database.isEmpty() ? settings.value(KeyDatabase).toString() : options.database;
+    if (database.isEmpty())
+        return fail(QStringLiteral("Informe o banco de dados do ERP com --db ARQUIVO-OU-URL."), interactive, 2);
+    try {
+        openDtmDBGeral(database);
+    } catch (const DbGeralError& error) {
+        return fail(QString::fromStdString(error.what()), interactive);
+    }
+    settings.setValue(KeyDatabase, database);
+
+    if (options.autoLogin) {
+        if (!options.hasServer())
+            return fail(QStringLiteral("--auto-login precisa de --server HOST:PORTA."), false, 2);
+        try {
+            logIn(demoLogin(options));
+        } catch (const LoginError& error) {
+            return fail(error.text(), false);
+        }
+    } else {
+        LoginDialog login(options);
+        if (host().execModal(login) != QDialog::Accepted)
+            return 0;
+    }
+
+    MainWindow window;
+    gui.setScreenPresenter([&window](QWidget* screen) { window.presentScreen(screen); });
+    if (options.screenshotFile.isEmpty())
+        window.showMaximized();
+    else
+        window.show();
+    if (!options.openScreen.isEmpty())
+        guarded([&] { LoadBPL(options.openScreen); });
+
+    int exitCode = 0;
+    if (!options.screenshotFile.isEmpty()) {
+        if (!saveScreenshot(window, options.screenshotFile))
+            exitCode = fail(QStringLiteral("Não foi possível gravar %1.").arg(options.screenshotFile), false);
+    } else {
+        exitCode = app.exec();
+    }
+    gui.setScreenPresenter({});
+    closeDtmDBGeral();
+    return exitCode;
+}

@@ -1,0 +1,53 @@
+#include "shelloptions.h"
+
+#include <QCommandLineParser>
+
+void splitServerAddress(const QString& text, QString* host, int* port)
+{
+    const int colon = text.lastIndexOf(u':');
+    bool numeric = false;
+    const int value = colon > 0 ? text.mid(colon + 1).toInt(&numeric) : 0;
+    if (colon <= 0 || !numeric || value < 1 || value > 65535)
+        throw ShellOptionsError(QStringLiteral("Endereço de servidor inválido: \"%1\" (use HOST:PORTA, por exemplo 127.0.0.1:8100).").arg(text));
+    *host = text.left(colon);
+    *port = value;
+}
+
+ShellOptions parseShellOptions(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("ERP - área de trabalho (módulos de pedidos de venda)"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("Servidor de aplicação."), QStringLiteral("HOST:PORTA"));
+    const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("Banco de dados do ERP (arquivo SQLite ou URL postgresql://), aberto só para leitura."),
+                                QStringLiteral("ARQUIVO-OU-URL"));
+    const QCommandLineOption oper(QStringLiteral("operator"), QStringLiteral("Operador sugerido no log-in."), QStringLiteral("CODIGO"));
+    const QCommandLineOption company(QStringLiteral("company"), QStringLiteral("Empresa."), QStringLiteral("CODIGO"));
+    const QCommandLineOption branch(QStringLiteral("branch"), QStringLiteral("Filial."), QStringLiteral("CODIGO"));
+    const QCommandLineOption autoLogin(QStringLiteral("auto-login"), QStringLiteral("Entra como o operador de demonstração, sem o diálogo."));
+    const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Abre a tela ao iniciar (por exemplo PED00100)."), QStringLiteral("CODIGO"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Grava a janela principal num PNG depois de iniciar e sai."),
+                                        QStringLiteral("ARQUIVO"));
+    parser.addOptions({server, db, oper, company, branch, autoLogin, open, screenshot});
+    if (!parser.parse(arguments))
+        throw ShellOptionsError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty())
+        throw ShellOptionsError(QStringLiteral("Argumento não reconhecido: %1").arg(parser.positionalArguments().first()));
+
+    ShellOptions options;
+    if (parser.isSet(server))
+        splitServerAddress(parser.value(server), &options.serverHost, &options.serverPort);
+    options.database = parser.value(db);
+    options.operatorCode = parser.value(oper).trimmed().toUpper();
+    options.company = parser.value(company).trimmed();
+    options.branch = parser.value(branch).trimmed();
+    options.autoLogin = parser.isSet(autoLogin);
+    options.openScreen = parser.value(open).trimmed().toUpper();
+    options.screenshotFile = parser.value(screenshot);
+    return options;
+}

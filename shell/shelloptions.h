@@ -1,0 +1,32 @@
+#pragma once
+// The shell's command line.
+
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+struct ShellOptions {
+    QString serverHost;      // --server HOST:PORT
+    int serverPort = 0;
+    QString database;        // --db: SQLite file or PostgreSQL URL
+    QString operatorCode;    // --operator
+    QString company;         // --company
+    QString branch;          // --branch
+    bool autoLogin = false;  // --auto-login: the demo operator, no dialog
+    QString openScreen;      // --open CODE
+    QString screenshotFile;  // --screenshot FILE
+
+    bool hasServer() const { return !serverHost.isEmpty(); }
+};
+
+class ShellOptionsError : public std::runtime_error {
+public:
+    explicit ShellOptionsError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+// Reads the arguments (argv[0] first). --help and --version print and exit
+// the process, as QCommandLineParser does; a bad value throws.
+ShellOptions parseShellOptions(const QStringList& arguments);
+
+// "host:port" -> host and port; throws ShellOptionsError when malformed.
+void splitServerAddress(const QString& text, QString* host, int* port);
