@@ -26,12 +26,16 @@
 #include <QColor>
 #include <QFlags>
 #include <QStringList>
+#include <QPersistentModelIndex>
 #include <QTableView>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class DBGrid;
+class DBGridCellEditor;
+class DBGridDelegate;
 class DataSource;
 class Field;
 class RecordSet;
@@ -202,6 +206,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void keyboardSearch(const QString& search) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
@@ -213,28 +219,49 @@ private:
     friend class DBGridColumn;
     friend class DBGridDelegate;
     friend struct DBGridCell;
-    class Private;
+    enum class KeyOutcome { Consumed, Pass };
 
     void columnsChanged();
-    void columnLookChanged(DBGridColumn* column);
     void applyColumnLook();
+    void applyOptions();
+    int defaultWidth(const DBGridColumn& column) const;
     void followRecordSet();
-    void handleKey(QKeyEvent* event);
-    bool typeCharacter(QKeyEvent* event);
+    void trackDataChange(Field* field);
+    KeyOutcome dispatchKey(QKeyEvent* event, QString* replacement);
+    bool handleEditorKey(QKeyEvent* event);
+    bool handleGridKey(QKeyEvent* event);
+    bool leaveCell(const QModelIndex& current, const QModelIndex& previous, bool* followed);
+    void revertCurrent(const QModelIndex& previous);
+    bool insertRow(bool atEnd);
+    void cancelRow();
+    void closeCellEditor();
+    void enterGrid();
+    void exitGrid();
     void editButtonClicked();
     void deleteWithConfirmation();
     void moveToColumn(int column);
     int nextColumn(int from, int step) const;
     bool canEditCell(const QModelIndex& index) const;
+    bool showsEllipsis(const QModelIndex& index) const;
+    QRect ellipsisRect(const QRect& cell) const;
     void titleClicked(int section);
 
     RecordSetModel* m_model;
+    DBGridDelegate* m_delegate;
     std::vector<std::unique_ptr<DBGridColumn>> m_columns;
     Options m_options;
+    QColor m_color;
     bool m_readOnly = false;
     bool m_reverting = false;
     bool m_following = false;
-    QWidget* m_openEditor = nullptr;
+    bool m_inside = false;          // the focus is in the grid or its editor
+    bool m_pristineInsert = false;  // a row the grid inserted, nothing typed yet
+    int m_selectedColumn = -1;
+    DBGridCellEditor* m_editor = nullptr;
+    QPersistentModelIndex m_editorIndex;
+    const QKeyEvent* m_forwardedKey = nullptr;
+    QTimer m_clickEditTimer;
+    QPersistentModelIndex m_clickedIndex;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(DBGrid::Options)

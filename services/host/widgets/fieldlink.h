@@ -44,5 +44,4 @@ private:
     QPointer<DataSource> m_dataSource;
     QList<QMetaObject::Connection> m_connections;
     QString m_fieldName;
-    bool m_writing = false;
 };

@@ -66,12 +66,21 @@ public:
     // texts changed without the record set changing).
     void refresh();
 
+    // True while rows are being inserted, removed or reset: a view's cursor
+    // moved by that is not a person moving it.
+    bool isChangingRows() const { return m_changingRows; }
+
+signals:
+    // The record set's current row (-1 none), after the rows are in place.
+    void currentRowChanged(int row);
+
 private:
     void bind();
     void unbind();
     void resolveFields();
     void onRowChanged(int row, int fieldIndex);
     void onStateChanged();
+    void announceCurrentRow();
 
     QPointer<DataSource> m_dataSource;
     QPointer<RecordSet> m_recordSet;
@@ -80,4 +89,5 @@ private:
     QList<int> m_fieldIndexes;         // per column; -1 unbound
     QList<int> m_calculatedColumns;    // columns whose fields a value change may recompute
     bool m_resetting = false;
+    bool m_changingRows = false;
 };
