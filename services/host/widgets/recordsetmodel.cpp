@@ -309,3 +309,9 @@ void RecordSetModel::onStateChanged()
     if (rowCount() > 0)
         emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
 }
+
+void RecordSetModel::announceCurrentRow()
+{
+    const RecordSet* rs = recordSet();
+    emit currentRowChanged(rs ? rs->currentRow() : -1);
+}
