@@ -1,0 +1,365 @@
+#include "netconnection.h"
+
+#include "clientlog.h"
+#include "rpcwire.h"
+#include "serversession.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QIODevice>
+#include <QLocale>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstring>
+
+namespace {
+
+struct ProcessHooks {
+    std::function<ServerEndpoint()> endpointProvider;
+    std::function<void()> busyBegin;
+    std::function<void()> busyEnd;
+    int busyDelayMs = 300;
+    int busyDepth = 0;   // nested calls show the indicator once
+};
+
+ProcessHooks& hooks()
+{
+    static ProcessHooks instance;
+    return instance;
+}
+
+// Shows the host's busy indicator while a call on the main thread outlasts
+// the busy delay. The hooks must not throw: they run inside the call's loop.
+class BusyScope {
+public:
+    BusyScope()
+    {
+        const QCoreApplication* app = QCoreApplication::instance();
+        m_active = app && QThread::currentThread() == app->thread();
+        if (!m_active || hooks().busyDepth++ > 0)
+            return;
+        m_timer.setSingleShot(true);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            m_shown = true;
+            if (hooks().busyBegin)
+                hooks().busyBegin();
+        });
+        m_timer.start(hooks().busyDelayMs);
+    }
+    ~BusyScope()
+    {
+        if (!m_active)
+            return;
+        --hooks().busyDepth;
+        if (m_shown && hooks().busyEnd)
+            hooks().busyEnd();
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    QTimer m_timer;
+    bool m_active = false;
+    bool m_shown = false;
+};
+
+// The working context may hold the server address as a URL.
+QString hostOf(const QString& hostOrUrl)
+{
+    return hostOrUrl.contains(QLatin1String("://")) ? QUrl(hostOrUrl).host() : hostOrUrl;
+}
+
+QString secondsText(int milliseconds)
+{
+    QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
+    brazil.setNumberOptions(QLocale::OmitGroupSeparator);
+    return brazil.toString(milliseconds / 1000.0, 'g', 6);
+}
+
+// The request body as a device that cannot be rewound. On its own, the
+// network stack sends a request again when the connection closes before the
+// answer; the server may already have run it, so a change would run twice.
+// A body that cannot be read a second time turns that resend into an error.
+class OneShotBody : public QIODevice {
+public:
+    explicit OneShotBody(QByteArray bytes, QObject* parent)
+        : QIODevice(parent)
+        , m_bytes(std::move(bytes))
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+    bool reset() override { return false; }
+    qint64 bytesAvailable() const override { return m_bytes.size() - m_position + QIODevice::bytesAvailable(); }
+    qint64 size() const override { return m_bytes.size(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 count = qMin(maxSize, m_bytes.size() - m_position);
+        memcpy(data, m_bytes.constData() + m_position, size_t(count));
+        m_position += count;
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_position = 0;
+};
+
+bool isProtocolError(int code)
+{
+    return code <= ServerError::InvalidRequest && code >= ServerError::ParseError;
+}
+
+} // namespace
+
+struct TNetConnection::Attempt {
+    qint64 requestId = 0;
+    bool timedOut = false;
+    bool channelClosed = false;   // the connection was closed while the call waited
+    QNetworkReply::NetworkError networkError = QNetworkReply::NoError;
+    QString networkErrorText;
+    int httpStatus = 0;           // 0: no HTTP answer at all
+    QByteArray body;
+
+    // Only these failures prove that the request never reached the server.
+    bool neverReachedServer() const
+    {
+        return httpStatus == 0 && !timedOut && !channelClosed
+               && (networkError == QNetworkReply::ConnectionRefusedError
+                   || networkError == QNetworkReply::HostNotFoundError);
+    }
+};
+
+TNetConnection::TNetConnection(const QString& serverName, QObject* parent)
+    : QObject(parent)
+    , m_serverName(serverName)
+{
+}
+
+TNetConnection::~TNetConnection() = default;
+
+void TNetConnection::setEndpointProvider(std::function<ServerEndpoint()> provider)
+{
+    hooks().endpointProvider = std::move(provider);
+}
+
+void TNetConnection::setBusyHooks(std::function<void()> begin, std::function<void()> end)
+{
+    hooks().busyBegin = std::move(begin);
+    hooks().busyEnd = std::move(end);
+}
+
+void TNetConnection::setBusyDelayMs(int busyDelayMs)
+{
+    hooks().busyDelayMs = busyDelayMs;
+}
+
+void TNetConnection::setConnected(bool connected)
+{
+    if (connected)
+        Open();
+    else
+        Close();
+}
+
+void TNetConnection::Open()
+{
+    if (m_connected)
+        return;
+    takeEndpoint();
+    m_manager = new QNetworkAccessManager(this);
+    m_connected = true;
+}
+
+void TNetConnection::Close()
+{
+    if (!m_connected)
+        return;
+    // A call may still be waiting on this channel inside its own loop.
+    m_manager->deleteLater();
+    m_manager = nullptr;
+    m_connected = false;
+}
+
+void TNetConnection::Reconnect()
+{
+    Close();
+    Open();
+}
+
+void TNetConnection::takeEndpoint()
+{
+    if (BeforeConnect) {
+        BeforeConnect(*this);
+    } else if (hooks().endpointProvider) {
+        const ServerEndpoint endpoint = hooks().endpointProvider();
+        m_host = endpoint.host;
+        m_port = endpoint.port;
+    } else if (m_host.isEmpty()) {
+        const ServerEndpoint endpoint = ServerSession::instance().endpoint();
+        m_host = endpoint.host;
+        m_port = endpoint.port;
+    }
+}
+
+ServerResult TNetConnection::call(const QString& method, const QList<RpcArg>& args)
+{
+    Open();
+    if (hostOf(m_host).isEmpty() || m_port <= 0 || m_port > 65535)
+        return ServerResult::failure(ServerError::NotConfigured,
+                                     QStringLiteral("O endereço do servidor de aplicação não está configurado "
+                                                    "(servidor \"%1\", endereço \"%2\").")
+                                         .arg(m_serverName, address()));
+
+    BusyScope busy;
+    Attempt attempt = send(method, args);
+    if (attempt.neverReachedServer()) {
+        qCInfo(lcServerClient) << "Reconectando a" << address() << "para" << callLabel(method);
+        Reconnect();
+        attempt = send(method, args);
+    }
+    return interpret(attempt, method, args);
+}
+
+TNetConnection::Attempt TNetConnection::send(const QString& method, const QList<RpcArg>& args)
+{
+    Attempt attempt;
+    attempt.requestId = m_nextRequestId++;
+
+    QUrl url;
+    url.setScheme(QStringLiteral("http"));
+    url.setHost(hostOf(m_host));
+    url.setPort(m_port);
+    url.setPath(QStringLiteral("/rpc/") + m_serverName);
+    QNetworkRequest request(url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    const QString token = ServerSession::instance().token();
+    if (!token.isEmpty())
+        request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
+
+    auto* body = new OneShotBody(RpcWire::request(attempt.requestId, method, args), nullptr);
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body->size());
+    QPointer<QNetworkReply> reply = m_manager->post(request, body);
+    body->setParent(reply);
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, [&] {
+        attempt.timedOut = true;
+        if (reply)
+            reply->abort();
+    });
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(reply, &QObject::destroyed, &loop, &QEventLoop::quit);
+    timeout.start(m_timeoutMs);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    if (!reply) {
+        attempt.channelClosed = true;
+        return attempt;
+    }
+    attempt.networkError = reply->error();
+    attempt.networkErrorText = reply->errorString();
+    attempt.httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->isOpen())
+        attempt.body = reply->readAll();
+    delete reply.data();
+    return attempt;
+}
+
+ServerResult TNetConnection::interpret(const Attempt& attempt, const QString& method,
+                                       const QList<RpcArg>& args) const
+{
+    using ServerError::Code;
+    if (attempt.timedOut)
+        return ServerResult::failure(Code::Timeout,
+                                     QStringLiteral("O servidor de aplicação não respondeu em %1 s (%2, %3).")
+                                         .arg(secondsText(m_timeoutMs), address(), callLabel(method)));
+    if (attempt.channelClosed)
+        return ServerResult::failure(Code::ConnectionFailed,
+                                     QStringLiteral("A conexão com o servidor de aplicação em %1 foi fechada "
+                                                    "durante a chamada %2.")
+                                         .arg(address(), callLabel(method)));
+    if (attempt.httpStatus == 401)
+        return ServerResult::failure(Code::SessionInvalid,
+                                     QStringLiteral("Sessão expirada ou inválida. Entre novamente."));
+    if (attempt.httpStatus == 0) {
+        qCDebug(lcServerClient) << callLabel(method) << "sem resposta HTTP:" << attempt.networkError
+                                << attempt.networkErrorText;
+        switch (attempt.networkError) {
+        case QNetworkReply::ConnectionRefusedError:
+            return ServerResult::failure(Code::ConnectionFailed,
+                                         QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: "
+                                                        "a conexão foi recusada. Verifique se o servidor está "
+                                                        "em execução.")
+                                             .arg(address()));
+        case QNetworkReply::HostNotFoundError:
+            return ServerResult::failure(Code::ConnectionFailed,
+                                         QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: "
+                                                        "endereço não encontrado.")
+                                             .arg(address()));
+        case QNetworkReply::RemoteHostClosedError:
+        case QNetworkReply::ContentReSendError:
+            return ServerResult::failure(Code::ConnectionFailed,
+                                         QStringLiteral("A conexão com o servidor de aplicação em %1 caiu durante a "
+                                                        "chamada %2. A operação pode ter sido concluída no "
+                                                        "servidor; confira antes de repeti-la.")
+                                             .arg(address(), callLabel(method)));
+        default:
+            return ServerResult::failure(Code::ConnectionFailed,
+                                         QStringLiteral("Falha na comunicação com o servidor de aplicação em %1 "
+                                                        "(%2): %3")
+                                             .arg(address(), callLabel(method), attempt.networkErrorText));
+        }
+    }
+
+    const ServerResult answer = RpcWire::parseResponse(attempt.body, attempt.requestId);
+    const auto badResponse = [&](const QString& detail) {
+        return ServerResult::failure(Code::BadResponse,
+                                     QStringLiteral("Resposta inválida do servidor de aplicação em %1 "
+                                                    "(%2, HTTP %3): %4")
+                                         .arg(address(), callLabel(method))
+                                         .arg(attempt.httpStatus)
+                                         .arg(detail));
+    };
+    if (answer.errorCode() == Code::BadResponse)
+        return badResponse(answer.errorMessage());
+    if (answer.errorCode() == Code::SessionInvalid)
+        return ServerResult::failure(Code::SessionInvalid,
+                                     QStringLiteral("Sessão expirada ou inválida. Entre novamente."));
+    if (isProtocolError(answer.errorCode()))
+        return ServerResult::failure(answer.errorCode(),
+                                     QStringLiteral("O servidor de aplicação recusou a chamada %1 (erro %2): %3")
+                                         .arg(callLabel(method))
+                                         .arg(answer.errorCode())
+                                         .arg(answer.errorMessage()));
+    if (!answer.ok())
+        return answer;   // the method's own failure, passed on word for word
+
+    const ServerResult result = RpcWire::takeReferences(answer.value(), args);
+    if (result.errorCode() == Code::BadResponse)
+        return badResponse(result.errorMessage());
+    return result;
+}
+
+QString TNetConnection::address() const
+{
+    return QStringLiteral("%1:%2").arg(hostOf(m_host)).arg(m_port);
+}
+
+QString TNetConnection::callLabel(const QString& method) const
+{
+    return m_serverName + QLatin1Char('.') + method;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// A connection to one remote data module of the application server
+// (`netLanPed` is one whose ServerName is "PED00100.rdmLanPedido").
+//
+// Calls are synchronous for the caller: while one runs, a nested event loop
+// keeps timers and painting going but processes no user input, and the
+// host's busy indicator shows once the call takes longer than the busy delay.
+// ThrowException is always false: call() reports every failure in its result.
+//
+// A connection belongs to the thread that uses it; the busy hooks run only
+// for calls on the application's main thread.
+
+#include "rpcarg.h"
+#include "serverresult.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QNetworkAccessManager;
+
+struct ServerEndpoint {
+    QString host;   // a host name or address; "http://host" is accepted too
+    int port = 0;
+};
+
+class TNetConnection : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int DefaultTimeoutMs = 120000;
+
+    explicit TNetConnection(const QString& serverName = QString(), QObject* parent = nullptr);
+    ~TNetConnection() override;
+
+    QString ServerName() const { return m_serverName; }
+    void setServerName(const QString& serverName) { m_serverName = serverName; }
+    QString Host() const { return m_host; }
+    void setHost(const QString& host) { m_host = host; }
+    int Port() const { return m_port; }
+    void setPort(int port) { m_port = port; }
+    int timeoutMs() const { return m_timeoutMs; }
+    void setTimeoutMs(int timeoutMs) { m_timeoutMs = timeoutMs; }
+
+    // Runs when the connection opens and may set Host and Port. When empty,
+    // the endpoint provider decides; without one, the endpoint of the
+    // session's log-in fills a connection that has no host of its own.
+    std::function<void(TNetConnection& connection)> BeforeConnect;
+
+    bool Connected() const { return m_connected; }
+    void setConnected(bool connected);
+    void Open();
+    void Close();
+    // Drops the kept-alive channel and opens a new one, taking the endpoint
+    // afresh; used after the server was restarted.
+    void Reconnect();
+
+    // Calls `method` with positional `args` and waits for the answer (opening
+    // the connection first when needed). A call whose request cannot have
+    // reached the server (connection refused, host not found) is retried once
+    // on a new channel; any other failure is returned as it is, so a change
+    // is never run twice.
+    ServerResult call(const QString& method, const QList<RpcArg>& args = {});
+
+    // Process-wide hooks, installed by the host at start and log-in.
+    static void setEndpointProvider(std::function<ServerEndpoint()> provider);
+    static void setBusyHooks(std::function<void()> begin, std::function<void()> end);
+    static void setBusyDelayMs(int busyDelayMs);
+
+private:
+    struct Attempt;
+    void takeEndpoint();
+    Attempt send(const QString& method, const QList<RpcArg>& args);
+    ServerResult interpret(const Attempt& attempt, const QString& method, const QList<RpcArg>& args) const;
+    QString address() const;
+    QString callLabel(const QString& method) const;
+
+    QString m_serverName;
+    QString m_host;
+    int m_port = 0;
+    int m_timeoutMs = DefaultTimeoutMs;
+    bool m_connected = false;
+    qint64 m_nextRequestId = 1;
+    QNetworkAccessManager* m_manager = nullptr;   // the kept-alive channel while connected
+};

@@ -1,0 +1,96 @@
+#include "rpcwire.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+ServerResult badResponse(const QString& detail)
+{
+    return ServerResult::failure(ServerError::BadResponse, detail);
+}
+
+bool isReferenceEnvelope(const QJsonValue& result)
+{
+    const QJsonObject object = result.toObject();
+    return result.isObject() && object.size() == 2 && object.contains(QLatin1String("value"))
+           && object.value(QLatin1String("refs")).isArray();
+}
+
+} // namespace
+
+namespace RpcWire {
+
+QByteArray request(qint64 id, const QString& method, const QList<RpcArg>& args)
+{
+    QJsonArray params;
+    for (const RpcArg& arg : args)
+        params.append(arg.toJson());
+    const QJsonObject body{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                           {QStringLiteral("id"), id},
+                           {QStringLiteral("method"), method},
+                           {QStringLiteral("params"), params}};
+    return QJsonDocument(body).toJson(QJsonDocument::Compact);
+}
+
+ServerResult parseResponse(const QByteArray& body, qint64 id)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return badResponse(QStringLiteral("o conteúdo não é JSON (%1)").arg(parseError.errorString()));
+    const QJsonObject answer = document.object();
+    if (!document.isObject() || answer.value(QLatin1String("jsonrpc")).toString() != QLatin1String("2.0"))
+        return badResponse(QStringLiteral("o conteúdo não é uma resposta JSON-RPC 2.0"));
+
+    const QJsonValue error = answer.value(QLatin1String("error"));
+    if (error.isObject()) {
+        const QJsonObject errorObject = error.toObject();
+        const QJsonValue code = errorObject.value(QLatin1String("code"));
+        if (!code.isDouble() || code.toInt() == ServerError::None)
+            return badResponse(QStringLiteral("erro sem código"));
+        return ServerResult::failure(code.toInt(), errorObject.value(QLatin1String("message")).toString());
+    }
+    if (answer.value(QLatin1String("id")).toInteger(-1) != id)
+        return badResponse(QStringLiteral("a resposta não corresponde à chamada (id %1 esperado)").arg(id));
+    if (!answer.contains(QLatin1String("result")))
+        return badResponse(QStringLiteral("a resposta não tem resultado nem erro"));
+    return ServerResult::success(answer.value(QLatin1String("result")));
+}
+
+ServerResult takeReferences(const QJsonValue& result, const QList<RpcArg>& args)
+{
+    QList<const RpcArg*> references;
+    for (const RpcArg& arg : args) {
+        if (arg.isReference())
+            references.append(&arg);
+    }
+    if (!isReferenceEnvelope(result)) {
+        if (references.isEmpty())
+            return ServerResult::success(result);
+        return badResponse(QStringLiteral("o método não devolveu os %1 valores por referência passados")
+                               .arg(references.size()));
+    }
+
+    const QJsonObject envelope = result.toObject();
+    const QJsonValue value = envelope.value(QLatin1String("value"));
+    if (references.isEmpty())
+        return ServerResult::success(value);
+
+    const QJsonArray outputs = envelope.value(QLatin1String("refs")).toArray();
+    if (outputs.size() != references.size())
+        return badResponse(QStringLiteral("o método devolveu %1 valores por referência; a chamada passou %2")
+                               .arg(outputs.size())
+                               .arg(references.size()));
+    for (qsizetype i = 0; i < references.size(); ++i) {
+        const QString mismatch = references.at(i)->mismatch(outputs.at(i));
+        if (!mismatch.isEmpty())
+            return badResponse(QStringLiteral("valor por referência %1: %2").arg(i + 1).arg(mismatch));
+    }
+    for (qsizetype i = 0; i < references.size(); ++i)
+        references.at(i)->assign(outputs.at(i));
+    return ServerResult::success(value);
+}
+
+} // namespace RpcWire
