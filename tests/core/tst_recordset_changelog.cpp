@@ -122,6 +122,7 @@ private slots:
     void disabledControlsSendOneReset();
     void controlsFreezeNestsAndIsExceptionSafe();
     void signalsOfOneInsert();
+    void randomOperationsKeepInvariants();
 };
 
 void TestRecordSetChangeLog::noChangesMeansNoDelta()
@@ -629,6 +630,100 @@ void TestRecordSetChangeLog::signalsOfOneInsert()
     cds.fieldByName("QTITEMPED").setValue(2.0);
     cds.post();
     QCOMPARE(log, (QStringList{"about 1-1", "inserted 1-1", "state 3", "current 1", "changed 1", "state 1", "changed 1"}));
+}
+
+// Random sequences of edits, undos, filters and orders; after each step the
+// sums match the rows, and the delta applied to the last accepted rows gives
+// the current rows.
+void TestRecordSetChangeLog::randomOperationsKeepInvariants()
+{
+    RecordSet cds("cdsItemPedido");
+    cds.addField("ID", FieldType::Integer);
+    cds.addField("VALOR", FieldType::Float);
+    cds.addField("GRUPO", FieldType::String, 1);
+    cds.addAggregate("TOTAL", "SUM(VALOR)");
+    cds.addAggregate("MAIOR", "MAX(VALOR)");
+    cds.createDataSet();
+    RecordSetModel model(cds);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+    auto rowsById = [](const DataPacket& packet) {
+        QMap<qlonglong, QVariantList> rows;
+        for (const QVariantList& row : packet.rows)
+            rows.insert(row.at(0).toLongLong(), row);
+        return rows;
+    };
+    QMap<qlonglong, QVariantList> accepted;
+    QRandomGenerator random(1234);
+    qlonglong nextId = 1;
+    for (int step = 0; step < 4000; ++step) {
+        const int op = int(random.bounded(14));
+        const bool hasRows = cds.recordCount() > 0;
+        if (hasRows)
+            cds.setCurrentRow(int(random.bounded(cds.recordCount())));
+        if (op <= 3) {
+            op == 0 ? cds.insert() : cds.append();
+            cds.fieldByName("ID").setValue(nextId++);
+            cds.fieldByName("VALOR").setValue(double(random.bounded(1, 100000)) / 100.0);
+            cds.fieldByName("GRUPO").setValue(random.bounded(2) ? "A" : "B");
+            if (random.bounded(5) == 0)
+                cds.cancel();
+            else
+                cds.post();
+        } else if (op <= 6 && hasRows) {
+            cds.edit();
+            cds.fieldByName("VALOR").setValue(double(random.bounded(1, 100000)) / 100.0);
+            if (random.bounded(3) == 0)
+                cds.fieldByName("GRUPO").setValue(random.bounded(2) ? "A" : "B");
+            cds.post();
+        } else if (op == 7 && hasRows) {
+            cds.deleteRecord();
+        } else if (op == 8) {
+            cds.undoLastChange(random.bounded(2));
+        } else if (op == 9 && hasRows) {
+            cds.revertRecord();
+        } else if (op == 10) {
+            cds.setFilter(random.bounded(2) ? "GRUPO = 'A'" : "VALOR > 300");
+            cds.setFiltered(!cds.isFiltered());
+        } else if (op == 11) {
+            cds.setIndexFieldNames(cds.indexFieldNames().isEmpty() ? "VALOR" : QString());
+        } else if (op == 12 && random.bounded(10) == 0) {
+            cds.mergeChangeLog();
+            accepted = rowsById(cds.data());
+        } else if (op == 13 && random.bounded(20) == 0) {
+            cds.cancelUpdates();
+            QCOMPARE(rowsById(cds.data()), accepted);
+        }
+
+        const DataPacket current = cds.data();
+        double sum = 0;
+        QVariant biggest;
+        for (const QVariantList& row : current.rows) {
+            sum += row.at(1).toDouble();
+            if (!biggest.isValid() || row.at(1).toDouble() > biggest.toDouble())
+                biggest = row.at(1);
+        }
+        if (current.rows.isEmpty()) {
+            QVERIFY(cds.fieldByName("TOTAL").isNull());
+        } else {
+            QCOMPARE(qRound64(cds.fieldByName("TOTAL").asFloat() * 100), qRound64(sum * 100));
+            QCOMPARE(cds.fieldByName("MAIOR").value(), biggest);
+        }
+
+        QMap<qlonglong, QVariantList> replayed = accepted;
+        if (const std::optional<Delta> delta = cds.delta()) {
+            for (const RowChange& change : delta->changes) {
+                if (change.op == ChangeOp::Delete || change.op == ChangeOp::Update) {
+                    QVERIFY(replayed.contains(change.oldValues.at(0).toLongLong()));
+                    QCOMPARE(replayed.value(change.oldValues.at(0).toLongLong()), change.oldValues);
+                    replayed.remove(change.oldValues.at(0).toLongLong());
+                }
+                if (change.op != ChangeOp::Delete)
+                    replayed.insert(change.newValues.at(0).toLongLong(), change.newValues);
+            }
+        }
+        QCOMPARE(replayed, rowsById(current));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRecordSetChangeLog)
