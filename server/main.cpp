@@ -192,6 +192,12 @@ int run(QCoreApplication& app)
     return 0;
 }
 
+// Driver messages span several lines; a start-up error is one line.
+QString oneLine(const std::exception& error)
+{
+    return QString::fromUtf8(error.what()).simplified();
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -202,10 +208,10 @@ int main(int argc, char* argv[])
     try {
         return run(app);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "pedserver: %s (see --help)\n", error.what());
+        std::fprintf(stderr, "pedserver: %s (see --help)\n", qPrintable(oneLine(error)));
         return 2;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "pedserver: %s\n", error.what());
+        std::fprintf(stderr, "pedserver: %s\n", qPrintable(oneLine(error)));
         return 1;
     }
 }

@@ -60,6 +60,10 @@ struct MethodSpec {
     QString resultDoc;    // what comes back, including by-reference outputs
     MethodFunction function;
     bool needsSession = true;   // false only for Login
+    // Writes nothing. On SQLite such calls run side by side; every other call
+    // takes the write lock when it begins, so that calls queue instead of
+    // failing when two of them read and then write.
+    bool readOnly = false;
 };
 
 // A failure of the method itself, reported to the caller as JSON-RPC error

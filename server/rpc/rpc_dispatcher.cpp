@@ -294,7 +294,7 @@ std::optional<QString> RpcDispatcher::sessionOperator(Request& request)
         const QJsonValue found = runInTransaction(db, [&] {
             const std::optional<QString> code = m_sessions.operatorForToken(db, request.token);
             return code ? QJsonValue(*code) : QJsonValue(QJsonValue::Null);
-        }, m_retryPolicy);
+        }, m_retryPolicy, TransactionMode::ReadOnly);   // mostly a read; its rare write is retried on a conflict
         request.operatorCode = found.isString() ? std::optional<QString>(found.toString()) : std::nullopt;
         request.sessionChecked = true;
     }
@@ -337,7 +337,7 @@ RpcDispatcher::Outcome RpcDispatcher::invoke(const MethodSpec& spec, const QStri
             QJsonValue returned = spec.function(context, working);
             finalParams = working;
             return returned;
-        }, m_retryPolicy);
+        }, m_retryPolicy, spec.readOnly ? TransactionMode::ReadOnly : TransactionMode::ReadWrite);
 
         QJsonValue result = value;
         if (hasByReferenceArgs(spec)) {

@@ -59,10 +59,7 @@ struct SessionService::OperatorRow {
     bool leader = false;
 };
 
-SessionService::SessionService(SessionConfig config)
-    : m_config(std::move(config)), m_dummyHash(hashPassword(newToken()))
-{
-}
+SessionService::SessionService(SessionConfig config) : m_config(std::move(config)) {}
 
 QString SessionService::tokenHash(const QString& token)
 {
@@ -186,6 +183,8 @@ std::optional<SessionService::OperatorRow> SessionService::findOperator(QSqlData
 bool SessionService::passwordMatches(const std::optional<OperatorRow>& row, const QString& password)
 {
     if (!row) {
+        // As slow as a wrong password, so that timing does not tell which operators exist.
+        std::call_once(m_dummyHashOnce, [this] { m_dummyHash = hashPassword(newToken()); });
         verifyPassword(password, m_dummyHash);
         return false;
     }

@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 class MethodRegistry;
@@ -49,7 +50,8 @@ private:
     qint64 now() const;
 
     SessionConfig m_config;
-    QString m_dummyHash;   // verified against for unknown operators, so timing tells nothing
+    std::once_flag m_dummyHashOnce;
+    QString m_dummyHash;
 
     struct Failures {
         int count = 0;

@@ -14,9 +14,9 @@ bool isSQLite(const QSqlDatabase& db)
     return db.driverName() == QLatin1String("QSQLITE");
 }
 
-void begin(QSqlDatabase& db)
+void begin(QSqlDatabase& db, TransactionMode mode)
 {
-    if (isSQLite(db)) {
+    if (isSQLite(db) && mode == TransactionMode::ReadWrite) {
         // Take the write lock up front: a deferred transaction that reads and
         // then writes fails at once when another connection writes meanwhile,
         // whereas IMMEDIATE waits for the busy timeout instead.
@@ -75,11 +75,11 @@ bool isTransientConflict(const std::exception& failure)
 }
 
 QJsonValue runInTransaction(QSqlDatabase& db, const std::function<QJsonValue()>& work,
-                            const RetryPolicy& policy)
+                            const RetryPolicy& policy, TransactionMode mode)
 {
     for (int attempt = 1;; ++attempt) {
         try {
-            begin(db);
+            begin(db, mode);
             try {
                 QJsonValue result = work();
                 commit(db);

@@ -18,6 +18,11 @@ struct RetryPolicy {
 bool isTransientConflict(const QSqlError& error);
 bool isTransientConflict(const std::exception& failure);
 
+// ReadOnly on SQLite begins without the write lock: readers run side by
+// side, and a write met by a conflict is retried like any transient conflict.
+enum class TransactionMode { ReadWrite, ReadOnly };
+
 // Throws what the work threw, or DatabaseFailure when begin or commit fail.
 QJsonValue runInTransaction(QSqlDatabase& db, const std::function<QJsonValue()>& work,
-                            const RetryPolicy& policy = {});
+                            const RetryPolicy& policy = {},
+                            TransactionMode mode = TransactionMode::ReadWrite);

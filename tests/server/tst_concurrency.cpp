@@ -1,0 +1,264 @@
+// Calls from many clients at once, and a server killed and started again:
+// order numbers stay distinct and keep growing.
+
+#include "http_client.h"
+#include "rpc/method_registry.h"
+#include "server_process.h"
+#include "test_server.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+#include <atomic>
+#include <map>
+
+using namespace PedTest;
+
+namespace {
+
+const QString LanPedido = QStringLiteral("PED00100.rdmLanPedido");
+const QString DBGeral = QStringLiteral("Bib.rdmDBGeral");
+constexpr int ClientThreads = 8;
+constexpr int CallsPerThread = 200;
+constexpr int ParallelCalls = 4;
+
+std::atomic<int> arrivedCalls{0};
+
+// Waits inside the call until ParallelCalls calls are inside at once; fails
+// (after a generous bound) when the server runs them one after the other.
+void registerMeetingMethod(MethodRegistry& registry)
+{
+    MethodSpec spec;
+    spec.module = ServerNames::LanPedido;
+    spec.name = QStringLiteral("TstEncontro");
+    spec.needsSession = false;
+    spec.readOnly = true;
+    spec.function = [](CallContext&, QJsonArray&) {
+        ++arrivedCalls;
+        QDeadlineTimer deadline(30'000);
+        while (arrivedCalls.load() < ParallelCalls && !deadline.hasExpired())
+            QThread::msleep(2);
+        return QJsonValue(arrivedCalls.load() >= ParallelCalls);
+    };
+    registry.add(std::move(spec));
+}
+
+QJsonValue callOver(HttpClient& client, const QString& module, const QString& method,
+                    const QJsonArray& params, const QString& token = {})
+{
+    HeaderList headers;
+    if (!token.isEmpty())
+        headers.append({"Authorization", "Bearer " + token.toLatin1()});
+    const QJsonObject answer = client.post("/rpc/" + module.toUtf8(), rpcRequest(method, params), headers).json().toObject();
+    if (answer.contains(QStringLiteral("error")))
+        throw std::runtime_error(answer.value(QStringLiteral("error")).toObject().value(QStringLiteral("message")).toString().toStdString());
+    return answer.value(QStringLiteral("result"));
+}
+
+QString postgresUrl(const DatabaseConfig& config)
+{
+    const QString credentials = config.password.isEmpty() ? config.user : config.user + QLatin1Char(':') + config.password;
+    return QStringLiteral("postgresql://%1@%2:%3/%4").arg(credentials, config.host).arg(config.port).arg(config.databaseName);
+}
+
+// Starts a server; on failure fails the running test and returns null.
+template <typename Server, typename Options>
+std::unique_ptr<Server> start(const Options& options, const char* file, int line)
+{
+    try {
+        return std::make_unique<Server>(options);
+    } catch (const std::exception& error) {
+        QTest::qFail(error.what(), file, line);
+        return nullptr;
+    }
+}
+
+} // namespace
+
+#define START(Server, options)                                        \
+    ([&] { return start<Server>(options, __FILE__, __LINE__); }())
+
+#define SKIP_POSTGRES_UNLESS_REQUESTED()                                                          \
+    QFETCH(QString, backend);                                                                     \
+    if (backend == QLatin1String("postgresql") && !TestServer::postgresRequested())                \
+        QSKIP("PED_TEST_PG_URL is not set; scripts/test starts a PostgreSQL cluster and sets it")
+
+class TestConcurrency : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parallelClientsGetDistinctIncreasingNumbers_data() { backendColumn(); }
+    void parallelClientsGetDistinctIncreasingNumbers();
+    void callsRunInParallel_data() { backendColumn(); }
+    void callsRunInParallel();
+    void numberingSurvivesKill_data() { backendColumn(); }
+    void numberingSurvivesKill();
+    void terminateFinishesCleanly();
+    void commandLineErrors_data();
+    void commandLineErrors();
+
+private:
+    void backendColumn();
+    static TestServerOptions::Backend backendOf(const QString& name);
+};
+
+void TestConcurrency::backendColumn()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("sqlite") << QStringLiteral("sqlite");
+    QTest::newRow("postgresql") << QStringLiteral("postgresql");
+}
+
+TestServerOptions::Backend TestConcurrency::backendOf(const QString& name)
+{
+    return name == QLatin1String("postgresql") ? TestServerOptions::Backend::PostgreSQL
+                                               : TestServerOptions::Backend::SQLite;
+}
+
+void TestConcurrency::parallelClientsGetDistinctIncreasingNumbers()
+{
+    SKIP_POSTGRES_UNLESS_REQUESTED();
+    TestServerOptions options;
+    options.backend = backendOf(backend);
+    const auto started = START(TestServer, options);
+    if (!started)
+        return;
+    TestServer& server = *started;
+    const QString token = server.login();
+
+    std::vector<QStringList> numbers(ClientThreads);
+    std::vector<QString> failures(ClientThreads);
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int t = 0; t < ClientThreads; ++t) {
+        threads.emplace_back(QThread::create([&, t] {
+            try {
+                for (int i = 0; i < CallsPerThread; ++i)
+                    numbers[t].append(server.result(LanPedido, QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}, token).toString());
+            } catch (const std::exception& error) {
+                failures[t] = QString::fromUtf8(error.what());
+            }
+        }));
+        threads.back()->start();
+    }
+    for (auto& thread : threads)
+        thread->wait();
+
+    QSet<QString> distinct;
+    for (int t = 0; t < ClientThreads; ++t) {
+        QVERIFY2(failures[t].isEmpty(), qPrintable(failures[t]));
+        QCOMPARE(numbers[t].size(), CallsPerThread);
+        for (int i = 0; i < numbers[t].size(); ++i) {
+            QCOMPARE(numbers[t][i].size(), 10);
+            if (i > 0)
+                QVERIFY2(numbers[t][i] > numbers[t][i - 1], qPrintable(numbers[t][i]));
+            distinct.insert(numbers[t][i]);
+        }
+    }
+    QCOMPARE(distinct.size(), ClientThreads * CallsPerThread);
+}
+
+void TestConcurrency::callsRunInParallel()
+{
+    SKIP_POSTGRES_UNLESS_REQUESTED();
+    TestServerOptions options;
+    options.backend = backendOf(backend);
+    options.workers = ParallelCalls;
+    options.extraMethods = registerMeetingMethod;
+    const auto started = START(TestServer, options);
+    if (!started)
+        return;
+    TestServer& server = *started;
+    arrivedCalls = 0;
+
+    std::vector<QJsonValue> results(ParallelCalls);
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int t = 0; t < ParallelCalls; ++t) {
+        threads.emplace_back(QThread::create([&, t] {
+            try {
+                results[t] = server.result(LanPedido, QStringLiteral("TstEncontro"), {});
+            } catch (const std::exception& error) {
+                results[t] = QString::fromUtf8(error.what());
+            }
+        }));
+        threads.back()->start();
+    }
+    for (auto& thread : threads)
+        thread->wait();
+    for (const QJsonValue& result : results)
+        QCOMPARE(result, QJsonValue(true));
+}
+
+void TestConcurrency::numberingSurvivesKill()
+{
+    SKIP_POSTGRES_UNLESS_REQUESTED();
+    QTemporaryDir dataDir;
+    QStringList arguments{QStringLiteral("--data-dir"), dataDir.path(), QStringLiteral("--init-demo")};
+    std::unique_ptr<TestServer> postgres;   // creates and fills the database, drops it at the end
+    if (backend == QLatin1String("postgresql")) {
+        TestServerOptions options;
+        options.backend = TestServerOptions::Backend::PostgreSQL;
+        postgres = START(TestServer, options);
+        if (!postgres)
+            return;
+        arguments = QStringList{QStringLiteral("--db"), postgresUrl(postgres->databaseConfig())};
+    }
+
+    QString highest;
+    {
+        const auto first = START(ServerProcess, arguments);
+        if (!first)
+            return;
+        HttpClient client(first->port());
+        const QString token = callOver(client, DBGeral, QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}).toString();
+        for (int i = 0; i < 30; ++i)
+            highest = qMax(highest, callOver(client, LanPedido, QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}, token).toString());
+        first->kill();
+    }
+    const auto second = START(ServerProcess, arguments);
+    if (!second)
+        return;
+    HttpClient client(second->port());
+    const QString token = callOver(client, DBGeral, QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}).toString();
+    const QString next = callOver(client, LanPedido, QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}, token).toString();
+    QVERIFY2(next > highest, qPrintable(next + QStringLiteral(" after ") + highest));
+}
+
+void TestConcurrency::terminateFinishesCleanly()
+{
+    QTemporaryDir dataDir;
+    ServerProcess server({QStringLiteral("--data-dir"), dataDir.path(), QStringLiteral("--init-demo")});
+    HttpClient client(server.port());
+    QCOMPARE(client.get("/health").status, 200);   // an idle keep-alive connection stays open
+    QCOMPARE(server.terminate(), 0);
+    QVERIFY2(server.output().contains("stopping"), server.output().constData());
+}
+
+void TestConcurrency::commandLineErrors_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("messagePart");
+    QTest::newRow("bad listen") << QStringList{QStringLiteral("--listen"), QStringLiteral("nowhere")} << "--listen needs ADDRESS:PORT";
+    QTest::newRow("bad workers") << QStringList{QStringLiteral("--workers"), QStringLiteral("0")} << "--workers needs a whole number";
+    QTest::newRow("bad body limit") << QStringList{QStringLiteral("--max-body-mb"), QStringLiteral("lots")} << "--max-body-mb needs a whole number";
+    QTest::newRow("both databases") << QStringList{QStringLiteral("--db"), QStringLiteral("postgresql://u@127.0.0.1:1/x"), QStringLiteral("--data-dir"), QStringLiteral("/tmp")} << "either --db or --data-dir";
+    QTest::newRow("unreachable database") << QStringList{QStringLiteral("--db"), QStringLiteral("postgresql://u@127.0.0.1:1/x")} << "pedserver:";
+}
+
+void TestConcurrency::commandLineErrors()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, messagePart);
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(ServerProcess::executable(), arguments);
+    QVERIFY(process.waitForFinished(60'000));
+    QVERIFY(process.exitCode() != 0);
+    const QString output = QString::fromUtf8(process.readAll());
+    QVERIFY2(output.contains(messagePart), qPrintable(output));
+    QCOMPARE(output.trimmed().count(QLatin1Char('\n')), 0);   // one line
+}
+
+QTEST_GUILESS_MAIN(TestConcurrency)
+#include "tst_concurrency.moc"
