@@ -32,6 +32,15 @@ Decision decisionOf(const ServerResult& result)
     return {false, {}, result.errorMessage()};
 }
 
+// The server refuses with a catalog key ("SENHA_INVALIDA") or a text.
+QString refusalText(const QString& reason)
+{
+    const TMessages& standard = msgMensagensPadroes();
+    if (reason.isEmpty())
+        return standard.Msg(QStringLiteral("Liberacao_Negada"));
+    return standard.contains(reason) ? standard.Msg(reason) : reason;
+}
+
 } // namespace
 
 bool Autoriza(TNetConnection& connection, int kind, const QString& operation, const QString& detail)
@@ -60,8 +69,7 @@ bool Autoriza(TNetConnection& connection, int kind, const QString& operation, co
             qCInfo(lcHost).noquote() << "Liberação de" << operation << detail << "por" << decision.supervisor;
             return true;
         }
-        refusal = decision.refusal.isEmpty() ? msgMensagensPadroes().Msg(QStringLiteral("Liberacao_Negada"))
-                                             : decision.refusal;
+        refusal = refusalText(decision.refusal);
     }
     MensErro(refusal, false);
     return false;
