@@ -13,7 +13,8 @@
 //   ...
 //   std::optional<Delta> d = cds.delta();   // nullopt: no changes
 //   cds.mergeChangeLog();                   // after the server accepted it
-// A record set without declared fields takes them from the first packet.
+// A record set without declared fields takes them from each packet it loads
+// (declaring a field afterwards replaces them).
 //
 // States: Inactive -> (createDataSet/open/setData) -> Browse
 //         Browse -> edit() -> Edit;  Browse -> append()/insert() -> Insert
@@ -68,10 +69,11 @@
 //
 // Undo and revert (undoLastChange, revertRecord, cancelUpdates,
 // mergeChangeLog), setFilter/setFiltered, setIndexFieldNames and
-// emptyDataSet raise no row events; they notify views. A pending edit is
-// cancelled first (with BeforeCancel/AfterCancel) by the undo family,
-// posted first by filter and index changes, and dropped by emptyDataSet,
-// setData and close.
+// emptyDataSet raise no row events (the cursor may move without scroll
+// events); they notify views. A pending edit is cancelled first (with
+// BeforeCancel/AfterCancel) by undoLastChange, revertRecord and
+// cancelUpdates, posted first by filter and index changes, dropped by
+// emptyDataSet, setData and close, and left alone by mergeChangeLog.
 //
 // ---------------------------------------------------------------------------
 // Rows seen by navigation and views: the rows that pass the filter, in the
@@ -94,10 +96,11 @@
 // original values. An edit of an inserted row stays an insert; deleting an
 // inserted row drops it from the log; a post that changed nothing is not
 // logged. changeCount() counts undoable steps. delta() lists one change per
-// row, in the order of the changes, with the data fields that write back.
+// row, in the order of the changes, with the data fields that write back;
+// a pending edit is not part of it until posted.
 //
-// data() copies the current values of every row (filter ignored, data fields
-// only, no change-log state: the copy is a fresh table); setData() loads a
+// data() copies the current values of every posted row (filter ignored, data
+// fields only, no change-log state: the copy is a fresh table); setData() loads a
 // packet as unchanged rows, mapping fields by name (case-insensitive; packet
 // fields the record set does not declare are ignored, a declared data field
 // missing from the packet is an error).
@@ -155,7 +158,7 @@ class RecordSet : public QObject {
 public:
     enum class State { Inactive, Browse, Edit, Insert };
     Q_ENUM(State)
-    enum class UpdateStatus { Unmodified, Modified, Inserted, Deleted };
+    enum class UpdateStatus { Unmodified, Modified, Inserted };   // a deleted row is never current
     enum LocateOption { NoLocateOption = 0, CaseInsensitive = 1, PartialKey = 2 };
     Q_DECLARE_FLAGS(LocateOptions, LocateOption)
 
@@ -192,7 +195,7 @@ public:
     bool isEditing() const;                  // Edit or Insert
 
     void setData(const DataPacket& packet);  // replaces all rows; opens
-    DataPacket data() const;                 // current values of every row
+    DataPacket data() const;                 // current values of every posted row
     void emptyDataSet();                     // no rows, empty change log
     void saveToFile(const QString& path) const;   // data packet JSON; throws on I/O failure
     void loadFromFile(const QString& path);       // throws on I/O or packet failure
@@ -205,7 +208,7 @@ public:
     int moveBy(int distance);                // returns the distance moved
     bool eof() const;                        // next() found no further row, or empty
     bool bof() const;                        // first(), or prior() found no earlier row
-    int recordCount() const;                 // rows in the view
+    int recordCount() const;                 // rows in the view, a row being inserted included
     bool isEmpty() const;
     int recNo() const;                       // 1-based; 0 when empty
     int currentRow() const;                  // 0-based view position; -1 when empty
