@@ -41,6 +41,17 @@ void execute(QSqlQuery& query)
                               query.lastError());
 }
 
+// Operator codes come from the caller: keep log lines one line each.
+QString loggable(const QString& operatorCode)
+{
+    QString shown = operatorCode.left(12);
+    for (QChar& c : shown) {
+        if (!c.isPrint())
+            c = QLatin1Char('?');
+    }
+    return shown;
+}
+
 QString newToken()
 {
     QByteArray bytes(TokenBytes, Qt::Uninitialized);
@@ -223,7 +234,7 @@ QString SessionService::login(CallContext& context, const QString& operatorCode,
     const auto row = findOperator(context.db, operatorCode);
     if (!passwordMatches(row, password)) {
         context.replyDelayMs = recordFailure(operatorCode);
-        qCWarning(lcSession).noquote() << "failed log-in of operator" << operatorCode.left(12);
+        qCWarning(lcSession).noquote() << "failed log-in of operator" << loggable(operatorCode);
         throw MethodError(LoginFailedMessage.toStdString());
     }
     forgetFailures(operatorCode);
@@ -264,7 +275,7 @@ QJsonArray SessionService::authorize(CallContext& context, const QString& operat
         context.replyDelayMs = recordFailure(operatorCode);
         qCWarning(lcSession).noquote() << "refused release of kind" << kind << "for operator"
                                        << context.operatorCode << ": wrong password of supervisor"
-                                       << operatorCode.left(12);
+                                       << loggable(operatorCode);
         throw MethodError(WrongPasswordKey.toStdString());
     }
     forgetFailures(operatorCode);
