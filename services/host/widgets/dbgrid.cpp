@@ -474,6 +474,12 @@ DBGrid::DBGrid(QWidget* parent)
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
 
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DBGrid::titleClicked);
+    // A title click is the screen's business (ordering, say); it never moves the cursor.
+    disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
+    verticalHeader()->setSectionsClickable(false);
+    disconnect(verticalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(verticalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
         if (section < columnCount() && size > 0)
             m_columns[size_t(section)]->m_width = size;
@@ -643,11 +649,9 @@ void DBGrid::columnsChanged()
     for (const auto& column : m_columns)
         specs.append(RecordSetColumn{column->m_fieldName, column->m_title, column->m_alignment,
                                      column->m_titleAlignment, column->m_readOnly});
-    const int keepColumn = m_selectedColumn;
-    m_following = true;
-    m_model->setColumns(specs);   // resets: the model signal re-applies the look
-    m_following = false;
-    m_selectedColumn = keepColumn < columnCount() ? keepColumn : -1;
+    if (m_selectedColumn >= columnCount())
+        m_selectedColumn = columnCount() - 1;
+    m_model->setColumns(specs);   // resets; the grid follows the record set again
     followRecordSet();
 }
 
@@ -689,8 +693,12 @@ void DBGrid::applyColumnLook()
 
 int DBGrid::selectedIndex() const
 {
+    // While a move is being decided the column being left is still the
+    // selected one (OnColExit reads it).
+    if (m_selectedColumn >= 0 && m_selectedColumn < columnCount())
+        return m_selectedColumn;
     const QModelIndex current = currentIndex();
-    return current.isValid() ? current.column() : m_selectedColumn;
+    return current.isValid() ? current.column() : -1;
 }
 
 void DBGrid::setSelectedIndex(int column)
@@ -947,9 +955,11 @@ bool DBGrid::handleEditorKey(QKeyEvent* event)
     if (dispatchKey(event, &replacement) == KeyOutcome::Consumed)
         return true;
     if (!replacement.isEmpty()) {
-        QKeyEvent changed(QEvent::KeyPress, 0, event->modifiers(), replacement);
+        QKeyEvent changed(QEvent::KeyPress, event->key(), event->modifiers(), replacement);
+        m_forwardedKey = &changed;
         if (m_editor)
             QCoreApplication::sendEvent(m_editor->input(), &changed);
+        m_forwardedKey = nullptr;
         return true;
     }
     const int key = event->key();
@@ -985,7 +995,7 @@ bool DBGrid::handleEditorKey(QKeyEvent* event)
         setFocus(Qt::OtherFocusReason);
         QKeyEvent forwarded(QEvent::KeyPress, key, modifiers);
         m_forwardedKey = &forwarded;
-        handleGridKey(&forwarded);
+        keyPressEvent(&forwarded);
         m_forwardedKey = nullptr;
         return true;
     }
@@ -1068,7 +1078,7 @@ bool DBGrid::handleGridKey(QKeyEvent* event)
         return true;
     }
     if (!replacement.isEmpty()) {
-        QKeyEvent changed(QEvent::KeyPress, 0, modifiers, replacement);
+        QKeyEvent changed(QEvent::KeyPress, key, modifiers, replacement);
         m_forwardedKey = &changed;
         QTableView::keyPressEvent(&changed);
         m_forwardedKey = nullptr;

@@ -107,7 +107,7 @@ int RecordSetModel::columnCount(const QModelIndex& parent) const
 QVariant RecordSetModel::data(const QModelIndex& index, int role) const
 {
     const RecordSet* rs = recordSet();
-    if (!rs || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!rs || !isValidCell(index))
         return {};
     const int fieldIdx = m_fieldIndexes[index.column()];
     switch (role) {
@@ -146,23 +146,30 @@ QVariant RecordSetModel::data(const QModelIndex& index, int role) const
 
 bool RecordSetModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (role != Qt::EditRole || !isValidCell(index))
         return false;
-    return guarded([&] { writeText(index, value.toString()); });
+    bool written = false;
+    guarded([&] { written = writeText(index, value.toString()); });
+    return written;
 }
 
-void RecordSetModel::writeText(const QModelIndex& index, const QString& text)
+bool RecordSetModel::writeText(const QModelIndex& index, const QString& text)
 {
     RecordSet* rs = recordSet();
     Field* target = field(index.column());
-    if (!rs || !target || !m_dataSource)
-        return;
+    if (!rs || !target || !m_dataSource || !flags(index).testFlag(Qt::ItemIsEditable))
+        return false;
     if (rs->currentRow() != index.row())
         rs->setCurrentRow(index.row());
     if (!m_dataSource->edit())
-        return;
-    // The text as typed: a row refusing it keeps the person's text in the editor.
+        return false;
     target->setText(text);
+    return true;
+}
+
+bool RecordSetModel::isValidCell(const QModelIndex& index) const
+{
+    return index.isValid() && index.model() == this && index.row() < rowCount() && index.column() < columnCount();
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -198,7 +205,7 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags RecordSetModel::flags(const QModelIndex& index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!isValidCell(index))
         return Qt::NoItemFlags;
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     const Field* f = field(index.column());

@@ -59,8 +59,9 @@ public:
 
     // Writes a typed text into the cell's field: the record set moves to the
     // row, goes into edit (AutoEdit) and takes the text through setText().
-    // Failures pass through (Abort included) for callers that run guarded.
-    void writeText(const QModelIndex& index, const QString& text);
+    // False when the cell takes no typing; failures pass through (Abort
+    // included) for callers that run guarded.
+    bool writeText(const QModelIndex& index, const QString& text);
 
     // Tells views that every cell may show differently (a hook's colours or
     // texts changed without the record set changing).
@@ -81,6 +82,7 @@ private:
     void onRowChanged(int row, int fieldIndex);
     void onStateChanged();
     void announceCurrentRow();
+    bool isValidCell(const QModelIndex& index) const;
 
     QPointer<DataSource> m_dataSource;
     QPointer<RecordSet> m_recordSet;
