@@ -124,6 +124,8 @@ QStringList availableMigrations()
 
 void createVersionTable(QSqlDatabase& db)
 {
+    if (db.tables().contains(QStringLiteral("SCHEMAVERSION"), Qt::CaseInsensitive))
+        return;
     execSql(db, QStringLiteral("CREATE TABLE IF NOT EXISTS SCHEMAVERSION ("
                                " NMARQUIVO VARCHAR(100) NOT NULL,"
                                " DTAPLICACAO TIMESTAMP NOT NULL,"

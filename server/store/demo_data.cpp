@@ -790,7 +790,7 @@ private:
                {{QStringLiteral("01"), QStringLiteral("ICMS"), QStringLiteral("Imposto sobre Circulação de Mercadorias"), QStringLiteral("I"), QStringLiteral("S")},
                 {QStringLiteral("02"), QStringLiteral("IPI"), QStringLiteral("Imposto sobre Produtos Industrializados"), QStringLiteral("A"), QStringLiteral("N")},
                 {QStringLiteral("03"), QStringLiteral("PIS"), QStringLiteral("Programa de Integração Social"), QStringLiteral("I"), QStringLiteral("S")},
-                {QStringLiteral("04"), QStringLiteral("COFINS"), QStringLiteral("Contribuição para o Financiamento da Seguridade"), QStringLiteral("I"), QStringLiteral("S")},
+                {QStringLiteral("04"), QStringLiteral("COFINS"), QStringLiteral("COFINS - Financiamento da Seguridade"), QStringLiteral("I"), QStringLiteral("S")},
                 {QStringLiteral("05"), QStringLiteral("ICMS ST"), QStringLiteral("ICMS por Substituição Tributária"), QStringLiteral("A"), QStringLiteral("N")}});
         QList<QVariantList> productTaxes;
         for (int i = 0; i < m_products.size(); ++i) {

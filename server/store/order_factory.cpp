@@ -154,7 +154,13 @@ OrderCatalog OrderCatalog::load(const QSqlDatabase& db)
                                        " FROM PRODUTO P LEFT JOIN PRODUTO E ON E.CDPRODUTO = P.CDPRODESTO"
                                        " WHERE P.IDPRODATIVO = 'S' ORDER BY P.CDPRODUTO"));
     while (query.next()) {
-        CatalogProduct product{text(query, 0), text(query, 1), text(query, 2), text(query, 3), text(query, 4), text(query, 5)};
+        CatalogProduct product;
+        product.code = text(query, 0);
+        product.userCode = text(query, 1);
+        product.name = text(query, 2);
+        product.unit = text(query, 3);
+        product.stockProduct = text(query, 4);
+        product.stockUnit = text(query, 5);
         product.salesToStockFactor = number(query, 6);
         product.grossWeight = number(query, 7);
         product.netWeight = number(query, 8);

@@ -12,6 +12,7 @@
 bool isPostgres(const QSqlDatabase& db);
 
 // Prepares `sql`, binds `values` in order, executes; throws StoreError.
+// Without values the statement is executed unprepared (DDL, LOCK, SET).
 QSqlQuery execSql(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
 // Executes an already prepared query with the values bound so far.
