@@ -48,6 +48,36 @@ constexpr MsgButton ButtonOrder[] = {MsgButton::Yes,   MsgButton::No,    MsgButt
 
 } // namespace
 
+// A message or dialog that opens while the indicator is up must not sit
+// under the overlay and the wait cursor: both step aside until it closes.
+class GuiHost::BusyPause {
+public:
+    explicit BusyPause(GuiHost& gui)
+        : gui(gui)
+        , paused(gui.waitCursorSet)
+    {
+        if (!paused)
+            return;
+        if (gui.overlay)
+            gui.overlay->hide();
+        QApplication::restoreOverrideCursor();
+    }
+    ~BusyPause()
+    {
+        if (!paused)
+            return;
+        if (gui.overlay)
+            gui.overlay->start();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    BusyPause(const BusyPause&) = delete;
+    BusyPause& operator=(const BusyPause&) = delete;
+
+private:
+    GuiHost& gui;
+    bool paused;
+};
+
 GuiHost::GuiHost() = default;
 
 GuiHost::~GuiHost()
@@ -71,6 +101,7 @@ MsgButton GuiHost::showMessage(MsgType type, const QString& text, MsgButtons but
         if (button == escapeAnswer(buttons))
             box.setEscapeButton(pushButton);
     }
+    BusyPause pause(*this);
     box.exec();
     return answers.value(box.clickedButton(), escapeAnswer(buttons));
 }
@@ -83,12 +114,14 @@ int GuiHost::choose(MsgType type, const QString& text, const QStringList& captio
         pushButtons << box.addButton(caption, QMessageBox::ActionRole);
     if (defaultIndex >= 0 && defaultIndex < pushButtons.size())
         box.setDefaultButton(static_cast<QPushButton*>(pushButtons[defaultIndex]));
+    BusyPause pause(*this);
     box.exec();
     return int(pushButtons.indexOf(box.clickedButton()));
 }
 
 int GuiHost::execModal(QDialog& dialog)
 {
+    BusyPause pause(*this);
     return dialog.exec();
 }
 
@@ -114,11 +147,13 @@ void GuiHost::hideBusy()
 
 QString GuiHost::openFileName(QWidget* parent, const QString& caption, const QString& filter)
 {
+    BusyPause pause(*this);
     return QFileDialog::getOpenFileName(parent, caption, QString(), filter);
 }
 
 QString GuiHost::saveFileName(QWidget* parent, const QString& caption, const QString& filter)
 {
+    BusyPause pause(*this);
     return QFileDialog::getSaveFileName(parent, caption, QString(), filter);
 }
 

@@ -30,6 +30,7 @@ public:
     BusyOverlay* busyOverlay() const { return overlay; }
 
 private:
+    class BusyPause;
     QPointer<BusyOverlay> overlay;
     bool waitCursorSet = false;
     std::function<void(QWidget*)> screenPresenter;

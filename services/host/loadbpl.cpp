@@ -49,8 +49,7 @@ bool isSafeCode(const QString& code)
 
 void tellNotFound(const QString& code)
 {
-    host().showMessage(MsgType::Error, QStringLiteral("Tela %1 não encontrada.").arg(code), MsgButton::Ok,
-                       MsgButton::Ok);
+    MensErro(FormatMsg(msgMensagensPadroes().Msg(QStringLiteral("Tela_Nao_Encontrada")), {code}), false);
 }
 
 // Returns the module's IniProc, or null after telling the person why not.
@@ -68,9 +67,9 @@ IniProcFunction loadModule(const QString& code)
     const auto iniProc = reinterpret_cast<IniProcFunction>(library.resolve(IniProcSymbol));
     if (!iniProc) {
         qCWarning(lcHost).noquote() << "Módulo" << path << "não carregado:" << library.errorString();
-        host().showMessage(MsgType::Error,
-                           QStringLiteral("Não foi possível carregar a tela %1: %2").arg(code, library.errorString()),
-                           MsgButton::Ok, MsgButton::Ok);
+        MensErro(FormatMsg(msgMensagensPadroes().Msg(QStringLiteral("Tela_Nao_Carregada")),
+                           {code, library.errorString()}),
+                 false);
         return nullptr;
     }
     loadedModules().insert(code, iniProc);

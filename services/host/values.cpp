@@ -205,7 +205,7 @@ QDateTime CheckDateTime(const QString& text)
         if (date.isValid() && time.isValid() && date > QDate(1899, 12, 30))
             return QDateTime(date, time);
     }
-    MensErro(QStringLiteral("'%1' não é uma data válida.").arg(text.trimmed()), true);
+    MensErro(FormatMsg(msgMensagensPadroes().Msg(QStringLiteral("Data_Invalida")), {text.trimmed()}), true);
     return {};
 }
 

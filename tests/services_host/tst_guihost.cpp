@@ -81,6 +81,31 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
+    void questionDuringBusyIsNotHiddenUnderIt()
+    {
+        QWidget window;
+        window.resize(640, 480);
+        window.show();
+        ActiveShowAvi(&window, BusyStyle::Aguarde);
+
+        bool overlayVisibleDuringQuestion = true;
+        bool waitCursorDuringQuestion = true;
+        QTimer::singleShot(0, [&] {
+            overlayVisibleDuringQuestion = gui.busyOverlay() && gui.busyOverlay()->isVisible();
+            waitCursorDuringQuestion = QApplication::overrideCursor() != nullptr;
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->buttons().first()->click();
+        });
+        gui.showMessage(MsgType::Confirmation, "Confirma?", MsgButton::Yes | MsgButton::No, MsgButton::Yes);
+
+        QVERIFY(!overlayVisibleDuringQuestion);
+        QVERIFY(!waitCursorDuringQuestion);
+        QVERIFY(gui.busyOverlay()->isVisible());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        DeactiveShowAvi();
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
     void busyWithoutAWindowIsAWindowOfItsOwn()
     {
         ActiveShowAvi(nullptr, BusyStyle::Processando);
