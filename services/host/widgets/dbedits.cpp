@@ -227,9 +227,14 @@ void DBEdit::applyFieldLimits()
 {
     const Field* f = field();
     const bool stringField = f && (f->type() == FieldType::String) && f->size() > 0;
-    setMaxLength(stringField ? f->size() : 32767);
+    // Setting the length again would drop the selection the person is typing over.
+    const int length = stringField ? f->size() : 32767;
+    if (maxLength() != length)
+        setMaxLength(length);
     const bool bound = !m_link->fieldName().isEmpty() && m_link->dataSource();
-    setReadOnly(bound && (!f || f->isReadOnly() || f->isCalculated() || f->kind() == Field::Kind::Aggregate));
+    const bool readOnly = bound && (!f || f->isReadOnly() || f->isCalculated() || f->kind() == Field::Kind::Aggregate);
+    if (isReadOnly() != readOnly)
+        setReadOnly(readOnly);
 }
 
 // --- DBRichEdit -----------------------------------------------------------------
