@@ -656,7 +656,7 @@ void TestRecordSetChangeLog::randomOperationsKeepInvariants()
     QMap<qlonglong, QVariantList> accepted;
     QRandomGenerator random(1234);
     qlonglong nextId = 1;
-    for (int step = 0; step < 4000; ++step) {
+    for (int step = 0; step < 2000; ++step) {
         const int op = int(random.bounded(14));
         const bool hasRows = cds.recordCount() > 0;
         if (hasRows)
