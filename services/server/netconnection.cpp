@@ -130,12 +130,11 @@ struct TNetConnection::Attempt {
     int httpStatus = 0;           // 0: no HTTP answer at all
     QByteArray body;
 
-    // Only these failures prove that the request never reached the server.
+    // A refused connection proves that the request never reached the server.
     bool neverReachedServer() const
     {
         return httpStatus == 0 && !timedOut && !channelClosed
-               && (networkError == QNetworkReply::ConnectionRefusedError
-                   || networkError == QNetworkReply::HostNotFoundError);
+               && networkError == QNetworkReply::ConnectionRefusedError;
     }
 };
 

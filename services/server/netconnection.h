@@ -56,10 +56,11 @@ public:
     void Reconnect();
 
     // Calls `method` with positional `args` and waits for the answer (opening
-    // the connection first when needed). A call whose request cannot have
-    // reached the server (connection refused, host not found) is retried once
-    // on a new channel; any other failure is returned as it is, so a change
-    // is never run twice.
+    // the connection first when needed). A call whose connection was refused
+    // (the server restarting) is retried once on a new channel; any other
+    // failure is returned as it is: the request may have reached the server,
+    // and a change must never run twice. A host name that does not resolve
+    // is not retried either: a new channel cannot change that.
     ServerResult call(const QString& method, const QList<RpcArg>& args = {});
 
     // Process-wide hooks, installed by the host at start and log-in.
