@@ -69,7 +69,8 @@ bool isTransientConflict(const std::exception& failure)
         return isTransientConflict(database->sqlError);
     // Errors that only carry the driver's text.
     const QString text = QString::fromUtf8(failure.what());
-    return text.contains(QLatin1String("could not serialize access"))
+    return text.contains(QLatin1String("(40001)")) || text.contains(QLatin1String("(40P01)"))
+        || text.contains(QLatin1String("could not serialize access"))
         || text.contains(QLatin1String("deadlock detected"))
         || text.contains(QLatin1String("database is locked"));
 }

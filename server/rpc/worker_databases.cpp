@@ -1,17 +1,25 @@
 #include "worker_databases.h"
 
 #include <QAtomicInteger>
+#include <QHash>
 #include <QMutexLocker>
 
 namespace {
 // Distinct across every WorkerDatabases of the process (tests run several servers).
 QAtomicInteger<quint64> instanceCounter;
+QAtomicInteger<quint64> connectionCounter;
+// This thread's connection name per WorkerDatabases.
+thread_local QHash<quint64, QString> threadConnections;
 }
 
-WorkerDatabases::WorkerDatabases(DatabaseConfig config) : m_config(std::move(config)) {}
+WorkerDatabases::WorkerDatabases(DatabaseConfig config)
+    : m_config(std::move(config)), m_id(++instanceCounter)
+{
+}
 
 WorkerDatabases::~WorkerDatabases()
 {
+    threadConnections.remove(m_id);
     QMutexLocker lock(&m_mutex);
     for (const QString& name : std::as_const(m_opened))
         QSqlDatabase::removeDatabase(name);
@@ -19,15 +27,15 @@ WorkerDatabases::~WorkerDatabases()
 
 QSqlDatabase WorkerDatabases::current()
 {
-    if (!m_names.localData().isEmpty()) {
-        QSqlDatabase db = QSqlDatabase::database(m_names.localData(), false);
+    if (threadConnections.contains(m_id)) {
+        QSqlDatabase db = QSqlDatabase::database(threadConnections.value(m_id), false);
         if (db.isOpen())
             return db;
         discardCurrent();
     }
-    const QString name = QStringLiteral("ped-worker-%1").arg(++instanceCounter);
+    const QString name = QStringLiteral("ped-worker-%1").arg(++connectionCounter);
     QSqlDatabase db = openDatabase(m_config, name);
-    m_names.setLocalData(name);
+    threadConnections.insert(m_id, name);
     QMutexLocker lock(&m_mutex);
     m_opened.append(name);
     return db;
@@ -35,10 +43,9 @@ QSqlDatabase WorkerDatabases::current()
 
 void WorkerDatabases::discardCurrent()
 {
-    const QString name = m_names.localData();
+    const QString name = threadConnections.take(m_id);
     if (name.isEmpty())
         return;
-    m_names.setLocalData(QString());
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         db.close();

@@ -7,7 +7,6 @@
 #include <QMutex>
 #include <QSqlDatabase>
 #include <QStringList>
-#include <QThreadStorage>
 
 class WorkerDatabases {
 public:
@@ -25,7 +24,7 @@ public:
 
 private:
     DatabaseConfig m_config;
-    QThreadStorage<QString> m_names;
+    const quint64 m_id;   // key of this instance's connection in each thread
     QMutex m_mutex;
     QStringList m_opened;
 };

@@ -3,12 +3,16 @@
 
 #include "http_client.h"
 #include "rpc/method_registry.h"
+#include "rpc/http_server.h"
 #include "server_process.h"
 #include "test_server.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSemaphore>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QThread>
 #include <QtTest>
 #include <atomic>
@@ -95,6 +99,7 @@ private slots:
     void callsRunInParallel();
     void numberingSurvivesKill_data() { backendColumn(); }
     void numberingSurvivesKill();
+    void closeAnswersCallsInFlight();
     void terminateFinishesCleanly();
     void commandLineErrors_data();
     void commandLineErrors();
@@ -223,6 +228,39 @@ void TestConcurrency::numberingSurvivesKill()
     const QString token = callOver(client, DBGeral, QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}).toString();
     const QString next = callOver(client, LanPedido, QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}, token).toString();
     QVERIFY2(next > highest, qPrintable(next + QStringLiteral(" after ") + highest));
+}
+
+void TestConcurrency::closeAnswersCallsInFlight()
+{
+    QThreadPool pool;
+    QSemaphore entered;
+    QSemaphore release;
+    HttpServer server(&pool,
+        [&](const HttpRequest&) {
+            entered.release();
+            release.acquire();
+            return HttpResponse{200, QByteArray("{\"result\":\"done\"}"), {}, 0};
+        },
+        [](int, const QString& message) { return message.toUtf8(); }, HttpLimits());
+    server.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = server.port();
+    QSignalSpy drained(&server, &HttpServer::drained);
+
+    HttpResult answer;
+    std::unique_ptr<QThread> client(QThread::create([&] { answer = HttpClient(port).post("/x", "{}"); }));
+    client->start();
+    QTRY_VERIFY(entered.available() == 1);
+
+    server.close();
+    QCOMPARE(drained.count(), 0);            // the call in flight holds the server open
+    HttpClient late(port);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, late.get("/health"));   // no longer accepting
+    release.release();
+    QTRY_COMPARE(drained.count(), 1);
+    client->wait();
+    QCOMPARE(answer.status, 200);
+    QCOMPARE(answer.body, QByteArray("{\"result\":\"done\"}"));
+    QCOMPARE(answer.header("connection"), QByteArray("close"));
 }
 
 void TestConcurrency::terminateFinishesCleanly()

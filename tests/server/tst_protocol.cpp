@@ -150,6 +150,7 @@ private slots:
     void keepAliveServesManyCalls();
     void networkAccessManagerClientWorks();
     void garbageNeverBreaksTheServer();
+    void dispatcherNeedsNoSockets();
 
 private:
     int rowsWritten(const QString& text);
@@ -567,6 +568,23 @@ void TestProtocol::garbageNeverBreaksTheServer()
             QVERIFY2(answer.json().isObject() || answer.json().isArray(), answer.body.constData());
     }
     QCOMPARE(m_client->get("/health").status, 200);
+}
+
+void TestProtocol::dispatcherNeedsNoSockets()
+{
+    WorkerDatabases databases(m_server->databaseConfig());
+    MethodRegistry registry;
+    SessionService sessions({});
+    sessions.registerMethods(registry);
+    registerTestMethods(registry);
+    RpcDispatcher dispatcher(registry, sessions, databases);
+
+    const RpcReply written = dispatcher.handle(LanPedido, QString(), rpcRequest(QStringLiteral("TstGrava"), {QStringLiteral("direto")}));
+    QCOMPARE(written.httpStatus, 200);
+    QCOMPARE(QJsonDocument::fromJson(written.body).object().value(QStringLiteral("result")), QJsonValue(true));
+    QCOMPARE(rowsWritten(QStringLiteral("direto")), 1);
+    QCOMPARE(dispatcher.handle(QStringLiteral("Nada"), QString(), "{}").httpStatus, 404);
+    QCOMPARE(dispatcher.handle(DBGeral, QStringLiteral("bad"), rpcRequest(QStringLiteral("AutorizaOperador"), {})).httpStatus, 401);
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)
