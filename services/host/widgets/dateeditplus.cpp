@@ -71,15 +71,6 @@ TDateEditPlus::TDateEditPlus(QWidget* parent) : QLineEdit(parent), m_calendarBut
     setTextMargins(0, 0, calendarButtonPixels, 0);
     connect(m_calendarButton, &QToolButton::clicked, this, &TDateEditPlus::showCalendar);
     connect(this, &QLineEdit::textEdited, this, &TDateEditPlus::textWasEdited);
-    connect(this, &QLineEdit::textChanged, this, [this] {
-        const QDate current = date();
-        if (current == m_lastDate)
-            return;
-        m_lastDate = current;
-        emit dateChanged(current);
-        if (onChange)
-            guarded([&] { onChange(*this); });
-    });
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00/00/00000")) + calendarButtonPixels + 12);
 }
 
@@ -91,6 +82,18 @@ QDate TDateEditPlus::date() const
 void TDateEditPlus::setDate(const QDate& date)
 {
     setText(date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString());
+    announceDate();
+}
+
+void TDateEditPlus::announceDate()
+{
+    const QDate current = date();
+    if (current == m_lastDate)
+        return;
+    m_lastDate = current;
+    emit dateChanged(current);
+    if (onChange)
+        guarded([&] { onChange(*this); });
 }
 
 bool TDateEditPlus::isEmpty() const
@@ -106,6 +109,7 @@ bool TDateEditPlus::hasValidDate() const
 void TDateEditPlus::clear()
 {
     QLineEdit::clear();
+    announceDate();
 }
 
 QDate TDateEditPlus::parse(const QString& text)
@@ -126,9 +130,9 @@ bool TDateEditPlus::checkDate()
     if (hasValidDate()) {
         const QDate current = date();
         if (current.isValid())
-            setDate(current);   // "1032026" typed, "01/03/2026" shown
+            setDate(current);   // "10032026" typed, "10/03/2026" shown
         else
-            QLineEdit::clear();
+            clear();
         return true;
     }
     const QString typed = text();

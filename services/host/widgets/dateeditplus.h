@@ -29,7 +29,9 @@ public:
 
     void showCalendar();
 
-    std::function<void(TDateEditPlus&)> onChange;   // date changed (typed or chosen)
+    // The date changed: on leaving, Enter, a calendar choice or setDate (not
+    // at every key, when half a date may read as another one).
+    std::function<void(TDateEditPlus&)> onChange;
     std::function<void(TDateEditPlus&)> onExit;
 
 signals:
@@ -42,6 +44,7 @@ protected:
 
 private:
     void textWasEdited(const QString& text);
+    void announceDate();
     void placeButton();
 
     QToolButton* m_calendarButton;

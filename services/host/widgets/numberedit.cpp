@@ -91,7 +91,8 @@ void TNumberEdit::showValue(bool forEditing)
         return;
     }
     // While typing, no thousands dots: the person edits digits and the comma.
-    setText(forEditing ? brLocale().toString(m_value, 'f', m_decimals).remove(brLocale().groupSeparator())
+    setText(forEditing ? brLocale().toString(RoundDec(m_value, m_decimals), 'f', m_decimals)
+                             .remove(brLocale().groupSeparator())
                        : formattedText());
 }
 
