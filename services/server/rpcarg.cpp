@@ -74,7 +74,6 @@ RpcArg::RpcArg(const QString& text) : m_value(text) {}
 RpcArg::RpcArg(const char* text) : m_value(QString::fromUtf8(text)) {}
 RpcArg::RpcArg(bool value) : m_value(value) {}
 RpcArg::RpcArg(int value) : m_value(value) {}
-RpcArg::RpcArg(qint64 value) : m_value(value) {}
 RpcArg::RpcArg(double value) : m_value(value) {}
 RpcArg::RpcArg(const QDate& date) : m_value(dateValue(date)) {}
 RpcArg::RpcArg(const QDateTime& dateTime) : m_value(dateTimeValue(dateTime)) {}

@@ -20,6 +20,7 @@
 #include <QJsonValue>
 #include <QString>
 #include <cstddef>
+#include <type_traits>
 #include <variant>
 
 struct DataPacket;
@@ -31,7 +32,10 @@ public:
     RpcArg(const char* text);
     RpcArg(bool value);
     RpcArg(int value);
-    RpcArg(qint64 value);
+    // Every other integer type (qsizetype, qint64, uint, ...) as a number.
+    template<typename Integer>
+        requires std::is_integral_v<Integer> && (!std::is_same_v<Integer, bool>) && (!std::is_same_v<Integer, int>)
+    RpcArg(Integer value) : m_value(qint64(value)) {}
     RpcArg(double value);
     RpcArg(const QDate& date);
     RpcArg(const QDateTime& dateTime);

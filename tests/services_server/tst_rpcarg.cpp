@@ -63,6 +63,8 @@ void TstRpcArg::valueOnTheWire_data()
     QTest::newRow("integer") << RpcArg(14).toJson() << QJsonValue(14);
     QTest::newRow("large integer") << RpcArg(qint64(9007199254740991)).toJson()
                                    << QJsonValue(qint64(9007199254740991));
+    QTest::newRow("size") << RpcArg(QList<int>{1, 2, 3}.size()).toJson() << QJsonValue(3);
+    QTest::newRow("unsigned") << RpcArg(7u).toJson() << QJsonValue(7);
     QTest::newRow("float") << RpcArg(1234.56).toJson() << QJsonValue(1234.56);
     QTest::newRow("date") << RpcArg(QDate(2026, 3, 1)).toJson() << QJsonValue(QStringLiteral("2026-03-01"));
     QTest::newRow("invalid date is null") << RpcArg(QDate()).toJson() << QJsonValue(QJsonValue::Null);
