@@ -100,6 +100,7 @@ public:
             if (field->isVisible() && !mark && field->kind() != Field::Kind::Aggregate) {
                 m_fieldIndexes.append(field->index());
                 m_titles.append(field->displayLabel());
+                m_numeric.append(field->type() == FieldType::Float || field->type() == FieldType::Integer);
             }
         }
         const int rows = recordSet.recordCount();
@@ -139,6 +140,8 @@ public:
             return role == Qt::CheckStateRole ? QVariant(m_checked[row] ? Qt::Checked : Qt::Unchecked) : QVariant();
         if (role == Qt::DisplayRole)
             return m_texts[row].value(index.column() - 1);
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(Qt::AlignVCenter | (m_numeric.value(index.column() - 1) ? Qt::AlignRight : Qt::AlignLeft));
         return {};
     }
 
@@ -190,6 +193,7 @@ public:
 private:
     QList<int> m_fieldIndexes;
     QStringList m_titles;
+    QList<bool> m_numeric;
     std::vector<QString> m_codes;
     std::vector<QStringList> m_texts;
     std::vector<QString> m_keys;
