@@ -859,6 +859,33 @@ public:
         return m_out;
     }
 
+    QByteArray write(const Delta& delta)
+    {
+        m_out.reserve(64 + delta.changes.size() * delta.fields.size() * 24);
+        m_out.append("{\"fields\":");
+        m_out.append(QJsonDocument(fieldsToJson(delta.fields)).toJson(QJsonDocument::Compact));
+        m_out.append(",\"changes\":[");
+        for (qsizetype i = 0; i < delta.changes.size(); ++i) {
+            const RowChange& change = delta.changes[i];
+            if (i > 0)
+                m_out.append(',');
+            m_out.append("{\"op\":\"");
+            m_out.append(opName(change.op).toLatin1());
+            m_out.append('"');
+            if (change.op != ChangeOp::Insert) {
+                m_out.append(",\"old\":");
+                writeRow(change.oldValues, delta.fields, i);
+            }
+            if (change.op != ChangeOp::Delete) {
+                m_out.append(",\"new\":");
+                writeRow(change.newValues, delta.fields, i);
+            }
+            m_out.append('}');
+        }
+        m_out.append("]}");
+        return m_out;
+    }
+
 private:
     void writeRow(const QVariantList& values, const QList<FieldDef>& fields, qsizetype row)
     {
@@ -1146,15 +1173,23 @@ QJsonObject Delta::toJson() const
     QJsonArray jsonChanges;
     for (qsizetype i = 0; i < changes.size(); ++i) {
         const RowChange& change = changes[i];
-        const QString place = QStringLiteral("change %1 (%2)").arg(i + 1).arg(opName(change.op));
+        // The place is only spelled out when a value fails.
+        const auto place = [&](const char* side) {
+            return QStringLiteral("change %1 (%2) \"%3\"").arg(i + 1).arg(opName(change.op), QLatin1String(side));
+        };
         QJsonObject object{{QStringLiteral("op"), opName(change.op)}};
         if (change.op != ChangeOp::Insert)
-            object.insert(QStringLiteral("old"), valuesToJson(change.oldValues, fields, [&] { return place + QStringLiteral(" \"old\""); }));
+            object.insert(QStringLiteral("old"), valuesToJson(change.oldValues, fields, [&] { return place("old"); }));
         if (change.op != ChangeOp::Delete)
-            object.insert(QStringLiteral("new"), valuesToJson(change.newValues, fields, [&] { return place + QStringLiteral(" \"new\""); }));
+            object.insert(QStringLiteral("new"), valuesToJson(change.newValues, fields, [&] { return place("new"); }));
         jsonChanges.append(object);
     }
     return {{QStringLiteral("fields"), fieldsToJson(fields)}, {QStringLiteral("changes"), jsonChanges}};
+}
+
+QByteArray Delta::toBytes() const
+{
+    return FastPacketWriter().write(*this);
 }
 
 Delta Delta::fromJson(const QJsonObject& json)

@@ -73,6 +73,7 @@ struct Delta {
     int indexOf(const QString& fieldName) const;
 
     QJsonObject toJson() const;
+    QByteArray toBytes() const;   // compact JSON text, written directly
     static Delta fromJson(const QJsonObject& json);   // throws DataPacketError
     static bool isDelta(const QJsonValue& json);       // an object with "fields" and "changes"
 };

@@ -388,6 +388,9 @@ void TestDataPacket::deltaRoundTrip()
         QCOMPARE(read.changes[i].newValues, delta.changes[i].newValues);
     }
     QCOMPARE(read.indexOf(QStringLiteral("qtitemped")), 1);
+
+    // The direct writer and the JSON tree must say the same thing.
+    QCOMPARE(QJsonDocument::fromJson(delta.toBytes()).object(), json);
     QVERIFY(Delta().isEmpty());
     QVERIFY(!read.isEmpty());
 }
