@@ -1,0 +1,639 @@
+// What the pages of the order-entry screen load for the current order: the
+// page-change set (commitment balance, note, terms, additional data,
+// charges, delivery address), the items with their invoice postings, the
+// order's tax totals, the order totals, earlier notes of the customer, and
+// the order as the print preview shows it.
+//
+// An order that is not stored (a new order, an empty list) reads as empty
+// packets: the screen loads them into its record sets like any other.
+
+#include "lanpedido_pages.h"
+
+#include "packet_sql.h"
+#include "rpc/method_registry.h"
+
+#include <QString>
+#include <cmath>
+
+namespace {
+
+// ---- arguments -----------------------------------------------------------------
+
+struct KeyArg {
+    const char* label;   // as the message names it
+    int maxSize;
+};
+
+constexpr KeyArg branchArg{"Filial", 4};
+constexpr KeyArg orderArg{"Número do pedido", 10};
+constexpr KeyArg statusArg{"Situação do pedido", 1};
+constexpr KeyArg customerArg{"Cliente", 21};
+constexpr KeyArg modalityArg{"Modalidade de pagamento", 5};
+constexpr KeyArg commitmentArg{"Empenho", 20};
+
+// A code as the caller sent it (null reads as empty). Longer than its
+// column it cannot name anything stored: the caller sent something else.
+QString keyValue(const QJsonArray& params, int index, const KeyArg& arg)
+{
+    const QString value = params.at(index).toString();
+    if (value.size() > arg.maxSize)
+        throw MethodError(QStringLiteral("%1 inválido(a): \"%2\" tem mais de %3 caracteres.")
+                              .arg(QString::fromUtf8(arg.label), value.left(40))
+                              .arg(arg.maxSize)
+                              .toStdString());
+    return value;
+}
+
+struct OrderKey {
+    QString branch;
+    QString number;
+    bool isEmpty() const { return branch.isEmpty() || number.isEmpty(); }
+};
+
+// Round half away from zero at the cent, on the decimal the value prints as,
+// so 1.005 becomes 1.01 as it does on the screen.
+double roundCents(double value)
+{
+    const double cents = QString::number(value * 100.0, 'g', 15).toDouble();
+    return std::round(cents) / 100.0;
+}
+
+SelectColumn text(const QString& name, int size, const QString& expression = {})
+{
+    return {textField(name, size), expression.isEmpty() ? name : expression};
+}
+
+SelectColumn number(const QString& name, const QString& expression = {})
+{
+    return {floatField(name), expression.isEmpty() ? name : expression};
+}
+
+SelectColumn dateTime(const QString& name, const QString& expression = {})
+{
+    return {dateTimeField(name), expression.isEmpty() ? name : expression};
+}
+
+SelectColumn memo(const QString& name, const QString& expression = {})
+{
+    return {memoField(name), expression.isEmpty() ? name : expression};
+}
+
+QList<FieldDef> fieldsOf(const QList<SelectColumn>& columns)
+{
+    QList<FieldDef> fields;
+    for (const SelectColumn& column : columns)
+        fields.append(column.field);
+    return fields;
+}
+
+DataPacket orderPacket(const QSqlDatabase& db, const QList<SelectColumn>& columns, const QString& fromWhereOrder,
+                       const OrderKey& order)
+{
+    if (order.isEmpty())
+        return emptyPacket(fieldsOf(columns));
+    return selectColumns(db, columns, fromWhereOrder, {order.branch, order.number});
+}
+
+// ---- page change ---------------------------------------------------------------
+
+// `cdsVd_Empenho`: the balance of the customer's commitment.
+const QList<SelectColumn> commitmentColumns = {number(QStringLiteral("VRSALDOEMP"))};
+
+const QList<SelectColumn> noteColumns = {
+    text(QStringLiteral("NRPEDIDO"), 10),
+    memo(QStringLiteral("TXOBSPED")),
+    text(QStringLiteral("CDFILIAL"), 4),
+};
+
+const QList<SelectColumn> termColumns = {
+    text(QStringLiteral("CDFILIAL"), 4),
+    text(QStringLiteral("NRPEDIDO"), 10),
+    dateTime(QStringLiteral("DTPEDIDO")),
+    number(QStringLiteral("NRDIASPGTOPED")),
+    dateTime(QStringLiteral("PREVISAO")),
+    number(QStringLiteral("VRPERCPGTOPED")),
+    text(QStringLiteral("DSPRAZOPGTOPED"), 20),
+    number(QStringLiteral("VRPARCELA")),
+};
+
+const QList<SelectColumn> additionalDataColumns = {
+    text(QStringLiteral("CDFILIAL"), 4),
+    text(QStringLiteral("NRPEDIDO"), 10),
+    text(QStringLiteral("NRDADOADICPED"), 3),
+    text(QStringLiteral("CDMENSAGEM"), 3),
+    text(QStringLiteral("DSDADOADICPED"), 120),
+};
+
+// Every charge kind, with the order's amount or 0: the charges grid edits
+// amounts but never adds rows, so a charge the order does not carry yet
+// must be there to be typed in.
+const QList<SelectColumn> chargeColumns = {
+    text(QStringLiteral("CDFILIAL"), 4, QStringLiteral("CAST(? AS VARCHAR(4))")),
+    text(QStringLiteral("NRPEDIDO"), 10, QStringLiteral("CAST(? AS VARCHAR(10))")),
+    text(QStringLiteral("CDENCARGO"), 2, QStringLiteral("E.CDENCARGO")),
+    text(QStringLiteral("NMENCARGO"), 20, QStringLiteral("E.NMENCARGO")),
+    number(QStringLiteral("VRENCARGOPED"), QStringLiteral("COALESCE(P.VRENCARGOPED, 0)")),
+    number(QStringLiteral("VRPERCENTENC"), QStringLiteral("P.VRPERCENTENC")),
+};
+
+const QList<SelectColumn> deliveryAddressColumns = {
+    text(QStringLiteral("CDFILIAL"), 4),
+    text(QStringLiteral("NRPEDIDO"), 10),
+    text(QStringLiteral("NMRAZSOCPED"), 250),
+    text(QStringLiteral("DSENDEPED"), 200),
+    text(QStringLiteral("NRCEPPED"), 15),
+    text(QStringLiteral("NRTELEPED"), 25),
+    text(QStringLiteral("NRINSJURPED"), 20),
+    text(QStringLiteral("NRINSESTPED"), 20),
+    text(QStringLiteral("NMPAISPED"), 30),
+    text(QStringLiteral("SGESTADOPED"), 2),
+    text(QStringLiteral("NMMUNIPED"), 30),
+    text(QStringLiteral("NMBAIRROPED"), 60),
+    text(QStringLiteral("CDPAISPED"), 4),
+    text(QStringLiteral("NMESTADOPED"), 30),
+    text(QStringLiteral("CDMUNICIPIOPED"), 4),
+    text(QStringLiteral("CDCLIENTE"), 21),
+    text(QStringLiteral("IDTPENDECLIE"), 1),
+    text(QStringLiteral("NRSEQEND"), 3),
+    number(QStringLiteral("NRLOCALENTRCLIENTE")),
+    text(QStringLiteral("CDFILIALPED"), 4),
+    text(QStringLiteral("DSLOCALENTRCLIENTE"), 30),
+};
+
+DataPacket commitmentBalance(const QSqlDatabase& db, const QString& customer, const QString& commitment)
+{
+    if (customer.isEmpty() || commitment.isEmpty())
+        return emptyPacket(fieldsOf(commitmentColumns));
+    return selectColumns(db, commitmentColumns, QStringLiteral("FROM EMPENHO WHERE CDCLIENTE = ? AND NREMPENHO = ?"),
+                         {customer, commitment});
+}
+
+DataPacket orderCharges(const QSqlDatabase& db, const OrderKey& order)
+{
+    if (order.isEmpty())
+        return emptyPacket(fieldsOf(chargeColumns));
+    return selectColumns(db, chargeColumns,
+                         QStringLiteral("FROM ENCARGO E"
+                                        " LEFT JOIN ENCARGOPED P ON P.CDENCARGO = E.CDENCARGO AND P.CDFILIAL = ? AND P.NRPEDIDO = ?"
+                                        " ORDER BY E.CDENCARGO"),
+                         {order.branch, order.number, order.branch, order.number});
+}
+
+// The remembered modality follows the stored order; an order not stored yet
+// takes the modality it carries on the screen when none is remembered.
+QString rememberedModality(const QSqlDatabase& db, const OrderKey& order, const QString& orderModality,
+                           const QString& remembered)
+{
+    if (!order.isEmpty()) {
+        const DataPacket stored = selectPacket(db, {textField(QStringLiteral("CDMODPGTO"), 5)},
+                                               QStringLiteral("SELECT CDMODPGTO FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+                                               {order.branch, order.number});
+        if (!stored.rows.isEmpty())
+            return stored.rows.first().first().toString();
+    }
+    return remembered.isEmpty() ? orderModality : remembered;
+}
+
+constexpr int pgcChangeElements = 11;
+constexpr int rememberedModalityArg = 5;
+
+QJsonValue getPgcChange(CallContext& context, QJsonArray& params)
+{
+    const QString customer = keyValue(params, 0, customerArg);
+    const QString commitment = keyValue(params, 1, commitmentArg).trimmed();
+    const QString orderModality = keyValue(params, 3, modalityArg);
+    const QString remembered = keyValue(params, rememberedModalityArg, modalityArg);
+    const OrderKey order{keyValue(params, 6, branchArg), keyValue(params, 7, orderArg)};
+    keyValue(params, 8, statusArg);
+
+    QJsonArray result;
+    for (int element = 0; element < pgcChangeElements; ++element)
+        result.append(QJsonValue::Null);
+    result[0] = commitmentBalance(context.db, customer, commitment).toJson();
+    result[6] = orderPacket(context.db, noteColumns, QStringLiteral("FROM OBSPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), order)
+                    .toJson();
+    result[7] = orderPacket(context.db, termColumns,
+                            QStringLiteral("FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ? ORDER BY NRDIASPGTOPED"), order)
+                    .toJson();
+    result[8] = orderPacket(context.db, additionalDataColumns,
+                            QStringLiteral("FROM DADOADICPED WHERE CDFILIAL = ? AND NRPEDIDO = ? ORDER BY NRDADOADICPED"), order)
+                    .toJson();
+    result[9] = orderCharges(context.db, order).toJson();
+    result[10] = orderPacket(context.db, deliveryAddressColumns,
+                             QStringLiteral("FROM ENDEPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), order)
+                     .toJson();
+    params[rememberedModalityArg] = rememberedModality(context.db, order, orderModality, remembered);
+    return result;
+}
+
+// ---- items ---------------------------------------------------------------------
+
+// Every data field of the item record set, in its order; the calculated
+// and aggregate fields are the client's.
+const QList<SelectColumn> itemColumns = {
+    number(QStringLiteral("VRITEPREBASE")),
+    number(QStringLiteral("VRCUSTPRODBASE")),
+    text(QStringLiteral("NRPEDIDO"), 10),
+    text(QStringLiteral("CDARVPROD"), 20),
+    number(QStringLiteral("QTITEMPED")),
+    text(QStringLiteral("NMPRODUTO"), 50),
+    text(QStringLiteral("CDTIPODESC"), 10),
+    text(QStringLiteral("NMTIPODESC"), 50),
+    text(QStringLiteral("SGUNIDADE"), 10),
+    number(QStringLiteral("VRPREUNITPED")),
+    number(QStringLiteral("VRACREDESCITPEDUNIT")),
+    number(QStringLiteral("VRACREDESCITPED")),
+    text(QStringLiteral("NRITEMPED"), 10),
+    text(QStringLiteral("IDSITITEMPED"), 1),
+    number(QStringLiteral("QTEXPITEMPED")),
+    number(QStringLiteral("VRPREUNIT")),
+    text(QStringLiteral("CDFILIAL"), 4),
+    text(QStringLiteral("CDFATPRECO"), 3),
+    number(QStringLiteral("QTITEMPED2")),
+    text(QStringLiteral("SGFATPRECO"), 4),
+    text(QStringLiteral("CDPRODESTO"), 10),
+    dateTime(QStringLiteral("DTENTITPED")),
+    text(QStringLiteral("IDITPEDDIFER"), 1),
+    text(QStringLiteral("DSITEMPED"), 2000),
+    number(QStringLiteral("VRPESOITPED")),
+    text(QStringLiteral("SGUNIDPAI"), 5),
+    text(QStringLiteral("CDPRODUTO"), 10),
+    number(QStringLiteral("VRPESOBRUTPR")),
+    number(QStringLiteral("VRPESOLIQUPR")),
+    number(QStringLiteral("VRDESITPED")),
+    number(QStringLiteral("PERDESC")),
+    text(QStringLiteral("IDCOMP"), 1),
+    text(QStringLiteral("IDITPEDRESER"), 1),
+    number(QStringLiteral("VRPRTABITPED")),
+    number(QStringLiteral("VRPERCMARKUPIT")),
+    text(QStringLiteral("CDOPERADOR"), 12),
+    number(QStringLiteral("VRPEDEMAXIPE")),
+    number(QStringLiteral("QTOITTPDESC")),
+    number(QStringLiteral("QTSETTPDESC")),
+    number(QStringLiteral("QTSEXTPDESC")),
+    number(QStringLiteral("QTQUITPDESC")),
+    number(QStringLiteral("QTQUATPDESC")),
+    number(QStringLiteral("QTTERTPDESC")),
+    number(QStringLiteral("VRPEFORMPREC")),
+    number(QStringLiteral("QTSEGTPDESC")),
+    number(QStringLiteral("QTPRITPDESC")),
+    text(QStringLiteral("IDITPEDSEMQTDIS"), 1),
+    text(QStringLiteral("NRHISIMPITEEEEP"), 10),
+    text(QStringLiteral("DSPRAZOENTITPED"), 50),
+    text(QStringLiteral("DSEMISSAOITPED"), 400),
+    text(QStringLiteral("CDEMISSAOITPED"), 20),
+    text(QStringLiteral("IDPRECOPROM"), 1),
+    text(QStringLiteral("IDITEMERRO"), 1),
+    number(QStringLiteral("VRVARIAVEL")),
+    text(QStringLiteral("CDFATOR"), 3),
+    text(QStringLiteral("IDITEMPEDTERC"), 1),
+    number(QStringLiteral("VRALTURAPROD")),
+    number(QStringLiteral("VRCOMPRIPROD")),
+    number(QStringLiteral("VRITRENTABIL")),
+    number(QStringLiteral("VRCRRENTABIL")),
+    text(QStringLiteral("DSFORMCALCSUGE"), 255),
+    text(QStringLiteral("DSFORMCALCRENT"), 255),
+    number(QStringLiteral("VRPRPARPRECO")),
+    number(QStringLiteral("VRDESCCOMISS")),
+    text(QStringLiteral("NRITORDEMCMPPED"), 6),
+    text(QStringLiteral("IDPRODBONIF"), 1),
+};
+
+// `cdsLancNf`: the invoice postings of the order's items; cancelled
+// invoices posted nothing.
+const QList<SelectColumn> invoicePostingColumns = {
+    text(QStringLiteral("NRLANCTONF"), 10, QStringLiteral("N.NRLANCTONF")),
+    dateTime(QStringLiteral("DTENTRSAID"), QStringLiteral("N.DTENTRSAID")),
+    text(QStringLiteral("NRPEDIDO"), 10, QStringLiteral("I.NRPEDIDO")),
+    text(QStringLiteral("NRITEMPED"), 10, QStringLiteral("I.NRITEMPED")),
+};
+
+DataPacket orderItems(const QSqlDatabase& db, const OrderKey& order)
+{
+    return orderPacket(db, itemColumns, QStringLiteral("FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? ORDER BY NRITEMPED"),
+                       order);
+}
+
+DataPacket invoicePostings(const QSqlDatabase& db, const OrderKey& order)
+{
+    return orderPacket(db, invoicePostingColumns,
+                       QStringLiteral("FROM ITEMNOTAFISCAL I"
+                                      " INNER JOIN NOTAFISCAL N ON N.CDFILIEMIT = I.CDFILIEMIT AND N.NRLANCTONF = I.NRLANCTONF"
+                                      " WHERE I.CDFILIAL = ? AND I.NRPEDIDO = ? AND N.IDSITNF <> 'C'"
+                                      " ORDER BY I.NRITEMPED, N.DTENTRSAID, N.NRLANCTONF"),
+                       order);
+}
+
+OrderKey orderKeyArgs(const QJsonArray& params)
+{
+    return {keyValue(params, 0, branchArg), keyValue(params, 1, orderArg)};
+}
+
+QJsonValue getItemPedido(CallContext& context, QJsonArray& params)
+{
+    const OrderKey order = orderKeyArgs(params);
+    keyValue(params, 2, statusArg);
+    return QJsonArray{orderItems(context.db, order).toJson(), invoicePostings(context.db, order).toJson()};
+}
+
+// ---- taxes and totals ----------------------------------------------------------
+
+const QList<SelectColumn> orderTaxColumns = {
+    text(QStringLiteral("CDFILIAL"), 4, QStringLiteral("T.CDFILIAL")),
+    text(QStringLiteral("NRPEDIDO"), 10, QStringLiteral("T.NRPEDIDO")),
+    text(QStringLiteral("CDIMPOSTO"), 2, QStringLiteral("T.CDIMPOSTO")),
+    number(QStringLiteral("VRTOTIMPPED"), QStringLiteral("T.VRTOTIMPPED")),
+    number(QStringLiteral("VRTOTBCALCPED"), QStringLiteral("T.VRTOTBCALCPED")),
+    text(QStringLiteral("SGIMPOSTO"), 10, QStringLiteral("I.SGIMPOSTO")),
+    text(QStringLiteral("IDTRATIMPO"), 1, QStringLiteral("I.IDTRATIMPO")),
+};
+
+QJsonValue getImposPedTot(CallContext& context, QJsonArray& params)
+{
+    return orderPacket(context.db, orderTaxColumns,
+                       QStringLiteral("FROM IMPOSPEDTOT T LEFT JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO"
+                                      " WHERE T.CDFILIAL = ? AND T.NRPEDIDO = ? ORDER BY T.CDIMPOSTO"),
+                       orderKeyArgs(params))
+        .toJson();
+}
+
+const QList<FieldDef> orderTotalFields = {
+    textField(QStringLiteral("CDFILIAL"), 4),     textField(QStringLiteral("NRPEDIDO"), 10),
+    floatField(QStringLiteral("ENCARGOACRESC")),  floatField(QStringLiteral("ENCARGODECRESC")),
+    floatField(QStringLiteral("IMPOSACRES")),     floatField(QStringLiteral("IMPOSDECRES")),
+    floatField(QStringLiteral("VRTOTAL")),        floatField(QStringLiteral("VRRECEBIMENTO")),
+    floatField(QStringLiteral("DESCPED")),        floatField(QStringLiteral("VRBONI")),
+};
+
+struct GoodsTotals {
+    double net = 0;        // goods less discounts
+    double discount = 0;
+    double bonus = 0;      // net value of the free goods
+};
+
+// Cancelled items (status "5") count nothing. Per item: goods =
+// RoundDec(VRPREUNITPED, 2) x QTITEMPED at the cent, less RoundDec(VRDESITPED, 2).
+GoodsTotals goodsTotals(const QSqlDatabase& db, const OrderKey& order)
+{
+    const DataPacket items = selectPacket(
+        db, {floatField(QStringLiteral("VRPREUNITPED")), floatField(QStringLiteral("QTITEMPED")),
+             floatField(QStringLiteral("VRDESITPED")), textField(QStringLiteral("IDPRODBONIF"), 1)},
+        QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED, IDPRODBONIF FROM ITEMPEDIDO"
+                       " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
+        {order.branch, order.number});
+    GoodsTotals totals;
+    for (const QVariantList& row : items.rows) {
+        const double goods = roundCents(roundCents(row.at(0).toDouble()) * row.at(1).toDouble());
+        const double discount = roundCents(row.at(2).toDouble());
+        totals.net += goods - discount;
+        totals.discount += discount;
+        if (row.at(3).toString() == QLatin1String("S"))
+            totals.bonus += goods - discount;
+    }
+    totals.net = roundCents(totals.net);
+    totals.discount = roundCents(totals.discount);
+    totals.bonus = roundCents(totals.bonus);
+    return totals;
+}
+
+// Sums a value over the order's rows split by a kind column: "A" adds to
+// the order total, "D" is deducted; other kinds ("I", included in the
+// price) change nothing.
+std::pair<double, double> addedAndDeducted(const QSqlDatabase& db, const QString& sql, const OrderKey& order)
+{
+    const DataPacket sums = selectPacket(db, {textField(QStringLiteral("KIND"), 1), floatField(QStringLiteral("TOTAL"))}, sql,
+                                         {order.branch, order.number});
+    double added = 0, deducted = 0;
+    for (const QVariantList& row : sums.rows) {
+        if (row.at(0).toString() == QLatin1String("A"))
+            added += row.at(1).toDouble();
+        else if (row.at(0).toString() == QLatin1String("D"))
+            deducted += row.at(1).toDouble();
+    }
+    return {roundCents(added), roundCents(deducted)};
+}
+
+bool orderStored(const QSqlDatabase& db, const OrderKey& order)
+{
+    return !order.isEmpty()
+           && !selectPacket(db, {integerField(QStringLiteral("FOUND"))},
+                            QStringLiteral("SELECT 1 FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {order.branch, order.number})
+                   .rows.isEmpty();
+}
+
+// VRTOTAL is the goods less discounts of the live items; the amount to
+// receive leaves out the free goods and adds or deducts the taxes and
+// charges by their kind.
+QJsonValue getImposEncar(CallContext& context, QJsonArray& params)
+{
+    const OrderKey order = orderKeyArgs(params);
+    DataPacket packet = emptyPacket(orderTotalFields);
+    if (!orderStored(context.db, order))
+        return packet.toJson();
+
+    const GoodsTotals goods = goodsTotals(context.db, order);
+    const auto [taxesAdded, taxesDeducted] = addedAndDeducted(
+        context.db,
+        QStringLiteral("SELECT I.IDTRATIMPO, SUM(T.VRTOTIMPPED) FROM IMPOSPEDTOT T INNER JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO"
+                       " WHERE T.CDFILIAL = ? AND T.NRPEDIDO = ? GROUP BY I.IDTRATIMPO"),
+        order);
+    const auto [chargesAdded, chargesDeducted] = addedAndDeducted(
+        context.db,
+        QStringLiteral("SELECT E.IDTPENCARGO, SUM(P.VRENCARGOPED) FROM ENCARGOPED P INNER JOIN ENCARGO E ON E.CDENCARGO = P.CDENCARGO"
+                       " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ? GROUP BY E.IDTPENCARGO"),
+        order);
+    const double receivable = roundCents(goods.net - goods.bonus + taxesAdded - taxesDeducted + chargesAdded - chargesDeducted);
+    packet.rows.append({order.branch, order.number, chargesAdded, chargesDeducted, taxesAdded, taxesDeducted, goods.net, receivable,
+                        goods.discount, goods.bonus});
+    return packet.toJson();
+}
+
+// ---- earlier notes -------------------------------------------------------------
+
+QJsonValue getPesqObser(CallContext& context, QJsonArray& params)
+{
+    const QString branch = keyValue(params, 0, branchArg);
+    const QString customer = keyValue(params, 1, customerArg);
+    const QList<SelectColumn> columns = {text(QStringLiteral("NRPEDIDO"), 10, QStringLiteral("P.NRPEDIDO")),
+                                         memo(QStringLiteral("TXOBSPED"), QStringLiteral("O.TXOBSPED"))};
+    if (branch.isEmpty() || customer.isEmpty())
+        return emptyPacket(fieldsOf(columns)).toJson();
+    return selectColumns(context.db, columns,
+                         QStringLiteral("FROM PEDIDO P INNER JOIN OBSPEDIDO O ON O.CDFILIAL = P.CDFILIAL AND O.NRPEDIDO = P.NRPEDIDO"
+                                        " WHERE P.CDFILIAL = ? AND P.CDCLIENTE = ? AND O.TXOBSPED IS NOT NULL AND O.TXOBSPED <> ''"
+                                        " ORDER BY P.NRPEDIDO DESC"),
+                         {branch, customer})
+        .toJson();
+}
+
+// ---- print ---------------------------------------------------------------------
+
+const QList<SelectColumn> printHeaderColumns = {
+    text(QStringLiteral("NMEMPRESA"), 50, QStringLiteral("E.NMEMPRESA")),
+    text(QStringLiteral("CDFILIAL"), 4, QStringLiteral("P.CDFILIAL")),
+    text(QStringLiteral("NMFILIAL"), 30, QStringLiteral("F.NMFILIAL")),
+    text(QStringLiteral("NRINSJURFILI"), 20, QStringLiteral("F.NRINSJURFILI")),
+    text(QStringLiteral("NRPEDIDO"), 10, QStringLiteral("P.NRPEDIDO")),
+    text(QStringLiteral("IDTIPOPEDIDO"), 1, QStringLiteral("P.IDTIPOPEDIDO")),
+    text(QStringLiteral("IDSITPEDIDO"), 1, QStringLiteral("P.IDSITPEDIDO")),
+    dateTime(QStringLiteral("DTPEDIDO"), QStringLiteral("P.DTPEDIDO")),
+    dateTime(QStringLiteral("DTENTPED"), QStringLiteral("P.DTENTPED")),
+    text(QStringLiteral("CDCLIENTE"), 21, QStringLiteral("P.CDCLIENTE")),
+    text(QStringLiteral("NMRAZSOCCLIE"), 50, QStringLiteral("P.NMRAZSOCCLIE")),
+    text(QStringLiteral("IDTPIJURCLIE"), 1, QStringLiteral("P.IDTPIJURCLIE")),
+    text(QStringLiteral("NRINSJURCLIE"), 20, QStringLiteral("P.NRINSJURCLIE")),
+    text(QStringLiteral("CDVENDEDOR"), 4, QStringLiteral("P.CDVENDEDOR")),
+    text(QStringLiteral("NMFANVEN"), 50, QStringLiteral("P.NMFANVEN")),
+    text(QStringLiteral("DSMODPGTO"), 100, QStringLiteral("P.DSMODPGTO")),
+    text(QStringLiteral("NMFANTTRAN"), 40, QStringLiteral("P.NMFANTTRAN")),
+    text(QStringLiteral("NRORDEMCMPPED"), 15, QStringLiteral("P.NRORDEMCMPPED")),
+    number(QStringLiteral("VRTOTALPED"), QStringLiteral("P.VRTOTALPED")),
+    memo(QStringLiteral("TXOBSPED"), QStringLiteral("O.TXOBSPED")),
+};
+
+const QList<SelectColumn> printItemColumns = {
+    text(QStringLiteral("NRITEMPED"), 10),
+    text(QStringLiteral("CDARVPROD"), 20),
+    text(QStringLiteral("NMPRODUTO"), 50),
+    text(QStringLiteral("SGUNIDADE"), 10),
+    text(QStringLiteral("IDSITITEMPED"), 1),
+    number(QStringLiteral("QTITEMPED")),
+    number(QStringLiteral("VRPREUNITPED")),
+    number(QStringLiteral("VRDESITPED")),
+};
+
+// The item total as the order shows it: RoundDec(price, 2) x quantity at
+// the cent, less the discount; cancelled items are listed but total 0.
+DataPacket withItemTotals(DataPacket items)
+{
+    const int status = items.indexOf(QStringLiteral("IDSITITEMPED"));
+    const int quantity = items.indexOf(QStringLiteral("QTITEMPED"));
+    const int price = items.indexOf(QStringLiteral("VRPREUNITPED"));
+    const int discount = items.indexOf(QStringLiteral("VRDESITPED"));
+    items.fields.append(floatField(QStringLiteral("VRTOTALITEM")));
+    for (QVariantList& row : items.rows) {
+        const bool cancelled = row.at(status).toString() == QLatin1String("5");
+        const double total = roundCents(roundCents(row.at(price).toDouble()) * row.at(quantity).toDouble())
+                             - roundCents(row.at(discount).toDouble());
+        row.append(cancelled ? 0.0 : roundCents(total));
+    }
+    return items;
+}
+
+QJsonValue getPedidoImpressao(CallContext& context, QJsonArray& params)
+{
+    const OrderKey order = orderKeyArgs(params);
+    const DataPacket header = orderPacket(
+        context.db, printHeaderColumns,
+        QStringLiteral("FROM PEDIDO P"
+                       " LEFT JOIN FILIAL F ON F.CDFILIAL = P.CDFILIAL"
+                       " LEFT JOIN EMPRESA E ON E.CDEMPRESA = F.CDEMPRESA"
+                       " LEFT JOIN OBSPEDIDO O ON O.CDFILIAL = P.CDFILIAL AND O.NRPEDIDO = P.NRPEDIDO"
+                       " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ?"),
+        order);
+    const DataPacket items = withItemTotals(orderPacket(
+        context.db, printItemColumns, QStringLiteral("FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? ORDER BY NRITEMPED"), order));
+    return QJsonArray{header.toJson(), items.toJson()};
+}
+
+// ---- registration --------------------------------------------------------------
+
+ArgSpec textArg(const QString& name, const QString& doc)
+{
+    return ArgSpec{name, ArgKind::Text, false, true, doc};
+}
+
+const QString branchDoc = QStringLiteral("Branch code (CDFILIAL), up to 4 characters.");
+const QString orderDoc = QStringLiteral("Order number (NRPEDIDO) as stored, up to 10 characters.");
+const QString statusDoc = QStringLiteral("Order status (IDSITPEDIDO) as the screen shows it, one character; "
+                                         "the rows are read whatever it says.");
+const QString unknownOrderDoc = QStringLiteral(" An empty or unknown order gives empty packets; a code longer than "
+                                               "its column fails with a message naming it.");
+
+MethodSpec pagesMethod(const QString& name, QList<ArgSpec> args, const QString& doc, const QString& resultDoc,
+                       MethodFunction function)
+{
+    MethodSpec spec{ServerNames::LanPedido, name, std::move(args), doc, resultDoc, std::move(function)};
+    spec.readOnly = true;
+    return spec;
+}
+
+} // namespace
+
+void registerLanPedidoPages(MethodRegistry& registry)
+{
+    registry.add(pagesMethod(
+        QStringLiteral("GetPgcChange"),
+        {textArg(QStringLiteral("customer"), QStringLiteral("Customer code (CDCLIENTE) of the order.")),
+         textArg(QStringLiteral("commitment"), QStringLiteral("Commitment number typed on the general page (NREMPENHO).")),
+         textArg(QStringLiteral("blank1"), QStringLiteral("A single blank; not read.")),
+         textArg(QStringLiteral("modality"), QStringLiteral("Payment modality of the order on the screen (CDMODPGTO).")),
+         textArg(QStringLiteral("blank2"), QStringLiteral("A single blank; not read.")),
+         ArgSpec{QStringLiteral("rememberedModality"), ArgKind::Text, true, true,
+                 QStringLiteral("By reference: the modality the screen remembers for the order.")},
+         textArg(QStringLiteral("branch"), branchDoc),
+         textArg(QStringLiteral("order"), orderDoc),
+         textArg(QStringLiteral("status"), statusDoc)},
+        QStringLiteral("Loads what the pages of the order-entry screen show for the current order when the page changes."),
+        QStringLiteral("Value array of 11 elements: [0] commitment balance VRSALDOEMP (one row when the customer has the "
+                       "commitment, else none); [1]-[5] null (no page reads them); [6] note NRPEDIDO, TXOBSPED (memo), "
+                       "CDFILIAL; [7] payment terms CDFILIAL, NRPEDIDO, DTPEDIDO, NRDIASPGTOPED, PREVISAO, VRPERCPGTOPED, "
+                       "DSPRAZOPGTOPED, VRPARCELA, by days; [8] additional data CDFILIAL, NRPEDIDO, NRDADOADICPED, "
+                       "CDMENSAGEM, DSDADOADICPED, by line; [9] charges CDFILIAL, NRPEDIDO, CDENCARGO, NMENCARGO, "
+                       "VRENCARGOPED, VRPERCENTENC: every charge kind, with the order's amount or 0 (also for an order not "
+                       "stored yet, so that its charges can be typed in); [10] delivery address, the 21 fields of the "
+                       "address record set. The remembered modality comes back as the stored order's CDMODPGTO; for an "
+                       "order not stored yet it comes back unchanged, or as the order's modality when it was empty.")
+            + unknownOrderDoc,
+        getPgcChange));
+    registry.add(pagesMethod(
+        QStringLiteral("GetItemPedido"),
+        {textArg(QStringLiteral("branch"), branchDoc), textArg(QStringLiteral("order"), orderDoc),
+         textArg(QStringLiteral("status"), statusDoc)},
+        QStringLiteral("Loads the items of an order and the invoice postings of its items."),
+        QStringLiteral("Value array: [0] the items, every data field of the item record set (66 fields, VRITEPREBASE ... "
+                       "IDPRODBONIF) by NRITEMPED; [1] invoice postings NRLANCTONF, DTENTRSAID, NRPEDIDO, NRITEMPED of the "
+                       "items (cancelled invoices left out).")
+            + unknownOrderDoc,
+        getItemPedido));
+    registry.add(pagesMethod(
+        QStringLiteral("GetImposPedTot"),
+        {textArg(QStringLiteral("branch"), branchDoc), textArg(QStringLiteral("order"), orderDoc)},
+        QStringLiteral("Loads the tax totals of an order."),
+        QStringLiteral("Data packet CDFILIAL, NRPEDIDO, CDIMPOSTO, VRTOTIMPPED, VRTOTBCALCPED, SGIMPOSTO (10), IDTRATIMPO "
+                       "(1), one row per tax, by CDIMPOSTO.")
+            + unknownOrderDoc,
+        getImposPedTot));
+    registry.add(pagesMethod(
+        QStringLiteral("GetImposEncar"),
+        {textArg(QStringLiteral("branch"), branchDoc), textArg(QStringLiteral("order"), orderDoc)},
+        QStringLiteral("Works out the order totals from the stored items, taxes and charges. Cancelled items count "
+                       "nothing; per item the goods value is RoundDec(VRPREUNITPED, 2) x QTITEMPED at the cent, less "
+                       "RoundDec(VRDESITPED, 2)."),
+        QStringLiteral("Data packet with one row: CDFILIAL, NRPEDIDO, ENCARGOACRESC and ENCARGODECRESC (charges of kind "
+                       "\"A\" and \"D\"), IMPOSACRES and IMPOSDECRES (tax totals treated \"A\" and \"D\"; taxes included "
+                       "in the price count in neither), VRTOTAL (goods less discounts), VRRECEBIMENTO (VRTOTAL - VRBONI + "
+                       "IMPOSACRES - IMPOSDECRES + ENCARGOACRESC - ENCARGODECRESC), DESCPED (item discounts), VRBONI "
+                       "(net value of the free-goods items, IDPRODBONIF \"S\"). No row for an order that is not stored.")
+            + unknownOrderDoc,
+        getImposEncar));
+    registry.add(pagesMethod(
+        QStringLiteral("GetPesqObser"),
+        {textArg(QStringLiteral("branch"), branchDoc),
+         textArg(QStringLiteral("customer"), QStringLiteral("Customer code (CDCLIENTE)."))},
+        QStringLiteral("Lists the notes of the customer's orders at the branch, to copy one into the current order."),
+        QStringLiteral("Data packet NRPEDIDO (10), TXOBSPED (memo): the orders with a non-empty note, newest number first; "
+                       "empty for an empty branch or customer. A code longer than its column fails with a message naming it."),
+        getPesqObser));
+    registry.add(pagesMethod(
+        QStringLiteral("GetPedidoImpressao"),
+        {textArg(QStringLiteral("branch"), branchDoc), textArg(QStringLiteral("order"), orderDoc)},
+        QStringLiteral("Reads an order as its printed copy shows it."),
+        QStringLiteral("Value array: [0] header NMEMPRESA, CDFILIAL, NMFILIAL, NRINSJURFILI, NRPEDIDO, IDTIPOPEDIDO, "
+                       "IDSITPEDIDO, DTPEDIDO, DTENTPED, CDCLIENTE, NMRAZSOCCLIE, IDTPIJURCLIE, NRINSJURCLIE, CDVENDEDOR, "
+                       "NMFANVEN, DSMODPGTO, NMFANTTRAN, NRORDEMCMPPED, VRTOTALPED, TXOBSPED (one row); [1] items "
+                       "NRITEMPED, CDARVPROD, NMPRODUTO, SGUNIDADE, IDSITITEMPED, QTITEMPED, VRPREUNITPED, VRDESITPED, "
+                       "VRTOTALITEM (RoundDec(price, 2) x quantity less discount; 0 for a cancelled item), by NRITEMPED.")
+            + unknownOrderDoc,
+        getPedidoImpressao));
+}
