@@ -1,5 +1,6 @@
 #include "modules.h"
 
+#include "lanpedido_pages.h"
 #include "topics.h"
 
 void registerAllMethods(MethodRegistry& registry)
@@ -7,4 +8,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoParams(registry);
     registerLanPedidoNumbering(registry);
     registerBranchLookups(registry);
+    registerLanPedidoPages(registry);
 }
