@@ -106,6 +106,8 @@ private slots:
     void endpointComesFromTheProviderAndIsTakenAfreshOnReconnect();
     void timersKeepRunningDuringACall();
     void busyIndicatorShowsOnlyForALongCall();
+    void callStartedByATimerDuringACallGetsItsOwnAnswer();
+    void closingTheConnectionDuringACallEndsIt();
 };
 
 void TstTransport::init()
@@ -319,6 +321,49 @@ void TstTransport::busyIndicatorShowsOnlyForALongCall()
     auto quickConnection = connectionTo(quick.port());
     QVERIFY(quickConnection->call(QStringLiteral("GetPedido")).ok());
     QVERIFY(events.isEmpty());
+}
+
+void TstTransport::callStartedByATimerDuringACallGetsItsOwnAnswer()
+{
+    // The first request is answered only after the second, which a timer
+    // sends while the first waits.
+    QPair<QTcpSocket*, QByteArray> first;
+    TcpPeer peer([&](QTcpSocket* socket, const QByteArray& request) {
+        if (!first.first) {
+            first = {socket, request};
+            return;
+        }
+        TcpPeer::answer(socket, 200, TcpPeer::okBody(request, QStringLiteral("segunda")));
+        TcpPeer::answer(first.first, 200, TcpPeer::okBody(first.second, QStringLiteral("primeira")));
+    });
+    int begins = 0;
+    int ends = 0;
+    TNetConnection::setBusyHooks([&] { ++begins; }, [&] { ++ends; });
+    TNetConnection::setBusyDelayMs(0);
+    auto connection = connectionTo(peer.port());
+    connection->setTimeoutMs(10000);
+
+    ServerResult nested = ServerResult::failure(ServerError::ConnectionFailed, QStringLiteral("not called"));
+    QTimer::singleShot(0, [&] { nested = connection->call(QStringLiteral("GetPesquisa")); });
+    const ServerResult outer = connection->call(QStringLiteral("GetPedido"));
+
+    QCOMPARE(outer.value(), QJsonValue(QStringLiteral("primeira")));
+    QCOMPARE(nested.value(), QJsonValue(QStringLiteral("segunda")));
+    QCOMPARE(begins, 1);
+    QCOMPARE(ends, 1);
+}
+
+void TstTransport::closingTheConnectionDuringACallEndsIt()
+{
+    TcpPeer peer([](QTcpSocket*, const QByteArray&) {});
+    auto connection = connectionTo(peer.port());
+    connection->setTimeoutMs(10000);
+    QTimer::singleShot(0, [&] { connection->Close(); });
+    const ServerResult result = connection->call(QStringLiteral("GetPedido"));
+    QCOMPARE(result.errorCode(), int(ServerError::ConnectionFailed));
+    QVERIFY2(result.errorMessage().contains(QStringLiteral("foi fechada durante a chamada")),
+             qPrintable(result.errorMessage()));
+    QVERIFY(!connection->Connected());
 }
 
 QTEST_GUILESS_MAIN(TstTransport)
