@@ -3,8 +3,13 @@
 #include "procuradialog.h"
 #include "recordset.h"
 
+#include <algorithm>
+
 QString searchKey(const QString& text)
 {
+    const bool plain = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if (plain)
+        return text.trimmed().toUpper();   // nothing to take accents from
     const QString decomposed = text.trimmed().normalized(QString::NormalizationForm_D);
     QString key;
     key.reserve(decomposed.size());

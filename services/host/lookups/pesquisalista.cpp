@@ -88,12 +88,13 @@ QStringList listTextCodes(const QString& list)
 
 // --- the list model -----------------------------------------------------------------------
 
-// The rows of the record set read once: codes, texts and search keys, and
-// which codes are checked. The record set's cursor is never moved.
+// The rows of the record set: codes read at once, texts read when shown,
+// search keys made on the first search; and which codes are checked. The
+// record set's cursor is never moved.
 class CheckListModel : public QAbstractTableModel {
 public:
     CheckListModel(const RecordSet& recordSet, int keyFieldIndex, QObject* parent)
-        : QAbstractTableModel(parent)
+        : QAbstractTableModel(parent), m_recordSet(recordSet)
     {
         for (const Field* field : recordSet.fields()) {
             const bool mark = field->name().compare(QLatin1String("IDMARCADO"), Qt::CaseInsensitive) == 0;
@@ -101,21 +102,16 @@ public:
                 m_fieldIndexes.append(field->index());
                 m_titles.append(field->displayLabel());
                 m_numeric.append(field->type() == FieldType::Float || field->type() == FieldType::Integer);
+                // Codes and names are what people search by; numbers and dates are not.
+                if (field->type() == FieldType::String || field->type() == FieldType::Memo)
+                    m_searchedFields.append(field->index());
             }
         }
         const int rows = recordSet.recordCount();
         m_codes.reserve(size_t(rows));
-        m_texts.reserve(size_t(rows));
-        m_keys.reserve(size_t(rows));
         m_checked.assign(size_t(rows), false);
-        for (int row = 0; row < rows; ++row) {
+        for (int row = 0; row < rows; ++row)
             m_codes.push_back(codeText(recordSet.value(row, keyFieldIndex)));
-            QStringList texts;
-            for (const int fieldIndex : std::as_const(m_fieldIndexes))
-                texts.append(recordSet.displayText(row, fieldIndex));
-            m_keys.push_back(searchKey(texts.join(QLatin1Char('\n'))));
-            m_texts.push_back(std::move(texts));
-        }
     }
 
     static QString codeText(const QVariant& value)
@@ -139,7 +135,7 @@ public:
         if (index.column() == 0)
             return role == Qt::CheckStateRole ? QVariant(m_checked[row] ? Qt::Checked : Qt::Unchecked) : QVariant();
         if (role == Qt::DisplayRole)
-            return m_texts[row].value(index.column() - 1);
+            return m_recordSet.displayText(index.row(), m_fieldIndexes.value(index.column() - 1));
         if (role == Qt::TextAlignmentRole)
             return QVariant::fromValue(Qt::AlignVCenter | (m_numeric.value(index.column() - 1) ? Qt::AlignRight : Qt::AlignLeft));
         return {};
@@ -180,7 +176,19 @@ public:
     bool isChecked(int row) const { return m_checked[size_t(row)]; }
     int checkedCount() const { return m_checkedCount; }
     const QString& code(int row) const { return m_codes[size_t(row)]; }
-    const QString& key(int row) const { return m_keys[size_t(row)]; }
+    const QString& key(int row) const
+    {
+        if (m_keys.empty()) {
+            m_keys.reserve(m_codes.size());
+            for (int r = 0; r < rowCount(); ++r) {
+                QStringList texts;
+                for (const int fieldIndex : m_searchedFields)
+                    texts.append(m_recordSet.displayText(r, fieldIndex));
+                m_keys.push_back(searchKey(texts.join(QLatin1Char('\n'))));
+            }
+        }
+        return m_keys[size_t(row)];
+    }
     int rowOfCode(const QString& code) const
     {
         for (size_t row = 0; row < m_codes.size(); ++row) {
@@ -191,12 +199,13 @@ public:
     }
 
 private:
+    const RecordSet& m_recordSet;
     QList<int> m_fieldIndexes;
+    QList<int> m_searchedFields;
     QStringList m_titles;
     QList<bool> m_numeric;
     std::vector<QString> m_codes;
-    std::vector<QStringList> m_texts;
-    std::vector<QString> m_keys;
+    mutable std::vector<QString> m_keys;
     std::vector<bool> m_checked;
     int m_checkedCount = 0;
 };
@@ -319,6 +328,7 @@ TfrmPesquisaLista::TfrmPesquisaLista(const RecordSet& recordSet, int keyFieldInd
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setColumnWidth(0, 30);
     m_table->installEventFilter(this);
+    m_table->horizontalHeader()->setResizeContentsPrecision(200);   // widths from the first rows, not from all
     m_table->resizeColumnsToContents();
     m_table->setColumnWidth(0, 30);
     for (int column = 1; column < m_model->columnCount(); ++column)

@@ -2,7 +2,7 @@
 // TfrmPesquisaLista: the dialog of PesquisaLista. The table "grdLista" lists
 // the rows with a check box each (Space or a click on the box toggles it);
 // the search box "medProcurar" narrows the rows to those whose text in any
-// shown column contains what was typed; "Marcar todos" and "Desmarcar todos"
+// shown text column (codes, names) contains what was typed; "Marcar todos" and "Desmarcar todos"
 // act on the rows shown.
 
 #include <QDialog>
