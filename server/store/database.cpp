@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimeZone>
 #include <QUrl>
 
 namespace {
@@ -48,15 +49,23 @@ void configureSqlite(QSqlDatabase& db, const QString& path)
 
 void configurePostgres(QSqlDatabase& db)
 {
-    // Dates are bound in UTC by the driver and read back as local time; a
-    // UTC session keeps that round trip exact whatever the server's zone.
     for (const QString& statement : {QStringLiteral("SET client_encoding TO 'UTF8'"),
-                                     QStringLiteral("SET TIME ZONE 'UTC'"),
                                      QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL READ COMMITTED")}) {
         QSqlQuery query(db);
         if (!query.exec(statement))
             fail(QStringLiteral("Cannot set up the PostgreSQL session (%1): %2").arg(statement, query.lastError().text()));
     }
+    // The driver sends a date-time as an instant in UTC but reads a stored
+    // one back as local wall-clock time. A session in this machine's zone
+    // stores the local wall-clock time, so both directions agree (and the
+    // stored values read like SQLite's).
+    const QString zone = QString::fromUtf8(QTimeZone::systemTimeZoneId());
+    QSqlQuery query(db);
+    if (!query.prepare(QStringLiteral("SELECT set_config('TimeZone', ?, false)")))
+        fail(QStringLiteral("Cannot set up the PostgreSQL session time zone: %1").arg(query.lastError().text()));
+    query.addBindValue(zone.isEmpty() ? QStringLiteral("UTC") : zone);
+    if (!query.exec())
+        fail(QStringLiteral("PostgreSQL does not know this machine's time zone %1: %2").arg(zone, query.lastError().text()));
 }
 
 QSqlDatabase openSqlite(const DatabaseConfig& config, const QString& connectionName)

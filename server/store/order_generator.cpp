@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QSqlQuery>
 #include <cstdio>
 
 namespace {
@@ -52,6 +53,28 @@ void saveOrderCounter(const QSqlDatabase& db, const QString& branch, qlonglong l
         execSql(db, QStringLiteral("INSERT INTO CONTADORPEDIDO (CDFILIAL, NRULTPEDIDO) VALUES (?, ?)"), {branch, lastNumber});
 }
 
+// A bulk load touches far more pages than SQLite's default cache holds;
+// a larger cache for the load saves most page re-reads from the WAL.
+class LargeSqliteCache {
+public:
+    explicit LargeSqliteCache(const QSqlDatabase& db) : m_db(db)
+    {
+        if (isPostgres(m_db))
+            return;
+        m_previousPages = selectValue(m_db, QStringLiteral("PRAGMA cache_size"));
+        execSql(m_db, QStringLiteral("PRAGMA cache_size = -262144"));   // KiB: 256 MiB
+    }
+    ~LargeSqliteCache()
+    {
+        if (m_previousPages.isValid())
+            QSqlQuery(m_db).exec(QStringLiteral("PRAGMA cache_size = %1").arg(m_previousPages.toLongLong()));
+    }
+
+private:
+    QSqlDatabase m_db;
+    QVariant m_previousPages;
+};
+
 void begin(QSqlDatabase& db)
 {
     if (!db.transaction())
@@ -77,6 +100,7 @@ void generateOrders(QSqlDatabase& db, int orderCount)
 
     DeterministicRandom random(quint64(orderCount) * 7919 + quint64(lastNumber.value(catalog.branches.first().code)));
     const QDateTime now = QDateTime::currentDateTime();
+    const LargeSqliteCache cache(db);
     QElapsedTimer clock;
     clock.start();
 

@@ -10,7 +10,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QScopeGuard>
 #include <QTest>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -122,6 +124,9 @@ private slots:
     void openFailureNamesTheDatabaseButNotThePassword();
     void sqliteConnectionSettings();
 
+    void dateTimesSurviveTheRoundTrip_data();
+    void dateTimesSurviveTheRoundTrip();
+
     void migrationsAreVersionedAndIdempotent_data() { addKinds(); }
     void migrationsAreVersionedAndIdempotent();
     void schemaHasTheLookUpColumns_data();
@@ -219,6 +224,45 @@ void TestStore::sqliteConnectionSettings()
     QCOMPARE(selectValue(db, QStringLiteral("PRAGMA synchronous")).toInt(), 2);   // FULL
     QCOMPARE(selectValue(db, QStringLiteral("PRAGMA foreign_keys")).toInt(), 1);
     QCOMPARE(selectValue(db, QStringLiteral("PRAGMA busy_timeout")).toInt(), 5000);
+}
+
+void TestStore::dateTimesSurviveTheRoundTrip_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("zone");
+    for (const char* kind : {"sqlite", "postgresql"})
+        for (const char* zone : {"UTC", "America/Sao_Paulo", "Asia/Kolkata"})
+            QTest::addRow("%s: %s", kind, zone) << QString::fromLatin1(kind) << QByteArray(zone);
+}
+
+// A date-time written and read back is the same wall-clock time whatever
+// the machine's zone, and compares with bound values as written.
+void TestStore::dateTimesSurviveTheRoundTrip()
+{
+    QFETCH(QByteArray, zone);
+    const QByteArray previousZone = qgetenv("TZ");
+    qputenv("TZ", zone);
+    tzset();
+    const auto restoreZone = qScopeGuard([&] {
+        previousZone.isEmpty() ? qunsetenv("TZ") : qputenv("TZ", previousZone);
+        tzset();
+    });
+
+    OPEN_FIXTURE(fixture);
+    QSqlDatabase& db = fixture.db();
+    migrateSchema(db);
+    const QDateTime orderDate(QDate(2026, 3, 10), QTime(10, 15, 30));
+    const QDateTime deliveryDate(QDate(2026, 10, 18), QTime(0, 30));   // a DST change day in Brazil's old rules
+    execSql(db, QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, DTPEDIDO, DTENTPED, IDSITPEDIDO) VALUES ('0001', '0000000001', ?, ?, '1')"),
+            {orderDate, deliveryDate});
+    QSqlQuery query = execSql(db, QStringLiteral("SELECT DTPEDIDO, DTENTPED FROM PEDIDO"));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toDateTime(), orderDate);
+    QCOMPARE(query.value(1).toDateTime().date(), deliveryDate.date());
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE DTPEDIDO >= ? AND DTPEDIDO < ?"),
+                   {orderDate, orderDate.addSecs(1)}), 1);
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE DTPEDIDO >= ?"), {QDate(2026, 3, 10)}), 1);
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE DTPEDIDO < ?"), {QDate(2026, 3, 11)}), 1);
 }
 
 void TestStore::migrationsAreVersionedAndIdempotent()
