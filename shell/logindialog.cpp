@@ -119,10 +119,16 @@ QWidget* LoginDialog::buildForm()
     spnPorta->setRange(1, 65535);
     spnPorta->setGroupSeparatorShown(false);
     auto* serverRow = new QHBoxLayout;
+    serverRow->setSpacing(6);
     serverRow->addWidget(edtServidor, 1);
-    serverRow->addWidget(new QLabel(QStringLiteral("Porta"), body));
+    auto* portLabel = new QLabel(QStringLiteral("&Porta"), body);
+    portLabel->setBuddy(spnPorta);
+    portLabel->setContentsMargins(8, 0, 0, 0);
+    serverRow->addWidget(portLabel);
     serverRow->addWidget(spnPorta);
-    form->addRow(QStringLiteral("&Servidor"), serverRow);
+    auto* serverLabel = new QLabel(QStringLiteral("&Servidor"), body);
+    serverLabel->setBuddy(edtServidor);
+    form->addRow(serverLabel, serverRow);
 
     edtOperador = new QLineEdit(body);
     edtOperador->setObjectName(QStringLiteral("edtOperador"));
@@ -178,7 +184,7 @@ QWidget* LoginDialog::buildForm()
 
     connect(btnEntrar, &QPushButton::clicked, this, &LoginDialog::tryLogIn);
     connect(btnCancelar, &QPushButton::clicked, this, &QDialog::reject);
-    body->setMinimumWidth(440);
+    body->setMinimumWidth(580);
     return body;
 }
 

@@ -16,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTabBar>
 
 namespace {
 
@@ -72,6 +73,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMd
     m_mdiArea->setTabsMovable(true);
     m_mdiArea->setBackground(QColor(0xe8, 0xec, 0xf0));
     setCentralWidget(m_mdiArea);
+    keepTabsCompact();
     buildMenus();
     buildStatusBar();
     rebuildModulesMenu();
@@ -80,6 +82,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMd
 }
 
 MainWindow::~MainWindow() = default;
+
+// The tab bar exists only in tabbed view; a lone tab should not stretch
+// across the window like a title bar.
+void MainWindow::keepTabsCompact()
+{
+    for (QTabBar* bar : m_mdiArea->findChildren<QTabBar*>())
+        bar->setExpanding(false);
+}
 
 void MainWindow::buildMenus()
 {
@@ -153,6 +163,7 @@ void MainWindow::fillWindowMenu()
     tabs->setChecked(m_mdiArea->viewMode() == QMdiArea::TabbedView);
     connect(tabs, &QAction::toggled, this, [this](bool on) {
         m_mdiArea->setViewMode(on ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+        keepTabsCompact();
     });
     const bool windowed = m_mdiArea->viewMode() == QMdiArea::SubWindowView;
     m_windowMenu->addAction(QStringLiteral("&Cascata"), m_mdiArea, &QMdiArea::cascadeSubWindows)->setEnabled(windowed);

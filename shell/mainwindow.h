@@ -30,6 +30,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void keepTabsCompact();
     void buildMenus();
     void buildStatusBar();
     void fillWindowMenu();

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -86,6 +87,8 @@ TfrmPadraoGrid::TfrmPadraoGrid(const QString& screenCode, const QString& caption
     m_lblEstado = new QLabel(stbPadrao);
     m_lblPosicao = new QLabel(stbPadrao);
     auto* lblCodigo = new QLabel(m_screenCode, stbPadrao);
+    for (QLabel* label : {m_lblEstado, m_lblPosicao, lblCodigo})
+        label->setContentsMargins(6, 0, 6, 0);
     stbPadrao->addWidget(m_lblEstado, 1);
     stbPadrao->addPermanentWidget(m_lblPosicao);
     stbPadrao->addPermanentWidget(lblCodigo);
@@ -135,6 +138,17 @@ void TfrmPadraoGrid::buildToolbar()
                           QKeySequence(Qt::Key_F1), true);
     sbtFechar = makeButton(QStringLiteral("sbtFechar"), QStringLiteral("&Fechar"), screenIcon(ScreenIcon::Fechar),
                            QKeySequence(), true);
+
+    mnuIncluir = menuItemOf(sbtIncluir);
+    mnuAlterar = menuItemOf(sbtAlterar);
+    mnuExcluir = menuItemOf(sbtExcluir);
+    mnuConfirmar = menuItemOf(sbtConfirmar);
+    mnuCancelar = menuItemOf(sbtCancelar);
+    mnuVerificar = menuItemOf(sbtVerificar);
+    mnuProcurar = menuItemOf(sbtProcurar);
+    mnuImprimir = menuItemOf(sbtImprimir);
+    mnuAjuda = menuItemOf(sbtAjuda);
+    mnuFechar = menuItemOf(sbtFechar);
 
     const QList<QToolButton*> groups[] = {{sbtIncluir, sbtAlterar, sbtExcluir},
                                           {sbtConfirmar, sbtCancelar},
@@ -197,6 +211,7 @@ void TfrmPadraoGrid::buildPages()
     dbgPadrao = new DBGrid(tshPadrao);
     dbgPadrao->setObjectName(QStringLiteral("dbgPadrao"));
     dbgPadrao->setDataSource(dtsPadrao);
+    dbgPadrao->horizontalHeader()->setStretchLastSection(true);
     pageLayout->addWidget(dbgPadrao);
     pgcPadrao->addTab(tshPadrao, QStringLiteral("Lista"));
     connect(pgcPadrao, &QTabWidget::currentChanged, this, [this] { guarded([&] { pgcPadraoChange(); }); });
@@ -246,6 +261,7 @@ QToolButton* TfrmPadraoGrid::addToolButton(const QString& name, const QString& c
     QToolButton* button = makeButton(name, caption, icon, shortcut, withMenuItem);
     auto* row = static_cast<QHBoxLayout*>(tlbPadrao->layout());
     row->insertWidget(row->indexOf(sbtAjuda), button);
+    button->show();   // at once, also when the screen is already on view
     return button;
 }
 
