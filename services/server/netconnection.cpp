@@ -114,10 +114,7 @@ private:
     qint64 m_position = 0;
 };
 
-bool isProtocolError(int code)
-{
-    return code <= ServerError::InvalidRequest && code >= ServerError::ParseError;
-}
+const QString SessionInvalidMessage = QStringLiteral("Sessão expirada ou inválida. Entre novamente.");
 
 } // namespace
 
@@ -281,74 +278,84 @@ TNetConnection::Attempt TNetConnection::send(const QString& method, const QList<
 ServerResult TNetConnection::interpret(const Attempt& attempt, const QString& method,
                                        const QList<RpcArg>& args) const
 {
-    using ServerError::Code;
     if (attempt.timedOut)
-        return ServerResult::failure(Code::Timeout,
+        return ServerResult::failure(ServerError::Timeout,
                                      QStringLiteral("O servidor de aplicação não respondeu em %1 s (%2, %3).")
                                          .arg(secondsText(m_timeoutMs), address(), callLabel(method)));
     if (attempt.channelClosed)
-        return ServerResult::failure(Code::ConnectionFailed,
+        return ServerResult::failure(ServerError::ConnectionFailed,
                                      QStringLiteral("A conexão com o servidor de aplicação em %1 foi fechada "
                                                     "durante a chamada %2.")
                                          .arg(address(), callLabel(method)));
     if (attempt.httpStatus == 401)
-        return ServerResult::failure(Code::SessionInvalid,
-                                     QStringLiteral("Sessão expirada ou inválida. Entre novamente."));
-    if (attempt.httpStatus == 0) {
-        qCDebug(lcServerClient) << callLabel(method) << "sem resposta HTTP:" << attempt.networkError
-                                << attempt.networkErrorText;
-        switch (attempt.networkError) {
-        case QNetworkReply::ConnectionRefusedError:
-            return ServerResult::failure(Code::ConnectionFailed,
-                                         QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: "
-                                                        "a conexão foi recusada. Verifique se o servidor está "
-                                                        "em execução.")
-                                             .arg(address()));
-        case QNetworkReply::HostNotFoundError:
-            return ServerResult::failure(Code::ConnectionFailed,
-                                         QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: "
-                                                        "endereço não encontrado.")
-                                             .arg(address()));
-        case QNetworkReply::RemoteHostClosedError:
-        case QNetworkReply::ContentReSendError:
-            return ServerResult::failure(Code::ConnectionFailed,
-                                         QStringLiteral("A conexão com o servidor de aplicação em %1 caiu durante a "
-                                                        "chamada %2. A operação pode ter sido concluída no "
-                                                        "servidor; confira antes de repeti-la.")
-                                             .arg(address(), callLabel(method)));
-        default:
-            return ServerResult::failure(Code::ConnectionFailed,
-                                         QStringLiteral("Falha na comunicação com o servidor de aplicação em %1 "
-                                                        "(%2): %3")
-                                             .arg(address(), callLabel(method), attempt.networkErrorText));
-        }
-    }
+        return ServerResult::failure(ServerError::SessionInvalid, SessionInvalidMessage);
+    if (attempt.httpStatus == 0)
+        return networkFailure(attempt, method);
+    return answerOf(attempt, method, args);
+}
 
-    const ServerResult answer = RpcWire::parseResponse(attempt.body, attempt.requestId);
+ServerResult TNetConnection::networkFailure(const Attempt& attempt, const QString& method) const
+{
+    qCDebug(lcServerClient) << callLabel(method) << "sem resposta HTTP:" << attempt.networkError
+                            << attempt.networkErrorText;
+    QString message;
+    switch (attempt.networkError) {
+    case QNetworkReply::ConnectionRefusedError:
+        message = QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: a conexão foi recusada. "
+                                 "Verifique se o servidor está em execução.")
+                      .arg(address());
+        break;
+    case QNetworkReply::HostNotFoundError:
+        message = QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: endereço não encontrado.")
+                      .arg(address());
+        break;
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::ContentReSendError:
+        message = QStringLiteral("A conexão com o servidor de aplicação em %1 caiu durante a chamada %2. A operação "
+                                 "pode ter sido concluída no servidor; confira antes de repeti-la.")
+                      .arg(address(), callLabel(method));
+        break;
+    default:
+        message = QStringLiteral("Falha na comunicação com o servidor de aplicação em %1 (%2): %3")
+                      .arg(address(), callLabel(method), attempt.networkErrorText);
+        break;
+    }
+    return ServerResult::failure(ServerError::ConnectionFailed, message);
+}
+
+ServerResult TNetConnection::answerOf(const Attempt& attempt, const QString& method, const QList<RpcArg>& args) const
+{
     const auto badResponse = [&](const QString& detail) {
-        return ServerResult::failure(Code::BadResponse,
-                                     QStringLiteral("Resposta inválida do servidor de aplicação em %1 "
-                                                    "(%2, HTTP %3): %4")
+        return ServerResult::failure(ServerError::BadResponse,
+                                     QStringLiteral("Resposta inválida do servidor de aplicação em %1 (%2, HTTP %3): %4")
                                          .arg(address(), callLabel(method))
                                          .arg(attempt.httpStatus)
                                          .arg(detail));
     };
-    if (answer.errorCode() == Code::BadResponse)
+    const ServerResult answer = RpcWire::parseResponse(attempt.body, attempt.requestId);
+    switch (answer.errorCode()) {
+    case ServerError::None:
+        break;
+    case ServerError::MethodFailed:
+        return answer;   // the method's own message, word for word: callers compare catalog keys
+    case ServerError::BadResponse:
         return badResponse(answer.errorMessage());
-    if (answer.errorCode() == Code::SessionInvalid)
-        return ServerResult::failure(Code::SessionInvalid,
-                                     QStringLiteral("Sessão expirada ou inválida. Entre novamente."));
-    if (isProtocolError(answer.errorCode()))
+    case ServerError::SessionInvalid:
+        return ServerResult::failure(ServerError::SessionInvalid, SessionInvalidMessage);
+    case ServerError::InternalError:
+        return ServerResult::failure(answer.errorCode(),
+                                     QStringLiteral("Erro interno do servidor de aplicação em %1 (%2): %3")
+                                         .arg(address(), callLabel(method), answer.errorMessage()));
+    default:
         return ServerResult::failure(answer.errorCode(),
                                      QStringLiteral("O servidor de aplicação recusou a chamada %1 (erro %2): %3")
                                          .arg(callLabel(method))
                                          .arg(answer.errorCode())
                                          .arg(answer.errorMessage()));
-    if (!answer.ok())
-        return answer;   // the method's own failure, passed on word for word
+    }
 
     const ServerResult result = RpcWire::takeReferences(answer.value(), args);
-    if (result.errorCode() == Code::BadResponse)
+    if (result.errorCode() == ServerError::BadResponse)
         return badResponse(result.errorMessage());
     return result;
 }

@@ -73,6 +73,8 @@ private:
     void takeEndpoint();
     Attempt send(const QString& method, const QList<RpcArg>& args);
     ServerResult interpret(const Attempt& attempt, const QString& method, const QList<RpcArg>& args) const;
+    ServerResult networkFailure(const Attempt& attempt, const QString& method) const;
+    ServerResult answerOf(const Attempt& attempt, const QString& method, const QList<RpcArg>& args) const;
     QString address() const;
     QString callLabel(const QString& method) const;
 

@@ -48,8 +48,11 @@ ServerResult parseResponse(const QByteArray& body, qint64 id)
     if (error.isObject()) {
         const QJsonObject errorObject = error.toObject();
         const QJsonValue code = errorObject.value(QLatin1String("code"));
-        if (!code.isDouble() || code.toInt() == ServerError::None)
+        if (!code.isDouble())
             return badResponse(QStringLiteral("erro sem código"));
+        // The client's own codes (0 to -4) never come from a server.
+        if (code.toInt() >= ServerError::NotConfigured && code.toInt() <= ServerError::None)
+            return badResponse(QStringLiteral("código de erro %1 inválido").arg(code.toInt()));
         return ServerResult::failure(code.toInt(), errorObject.value(QLatin1String("message")).toString());
     }
     if (answer.value(QLatin1String("id")).toInteger(-1) != id)

@@ -265,6 +265,9 @@ void TstRpcArg::parseResponse_data()
     QTest::newRow("error without code")
         << answer({{"jsonrpc", "2.0"}, {"id", 5}, {"error", QJsonObject{{"message", "x"}}}})
         << int(ServerError::BadResponse) << QJsonValue() << "sem código";
+    QTest::newRow("error code of the client's own")
+        << answer({{"jsonrpc", "2.0"}, {"id", 5}, {"error", QJsonObject{{"code", -2}, {"message", "x"}}}})
+        << int(ServerError::BadResponse) << QJsonValue() << "código de erro -2 inválido";
 }
 
 void TstRpcArg::parseResponse()
