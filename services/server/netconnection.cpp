@@ -9,6 +9,7 @@
 #include <QIODevice>
 #include <QLocale>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
@@ -173,6 +174,9 @@ void TNetConnection::Open()
         return;
     takeEndpoint();
     m_manager = new QNetworkAccessManager(this);
+    // The server is reached directly on the company network, never through
+    // a web proxy named in the environment.
+    m_manager->setProxy(QNetworkProxy::NoProxy);
     m_connected = true;
 }
 
