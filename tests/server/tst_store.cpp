@@ -138,6 +138,11 @@ private slots:
 
     void generatorAddsOrdersWithItems_data() { addKinds(); }
     void generatorAddsOrdersWithItems();
+
+    void cleanupTestCase() { m_migrated.reset(); }
+
+private:
+    std::unique_ptr<Fixture> m_migrated;   // shared by the schema rows
 };
 
 void TestStore::configFromText_data()
@@ -360,10 +365,11 @@ void TestStore::schemaHasTheLookUpColumns()
 {
     QFETCH(QString, table);
     QFETCH(QString, columns);
-    static Fixture fixture(QStringLiteral("sqlite"));
-    static const bool migrated = (migrateSchema(fixture.db()), true);
-    QVERIFY(migrated);
-    QSqlQuery query(fixture.db());
+    if (!m_migrated) {
+        m_migrated = std::make_unique<Fixture>(QStringLiteral("sqlite"));
+        migrateSchema(m_migrated->db());
+    }
+    QSqlQuery query(m_migrated->db());
     QVERIFY2(query.exec(QStringLiteral("SELECT %1 FROM %2 WHERE 1 = 0").arg(columns, table)), qPrintable(query.lastError().text()));
     QCOMPARE(query.record().count(), int(columns.split(u',').size()));
 }
