@@ -5,6 +5,7 @@
 #include "widgets/gridutils.h"
 #include "widgettestdata.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -38,6 +39,9 @@ private slots:
     void gridAndRecordSetMoveTogether();
     void aRefusedScrollKeepsTheGridRow();
     void doubleClickAndTitleClickReachTheScreen();
+    void pickListOffersItsChoices();
+    void alwaysShowEditorOpensWithoutEditingTheRow();
+    void enterHandledByTheScreenMovesAndWrites();
     void gridHelpers();
     void blankTextsBecomeNull();
     void childControlsFollowTheirGroup();
@@ -417,6 +421,63 @@ void TestDBGrid::doubleClickAndTitleClickReachTheScreen()
     QCOMPARE(events, (QStringList{"dbl NMCLIENTE", "title DTCADASTRO"}));
     QCOMPARE(cds->currentRow(), 2);
     QVERIFY(!grid->editorMode());
+}
+
+void TestDBGrid::pickListOffersItsChoices()
+{
+    DBGridColumn& ativo = grid->addColumn(QStringLiteral("IDATIVO"), QStringLiteral("Ativo"), 60);
+    ativo.setPickList(QStringList{"S", "N"});
+    cds->setCurrentRow(1);
+    grid->setSelectedIndex(ativo.index());
+    focusGrid();
+    pressKey(Qt::Key_F2);
+    auto* combo = grid->viewport()->findChild<QComboBox*>();
+    QVERIFY(combo);
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->currentText(), QStringLiteral("N"));
+    QCOMPARE(cds->state(), RecordSet::State::Browse);   // opening the editor changes nothing
+    typeText(QStringLiteral("S"));
+    QCOMPARE(cds->state(), RecordSet::State::Edit);
+    pressKey(Qt::Key_Return);
+    QCOMPARE(cds->fieldByName("IDATIVO").asString(), QStringLiteral("S"));
+}
+
+void TestDBGrid::alwaysShowEditorOpensWithoutEditingTheRow()
+{
+    grid->setOption(DBGrid::AlwaysShowEditor);
+    grid->setSelectedIndex(1);
+    focusGrid();
+    pressKey(Qt::Key_Tab);
+    QTRY_VERIFY(grid->editorMode());
+    QCOMPARE(grid->selectedIndex(), 2);
+    QCOMPARE(grid->editorText(), QStringLiteral("1234,5"));   // the edit text, no grouping
+    QCOMPARE(cds->state(), RecordSet::State::Browse);
+}
+
+void TestDBGrid::enterHandledByTheScreenMovesAndWrites()
+{
+    // The item grid's rule: Enter goes to the next column that takes typing.
+    grid->column(2).setReadOnly(true);
+    grid->onKeyDown = [](DBGrid& g, int& key, Qt::KeyboardModifiers) {
+        if (key != Qt::Key_Return)
+            return;
+        for (int column = g.selectedIndex() + 1; column < g.columnCount(); ++column) {
+            if (!g.column(column).isReadOnly()) {
+                g.setSelectedIndex(column);
+                break;
+            }
+        }
+        key = 0;
+    };
+    cds->setCurrentRow(0);
+    grid->setSelectedIndex(1);
+    focusGrid();
+    typeText(QStringLiteral("Novo"));
+    pressKey(Qt::Key_Return);
+    QCOMPARE(grid->selectedIndex(), 3);
+    QCOMPARE(cds->fieldByName("NMCLIENTE").asString(), QStringLiteral("Novo"));
+    pressKey(Qt::Key_Return);   // the last column: stays
+    QCOMPARE(grid->selectedIndex(), 3);
 }
 
 void TestDBGrid::gridHelpers()

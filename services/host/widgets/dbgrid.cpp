@@ -113,6 +113,8 @@ public:
             combo->setFrame(false);
             combo->addItems(pickList);
             combo->setInsertPolicy(QComboBox::NoInsert);
+            if (maxLength > 0)
+                combo->lineEdit()->setMaxLength(maxLength);
             layout->addWidget(combo);
             setFocusProxy(combo);
             QObject::connect(combo, &QComboBox::currentTextChanged, this, [this] {
@@ -144,6 +146,7 @@ public:
             const int index = combo->findText(text);
             combo->setCurrentIndex(index);
             combo->setEditText(text);
+            combo->lineEdit()->selectAll();
         }
         showing = false;
         dirty = false;
