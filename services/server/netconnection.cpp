@@ -230,11 +230,8 @@ ServerResult TNetConnection::call(const QString& method, const QList<RpcArg>& ar
     return interpret(attempt, method, args);
 }
 
-TNetConnection::Attempt TNetConnection::send(const QString& method, const QList<RpcArg>& args)
+QNetworkRequest TNetConnection::httpRequest(qint64 contentLength) const
 {
-    Attempt attempt;
-    attempt.requestId = m_nextRequestId++;
-
     QUrl url;
     url.setScheme(QStringLiteral("http"));
     url.setHost(hostOf(m_host));
@@ -244,13 +241,19 @@ TNetConnection::Attempt TNetConnection::send(const QString& method, const QList<
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    request.setHeader(QNetworkRequest::ContentLengthHeader, contentLength);
     const QString token = ServerSession::instance().token();
     if (!token.isEmpty())
         request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
+    return request;
+}
 
+TNetConnection::Attempt TNetConnection::send(const QString& method, const QList<RpcArg>& args)
+{
+    Attempt attempt;
+    attempt.requestId = m_nextRequestId++;
     auto* body = new OneShotBody(RpcWire::request(attempt.requestId, method, args), nullptr);
-    request.setHeader(QNetworkRequest::ContentLengthHeader, body->size());
-    QPointer<QNetworkReply> reply = m_manager->post(request, body);
+    QPointer<QNetworkReply> reply = m_manager->post(httpRequest(body->size()), body);
     body->setParent(reply);
     QEventLoop loop;
     QTimer timeout;

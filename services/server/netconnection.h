@@ -19,6 +19,7 @@
 #include <functional>
 
 class QNetworkAccessManager;
+class QNetworkRequest;
 
 struct ServerEndpoint {
     QString host;   // a host name or address; "http://host" is accepted too
@@ -71,6 +72,7 @@ public:
 private:
     struct Attempt;
     void takeEndpoint();
+    QNetworkRequest httpRequest(qint64 contentLength) const;
     Attempt send(const QString& method, const QList<RpcArg>& args);
     ServerResult interpret(const Attempt& attempt, const QString& method, const QList<RpcArg>& args) const;
     ServerResult networkFailure(const Attempt& attempt, const QString& method) const;
