@@ -1,5 +1,6 @@
 #include "database.h"
 
+#include "migration_text.h"
 #include "sql.h"
 
 #include <QDateTime>
@@ -99,33 +100,6 @@ QSqlDatabase openPostgres(const DatabaseConfig& config, const QString& connectio
     return db;
 }
 
-// Splits a migration file into statements. A statement ends with a line
-// whose last character is ';'. Lines starting with "--" are comments,
-// except "-- sqlite: " and "-- postgresql: ", whose rest is SQL for that
-// database only.
-QStringList statementsOf(const QString& fileText, bool postgres)
-{
-    const QString mine = postgres ? QStringLiteral("-- postgresql:") : QStringLiteral("-- sqlite:");
-    QStringList statements;
-    QString current;
-    for (const QString& rawLine : fileText.split(u'\n')) {
-        QString line = rawLine.trimmed();
-        if (line.startsWith(mine))
-            line = line.mid(mine.size()).trimmed();
-        else if (line.startsWith(QLatin1String("--")) || line.isEmpty())
-            continue;
-        current += line + QLatin1Char('\n');
-        if (line.endsWith(u';')) {
-            current.chop(2);   // ";\n"
-            statements.append(current);
-            current.clear();
-        }
-    }
-    if (!current.trimmed().isEmpty())
-        fail(QStringLiteral("A migration ends with an unterminated statement: %1").arg(current.left(80)));
-    return statements;
-}
-
 QStringList availableMigrations()
 {
     return QDir(migrationsFolder).entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
@@ -181,7 +155,8 @@ void applyMigration(QSqlDatabase& db, const QString& fileName)
     QFile file(migrationsFolder + QLatin1Char('/') + fileName);
     if (!file.open(QIODevice::ReadOnly))
         fail(QStringLiteral("Cannot read the migration %1.").arg(fileName));
-    const QStringList statements = statementsOf(QString::fromUtf8(file.readAll()), isPostgres(db));
+    const QStringList statements = migrationStatements(QString::fromUtf8(file.readAll()),
+                                                        isPostgres(db) ? DatabaseConfig::Kind::PostgreSQL : DatabaseConfig::Kind::SQLite);
 
     beginMigration(db);
     try {

@@ -3,6 +3,7 @@
 
 #include "rpc/password.h"
 #include "store/database.h"
+#include "store/migration_text.h"
 #include "store/sql.h"
 #include "store/temporary_database.h"
 
@@ -122,6 +123,9 @@ private slots:
     void configRefusesBadText_data();
     void configRefusesBadText();
     void openFailureNamesTheDatabaseButNotThePassword();
+    void migrationTextSplitsStatementsPerDatabase_data();
+    void migrationTextSplitsStatementsPerDatabase();
+    void migrationTextRefusesAnUnterminatedStatement();
     void sqliteConnectionSettings();
 
     void dateTimesSurviveTheRoundTrip_data();
@@ -219,6 +223,39 @@ void TestStore::openFailureNamesTheDatabaseButNotThePassword()
         QVERIFY2(message.contains(QStringLiteral("127.0.0.1:1/erp")), error.what());
         QVERIFY2(!message.contains(QStringLiteral("Segredo")), error.what());
     }
+}
+
+void TestStore::migrationTextSplitsStatementsPerDatabase_data()
+{
+    QTest::addColumn<QString>("fileText");
+    QTest::addColumn<QStringList>("sqlite");
+    QTest::addColumn<QStringList>("postgresql");
+    QTest::newRow("comments and blank lines")
+        << "-- Orders.\n\nCREATE TABLE A (X INTEGER);\n  -- an indented comment\nCREATE INDEX IX_A ON A (X);\n"
+        << QStringList{"CREATE TABLE A (X INTEGER)", "CREATE INDEX IX_A ON A (X)"}
+        << QStringList{"CREATE TABLE A (X INTEGER)", "CREATE INDEX IX_A ON A (X)"};
+    QTest::newRow("statement over several lines")
+        << "CREATE TABLE B (\r\n    X INTEGER, -- no end here\r\n    Y VARCHAR(2)\r\n);\r\n"
+        << QStringList{"CREATE TABLE B (\nX INTEGER, -- no end here\nY VARCHAR(2)\n)"}
+        << QStringList{"CREATE TABLE B (\nX INTEGER, -- no end here\nY VARCHAR(2)\n)"};
+    QTest::newRow("dialect lines")
+        << "CREATE TABLE C (\n  X INTEGER,\n-- sqlite:   Y BLOB\n-- postgresql: Y BYTEA\n);\n-- postgresql: CREATE INDEX IX_C ON C USING BRIN (X);\n"
+        << QStringList{"CREATE TABLE C (\nX INTEGER,\nY BLOB\n)"}
+        << QStringList{"CREATE TABLE C (\nX INTEGER,\nY BYTEA\n)", "CREATE INDEX IX_C ON C USING BRIN (X)"};
+    QTest::newRow("nothing but comments") << "-- empty\n" << QStringList{} << QStringList{};
+}
+
+void TestStore::migrationTextSplitsStatementsPerDatabase()
+{
+    QFETCH(QString, fileText);
+    QTEST(migrationStatements(fileText, DatabaseConfig::Kind::SQLite), "sqlite");
+    QTEST(migrationStatements(fileText, DatabaseConfig::Kind::PostgreSQL), "postgresql");
+}
+
+void TestStore::migrationTextRefusesAnUnterminatedStatement()
+{
+    QVERIFY_THROWS_EXCEPTION(StoreError, migrationStatements(QStringLiteral("CREATE TABLE D (X INTEGER);\nCREATE TABLE E (X INTEGER)\n"),
+                                                             DatabaseConfig::Kind::SQLite));
 }
 
 void TestStore::sqliteConnectionSettings()
