@@ -796,7 +796,7 @@ private:
         for (int i = 0; i < m_products.size(); ++i) {
             const ProductRow& product = m_products.at(i);
             const bool medicine = product.userCode.startsWith(QLatin1String("01"));
-            productTaxes.append({product.code, QStringLiteral("01"), 18.0, medicine ? 0.0 : 0.0, QStringLiteral("5102")});
+            productTaxes.append({product.code, QStringLiteral("01"), 18.0, 0.0, QStringLiteral("5102")});
             // The last supply has no PIS: a product missing a mandatory tax.
             if (i != m_products.size() - 1)
                 productTaxes.append({product.code, QStringLiteral("03"), medicine ? 2.1 : 1.65, 0.0, QStringLiteral("5102")});
