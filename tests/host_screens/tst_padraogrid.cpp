@@ -254,6 +254,17 @@ private slots:
             screen = nullptr;
     }
 
+    // Grid dialogs run the same screen modally; Fechar ends the modal loop.
+    void runsModallyUntilClosed()
+    {
+        screen->hide();
+        QPointer<TfrmTeste> watched = screen;
+        QTimer::singleShot(0, screen, [this] { screen->sbtFechar->click(); });
+        QCOMPARE(screen->exec(), int(QDialog::Rejected));
+        QVERIFY(watched.isNull());   // a closed screen deletes itself
+        screen = nullptr;
+    }
+
     void menuItemFollowsAndPressesItsButton()
     {
         screen->load(2);
