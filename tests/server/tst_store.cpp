@@ -2,6 +2,7 @@
 // order generator, on SQLite and (when PED_TEST_PG_URL is set) PostgreSQL.
 
 #include "rpc/password.h"
+#include "store/counters.h"
 #include "store/database.h"
 #include "store/migration_text.h"
 #include "store/sql.h"
@@ -142,6 +143,9 @@ private slots:
 
     void generatorAddsOrdersWithItems_data() { addKinds(); }
     void generatorAddsOrdersWithItems();
+
+    void countersCountUpFromWhereTheyAre_data() { addKinds(); }
+    void countersCountUpFromWhereTheyAre();
 
     void cleanupTestCase() { m_migrated.reset(); }
 
@@ -522,6 +526,23 @@ void TestStore::generatorAddsOrdersWithItems()
     // The header totals are the items' totals.
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO P WHERE ABS(P.VRTOTALPED - (SELECT SUM(I.VRPREUNITPED * I.QTITEMPED - I.VRDESITPED)"
                                       " FROM ITEMPEDIDO I WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO)) > 0.01")), 0);
+}
+
+void TestStore::countersCountUpFromWhereTheyAre()
+{
+    OPEN_FIXTURE(fixture);
+    QSqlDatabase& db = fixture.db();
+    migrateSchema(db);
+    loadDemoData(db);
+    const qlonglong reservations = selectValue(db, QStringLiteral("SELECT MAX(NRRESPRODPED) FROM RESPRODPED")).toString().toLongLong();
+    QVERIFY(reservations > 0);
+    QVERIFY(db.transaction());
+    QCOMPARE(nextCounterValue(db, QStringLiteral("RESPRODPED")), reservations + 1);
+    QCOMPARE(nextCounterValue(db, QStringLiteral("RESPRODPED")), reservations + 2);
+    QCOMPARE(nextCounterValue(db, QStringLiteral("LANCESTQ.0003")), 1);   // first use
+    QCOMPARE(nextCounterValue(db, QStringLiteral("LANCESTQ.0003")), 2);
+    QVERIFY(db.rollback());
+    QCOMPARE(nextCounterValue(db, QStringLiteral("LANCESTQ.0003")), 1);   // rolled back with the transaction
 }
 
 QTEST_GUILESS_MAIN(TestStore)
