@@ -386,6 +386,14 @@ void HttpServer::acceptConnections()
             socket->deleteLater();
             continue;
         }
+        if (qsizetype(m_connections.size()) >= m_limits.maxConnections) {
+            const QByteArray body = m_errorBody(503, QStringLiteral("too many connections"));
+            socket->write("HTTP/1.1 503 Service Unavailable\r\nContent-Type: application/json; charset=utf-8\r\n"
+                          "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            socket->disconnectFromHost();
+            continue;
+        }
         const quint64 id = m_nextConnectionId++;
         m_connections.emplace(id, std::make_unique<Connection>(this, id, socket));
     }

@@ -36,6 +36,7 @@ struct HttpLimits {
     qint64 maxHeaderBytes = 64 * 1024;
     int idleTimeoutMs = 120'000;      // keep-alive connection without a request
     int readTimeoutMs = 30'000;       // a request that stops arriving half-way
+    int maxConnections = 1000;        // more are refused with 503, before file handles run out
 };
 
 class HttpServer : public QObject {

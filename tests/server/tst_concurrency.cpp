@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QThread>
@@ -100,6 +101,7 @@ private slots:
     void numberingSurvivesKill_data() { backendColumn(); }
     void numberingSurvivesKill();
     void closeAnswersCallsInFlight();
+    void connectionsBeyondTheLimitAreRefused();
     void terminateFinishesCleanly();
     void commandLineErrors_data();
     void commandLineErrors();
@@ -261,6 +263,33 @@ void TestConcurrency::closeAnswersCallsInFlight()
     QCOMPARE(answer.status, 200);
     QCOMPARE(answer.body, QByteArray("{\"result\":\"done\"}"));
     QCOMPARE(answer.header("connection"), QByteArray("close"));
+}
+
+void TestConcurrency::connectionsBeyondTheLimitAreRefused()
+{
+    QThreadPool pool;
+    HttpLimits limits;
+    limits.maxConnections = 2;
+    HttpServer server(&pool, [](const HttpRequest&) { return HttpResponse{200, "{}", {}, 0}; },
+                      [](int, const QString& message) { return message.toUtf8(); }, limits);
+    server.listen(QHostAddress::LocalHost, 0);
+
+    std::vector<std::unique_ptr<QTcpSocket>> sockets;
+    for (int i = 0; i < 3; ++i) {
+        sockets.push_back(std::make_unique<QTcpSocket>());
+        sockets.back()->connectToHost(QHostAddress::LocalHost, server.port());
+        if (i < 2)
+            QTRY_COMPARE(sockets.back()->state(), QAbstractSocket::ConnectedState);
+    }
+    QByteArray refused;
+    QTRY_VERIFY((refused += sockets[2]->readAll()).contains("\r\n\r\n"));
+    QVERIFY2(refused.startsWith("HTTP/1.1 503"), refused.constData());
+    QVERIFY(sockets[0]->bytesAvailable() == 0);   // the first two stay open and unanswered
+
+    sockets[0]->write("GET /health HTTP/1.1\r\n\r\n");
+    QByteArray answered;
+    QTRY_VERIFY((answered += sockets[0]->readAll()).contains("{}"));
+    QVERIFY(answered.startsWith("HTTP/1.1 200"));
 }
 
 void TestConcurrency::terminateFinishesCleanly()

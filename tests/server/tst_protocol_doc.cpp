@@ -26,9 +26,18 @@ void TestProtocolDoc::documentMatchesRegistry()
     QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
     const QString document = QString::fromUtf8(file.readAll());
     const QString expected = withMethodReference(document, methodReference(registry));
-    QVERIFY2(document == expected,
-             "docs/protocol.md is out of date with the registered methods; regenerate it with "
-             "`build/bin/pedserver --update-protocol-doc docs/protocol.md` in the source folder");
+    if (document == expected)
+        return;
+    const QStringList have = document.split(QLatin1Char('\n'));
+    const QStringList want = expected.split(QLatin1Char('\n'));
+    qsizetype line = 0;
+    while (line < have.size() && line < want.size() && have[line] == want[line])
+        ++line;
+    QFAIL(qPrintable(QStringLiteral(
+        "docs/protocol.md is out of date with the registered methods (first difference at line %1: "
+        "document has \"%2\", registry gives \"%3\"); regenerate it with "
+        "`build/bin/pedserver --update-protocol-doc docs/protocol.md` in the source folder")
+        .arg(line + 1).arg(have.value(line), want.value(line))));
 }
 
 void TestProtocolDoc::referenceReplacesOnlyTheMarkedSection()
