@@ -1,10 +1,13 @@
 // erpshell: the desktop host shell. Logs the operator in (or the demo
 // operator with --auto-login), opens the general read-only database
 // connection and shows the main window with the installed modules.
+// --screenshot renders the main window (with --auto-login) or the log-in
+// dialog into a PNG and exits, without waiting for anyone.
 
 #include "busyoverlay.h"   // guihost.h reads a QPointer to it inline
 #include "guard.h"
 #include "guihost.h"
+#include "headlesshost.h"
 #include "hosthooks.h"
 #include "loadbpl.h"
 #include "login.h"
@@ -19,8 +22,8 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QStyleFactory>
-#include <QTimer>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -73,10 +76,11 @@ int main(int argc, char* argv[])
     } catch (const ShellOptionsError& error) {
         return fail(QString::fromStdString(error.what()) + QStringLiteral(" (veja --help)"), false, 2);
     }
-    const bool interactive = options.screenshotFile.isEmpty() && !options.autoLogin;
+    const bool headless = !options.screenshotFile.isEmpty();
+    const bool interactive = !headless && !options.autoLogin;
 
-    GuiHost gui;
-    setHost(&gui);
+    const std::unique_ptr<GuiHost> gui(headless ? new HeadlessHost : new GuiHost);
+    setHost(gui.get());
     installHostHooks();
 
     QSettings settings;
@@ -98,6 +102,12 @@ int main(int argc, char* argv[])
         } catch (const LoginError& error) {
             return fail(error.text(), false);
         }
+    } else if (headless) {
+        LoginDialog login(options);
+        login.show();
+        return saveScreenshot(login, options.screenshotFile)
+                   ? 0
+                   : fail(QStringLiteral("Não foi possível gravar %1.").arg(options.screenshotFile), false);
     } else {
         LoginDialog login(options);
         if (host().execModal(login) != QDialog::Accepted)
@@ -105,22 +115,22 @@ int main(int argc, char* argv[])
     }
 
     MainWindow window;
-    gui.setScreenPresenter([&window](QWidget* screen) { window.presentScreen(screen); });
-    if (options.screenshotFile.isEmpty())
-        window.showMaximized();
-    else
+    gui->setScreenPresenter([&window](QWidget* screen) { window.presentScreen(screen); });
+    if (headless)
         window.show();
+    else
+        window.showMaximized();
     if (!options.openScreen.isEmpty())
         guarded([&] { LoadBPL(options.openScreen); });
 
     int exitCode = 0;
-    if (!options.screenshotFile.isEmpty()) {
+    if (headless) {
         if (!saveScreenshot(window, options.screenshotFile))
             exitCode = fail(QStringLiteral("Não foi possível gravar %1.").arg(options.screenshotFile), false);
     } else {
         exitCode = app.exec();
     }
-    gui.setScreenPresenter({});
+    gui->setScreenPresenter({});
     closeDtmDBGeral();
     return exitCode;
 }

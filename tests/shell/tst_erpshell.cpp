@@ -31,6 +31,26 @@ private slots:
         QVERIFY(image.width() >= 640 && image.height() >= 400);
     }
 
+    void screenshotOfTheLogInDialog()
+    {
+        const QString png = dir.filePath(QStringLiteral("login.png"));
+        const Run run = erpshell({QStringLiteral("--screenshot"), png});
+        QVERIFY2(run.exitCode == 0, run.output.constData());
+        QVERIFY(!QImage(png).isNull());
+    }
+
+    // Without a person to answer, a message goes to the output and the run
+    // still ends.
+    void missingScreenDoesNotHang()
+    {
+        const QString png = dir.filePath(QStringLiteral("missing.png"));
+        const Run run = erpshell({QStringLiteral("--auto-login"), QStringLiteral("--open"), QStringLiteral("XYZ99999"),
+                                  QStringLiteral("--screenshot"), png});
+        QVERIFY2(run.exitCode == 0, run.output.constData());
+        QVERIFY2(run.output.contains("Tela XYZ99999 não encontrada."), run.output.constData());
+        QVERIFY(QFile::exists(png));
+    }
+
     void failures_data()
     {
         QTest::addColumn<QStringList>("arguments");
