@@ -223,6 +223,14 @@ double money(double value)
     return std::round(value * 100.0) / 100.0;
 }
 
+// Costs between 55 % and 95 % of the price, so orders fall into every
+// profitability band.
+double unitCost(const ProductRow& product)
+{
+    const int spread = (product.code.toInt() * 37) % 41;   // 0 .. 40
+    return money(product.price * (0.55 + spread / 100.0));
+}
+
 class DemoLoader {
 public:
     explicit DemoLoader(QSqlDatabase& db) : m_db(db) {}
@@ -490,7 +498,7 @@ private:
                 code, QString(QChar(def.documentType)), documentFor(def.documentType),
                 QString::fromUtf8(def.tradeName), QString::fromUtf8(def.legalName),
                 company && !publicBody ? QVariant(zeroPadded(qlonglong(m_random.between(1e11, 9e11)), 12)) : QVariant(QStringLiteral("ISENTO")),
-                QStringLiteral("(%1) %2-%3").arg(phoneArea, zeroPadded(3000 + m_random.below(7000), 4), zeroPadded(m_random.below(10000), 4)),
+                QStringLiteral("(%1) %2-%3").arg(phoneArea, zeroPadded(3000 + m_random.below(2000), 4), zeroPadded(m_random.below(10000), 4)),
                 index == inactiveCustomer ? QStringLiteral("N") : QStringLiteral("S"),
                 index == blockedCustomer ? QStringLiteral("S") : QStringLiteral("N"),
                 QString(QChar(def.customerType)), brazil, city.state, seller,
@@ -655,7 +663,7 @@ private:
                          medicine ? QVariant(QStringLiteral("DCB %1").arg(zeroPadded(product.code.toInt() * 13 % 10000, 5))) : QVariant(),
                          product.controlled ? QStringLiteral("02") : QStringLiteral("01"),
                          product.name.startsWith(QLatin1String("Soro")) ? QVariant(QStringLiteral("01")) : QVariant(),
-                         money(product.price * 0.62), 25.0});
+                         unitCost(product), 25.0});
         }
         insert(QStringLiteral("PRODUTO"),
                {QStringLiteral("CDPRODUTO"), QStringLiteral("CDARVPROD"), QStringLiteral("NMPRODUTO"), QStringLiteral("SGUNIDADE"),
@@ -831,7 +839,7 @@ private:
         QList<QVariantList> costs;
         for (const ProductRow& product : m_products) {
             for (const char* branch : {"0001", "0002"})
-                costs.append({branch, product.code, QStringLiteral("01"), at(-30), money(product.price * 0.62)});
+                costs.append({branch, product.code, QStringLiteral("01"), at(-30), unitCost(product)});
         }
         insert(QStringLiteral("HISTCUSTOPROD"),
                {QStringLiteral("CDFILIALHIST"), QStringLiteral("CDPRODUTOHIST"), QStringLiteral("NRTPCUSTORENT"), QStringLiteral("DTHISCUSTO"),
