@@ -1,0 +1,94 @@
+// The working branch of the screen: entering its field starts from an empty
+// screen, leaving it validates the branch and loads its order parameters.
+
+#include "lanpedido.h"
+#include "lanpedido_unit.h"
+
+#include "context.h"
+#include "messages.h"
+#include "netconnection.h"
+#include "recordset.h"
+#include "values.h"
+#include "widgets/btnpesquisa.h"
+#include "widgets/dbedits.h"
+
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaObject>
+#include <QTabWidget>
+
+using namespace LanPedido;
+
+bool TfrmLanPedido::ExibeVendedorLogado() const
+{
+    return paramPedido(QStringLiteral("IDEXIBPEDIDO")) == u"2" && cdsOperTPed->isActive() && !cdsOperTPed->isEmpty();
+}
+
+// The branch code must name a branch of the company; its name is shown.
+void TfrmLanPedido::Vd_Filial()
+{
+    const QString codigo = Ajusta(medCdFilial->text(), 4);
+    if (codigo.isEmpty())
+        MensErro(texto(QStringLiteral("FILIAL")), true);
+    TNetConnection dbGeral(QStringLiteral("Bib.rdmDBGeral"));
+    RecordSet cdsPesqFilial(QStringLiteral("cdsPesqFilial"));
+    CarregaPacote(cdsPesqFilial, Servidor(QStringLiteral("getFilial"), {EmprProc(), QStringLiteral("T")}, &dbGeral));
+    if (!cdsPesqFilial.locate(QStringLiteral("CDFILIAL"), codigo)) {
+        if (medCdFilial->isEnabled())
+            medCdFilial->setFocus();
+        MensErro(texto(QStringLiteral("CD_NUL")), true);
+    }
+    medCdFilial->setText(codigo);
+    edtNmFilial->setText(cdsPesqFilial.fieldByName(QStringLiteral("NMFILIAL")).asString());
+}
+
+void TfrmLanPedido::panFilialExit()
+{
+    const bool filialFixa = m_filialFixa;
+    if (Ajusta(medCdFilial->text(), 4) != m_ultimaFilial) {
+        Vd_Filial();
+        const QString filial = medCdFilial->text();
+        const QJsonArray abertura = Servidor(QStringLiteral("GetAbertura"), {filial, Operador()}).toArray();
+        RecordSet* destinos[] = {cdsVerifUsoTabPreClie, cdsParamPedido, cdsParExpedicao, cdsCondDesc, cdsOperTPed, cdsVendLog};
+        for (int i = 0; i < 6; ++i)
+            CarregaPacote(*destinos[i], abertura.at(i));
+        if (cdsParamPedido->isEmpty()) {
+            m_ultimaFilial.clear();
+            if (!filialFixa)
+                medCdFilial->setFocus();
+            MensErro(texto(QStringLiteral("N_PARAM")), true);
+        }
+        if (ExibeVendedorLogado()) {
+            dbeVendedor->setEnabled(false);
+            btnVend->setEnabled(false);
+            if (cdsVendLog->isEmpty()) {
+                MensErro(texto(QStringLiteral("Vend_n_relac")), false);
+                QMetaObject::invokeMethod(this, &TfrmLanPedido::closeScreen, Qt::QueuedConnection);
+            }
+        }
+        AplicaParamPedido();
+        const QString lancamento = paramPedido(QStringLiteral("IDLANCPED"));
+        const bool emAndamento = lancamento == u"2" || lancamento == u"3";
+        Filtro.StatusPedido.boAndamento = emAndamento;
+        Filtro.StatusPedido.boPendente = !emAndamento;
+        if (filial != m_ultimaFilial) {
+            Filtro.Produto.stProduto.clear();
+            Filtro.Produto.boTodos = true;
+        }
+        m_ultimaFilial = filial;
+    }
+    sbtFiltroClick();
+    habilitaPaginas(cdsPedido->isActive());
+    AplicaParamPedidoSempre();
+    dtsPadraoStateChange();
+}
+
+// Starting to type another branch empties the screen first.
+void TfrmLanPedido::medCdFilialEnter()
+{
+    for (RecordSet* cds : {cdsPedido, cdsObser, cdsDadosAdicPed, cdsDadosEndPed})
+        cds->close();
+    pgcPadrao->setCurrentWidget(tshPadrao);
+    habilitaPaginas(false);
+}

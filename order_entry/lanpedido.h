@@ -1,0 +1,395 @@
+#pragma once
+// TfrmLanPedido: the order entry screen ("PED00100", "Lançamento de
+// Pedidos"). One class whose members live in several source files by topic:
+//   screen.cpp          creation, activation, closing, keys, Load_Config
+//   pages.cpp           the pages and their controls
+//   record_sets.cpp     the screen's record sets and data links
+//   param_pedido.cpp    the branch's order parameters and their effects
+//   page_change.cpp     changing pages and what each page loads
+//   editability.cpp     record-set state and the open/locked rule
+//   commands.cpp        toolbar commands, branch entry, print, notes files
+//   branch.cpp          branch validation
+//   later_topics.cpp    routines of the header, items, payment, charges and
+//                       transport topics that the spine calls
+
+#include "screens/padraogrid.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <array>
+#include <functional>
+
+class DBCheckBox;
+class QCheckBox;
+class QComboBox;
+class QEvent;
+class QKeyEvent;
+class DBEdit;
+class DBGrid;
+class DBRichEdit;
+class DataSource;
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QSize;
+class QSplitter;
+class QToolButton;
+class QWidget;
+class RecordSet;
+class TBtnPesquisa;
+class TDateEditPlus;
+class TNetConnection;
+class TNumberEdit;
+class RpcArg;
+class QJsonValue;
+
+// The open/locked rule of an order: whether its header may still be changed.
+// `inserting` or `semPedido` (no order) make it open.
+bool PedidoAberto(const QString& idLancPed, const QString& idSitPedido, int nrItPedConfirmado,
+                  bool inserting, bool semPedido);
+
+// Loads a data packet that a server call returned.
+void CarregaPacote(RecordSet& cds, const QJsonValue& packet);
+
+// Whether a display of this size gets the screen maximised.
+bool TelaPequena(const QSize& screenSize);
+
+class TfrmLanPedido : public TfrmPadraoGrid {
+    Q_OBJECT
+public:
+    explicit TfrmLanPedido(QWidget* parent = nullptr);
+    ~TfrmLanPedido() override;
+
+    // --- Connections ------------------------------------------------------------
+    TNetConnection* netLanPed;
+    TNetConnection* netNotaPed;
+
+    // --- Record sets (record_sets.cpp, param_pedido.cpp) -------------------------
+    RecordSet* cdsPedido;
+    RecordSet* cdsParamPedido;
+    RecordSet* cdsParamGerPed;
+    RecordSet* cdsPermissao;
+    RecordSet* cdsSalvaOpcoes;
+    RecordSet* cdsItemPedido;
+    RecordSet* cdsItemAux;
+    RecordSet* cdsItemPedAux;
+    RecordSet* cdsErroItemPed;
+    RecordSet* cdsErroDtEntrega;
+    RecordSet* cdsObser;
+    RecordSet* cdsDadosAdicPed;
+    RecordSet* cdsDadosEndPed;
+    RecordSet* cdsLancNf;
+    RecordSet* cdsImposPedTot;
+    RecordSet* cdsImposEncar;
+    RecordSet* cdsImposto;
+    RecordSet* cdsItemProImpos;
+    RecordSet* cdsConUltPrecVen;
+    RecordSet* cdsPosiEstoq;
+    RecordSet* cdsPrazoPgto;
+    RecordSet* cdsEncargos;
+    RecordSet* cdsValidaProduto;
+    RecordSet* cdsPesqObser;
+    RecordSet* cdsVerifUsoTabPreClie;
+    RecordSet* cdsParExpedicao;
+    RecordSet* cdsCondDesc;
+    RecordSet* cdsOperTPed;
+    RecordSet* cdsVendLog;
+    RecordSet* cdsListaPreco;
+
+    DataSource* dtsItemPedido;
+    DataSource* dtsObser;
+    DataSource* dtsDadosAdicPed;
+    DataSource* dtsDadosEndPed;
+    DataSource* dtsPrazoPgto;
+    DataSource* dtsEncargos;
+    DataSource* dtsPosiEstoq;
+    DataSource* dtsImposPedTot;
+
+    // --- Tool panel and menus ----------------------------------------------------
+    QWidget* panFilial;
+    QLabel* lblFilial;
+    QLineEdit* medCdFilial;
+    QLineEdit* edtNmFilial;
+    QToolButton* btnFilial;
+    QToolButton* sbtFiltro;
+    QToolButton* sbtIncPed;
+    QToolButton* sbtProdAvanc;
+    QToolButton* sbtNotaPed;
+    QToolButton* sbtPosCliente;
+    QToolButton* sbtClientes;
+    QToolButton* sbtCalcularDesconto;
+    QToolButton* sbtReplicaPedido;
+    QToolButton* sbtNFVendaFutura;
+    QToolButton* sbtConUltPrecVen;
+    QToolButton* sbtConsVendAdic;
+    QToolButton* sbtAtuEndeEntrega;
+    QToolButton* stbInconsistencia;
+    QToolButton* btnCancelaComissao;
+    QToolButton* btnDadosPaciente;
+    QMenu* mnuManutencao;
+    QAction* mnuFiltrar;
+    QAction* mnuConsProduto;
+    QAction* mnuNotaPed;
+    QAction* mnuPosCli;
+    QAction* mnuIncPed;
+    QAction* mnuConsultaCliente;
+    QAction* mnuAlteracaoPrecoAuto;
+    QAction* mnuCalcularDesconto;
+    QAction* mnuReplicarPedido;
+    QAction* mnuVendaFutura;
+    // Page items of "Operação".
+    QAction* mnuPedido;
+    QAction* mnuDadosGerais;
+    QAction* mnuItemPed;
+    QAction* mnuFormaPgto;
+    QAction* mnuTransp;
+    QAction* mnuObser;
+    QAction* mnuEncargos;
+
+    // --- Pages (pages.cpp) -------------------------------------------------------
+    QWidget* tshDadosPed;
+    QWidget* tshItemPedido;
+    QWidget* tshTransportadora;
+    QWidget* tshObservacao;
+    QWidget* tshEncargos;
+    QWidget* tshFormaPgto;
+
+    // List page
+    QLineEdit* edtOrigem;
+    QLabel* lblNmCliente;
+
+    // General data
+    QWidget* panDadosGerais;
+    QLineEdit* medNrPedido;
+    TDateEditPlus* depDtRetirada;
+    DBEdit* dbeCliente;
+    QLineEdit* edtNmCliente;
+    TBtnPesquisa* btnCliente;
+    DBEdit* dbeVendedor;
+    QLineEdit* edtNmVendedor;
+    TBtnPesquisa* btnVend;
+    DBEdit* dbeFiliDest;
+    QLineEdit* edtNmFiliDest;
+    TBtnPesquisa* btnFiliDest;
+    QLabel* lblTipoOper;
+    DBEdit* dbeTipoOper;
+    QLineEdit* edtNmTipoOper;
+    TBtnPesquisa* btnTipoOper;
+    DBEdit* dbeTipoEdital;
+    QLabel* lblEmpenho;
+    DBEdit* dbeEmpenho;
+    TBtnPesquisa* btpEmpenho;
+    TNumberEdit* nedVrEmpenho;
+    QCheckBox* chbPedIndustria;
+    DBEdit* dbePrcBase;
+    QLineEdit* edtPrcBase;
+    TBtnPesquisa* btnPrcBase;
+    QGroupBox* grbEntrega;
+    TDateEditPlus* depData;
+    DBEdit* dbePrazo;
+    QGroupBox* grbTipoPedido;
+    QRadioButton* rdbPedido;
+    QRadioButton* rdbOrcamento;
+    QGroupBox* grbPrioridade;
+    QRadioButton* rdbPrioritaria;
+    QRadioButton* rdbUrgente;
+    QRadioButton* rdbAlta;
+    QRadioButton* rdbNormal;
+    QRadioButton* rdbBaixa;
+    QGroupBox* grbDtVal;
+    TDateEditPlus* depDtVal;
+    DBEdit* dbeOrdemCompra;
+    DBEdit* dbeMulticash;
+    DBEdit* dbeBonificacao;
+    DBEdit* dbePedCliente;
+    DBEdit* dbePedVendedor;
+
+    // Items
+    QWidget* panItem;
+    DBGrid* dbgItemPedido;
+    QSplitter* splPosiEstoq;
+    QWidget* panPosiEstoq;
+    DBGrid* dbgPosiEstoq;
+    QWidget* panImposto;
+    DBGrid* dbgItemProImpos;
+    QWidget* panConUltPrecVen;
+    DBGrid* dbgConUltPrecVen;
+    QWidget* panExped;
+    TNumberEdit* nedQtPed;
+    TNumberEdit* nedQtDisp;
+    TNumberEdit* nedTotal;
+    TNumberEdit* nedTotLiq;
+    TNumberEdit* nedDescTotal;
+    QToolButton* sbtVerQuantidades;
+
+    // Carrier
+    QWidget* panTransp;
+    DBEdit* dbeTransp;
+    QLineEdit* edtNmTransp;
+    TBtnPesquisa* btnTransp;
+    DBEdit* dbeTipoTransp;
+    TBtnPesquisa* btnTipoTransp;
+    DBEdit* dbeRotaEntrega;
+    QLineEdit* edtNmRotaEntrega;
+    TBtnPesquisa* btnRotaEntrega;
+    QComboBox* cmbFrete;
+    DBEdit* dbeDSENDEPED;
+    DBEdit* dbeNMBAIRROPED;
+    DBEdit* dbeNMMUNIPED;
+    DBEdit* dbeSGESTADOPED;
+    DBEdit* dbeNMPAISPED;
+    DBEdit* dbeNRCEPPED;
+    DBEdit* dbeNrLocalEntrega;
+    QLineEdit* edtLocalEntrega;
+
+    // Notes
+    QWidget* panBotoesObs;
+    DBRichEdit* dbrObservacao;
+    DBGrid* dbgDadosAdic;
+    QToolButton* sbtImp;
+    QToolButton* sbtSalva;
+    QMenu* pmnImportar;
+    QAction* mnuArquivo;
+    QAction* mnuImpPedido;
+
+    // Charges
+    DBGrid* dbgEncargos;
+
+    // Payment
+    QWidget* panFormaPgto;
+    DBEdit* dbeModPgto;
+    QLineEdit* edtModPgto;
+    TBtnPesquisa* btnModPgto;
+    DBEdit* dbeFormPgto;
+    QLineEdit* edtFormPgto;
+    DBGrid* dbgPrazoPg;
+    QGroupBox* grbParcAutomatico;
+    QToolButton* sbtGeraParcAutomatico;
+    TNumberEdit* nedTotalBruto;
+    TNumberEdit* nedDescTot;
+    TNumberEdit* nedImposAcres;
+    TNumberEdit* nedImposDecres;
+    TNumberEdit* nedEncargoAcres;
+    TNumberEdit* nedEncargoDecres;
+    TNumberEdit* nedTotalPed;
+
+    // --- Creation, activation, closing (screen.cpp) -------------------------------
+    void FormCreate() override;
+    void FormActivate();
+    void FormClose() override;
+    void FormKeyDown(QKeyEvent* event) override;
+    void Load_Config();
+    bool primeiraAtivacao() const { return m_primeiraAtivacao; }
+    // Column positions of the product price list, by field name.
+    int posicaoColunaListaPreco(const QString& fieldName) const;
+    void ControlaActiveShowAvi(bool show, int kind);
+    void ControlaDeActiveShowAvi(bool show);
+    // Calls a method of netLanPed (or `net`) with the busy animation and
+    // returns the checked result; a failure was shown and ends the action.
+    QJsonValue Servidor(const QString& method, const QList<RpcArg>& args, TNetConnection* net = nullptr);
+
+    // --- Parameters (param_pedido.cpp) -------------------------------------------
+    QString paramPedido(const QString& fieldName) const;   // empty without parameters
+    void AplicaParamPedido();
+    void AplicaParamPedidoSempre();
+
+    // --- Branch (branch.cpp) -----------------------------------------------------
+    void panFilialExit();
+    void medCdFilialEnter();
+    void Vd_Filial();
+    bool ExibeVendedorLogado() const;
+    QString ultimaFilialValidada() const { return m_ultimaFilial; }
+
+    // --- Page change (page_change.cpp) -------------------------------------------
+    void pgcPadraoChanging();
+    void pgcPadraoChange() override;
+    void selecionaPagina(QWidget* page);   // what the "Operação" page items do
+    void CarregaItens();
+
+    // --- State and editability (editability.cpp) ---------------------------------
+    void dtsPadraoStateChange() override;
+    void HabilitaDesabilitaPedido();
+    void habilitaPaginas(bool dados);
+    bool pedidoEmEdicao() const;
+    bool itensEmEdicao() const;
+
+    // --- Commands (commands.cpp) ---------------------------------------------------
+    void sbtIncluirClick() override;
+    void sbtAlterarClick() override;
+    void sbtCancelarClick() override;
+    void sbtVerificarClick() override;
+    void sbtProcurarClick() override;
+    void sbtImprimirClick() override;
+    void sbtFiltroClick();
+    void sbtImpClick();
+    void mnuArquivoClick();
+    void mnuImpPedidoClick();
+    void sbtSalvaClick();
+
+    // --- Routines of other topics (later_topics.cpp) -------------------------------
+    void DadosPedido(bool loadDetails);
+    void AtualizaTipoPed();
+    void cdsPedidoAfterScroll();
+    void cdsItemPedidoAfterScroll();
+    void AtualizaFiliDest();
+    void Atualiza_TipoEdital();
+    void Atualiza_Empenho(double saldo);
+    void AtualizaTipoTrans();
+    void Vd_Transport();
+    void VrTotalItemPed();
+    void HabilitaDesabilitaItemPedido();
+    void HabilitaCliente();
+    void AtualizaFormaPgto();
+    void VrImposEncargo();
+    void dbeModPgtoExit();
+    void HabilitaColunaImporta();
+    void insereItem();
+
+    // Detachable handlers: the branch panel's exit and the date editors' changes.
+    std::function<void()> onPanFilialExit;
+    std::function<void()> onDtRetiradaChange;
+    std::function<void()> onDataChange;
+
+    int nrItPedAprovado() const { return m_nrItPedAprovado; }
+    int nrItPedConfirmado() const { return m_nrItPedConfirmado; }
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void criaRecordSets();
+    void criaParamPedido();
+    void criaPedido();
+    void criaItemPedido();
+    void criaPainelFerramentas();
+    void criaPaginas();
+    void criaPaginaLista();
+    void criaPaginaDadosGerais();
+    void criaPaginaItens();
+    void criaPaginaTransportadora();
+    void criaPaginaObservacao();
+    void criaPaginaEncargos();
+    void criaPaginaFormaPgto();
+    void criaMenuPaginas();
+    void ligaEventos();
+    void marcaMenuPaginas();
+    void carregaPaginaDadosGerais();
+    void mudaPagina(const std::function<void()>& reattach);
+    QString texto(const QString& key) const { return msgPadrao.Msg(key); }
+
+    QHash<QString, int> m_colunasListaPreco;
+    QHash<QToolButton*, QAction*> m_botoesMenu;
+    std::array<std::function<void()>, 3> m_handlersGuardados;
+    QString m_ultimaFilial;
+    int m_nrItPedAprovado = 0;
+    int m_nrItPedConfirmado = 0;
+    bool m_primeiraAtivacao = true;
+    bool m_mudandoPagina = false;
+    bool m_pronto = false;        // every control exists
+    bool m_filialFixa = false;    // the host fixes the branch for this screen
+};

@@ -1,0 +1,163 @@
+// Routines of the order header, items, payment, charges and transport
+// topics that the screen's spine calls. Each does what its callers here
+// need; the topics that own them extend them.
+
+#include "lanpedido.h"
+#include "lanpedido_unit.h"
+
+#include "recordset.h"
+#include "values.h"
+#include "widgets/btnpesquisa.h"
+#include "widgets/dbedits.h"
+#include "widgets/dbgrid.h"
+#include "widgets/numberedit.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+using namespace LanPedido;
+
+namespace {
+
+bool temLinhas(const RecordSet* cds)
+{
+    return cds->isActive() && !cds->isEmpty();
+}
+
+QString valor(const RecordSet* cds, const char* field)
+{
+    return temLinhas(cds) ? cds->fieldByName(QString::fromUtf8(field)).asString() : QString();
+}
+
+} // namespace
+
+// The order list. The order query joins with the filter dialog; until then
+// the list opens empty, so that orders can be entered.
+void TfrmLanPedido::DadosPedido(bool)
+{
+    if (!boGetPedido)
+        return;
+    if (!cdsPedido->isActive())
+        cdsPedido->createDataSet();
+}
+
+void TfrmLanPedido::AtualizaTipoPed()
+{
+    const bool orcamento = valor(cdsPedido, "IDTIPOPEDIDO") == u"2";
+    rdbOrcamento->setChecked(orcamento);
+    rdbPedido->setChecked(!orcamento);
+}
+
+void TfrmLanPedido::cdsPedidoAfterScroll()
+{
+    dbtNome->setText(valor(cdsPedido, "DsPedido"));
+    lblNmCliente->setText(valor(cdsPedido, "NMFANTCLIE"));
+    const QString origem = QStringLiteral("ORIGEM_") + valor(cdsPedido, "IDORIGPED").trimmed();
+    if (msgPadrao.contains(origem))
+        edtOrigem->setText(texto(origem));
+}
+
+void TfrmLanPedido::cdsItemPedidoAfterScroll()
+{
+    const QString situacao = valor(cdsItemPedido, "IDSITITEMPED");
+    panExped->setVisible(situacao == u"4" || situacao == u"7");
+}
+
+void TfrmLanPedido::AtualizaFiliDest()
+{
+    edtNmFiliDest->setText(valor(cdsPedido, "NMFILIAL"));
+}
+
+void TfrmLanPedido::Atualiza_TipoEdital()
+{
+}
+
+void TfrmLanPedido::Atualiza_Empenho(double saldo)
+{
+    nedVrEmpenho->setValue(saldo);
+}
+
+void TfrmLanPedido::AtualizaTipoTrans()
+{
+}
+
+void TfrmLanPedido::Vd_Transport()
+{
+    edtNmTransp->setText(valor(cdsPedido, "NMFANTTRAN"));
+}
+
+void TfrmLanPedido::VrTotalItemPed()
+{
+    double bruto = 0;
+    double desconto = 0;
+    int itens = 0;
+    if (cdsItemPedido->isActive()) {
+        const DataPacket linhas = cdsItemPedido->data();
+        const int qt = linhas.indexOf(QStringLiteral("QTITEMPED"));
+        const int preco = linhas.indexOf(QStringLiteral("VRPREUNITPED"));
+        const int desc = linhas.indexOf(QStringLiteral("VRDESITPED"));
+        for (const QVariantList& linha : linhas.rows) {
+            bruto += RoundDec(linha.at(qt).toDouble() * linha.at(preco).toDouble(), 2);
+            desconto += linha.at(desc).toDouble();
+            ++itens;
+        }
+    }
+    nedQtPed->setValue(itens);
+    nedTotal->setValue(RoundDec(bruto, 2));
+    nedDescTotal->setValue(RoundDec(desconto, 2));
+    nedTotLiq->setValue(RoundDec(bruto - desconto, 2));
+}
+
+void TfrmLanPedido::HabilitaDesabilitaItemPedido()
+{
+    dbgItemPedido->setReadOnly(!pedidoEmEdicao() && !boBotaoIncuiItem);
+}
+
+void TfrmLanPedido::HabilitaCliente()
+{
+    const bool inserindo = cdsPedido->state() == RecordSet::State::Insert;
+    dbeCliente->setReadOnly(!inserindo);
+    btnCliente->setEnabled(inserindo);
+}
+
+void TfrmLanPedido::AtualizaFormaPgto()
+{
+    edtModPgto->setText(valor(cdsPedido, "DSMODPGTO"));
+}
+
+void TfrmLanPedido::VrImposEncargo()
+{
+    nedTotalBruto->setValue(nedTotal->value());
+    nedDescTot->setValue(nedDescTotal->value());
+    nedTotalPed->setValue(nedTotLiq->value());
+}
+
+void TfrmLanPedido::dbeModPgtoExit()
+{
+}
+
+void TfrmLanPedido::HabilitaColunaImporta()
+{
+    if (DBGridColumn* column = dbgItemPedido->columnByField(QStringLiteral("IDITPEDSEMQTDIS")))
+        column->setVisible(paramPedido(QStringLiteral("IDTESTAEST")) == u"2");
+}
+
+// A new item row for the order on screen, numbered after the last one.
+void TfrmLanPedido::insereItem()
+{
+    if (!cdsItemPedido->isActive())
+        cdsItemPedido->createDataSet();
+    int ultimo = 0;
+    const DataPacket itens = cdsItemPedido->data();
+    const int numero = itens.indexOf(QStringLiteral("NRITEMPED"));
+    for (const QVariantList& linha : itens.rows)
+        ultimo = qMax(ultimo, linha.at(numero).toString().toInt());
+    cdsItemPedido->append();
+    cdsItemPedido->fieldByName(QStringLiteral("CDFILIAL")).setValue(medCdFilial->text());
+    cdsItemPedido->fieldByName(QStringLiteral("NRPEDIDO")).setValue(valor(cdsPedido, "NRPEDIDO"));
+    cdsItemPedido->fieldByName(QStringLiteral("NRITEMPED")).setValue(Ajusta(ultimo + 1, 10));
+    cdsItemPedido->fieldByName(QStringLiteral("IDSITITEMPED")).setValue(QStringLiteral("1"));
+}

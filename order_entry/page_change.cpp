@@ -1,0 +1,274 @@
+// Changing pages: one server call brings what the pages share, then the
+// target page loads what it shows, unless that is being edited.
+
+#include "lanpedido.h"
+#include "lanpedido_unit.h"
+
+#include "busy.h"
+#include "eventguard.h"
+#include "guard.h"
+#include "netconnection.h"
+#include "recordset.h"
+#include "values.h"
+#include "widgets/btnpesquisa.h"
+#include "widgets/dateeditplus.h"
+#include "widgets/dbedits.h"
+#include "widgets/dbgrid.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QTabWidget>
+#include <QToolButton>
+
+using namespace LanPedido;
+
+namespace {
+
+// Elements of the GetPgcChange answer.
+enum PgcElemento {
+    SaldoEmpenho = 0,
+    Observacao = 6,
+    PrazoPgto = 7,
+    DadosAdicionais = 8,
+    Encargos = 9,
+    DadosEndereco = 10,
+};
+
+bool editando(const RecordSet* cds)
+{
+    return cds->isEditing();
+}
+
+QString valor(RecordSet* cds, const char* field)
+{
+    return cds->isActive() && !cds->isEmpty() ? cds->fieldByName(QString::fromUtf8(field)).asString() : QString();
+}
+
+} // namespace
+
+bool TfrmLanPedido::pedidoEmEdicao() const
+{
+    return cdsPedido->isEditing();
+}
+
+bool TfrmLanPedido::itensEmEdicao() const
+{
+    return cdsItemPedido->isEditing();
+}
+
+void TfrmLanPedido::selecionaPagina(QWidget* page)
+{
+    if (!pgcPadrao->isTabEnabled(pgcPadrao->indexOf(page)))
+        return;
+    if (pgcPadrao->currentWidget() == page)
+        guarded([&] { pgcPadraoChange(); });
+    else
+        pgcPadrao->setCurrentWidget(page);
+    marcaMenuPaginas();
+}
+
+// The branch exit and the date editors' change handlers stay away while the
+// page's data is reloaded; pgcPadraoChange puts them back.
+void TfrmLanPedido::pgcPadraoChanging()
+{
+    m_handlersGuardados = {onPanFilialExit, onDtRetiradaChange, onDataChange};
+    onPanFilialExit = nullptr;
+    onDtRetiradaChange = nullptr;
+    onDataChange = nullptr;
+}
+
+void TfrmLanPedido::pgcPadraoChange()
+{
+    if (m_mudandoPagina || !cdsPedido)
+        return;
+    m_mudandoPagina = true;
+    pgcPadraoChanging();
+    bool reattached = false;
+    auto reattach = [&] {
+        if (reattached)
+            return;
+        reattached = true;
+        onPanFilialExit = m_handlersGuardados[0];
+        onDtRetiradaChange = m_handlersGuardados[1];
+        onDataChange = m_handlersGuardados[2];
+    };
+    // The person has seen the server's message already; the page changes anyway.
+    guarded([&] {
+        try {
+            mudaPagina(reattach);
+        } catch (...) {
+            ControlaDeActiveShowAvi(boShowAvi);
+            throw;
+        }
+    });
+    reattach();
+    m_mudandoPagina = false;
+}
+
+void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
+{
+    QWidget* page = pgcPadrao->currentWidget();
+    ControlaActiveShowAvi(boShowAvi, 0);
+    const bool temPedido = cdsPedido->isActive() && !cdsPedido->isEmpty();
+    const QJsonArray elementos =
+        CheckResultServ(netLanPed->call(QStringLiteral("GetPgcChange"),
+                                        {valor(cdsPedido, "CDCLIENTE"), dbeEmpenho->text(), QStringLiteral(" "),
+                                         valor(cdsPedido, "CDMODPGTO"), QStringLiteral(" "), RpcArg::ref(stModPgtoAux),
+                                         medCdFilial->text(), valor(cdsPedido, "NRPEDIDO"),
+                                         valor(cdsPedido, "IDSITPEDIDO")}),
+                        true, ShowServerMessage)
+            .toArray();
+    reattach();
+    EventDetach semScrollItem(cdsItemPedido->afterScroll);
+
+    AtualizaFiliDest();
+    Atualiza_TipoEdital();
+    Atualiza_Empenho(elementos.at(SaldoEmpenho).toDouble());
+    AtualizaTipoTrans();
+
+    if (page == tshDadosPed) {
+        if (pedidoEmEdicao())
+            carregaPaginaDadosGerais();
+    } else if (page == tshTransportadora) {
+        if (pedidoEmEdicao()) {
+            Vd_Transport();
+            CarregaPacote(*cdsDadosEndPed, elementos.at(DadosEndereco));
+        }
+    } else if (page == tshItemPedido) {
+        const RecordSet::State estado = cdsPedido->state();
+        if (estado == RecordSet::State::Browse
+            || (estado == RecordSet::State::Edit && (!cdsItemPedido->isActive() || cdsItemPedido->isEmpty())))
+            CarregaItens();
+        VrTotalItemPed();
+        if (estado == RecordSet::State::Edit && cdsItemPedido->isActive() && !cdsItemPedido->isEmpty())
+            cdsItemPedido->edit();
+        else if (estado == RecordSet::State::Insert && (!cdsItemPedido->isActive() || cdsItemPedido->isEmpty()))
+            insereItem();
+    } else if (page == tshObservacao) {
+        if (!editando(cdsObser)) {
+            CarregaPacote(*cdsObser, elementos.at(Observacao));
+            dbrObservacao->setDataSource(dtsObser);
+        }
+        if (!editando(cdsDadosAdicPed))
+            CarregaPacote(*cdsDadosAdicPed, elementos.at(DadosAdicionais));
+    } else if (page == tshFormaPgto) {
+        if (!itensEmEdicao() && !pedidoEmEdicao())
+            CarregaItens();
+        const bool alteraModalidade = paramPedido(QStringLiteral("IDALTMODPAG")) != u"N";
+        dbeModPgto->setEnabled(alteraModalidade);
+        btnModPgto->setEnabled(alteraModalidade);
+        AtualizaFormaPgto();
+        if (DBGridColumn* parcela = dbgPrazoPg->columnByField(QStringLiteral("VRPARCELA")))
+            parcela->setVisible(cdsPedido->state() != RecordSet::State::Insert);
+        const bool prazosDeOutroPedido = !cdsPrazoPgto->isActive() || cdsPrazoPgto->isEmpty()
+            || cdsPrazoPgto->fieldByName(QStringLiteral("NRPEDIDO")).asString() != valor(cdsPedido, "NRPEDIDO");
+        if (prazosDeOutroPedido && !editando(cdsPrazoPgto))
+            CarregaPacote(*cdsPrazoPgto, elementos.at(PrazoPgto));
+        if (!valor(cdsPedido, "CDMODPGTO").isEmpty() && valor(cdsPedido, "CDPRECOBASE").isEmpty())
+            dbeModPgtoExit();
+        VrImposEncargo();
+    } else if (page == tshEncargos) {
+        if (!editando(cdsEncargos))
+            CarregaPacote(*cdsEncargos, elementos.at(Encargos));
+        Soma = 0;
+        if (cdsPedido->state() == RecordSet::State::Insert && cdsItemPedido->isActive() && !cdsItemPedido->isEmpty()) {
+            Soma = cdsItemPedido->fieldByName(QStringLiteral("VRTOTAPROD")).asFloat();
+        } else if (temPedido) {
+            const QString filial = medCdFilial->text();
+            const QString pedido = valor(cdsPedido, "NRPEDIDO");
+            CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"), {filial, pedido}));
+            const QJsonArray itens = Servidor(QStringLiteral("GetItemPedido"),
+                                              {filial, pedido, valor(cdsPedido, "IDSITPEDIDO")}).toArray();
+            CarregaPacote(*cdsItemAux, itens.at(0));
+            for (cdsItemAux->first(); !cdsItemAux->eof(); cdsItemAux->next())
+                Soma += RoundDec(cdsItemAux->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat(), 2)
+                        * cdsItemAux->fieldByName(QStringLiteral("QTITEMPED")).asFloat()
+                    - cdsItemAux->fieldByName(QStringLiteral("VRDESITPED")).asFloat();
+        }
+    } else if (page == tshPadrao) {
+        dbgPadrao->setFocus();
+        lblNmCliente->setText(valor(cdsPedido, "NMFANTCLIE"));
+    }
+
+    HabilitaDesabilitaPedido();
+    marcaMenuPaginas();
+    const QString situacaoItem = valor(cdsItemPedido, "IDSITITEMPED");
+    panExped->setVisible(situacaoItem == u"4" || situacaoItem == u"7");
+    const bool temItens = cdsItemPedido->isActive() && !cdsItemPedido->isEmpty();
+    if (page == tshItemPedido)
+        cdsItemPedidoAfterScroll();
+    sbtConUltPrecVen->setEnabled(page == tshItemPedido && paramPedido(QStringLiteral("IDTABPRECO")) == u"1"
+                                 && !panImposto->isVisible() && temItens);
+    sbtVerQuantidades->setEnabled(panItem->isVisible() && temItens);
+    sbtIncPed->setEnabled(temItens && !itensEmEdicao() && !pedidoEmEdicao());
+
+    if (page == tshPadrao) {
+        boGetPedido = false;
+        DadosPedido(false);
+    }
+    btnCancelaComissao->setEnabled(page == tshPadrao && temPedido && cdsPedido->state() == RecordSet::State::Browse);
+    ControlaDeActiveShowAvi(boShowAvi);
+}
+
+// The order's items, from the server; the current item stays current.
+void TfrmLanPedido::CarregaItens()
+{
+    if (!cdsPedido->isActive() || cdsPedido->isEmpty())
+        return;
+    const QString itemAtual = valor(cdsItemPedido, "NRITEMPED");
+    const QJsonArray resultado = Servidor(QStringLiteral("GetItemPedido"),
+                                          {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO"),
+                                           valor(cdsPedido, "IDSITPEDIDO")}).toArray();
+    CarregaPacote(*cdsLancNf, resultado.at(1));
+    {
+        ControlsFreeze congelaItens(*cdsItemPedido);
+        setUpdatesEnabled(false);
+        const auto reabilita = qScopeGuard([this] { setUpdatesEnabled(true); });
+        CarregaPacote(*cdsItemPedido, resultado.at(0));
+        CarregaPacote(*cdsItemAux, resultado.at(0));
+        if (!itemAtual.isEmpty())
+            cdsItemPedido->locate(QStringLiteral("NRITEMPED"), itemAtual);
+    }
+    if (paramPedido(QStringLiteral("IDEXIBIMPITPED")) == u"S")
+        CarregaPacote(*cdsImposPedTot, Servidor(QStringLiteral("GetImposPedTot"),
+                                                {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
+}
+
+void TfrmLanPedido::carregaPaginaDadosGerais()
+{
+    medNrPedido->setText(valor(cdsPedido, "NRPEDIDO"));
+    depDtRetirada->setDate(cdsPedido->fieldByName(QStringLiteral("DTPEDIDO")).asDate());
+    chbPedIndustria->setChecked(valor(cdsPedido, "IDPEDINDUSTRIA") == u"S");
+    edtNmCliente->setText(valor(cdsPedido, "NMFANTCLIE"));
+    edtNmVendedor->setText(valor(cdsPedido, "NMFANVEN"));
+    edtNmTipoOper->setText(valor(cdsPedido, "NMTIPOOPER"));
+    edtPrcBase->setText(valor(cdsPedido, "DSPRECOBASE"));
+    dbeEmpenho->setText(valor(cdsPedido, "NREMPENHO"));
+    depData->setDate(cdsPedido->fieldByName(QStringLiteral("DTENTPED")).asDate());
+    AtualizaTipoPed();
+    const QString prioridade = valor(cdsPedido, "IDPRIOPED");
+    if (prioridade == u"1")
+        rdbUrgente->setChecked(true);
+    else if (prioridade == u"2")
+        rdbAlta->setChecked(true);
+    else if (prioridade == u"3")
+        rdbNormal->setChecked(true);
+}
+
+void TfrmLanPedido::marcaMenuPaginas()
+{
+    const std::pair<QAction*, QWidget*> itens[] = {
+        {mnuPedido, tshPadrao}, {mnuDadosGerais, tshDadosPed}, {mnuItemPed, tshItemPedido},
+        {mnuFormaPgto, tshFormaPgto}, {mnuTransp, tshTransportadora}, {mnuObser, tshObservacao},
+        {mnuEncargos, tshEncargos}};
+    for (const auto& [item, page] : itens) {
+        const int index = pgcPadrao->indexOf(page);
+        item->setEnabled(pgcPadrao->isTabEnabled(index));
+        item->setChecked(pgcPadrao->currentWidget() == page);
+    }
+}

@@ -1,0 +1,593 @@
+// The pages of the order entry screen and their controls, laid out the way a
+// clerk reads an order: who and when first, then what, how it travels, notes,
+// charges and how it is paid.
+
+#include "lanpedido.h"
+
+#include "screens/screenicons.h"
+#include "widgets/btnpesquisa.h"
+#include "widgets/datasource.h"
+#include "widgets/dateeditplus.h"
+#include "widgets/dbedits.h"
+#include "widgets/dbgrid.h"
+#include "widgets/numberedit.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W>
+W* named(W* widget, const char* name)
+{
+    widget->setObjectName(QString::fromUtf8(name));
+    return widget;
+}
+
+DBEdit* dbEdit(QWidget* parent, const char* name, DataSource* source, const char* field, int widthChars = 0)
+{
+    auto* edit = named(new DBEdit(parent), name);
+    edit->setDataSource(source);
+    edit->setDataField(QString::fromUtf8(field));
+    if (widthChars > 0)
+        edit->setMaximumWidth(edit->fontMetrics().averageCharWidth() * (widthChars + 3) + 12);
+    return edit;
+}
+
+QLineEdit* nameBox(QWidget* parent, const char* name)
+{
+    auto* edit = named(new QLineEdit(parent), name);
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    edit->setPalette(palette);
+    return edit;
+}
+
+TBtnPesquisa* lookupButton(QWidget* parent, const char* name)
+{
+    auto* button = named(new TBtnPesquisa(parent), name);
+    button->setText(QStringLiteral("..."));
+    button->setToolTip(QStringLiteral("Pesquisar (F9)"));
+    return button;
+}
+
+TNumberEdit* numberBox(QWidget* parent, const char* name, int decimals = 2)
+{
+    auto* edit = named(new TNumberEdit(parent), name);
+    edit->setDecimals(decimals);
+    edit->setReadOnly(true);
+    edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    edit->setMaximumWidth(130);
+    return edit;
+}
+
+QLabel* label(QWidget* parent, const QString& text, QWidget* buddy = nullptr)
+{
+    auto* lbl = new QLabel(text, parent);
+    lbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (buddy)
+        lbl->setBuddy(buddy);
+    return lbl;
+}
+
+// code | lookup | name, in one row of a grid layout.
+void codeRow(QGridLayout* grid, int row, QLabel* caption, QWidget* code, QWidget* button, QWidget* name)
+{
+    grid->addWidget(caption, row, 0);
+    auto* line = new QHBoxLayout;
+    line->setSpacing(2);
+    line->addWidget(code);
+    if (button)
+        line->addWidget(button);
+    if (name)
+        line->addWidget(name, 1);
+    else
+        line->addStretch(1);
+    grid->addLayout(line, row, 1);
+}
+
+void addColumns(DBGrid* grid, std::initializer_list<std::pair<const char*, int>> columns)
+{
+    for (const auto& [field, width] : columns)
+        grid->addColumn(QString::fromUtf8(field), QString(), width);
+}
+
+} // namespace
+
+void TfrmLanPedido::criaPaginas()
+{
+    criaPaginaLista();
+    criaPaginaDadosGerais();
+    criaPaginaItens();
+    criaPaginaTransportadora();
+    criaPaginaObservacao();
+    criaPaginaEncargos();
+    criaPaginaFormaPgto();
+    criaMenuPaginas();
+}
+
+void TfrmLanPedido::criaPaginaLista()
+{
+    pgcPadrao->setTabText(0, QStringLiteral("Pedidos"));
+    addColumns(dbgPadrao, {{"IDSITPEDIDO", 40}, {"NRPEDIDO", 90}, {"COR_RENTABILIDADE", 45}, {"NMRAZSOCCLIE", 260},
+                           {"DTPEDIDO", 90}, {"DTENTPED", 90}, {"NMFANVEN", 150}, {"VRPBRUVOLPED", 95},
+                           {"VRPLIQVOLPED", 95}, {"IDPEDIDOIMPR", 65}, {"VRTOTALPED", 100}});
+    if (DBGridColumn* cor = dbgPadrao->columnByField(QStringLiteral("COR_RENTABILIDADE")))
+        cor->setColorFieldName(QStringLiteral("COR_RENTABILIDADE"));
+    dbgPadrao->setReadOnly(true);
+
+    auto* rodape = new QHBoxLayout;
+    lblNmCliente = named(new QLabel(tshPadrao), "lblNmCliente");
+    QFont bold = lblNmCliente->font();
+    bold.setBold(true);
+    lblNmCliente->setFont(bold);
+    edtOrigem = nameBox(tshPadrao, "edtOrigem");
+    edtOrigem->setMaximumWidth(280);
+    rodape->addWidget(new QLabel(QStringLiteral("Cliente:"), tshPadrao));
+    rodape->addWidget(lblNmCliente, 1);
+    rodape->addWidget(label(tshPadrao, QStringLiteral("Origem:"), edtOrigem));
+    rodape->addWidget(edtOrigem);
+    static_cast<QVBoxLayout*>(tshPadrao->layout())->addLayout(rodape);
+}
+
+void TfrmLanPedido::criaPaginaDadosGerais()
+{
+    tshDadosPed = named(new QWidget(pgcPadrao), "tshDadosPed");
+    auto* page = new QVBoxLayout(tshDadosPed);
+    panDadosGerais = named(new QWidget(tshDadosPed), "panDadosGerais");
+    page->addWidget(panDadosGerais);
+    page->addStretch(1);
+    auto* columns = new QHBoxLayout(panDadosGerais);
+    columns->setContentsMargins(0, 0, 0, 0);
+
+    // Left: the order and its parties.
+    auto* grbPedido = named(new QGroupBox(QStringLiteral("Pedido"), panDadosGerais), "grbPedido");
+    auto* grid = new QGridLayout(grbPedido);
+    grid->setColumnStretch(1, 1);
+    int row = 0;
+    medNrPedido = named(new QLineEdit(grbPedido), "medNrPedido");
+    medNrPedido->setReadOnly(true);
+    medNrPedido->setMaximumWidth(110);
+    depDtRetirada = named(new TDateEditPlus(grbPedido), "depDtRetirada");
+    depDtRetirada->setMaximumWidth(120);
+    auto* numeroData = new QHBoxLayout;
+    numeroData->addWidget(medNrPedido);
+    numeroData->addSpacing(16);
+    numeroData->addWidget(new QLabel(QStringLiteral("Data do pedido:"), grbPedido));
+    numeroData->addWidget(depDtRetirada);
+    numeroData->addStretch(1);
+    grid->addWidget(label(grbPedido, QStringLiteral("Nº pedido:"), medNrPedido), row, 0);
+    grid->addLayout(numeroData, row++, 1);
+
+    dbeCliente = dbEdit(grbPedido, "dbeCliente", dtsPadrao, "NRINSJURCLIE", 18);
+    btnCliente = lookupButton(grbPedido, "btnCliente");
+    edtNmCliente = nameBox(grbPedido, "edtNmCliente");
+    codeRow(grid, row++, label(grbPedido, QStringLiteral("Cliente:"), dbeCliente), dbeCliente, btnCliente, edtNmCliente);
+
+    dbeVendedor = dbEdit(grbPedido, "dbeVendedor", dtsPadrao, "CDVENDEDOR", 4);
+    btnVend = lookupButton(grbPedido, "btnVend");
+    edtNmVendedor = nameBox(grbPedido, "edtNmVendedor");
+    codeRow(grid, row++, label(grbPedido, QStringLiteral("Vendedor:"), dbeVendedor), dbeVendedor, btnVend, edtNmVendedor);
+
+    dbeFiliDest = dbEdit(grbPedido, "dbeFiliDest", dtsPadrao, "CDFILIALPED", 4);
+    btnFiliDest = lookupButton(grbPedido, "btnFiliDest");
+    edtNmFiliDest = nameBox(grbPedido, "edtNmFiliDest");
+    codeRow(grid, row++, label(grbPedido, QStringLiteral("Filial destino:"), dbeFiliDest), dbeFiliDest, btnFiliDest,
+            edtNmFiliDest);
+
+    dbeTipoOper = dbEdit(grbPedido, "dbeTipoOper", dtsPadrao, "CDTIPOOPER", 2);
+    btnTipoOper = lookupButton(grbPedido, "btnTipoOper");
+    edtNmTipoOper = nameBox(grbPedido, "edtNmTipoOper");
+    lblTipoOper = label(grbPedido, QStringLiteral("Tipo de operação:"), dbeTipoOper);
+    lblTipoOper->setObjectName(QStringLiteral("lblTipoOper"));
+    codeRow(grid, row++, lblTipoOper, dbeTipoOper, btnTipoOper, edtNmTipoOper);
+
+    dbePrcBase = dbEdit(grbPedido, "dbePrcBase", dtsPadrao, "CDPRECOBASE", 2);
+    btnPrcBase = lookupButton(grbPedido, "btnPrcBase");
+    edtPrcBase = nameBox(grbPedido, "edtPrcBase");
+    codeRow(grid, row++, label(grbPedido, QStringLiteral("Preço base:"), dbePrcBase), dbePrcBase, btnPrcBase, edtPrcBase);
+
+    dbeTipoEdital = dbEdit(grbPedido, "dbeTipoEdital", dtsPadrao, "CDTIPOEDITAL", 3);
+    chbPedIndustria = named(new QCheckBox(QStringLiteral("Pedido de industrialização"), grbPedido), "chbPedIndustria");
+    auto* edital = new QHBoxLayout;
+    edital->addWidget(dbeTipoEdital);
+    edital->addSpacing(16);
+    edital->addWidget(chbPedIndustria);
+    edital->addStretch(1);
+    grid->addWidget(label(grbPedido, QStringLiteral("Tipo de edital:"), dbeTipoEdital), row, 0);
+    grid->addLayout(edital, row++, 1);
+
+    dbeEmpenho = dbEdit(grbPedido, "dbeEmpenho", dtsPadrao, "NREMPENHO", 20);
+    btpEmpenho = lookupButton(grbPedido, "btpEmpenho");
+    nedVrEmpenho = numberBox(grbPedido, "nedVrEmpenho");
+    nedVrEmpenho->setToolTip(QStringLiteral("Saldo do empenho"));
+    lblEmpenho = label(grbPedido, QStringLiteral("Empenho:"), dbeEmpenho);
+    lblEmpenho->setObjectName(QStringLiteral("lblEmpenho"));
+    codeRow(grid, row++, lblEmpenho, dbeEmpenho, btpEmpenho, nedVrEmpenho);
+
+    dbeOrdemCompra = dbEdit(grbPedido, "dbeOrdemCompra", dtsPadrao, "NRORDEMCMPPED", 15);
+    codeRow(grid, row++, label(grbPedido, QStringLiteral("Ordem de compra:"), dbeOrdemCompra), dbeOrdemCompra, nullptr, nullptr);
+    dbePedCliente = dbEdit(grbPedido, "dbePedCliente", dtsPadrao, "DSPEDCLI");
+    grid->addWidget(label(grbPedido, QStringLiteral("Texto ao cliente:"), dbePedCliente), row, 0);
+    grid->addWidget(dbePedCliente, row++, 1);
+    dbePedVendedor = dbEdit(grbPedido, "dbePedVendedor", dtsPadrao, "DSPEDVEN");
+    grid->addWidget(label(grbPedido, QStringLiteral("Texto ao vendedor:"), dbePedVendedor), row, 0);
+    grid->addWidget(dbePedVendedor, row++, 1);
+    columns->addWidget(grbPedido, 3);
+
+    // Right: kind, priority, dates and values.
+    auto* lado = new QVBoxLayout;
+    grbTipoPedido = named(new QGroupBox(QStringLiteral("Tipo"), panDadosGerais), "grbTipoPedido");
+    auto* tipo = new QHBoxLayout(grbTipoPedido);
+    rdbPedido = named(new QRadioButton(QStringLiteral("Pedido"), grbTipoPedido), "rdbPedido");
+    rdbOrcamento = named(new QRadioButton(QStringLiteral("Orçamento"), grbTipoPedido), "rdbOrcamento");
+    rdbPedido->setChecked(true);
+    tipo->addWidget(rdbPedido);
+    tipo->addWidget(rdbOrcamento);
+    tipo->addStretch(1);
+    lado->addWidget(grbTipoPedido);
+
+    auto* prioridadeValidade = new QHBoxLayout;
+    grbPrioridade = named(new QGroupBox(QStringLiteral("Prioridade"), panDadosGerais), "grbPrioridade");
+    auto* prio = new QGridLayout(grbPrioridade);
+    rdbPrioritaria = named(new QRadioButton(QStringLiteral("Prioritária"), grbPrioridade), "rdbPrioritaria");
+    rdbUrgente = named(new QRadioButton(QStringLiteral("Urgente"), grbPrioridade), "rdbUrgente");
+    rdbAlta = named(new QRadioButton(QStringLiteral("Alta"), grbPrioridade), "rdbAlta");
+    rdbNormal = named(new QRadioButton(QStringLiteral("Normal"), grbPrioridade), "rdbNormal");
+    rdbBaixa = named(new QRadioButton(QStringLiteral("Baixa"), grbPrioridade), "rdbBaixa");
+    rdbNormal->setChecked(true);
+    prio->addWidget(rdbPrioritaria, 0, 0);
+    prio->addWidget(rdbUrgente, 0, 1);
+    prio->addWidget(rdbAlta, 1, 0);
+    prio->addWidget(rdbNormal, 1, 1);
+    prio->addWidget(rdbBaixa, 2, 0);
+    prioridadeValidade->addWidget(grbPrioridade, 1);
+    grbDtVal = named(new QGroupBox(QStringLiteral("Validade"), panDadosGerais), "grbDtVal");
+    auto* validade = new QVBoxLayout(grbDtVal);
+    depDtVal = named(new TDateEditPlus(grbDtVal), "depDtVal");
+    depDtVal->setMaximumWidth(120);
+    validade->addWidget(depDtVal);
+    validade->addStretch(1);
+    prioridadeValidade->addWidget(grbDtVal);
+    lado->addLayout(prioridadeValidade);
+
+    grbEntrega = named(new QGroupBox(QStringLiteral("Entrega"), panDadosGerais), "grbEntrega");
+    auto* entrega = new QGridLayout(grbEntrega);
+    depData = named(new TDateEditPlus(grbEntrega), "depData");
+    depData->setMaximumWidth(120);
+    dbePrazo = dbEdit(grbEntrega, "dbePrazo", dtsPadrao, "DSPRAZOENTPED");
+    entrega->addWidget(label(grbEntrega, QStringLiteral("Data:"), depData), 0, 0);
+    entrega->addWidget(depData, 0, 1, Qt::AlignLeft);
+    entrega->addWidget(label(grbEntrega, QStringLiteral("Prazo:"), dbePrazo), 1, 0);
+    entrega->addWidget(dbePrazo, 1, 1);
+    entrega->setColumnStretch(1, 1);
+    lado->addWidget(grbEntrega);
+
+    auto* grbValores = named(new QGroupBox(QStringLiteral("Valores"), panDadosGerais), "grbValores");
+    auto* valores = new QGridLayout(grbValores);
+    dbeMulticash = dbEdit(grbValores, "dbeMulticash", dtsPadrao, "VRMULTICASH", 12);
+    dbeBonificacao = dbEdit(grbValores, "dbeBonificacao", dtsPadrao, "VRBONIFICACAO", 12);
+    valores->addWidget(label(grbValores, QStringLiteral("Multicash:"), dbeMulticash), 0, 0);
+    valores->addWidget(dbeMulticash, 0, 1);
+    valores->addWidget(label(grbValores, QStringLiteral("Bonificação:"), dbeBonificacao), 1, 0);
+    valores->addWidget(dbeBonificacao, 1, 1);
+    valores->setColumnStretch(2, 1);
+    lado->addWidget(grbValores);
+    lado->addStretch(1);
+    columns->addLayout(lado, 2);
+
+    pgcPadrao->addTab(tshDadosPed, QStringLiteral("Dados Gerais"));
+}
+
+void TfrmLanPedido::criaPaginaItens()
+{
+    tshItemPedido = named(new QWidget(pgcPadrao), "tshItemPedido");
+    auto* page = new QVBoxLayout(tshItemPedido);
+    panItem = named(new QWidget(tshItemPedido), "panItem");
+    auto* itemLayout = new QVBoxLayout(panItem);
+    itemLayout->setContentsMargins(0, 0, 0, 0);
+
+    splPosiEstoq = named(new QSplitter(Qt::Vertical, panItem), "splPosiEstoq");
+    dbgItemPedido = named(new DBGrid(splPosiEstoq), "dbgItemPedido");
+    dbgItemPedido->setDataSource(dtsItemPedido);
+    addColumns(dbgItemPedido, {{"NRITEMPED", 50}, {"CDARVPROD", 110}, {"NMPRODUTO", 240}, {"IDCOMP", 45},
+                               {"SGUNIDADE", 40}, {"QTITEMPED", 85}, {"QTITEMPED2", 85}, {"SGFATPRECO", 50},
+                               {"SGUNIDPAI", 55}, {"VRPREUNITPED", 90}, {"CDTIPODESC", 80}, {"PERDESC", 60},
+                               {"VRDESITPED", 85}, {"VrTotal", 100}, {"VRACREDESCITPEDUNIT", 90},
+                               {"VRPERCMARKUPIT", 70}, {"vrRentabilidade", 55}, {"DSPRAZOENTITPED", 120},
+                               {"IDITEMPEDTERC", 45}, {"IDITPEDSEMQTDIS", 60}, {"IDSITITEMPED", 40}});
+    if (DBGridColumn* total = dbgItemPedido->columnByField(QStringLiteral("VrTotal")))
+        total->setReadOnly(true);
+    for (const char* hidden : {"IDCOMP", "QTITEMPED2", "SGFATPRECO", "SGUNIDPAI", "CDTIPODESC", "VRACREDESCITPEDUNIT",
+                               "VRPERCMARKUPIT", "DSPRAZOENTITPED", "IDITEMPEDTERC", "IDITPEDSEMQTDIS"})
+        dbgItemPedido->columnByField(QString::fromUtf8(hidden))->setVisible(false);
+
+    panPosiEstoq = named(new QGroupBox(QStringLiteral("Posição de estoque"), splPosiEstoq), "panPosiEstoq");
+    auto* estoque = new QVBoxLayout(panPosiEstoq);
+    dbgPosiEstoq = named(new DBGrid(panPosiEstoq), "dbgPosiEstoq");
+    dbgPosiEstoq->setDataSource(dtsPosiEstoq);
+    dbgPosiEstoq->setReadOnly(true);
+    addColumns(dbgPosiEstoq, {{"CDFILIALDEP", 70}, {"NRLOTE", 110}, {"DTVALIDADE", 90}, {"QTDISPONIVEL", 90},
+                              {"QTRESERVADA", 90}, {"NMFABRIC", 150}, {"NMPRINATIV", 170}, {"DSREFBIBPROD", 150}});
+    estoque->addWidget(dbgPosiEstoq);
+    panPosiEstoq->setVisible(false);
+    splPosiEstoq->setStretchFactor(0, 3);
+    splPosiEstoq->setStretchFactor(1, 1);
+    itemLayout->addWidget(splPosiEstoq, 1);
+
+    auto* rodape = new QHBoxLayout;
+    auto* grbTotais = named(new QGroupBox(QStringLiteral("Totais do pedido"), panItem), "grbTotais");
+    auto* totais = new QGridLayout(grbTotais);
+    nedQtPed = numberBox(grbTotais, "nedQtPed", 0);
+    nedQtDisp = numberBox(grbTotais, "nedQtDisp", 3);
+    nedTotal = numberBox(grbTotais, "nedTotal");
+    nedDescTotal = numberBox(grbTotais, "nedDescTotal");
+    nedTotLiq = numberBox(grbTotais, "nedTotLiq");
+    totais->addWidget(label(grbTotais, QStringLiteral("Itens:"), nedQtPed), 0, 0);
+    totais->addWidget(nedQtPed, 0, 1);
+    totais->addWidget(label(grbTotais, QStringLiteral("Disponível:"), nedQtDisp), 1, 0);
+    totais->addWidget(nedQtDisp, 1, 1);
+    totais->addWidget(label(grbTotais, QStringLiteral("Total bruto:"), nedTotal), 0, 2);
+    totais->addWidget(nedTotal, 0, 3);
+    totais->addWidget(label(grbTotais, QStringLiteral("Desconto:"), nedDescTotal), 1, 2);
+    totais->addWidget(nedDescTotal, 1, 3);
+    totais->addWidget(label(grbTotais, QStringLiteral("Total líquido:"), nedTotLiq), 0, 4);
+    totais->addWidget(nedTotLiq, 0, 5);
+    sbtVerQuantidades = named(new QToolButton(grbTotais), "sbtVerQuantidades");
+    sbtVerQuantidades->setText(QStringLiteral("Quantidades..."));
+    totais->addWidget(sbtVerQuantidades, 1, 5);
+    rodape->addWidget(grbTotais, 2);
+
+    panImposto = named(new QGroupBox(QStringLiteral("Impostos do item"), panItem), "panImposto");
+    auto* impostos = new QVBoxLayout(panImposto);
+    dbgItemProImpos = named(new DBGrid(panImposto), "dbgItemProImpos");
+    dbgItemProImpos->setDataSource(dtsImposPedTot);
+    dbgItemProImpos->setReadOnly(true);
+    addColumns(dbgItemProImpos, {{"SGIMPOSTO", 70}, {"VRPERCIMPOS", 50}, {"VRIMPOSTO", 80}});
+    dbgItemProImpos->setMaximumHeight(90);
+    impostos->addWidget(dbgItemProImpos);
+    panImposto->setVisible(false);
+    rodape->addWidget(panImposto, 1);
+
+    panConUltPrecVen = named(new QWidget(panItem), "panConUltPrecVen");
+    panConUltPrecVen->setVisible(false);
+    dbgConUltPrecVen = named(new DBGrid(panConUltPrecVen), "dbgConUltPrecVen");
+
+    panExped = named(new QGroupBox(QStringLiteral("Expedição"), panItem), "panExped");
+    auto* exped = new QHBoxLayout(panExped);
+    auto* dbeQtExp = dbEdit(panExped, "dbeQtExp", dtsItemPedido, "QTEXPITEMPED", 12);
+    dbeQtExp->setReadOnly(true);
+    exped->addWidget(label(panExped, QStringLiteral("Qtd. expedida:"), dbeQtExp));
+    exped->addWidget(dbeQtExp);
+    panExped->setVisible(false);
+    rodape->addWidget(panExped);
+    itemLayout->addLayout(rodape);
+    page->addWidget(panItem);
+
+    pgcPadrao->addTab(tshItemPedido, QStringLiteral("Itens"));
+}
+
+void TfrmLanPedido::criaPaginaTransportadora()
+{
+    tshTransportadora = named(new QWidget(pgcPadrao), "tshTransportadora");
+    auto* page = new QVBoxLayout(tshTransportadora);
+    panTransp = named(new QGroupBox(QStringLiteral("Transporte"), tshTransportadora), "panTransp");
+    auto* grid = new QGridLayout(panTransp);
+    grid->setColumnStretch(1, 1);
+    dbeTransp = dbEdit(panTransp, "dbeTransp", dtsPadrao, "NRINSJURTRAN", 18);
+    btnTransp = lookupButton(panTransp, "btnTransp");
+    edtNmTransp = nameBox(panTransp, "edtNmTransp");
+    codeRow(grid, 0, label(panTransp, QStringLiteral("Transportadora:"), dbeTransp), dbeTransp, btnTransp, edtNmTransp);
+    dbeTipoTransp = dbEdit(panTransp, "dbeTipoTransp", dtsPadrao, "CDTIPTRANS", 4);
+    btnTipoTransp = lookupButton(panTransp, "btnTipoTransp");
+    codeRow(grid, 1, label(panTransp, QStringLiteral("Tipo de transporte:"), dbeTipoTransp), dbeTipoTransp, btnTipoTransp,
+            nullptr);
+    dbeRotaEntrega = dbEdit(panTransp, "dbeRotaEntrega", dtsPadrao, "CDROTATRANSPED", 6);
+    btnRotaEntrega = lookupButton(panTransp, "btnRotaEntrega");
+    edtNmRotaEntrega = nameBox(panTransp, "edtNmRotaEntrega");
+    codeRow(grid, 2, label(panTransp, QStringLiteral("Rota de entrega:"), dbeRotaEntrega), dbeRotaEntrega, btnRotaEntrega,
+            edtNmRotaEntrega);
+    cmbFrete = named(new QComboBox(panTransp), "cmbFrete");
+    cmbFrete->addItems({QStringLiteral("0 - Contratação do Frete por Conta do Remetente (CIF)"),
+                        QStringLiteral("1 - Contratação do Frete por Conta do Destinatário (FOB)"),
+                        QStringLiteral("2 - Contratação do Frete por Conta de Terceiros"),
+                        QStringLiteral("3 - Transporte Próprio por Conta do Remetente"),
+                        QStringLiteral("4 - Transporte Próprio por Conta do Destinatário"),
+                        QStringLiteral("9 - Sem Ocorrência de Transporte")});
+    cmbFrete->setCurrentIndex(-1);
+    grid->addWidget(label(panTransp, QStringLiteral("Frete:"), cmbFrete), 3, 0);
+    grid->addWidget(cmbFrete, 3, 1);
+    page->addWidget(panTransp);
+
+    auto* grbEndereco = named(new QGroupBox(QStringLiteral("Endereço de entrega"), tshTransportadora), "grbEndereco");
+    auto* endereco = new QGridLayout(grbEndereco);
+    dbeDSENDEPED = dbEdit(grbEndereco, "dbeDSENDEPED", dtsDadosEndPed, "DSENDEPED");
+    dbeNMBAIRROPED = dbEdit(grbEndereco, "dbeNMBAIRROPED", dtsDadosEndPed, "NMBAIRROPED");
+    dbeNMMUNIPED = dbEdit(grbEndereco, "dbeNMMUNIPED", dtsDadosEndPed, "NMMUNIPED");
+    dbeSGESTADOPED = dbEdit(grbEndereco, "dbeSGESTADOPED", dtsDadosEndPed, "SGESTADOPED", 2);
+    dbeNMPAISPED = dbEdit(grbEndereco, "dbeNMPAISPED", dtsDadosEndPed, "NMPAISPED");
+    dbeNRCEPPED = dbEdit(grbEndereco, "dbeNRCEPPED", dtsDadosEndPed, "NRCEPPED", 9);
+    endereco->addWidget(label(grbEndereco, QStringLiteral("Endereço:"), dbeDSENDEPED), 0, 0);
+    endereco->addWidget(dbeDSENDEPED, 0, 1, 1, 3);
+    endereco->addWidget(label(grbEndereco, QStringLiteral("Bairro:"), dbeNMBAIRROPED), 1, 0);
+    endereco->addWidget(dbeNMBAIRROPED, 1, 1);
+    endereco->addWidget(label(grbEndereco, QStringLiteral("CEP:"), dbeNRCEPPED), 1, 2);
+    endereco->addWidget(dbeNRCEPPED, 1, 3);
+    endereco->addWidget(label(grbEndereco, QStringLiteral("Município:"), dbeNMMUNIPED), 2, 0);
+    endereco->addWidget(dbeNMMUNIPED, 2, 1);
+    endereco->addWidget(label(grbEndereco, QStringLiteral("UF:"), dbeSGESTADOPED), 2, 2);
+    endereco->addWidget(dbeSGESTADOPED, 2, 3);
+    endereco->addWidget(label(grbEndereco, QStringLiteral("País:"), dbeNMPAISPED), 3, 0);
+    endereco->addWidget(dbeNMPAISPED, 3, 1);
+    endereco->setColumnStretch(1, 1);
+    page->addWidget(grbEndereco);
+
+    auto* grbLocal = named(new QGroupBox(QStringLiteral("Local de entrega"), tshTransportadora), "grbLocalEntrega");
+    auto* local = new QGridLayout(grbLocal);
+    local->setColumnStretch(1, 1);
+    dbeNrLocalEntrega = named(new DBEdit(grbLocal), "dbeNrLocalEntrega");
+    dbeNrLocalEntrega->setMaximumWidth(90);
+    edtLocalEntrega = nameBox(grbLocal, "edtLocalEntrega");
+    codeRow(local, 0, label(grbLocal, QStringLiteral("Local:"), dbeNrLocalEntrega), dbeNrLocalEntrega, nullptr,
+            edtLocalEntrega);
+    page->addWidget(grbLocal);
+    page->addStretch(1);
+
+    pgcPadrao->addTab(tshTransportadora, QStringLiteral("Transportadora"));
+}
+
+void TfrmLanPedido::criaPaginaObservacao()
+{
+    tshObservacao = named(new QWidget(pgcPadrao), "tshObservacao");
+    auto* page = new QVBoxLayout(tshObservacao);
+    auto* grbObs = named(new QGroupBox(QStringLiteral("Observação do pedido"), tshObservacao), "grbObservacao");
+    auto* obs = new QVBoxLayout(grbObs);
+    panBotoesObs = named(new QWidget(grbObs), "panBotoesObs");
+    auto* botoes = new QHBoxLayout(panBotoesObs);
+    botoes->setContentsMargins(0, 0, 0, 0);
+    sbtImp = named(new QToolButton(panBotoesObs), "sbtImp");
+    sbtImp->setText(QStringLiteral("Importar"));
+    sbtImp->setIcon(screenIcon(ScreenIcon::Abrir));
+    sbtImp->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    sbtSalva = named(new QToolButton(panBotoesObs), "sbtSalva");
+    sbtSalva->setText(QStringLiteral("Salvar em arquivo"));
+    sbtSalva->setIcon(screenIcon(ScreenIcon::Salvar));
+    sbtSalva->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    botoes->addWidget(sbtImp);
+    botoes->addWidget(sbtSalva);
+    botoes->addStretch(1);
+    obs->addWidget(panBotoesObs);
+    dbrObservacao = named(new DBRichEdit(grbObs), "dbrObservacao");
+    dbrObservacao->setDataSource(dtsObser);
+    dbrObservacao->setDataField(QStringLiteral("TXOBSPED"));
+    obs->addWidget(dbrObservacao);
+    page->addWidget(grbObs, 3);
+
+    pmnImportar = named(new QMenu(this), "pmnImportar");
+    mnuArquivo = pmnImportar->addAction(QStringLiteral("Arquivo"));
+    mnuArquivo->setObjectName(QStringLiteral("mnuArquivo"));
+    mnuImpPedido = pmnImportar->addAction(QStringLiteral("Pedido"));
+    mnuImpPedido->setObjectName(QStringLiteral("mnuImpPedido"));
+
+    auto* grbDadosAdic = named(new QGroupBox(QStringLiteral("Dados adicionais"), tshObservacao), "grbDadosAdic");
+    auto* adic = new QVBoxLayout(grbDadosAdic);
+    dbgDadosAdic = named(new DBGrid(grbDadosAdic), "dbgDadosAdic");
+    dbgDadosAdic->setDataSource(dtsDadosAdicPed);
+    addColumns(dbgDadosAdic, {{"NRDADOADICPED", 50}, {"CDMENSAGEM", 80}, {"DSDADOADICPED", 500}});
+    adic->addWidget(dbgDadosAdic);
+    page->addWidget(grbDadosAdic, 2);
+
+    pgcPadrao->addTab(tshObservacao, QStringLiteral("Observação"));
+}
+
+void TfrmLanPedido::criaPaginaEncargos()
+{
+    tshEncargos = named(new QWidget(pgcPadrao), "tshEncargos");
+    auto* page = new QVBoxLayout(tshEncargos);
+    auto* grb = named(new QGroupBox(QStringLiteral("Encargos do pedido"), tshEncargos), "grbEncargos");
+    auto* layout = new QVBoxLayout(grb);
+    dbgEncargos = named(new DBGrid(grb), "dbgEncargos");
+    dbgEncargos->setDataSource(dtsEncargos);
+    addColumns(dbgEncargos, {{"CDENCARGO", 70}, {"NMENCARGO", 280}, {"IDACRESDECRES", 45}, {"VRENCARGO", 110}});
+    layout->addWidget(dbgEncargos);
+    page->addWidget(grb);
+    pgcPadrao->addTab(tshEncargos, QStringLiteral("Encargos"));
+}
+
+void TfrmLanPedido::criaPaginaFormaPgto()
+{
+    tshFormaPgto = named(new QWidget(pgcPadrao), "tshFormaPgto");
+    auto* page = new QVBoxLayout(tshFormaPgto);
+    panFormaPgto = named(new QGroupBox(QStringLiteral("Pagamento"), tshFormaPgto), "panFormaPgto");
+    auto* grid = new QGridLayout(panFormaPgto);
+    grid->setColumnStretch(1, 1);
+    dbeModPgto = dbEdit(panFormaPgto, "dbeModPgto", dtsPadrao, "CDMODPGTO", 5);
+    btnModPgto = lookupButton(panFormaPgto, "btnModPgto");
+    edtModPgto = nameBox(panFormaPgto, "edtModPgto");
+    codeRow(grid, 0, label(panFormaPgto, QStringLiteral("Modalidade:"), dbeModPgto), dbeModPgto, btnModPgto, edtModPgto);
+    dbeFormPgto = dbEdit(panFormaPgto, "dbeFormPgto", dtsPadrao, "CDFORMPGTO", 2);
+    edtFormPgto = nameBox(panFormaPgto, "edtFormPgto");
+    codeRow(grid, 1, label(panFormaPgto, QStringLiteral("Forma de pagamento:"), dbeFormPgto), dbeFormPgto, nullptr,
+            edtFormPgto);
+    page->addWidget(panFormaPgto);
+
+    auto* meio = new QHBoxLayout;
+    auto* grbPrazos = named(new QGroupBox(QStringLiteral("Prazos e parcelas"), tshFormaPgto), "grbPrazos");
+    auto* prazos = new QVBoxLayout(grbPrazos);
+    dbgPrazoPg = named(new DBGrid(grbPrazos), "dbgPrazoPg");
+    dbgPrazoPg->setDataSource(dtsPrazoPgto);
+    addColumns(dbgPrazoPg, {{"NRDIASPGTOPED", 60}, {"PREVISAO", 95}, {"VRPERCPGTOPED", 60}, {"DSPRAZOPGTOPED", 220},
+                            {"VRPARCELA", 110}});
+    for (const char* name : {"NRDIASPGTOPED", "PREVISAO", "DSPRAZOPGTOPED"})
+        dbgPrazoPg->columnByField(QString::fromUtf8(name))->setReadOnly(true);
+    prazos->addWidget(dbgPrazoPg);
+    grbParcAutomatico = named(new QGroupBox(QStringLiteral("Parcelas automáticas"), grbPrazos), "grbParcAutomatico");
+    auto* parc = new QHBoxLayout(grbParcAutomatico);
+    sbtGeraParcAutomatico = named(new QToolButton(grbParcAutomatico), "sbtGeraParcAutomatico");
+    sbtGeraParcAutomatico->setText(QStringLiteral("Gerar parcelas"));
+    parc->addWidget(sbtGeraParcAutomatico);
+    parc->addStretch(1);
+    prazos->addWidget(grbParcAutomatico);
+    meio->addWidget(grbPrazos, 3);
+
+    auto* grbTotais = named(new QGroupBox(QStringLiteral("Totais"), tshFormaPgto), "grbTotaisPgto");
+    auto* totais = new QGridLayout(grbTotais);
+    nedTotalBruto = numberBox(grbTotais, "nedTotalBruto");
+    nedDescTot = numberBox(grbTotais, "nedDescTot");
+    nedImposAcres = numberBox(grbTotais, "nedImposAcres");
+    nedImposDecres = numberBox(grbTotais, "nedImposDecres");
+    nedEncargoAcres = numberBox(grbTotais, "nedEncargoAcres");
+    nedEncargoDecres = numberBox(grbTotais, "nedEncargoDecres");
+    nedTotalPed = numberBox(grbTotais, "nedTotalPed");
+    int row = 0;
+    for (auto [caption, edit] : {std::pair{"Total bruto:", nedTotalBruto}, {"Descontos:", nedDescTot},
+                                 {"Impostos (+):", nedImposAcres}, {"Impostos (-):", nedImposDecres},
+                                 {"Encargos (+):", nedEncargoAcres}, {"Encargos (-):", nedEncargoDecres},
+                                 {"Total do pedido:", nedTotalPed}}) {
+        totais->addWidget(label(grbTotais, QString::fromUtf8(caption), edit), row, 0);
+        totais->addWidget(edit, row++, 1);
+    }
+    totais->setRowStretch(row, 1);
+    meio->addWidget(grbTotais, 1);
+    page->addLayout(meio, 1);
+
+    pgcPadrao->addTab(tshFormaPgto, QStringLiteral("Forma de Pagamento"));
+}
+
+// "Operação" lists the pages above the commands; each item opens its page.
+void TfrmLanPedido::criaMenuPaginas()
+{
+    QAction* primeiro = mnuOperacao->actions().value(0);
+    auto item = [&](const char* name, const QString& caption, QWidget* page) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QString::fromUtf8(name));
+        action->setCheckable(true);
+        mnuOperacao->insertAction(primeiro, action);
+        connect(action, &QAction::triggered, this, [this, page] { selecionaPagina(page); });
+        return action;
+    };
+    mnuPedido = item("mnuPedido", QStringLiteral("Pedidos"), tshPadrao);
+    mnuDadosGerais = item("mnuDadosGerais", QStringLiteral("Dados Gerais"), tshDadosPed);
+    mnuItemPed = item("mnuItemPed", QStringLiteral("Itens"), tshItemPedido);
+    mnuFormaPgto = item("mnuFormaPgto", QStringLiteral("Forma de Pagamento"), tshFormaPgto);
+    mnuTransp = item("mnuTransp", QStringLiteral("Transportadora"), tshTransportadora);
+    mnuObser = item("mnuObser", QStringLiteral("Observação"), tshObservacao);
+    mnuEncargos = item("mnuEncargos", QStringLiteral("Encargos"), tshEncargos);
+    mnuOperacao->insertSeparator(primeiro);
+}

@@ -1,0 +1,222 @@
+// The screen's record sets and their data links. Fields are declared here so
+// that an empty record set (a new order, a page not loaded yet) still has
+// the columns the grids and edits bind to.
+
+#include "lanpedido.h"
+
+#include "recordset.h"
+#include "values.h"
+#include "widgets/datasource.h"
+
+namespace {
+
+struct Def {
+    const char* name;
+    FieldType type;
+    int size;
+    const char* label;
+};
+
+void addFields(RecordSet& cds, std::initializer_list<Def> defs)
+{
+    for (const Def& def : defs) {
+        Field& field = cds.addField(QString::fromUtf8(def.name), def.type, def.size);
+        if (def.label && *def.label)
+            field.setDisplayLabel(QString::fromUtf8(def.label));
+    }
+}
+
+constexpr FieldType S = FieldType::String;
+constexpr FieldType F = FieldType::Float;
+constexpr FieldType I = FieldType::Integer;
+constexpr FieldType DT = FieldType::DateTime;
+constexpr FieldType M = FieldType::Memo;
+
+} // namespace
+
+void TfrmLanPedido::criaPedido()
+{
+    cdsPedido = new RecordSet(QStringLiteral("cdsPedido"), this);
+    cdsPedido->addField(QStringLiteral("vrRentabilidade"), F, 0, Field::Kind::Calculated).setDisplayLabel(QStringLiteral("Rent."));
+    addFields(*cdsPedido, {
+        {"CDTIPOEDITAL", S, 3, "Tipo Edital"}, {"NMFILIAL", S, 30, "Filial Destino"},
+    });
+    cdsPedido->addField(QStringLiteral("DsPedido"), S, 70, Field::Kind::Calculated);
+    addFields(*cdsPedido, {
+        {"CDTIPODESC", S, 10, ""}, {"NRPEDIDO", S, 10, "Nº Pedido"},
+        {"NMRAZSOCCLIE", S, 50, "Cliente/Filial Destino"}, {"DTPEDIDO", DT, 0, "Data Pedido"},
+        {"DTENTPED", DT, 0, "Data Entrega"}, {"VRPBRUVOLPED", F, 0, "Peso Bruto"},
+        {"VRPLIQVOLPED", F, 0, "Peso Liquido"}, {"CDCLIENTE", S, 21, "Código do Cliente"},
+        {"IDTPIJURTRED", S, 1, ""}, {"NRINSJURTRED", S, 20, ""}, {"IDTPIJURTRAN", S, 1, ""},
+        {"NRINSJURTRAN", S, 20, ""}, {"CDTIPTRANS", S, 4, ""}, {"CDFILIAL", S, 4, ""},
+        {"CDVENDEDOR", S, 4, ""}, {"VRPECOMVDPED", F, 0, "Vendedor (%)"},
+        {"VRPEDENFPED", F, 0, "Nota Fiscal (%)"}, {"VRPEDEDUPED", F, 0, "Duplicata (%)"},
+        {"IDPRIOPED", S, 1, ""}, {"DSPEDCLI", S, 200, ""}, {"DSPEDVEN", S, 200, ""},
+        {"DTHRLANPED", DT, 0, ""}, {"IDSITPEDIDO", S, 1, "Sit."}, {"IDPGFRETTRAN", S, 1, ""},
+        {"CDFORMPGTO", S, 2, ""}, {"IDTPFORPGTPED", S, 1, ""},
+        {"NRDIAPGFIXPED", F, 0, "Dia do Pagamento Fixo"}, {"NRPARCPGTOPED", F, 0, "Parcela(s)"},
+        {"IDUTDIAPAGPED", S, 1, ""}, {"IDTPIJURCLIE", S, 1, ""}, {"NRINSJURCLIE", S, 20, ""},
+        {"CDMODPGTO", S, 5, ""}, {"CDFILIALPED", S, 4, ""}, {"NMFANVEN", S, 50, "Vendedor"},
+        {"DSMODPGTO", S, 100, ""}, {"IDTIPOPEDIDO", S, 1, ""}, {"NMFANTTRAN", S, 40, ""},
+        {"IDPEDIDOIMPR", S, 1, "Espelho"}, {"CDOPELANPED", S, 12, ""}, {"CDPRECOBASE", S, 2, ""},
+        {"DSPRECOBASE", S, 30, ""}, {"CDTIPOOPER", S, 2, ""}, {"NMTIPOOPER", S, 30, "Tipo de Operação"},
+        {"IDENTRSAIDOP", S, 1, ""}, {"DTVALIPED", DT, 0, ""}, {"NMFANTCLIE", S, 50, "Cliente"},
+        {"CDFILIALORC", S, 4, "Filial Orc."}, {"NRORCAEVENTO", S, 10, "Nr. Orçamento"},
+        {"NRSEQORCAEVE", S, 2, "Seq"}, {"CDDEPTO", S, 3, "Cod.Depto"}, {"NREMPENHO", S, 20, ""},
+        {"IDORIGPED", S, 1, ""}, {"NMROTATRANS", S, 40, ""}, {"CDROTATRANSPED", S, 6, ""},
+        {"IDORIGDESTOP", S, 1, ""}, {"NMTIPODESC", S, 50, ""}, {"QTPRITPDESC", F, 0, ""},
+        {"QTSEGTPDESC", F, 0, ""}, {"QTTERTPDESC", F, 0, ""}, {"QTQUATPDESC", F, 0, ""},
+        {"QTQUITPDESC", F, 0, ""}, {"QTSEXTPDESC", F, 0, ""}, {"QTSETTPDESC", F, 0, ""},
+        {"QTOITTPDESC", F, 0, ""}, {"COR_RENTABILIDADE", F, 0, "Rent."}, {"DSPRAZOENTPED", S, 50, ""},
+        {"NRORDEMCMPPED", S, 15, "Ordem de Compra"}, {"VRTOTALPED", F, 0, "Valor Total"},
+        {"VRMULTICASH", F, 0, "Multicash"}, {"VRBONIFICACAO", F, 0, "Bonificacao"},
+        {"IDPEDINDUSTRIA", S, 1, "Industrialização"}, {"VRTOTPEDLIQ", F, 0, "Total Liqudo"},
+        {"NRITPEDAPROVADO", I, 0, "Itens Aprovados"}, {"NRITPEDCONFIRMADO", I, 0, "Itens Confirmados"},
+        {"IDULTPRECPROMO", S, 1, ""}, {"IDCANCCOMISPED", S, 20, ""}, {"IDPESQTRANSP", S, 1, ""},
+        {"DSNFVENDAFUTURA", S, 14, ""},
+    });
+    for (const char* name : {"DTPEDIDO", "DTENTPED", "DTVALIPED"})
+        cdsPedido->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
+    cdsPedido->fieldByName(QStringLiteral("VRPBRUVOLPED")).setDisplayFormat(QStringLiteral("#,##0.00000"));
+    cdsPedido->fieldByName(QStringLiteral("VRPLIQVOLPED")).setDisplayFormat(QStringLiteral("#,##0.00000"));
+    for (const char* name : {"VRTOTALPED", "VRMULTICASH", "VRBONIFICACAO", "VRTOTPEDLIQ"})
+        cdsPedido->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.00"));
+    cdsPedido->fieldByName(QStringLiteral("CDVENDEDOR")).setEditMask(QStringLiteral("9999;1; "));
+
+    cdsPedido->onCalcFields = [](RecordSet& cds) {
+        cds.fieldByName(QStringLiteral("DsPedido"))
+            .setValue(cds.fieldByName(QStringLiteral("NRPEDIDO")).asString() + QStringLiteral(" - ")
+                      + cds.fieldByName(QStringLiteral("NMRAZSOCCLIE")).asString());
+    };
+    cdsPedido->fieldByName(QStringLiteral("IDSITPEDIDO")).onGetText = [this](Field& field, bool) {
+        const QString code = field.asString();
+        const QString key = QStringLiteral("SIT_") + code;
+        return code.size() == 1 && msgPadrao.contains(key) ? texto(key) : QString();
+    };
+    cdsPedido->fieldByName(QStringLiteral("IDPEDIDOIMPR")).onGetText = [this](Field& field, bool) {
+        return field.asString() == u"S" ? texto(QStringLiteral("EMITIDO")) : QString();
+    };
+    cdsPedido->afterScroll = [this](RecordSet&) { cdsPedidoAfterScroll(); };
+}
+
+void TfrmLanPedido::criaItemPedido()
+{
+    cdsItemPedido = new RecordSet(QStringLiteral("cdsItemPedido"), this);
+    addFields(*cdsItemPedido, {
+        {"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRITEMPED", S, 10, "Item"},
+        {"CDPRODUTO", S, 10, ""}, {"CDARVPROD", S, 20, "Produto"}, {"NMPRODUTO", S, 50, "Descrição"},
+        {"IDCOMP", S, 1, "Comp."}, {"SGUNIDADE", S, 10, "Un."}, {"QTITEMPED", F, 0, "Quantidade"},
+        {"QTITEMPED2", F, 0, "Qtd. Fator"}, {"SGFATPRECO", S, 4, "Fator"}, {"SGUNIDPAI", S, 5, "Un. Pai"},
+        {"VRPREUNITPED", F, 0, "Preço Unit."}, {"PERDESC", F, 0, "% Desc."}, {"VRDESITPED", F, 0, "Desconto"},
+        {"VRACREDESCITPEDUNIT", F, 0, "Acr./Desc. Unit."}, {"VRPERCMARKUPIT", F, 0, "% Markup"},
+        {"CDTIPODESC", S, 10, "Cond. Desc."}, {"IDSITITEMPED", S, 1, "Sit."}, {"IDITPEDDIFER", S, 1, "Preço"},
+        {"CDEMISSAOITPED", S, 20, "Emissão"}, {"DSPRAZOENTITPED", S, 50, "Prazo Entrega"},
+        {"IDITPEDSEMQTDIS", S, 1, "Sem Qtd."}, {"IDITEMPEDTERC", S, 1, "Terc."}, {"QTEXPITEMPED", F, 0, "Qtd. Exp."},
+    });
+    cdsItemPedido->addField(QStringLiteral("VrTotal"), F, 0, Field::Kind::InternalCalc).setDisplayLabel(QStringLiteral("Total"));
+    cdsItemPedido->addField(QStringLiteral("vrRentabilidade"), F, 0, Field::Kind::Calculated).setDisplayLabel(QStringLiteral("Rent."));
+    for (const char* name : {"VRPREUNITPED", "VRDESITPED", "VrTotal", "VRACREDESCITPEDUNIT"})
+        cdsItemPedido->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.00"));
+    for (const char* name : {"QTITEMPED", "QTITEMPED2", "QTEXPITEMPED"})
+        cdsItemPedido->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.000"));
+    for (const char* name : {"PERDESC", "VRPERCMARKUPIT"})
+        cdsItemPedido->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("0.00"));
+    cdsItemPedido->addAggregate(QStringLiteral("VRTOTAPROD"), QStringLiteral("SUM(VrTotal)"));
+    cdsItemPedido->onCalcFields = [](RecordSet& cds) {
+        const double bruto = cds.fieldByName(QStringLiteral("QTITEMPED")).asFloat()
+            * cds.fieldByName(QStringLiteral("VRPREUNITPED")).asFloat();
+        cds.fieldByName(QStringLiteral("VrTotal"))
+            .setValue(RoundDec(bruto, 2) - cds.fieldByName(QStringLiteral("VRDESITPED")).asFloat());
+    };
+    cdsItemPedido->afterScroll = [this](RecordSet&) { cdsItemPedidoAfterScroll(); };
+    cdsItemAux = new RecordSet(QStringLiteral("cdsItemAux"), this);
+    cdsItemAux->addFields(cdsItemPedido->fieldDefs());
+    cdsItemPedAux = new RecordSet(QStringLiteral("cdsItemPedAux"), this);
+    cdsItemPedAux->addFields(cdsItemPedido->fieldDefs());
+}
+
+void TfrmLanPedido::criaRecordSets()
+{
+    criaPedido();
+    criaParamPedido();
+    criaItemPedido();
+
+    cdsParamGerPed = new RecordSet(QStringLiteral("cdsParamGerPed"), this);
+    addFields(*cdsParamGerPed, {{"IDUTTABPRECOITEM", S, 1, ""}});
+    cdsPermissao = new RecordSet(QStringLiteral("cdsPermissao"), this);
+    addFields(*cdsPermissao, {{"CDGRUPOPER", S, 2, ""}, {"CDOPERADOR", S, 12, ""}, {"NMOPERADOR", S, 40, ""},
+                              {"CDSENHOPER", S, 20, ""}, {"CDLIDGRUPOP", S, 12, ""}, {"IDLIDER", S, 1, ""}});
+    cdsSalvaOpcoes = new RecordSet(QStringLiteral("cdsSalvaOpcoes"), this);
+    addFields(*cdsSalvaOpcoes, {{"NMPRODUTO", S, 10, ""}, {"CDARVPROD", S, 10, ""}, {"CDPRODINTE", S, 10, ""},
+                                {"CDOPERADOR", S, 12, ""}});
+    cdsListaPreco = new RecordSet(QStringLiteral("cdsListaPreco"), this);
+    addFields(*cdsListaPreco, {{"CDARVPROD", S, 20, "Produto"}, {"NMPRODUTO", S, 50, "Descrição"},
+                               {"CDPRODINTE", S, 20, "Cód. Interno"}, {"VRPRECO", F, 0, "Preço"}});
+
+    cdsErroItemPed = new RecordSet(QStringLiteral("cdsErroItemPed"), this);
+    addFields(*cdsErroItemPed, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRITEMPED", S, 10, "Item"},
+                                {"CDERRO", S, 10, ""}, {"DSERRO", S, 200, "Erro"}});
+    cdsErroDtEntrega = new RecordSet(QStringLiteral("cdsErroDtEntrega"), this);
+    addFields(*cdsErroDtEntrega, {{"NRITEMPED", S, 10, "Item"}, {"DTENTITPED", DT, 0, "Entrega"},
+                                  {"DSERRO", S, 200, "Erro"}});
+    cdsObser = new RecordSet(QStringLiteral("cdsObser"), this);
+    addFields(*cdsObser, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"TXOBSPED", M, 0, "Observação"}});
+    cdsDadosAdicPed = new RecordSet(QStringLiteral("cdsDadosAdicPed"), this);
+    addFields(*cdsDadosAdicPed, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRDADOADICPED", S, 4, "Nº"},
+                                 {"CDMENSAGEM", S, 4, "Mensagem"}, {"DSDADOADICPED", S, 400, "Dado Adicional"}});
+    cdsDadosEndPed = new RecordSet(QStringLiteral("cdsDadosEndPed"), this);
+    addFields(*cdsDadosEndPed, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NMRAZSOCPED", S, 50, "Destinatário"},
+                                {"DSENDEPED", S, 100, "Endereço"}, {"NRCEPPED", S, 9, "CEP"}, {"NMPAISPED", S, 40, "País"},
+                                {"SGESTADOPED", S, 2, "UF"}, {"NMMUNIPED", S, 50, "Município"},
+                                {"NMBAIRROPED", S, 50, "Bairro"}});
+    cdsLancNf = new RecordSet(QStringLiteral("cdsLancNf"), this);
+    cdsImposPedTot = new RecordSet(QStringLiteral("cdsImposPedTot"), this);
+    cdsImposEncar = new RecordSet(QStringLiteral("cdsImposEncar"), this);
+    cdsImposto = new RecordSet(QStringLiteral("cdsImposto"), this);
+    cdsItemProImpos = new RecordSet(QStringLiteral("cdsItemProImpos"), this);
+    addFields(*cdsItemProImpos, {{"NRITEMPED", S, 10, "Item"}, {"SGIMPOSTO", S, 10, "Imposto"},
+                                 {"VRPERCIMPOS", F, 0, "%"}, {"VRIMPOSTO", F, 0, "Valor"}});
+    cdsConUltPrecVen = new RecordSet(QStringLiteral("cdsConUltPrecVen"), this);
+    addFields(*cdsConUltPrecVen, {{"NRPEDIDO", S, 10, "Pedido"}, {"DTPEDIDO", DT, 0, "Data"},
+                                  {"QTITEMPED", F, 0, "Quantidade"}, {"VRPREUNITPED", F, 0, "Preço Unit."}});
+    cdsPosiEstoq = new RecordSet(QStringLiteral("cdsPosiEstoq"), this);
+    addFields(*cdsPosiEstoq, {{"CDFILIALDEP", S, 4, "Depósito"}, {"NRLOTE", S, 20, "Lote"},
+                              {"DTVALIDADE", DT, 0, "Validade"}, {"QTDISPONIVEL", F, 0, "Disponível"},
+                              {"QTRESERVADA", F, 0, "Reservada"}, {"NMFABRIC", S, 40, "Fabricante"},
+                              {"NMPRINATIV", S, 60, "Princípio Ativo"}, {"DSREFBIBPROD", S, 60, "Referência"}});
+    cdsPrazoPgto = new RecordSet(QStringLiteral("cdsPrazoPgto"), this);
+    addFields(*cdsPrazoPgto, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRDIASPGTOPED", F, 0, "Dias"},
+                              {"PREVISAO", DT, 0, "Previsão"}, {"VRPERCPGTOPED", F, 0, "%"},
+                              {"DSPRAZOPGTOPED", S, 50, "Descrição"}, {"VRPARCELA", F, 0, "Valor Parcela"}});
+    cdsPrazoPgto->fieldByName(QStringLiteral("PREVISAO")).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
+    cdsPrazoPgto->fieldByName(QStringLiteral("VRPARCELA")).setDisplayFormat(QStringLiteral("#,##0.00"));
+    cdsEncargos = new RecordSet(QStringLiteral("cdsEncargos"), this);
+    addFields(*cdsEncargos, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"CDENCARGO", S, 4, "Encargo"},
+                             {"NMENCARGO", S, 50, "Descrição"}, {"IDACRESDECRES", S, 1, "A/D"},
+                             {"VRENCARGO", F, 0, "Valor"}});
+    cdsEncargos->fieldByName(QStringLiteral("VRENCARGO")).setDisplayFormat(QStringLiteral("#,##0.00"));
+    cdsValidaProduto = new RecordSet(QStringLiteral("cdsValidaProduto"), this);
+    addFields(*cdsValidaProduto, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRITEMPED", S, 10, ""},
+                                  {"CDPRODUTO", S, 10, ""}});
+    cdsPesqObser = new RecordSet(QStringLiteral("cdsPesqObser"), this);
+    cdsVerifUsoTabPreClie = new RecordSet(QStringLiteral("cdsVerifUsoTabPreClie"), this);
+    cdsParExpedicao = new RecordSet(QStringLiteral("cdsParExpedicao"), this);
+    cdsCondDesc = new RecordSet(QStringLiteral("cdsCondDesc"), this);
+    cdsOperTPed = new RecordSet(QStringLiteral("cdsOperTPed"), this);
+    cdsVendLog = new RecordSet(QStringLiteral("cdsVendLog"), this);
+
+    dtsPadrao->setDataSet(cdsPedido);
+    auto link = [this](const char* name, RecordSet* cds) {
+        auto* dts = new DataSource(QString::fromUtf8(name), this);
+        dts->setDataSet(cds);
+        return dts;
+    };
+    dtsItemPedido = link("dtsItemPedido", cdsItemPedido);
+    dtsObser = link("dtsObser", cdsObser);
+    dtsDadosAdicPed = link("dtsDadosAdicPed", cdsDadosAdicPed);
+    dtsDadosEndPed = link("dtsDadosEndPed", cdsDadosEndPed);
+    dtsPrazoPgto = link("dtsPrazoPgto", cdsPrazoPgto);
+    dtsEncargos = link("dtsEncargos", cdsEncargos);
+    dtsPosiEstoq = link("dtsPosiEstoq", cdsPosiEstoq);
+    dtsImposPedTot = link("dtsImposPedTot", cdsItemProImpos);
+}

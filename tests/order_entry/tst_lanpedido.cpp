@@ -1,0 +1,448 @@
+// The order entry screen: creation, the branch's parameters, the open/locked
+// rule, page loading, cancelling a new order, the saved column order, notes
+// and printing.
+
+#include "lanpedido_fixture.h"
+#include "scriptedhost.h"
+
+#include "lanpedido.h"
+#include "lanpedido_unit.h"
+#include "recordset.h"
+#include "store/database.h"
+#include "widgets/datasource.h"
+#include "widgets/dbedits.h"
+#include "widgets/dbgrid.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSqlDatabase>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest/QtTest>
+
+using namespace PedTest;
+
+namespace {
+
+void setParam(RecordSet& cds, const QString& field, const QString& value)
+{
+    cds.edit();
+    cds.fieldByName(field).setValue(value);
+    cds.post();
+}
+
+// One order row with the given status and confirmed-item count.
+DataPacket umPedido(const RecordSet& cdsPedido, const QVariantMap& values)
+{
+    DataPacket packet;
+    packet.fields = cdsPedido.fieldDefs();
+    QVariantList row;
+    for (const FieldDef& field : packet.fields)
+        row << values.value(field.name);
+    packet.rows << row;
+    return packet;
+}
+
+} // namespace
+
+class TstLanPedido : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void abreComFilialFixaEParametros();
+    void filialSemParametrosBloqueia();
+    void ordemDeColunasSalvaELida();
+    void editabilidade_data();
+    void editabilidade();
+    void efeitosDosParametros_data();
+    void efeitosDosParametros();
+    void itensRecarregamEmConsulta();
+    void itensNaoRecarregamNaInclusao();
+    void cancelarInclusao_data();
+    void cancelarInclusao();
+    void f12VoltaAFilialComTelaVazia();
+    void imprimirAbreImpressao();
+    void importaObservacaoDeArquivo();
+
+private:
+    void abreTela(const QString& branch = QStringLiteral("0001"));
+    void carregaPedidoDemo();
+
+    std::shared_ptr<Layouts> layouts = std::make_shared<Layouts>();
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<ScriptedHost> scripted;
+    QTemporaryDir configDir;
+    QSqlDatabase demo;
+    TfrmLanPedido* tela = nullptr;
+    int demoItemCount = 0;
+};
+
+void TstLanPedido::initTestCase()
+{
+    QVERIFY(configDir.isValid());
+    server = std::make_unique<TestServer>(orderEntryServer(layouts));
+    openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
+    demo = openDatabase(server->databaseConfig(), QStringLiteral("tst_lanpedido_demo"));
+
+    // The operator's saved column order, beside another operator's.
+    QDir().mkpath(configDir.path() + QStringLiteral("/DEMO"));
+    RecordSet salvas(QStringLiteral("cdsSalvaOpcoes"));
+    for (const char* name : {"NMPRODUTO", "CDARVPROD", "CDPRODINTE", "CDOPERADOR"})
+        salvas.addField(QString::fromUtf8(name), FieldType::String, 12);
+    salvas.createDataSet();
+    for (const QStringList& row : {QStringList{"0", "1", "2", "OUTRO"}, QStringList{"2", "0", "1", "DEMO"}}) {
+        salvas.append();
+        for (int i = 0; i < row.size(); ++i)
+            salvas.field(i).setValue(row.at(i));
+        salvas.post();
+    }
+    salvas.saveToFile(configDir.path() + QStringLiteral("/DEMO/Config.Cds"));
+
+    // The stand-ins answer with the screen's own field lists.
+    ScriptedHost host;
+    TfrmLanPedido molde;
+    layouts->itens = molde.cdsItemPedido->fieldDefs();
+    layouts->observacao = molde.cdsObser->fieldDefs();
+    layouts->prazos = molde.cdsPrazoPgto->fieldDefs();
+    layouts->dadosAdicionais = molde.cdsDadosAdicPed->fieldDefs();
+    layouts->encargos = molde.cdsEncargos->fieldDefs();
+    layouts->endereco = molde.cdsDadosEndPed->fieldDefs();
+    PED_VERIFY_HOST(host);
+}
+
+void TstLanPedido::init()
+{
+    scripted = std::make_unique<ScriptedHost>();
+}
+
+void TstLanPedido::abreTela(const QString& branch)
+{
+    WorkingContext context = workingContext();
+    context.filial = branch;
+    setWorkingContext(context);
+    CriaLanctoPedido();
+    tela = LanPedido::frmLanPedido;
+    QVERIFY(tela);
+}
+
+void TstLanPedido::cleanup()
+{
+    if (LanPedido::frmLanPedido) {
+        QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
+        closing->closeScreen();
+        QTRY_VERIFY(closing.isNull());
+    }
+    tela = nullptr;
+    QVERIFY(!LanPedido::boStCriado);
+    PED_VERIFY_HOST(*scripted);
+    scripted.reset();
+    LanPedido::resetUnit();
+}
+
+void TstLanPedido::cleanupTestCase()
+{
+    demo = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("tst_lanpedido_demo"));
+    ServerSession::instance().logout();
+}
+
+// A branch with order parameters on the fixed working branch: the list opens
+// and orders can be included.
+void TstLanPedido::abreComFilialFixaEParametros()
+{
+    abreTela();
+    QCOMPARE(tela->medCdFilial->text(), QStringLiteral("0001"));
+    QVERIFY(!tela->medCdFilial->isEnabled());
+    QCOMPARE(tela->ultimaFilialValidada(), QStringLiteral("0001"));
+    QCOMPARE(tela->cdsParamPedido->recordCount(), 1);
+    QCOMPARE(tela->cdsParamGerPed->recordCount(), 1);
+    QVERIFY(tela->cdsPedido->isActive());
+    QVERIFY(tela->sbtIncluir->isEnabled());
+    QVERIFY(!tela->primeiraAtivacao());
+    QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshPadrao);
+    QCOMPARE(LanPedido::Filtro.Emissao.dtDe, QDate::currentDate().addDays(-10));
+    QCOMPARE(LanPedido::Filtro.Emissao.dtAte, QDate::currentDate());
+    QVERIFY(scripted->messages().isEmpty());
+}
+
+void TstLanPedido::filialSemParametrosBloqueia()
+{
+    abreTela(QStringLiteral("0003"));
+    QVERIFY(scripted->hasMessage(QStringLiteral("Operação Bloqueada! Não há parametrização para a filial informada.")));
+    QVERIFY(tela->ultimaFilialValidada().isEmpty());
+    QVERIFY(!tela->sbtIncluir->isEnabled());
+    QVERIFY(!tela->pgcPadrao->isTabEnabled(tela->pgcPadrao->indexOf(tela->tshDadosPed)));
+    scripted->clear();
+}
+
+void TstLanPedido::ordemDeColunasSalvaELida()
+{
+    abreTela();
+    QCOMPARE(tela->posicaoColunaListaPreco(QStringLiteral("NMPRODUTO")), 2);
+    QCOMPARE(tela->posicaoColunaListaPreco(QStringLiteral("CDARVPROD")), 0);
+    QCOMPARE(tela->posicaoColunaListaPreco(QStringLiteral("CDPRODINTE")), 1);
+}
+
+void TstLanPedido::editabilidade_data()
+{
+    QTest::addColumn<QString>("lancamento");
+    QTest::addColumn<QString>("situacao");
+    QTest::addColumn<int>("confirmados");
+    QTest::addColumn<bool>("aberto");
+    QTest::addColumn<bool>("incluiItem");
+
+    QTest::newRow("L1 pendente") << "1" << "1" << 0 << true << true;
+    QTest::newRow("L1 andamento") << "1" << "2" << 0 << false << false;
+    QTest::newRow("L1 parcial") << "1" << "6" << 0 << false << true;
+    QTest::newRow("L2 pendente") << "2" << "1" << 0 << true << true;
+    QTest::newRow("L2 andamento sem confirmados") << "2" << "2" << 0 << false << false;
+    QTest::newRow("L2 andamento com um confirmado") << "2" << "2" << 1 << true << true;
+    QTest::newRow("L2 liquidado") << "2" << "3" << 3 << false << false;
+    QTest::newRow("L3 pendente") << "3" << "1" << 0 << true << true;
+    QTest::newRow("L3 andamento") << "3" << "2" << 0 << true << true;
+    QTest::newRow("L3 liquidado") << "3" << "3" << 0 << false << false;
+    QTest::newRow("L3 cancelado") << "3" << "4" << 0 << false << false;
+    QTest::newRow("L3 parcial") << "3" << "6" << 0 << false << true;
+    QTest::newRow("outro liquidado") << "9" << "3" << 0 << true << true;
+    QTest::newRow("vazio cancelado") << "" << "4" << 0 << true << true;
+}
+
+void TstLanPedido::editabilidade()
+{
+    QFETCH(QString, lancamento);
+    QFETCH(QString, situacao);
+    QFETCH(int, confirmados);
+    QFETCH(bool, aberto);
+    QFETCH(bool, incluiItem);
+
+    abreTela();
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDLANCPED"), lancamento);
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDEXCLPEDIDO"), QStringLiteral("S"));
+    tela->cdsPedido->setData(umPedido(*tela->cdsPedido, {{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000001"},
+                                                         {"IDSITPEDIDO", situacao},
+                                                         {"NRITPEDCONFIRMADO", qlonglong(confirmados)}}));
+    tela->dtsPadraoStateChange();
+
+    QCOMPARE(tela->sbtAlterar->isEnabled(), aberto);
+    QCOMPARE(tela->sbtExcluir->isEnabled(), aberto);
+    QCOMPARE(tela->panDadosGerais->isEnabled(), aberto);
+    QCOMPARE(tela->panFormaPgto->isEnabled(), aberto);
+    QCOMPARE(tela->dbrObservacao->isReadOnly(), !aberto);
+    QCOMPARE(LanPedido::boBotaoIncuiItem, incluiItem);
+    QCOMPARE(tela->nrItPedConfirmado(), confirmados);
+    QCOMPARE(tela->sbtReplicaPedido->isEnabled(), situacao != u"4");
+    // A new order is always open, whatever the list's order.
+    QVERIFY(PedidoAberto(lancamento, situacao, confirmados, true, false));
+}
+
+void TstLanPedido::efeitosDosParametros_data()
+{
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<QString>("valor");
+    QTest::addColumn<QString>("controle");
+    QTest::addColumn<bool>("visivel");
+
+    QTest::newRow("encargos S") << "IDLANENCARGOPED" << "S" << "tshEncargos" << true;
+    QTest::newRow("encargos N") << "IDLANENCARGOPED" << "N" << "tshEncargos" << false;
+    QTest::newRow("tipo de operação S") << "IDOBRTPOPPED" << "S" << "dbeTipoOper" << true;
+    QTest::newRow("tipo de operação N") << "IDOBRTPOPPED" << "N" << "dbeTipoOper" << false;
+    QTest::newRow("coluna tipo de operação S") << "IDOBRTPOPPED" << "S" << "dbgPadrao.NMTIPOOPER" << true;
+    QTest::newRow("coluna tipo de operação N") << "IDOBRTPOPPED" << "N" << "dbgPadrao.NMTIPOOPER" << false;
+    QTest::newRow("orçamento S") << "IDEXIBDADORC" << "S" << "dbgPadrao.NRORCAEVENTO" << true;
+    QTest::newRow("orçamento N") << "IDEXIBDADORC" << "N" << "dbgPadrao.NRORCAEVENTO" << false;
+    QTest::newRow("validade N") << "IDUTVALIPED" << "N" << "grbDtVal" << false;
+    QTest::newRow("validade S") << "IDUTVALIPED" << "S" << "grbDtVal" << true;
+    QTest::newRow("fator de preço") << "IDTABPRECO" << "2" << "dbgItemPedido.QTITEMPED2" << true;
+    QTest::newRow("tabela de preço") << "IDTABPRECO" << "1" << "dbgItemPedido.QTITEMPED2" << false;
+    QTest::newRow("reserva por lote S") << "IDUTRESELOTE" << "S" << "panPosiEstoq" << true;
+    QTest::newRow("reserva por lote N") << "IDUTRESELOTE" << "N" << "panPosiEstoq" << false;
+    QTest::newRow("impostos S") << "IDEXIBIMPITPED" << "S" << "panImposto" << true;
+    QTest::newRow("empenho 2") << "IDUTCTRELANP" << "2" << "dbeEmpenho" << true;
+    QTest::newRow("empenho 1") << "IDUTCTRELANP" << "1" << "dbeEmpenho" << false;
+    QTest::newRow("prazo de entrega S") << "IDEXIBEPRAZOPED" << "S" << "dbgItemPedido.DSPRAZOENTITPED" << true;
+    QTest::newRow("princípio ativo N") << "IDEXIBPRINATIV" << "N" << "dbgPosiEstoq.NMPRINATIV" << false;
+    QTest::newRow("princípio ativo vazio") << "IDEXIBPRINATIV" << "" << "dbgPosiEstoq.NMPRINATIV" << true;
+}
+
+void TstLanPedido::efeitosDosParametros()
+{
+    QFETCH(QString, campo);
+    QFETCH(QString, valor);
+    QFETCH(QString, controle);
+    QFETCH(bool, visivel);
+
+    abreTela();
+    setParam(*tela->cdsParamPedido, campo, valor);
+    tela->AplicaParamPedido();
+    tela->AplicaParamPedidoSempre();
+
+    if (controle == u"tshEncargos") {
+        QCOMPARE(tela->pgcPadrao->isTabVisible(tela->pgcPadrao->indexOf(tela->tshEncargos)), visivel);
+        QCOMPARE(tela->mnuEncargos->isVisible(), visivel);
+    } else if (controle.contains(u'.')) {
+        const QString gridName = controle.section(u'.', 0, 0);
+        auto* grid = tela->findChild<DBGrid*>(gridName);
+        QVERIFY(grid);
+        const DBGridColumn* column = grid->columnByField(controle.section(u'.', 1));
+        QCOMPARE(column != nullptr && column->isVisible(), visivel);
+    } else {
+        auto* widget = tela->findChild<QWidget*>(controle);
+        QVERIFY(widget);
+        QCOMPARE(!widget->isHidden(), visivel);
+    }
+}
+
+// Puts a demo order of branch 0001 that has items into the list.
+void TstLanPedido::carregaPedidoDemo()
+{
+    QSqlQuery query(demo);
+    QVERIFY(query.exec(QStringLiteral("SELECT P.NRPEDIDO, P.IDSITPEDIDO, COUNT(*) FROM PEDIDO P"
+                                      " INNER JOIN ITEMPEDIDO I ON I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO"
+                                      " WHERE P.CDFILIAL = '0001' GROUP BY P.NRPEDIDO, P.IDSITPEDIDO"
+                                      " HAVING COUNT(*) > 1 ORDER BY P.NRPEDIDO")));
+    QVERIFY(query.next());
+    tela->cdsPedido->setData(umPedido(*tela->cdsPedido, {{"CDFILIAL", "0001"}, {"NRPEDIDO", query.value(0)},
+                                                         {"IDSITPEDIDO", query.value(1)},
+                                                         {"NMFANTCLIE", "Cliente Demo"}}));
+    tela->dtsPadraoStateChange();
+    demoItemCount = query.value(2).toInt();
+}
+
+// In browse state the items page always asks the server again.
+void TstLanPedido::itensRecarregamEmConsulta()
+{
+    abreTela();
+    carregaPedidoDemo();
+    tela->selecionaPagina(tela->tshItemPedido);
+    QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshItemPedido);
+    QCOMPARE(tela->cdsItemPedido->recordCount(), demoItemCount);
+    QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Browse);
+
+    tela->cdsItemPedido->emptyDataSet();
+    tela->selecionaPagina(tela->tshPadrao);
+    tela->selecionaPagina(tela->tshItemPedido);
+    QCOMPARE(tela->cdsItemPedido->recordCount(), demoItemCount);
+    QVERIFY(scripted->messages().isEmpty());
+}
+
+// A new order keeps what was entered on its items page: no reload, and its
+// first item is being inserted.
+void TstLanPedido::itensNaoRecarregamNaInclusao()
+{
+    abreTela();
+    carregaPedidoDemo();
+    tela->selecionaPagina(tela->tshPadrao);
+    tela->sbtIncluirClick();
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Insert);
+    QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshDadosPed);
+    QVERIFY(!tela->pgcPadrao->isTabEnabled(tela->pgcPadrao->indexOf(tela->tshPadrao)));
+
+    const int chamadas = layouts->itemCalls;
+    tela->selecionaPagina(tela->tshItemPedido);
+    QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshItemPedido);
+    QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Insert);
+    QCOMPARE(tela->cdsItemPedido->recordCount(), 1);
+    QCOMPARE(tela->cdsItemPedido->fieldByName(QStringLiteral("NRITEMPED")).asString(), QStringLiteral("0000000001"));
+    QCOMPARE(int(layouts->itemCalls), chamadas);
+
+    scripted->expectQuestion(QStringLiteral("cancelar a inclusão do produto"), MsgButton::Yes);
+    tela->sbtCancelarClick();
+    scripted->expectQuestion(QStringLiteral("cancelar a inclusão do pedido"), MsgButton::Yes);
+    tela->sbtCancelarClick();
+}
+
+void TstLanPedido::cancelarInclusao_data()
+{
+    QTest::addColumn<bool>("sim");
+    QTest::newRow("Não mantém a inclusão") << false;
+    QTest::newRow("Sim desfaz a inclusão") << true;
+}
+
+void TstLanPedido::cancelarInclusao()
+{
+    QFETCH(bool, sim);
+    abreTela();
+    tela->sbtIncluirClick();
+    tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).setValue(QStringLiteral("0000009999"));
+    tela->cdsPedido->fieldByName(QStringLiteral("CDCLIENTE")).setValue(QStringLiteral("000000000000000000001"));
+    tela->selecionaPagina(tela->tshItemPedido);
+    scripted->expectQuestion(QStringLiteral("Deseja cancelar a inclusão do produto?"), MsgButton::Yes);
+    tela->sbtCancelarClick();
+    QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Browse);
+
+    scripted->expectQuestion(QStringLiteral("Deseja cancelar a inclusão do pedido?"), sim ? MsgButton::Yes : MsgButton::No);
+    tela->sbtCancelarClick();
+    if (sim) {
+        QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
+        QVERIFY(tela->cdsPedido->isEmpty());
+        QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshPadrao);
+    } else {
+        QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Insert);
+        QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString(), QStringLiteral("0000009999"));
+        QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("CDCLIENTE")).asString(),
+                 QStringLiteral("000000000000000000001"));
+        QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshItemPedido);
+        tela->cdsPedido->cancel();
+    }
+}
+
+void TstLanPedido::f12VoltaAFilialComTelaVazia()
+{
+    abreTela();
+    carregaPedidoDemo();
+    tela->selecionaPagina(tela->tshDadosPed);
+    QKeyEvent f12(QEvent::KeyPress, Qt::Key_F12, Qt::NoModifier);
+    tela->FormKeyDown(&f12);
+    QVERIFY(f12.isAccepted());
+    QVERIFY(!tela->cdsPedido->isActive());
+    QVERIFY(!tela->cdsObser->isActive());
+    QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshPadrao);
+    QVERIFY(!tela->pgcPadrao->isTabEnabled(tela->pgcPadrao->indexOf(tela->tshItemPedido)));
+    QVERIFY(!tela->mnuItemPed->isEnabled());
+}
+
+void TstLanPedido::imprimirAbreImpressao()
+{
+    abreTela();
+    QVariantList recebidos;
+    scripted->onScreen(QStringLiteral("PED01100"), [&](const QVariantList& args) { recebidos = args; });
+    tela->sbtImprimirClick();
+    QCOMPARE(recebidos, QVariantList{QStringLiteral("M")});
+}
+
+void TstLanPedido::importaObservacaoDeArquivo()
+{
+    abreTela();
+    carregaPedidoDemo();
+    tela->selecionaPagina(tela->tshObservacao);
+    const QString caminho = configDir.filePath(QStringLiteral("obs.txt"));
+    QFile arquivo(caminho);
+    QVERIFY(arquivo.open(QIODevice::WriteOnly));
+    arquivo.write(QStringLiteral("Entregar pela manhã.").toUtf8());
+    arquivo.close();
+
+    tela->sbtImpClick();
+    tela->pmnImportar->close();
+    scripted->expectFileName(QStringLiteral("Importar"), caminho);
+    tela->mnuArquivoClick();
+    QVERIFY(tela->cdsObser->isEditing());
+    QCOMPARE(tela->cdsObser->fieldByName(QStringLiteral("TXOBSPED")).asString(), QStringLiteral("Entregar pela manhã."));
+
+    // A cancelled choice leaves no empty note behind.
+    tela->cdsObser->cancel();
+    tela->sbtImpClick();
+    tela->pmnImportar->close();
+    scripted->expectFileName(QStringLiteral("Importar"), QString());
+    tela->mnuArquivoClick();
+    QVERIFY(!tela->cdsObser->isEditing());
+}
+
+QTEST_MAIN(TstLanPedido)
+#include "tst_lanpedido.moc"
