@@ -7,16 +7,22 @@
 // set into edit (AutoEdit) and the typed text is written into the field when
 // the cell is left or Enter is pressed.
 //
-// Keys: Enter writes the open editor, or posts a row being edited when no
-// editor is open; Tab and Shift+Tab move between columns; Esc closes the
-// editor, or cancels a row being edited; Insert inserts a row; Down on the
-// last row appends one; Ctrl+Delete deletes the row after a confirmation
-// (ConfirmDelete). OnKeyDown and OnKeyPress see keys first and may consume
-// them.
+// Keys: Enter writes the open editor's text into the field and closes the
+// editor, or opens it; Tab and Shift+Tab move between columns; Esc first
+// gives the editor back the field's text, then cancels a row being edited;
+// Insert inserts a row and Down on the last row appends one (not while a new
+// row nobody typed into stands there; leaving such a row drops it rather
+// than posting it empty); Ctrl+Delete deletes the row after a confirmation
+// (ConfirmDelete); Ctrl+Enter on an ellipsis column raises OnEditButtonClick.
+// OnKeyDown and OnKeyPress see every key first, also while an editor is
+// open, and may consume or change it.
 //
 // Events are plain handlers, replaceable like record-set events; each runs
 // inside the host's guard. OnColExit refuses the move by throwing (Abort
-// after MensErro): the cursor stays in the column it was leaving.
+// after MensErro): the cursor stays in the column it was leaving, and
+// selectedIndex() still names that column while OnColExit runs.
+// OnDrawColumnCell runs while painting: a failure there is logged, not shown,
+// so a faulty hook cannot loop message boxes over repaints.
 //
 // Colour-number columns: a column may name a field whose text is a colour
 // number (red + 256 x green + 65536 x blue, as the ERP tables store them);
