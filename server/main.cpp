@@ -205,6 +205,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pedserver"));
     QCoreApplication::setApplicationVersion(PedServerVersion);
+    qSetMessagePattern(QStringLiteral("%{time yyyy-MM-ddTHH:mm:ss.zzz} %{if-category}%{category}: %{endif}%{message}"));
     try {
         return run(app);
     } catch (const UsageError& error) {
