@@ -9,6 +9,7 @@
 #include "store/database.h"
 #include "store/sql.h"
 #include "store/temporary_database.h"
+#include "test_server.h"
 
 #include <QJsonDocument>
 #include <QTest>
@@ -123,6 +124,7 @@ private slots:
     void pgcChangeElements();
     void pgcChangeRemembersModality_data();
     void pgcChangeRemembersModality();
+    void pgcChangeOverHttpReturnsTheModality();
     void pgcChangeCommitmentBalance_data() { addKinds(); }
     void pgcChangeCommitmentBalance();
 
@@ -356,6 +358,24 @@ void TestPageMethods::pgcChangeRemembersModality()
     call(db, QStringLiteral("GetPgcChange"), params, true);
     QVERIFY(!expected.isEmpty());
     QCOMPARE(params.at(5).toString(), expected);
+}
+
+// The screen sends nulls for empty fields and reads the modality from the
+// envelope's references.
+void TestPageMethods::pgcChangeOverHttpReturnsTheModality()
+{
+    PedTest::TestServer server;
+    const QString token = server.login();
+    const QJsonObject answer =
+        server.result(lanPedido, QStringLiteral("GetPgcChange"),
+                      {QJsonValue::Null, QJsonValue::Null, QStringLiteral(" "), QJsonValue::Null, QStringLiteral(" "), QString(),
+                       branch, withItems, QStringLiteral("1")},
+                      token)
+            .toObject();
+    QCOMPARE(answer.value(QStringLiteral("value")).toArray().size(), 11);
+    const QJsonArray refs = answer.value(QStringLiteral("refs")).toArray();
+    QCOMPARE(refs.size(), 1);
+    QVERIFY(!refs.at(0).toString().isEmpty());
 }
 
 void TestPageMethods::pgcChangeCommitmentBalance()
