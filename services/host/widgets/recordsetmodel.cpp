@@ -263,8 +263,12 @@ void RecordSetModel::bind()
         });
         m_connections << connect(rs, &RecordSet::rowChanged, this, &RecordSetModel::onRowChanged);
         m_connections << connect(rs, &RecordSet::currentRowChanged, this, [this](int row) {
-            if (rowCount() > 0)
-                emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+            // The row indicator moves from the old row to the new one.
+            const int first = qMax(0, qMin(m_indicatorRow, row));
+            const int last = qMin(rowCount() - 1, qMax(m_indicatorRow, row));
+            m_indicatorRow = row;
+            if (first <= last)
+                emit headerDataChanged(Qt::Vertical, first, last);
             emit currentRowChanged(row);
         });
     }
@@ -308,13 +312,11 @@ void RecordSetModel::onRowChanged(int row, int fieldIndex)
 
 void RecordSetModel::onStateChanged()
 {
-    // Opening and closing change the rows; the record set resets on both, but
-    // a link switched on or off must reset here.
-    const bool active = m_recordSet && m_recordSet->isActive();
-    if (!active && rowCount() == 0)
-        return;
-    if (rowCount() > 0)
-        emit headerDataChanged(Qt::Vertical, 0, rowCount() - 1);
+    // The row indicator of the current row shows the state.
+    const RecordSet* rs = recordSet();
+    const int row = rs ? rs->currentRow() : -1;
+    if (row >= 0 && row < rowCount())
+        emit headerDataChanged(Qt::Vertical, row, row);
 }
 
 void RecordSetModel::announceCurrentRow()

@@ -92,4 +92,5 @@ private:
     QList<int> m_calculatedColumns;    // columns whose fields a value change may recompute
     bool m_resetting = false;
     bool m_changingRows = false;
+    int m_indicatorRow = -1;
 };
