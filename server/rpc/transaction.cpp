@@ -43,6 +43,11 @@ void rollbackQuietly(QSqlDatabase& db)
     // A rollback after a failed commit or a broken connection fails as well;
     // the original failure is what matters.
     db.rollback();
+    // Statements prepared in a transaction that then failed could not be
+    // freed (PostgreSQL refuses everything until the rollback); without this
+    // they would pile up on the kept connection. No query outlives a call.
+    if (!isSQLite(db))
+        QSqlQuery(db).exec(QStringLiteral("DEALLOCATE ALL"));
 }
 
 void backOff(const RetryPolicy& policy, int attempt)

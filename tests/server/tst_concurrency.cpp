@@ -10,6 +10,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSemaphore>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -46,6 +48,50 @@ void registerMeetingMethod(MethodRegistry& registry)
         while (arrivedCalls.load() < ParallelCalls && !deadline.hasExpired())
             QThread::msleep(2);
         return QJsonValue(arrivedCalls.load() >= ParallelCalls);
+    };
+    registry.add(std::move(spec));
+}
+
+std::atomic<int> lockingCalls{0};
+std::atomic<int> lockingAttempts{0};
+
+void execOrThrow(QSqlDatabase& db, const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query(db);
+    bool done = false;
+    if (values.isEmpty()) {
+        done = query.exec(sql);   // PostgreSQL cannot prepare DDL
+    } else {
+        query.prepare(sql);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        done = query.exec();
+    }
+    if (!done)
+        throw DatabaseFailure(query.lastError().text(), query.lastError());
+}
+
+// Updates two rows in the given order, waiting after the first until another
+// call has done its first update too: two calls in opposite orders deadlock
+// on PostgreSQL, and the server must retry the loser.
+void registerCrossingMethod(MethodRegistry& registry)
+{
+    MethodSpec spec;
+    spec.module = ServerNames::LanPedido;
+    spec.name = QStringLiteral("TstCruza");
+    spec.needsSession = false;
+    spec.args = {ArgSpec{QStringLiteral("first"), ArgKind::Integer, false, false, QString()},
+                 ArgSpec{QStringLiteral("second"), ArgKind::Integer, false, false, QString()}};
+    spec.function = [](CallContext& context, QJsonArray& params) {
+        ++lockingAttempts;
+        const QString update = QStringLiteral("UPDATE TESTE_TRAVA SET NRVALOR = NRVALOR + 1 WHERE ID = ?");
+        execOrThrow(context.db, update, {params[0].toInt()});
+        ++lockingCalls;
+        QDeadlineTimer deadline(3'000);
+        while (lockingCalls.load() < 2 && !deadline.hasExpired())
+            QThread::msleep(2);
+        execOrThrow(context.db, update, {params[1].toInt()});
+        return QJsonValue(true);
     };
     registry.add(std::move(spec));
 }
@@ -100,6 +146,8 @@ private slots:
     void callsRunInParallel();
     void numberingSurvivesKill_data() { backendColumn(); }
     void numberingSurvivesKill();
+    void crossedUpdatesBothSucceed_data() { backendColumn(); }
+    void crossedUpdatesBothSucceed();
     void closeAnswersCallsInFlight();
     void connectionsBeyondTheLimitAreRefused();
     void terminateFinishesCleanly();
@@ -230,6 +278,50 @@ void TestConcurrency::numberingSurvivesKill()
     const QString token = callOver(client, DBGeral, QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}).toString();
     const QString next = callOver(client, LanPedido, QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}, token).toString();
     QVERIFY2(next > highest, qPrintable(next + QStringLiteral(" after ") + highest));
+}
+
+void TestConcurrency::crossedUpdatesBothSucceed()
+{
+    SKIP_POSTGRES_UNLESS_REQUESTED();
+    TestServerOptions options;
+    options.backend = backendOf(backend);
+    options.extraMethods = registerCrossingMethod;
+    const auto started = START(TestServer, options);
+    if (!started)
+        return;
+    TestServer& server = *started;
+    {
+        QSqlDatabase db = openDatabase(server.databaseConfig(), QStringLiteral("tst-crossing"));
+        execOrThrow(db, QStringLiteral("CREATE TABLE TESTE_TRAVA (ID INTEGER PRIMARY KEY, NRVALOR INTEGER)"), {});
+        execOrThrow(db, QStringLiteral("INSERT INTO TESTE_TRAVA (ID, NRVALOR) VALUES (1, 0), (2, 0)"), {});
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("tst-crossing"));
+    lockingCalls = 0;
+    lockingAttempts = 0;
+
+    QJsonObject answers[2];
+    std::unique_ptr<QThread> threads[2];
+    for (int t = 0; t < 2; ++t) {
+        threads[t].reset(QThread::create([&, t] {
+            answers[t] = server.call(LanPedido, QStringLiteral("TstCruza"), {t == 0 ? 1 : 2, t == 0 ? 2 : 1});
+        }));
+        threads[t]->start();
+    }
+    for (auto& thread : threads)
+        thread->wait();
+    for (const QJsonObject& answer : answers)
+        QCOMPARE(answer.value(QStringLiteral("result")), QJsonValue(true));
+    if (backend == QLatin1String("postgresql"))
+        QVERIFY(lockingAttempts.load() > 2);   // the deadlock happened and was retried
+
+    QSqlDatabase db = openDatabase(server.databaseConfig(), QStringLiteral("tst-crossing"));
+    QSqlQuery sum(db);
+    QVERIFY(sum.exec(QStringLiteral("SELECT SUM(NRVALOR) FROM TESTE_TRAVA")) && sum.next());
+    QCOMPARE(sum.value(0).toInt(), 4);   // two calls, two updates each, none lost or doubled
+    sum.finish();
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("tst-crossing"));
 }
 
 void TestConcurrency::closeAnswersCallsInFlight()
