@@ -14,6 +14,7 @@
 #include "logindialog.h"
 #include "mainwindow.h"
 #include "screens/dbgeral.h"
+#include "shellicon.h"
 #include "shelloptions.h"
 
 #include <QApplication>
@@ -69,6 +70,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(PED_VERSION));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    QApplication::setWindowIcon(shellIcon());
 
     ShellOptions options;
     try {
@@ -120,6 +122,7 @@ int main(int argc, char* argv[])
         window.show();
     else
         window.showMaximized();
+    QCoreApplication::processEvents();   // the MDI area takes its size before screens open in it
     if (!options.openScreen.isEmpty())
         guarded([&] { LoadBPL(options.openScreen); });
 
@@ -130,6 +133,10 @@ int main(int argc, char* argv[])
     } else {
         exitCode = app.exec();
     }
+    // Screens close while the main window still stands, so what they do on
+    // the way out (leaving a field, a last server call) finds it in place.
+    window.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     gui->setScreenPresenter({});
     closeDtmDBGeral();
     return exitCode;

@@ -4,6 +4,7 @@
 #include "guard.h"
 #include "host.h"
 #include "loadbpl.h"
+#include "shellicon.h"
 
 #include <QAction>
 #include <QApplication>
@@ -15,10 +16,13 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
 
 namespace {
+
+const QString KeyTabbedView = QStringLiteral("janela/abas");
 
 QLabel* statusField(QStatusBar* bar, const QString& name)
 {
@@ -66,14 +70,16 @@ QString screenCaption(const QString& code)
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("frmPrincipal"));
+    setWindowIcon(shellIcon());
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
-    m_mdiArea->setViewMode(QMdiArea::TabbedView);
     m_mdiArea->setDocumentMode(true);
     m_mdiArea->setTabsClosable(true);
     m_mdiArea->setTabsMovable(true);
     m_mdiArea->setBackground(QColor(0xe8, 0xec, 0xf0));
+    // Screens choose between normal and maximised windows themselves, so
+    // windows are the default view; tabs are the person's choice.
+    setTabbedView(QSettings().value(KeyTabbedView, false).toBool());
     setCentralWidget(m_mdiArea);
-    keepTabsCompact();
     buildMenus();
     buildStatusBar();
     rebuildModulesMenu();
@@ -83,10 +89,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMd
 
 MainWindow::~MainWindow() = default;
 
-// The tab bar exists only in tabbed view; a lone tab should not stretch
-// across the window like a title bar.
-void MainWindow::keepTabsCompact()
+void MainWindow::setTabbedView(bool tabbed)
 {
+    m_mdiArea->setViewMode(tabbed ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
+    // The tab bar exists only in tabbed view; a lone tab should not stretch
+    // across the window like a title bar.
     for (QTabBar* bar : m_mdiArea->findChildren<QTabBar*>())
         bar->setExpanding(false);
 }
@@ -162,8 +169,8 @@ void MainWindow::fillWindowMenu()
     tabs->setCheckable(true);
     tabs->setChecked(m_mdiArea->viewMode() == QMdiArea::TabbedView);
     connect(tabs, &QAction::toggled, this, [this](bool on) {
-        m_mdiArea->setViewMode(on ? QMdiArea::TabbedView : QMdiArea::SubWindowView);
-        keepTabsCompact();
+        setTabbedView(on);
+        QSettings().setValue(KeyTabbedView, on);
     });
     const bool windowed = m_mdiArea->viewMode() == QMdiArea::SubWindowView;
     m_windowMenu->addAction(QStringLiteral("&Cascata"), m_mdiArea, &QMdiArea::cascadeSubWindows)->setEnabled(windowed);
@@ -195,9 +202,12 @@ void MainWindow::presentScreen(QWidget* screen)
     auto* frame = qobject_cast<QMdiSubWindow*>(screen->parentWidget());
     if (!frame || frame->mdiArea() != m_mdiArea) {
         const QSize wanted = screen->size();
+        const int opened = int(m_mdiArea->subWindowList().size());
         frame = m_mdiArea->addSubWindow(screen);
         frame->setAttribute(Qt::WA_DeleteOnClose);
-        frame->resize(wanted.expandedTo(QSize(640, 420)));
+        if (!screen->testAttribute(Qt::WA_SetWindowIcon))
+            frame->setWindowIcon(shellIcon());
+        placeNewWindow(frame, wanted, opened);
     }
     screen->show();
     frame->show();
@@ -205,6 +215,19 @@ void MainWindow::presentScreen(QWidget* screen)
         frame->showNormal();
     m_mdiArea->setActiveSubWindow(frame);
     screen->setFocus();
+}
+
+// A new child window opens inside the visible area, each one a step further
+// down and right than the one before.
+void MainWindow::placeNewWindow(QMdiSubWindow* frame, const QSize& wanted, int alreadyOpen)
+{
+    const QSize area = m_mdiArea->viewport()->size();
+    const QSize size = wanted.expandedTo(QSize(640, 420)).boundedTo(area);
+    const int stepPixels = 28;
+    const int step = alreadyOpen % 8;
+    const QPoint origin(qMin(step * stepPixels, qMax(0, area.width() - size.width())),
+                        qMin(step * stepPixels, qMax(0, area.height() - size.height())));
+    frame->setGeometry(QRect(origin, size));
 }
 
 // Every screen is asked in turn; the first that refuses stops the shell

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 
 class MainWindow : public QMainWindow {
@@ -30,7 +31,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void keepTabsCompact();
+    void setTabbedView(bool tabbed);
+    void placeNewWindow(QMdiSubWindow* frame, const QSize& wanted, int alreadyOpen);
     void buildMenus();
     void buildStatusBar();
     void fillWindowMenu();

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -77,6 +78,7 @@ class TstMainWindow : public QObject {
 private slots:
     void initTestCase()
     {
+        QStandardPaths::setTestModeEnabled(true);
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         QVERIFY(modules.isValid());
         setModulesDir(modules.path());
@@ -177,6 +179,7 @@ private slots:
         window->resize(1280, 800);
         auto* screen = new TfrmVazia;
         window->presentScreen(screen);
+        window->mdiArea()->activeSubWindow()->showMaximized();
         QCoreApplication::processEvents();
         QVERIFY(window->grab().save(folder + QStringLiteral("/shot_main.png")));
     }
