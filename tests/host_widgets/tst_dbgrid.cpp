@@ -28,6 +28,7 @@ private slots:
     void columnExitCanRefuseTheMove_data();
     void columnExitCanRefuseTheMove();
     void columnEnterFollowsAnAcceptedMove();
+    void columnExitCanSendTheCursorElsewhere();
     void ellipsisButtonRaisesItsEvent();
     void colourNumberCellsArePaintedInTheirColour_data();
     void colourNumberCellsArePaintedInTheirColour();
@@ -209,6 +210,28 @@ void TestDBGrid::columnEnterFollowsAnAcceptedMove()
     pressKey(Qt::Key_Tab);
     pressKey(Qt::Key_Backtab);
     QCOMPARE(events, (QStringList{"exit CDCLIENTE", "enter NMCLIENTE", "exit NMCLIENTE", "enter CDCLIENTE"}));
+}
+
+void TestDBGrid::columnExitCanSendTheCursorElsewhere()
+{
+    int exits = 0;
+    grid->onColExit = [&](DBGrid& g) {
+        ++exits;
+        if (g.selectedField()->name() == QLatin1String("VRLIMITE")) {
+            g.setSelectedField(QStringLiteral("NMCLIENTE"));   // the field to correct
+            MensErro(QStringLiteral("Limite acima do permitido."), true);
+        }
+    };
+    cds->setCurrentRow(1);
+    grid->setSelectedIndex(2);
+    focusGrid();
+    exits = 0;
+    pressKey(Qt::Key_Tab);
+    QCOMPARE(exits, 1);
+    QCOMPARE(grid->selectedIndex(), 1);
+    QCOMPARE(grid->currentIndex(), grid->model()->index(1, 1));
+    QVERIFY(host->hasMessage(QStringLiteral("Limite acima do permitido.")));
+    host->clear();
 }
 
 void TestDBGrid::ellipsisButtonRaisesItsEvent()

@@ -784,6 +784,10 @@ void DBGrid::refresh()
 
 void DBGrid::moveToColumn(int column)
 {
+    if (m_inColExit) {
+        m_requestedColumn = column;   // taken once OnColExit returns, without another exit
+        return;
+    }
     const QModelIndex current = currentIndex();
     if (!current.isValid()) {
         // No row to stand on: remember the column for when rows come.
@@ -870,8 +874,17 @@ void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previ
         return;
     }
     bool followed = false;
+    m_requestedColumn = -1;
     if (!leaveCell(current, previous, &followed)) {
         revertCurrent(previous);
+        if (m_requestedColumn >= 0 && previous.isValid()) {
+            // OnColExit put the cursor on the column to correct.
+            m_following = true;
+            selectionModel()->setCurrentIndex(m_model->index(previous.row(), m_requestedColumn),
+                                              QItemSelectionModel::NoUpdate);
+            m_following = false;
+            m_requestedColumn = -1;
+        }
         return;
     }
     if (followed)
@@ -891,7 +904,10 @@ bool DBGrid::leaveCell(const QModelIndex& current, const QModelIndex& previous, 
     if (!commitEditor())
         return false;
     if (previous.isValid() && current.isValid() && current.column() != previous.column() && onColExit) {
-        if (!guarded([&] { onColExit(*this); }))
+        m_inColExit = true;
+        const bool accepted = guarded([&] { onColExit(*this); });
+        m_inColExit = false;
+        if (!accepted || m_requestedColumn >= 0)
             return false;
     }
     RecordSet* rs = recordSet();

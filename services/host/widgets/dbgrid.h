@@ -20,7 +20,9 @@
 // Events are plain handlers, replaceable like record-set events; each runs
 // inside the host's guard. OnColExit refuses the move by throwing (Abort
 // after MensErro): the cursor stays in the column it was leaving, and
-// selectedIndex() still names that column while OnColExit runs.
+// selectedIndex() still names that column while OnColExit runs. OnColExit
+// may send the cursor to another column (setSelectedIndex/setSelectedField,
+// the field to correct): the cursor goes there without another OnColExit.
 // OnDrawColumnCell runs while painting: a failure there is logged, not shown,
 // so a faulty hook cannot loop message boxes over repaints.
 //
@@ -263,6 +265,8 @@ private:
     bool m_inside = false;          // the focus is in the grid or its editor
     bool m_pristineInsert = false;  // a row the grid inserted, nothing typed yet
     int m_selectedColumn = -1;
+    bool m_inColExit = false;
+    int m_requestedColumn = -1;     // set by OnColExit through setSelectedIndex
     DBGridCellEditor* m_editor = nullptr;
     QPersistentModelIndex m_editorIndex;
     const QKeyEvent* m_forwardedKey = nullptr;
