@@ -5,6 +5,7 @@
 #include "widgets/gridutils.h"
 #include "widgettestdata.h"
 
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -82,6 +83,8 @@ void TestDBGrid::init()
     grid->addColumn(QStringLiteral("NMCLIENTE"), QString(), 220);
     grid->addColumn(QStringLiteral("VRLIMITE"), QString(), 100);
     grid->addColumn(QStringLiteral("DTCADASTRO"), QString(), 100);
+    // Every grid test also checks that the model stays consistent.
+    new QAbstractItemModelTester(grid->model(), QAbstractItemModelTester::FailureReportingMode::QtTest, grid);
     otherControl = new QLineEdit(window.get());
     layout->addWidget(grid);
     layout->addWidget(otherControl);
