@@ -6,6 +6,8 @@
 #include "serversession.h"
 #include "values.h"
 
+#include <QStandardPaths>
+
 namespace {
 
 QString required(const QString& value, const QString& what)
@@ -109,5 +111,6 @@ void logIn(const LoginRequest& request)
     context.dataLogin = request.processingDate;
     context.webUrl = host;
     context.webPort = request.serverPort;
+    context.configDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/config");
     setWorkingContext(context);
 }

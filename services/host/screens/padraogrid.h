@@ -27,8 +27,9 @@
 // base behaviour. Every handler runs inside the host's guard.
 //
 // Closing asks, while the record set is being edited, whether to leave
-// without confirming; No keeps the window open. Closed screens delete
-// themselves.
+// without confirming; No keeps the window open. A closed screen deletes
+// itself, also after a modal run: create it with new and do not touch it
+// once it has closed.
 
 #include "messages.h"
 
