@@ -144,7 +144,7 @@ void TfrmLanPedido::sbtAlterarClick()
     }
     if (page == tshEncargos) {
         dbgEncargos->setFocus();
-        dbgEncargos->setSelectedField(QStringLiteral("VRENCARGO"));
+        dbgEncargos->setSelectedField(QStringLiteral("VRENCARGOPED"));
         cdsEncargos->edit();
         return;
     }

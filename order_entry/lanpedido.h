@@ -337,7 +337,7 @@ public:
     void cdsItemPedidoAfterScroll();
     void AtualizaFiliDest();
     void Atualiza_TipoEdital();
-    void Atualiza_Empenho(double saldo);
+    void Atualiza_Empenho(const QJsonValue& saldo);
     void AtualizaTipoTrans();
     void Vd_Transport();
     void VrTotalItemPed();

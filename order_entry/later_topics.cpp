@@ -12,6 +12,7 @@
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
 
+#include <QJsonValue>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -75,9 +76,15 @@ void TfrmLanPedido::Atualiza_TipoEdital()
 {
 }
 
-void TfrmLanPedido::Atualiza_Empenho(double saldo)
+// The customer's commitment balance: a packet with one row when there is one.
+void TfrmLanPedido::Atualiza_Empenho(const QJsonValue& saldo)
 {
-    nedVrEmpenho->setValue(saldo);
+    const DataPacket packet = saldo.isObject() ? DataPacket::fromJson(saldo.toObject()) : DataPacket();
+    const int coluna = packet.indexOf(QStringLiteral("VRSALDOEMP"));
+    if (packet.rows.isEmpty() || coluna < 0)
+        nedVrEmpenho->clear();
+    else
+        nedVrEmpenho->setValue(packet.rows.first().at(coluna).toDouble());
 }
 
 void TfrmLanPedido::AtualizaTipoTrans()
@@ -128,11 +135,22 @@ void TfrmLanPedido::AtualizaFormaPgto()
     edtModPgto->setText(valor(cdsPedido, "DSMODPGTO"));
 }
 
+// Order totals with taxes and charges, from the server's figures for the
+// stored order.
 void TfrmLanPedido::VrImposEncargo()
 {
+    auto total = [this](const char* field) {
+        const Field* campo = cdsImposEncar->isActive() ? cdsImposEncar->findField(QString::fromUtf8(field)) : nullptr;
+        return campo && !cdsImposEncar->isEmpty() ? campo->asFloat() : 0.0;
+    };
     nedTotalBruto->setValue(nedTotal->value());
     nedDescTot->setValue(nedDescTotal->value());
-    nedTotalPed->setValue(nedTotLiq->value());
+    nedImposAcres->setValue(total("IMPOSACRES"));
+    nedImposDecres->setValue(total("IMPOSDECRES"));
+    nedEncargoAcres->setValue(total("ENCARGOACRESC"));
+    nedEncargoDecres->setValue(total("ENCARGODECRESC"));
+    nedTotalPed->setValue(RoundDec(nedTotLiq->value() + total("IMPOSACRES") - total("IMPOSDECRES")
+                                       + total("ENCARGOACRESC") - total("ENCARGODECRESC"), 2));
 }
 
 void TfrmLanPedido::dbeModPgtoExit()

@@ -128,12 +128,13 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
 
     AtualizaFiliDest();
     Atualiza_TipoEdital();
-    Atualiza_Empenho(elementos.at(SaldoEmpenho).toDouble());
+    Atualiza_Empenho(elementos.at(SaldoEmpenho));
     AtualizaTipoTrans();
 
     if (page == tshDadosPed) {
-        if (pedidoEmEdicao())
-            carregaPaginaDadosGerais();
+        // Also while browsing: these editors are not bound, and an order
+        // looked at should show its number, date and names.
+        carregaPaginaDadosGerais();
     } else if (page == tshTransportadora) {
         if (pedidoEmEdicao()) {
             Vd_Transport();
@@ -171,6 +172,9 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
             CarregaPacote(*cdsPrazoPgto, elementos.at(PrazoPgto));
         if (!valor(cdsPedido, "CDMODPGTO").isEmpty() && valor(cdsPedido, "CDPRECOBASE").isEmpty())
             dbeModPgtoExit();
+        if (temPedido && cdsPedido->state() != RecordSet::State::Insert)
+            CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"),
+                                                   {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
         VrImposEncargo();
     } else if (page == tshEncargos) {
         if (!editando(cdsEncargos))

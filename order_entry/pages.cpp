@@ -219,7 +219,18 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     nedVrEmpenho->setToolTip(QStringLiteral("Saldo do empenho"));
     lblEmpenho = label(grbPedido, QStringLiteral("Empenho:"), dbeEmpenho);
     lblEmpenho->setObjectName(QStringLiteral("lblEmpenho"));
-    codeRow(grid, row++, lblEmpenho, dbeEmpenho, btpEmpenho, nedVrEmpenho);
+    auto* lblSaldo = new QLabel(QStringLiteral("Saldo:"), grbPedido);
+    auto* empenho = new QHBoxLayout;
+    empenho->setSpacing(2);
+    empenho->addWidget(dbeEmpenho);
+    empenho->addWidget(btpEmpenho);
+    empenho->addSpacing(16);
+    empenho->addWidget(lblSaldo);
+    empenho->addWidget(nedVrEmpenho);
+    empenho->addStretch(1);
+    grid->addWidget(lblEmpenho, row, 0);
+    grid->addLayout(empenho, row++, 1);
+    lblSaldo->setObjectName(QStringLiteral("lblSaldoEmpenho"));
 
     dbeOrdemCompra = dbEdit(grbPedido, "dbeOrdemCompra", dtsPadrao, "NRORDEMCMPPED", 15);
     codeRow(grid, row++, label(grbPedido, QStringLiteral("Ordem de compra:"), dbeOrdemCompra), dbeOrdemCompra, nullptr, nullptr);
@@ -306,7 +317,7 @@ void TfrmLanPedido::criaPaginaItens()
     splPosiEstoq = named(new QSplitter(Qt::Vertical, panItem), "splPosiEstoq");
     dbgItemPedido = named(new DBGrid(splPosiEstoq), "dbgItemPedido");
     dbgItemPedido->setDataSource(dtsItemPedido);
-    addColumns(dbgItemPedido, {{"NRITEMPED", 50}, {"CDARVPROD", 110}, {"NMPRODUTO", 240}, {"IDCOMP", 45},
+    addColumns(dbgItemPedido, {{"NRITEMPED", 90}, {"CDARVPROD", 110}, {"NMPRODUTO", 240}, {"IDCOMP", 45},
                                {"SGUNIDADE", 40}, {"QTITEMPED", 85}, {"QTITEMPED2", 85}, {"SGFATPRECO", 50},
                                {"SGUNIDPAI", 55}, {"VRPREUNITPED", 90}, {"CDTIPODESC", 80}, {"PERDESC", 60},
                                {"VRDESITPED", 85}, {"VrTotal", 100}, {"VRACREDESCITPEDUNIT", 90},
@@ -504,7 +515,7 @@ void TfrmLanPedido::criaPaginaEncargos()
     auto* layout = new QVBoxLayout(grb);
     dbgEncargos = named(new DBGrid(grb), "dbgEncargos");
     dbgEncargos->setDataSource(dtsEncargos);
-    addColumns(dbgEncargos, {{"CDENCARGO", 70}, {"NMENCARGO", 280}, {"IDACRESDECRES", 45}, {"VRENCARGO", 110}});
+    addColumns(dbgEncargos, {{"CDENCARGO", 70}, {"NMENCARGO", 280}, {"VRPERCENTENC", 70}, {"VRENCARGOPED", 110}});
     layout->addWidget(dbgEncargos);
     page->addWidget(grb);
     pgcPadrao->addTab(tshEncargos, QStringLiteral("Encargos"));

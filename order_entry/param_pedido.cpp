@@ -139,7 +139,8 @@ void TfrmLanPedido::AplicaParamPedido()
     }
 
     const bool empenho = paramPedido(QStringLiteral("IDUTCTRELANP")) == u"2";
-    for (QWidget* control : std::initializer_list<QWidget*>{lblEmpenho, dbeEmpenho, btpEmpenho, nedVrEmpenho})
+    for (QWidget* control : std::initializer_list<QWidget*>{lblEmpenho, dbeEmpenho, btpEmpenho, nedVrEmpenho,
+                                                            findChild<QLabel*>(QStringLiteral("lblSaldoEmpenho"))})
         control->setVisible(empenho);
 
     const bool transporteObrigatorio = paramPedido(QStringLiteral("IDOBRINFTRAN")) == u"2";

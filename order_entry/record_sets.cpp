@@ -191,10 +191,11 @@ void TfrmLanPedido::criaRecordSets()
     cdsPrazoPgto->fieldByName(QStringLiteral("PREVISAO")).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
     cdsPrazoPgto->fieldByName(QStringLiteral("VRPARCELA")).setDisplayFormat(QStringLiteral("#,##0.00"));
     cdsEncargos = new RecordSet(QStringLiteral("cdsEncargos"), this);
-    addFields(*cdsEncargos, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"CDENCARGO", S, 4, "Encargo"},
-                             {"NMENCARGO", S, 50, "Descrição"}, {"IDACRESDECRES", S, 1, "A/D"},
-                             {"VRENCARGO", F, 0, "Valor"}});
-    cdsEncargos->fieldByName(QStringLiteral("VRENCARGO")).setDisplayFormat(QStringLiteral("#,##0.00"));
+    addFields(*cdsEncargos, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"CDENCARGO", S, 2, "Encargo"},
+                             {"NMENCARGO", S, 20, "Descrição"}, {"VRENCARGOPED", F, 0, "Valor"},
+                             {"VRPERCENTENC", F, 0, "%"}});
+    cdsEncargos->fieldByName(QStringLiteral("VRENCARGOPED")).setDisplayFormat(QStringLiteral("#,##0.00"));
+    cdsEncargos->fieldByName(QStringLiteral("VRPERCENTENC")).setDisplayFormat(QStringLiteral("0.00"));
     cdsValidaProduto = new RecordSet(QStringLiteral("cdsValidaProduto"), this);
     addFields(*cdsValidaProduto, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRITEMPED", S, 10, ""},
                                   {"CDPRODUTO", S, 10, ""}});

@@ -142,7 +142,7 @@ void TfrmLanPedido::criaPainelFerramentas()
     medCdFilial = new QLineEdit(panFilial);
     medCdFilial->setObjectName(QStringLiteral("medCdFilial"));
     medCdFilial->setInputMask(QStringLiteral("9999;_"));
-    medCdFilial->setMaximumWidth(medCdFilial->fontMetrics().averageCharWidth() * 7 + 12);
+    medCdFilial->setFixedWidth(medCdFilial->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     lblFilial->setBuddy(medCdFilial);
     btnFilial = new TBtnPesquisa(panFilial);
     btnFilial->setObjectName(QStringLiteral("btnFilial"));

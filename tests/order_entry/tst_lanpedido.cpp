@@ -70,12 +70,12 @@ private slots:
     void f12VoltaAFilialComTelaVazia();
     void imprimirAbreImpressao();
     void importaObservacaoDeArquivo();
+    void paginasEmConsulta();
 
 private:
     void abreTela(const QString& branch = QStringLiteral("0001"));
     void carregaPedidoDemo();
 
-    std::shared_ptr<Layouts> layouts = std::make_shared<Layouts>();
     std::unique_ptr<TestServer> server;
     std::unique_ptr<ScriptedHost> scripted;
     QTemporaryDir configDir;
@@ -87,7 +87,7 @@ private:
 void TstLanPedido::initTestCase()
 {
     QVERIFY(configDir.isValid());
-    server = std::make_unique<TestServer>(orderEntryServer(layouts));
+    server = std::make_unique<TestServer>();
     openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
     demo = openDatabase(server->databaseConfig(), QStringLiteral("tst_lanpedido_demo"));
 
@@ -105,16 +105,6 @@ void TstLanPedido::initTestCase()
     }
     salvas.saveToFile(configDir.path() + QStringLiteral("/DEMO/Config.Cds"));
 
-    // The stand-ins answer with the screen's own field lists.
-    ScriptedHost host;
-    TfrmLanPedido molde;
-    layouts->itens = molde.cdsItemPedido->fieldDefs();
-    layouts->observacao = molde.cdsObser->fieldDefs();
-    layouts->prazos = molde.cdsPrazoPgto->fieldDefs();
-    layouts->dadosAdicionais = molde.cdsDadosAdicPed->fieldDefs();
-    layouts->encargos = molde.cdsEncargos->fieldDefs();
-    layouts->endereco = molde.cdsDadosEndPed->fieldDefs();
-    PED_VERIFY_HOST(host);
 }
 
 void TstLanPedido::init()
@@ -299,20 +289,28 @@ void TstLanPedido::efeitosDosParametros()
     }
 }
 
-// Puts a demo order of branch 0001 that has items into the list.
+// Puts a demo order of branch 0001 that has items into the list, with the
+// names the order list shows.
 void TstLanPedido::carregaPedidoDemo()
 {
     QSqlQuery query(demo);
-    QVERIFY(query.exec(QStringLiteral("SELECT P.NRPEDIDO, P.IDSITPEDIDO, COUNT(*) FROM PEDIDO P"
+    QVERIFY(query.exec(QStringLiteral("SELECT P.NRPEDIDO, COUNT(*), MAX(C.NMRAZSOCCLIE), MAX(C.NMFANTCLIE), MAX(V.NMFANVEN)"
+                                      " FROM PEDIDO P"
                                       " INNER JOIN ITEMPEDIDO I ON I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO"
-                                      " WHERE P.CDFILIAL = '0001' GROUP BY P.NRPEDIDO, P.IDSITPEDIDO"
+                                      " LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
+                                      " LEFT JOIN VENDEDOR V ON V.CDVENDEDOR = P.CDVENDEDOR"
+                                      " WHERE P.CDFILIAL = '0001' GROUP BY P.NRPEDIDO"
                                       " HAVING COUNT(*) > 1 ORDER BY P.NRPEDIDO")));
     QVERIFY(query.next());
-    tela->cdsPedido->setData(umPedido(*tela->cdsPedido, {{"CDFILIAL", "0001"}, {"NRPEDIDO", query.value(0)},
-                                                         {"IDSITPEDIDO", query.value(1)},
-                                                         {"NMFANTCLIE", "Cliente Demo"}}));
+    const QString pedido = query.value(0).toString();
+    DataPacket packet = orderRows(demo, QStringLiteral("PEDIDO"), tela->cdsPedido->fieldDefs(), QStringLiteral("0001"), pedido);
+    QCOMPARE(packet.rows.size(), 1);
+    const QStringList nomes{QStringLiteral("NMRAZSOCCLIE"), QStringLiteral("NMFANTCLIE"), QStringLiteral("NMFANVEN")};
+    for (int i = 0; i < nomes.size(); ++i)
+        packet.rows[0][packet.indexOf(nomes.at(i))] = query.value(2 + i).toString();
+    tela->cdsPedido->setData(packet);
     tela->dtsPadraoStateChange();
-    demoItemCount = query.value(2).toInt();
+    demoItemCount = query.value(1).toInt();
 }
 
 // In browse state the items page always asks the server again.
@@ -344,13 +342,11 @@ void TstLanPedido::itensNaoRecarregamNaInclusao()
     QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshDadosPed);
     QVERIFY(!tela->pgcPadrao->isTabEnabled(tela->pgcPadrao->indexOf(tela->tshPadrao)));
 
-    const int chamadas = layouts->itemCalls;
     tela->selecionaPagina(tela->tshItemPedido);
     QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshItemPedido);
     QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Insert);
     QCOMPARE(tela->cdsItemPedido->recordCount(), 1);
     QCOMPARE(tela->cdsItemPedido->fieldByName(QStringLiteral("NRITEMPED")).asString(), QStringLiteral("0000000001"));
-    QCOMPARE(int(layouts->itemCalls), chamadas);
 
     scripted->expectQuestion(QStringLiteral("cancelar a inclusão do produto"), MsgButton::Yes);
     tela->sbtCancelarClick();
@@ -442,6 +438,30 @@ void TstLanPedido::importaObservacaoDeArquivo()
     scripted->expectFileName(QStringLiteral("Importar"), QString());
     tela->mnuArquivoClick();
     QVERIFY(!tela->cdsObser->isEditing());
+}
+
+// Every page of an order in browse state renders with its controls laid out
+// (PED_SCREENSHOT_DIR keeps the pictures for a look).
+void TstLanPedido::paginasEmConsulta()
+{
+    abreTela();
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDLANENCARGOPED"), QStringLiteral("S"));
+    tela->AplicaParamPedidoSempre();
+    carregaPedidoDemo();
+    tela->resize(1024, 640);
+    QTemporaryDir fallback;
+    const QString pasta = qEnvironmentVariable("PED_SCREENSHOT_DIR", fallback.path());
+    const QList<QWidget*> paginas{tela->tshPadrao, tela->tshDadosPed, tela->tshItemPedido, tela->tshTransportadora,
+                                  tela->tshObservacao, tela->tshEncargos, tela->tshFormaPgto};
+    for (QWidget* pagina : paginas) {
+        tela->selecionaPagina(pagina);
+        QCOMPARE(tela->pgcPadrao->currentWidget(), pagina);
+        QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
+        const QImage imagem = tela->grab().toImage();
+        QVERIFY(!imagem.isNull());
+        QVERIFY(imagem.save(QStringLiteral("%1/ped00100_%2.png").arg(pasta, pagina->objectName())));
+    }
+    QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
 }
 
 QTEST_MAIN(TstLanPedido)
