@@ -14,7 +14,8 @@ constexpr QSize BoxSize(240, 72);
 } // namespace
 
 BusyOverlay::BusyOverlay(QWidget* window, const QString& caption)
-    : QWidget(window, window ? Qt::Widget : Qt::ToolTip | Qt::FramelessWindowHint)
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint)
+    , coveredWindow(window)
     , caption(caption)
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -46,8 +47,9 @@ void BusyOverlay::start()
 
 void BusyOverlay::placeOverWindow()
 {
-    if (QWidget* window = parentWidget()) {
-        move((window->width() - width()) / 2, (window->height() - height()) / 2);
+    if (coveredWindow && coveredWindow->isVisible()) {
+        const QRect frame = coveredWindow->frameGeometry();
+        move(frame.center() - rect().center());
         return;
     }
     if (const QScreen* screen = this->screen())

@@ -3,12 +3,15 @@
 // of dots and a caption, centred over a window. It animates from a timer, so
 // it keeps moving while a synchronous server call waits in a local event loop.
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 class BusyOverlay : public QWidget {
 public:
-    // Over `window` when given, else as a small window of its own.
+    // Centred over `window` when given, else on the screen. It is always a
+    // small window of its own, never a child: a server call may start while
+    // the window it covers is being destroyed.
     BusyOverlay(QWidget* window, const QString& caption);
 
     void start();
@@ -21,6 +24,7 @@ protected:
 private:
     void placeOverWindow();
 
+    QPointer<QWidget> coveredWindow;
     QTimer timer;
     QString caption;
     int currentStep = 0;

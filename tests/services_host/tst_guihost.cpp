@@ -68,13 +68,13 @@ private slots:
         BusyOverlay* overlay = gui.busyOverlay();
         QVERIFY(overlay);
         QVERIFY(overlay->isVisible());
-        QCOMPARE(overlay->parentWidget(), &window);
-        QCOMPARE(overlay->geometry().center(), window.rect().center());
+        QVERIFY(overlay->isWindow());   // never a child of the window it covers
+        QCOMPARE(overlay->geometry().center(), window.frameGeometry().center());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
 
         const int firstStep = overlay->step();
         QTRY_VERIFY(overlay->step() != firstStep);   // the timer keeps it turning
-        QVERIFY(window.grab().save(screenshotPath("host_busy_overlay.png")));
+        QVERIFY(overlay->grab().save(screenshotPath("host_busy_overlay.png")));
 
         DeactiveShowAvi();
         QVERIFY(!gui.busyOverlay());
@@ -124,6 +124,22 @@ private slots:
         ActiveShowAvi(window, BusyStyle::Aguarde);
         delete window;   // the screen closed during the call
         DeactiveShowAvi();
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // A field that loses focus while its window is destroyed may start a
+    // server call; the busy indicator must not attach itself to that window.
+    void busyStartedWhileTheWindowIsDestroyed()
+    {
+        auto* window = new QWidget;
+        auto* child = new QWidget(window);
+        QObject::connect(child, &QObject::destroyed, [window] {
+            ActiveShowAvi(window, BusyStyle::Aguarde);
+            DeactiveShowAvi();
+        });
+        window->show();
+        delete window;
+        QVERIFY(!gui.busyOverlay());
         QVERIFY(!QApplication::overrideCursor());
     }
 
