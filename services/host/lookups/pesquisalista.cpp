@@ -5,6 +5,7 @@
 #include "guard.h"
 #include "host.h"
 #include "locate.h"
+#include "lookupframe.h"
 #include "lookupquery.h"
 #include "messages.h"
 #include "pesquisalistadialog.h"
@@ -353,26 +354,9 @@ TfrmPesquisaLista::TfrmPesquisaLista(const RecordSet& recordSet, int keyFieldInd
     searchRow->addWidget(checkAll);
     searchRow->addWidget(uncheckAll);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName(QStringLiteral("btnOk"));
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancelar"));
-    m_ok->setAutoDefault(false);
-    cancel->setAutoDefault(false);
-    auto* bottomRow = new QHBoxLayout;
-    bottomRow->addWidget(m_status, 1);
-    bottomRow->addWidget(buttons);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 12);
-    layout->setSpacing(10);
-    layout->addLayout(searchRow);
-    layout->addWidget(m_table, 1);
-    layout->addLayout(bottomRow);
+    m_ok = layOutLookupDialog(this, searchRow, m_table, m_status);
 
     connect(m_ok, &QPushButton::clicked, this, [this] { guarded([&] { confirm(); }); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(checkAll, &QPushButton::clicked, this, [this] { checkAllShown(true); });
     connect(uncheckAll, &QPushButton::clicked, this, [this] { checkAllShown(false); });
     connect(m_search, &QLineEdit::textChanged, this, [this] { m_typingPause->start(); });

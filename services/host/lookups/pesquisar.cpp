@@ -5,6 +5,7 @@
 #include "guard.h"
 #include "host.h"
 #include "locate.h"
+#include "lookupframe.h"
 #include "lookupquery.h"
 #include "messages.h"
 #include "pesquisardialog.h"
@@ -165,28 +166,11 @@ TfrmPesquisa::TfrmPesquisa(RecordSet& recordSet, const QString& name, const Pesq
     searchRow->addWidget(searchLabel);
     searchRow->addWidget(m_search, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_ok->setObjectName(QStringLiteral("btnOk"));
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("btnCancelar"));
-    m_ok->setAutoDefault(false);
-    cancel->setAutoDefault(false);
-    auto* bottomRow = new QHBoxLayout;
-    bottomRow->addWidget(m_status, 1);
-    bottomRow->addWidget(buttons);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 12);
-    layout->setSpacing(10);
-    layout->addLayout(searchRow);
-    layout->addWidget(m_grid, 1);
-    layout->addLayout(bottomRow);
+    m_ok = layOutLookupDialog(this, searchRow, m_grid, m_status);
 
     buildColumns();
 
     connect(m_ok, &QPushButton::clicked, this, [this] { guarded([&] { confirm(); }); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_search, &QLineEdit::textChanged, this, [this] { m_typingPause->start(); });
     connect(m_typingPause, &QTimer::timeout, this, [this] { guarded([&] { searchNow(); }); });
     connect(m_fields, &QComboBox::currentIndexChanged, this, [this] { guarded([&] { fieldChosen(); }); });
