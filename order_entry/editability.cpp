@@ -106,6 +106,9 @@ void TfrmLanPedido::dtsPadraoStateChange()
                                     && sbtAlterar->isEnabled());
     btnCancelaComissao->setEnabled(comPedidos && pgcPadrao->currentWidget() == tshPadrao);
     btnDadosPaciente->setEnabled(comPedidos);
+    // Commands about the current order wait for one.
+    for (QToolButton* botao : {sbtNotaPed, sbtPosCliente, sbtNFVendaFutura, sbtAtuEndeEntrega, stbInconsistencia})
+        botao->setEnabled(comPedidos);
     HabilitaCliente();
 }
 

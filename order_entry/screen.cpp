@@ -110,7 +110,7 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent)
     criaPainelFerramentas();
     criaPaginas();
     ligaEventos();
-    resize(980, 620);
+    resize(1200, 660);
     m_pronto = true;
     FormCreate();
 }
@@ -132,7 +132,8 @@ void TfrmLanPedido::criaPainelFerramentas()
     row->setContentsMargins(6, 2, 6, 2);
     row->setSpacing(2);
 
-    panFilial = new QWidget(painel);
+    // The branch sits in the main toolbar, after the commands, where there is room.
+    panFilial = new QWidget(tlbPadrao);
     panFilial->setObjectName(QStringLiteral("panFilial"));
     auto* filial = new QHBoxLayout(panFilial);
     filial->setContentsMargins(0, 0, 0, 0);
@@ -156,8 +157,10 @@ void TfrmLanPedido::criaPainelFerramentas()
     filial->addWidget(medCdFilial);
     filial->addWidget(btnFilial);
     filial->addWidget(edtNmFilial);
-    row->addWidget(panFilial);
-    row->addSpacing(12);
+    panFilial->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    auto* barra = static_cast<QHBoxLayout*>(tlbPadrao->layout());
+    barra->insertSpacing(barra->indexOf(sbtFechar) + 1, 16);
+    barra->insertWidget(barra->indexOf(sbtFechar) + 2, panFilial);
 
     mnuManutencao = mnuPrincipal->addMenu(QStringLiteral("&Manutenção"));
     mnuManutencao->setObjectName(QStringLiteral("mnuManutencao"));
@@ -292,6 +295,8 @@ void TfrmLanPedido::FormCreate()
 
     sbtIncPed->setEnabled(false);
     mnuIncPed->setEnabled(false);
+    sbtConUltPrecVen->setEnabled(false);
+    sbtConsVendAdic->setEnabled(false);
 
     const QString mascaraProduto = DBPict(PictProduto);
     cdsItemPedido->fieldByName(QStringLiteral("CDARVPROD")).setEditMask(mascaraProduto);
