@@ -7,6 +7,7 @@
 #include "rpc/method_registry.h"
 #include "store/database.h"
 #include "store/sql.h"
+#include "demo_backends.h"
 #include "store/temporary_database.h"
 
 #include <QJsonDocument>
@@ -21,13 +22,6 @@ namespace {
 const QString lanPedido = ServerNames::LanPedido;
 const QString dbGeral = ServerNames::DBGeral;
 
-struct Backend {
-    std::unique_ptr<TemporaryDatabase> temporary;
-    QString connection;
-    QString skipReason;
-    QString failure;
-    QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
-};
 
 QStringList fieldNames(const DataPacket& packet)
 {
@@ -86,70 +80,26 @@ private slots:
     void getPrxPedidoParallelCallersGetDistinctNumbers();
 
 private:
-    static void addKinds();
-    Backend& backendOf(const QString& kind);
+    static void addKinds() { PedTest::DemoBackends::addKinds(); }
     QJsonValue call(QSqlDatabase db, const QString& module, const QString& method, QJsonArray params,
                     const QString& operatorCode = QStringLiteral("DEMO"));
     QString nextNumber(QSqlDatabase db, const QString& branch) { return call(db, lanPedido, QStringLiteral("GetPrxPedido"), {branch}).toString(); }
 
     MethodRegistry m_registry;
-    Backend m_sqlite, m_postgres;
+    PedTest::DemoBackends m_backends;
 };
 
-void TestMethods::addKinds()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("sqlite") << QStringLiteral("sqlite");
-    QTest::newRow("postgresql") << QStringLiteral("postgresql");
-}
-
-#define OPEN_BACKEND(name)                                   \
-    QFETCH(QString, kind);                                   \
-    Backend& name = backendOf(kind);                         \
-    if (!name.failure.isEmpty())                             \
-        QFAIL(qPrintable(name.failure));                     \
-    if (!name.skipReason.isEmpty())                          \
-        QSKIP(qPrintable(name.skipReason));                  \
-    QSqlDatabase db = name.db();
+#define OPEN_BACKEND(name) PED_OPEN_BACKEND(m_backends, name)
 
 void TestMethods::initTestCase()
 {
     registerAllMethods(m_registry);
-    const auto prepare = [](Backend& backend) {
-        QSqlDatabase db = openDatabase(backend.temporary->config(), backend.connection);
-        migrateSchema(db);
-        loadDemoData(db);
-    };
-
-    m_sqlite.connection = QStringLiteral("tst_methods_sqlite");
-    m_sqlite.temporary = TemporaryDatabase::createSqlite();
-    prepare(m_sqlite);
-
-    m_postgres.connection = QStringLiteral("tst_methods_postgresql");
-    const QString url = qEnvironmentVariable("PED_TEST_PG_URL");
-    if (url.isEmpty()) {
-        m_postgres.skipReason = QStringLiteral("PED_TEST_PG_URL is not set: PostgreSQL rows skipped (scripts/test sets it)");
-        return;
-    }
-    try {
-        m_postgres.temporary = TemporaryDatabase::createPostgres(url);
-        prepare(m_postgres);
-    } catch (const StoreError& error) {
-        m_postgres.failure = QStringLiteral("PED_TEST_PG_URL is set but unusable: %1").arg(QString::fromUtf8(error.what()));
-    }
+    m_backends.open(QStringLiteral("tst_methods"));
 }
 
 void TestMethods::cleanupTestCase()
 {
-    for (Backend* each : {&m_sqlite, &m_postgres}) {
-        QSqlDatabase::removeDatabase(each->connection);
-        each->temporary.reset();
-    }
-}
-
-Backend& TestMethods::backendOf(const QString& kind)
-{
-    return kind == QLatin1String("sqlite") ? m_sqlite : m_postgres;
+    m_backends.close();
 }
 
 QJsonValue TestMethods::call(QSqlDatabase db, const QString& module, const QString& method, QJsonArray params,

@@ -8,6 +8,7 @@
 #include "rpc/method_registry.h"
 #include "store/database.h"
 #include "store/sql.h"
+#include "demo_backends.h"
 #include "store/temporary_database.h"
 #include "test_server.h"
 
@@ -24,13 +25,6 @@ const QString withoutItems = QStringLiteral("0000009001");
 const QString knownTotals = QStringLiteral("0000009002");
 const QString unknownOrder = QStringLiteral("0000009999");
 
-struct Backend {
-    std::unique_ptr<TemporaryDatabase> temporary;
-    QString connection;
-    QString skipReason;
-    QString failure;
-    QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
-};
 
 QStringList names(const char* spaceSeparated)
 {
@@ -150,22 +144,14 @@ private slots:
     void badArgumentsAreRefused();
 
 private:
-    static void addKinds();
+    static void addKinds() { PedTest::DemoBackends::addKinds(); }
     static void addOrders();
-    Backend& backendOf(const QString& kind);
     QJsonValue call(QSqlDatabase db, const QString& method, QJsonArray params);
     QJsonValue call(QSqlDatabase db, const QString& method, QJsonArray& params, bool keepParams);
 
     MethodRegistry m_registry;
-    Backend m_sqlite, m_postgres;
+    PedTest::DemoBackends m_backends;
 };
-
-void TestPageMethods::addKinds()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("sqlite") << QStringLiteral("sqlite");
-    QTest::newRow("postgresql") << QStringLiteral("postgresql");
-}
 
 // Orders by kind of backend: one with items (and a note, terms, an
 // address), one without, one never stored, and no order at all.
@@ -181,54 +167,17 @@ void TestPageMethods::addOrders()
     }
 }
 
-#define OPEN_BACKEND()                                       \
-    QFETCH(QString, kind);                                   \
-    Backend& backend = backendOf(kind);                      \
-    if (!backend.failure.isEmpty())                          \
-        QFAIL(qPrintable(backend.failure));                  \
-    if (!backend.skipReason.isEmpty())                       \
-        QSKIP(qPrintable(backend.skipReason));               \
-    QSqlDatabase db = backend.db();
+#define OPEN_BACKEND() PED_OPEN_BACKEND(m_backends, backend)
 
 void TestPageMethods::initTestCase()
 {
     registerAllMethods(m_registry);
-    const auto prepare = [](Backend& backend) {
-        QSqlDatabase db = openDatabase(backend.temporary->config(), backend.connection);
-        migrateSchema(db);
-        loadDemoData(db);
-        addTestOrders(db);
-    };
-
-    m_sqlite.connection = QStringLiteral("tst_page_methods_sqlite");
-    m_sqlite.temporary = TemporaryDatabase::createSqlite();
-    prepare(m_sqlite);
-
-    m_postgres.connection = QStringLiteral("tst_page_methods_postgresql");
-    const QString url = qEnvironmentVariable("PED_TEST_PG_URL");
-    if (url.isEmpty()) {
-        m_postgres.skipReason = QStringLiteral("PED_TEST_PG_URL is not set: PostgreSQL rows skipped (scripts/test sets it)");
-        return;
-    }
-    try {
-        m_postgres.temporary = TemporaryDatabase::createPostgres(url);
-        prepare(m_postgres);
-    } catch (const StoreError& error) {
-        m_postgres.failure = QStringLiteral("PED_TEST_PG_URL is set but unusable: %1").arg(QString::fromUtf8(error.what()));
-    }
+    m_backends.open(QStringLiteral("tst_page_methods"), addTestOrders);
 }
 
 void TestPageMethods::cleanupTestCase()
 {
-    for (Backend* each : {&m_sqlite, &m_postgres}) {
-        QSqlDatabase::removeDatabase(each->connection);
-        each->temporary.reset();
-    }
-}
-
-Backend& TestPageMethods::backendOf(const QString& kind)
-{
-    return kind == QLatin1String("sqlite") ? m_sqlite : m_postgres;
+    m_backends.close();
 }
 
 QJsonValue TestPageMethods::call(QSqlDatabase db, const QString& method, QJsonArray params)
@@ -605,7 +554,7 @@ void TestPageMethods::badArgumentsAreRefused()
     QFETCH(QJsonArray, params);
     QFETCH(QString, message);
     try {
-        call(m_sqlite.db(), method, params);
+        call(m_backends.sqlite().db(), method, params);
         QFAIL("the call was accepted");
     } catch (const MethodError& error) {
         const QString text = QString::fromUtf8(error.what());
