@@ -9,6 +9,7 @@
 #include "context.h"
 #include "guard.h"
 #include "host.h"
+#include "messages.h"
 #include "netconnection.h"
 #include "recordset.h"
 #include "widgets/btnpesquisa.h"
@@ -325,7 +326,13 @@ void TfrmLanPedido::Load_Config()
     const QString arquivo = pasta + QStringLiteral("/Config.Cds");
     if (!QFileInfo(pasta).isDir() || !QFileInfo::exists(arquivo))
         return;
-    cdsSalvaOpcoes->loadFromFile(arquivo);
+    // A damaged file costs the saved order, not the screen.
+    try {
+        cdsSalvaOpcoes->loadFromFile(arquivo);
+    } catch (const std::exception& falha) {
+        MensErro(FormatMsg(texto(QStringLiteral("CONFIG_INVALIDA")), {arquivo, QString::fromUtf8(falha.what())}), false);
+        return;
+    }
     if (!cdsSalvaOpcoes->locate(QStringLiteral("CDOPERADOR"), Operador()))
         return;
     for (const char* name : {"NMPRODUTO", "CDARVPROD", "CDPRODINTE"}) {

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QTabWidget>
 #include <QToolButton>
@@ -59,6 +60,7 @@ private slots:
     void abreComFilialFixaEParametros();
     void filialSemParametrosBloqueia();
     void ordemDeColunasSalvaELida();
+    void ordemDeColunasDanificadaNaoImpedeATela();
     void editabilidade_data();
     void editabilidade();
     void efeitosDosParametros_data();
@@ -178,6 +180,27 @@ void TstLanPedido::ordemDeColunasSalvaELida()
     QCOMPARE(tela->posicaoColunaListaPreco(QStringLiteral("NMPRODUTO")), 2);
     QCOMPARE(tela->posicaoColunaListaPreco(QStringLiteral("CDARVPROD")), 0);
     QCOMPARE(tela->posicaoColunaListaPreco(QStringLiteral("CDPRODINTE")), 1);
+}
+
+void TstLanPedido::ordemDeColunasDanificadaNaoImpedeATela()
+{
+    const QString caminho = configDir.path() + QStringLiteral("/DEMO/Config.Cds");
+    const QString copia = caminho + QStringLiteral(".bom");
+    QVERIFY(QFile::copy(caminho, copia));
+    const auto restaura = qScopeGuard([&] {
+        QFile::remove(caminho);
+        QFile::rename(copia, caminho);
+    });
+    QFile arquivo(caminho);
+    QVERIFY(arquivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    arquivo.write("{\"fields\": [");
+    arquivo.close();
+
+    abreTela();
+    QVERIFY(scripted->hasMessage(QStringLiteral("não pôde ser lida e foi ignorada")));
+    QCOMPARE(tela->posicaoColunaListaPreco(QStringLiteral("NMPRODUTO")), tela->cdsListaPreco->fieldIndex(QStringLiteral("NMPRODUTO")));
+    QVERIFY(tela->sbtIncluir->isEnabled());
+    scripted->clear();
 }
 
 void TstLanPedido::editabilidade_data()
