@@ -1,4 +1,5 @@
 #include "padraogrid.h"
+#include "formkeys.h"
 
 #include "widgets/datasource.h"
 #include "widgets/dbgrid.h"
@@ -550,16 +551,8 @@ void TfrmPadraoGrid::closeEvent(QCloseEvent* event)
 // here they belong to the grid and to Cancel.
 void TfrmPadraoGrid::keyPressEvent(QKeyEvent* event)
 {
-    event->ignore();
-    guarded([&] { FormKeyDown(event); });
-    if (event->isAccepted())
-        return;
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return;
-    default: QDialog::keyPressEvent(event);
-    }
+    if (!routeFormKey(event, [this](QKeyEvent* key) { FormKeyDown(key); }))
+        QDialog::keyPressEvent(event);
 }
 
 void TfrmPadraoGrid::showEvent(QShowEvent* event)

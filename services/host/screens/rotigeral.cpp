@@ -1,4 +1,5 @@
 #include "rotigeral.h"
+#include "formkeys.h"
 
 #include "guard.h"
 #include "screenicons.h"
@@ -142,14 +143,6 @@ void TfrmRotiGeral::done(int result)
 // here they go through FormKeyDown, which respects the buttons' state.
 void TfrmRotiGeral::keyPressEvent(QKeyEvent* event)
 {
-    event->ignore();
-    guarded([&] { FormKeyDown(event); });
-    if (event->isAccepted())
-        return;
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return;
-    default: QDialog::keyPressEvent(event);
-    }
+    if (!routeFormKey(event, [this](QKeyEvent* key) { FormKeyDown(key); }))
+        QDialog::keyPressEvent(event);
 }
