@@ -59,6 +59,7 @@ private slots:
 
     void abreComFilialFixaEParametros();
     void filialSemParametrosBloqueia();
+    void filialLivreValidadaAoSair();
     void ordemDeColunasSalvaELida();
     void ordemDeColunasDanificadaNaoImpedeATela();
     void editabilidade_data();
@@ -171,6 +172,37 @@ void TstLanPedido::filialSemParametrosBloqueia()
     QVERIFY(tela->ultimaFilialValidada().isEmpty());
     QVERIFY(!tela->sbtIncluir->isEnabled());
     QVERIFY(!tela->pgcPadrao->isTabEnabled(tela->pgcPadrao->indexOf(tela->tshDadosPed)));
+    scripted->clear();
+}
+
+// Without a fixed branch the clerk leaves the branch field first; until
+// then nothing can be included.
+void TstLanPedido::filialLivreValidadaAoSair()
+{
+    WorkingContext context = workingContext();
+    context.modulosFilialFixa.clear();
+    setWorkingContext(context);
+    const auto fixaDeNovo = qScopeGuard([] {
+        WorkingContext fixa = workingContext();
+        fixa.modulosFilialFixa = {QStringLiteral("PED00100")};
+        setWorkingContext(fixa);
+    });
+    abreTela();
+    QVERIFY(tela->medCdFilial->isEnabled());
+    QCOMPARE(tela->medCdFilial->text(), QStringLiteral("0001"));
+    QVERIFY(!tela->sbtIncluir->isEnabled());
+    QVERIFY(tela->ultimaFilialValidada().isEmpty());
+
+    emit tela->medCdFilial->editingFinished();
+    QCOMPARE(tela->ultimaFilialValidada(), QStringLiteral("0001"));
+    QVERIFY(tela->sbtIncluir->isEnabled());
+    QCOMPARE(tela->edtNmFilial->text(), QStringLiteral("Matriz São Paulo"));
+
+    // Another branch that is not registered is refused and keeps the old one.
+    tela->medCdFilial->setText(QStringLiteral("0099"));
+    emit tela->medCdFilial->editingFinished();
+    QVERIFY(scripted->hasMessage(QStringLiteral("Filial não cadastrada.")));
+    QCOMPARE(tela->ultimaFilialValidada(), QStringLiteral("0001"));
     scripted->clear();
 }
 
