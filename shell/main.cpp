@@ -4,6 +4,7 @@
 // --screenshot renders the main window (with --auto-login) or the log-in
 // dialog into a PNG and exits, without waiting for anyone.
 
+#include "context.h"
 #include "busyoverlay.h"   // guihost.h reads a QPointer to it inline
 #include "guard.h"
 #include "guihost.h"
@@ -114,6 +115,13 @@ int main(int argc, char* argv[])
         LoginDialog login(options);
         if (host().execModal(login) != QDialog::Accepted)
             return 0;
+    }
+
+    if (!options.fixedBranchScreens.isEmpty()) {
+        WorkingContext context = workingContext();
+        for (const QString& code : options.fixedBranchScreens)
+            context.modulosFilialFixa.insert(code);
+        setWorkingContext(context);
     }
 
     MainWindow window;

@@ -29,7 +29,10 @@ ShellOptions parseShellOptions(const QStringList& arguments)
     const QCommandLineOption open(QStringLiteral("open"), QStringLiteral("Abre a tela ao iniciar (por exemplo PED00100)."), QStringLiteral("CODIGO"));
     const QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Grava a janela principal num PNG depois de iniciar e sai."),
                                         QStringLiteral("ARQUIVO"));
-    parser.addOptions({server, db, oper, company, branch, autoLogin, open, screenshot});
+    const QCommandLineOption fixBranch(QStringLiteral("fix-branch-for"),
+                                       QStringLiteral("Telas que trabalham só na filial do log-in (por exemplo PED00100)."),
+                                       QStringLiteral("CODIGO[,CODIGO]"));
+    parser.addOptions({server, db, oper, company, branch, autoLogin, open, screenshot, fixBranch});
     if (!parser.parse(arguments))
         throw ShellOptionsError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -49,5 +52,7 @@ ShellOptions parseShellOptions(const QStringList& arguments)
     options.autoLogin = parser.isSet(autoLogin);
     options.openScreen = parser.value(open).trimmed().toUpper();
     options.screenshotFile = parser.value(screenshot);
+    for (const QString& code : parser.value(fixBranch).split(u',', Qt::SkipEmptyParts))
+        options.fixedBranchScreens.append(code.trimmed().toUpper());
     return options;
 }

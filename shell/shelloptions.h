@@ -15,6 +15,7 @@ struct ShellOptions {
     bool autoLogin = false;  // --auto-login: the demo operator, no dialog
     QString openScreen;      // --open CODE
     QString screenshotFile;  // --screenshot FILE
+    QStringList fixedBranchScreens;   // --fix-branch-for CODE[,CODE]: screens that work on the log-in branch only
 
     bool hasServer() const { return !serverHost.isEmpty(); }
 };

@@ -51,6 +51,29 @@ private slots:
         QVERIFY(QFile::exists(png));
     }
 
+    // A screen started on the log-in branch checks that branch at once: a
+    // branch without order parameters is refused before anyone types.
+    void fixedBranchIsCheckedAtOpening_data()
+    {
+        QTest::addColumn<QString>("branch");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("with parameters") << QStringLiteral("0001") << false;
+        QTest::newRow("without parameters") << QStringLiteral("0003") << true;
+    }
+
+    void fixedBranchIsCheckedAtOpening()
+    {
+        QFETCH(QString, branch);
+        QFETCH(bool, refused);
+        const QString png = dir.filePath(QStringLiteral("ped00100_%1.png").arg(branch));
+        const Run run = erpshell({QStringLiteral("--auto-login"), QStringLiteral("--branch"), branch, QStringLiteral("--open"),
+                                  QStringLiteral("PED00100"), QStringLiteral("--fix-branch-for"), QStringLiteral("PED00100"),
+                                  QStringLiteral("--screenshot"), png});
+        QVERIFY2(run.exitCode == 0, run.output.constData());
+        QCOMPARE(run.output.contains("Não há parametrização para a filial informada."), refused);
+        QVERIFY(!QImage(png).isNull());
+    }
+
     void failures_data()
     {
         QTest::addColumn<QStringList>("arguments");
