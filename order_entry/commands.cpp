@@ -2,6 +2,7 @@
 // and the note's import and export.
 
 #include "lanpedido.h"
+#include "filterexpression.h"
 #include "lanpedido_unit.h"
 
 #include "eventguard.h"
@@ -99,9 +100,8 @@ void TfrmLanPedido::sbtIncluirClick()
     }
     if (page == tshItemPedido) {
         cdsItemPedAux->setData(cdsItemPedido->data());
-        cdsItemPedAux->setFilter(QStringLiteral("CDFILIAL = '") + medCdFilial->text() + QStringLiteral("'")
-                                 + QStringLiteral("AND NRPEDIDO = ") + QStringLiteral("'")
-                                 + valor(cdsPedido, "NRPEDIDO") + QStringLiteral("'"));
+        cdsItemPedAux->setFilter(QStringLiteral("CDFILIAL = ") + quoteFilterValue(medCdFilial->text())
+                                 + QStringLiteral("AND NRPEDIDO = ") + quoteFilterValue(valor(cdsPedido, "NRPEDIDO")));
         cdsItemPedAux->setFiltered(true);
         // Items belong to the order on screen: it goes into edit rather than
         // a new, empty order being started under them.
@@ -244,7 +244,12 @@ void TfrmLanPedido::sbtProcurarClick()
 
 void TfrmLanPedido::sbtImprimirClick()
 {
-    LoadBPL(QStringLiteral("PED01100"), {QStringLiteral("M")});
+    // The printing screen takes the order on screen after its mode, so it
+    // can print it; without an order it says so.
+    QVariantList args{QStringLiteral("M")};
+    if (cdsPedido->isActive() && !cdsPedido->isEmpty())
+        args << medCdFilial->text() << valor(cdsPedido, "NRPEDIDO");
+    LoadBPL(QStringLiteral("PED01100"), args);
 }
 
 void TfrmLanPedido::sbtFiltroClick()
@@ -292,7 +297,7 @@ void TfrmLanPedido::mnuImpPedidoClick()
     const QString pedido = valor(cdsPedido, "NRPEDIDO");
     CarregaPacote(*cdsPesqObser, Servidor(QStringLiteral("GetPesqObser"),
                                           {medCdFilial->text(), valor(cdsPedido, "CDCLIENTE")}));
-    cdsPesqObser->setFilter(QStringLiteral("NRPEDIDO <> '") + pedido + QStringLiteral("'"));
+    cdsPesqObser->setFilter(QStringLiteral("NRPEDIDO <> ") + quoteFilterValue(pedido));
     cdsPesqObser->setFiltered(true);
     if (!Pesquisar(*cdsPesqObser, texto(QStringLiteral("PEDIDO")) + QStringLiteral("|") + texto(QStringLiteral("OBS_CAD"))))
         return;

@@ -465,7 +465,14 @@ void TstLanPedido::imprimirAbreImpressao()
     QVariantList recebidos;
     scripted->onScreen(QStringLiteral("PED01100"), [&](const QVariantList& args) { recebidos = args; });
     tela->sbtImprimirClick();
-    QCOMPARE(recebidos, QVariantList{QStringLiteral("M")});
+    QCOMPARE(recebidos, QVariantList{QStringLiteral("M")});   // no order on screen
+
+    carregaPedidoDemo();
+    tela->sbtImprimirClick();
+    QCOMPARE(recebidos.size(), 3);
+    QCOMPARE(recebidos.at(0).toString(), QStringLiteral("M"));
+    QCOMPARE(recebidos.at(1).toString(), QStringLiteral("0001"));
+    QCOMPARE(recebidos.at(2).toString(), tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString());
 }
 
 void TstLanPedido::importaObservacaoDeArquivo()
