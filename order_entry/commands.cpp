@@ -2,6 +2,7 @@
 // and the note's import and export.
 
 #include "lanpedido.h"
+#include "cds_values.h"
 #include "filterexpression.h"
 #include "lanpedido_unit.h"
 
@@ -30,16 +31,6 @@
 using namespace LanPedido;
 
 namespace {
-
-bool temLinhas(const RecordSet* cds)
-{
-    return cds->isActive() && !cds->isEmpty();
-}
-
-QString valor(const RecordSet* cds, const char* field)
-{
-    return temLinhas(cds) ? cds->fieldByName(QString::fromUtf8(field)).asString() : QString();
-}
 
 void esvazia(RecordSet* cds)
 {

@@ -2,6 +2,7 @@
 // state of the order list, and the rule that keeps processed orders locked.
 
 #include "lanpedido.h"
+#include "cds_values.h"
 #include "lanpedido_unit.h"
 
 #include "recordset.h"
@@ -34,19 +35,6 @@ bool PedidoAberto(const QString& idLancPed, const QString& idSitPedido, int nrIt
     return true;
 }
 
-namespace {
-
-bool temLinhas(const RecordSet* cds)
-{
-    return cds->isActive() && !cds->isEmpty();
-}
-
-QString valor(const RecordSet* cds, const char* field)
-{
-    return temLinhas(cds) ? cds->fieldByName(QString::fromUtf8(field)).asString() : QString();
-}
-
-} // namespace
 
 void TfrmLanPedido::habilitaPaginas(bool dados)
 {

@@ -3,6 +3,7 @@
 // need; the topics that own them extend them.
 
 #include "lanpedido.h"
+#include "cds_values.h"
 #include "lanpedido_unit.h"
 
 #include "recordset.h"
@@ -21,19 +22,6 @@
 
 using namespace LanPedido;
 
-namespace {
-
-bool temLinhas(const RecordSet* cds)
-{
-    return cds->isActive() && !cds->isEmpty();
-}
-
-QString valor(const RecordSet* cds, const char* field)
-{
-    return temLinhas(cds) ? cds->fieldByName(QString::fromUtf8(field)).asString() : QString();
-}
-
-} // namespace
 
 // The order list. The order query joins with the filter dialog; until then
 // the list opens empty, so that orders can be entered.
