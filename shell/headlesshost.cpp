@@ -1,6 +1,5 @@
 #include "headlesshost.h"
 
-#include "busyoverlay.h"   // guihost.h reads a QPointer to it inline
 
 #include <QDialog>
 #include <cstdio>

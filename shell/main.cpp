@@ -5,7 +5,6 @@
 // dialog into a PNG and exits, without waiting for anyone.
 
 #include "context.h"
-#include "busyoverlay.h"   // guihost.h reads a QPointer to it inline
 #include "guard.h"
 #include "guihost.h"
 #include "headlesshost.h"

@@ -80,6 +80,11 @@ private:
 
 GuiHost::GuiHost() = default;
 
+BusyOverlay* GuiHost::busyOverlay() const
+{
+    return overlay;
+}
+
 GuiHost::~GuiHost()
 {
     delete overlay;

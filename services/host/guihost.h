@@ -27,7 +27,7 @@ public:
     // screen is shown as a window of its own.
     void setScreenPresenter(std::function<void(QWidget*)> presenter);
 
-    BusyOverlay* busyOverlay() const { return overlay; }
+    BusyOverlay* busyOverlay() const;
 
 private:
     class BusyPause;
