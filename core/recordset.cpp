@@ -972,20 +972,16 @@ void RecordSetPrivate::endSuppress()
 
 void RecordSetPrivate::notifyRowChanged(int row, int fieldIndex)
 {
-    if (suppressed()) {
-        resetPending = true;
+    if (deferToReset())
         return;
-    }
     if (row >= 0)
         emit q->rowChanged(row, fieldIndex);
 }
 
 void RecordSetPrivate::notifyAboutToInsert(int first, int last)
 {
-    if (suppressed()) {
-        resetPending = true;
+    if (deferToReset())
         return;
-    }
     emit q->rowsAboutToBeInserted(first, last);
 }
 
@@ -997,10 +993,8 @@ void RecordSetPrivate::notifyInserted(int first, int last)
 
 void RecordSetPrivate::notifyAboutToRemove(int first, int last)
 {
-    if (suppressed()) {
-        resetPending = true;
+    if (deferToReset())
         return;
-    }
     emit q->rowsAboutToBeRemoved(first, last);
 }
 
@@ -1012,10 +1006,8 @@ void RecordSetPrivate::notifyRemoved(int first, int last)
 
 void RecordSetPrivate::notifyAboutToReset()
 {
-    if (suppressed()) {
-        resetPending = true;
+    if (deferToReset())
         return;
-    }
     emit q->aboutToReset();
 }
 

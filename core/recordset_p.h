@@ -164,6 +164,15 @@ struct RecordSetPrivate {
 
     // --- notifications ---
     bool suppressed() const { return disableCount > 0 || silentCount > 0; }
+    // While suppressed, a row-level change is folded into one reset sent when
+    // suppression ends; true means the caller must not emit.
+    bool deferToReset()
+    {
+        if (!suppressed())
+            return false;
+        resetPending = true;
+        return true;
+    }
     void beginSuppress();
     void endSuppress();
     void notifyRowChanged(int row, int fieldIndex);
