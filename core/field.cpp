@@ -178,9 +178,16 @@ bool allZeroDigits(const QString& text)
     return true;
 }
 
+// Built once rather than per formatted value.
+const QLocale& brazilianNames()
+{
+    static const QLocale locale(QLocale::Portuguese, QLocale::Brazil);
+    return locale;
+}
+
 QString shortWeekday(const QDate& date)
 {
-    QString name = QLocale(QLocale::Portuguese, QLocale::Brazil).dayName(date.dayOfWeek(), QLocale::ShortFormat);
+    QString name = brazilianNames().dayName(date.dayOfWeek(), QLocale::ShortFormat);
     if (name.endsWith(u'.'))
         name.chop(1);
     return name;
@@ -320,7 +327,7 @@ QString formatDateTime(const QDateTime& value, const QString& mask)
             else if (n == 3)
                 out += shortWeekday(date);
             else
-                out += QLocale(QLocale::Portuguese, QLocale::Brazil).dayName(date.dayOfWeek());
+                out += brazilianNames().dayName(date.dayOfWeek());
         } else if (lower == u'm' && !afterHour) {
             n = run(u'm');
             if (n == 1)
@@ -328,8 +335,7 @@ QString formatDateTime(const QDateTime& value, const QString& mask)
             else if (n == 2)
                 out += QStringLiteral("%1").arg(date.month(), 2, 10, QChar(u'0'));
             else
-                out += QLocale(QLocale::Portuguese, QLocale::Brazil)
-                           .monthName(date.month(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
+                out += brazilianNames().monthName(date.month(), n == 3 ? QLocale::ShortFormat : QLocale::LongFormat);
         } else if (lower == u'h') {
             n = run(u'h');
             out += n == 1 ? QString::number(time.hour()) : QStringLiteral("%1").arg(time.hour(), 2, 10, QChar(u'0'));
