@@ -2,6 +2,7 @@
 // screen, leaving it validates the branch and loads its order parameters.
 
 #include "lanpedido.h"
+#include "cds_values.h"
 #include "lanpedido_unit.h"
 
 #include "context.h"
@@ -22,7 +23,7 @@ using namespace LanPedido;
 
 bool TfrmLanPedido::ExibeVendedorLogado() const
 {
-    return paramPedido(QStringLiteral("IDEXIBPEDIDO")) == u"2" && cdsOperTPed->isActive() && !cdsOperTPed->isEmpty();
+    return paramPedido(QStringLiteral("IDEXIBPEDIDO")) == u"2" && temLinhas(cdsOperTPed);
 }
 
 // The branch code must name a branch of the company; its name is shown.

@@ -238,7 +238,7 @@ void TfrmLanPedido::sbtImprimirClick()
     // The printing screen takes the order on screen after its mode, so it
     // can print it; without an order it says so.
     QVariantList args{QStringLiteral("M")};
-    if (cdsPedido->isActive() && !cdsPedido->isEmpty())
+    if (temLinhas(cdsPedido))
         args << medCdFilial->text() << valor(cdsPedido, "NRPEDIDO");
     LoadBPL(QStringLiteral("PED01100"), args);
 }

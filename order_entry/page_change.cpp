@@ -2,6 +2,7 @@
 // target page loads what it shows, unless that is being edited.
 
 #include "lanpedido.h"
+#include "cds_values.h"
 #include "lanpedido_unit.h"
 
 #include "busy.h"
@@ -42,11 +43,6 @@ enum PgcElemento {
 bool editando(const RecordSet* cds)
 {
     return cds->isEditing();
-}
-
-QString valor(RecordSet* cds, const char* field)
-{
-    return cds->isActive() && !cds->isEmpty() ? cds->fieldByName(QString::fromUtf8(field)).asString() : QString();
 }
 
 } // namespace
@@ -114,7 +110,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
 {
     QWidget* page = pgcPadrao->currentWidget();
     ControlaActiveShowAvi(boShowAvi, 0);
-    const bool temPedido = cdsPedido->isActive() && !cdsPedido->isEmpty();
+    const bool temPedido = temLinhas(cdsPedido);
     const QJsonArray elementos =
         CheckResultServ(netLanPed->call(QStringLiteral("GetPgcChange"),
                                         {valor(cdsPedido, "CDCLIENTE"), dbeEmpenho->text(), QStringLiteral(" "),
@@ -143,12 +139,12 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
     } else if (page == tshItemPedido) {
         const RecordSet::State estado = cdsPedido->state();
         if (estado == RecordSet::State::Browse
-            || (estado == RecordSet::State::Edit && (!cdsItemPedido->isActive() || cdsItemPedido->isEmpty())))
+            || (estado == RecordSet::State::Edit && !temLinhas(cdsItemPedido)))
             CarregaItens();
         VrTotalItemPed();
-        if (estado == RecordSet::State::Edit && cdsItemPedido->isActive() && !cdsItemPedido->isEmpty())
+        if (estado == RecordSet::State::Edit && temLinhas(cdsItemPedido))
             cdsItemPedido->edit();
-        else if (estado == RecordSet::State::Insert && (!cdsItemPedido->isActive() || cdsItemPedido->isEmpty()))
+        else if (estado == RecordSet::State::Insert && !temLinhas(cdsItemPedido))
             insereItem();
     } else if (page == tshObservacao) {
         if (!editando(cdsObser)) {
@@ -166,7 +162,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         AtualizaFormaPgto();
         if (DBGridColumn* parcela = dbgPrazoPg->columnByField(QStringLiteral("VRPARCELA")))
             parcela->setVisible(cdsPedido->state() != RecordSet::State::Insert);
-        const bool prazosDeOutroPedido = !cdsPrazoPgto->isActive() || cdsPrazoPgto->isEmpty()
+        const bool prazosDeOutroPedido = !temLinhas(cdsPrazoPgto)
             || cdsPrazoPgto->fieldByName(QStringLiteral("NRPEDIDO")).asString() != valor(cdsPedido, "NRPEDIDO");
         if (prazosDeOutroPedido && !editando(cdsPrazoPgto))
             CarregaPacote(*cdsPrazoPgto, elementos.at(PrazoPgto));
@@ -180,7 +176,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         if (!editando(cdsEncargos))
             CarregaPacote(*cdsEncargos, elementos.at(Encargos));
         Soma = 0;
-        if (cdsPedido->state() == RecordSet::State::Insert && cdsItemPedido->isActive() && !cdsItemPedido->isEmpty()) {
+        if (cdsPedido->state() == RecordSet::State::Insert && temLinhas(cdsItemPedido)) {
             Soma = cdsItemPedido->fieldByName(QStringLiteral("VRTOTAPROD")).asFloat();
         } else if (temPedido) {
             const QString filial = medCdFilial->text();
@@ -203,7 +199,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
     marcaMenuPaginas();
     const QString situacaoItem = valor(cdsItemPedido, "IDSITITEMPED");
     panExped->setVisible(situacaoItem == u"4" || situacaoItem == u"7");
-    const bool temItens = cdsItemPedido->isActive() && !cdsItemPedido->isEmpty();
+    const bool temItens = temLinhas(cdsItemPedido);
     if (page == tshItemPedido)
         cdsItemPedidoAfterScroll();
     sbtConUltPrecVen->setEnabled(page == tshItemPedido && paramPedido(QStringLiteral("IDTABPRECO")) == u"1"
@@ -222,7 +218,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
 // The order's items, from the server; the current item stays current.
 void TfrmLanPedido::CarregaItens()
 {
-    if (!cdsPedido->isActive() || cdsPedido->isEmpty())
+    if (!temLinhas(cdsPedido))
         return;
     const QString itemAtual = valor(cdsItemPedido, "NRITEMPED");
     const QJsonArray resultado = Servidor(QStringLiteral("GetItemPedido"),

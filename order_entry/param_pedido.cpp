@@ -2,6 +2,7 @@
 // screen: visibility of controls and columns, editability, required marks.
 
 #include "lanpedido.h"
+#include "cds_values.h"
 
 #include "loadbpl.h"
 #include "recordset.h"
@@ -77,7 +78,7 @@ void TfrmLanPedido::criaParamPedido()
 
 QString TfrmLanPedido::paramPedido(const QString& fieldName) const
 {
-    if (!cdsParamPedido->isActive() || cdsParamPedido->isEmpty())
+    if (!temLinhas(cdsParamPedido))
         return {};
     return cdsParamPedido->fieldByName(fieldName).asString();
 }
@@ -119,7 +120,7 @@ void TfrmLanPedido::AplicaParamPedido()
         preco->setButtonStyle(porFator ? DBGridColumn::ButtonStyle::Ellipsis : DBGridColumn::ButtonStyle::Auto);
         preco->setReadOnly(paramPedido(QStringLiteral("IDPERALTPRECO")) == u"N");
     }
-    showColumn(dbgItemPedido, QStringLiteral("CDTIPODESC"), !porFator && cdsCondDesc->isActive() && !cdsCondDesc->isEmpty());
+    showColumn(dbgItemPedido, QStringLiteral("CDTIPODESC"), !porFator && temLinhas(cdsCondDesc));
     showColumn(dbgItemPedido, QStringLiteral("IDITEMPEDTERC"), chbPedIndustria->isChecked());
 
     const bool porLote = paramPedido(QStringLiteral("IDUTRESELOTE")) == u"S";
@@ -157,7 +158,7 @@ void TfrmLanPedido::AplicaParamPedido()
 
     sbtConsVendAdic->setEnabled(paramPedido(QStringLiteral("IDEXIBVENDCOM")) == u"S");
 
-    if (paramPedido(QStringLiteral("IDMENSVEND")) == u"2" && cdsVendLog->isActive() && !cdsVendLog->isEmpty())
+    if (paramPedido(QStringLiteral("IDMENSVEND")) == u"2" && temLinhas(cdsVendLog))
         LoadBPL(QStringLiteral("PED04800"), {cdsVendLog->fieldByName(QStringLiteral("CDVENDEDOR")).asString()});
 }
 
