@@ -102,6 +102,12 @@ void codeRow(QGridLayout* grid, int row, QLabel* caption, QWidget* code, QWidget
     grid->addLayout(line, row, 1);
 }
 
+// The same, with a caption made for the code, in the grid's box.
+void codeRow(QGridLayout* grid, int row, const QString& caption, QWidget* code, QWidget* button, QWidget* name)
+{
+    codeRow(grid, row, label(grid->parentWidget(), caption, code), code, button, name);
+}
+
 void addColumns(DBGrid* grid, std::initializer_list<std::pair<const char*, int>> columns)
 {
     for (const auto& [field, width] : columns)
@@ -178,18 +184,17 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     dbeCliente = dbEdit(grbPedido, "dbeCliente", dtsPadrao, "NRINSJURCLIE", 18);
     btnCliente = lookupButton(grbPedido, "btnCliente");
     edtNmCliente = nameBox(grbPedido, "edtNmCliente");
-    codeRow(grid, row++, label(grbPedido, QStringLiteral("Cliente:"), dbeCliente), dbeCliente, btnCliente, edtNmCliente);
+    codeRow(grid, row++, QStringLiteral("Cliente:"), dbeCliente, btnCliente, edtNmCliente);
 
     dbeVendedor = dbEdit(grbPedido, "dbeVendedor", dtsPadrao, "CDVENDEDOR", 4);
     btnVend = lookupButton(grbPedido, "btnVend");
     edtNmVendedor = nameBox(grbPedido, "edtNmVendedor");
-    codeRow(grid, row++, label(grbPedido, QStringLiteral("Vendedor:"), dbeVendedor), dbeVendedor, btnVend, edtNmVendedor);
+    codeRow(grid, row++, QStringLiteral("Vendedor:"), dbeVendedor, btnVend, edtNmVendedor);
 
     dbeFiliDest = dbEdit(grbPedido, "dbeFiliDest", dtsPadrao, "CDFILIALPED", 4);
     btnFiliDest = lookupButton(grbPedido, "btnFiliDest");
     edtNmFiliDest = nameBox(grbPedido, "edtNmFiliDest");
-    codeRow(grid, row++, label(grbPedido, QStringLiteral("Filial destino:"), dbeFiliDest), dbeFiliDest, btnFiliDest,
-            edtNmFiliDest);
+    codeRow(grid, row++, QStringLiteral("Filial destino:"), dbeFiliDest, btnFiliDest, edtNmFiliDest);
 
     dbeTipoOper = dbEdit(grbPedido, "dbeTipoOper", dtsPadrao, "CDTIPOOPER", 2);
     btnTipoOper = lookupButton(grbPedido, "btnTipoOper");
@@ -201,7 +206,7 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     dbePrcBase = dbEdit(grbPedido, "dbePrcBase", dtsPadrao, "CDPRECOBASE", 2);
     btnPrcBase = lookupButton(grbPedido, "btnPrcBase");
     edtPrcBase = nameBox(grbPedido, "edtPrcBase");
-    codeRow(grid, row++, label(grbPedido, QStringLiteral("Preço base:"), dbePrcBase), dbePrcBase, btnPrcBase, edtPrcBase);
+    codeRow(grid, row++, QStringLiteral("Preço base:"), dbePrcBase, btnPrcBase, edtPrcBase);
 
     dbeTipoEdital = dbEdit(grbPedido, "dbeTipoEdital", dtsPadrao, "CDTIPOEDITAL", 3);
     chbPedIndustria = named(new QCheckBox(QStringLiteral("Pedido de industrialização"), grbPedido), "chbPedIndustria");
@@ -233,7 +238,7 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     lblSaldo->setObjectName(QStringLiteral("lblSaldoEmpenho"));
 
     dbeOrdemCompra = dbEdit(grbPedido, "dbeOrdemCompra", dtsPadrao, "NRORDEMCMPPED", 15);
-    codeRow(grid, row++, label(grbPedido, QStringLiteral("Ordem de compra:"), dbeOrdemCompra), dbeOrdemCompra, nullptr, nullptr);
+    codeRow(grid, row++, QStringLiteral("Ordem de compra:"), dbeOrdemCompra, nullptr, nullptr);
     dbePedCliente = dbEdit(grbPedido, "dbePedCliente", dtsPadrao, "DSPEDCLI");
     grid->addWidget(label(grbPedido, QStringLiteral("Texto ao cliente:"), dbePedCliente), row, 0);
     grid->addWidget(dbePedCliente, row++, 1);
@@ -404,16 +409,14 @@ void TfrmLanPedido::criaPaginaTransportadora()
     dbeTransp = dbEdit(panTransp, "dbeTransp", dtsPadrao, "NRINSJURTRAN", 18);
     btnTransp = lookupButton(panTransp, "btnTransp");
     edtNmTransp = nameBox(panTransp, "edtNmTransp");
-    codeRow(grid, 0, label(panTransp, QStringLiteral("Transportadora:"), dbeTransp), dbeTransp, btnTransp, edtNmTransp);
+    codeRow(grid, 0, QStringLiteral("Transportadora:"), dbeTransp, btnTransp, edtNmTransp);
     dbeTipoTransp = dbEdit(panTransp, "dbeTipoTransp", dtsPadrao, "CDTIPTRANS", 4);
     btnTipoTransp = lookupButton(panTransp, "btnTipoTransp");
-    codeRow(grid, 1, label(panTransp, QStringLiteral("Tipo de transporte:"), dbeTipoTransp), dbeTipoTransp, btnTipoTransp,
-            nullptr);
+    codeRow(grid, 1, QStringLiteral("Tipo de transporte:"), dbeTipoTransp, btnTipoTransp, nullptr);
     dbeRotaEntrega = dbEdit(panTransp, "dbeRotaEntrega", dtsPadrao, "CDROTATRANSPED", 6);
     btnRotaEntrega = lookupButton(panTransp, "btnRotaEntrega");
     edtNmRotaEntrega = nameBox(panTransp, "edtNmRotaEntrega");
-    codeRow(grid, 2, label(panTransp, QStringLiteral("Rota de entrega:"), dbeRotaEntrega), dbeRotaEntrega, btnRotaEntrega,
-            edtNmRotaEntrega);
+    codeRow(grid, 2, QStringLiteral("Rota de entrega:"), dbeRotaEntrega, btnRotaEntrega, edtNmRotaEntrega);
     cmbFrete = named(new QComboBox(panTransp), "cmbFrete");
     cmbFrete->addItems({QStringLiteral("0 - Contratação do Frete por Conta do Remetente (CIF)"),
                         QStringLiteral("1 - Contratação do Frete por Conta do Destinatário (FOB)"),
@@ -455,8 +458,7 @@ void TfrmLanPedido::criaPaginaTransportadora()
     dbeNrLocalEntrega = named(new DBEdit(grbLocal), "dbeNrLocalEntrega");
     dbeNrLocalEntrega->setMaximumWidth(90);
     edtLocalEntrega = nameBox(grbLocal, "edtLocalEntrega");
-    codeRow(local, 0, label(grbLocal, QStringLiteral("Local:"), dbeNrLocalEntrega), dbeNrLocalEntrega, nullptr,
-            edtLocalEntrega);
+    codeRow(local, 0, QStringLiteral("Local:"), dbeNrLocalEntrega, nullptr, edtLocalEntrega);
     page->addWidget(grbLocal);
     page->addStretch(1);
 
@@ -531,11 +533,10 @@ void TfrmLanPedido::criaPaginaFormaPgto()
     dbeModPgto = dbEdit(panFormaPgto, "dbeModPgto", dtsPadrao, "CDMODPGTO", 5);
     btnModPgto = lookupButton(panFormaPgto, "btnModPgto");
     edtModPgto = nameBox(panFormaPgto, "edtModPgto");
-    codeRow(grid, 0, label(panFormaPgto, QStringLiteral("Modalidade:"), dbeModPgto), dbeModPgto, btnModPgto, edtModPgto);
+    codeRow(grid, 0, QStringLiteral("Modalidade:"), dbeModPgto, btnModPgto, edtModPgto);
     dbeFormPgto = dbEdit(panFormaPgto, "dbeFormPgto", dtsPadrao, "CDFORMPGTO", 2);
     edtFormPgto = nameBox(panFormaPgto, "edtFormPgto");
-    codeRow(grid, 1, label(panFormaPgto, QStringLiteral("Forma de pagamento:"), dbeFormPgto), dbeFormPgto, nullptr,
-            edtFormPgto);
+    codeRow(grid, 1, QStringLiteral("Forma de pagamento:"), dbeFormPgto, nullptr, edtFormPgto);
     page->addWidget(panFormaPgto);
 
     auto* meio = new QHBoxLayout;
