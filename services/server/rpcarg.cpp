@@ -6,14 +6,24 @@
 
 namespace {
 
+// The data packet's own formatting, so both travel in one wire form; an
+// invalid date is how Qt spells "no date" and goes as null.
 QJsonValue dateValue(const QDate& date)
 {
-    return date.isValid() ? QJsonValue(dateToWire(date)) : QJsonValue(QJsonValue::Null);
+    return date.isValid() ? valueToJson(date, FieldType::Date) : QJsonValue(QJsonValue::Null);
 }
 
 QJsonValue dateTimeValue(const QDateTime& dateTime)
 {
-    return dateTime.isValid() ? QJsonValue(dateTimeToWire(dateTime)) : QJsonValue(QJsonValue::Null);
+    return dateTime.isValid() ? valueToJson(dateTime, FieldType::DateTime) : QJsonValue(QJsonValue::Null);
+}
+
+// Accepts a plain date as midnight, and whatever ISO form Qt reads.
+QDateTime dateTimeFromWire(const QString& text)
+{
+    if (text.size() == 10)
+        return QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
+    return QDateTime::fromString(text, Qt::ISODateWithMs);
 }
 
 QString kindName(const QJsonValue& value)
@@ -50,25 +60,6 @@ bool isWireDate(const QJsonValue& value)
 }
 
 } // namespace
-
-QString dateToWire(const QDate& date)
-{
-    return date.toString(QStringLiteral("yyyy-MM-dd"));
-}
-
-QString dateTimeToWire(const QDateTime& dateTime)
-{
-    const bool hasMilliseconds = dateTime.time().msec() != 0;
-    return dateTime.toString(hasMilliseconds ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
-                                             : QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
-}
-
-QDateTime dateTimeFromWire(const QString& text)
-{
-    if (text.size() == 10)
-        return QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
-    return QDateTime::fromString(text, Qt::ISODateWithMs);
-}
 
 RpcArg::RpcArg(const QString& text) : m_value(text) {}
 RpcArg::RpcArg(const char* text) : m_value(QString::fromUtf8(text)) {}

@@ -75,8 +75,3 @@ private:
     QJsonValue m_value;
     Target m_target;
 };
-
-// The wire form of dates, shared with the tests.
-QString dateToWire(const QDate& date);
-QString dateTimeToWire(const QDateTime& dateTime);
-QDateTime dateTimeFromWire(const QString& text);   // invalid when the text is no ISO date
