@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <initializer_list>
 
 namespace {
 
@@ -18,33 +19,38 @@ QPen strokePen(const QColor& color, qreal width = 2.4)
     return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
+// Leaves the white pen set: every badge draws its symbol in white on top.
 void roundBadge(QPainter& p, const QColor& color)
 {
     p.setPen(Qt::NoPen);
     p.setBrush(color);
     p.drawEllipse(QRectF(2, 2, 20, 20));
+    p.setPen(strokePen(Qt::white, 2.6));
+}
+
+QPainterPath polyline(std::initializer_list<QPointF> points, bool closed = false)
+{
+    QPainterPath path;
+    path.moveTo(*points.begin());
+    for (auto point = points.begin() + 1; point != points.end(); ++point)
+        path.lineTo(*point);
+    if (closed)
+        path.closeSubpath();
+    return path;
 }
 
 void drawPlus(QPainter& p)
 {
     roundBadge(p, Green);
-    p.setPen(strokePen(Qt::white, 2.6));
     p.drawLine(QPointF(12, 7), QPointF(12, 17));
     p.drawLine(QPointF(7, 12), QPointF(17, 12));
 }
 
 void drawPencil(QPainter& p)
 {
-    QPainterPath body;
-    body.moveTo(5, 19);
-    body.lineTo(6, 14.5);
-    body.lineTo(16, 4.5);
-    body.lineTo(19.5, 8);
-    body.lineTo(9.5, 18);
-    body.closeSubpath();
     p.setPen(strokePen(Blue.darker(120), 1.4));
     p.setBrush(Blue);
-    p.drawPath(body);
+    p.drawPath(polyline({{5, 19}, {6, 14.5}, {16, 4.5}, {19.5, 8}, {9.5, 18}}, true));
     p.setPen(strokePen(Qt::white, 1.2));
     p.drawLine(QPointF(14, 6.5), QPointF(17.5, 10));
 }
@@ -57,13 +63,8 @@ void drawTrash(QPainter& p)
     p.drawLine(QPointF(9.5, 6.5), QPointF(10, 4));
     p.drawLine(QPointF(10, 4), QPointF(14, 4));
     p.drawLine(QPointF(14, 4), QPointF(14.5, 6.5));
-    QPainterPath can;
-    can.moveTo(6.5, 8.5);
-    can.lineTo(7.5, 20);
-    can.lineTo(16.5, 20);
-    can.lineTo(17.5, 8.5);
     p.setBrush(Red.lighter(170));
-    p.drawPath(can);
+    p.drawPath(polyline({{6.5, 8.5}, {7.5, 20}, {16.5, 20}, {17.5, 8.5}}));
     p.setPen(strokePen(Red, 1.4));
     p.drawLine(QPointF(10.5, 11), QPointF(10.5, 17.5));
     p.drawLine(QPointF(13.5, 11), QPointF(13.5, 17.5));
@@ -72,19 +73,13 @@ void drawTrash(QPainter& p)
 void drawCheck(QPainter& p)
 {
     roundBadge(p, Green);
-    p.setPen(strokePen(Qt::white, 2.6));
     p.setBrush(Qt::NoBrush);
-    QPainterPath tick;
-    tick.moveTo(7, 12.5);
-    tick.lineTo(10.5, 16);
-    tick.lineTo(17, 8.5);
-    p.drawPath(tick);
+    p.drawPath(polyline({{7, 12.5}, {10.5, 16}, {17, 8.5}}));
 }
 
 void drawCross(QPainter& p)
 {
     roundBadge(p, Red);
-    p.setPen(strokePen(Qt::white, 2.6));
     p.drawLine(QPointF(8, 8), QPointF(16, 16));
     p.drawLine(QPointF(16, 8), QPointF(8, 16));
 }
@@ -94,14 +89,9 @@ void drawRefresh(QPainter& p)
     p.setPen(strokePen(Blue, 2.4));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(5, 5, 14, 14), 60 * 16, 270 * 16);
-    QPainterPath head;
-    head.moveTo(13.5, 2.5);
-    head.lineTo(19, 5.5);
-    head.lineTo(13.5, 9.5);
-    head.closeSubpath();
     p.setPen(Qt::NoPen);
     p.setBrush(Blue);
-    p.drawPath(head);
+    p.drawPath(polyline({{13.5, 2.5}, {19, 5.5}, {13.5, 9.5}}, true));
 }
 
 void drawMagnifier(QPainter& p)
@@ -142,39 +132,19 @@ void drawExit(QPainter& p)
 {
     p.setPen(strokePen(Grey, 2));
     p.setBrush(Qt::NoBrush);
-    QPainterPath door;
-    door.moveTo(13, 7);
-    door.lineTo(13, 4);
-    door.lineTo(4.5, 4);
-    door.lineTo(4.5, 20);
-    door.lineTo(13, 20);
-    door.lineTo(13, 17);
-    p.drawPath(door);
+    p.drawPath(polyline({{13, 7}, {13, 4}, {4.5, 4}, {4.5, 20}, {13, 20}, {13, 17}}));
     p.setPen(strokePen(Red, 2.4));
     p.drawLine(QPointF(9, 12), QPointF(19.5, 12));
-    QPainterPath head;
-    head.moveTo(16, 8.5);
-    head.lineTo(19.5, 12);
-    head.lineTo(16, 15.5);
-    p.drawPath(head);
+    p.drawPath(polyline({{16, 8.5}, {19.5, 12}, {16, 15.5}}));
 }
 
 void drawTriangle(QPainter& p, bool pointsRight, qreal x)
 {
-    QPainterPath t;
-    if (pointsRight) {
-        t.moveTo(x, 6);
-        t.lineTo(x + 7, 12);
-        t.lineTo(x, 18);
-    } else {
-        t.moveTo(x + 7, 6);
-        t.lineTo(x, 12);
-        t.lineTo(x + 7, 18);
-    }
-    t.closeSubpath();
+    const qreal base = pointsRight ? x : x + 7;
+    const qreal tip = pointsRight ? x + 7 : x;
     p.setPen(Qt::NoPen);
     p.setBrush(Grey);
-    p.drawPath(t);
+    p.drawPath(polyline({{base, 6}, {tip, 12}, {base, 18}}, true));
 }
 
 void drawNavigation(QPainter& p, ScreenIcon kind)
@@ -207,29 +177,14 @@ void drawFolder(QPainter& p)
 {
     p.setPen(strokePen(Amber.darker(130), 1.4));
     p.setBrush(Amber);
-    QPainterPath folder;
-    folder.moveTo(3.5, 6);
-    folder.lineTo(9.5, 6);
-    folder.lineTo(11.5, 8);
-    folder.lineTo(20.5, 8);
-    folder.lineTo(20.5, 19);
-    folder.lineTo(3.5, 19);
-    folder.closeSubpath();
-    p.drawPath(folder);
+    p.drawPath(polyline({{3.5, 6}, {9.5, 6}, {11.5, 8}, {20.5, 8}, {20.5, 19}, {3.5, 19}}, true));
 }
 
 void drawEraser(QPainter& p)
 {
     p.setPen(strokePen(Grey, 1.4));
     p.setBrush(QColor(0xf0, 0x9a, 0xa8));
-    QPainterPath body;
-    body.moveTo(4, 15);
-    body.lineTo(13, 6);
-    body.lineTo(19.5, 12.5);
-    body.lineTo(12.5, 19.5);
-    body.lineTo(8.5, 19.5);
-    body.closeSubpath();
-    p.drawPath(body);
+    p.drawPath(polyline({{4, 15}, {13, 6}, {19.5, 12.5}, {12.5, 19.5}, {8.5, 19.5}}, true));
     p.drawLine(QPointF(8, 11), QPointF(15, 18));
     p.drawLine(QPointF(12.5, 19.5), QPointF(20, 19.5));
 }
