@@ -27,21 +27,6 @@ QList<CodeName> readCodeNames(LookupQuery& query, const QString& codeField, cons
     return rows;
 }
 
-QString describeServerFailure(const ServerResult& result, const QString& host, int port)
-{
-    switch (result.errorCode()) {
-    case ServerError::ConnectionFailed:
-    case ServerError::Timeout:
-    case ServerError::NotConfigured:
-        return QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1:%2. Verifique o endereço e "
-                              "se o servidor está no ar.\n(%3)")
-            .arg(host)
-            .arg(port)
-            .arg(result.errorMessage());
-    default: return result.errorMessage();
-    }
-}
-
 QString branchName(const QString& company, const QString& branch)
 {
     LookupQuery empresa(QStringLiteral("qryEmpresa"), dtmDBGeral(),
@@ -102,8 +87,9 @@ void logIn(const LoginRequest& request)
         throw LoginError(QStringLiteral("Não foi possível ler a filial no banco de dados: %1").arg(error.what()));
     }
     const ServerResult answer = ServerSession::instance().login(host, request.serverPort, operatorCode, request.password);
+    // The client's own failure text already names host:port and what to check.
     if (!answer.ok())
-        throw LoginError(describeServerFailure(answer, host, request.serverPort));
+        throw LoginError(answer.errorMessage());
 
     context.empresa = company;
     context.filial = branch;
