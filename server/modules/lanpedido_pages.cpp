@@ -58,40 +58,46 @@ double roundCents(double value)
     return std::round(cents) / 100.0;
 }
 
+// A column selected by its own name unless an expression is given.
+SelectColumn column(const FieldDef& field, const QString& expression)
+{
+    return {field, expression.isEmpty() ? field.name : expression};
+}
+
 SelectColumn text(const QString& name, int size, const QString& expression = {})
 {
-    return {textField(name, size), expression.isEmpty() ? name : expression};
+    return column(textField(name, size), expression);
 }
 
 SelectColumn number(const QString& name, const QString& expression = {})
 {
-    return {floatField(name), expression.isEmpty() ? name : expression};
+    return column(floatField(name), expression);
 }
 
 SelectColumn dateTime(const QString& name, const QString& expression = {})
 {
-    return {dateTimeField(name), expression.isEmpty() ? name : expression};
+    return column(dateTimeField(name), expression);
 }
 
 SelectColumn memo(const QString& name, const QString& expression = {})
 {
-    return {memoField(name), expression.isEmpty() ? name : expression};
+    return column(memoField(name), expression);
 }
 
-QList<FieldDef> fieldsOf(const QList<SelectColumn>& columns)
+// A lookup whose key is incomplete can match no row: it reads as an empty
+// packet without asking the database.
+DataPacket keyedColumns(const QSqlDatabase& db, bool keyComplete, const QList<SelectColumn>& columns,
+                        const QString& fromAndWhere, const QVariantList& values)
 {
-    QList<FieldDef> fields;
-    for (const SelectColumn& column : columns)
-        fields.append(column.field);
-    return fields;
+    if (!keyComplete)
+        return emptyPacket(fieldsOf(columns));
+    return selectColumns(db, columns, fromAndWhere, values);
 }
 
 DataPacket orderPacket(const QSqlDatabase& db, const QList<SelectColumn>& columns, const QString& fromWhereOrder,
                        const OrderKey& order)
 {
-    if (order.isEmpty())
-        return emptyPacket(fieldsOf(columns));
-    return selectColumns(db, columns, fromWhereOrder, {order.branch, order.number});
+    return keyedColumns(db, !order.isEmpty(), columns, fromWhereOrder, {order.branch, order.number});
 }
 
 // ---- page change ---------------------------------------------------------------
@@ -162,17 +168,13 @@ const QList<SelectColumn> deliveryAddressColumns = {
 
 DataPacket commitmentBalance(const QSqlDatabase& db, const QString& customer, const QString& commitment)
 {
-    if (customer.isEmpty() || commitment.isEmpty())
-        return emptyPacket(fieldsOf(commitmentColumns));
-    return selectColumns(db, commitmentColumns, QStringLiteral("FROM EMPENHO WHERE CDCLIENTE = ? AND NREMPENHO = ?"),
+    return keyedColumns(db, !customer.isEmpty() && !commitment.isEmpty(), commitmentColumns, QStringLiteral("FROM EMPENHO WHERE CDCLIENTE = ? AND NREMPENHO = ?"),
                          {customer, commitment});
 }
 
 DataPacket orderCharges(const QSqlDatabase& db, const OrderKey& order)
 {
-    if (order.isEmpty())
-        return emptyPacket(fieldsOf(chargeColumns));
-    return selectColumns(db, chargeColumns,
+    return keyedColumns(db, !order.isEmpty(), chargeColumns,
                          QStringLiteral("FROM ENCARGO E"
                                         " LEFT JOIN ENCARGOPED P ON P.CDENCARGO = E.CDENCARGO AND P.CDFILIAL = ? AND P.NRPEDIDO = ?"
                                         " ORDER BY E.CDENCARGO"),
@@ -456,9 +458,7 @@ QJsonValue getPesqObser(CallContext& context, QJsonArray& params)
     const QString customer = keyValue(params, 1, customerArg);
     const QList<SelectColumn> columns = {text(QStringLiteral("NRPEDIDO"), 10, QStringLiteral("P.NRPEDIDO")),
                                          memo(QStringLiteral("TXOBSPED"), QStringLiteral("O.TXOBSPED"))};
-    if (branch.isEmpty() || customer.isEmpty())
-        return emptyPacket(fieldsOf(columns)).toJson();
-    return selectColumns(context.db, columns,
+    return keyedColumns(context.db, !branch.isEmpty() && !customer.isEmpty(), columns,
                          QStringLiteral("FROM PEDIDO P INNER JOIN OBSPEDIDO O ON O.CDFILIAL = P.CDFILIAL AND O.NRPEDIDO = P.NRPEDIDO"
                                         " WHERE P.CDFILIAL = ? AND P.CDCLIENTE = ? AND O.TXOBSPED IS NOT NULL AND O.TXOBSPED <> ''"
                                         " ORDER BY P.NRPEDIDO DESC"),

@@ -116,14 +116,20 @@ DataPacket selectPacket(const QSqlDatabase& db, const QList<FieldDef>& fields,
     return packet;
 }
 
+QList<FieldDef> fieldsOf(const QList<SelectColumn>& columns)
+{
+    QList<FieldDef> fields;
+    fields.reserve(columns.size());
+    for (const SelectColumn& column : columns)
+        fields.append(column.field);
+    return fields;
+}
+
 DataPacket selectColumns(const QSqlDatabase& db, const QList<SelectColumn>& columns,
                          const QString& fromAndWhere, const QVariantList& values)
 {
-    QList<FieldDef> fields;
     QStringList expressions;
-    for (const SelectColumn& column : columns) {
-        fields.append(column.field);
+    for (const SelectColumn& column : columns)
         expressions.append(column.expression);
-    }
-    return selectPacket(db, fields, QStringLiteral("SELECT ") + expressions.join(QStringLiteral(", ")) + QLatin1Char(' ') + fromAndWhere, values);
+    return selectPacket(db, fieldsOf(columns), QStringLiteral("SELECT ") + expressions.join(QStringLiteral(", ")) + QLatin1Char(' ') + fromAndWhere, values);
 }

@@ -29,6 +29,9 @@ struct SelectColumn {
     QString expression;
 };
 
+// The columns' fields, in order.
+QList<FieldDef> fieldsOf(const QList<SelectColumn>& columns);
+
 // "SELECT <expressions> <fromAndWhere>" as a packet of the columns' fields.
 DataPacket selectColumns(const QSqlDatabase& db, const QList<SelectColumn>& columns,
                          const QString& fromAndWhere, const QVariantList& values = {});
