@@ -12,31 +12,30 @@ void MethodRegistry::add(MethodSpec spec)
     if (!spec.function)
         throw std::logic_error(QStringLiteral("method %1.%2 has no function")
                                    .arg(spec.module, spec.name).toStdString());
+    m_index.insert(key(spec.module, spec.name), m_methods.size());
+    m_modules.insert(spec.module);
     m_methods.append(std::move(spec));
+}
+
+QString MethodRegistry::key(const QString& module, const QString& name)
+{
+    return module + QLatin1Char('\n') + name.toCaseFolded();
 }
 
 const MethodSpec* MethodRegistry::find(const QString& module, const QString& name) const
 {
-    for (const MethodSpec& spec : m_methods) {
-        if (spec.module == module && spec.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &spec;
-    }
-    return nullptr;
+    const auto found = m_index.constFind(key(module, name));
+    return found == m_index.cend() ? nullptr : &m_methods.at(*found);
 }
 
 bool MethodRegistry::hasModule(const QString& module) const
 {
-    return std::any_of(m_methods.cbegin(), m_methods.cend(),
-                       [&](const MethodSpec& spec) { return spec.module == module; });
+    return m_modules.contains(module);
 }
 
 QStringList MethodRegistry::modules() const
 {
-    QStringList names;
-    for (const MethodSpec& spec : m_methods) {
-        if (!names.contains(spec.module))
-            names.append(spec.module);
-    }
+    QStringList names(m_modules.cbegin(), m_modules.cend());
     names.sort();
     return names;
 }

@@ -4,9 +4,11 @@
 // arguments against the declaration (-32602 on a mismatch) before any method
 // code runs, and docs/protocol.md is generated from the same declarations.
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QList>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -92,7 +94,11 @@ public:
     QStringList modules() const;
     QList<const MethodSpec*> methods(const QString& module) const;   // sorted by name
 private:
+    static QString key(const QString& module, const QString& name);
     QList<MethodSpec> m_methods;
+    // Every call looks its method up: index by module and case-folded name.
+    QHash<QString, qsizetype> m_index;
+    QSet<QString> m_modules;
 };
 
 // The four remote data modules the clients name in the URL.
