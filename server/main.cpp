@@ -90,15 +90,21 @@ DatabaseConfig databaseConfig(const QCommandLineParser& parser)
     return config;
 }
 
-void updateProtocolDoc(const QString& path)
+// The reference of every method the server registers, without a database.
+QString serverMethodReference()
 {
     MethodRegistry registry;
     SessionService sessions({});
     AppServer::registerMethods(registry, sessions);
+    return methodReference(registry);
+}
+
+void updateProtocolDoc(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error(QStringLiteral("cannot read %1").arg(path).toStdString());
-    const QString updated = withMethodReference(QString::fromUtf8(file.readAll()), methodReference(registry));
+    const QString updated = withMethodReference(QString::fromUtf8(file.readAll()), serverMethodReference());
     file.close();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(updated.toUtf8()) < 0)
         throw std::runtime_error(QStringLiteral("cannot write %1").arg(path).toStdString());
@@ -148,10 +154,7 @@ int run(QCoreApplication& app)
         throw UsageError(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()).toStdString());
 
     if (parser.isSet(QStringLiteral("print-protocol-doc"))) {
-        MethodRegistry registry;
-        SessionService sessions({});
-        AppServer::registerMethods(registry, sessions);
-        std::fputs(methodReference(registry).toUtf8().constData(), stdout);
+        std::fputs(serverMethodReference().toUtf8().constData(), stdout);
         return 0;
     }
     if (parser.isSet(QStringLiteral("update-protocol-doc"))) {
