@@ -1,5 +1,6 @@
 #include "context.h"
 
+#include "taxnumbers.h"
 #include "values.h"
 
 #include <QDir>
@@ -140,7 +141,7 @@ int DBPictObj(const QString& kind)
     int levels = 0;
     bool inGroup = false;
     for (const QChar c : pattern) {
-        const bool placeholder = QStringLiteral("09#LlAaCc").contains(c);
+        const bool placeholder = isMaskPlaceholder(c);
         if (placeholder && !inGroup)
             ++levels;
         inGroup = placeholder;

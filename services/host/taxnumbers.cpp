@@ -56,12 +56,12 @@ bool hasCnpjShape(const QString& bare)
     return isDigit(bare[12]) && isDigit(bare[13]);
 }
 
+} // namespace
+
 bool isMaskPlaceholder(QChar c)
 {
     return QStringLiteral("09#LlAaCc").contains(c);
 }
-
-} // namespace
 
 bool CPFOk(const QString& number)
 {

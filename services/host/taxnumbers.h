@@ -31,4 +31,6 @@ QString Ajusta_Inscricao(QString& number);
 // ("52998224725" with PictPess("F") -> "529.982.247-25"). A value that does
 // not fill the mask exactly comes back unchanged.
 QString FormatWithMask(const QString& value, const QString& mask);
+// True for a character of an edit mask that takes one typed character.
+bool isMaskPlaceholder(QChar c);
 QString FormatInscricao(const QString& number, const QString& kind);
