@@ -95,6 +95,7 @@ MsgButton GuiHost::showMessage(MsgType type, const QString& text, MsgButtons but
     if (buttons == MsgButtons())
         buttons = MsgButton::Ok;
     QMessageBox box(iconOf(type), msgTypeName(type), text, QMessageBox::NoButton, QApplication::activeWindow());
+    const MsgButton escape = escapeAnswer(buttons);
     QHash<QAbstractButton*, MsgButton> answers;
     for (MsgButton button : ButtonOrder) {
         if (!buttons.testFlag(button))
@@ -103,12 +104,12 @@ MsgButton GuiHost::showMessage(MsgType type, const QString& text, MsgButtons but
         answers.insert(pushButton, button);
         if (button == defaultButton)
             box.setDefaultButton(pushButton);
-        if (button == escapeAnswer(buttons))
+        if (button == escape)
             box.setEscapeButton(pushButton);
     }
     BusyPause pause(*this);
     box.exec();
-    return answers.value(box.clickedButton(), escapeAnswer(buttons));
+    return answers.value(box.clickedButton(), escape);
 }
 
 int GuiHost::choose(MsgType type, const QString& text, const QStringList& captions, int defaultIndex)
