@@ -65,7 +65,7 @@ void keepFocus(QWidget* widget)
 
 // --- DBEdit -------------------------------------------------------------------
 
-DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), m_link(new FieldLink(this))
+DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), FieldBound(this)
 {
     m_link->showValue = [this] { showValue(); };
     m_link->writeValue = [this] { updateRecord(); };
@@ -78,12 +78,6 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), m_link(new FieldLink(this))
 }
 
 DBEdit::~DBEdit() = default;
-
-DataSource* DBEdit::dataSource() const { return m_link->dataSource(); }
-void DBEdit::setDataSource(DataSource* dataSource) { m_link->setDataSource(dataSource); }
-QString DBEdit::dataField() const { return m_link->fieldName(); }
-void DBEdit::setDataField(const QString& fieldName) { m_link->setFieldName(fieldName); }
-Field* DBEdit::field() const { return m_link->field(); }
 
 void DBEdit::setCharCase(CharCase charCase)
 {
@@ -131,26 +125,18 @@ void DBEdit::keyPressEvent(QKeyEvent* event)
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (field() && modifiesText(event, false)) {
-        bool canType = false;
-        guarded([&] { canType = m_link->edit(); });
-        if (!canType) {
-            event->accept();
-            return;
-        }
+    if (modifiesText(event, false) && !prepareChange()) {
+        event->accept();
+        return;
     }
     QLineEdit::keyPressEvent(event);
 }
 
 void DBEdit::inputMethodEvent(QInputMethodEvent* event)
 {
-    if (field() && !event->commitString().isEmpty()) {
-        bool canType = false;
-        guarded([&] { canType = m_link->edit(); });
-        if (!canType) {
-            event->accept();
-            return;
-        }
+    if (!event->commitString().isEmpty() && !prepareChange()) {
+        event->accept();
+        return;
     }
     QLineEdit::inputMethodEvent(event);
 }
@@ -239,7 +225,7 @@ void DBEdit::applyFieldLimits()
 
 // --- DBRichEdit -----------------------------------------------------------------
 
-DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent), m_link(new FieldLink(this))
+DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent), FieldBound(this)
 {
     setAcceptRichText(false);
     m_link->showValue = [this] { showValue(); };
@@ -256,12 +242,6 @@ DBRichEdit::DBRichEdit(QWidget* parent) : QTextEdit(parent), m_link(new FieldLin
 
 DBRichEdit::~DBRichEdit() = default;
 
-DataSource* DBRichEdit::dataSource() const { return m_link->dataSource(); }
-void DBRichEdit::setDataSource(DataSource* dataSource) { m_link->setDataSource(dataSource); }
-QString DBRichEdit::dataField() const { return m_link->fieldName(); }
-void DBRichEdit::setDataField(const QString& fieldName) { m_link->setFieldName(fieldName); }
-Field* DBRichEdit::field() const { return m_link->field(); }
-
 bool DBRichEdit::updateRecord()
 {
     Field* f = field();
@@ -274,15 +254,6 @@ bool DBRichEdit::updateRecord()
     if (written)
         m_modified = false;
     return written;
-}
-
-bool DBRichEdit::prepareChange()
-{
-    if (!field())
-        return true;
-    bool canType = false;
-    guarded([&] { canType = m_link->edit(); });
-    return canType;
 }
 
 void DBRichEdit::keyPressEvent(QKeyEvent* event)
@@ -333,19 +304,13 @@ void DBRichEdit::showValue()
 
 // --- DBCheckBox -----------------------------------------------------------------
 
-DBCheckBox::DBCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent), m_link(new FieldLink(this))
+DBCheckBox::DBCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent), FieldBound(this)
 {
     m_link->showValue = [this] { showValue(); };
     showValue();
 }
 
 DBCheckBox::~DBCheckBox() = default;
-
-DataSource* DBCheckBox::dataSource() const { return m_link->dataSource(); }
-void DBCheckBox::setDataSource(DataSource* dataSource) { m_link->setDataSource(dataSource); }
-QString DBCheckBox::dataField() const { return m_link->fieldName(); }
-void DBCheckBox::setDataField(const QString& fieldName) { m_link->setFieldName(fieldName); }
-Field* DBCheckBox::field() const { return m_link->field(); }
 
 void DBCheckBox::setValueChecked(const QString& value)
 {
@@ -388,19 +353,13 @@ void DBCheckBox::showValue()
 
 // --- DBText ---------------------------------------------------------------------
 
-DBText::DBText(QWidget* parent) : QLabel(parent), m_link(new FieldLink(this))
+DBText::DBText(QWidget* parent) : QLabel(parent), FieldBound(this)
 {
     setTextFormat(Qt::PlainText);
     m_link->showValue = [this] { showValue(); };
 }
 
 DBText::~DBText() = default;
-
-DataSource* DBText::dataSource() const { return m_link->dataSource(); }
-void DBText::setDataSource(DataSource* dataSource) { m_link->setDataSource(dataSource); }
-QString DBText::dataField() const { return m_link->fieldName(); }
-void DBText::setDataField(const QString& fieldName) { m_link->setFieldName(fieldName); }
-Field* DBText::field() const { return m_link->field(); }
 
 void DBText::showValue()
 {
@@ -413,19 +372,13 @@ void DBText::showValue()
 
 // --- DBComboBox -----------------------------------------------------------------
 
-DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent), m_link(new FieldLink(this))
+DBComboBox::DBComboBox(QWidget* parent) : QComboBox(parent), FieldBound(this)
 {
     m_link->showValue = [this] { showValue(); };
     connect(this, &QComboBox::activated, this, &DBComboBox::choose);
 }
 
 DBComboBox::~DBComboBox() = default;
-
-DataSource* DBComboBox::dataSource() const { return m_link->dataSource(); }
-void DBComboBox::setDataSource(DataSource* dataSource) { m_link->setDataSource(dataSource); }
-QString DBComboBox::dataField() const { return m_link->fieldName(); }
-void DBComboBox::setDataField(const QString& fieldName) { m_link->setFieldName(fieldName); }
-Field* DBComboBox::field() const { return m_link->field(); }
 
 void DBComboBox::setItems(const QStringList& texts, const QStringList& values)
 {

@@ -7,6 +7,8 @@
 // A refused value (OnValidate, OnSetText, a wrong text) keeps the focus in
 // the control. Hooks run inside the host's guard.
 
+#include "fieldlink.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -14,23 +16,13 @@
 #include <QTextEdit>
 #include <functional>
 
-class DataSource;
-class Field;
-class FieldLink;
-
 enum class CharCase { Normal, Upper, Lower };
 
-class DBEdit : public QLineEdit {
+class DBEdit : public QLineEdit, public FieldBound {
     Q_OBJECT
 public:
     explicit DBEdit(QWidget* parent = nullptr);
     ~DBEdit() override;
-
-    DataSource* dataSource() const;
-    void setDataSource(DataSource* dataSource);
-    QString dataField() const;
-    void setDataField(const QString& fieldName);
-    Field* field() const;
 
     // ERP codes are typed in capitals.
     CharCase charCase() const { return m_charCase; }
@@ -56,24 +48,17 @@ private:
     void applyFieldLimits();
     void textWasEdited();
 
-    FieldLink* m_link;
     CharCase m_charCase = CharCase::Normal;
     bool m_modified = false;
     bool m_showing = false;
 };
 
 // Memo field as plain text (line breaks kept).
-class DBRichEdit : public QTextEdit {
+class DBRichEdit : public QTextEdit, public FieldBound {
     Q_OBJECT
 public:
     explicit DBRichEdit(QWidget* parent = nullptr);
     ~DBRichEdit() override;
-
-    DataSource* dataSource() const;
-    void setDataSource(DataSource* dataSource);
-    QString dataField() const;
-    void setDataField(const QString& fieldName);
-    Field* field() const;
 
     bool updateRecord();
     std::function<void(DBRichEdit&)> onExit;
@@ -86,26 +71,18 @@ protected:
 
 private:
     void showValue();
-    bool prepareChange();
 
-    FieldLink* m_link;
     bool m_modified = false;
     bool m_showing = false;
 };
 
 // A flag field: checked when it holds ValueChecked ("S"), unchecked for
 // ValueUnchecked ("N"); any other value (null included) shows unchecked.
-class DBCheckBox : public QCheckBox {
+class DBCheckBox : public QCheckBox, public FieldBound {
     Q_OBJECT
 public:
     explicit DBCheckBox(const QString& text = QString(), QWidget* parent = nullptr);
     ~DBCheckBox() override;
-
-    DataSource* dataSource() const;
-    void setDataSource(DataSource* dataSource);
-    QString dataField() const;
-    void setDataField(const QString& fieldName);
-    Field* field() const;
 
     QString valueChecked() const { return m_valueChecked; }
     void setValueChecked(const QString& value);
@@ -120,42 +97,28 @@ protected:
 private:
     void showValue();
 
-    FieldLink* m_link;
     QString m_valueChecked = QStringLiteral("S");
     QString m_valueUnchecked = QStringLiteral("N");
 };
 
 // Read-only display of a field's text.
-class DBText : public QLabel {
+class DBText : public QLabel, public FieldBound {
     Q_OBJECT
 public:
     explicit DBText(QWidget* parent = nullptr);
     ~DBText() override;
 
-    DataSource* dataSource() const;
-    void setDataSource(DataSource* dataSource);
-    QString dataField() const;
-    void setDataField(const QString& fieldName);
-    Field* field() const;
-
 private:
     void showValue();
-    FieldLink* m_link;
 };
 
 // A field chosen from a list: the shown items and, optionally, the values
 // stored for them (the item text itself when no values are given).
-class DBComboBox : public QComboBox {
+class DBComboBox : public QComboBox, public FieldBound {
     Q_OBJECT
 public:
     explicit DBComboBox(QWidget* parent = nullptr);
     ~DBComboBox() override;
-
-    DataSource* dataSource() const;
-    void setDataSource(DataSource* dataSource);
-    QString dataField() const;
-    void setDataField(const QString& fieldName);
-    Field* field() const;
 
     void setItems(const QStringList& texts, const QStringList& values = QStringList());
     std::function<void(DBComboBox&)> onChange;   // after the value was stored
@@ -164,7 +127,6 @@ private:
     void showValue();
     void choose(int index);
 
-    FieldLink* m_link;
     QStringList m_values;
     bool m_showing = false;
 };

@@ -2,6 +2,7 @@
 
 #include "datasource.h"
 #include "field.h"
+#include "guard.h"
 
 FieldLink::FieldLink(QObject* parent) : QObject(parent) {}
 
@@ -73,4 +74,13 @@ void FieldLink::rebind()
     emit activeChanged();
     if (showValue)
         showValue();
+}
+
+bool FieldBound::prepareChange()
+{
+    if (!field())
+        return true;
+    bool canType = false;
+    guarded([&] { canType = m_link->edit(); });
+    return canType;
 }

@@ -45,3 +45,24 @@ private:
     QList<QMetaObject::Connection> m_connections;
     QString m_fieldName;
 };
+
+// The binding accessors every bound control exposes, kept on one FieldLink
+// the control owns. Inherit after the Qt widget base.
+class FieldBound {
+public:
+    DataSource* dataSource() const { return m_link->dataSource(); }
+    void setDataSource(DataSource* dataSource) { m_link->setDataSource(dataSource); }
+    QString dataField() const { return m_link->fieldName(); }
+    void setDataField(const QString& fieldName) { m_link->setFieldName(fieldName); }
+    Field* field() const { return m_link->field(); }
+
+protected:
+    explicit FieldBound(QObject* owner) : m_link(new FieldLink(owner)) {}
+    ~FieldBound() = default;
+
+    // Before typing changes the text: true when unbound or the row took the
+    // edit (FieldLink::edit inside the host's guard).
+    bool prepareChange();
+
+    FieldLink* const m_link;
+};
