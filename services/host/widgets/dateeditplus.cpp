@@ -2,6 +2,7 @@
 
 #include "guard.h"
 #include "messages.h"
+#include "values.h"
 
 #include <QCalendarWidget>
 #include <QFocusEvent>
@@ -34,23 +35,20 @@ public:
         auto* layout = new QVBoxLayout(this);
         layout->setContentsMargins(1, 1, 1, 1);
         calendar = new QCalendarWidget(this);
-        calendar->setLocale(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        calendar->setLocale(brLocale());
         calendar->setGridVisible(false);
         calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
         calendar->setFirstDayOfWeek(Qt::Sunday);
         layout->addWidget(calendar);
         const QDate shown = edit->date();
         calendar->setSelectedDate(shown.isValid() ? shown : QDate::currentDate());
-        QObject::connect(calendar, &QCalendarWidget::activated, this, [this, edit](const QDate& chosen) {
+        const auto choose = [this, edit](const QDate& chosen) {
             close();
             edit->setDate(chosen);
             edit->setFocus(Qt::PopupFocusReason);
-        });
-        QObject::connect(calendar, &QCalendarWidget::clicked, this, [this, edit](const QDate& chosen) {
-            close();
-            edit->setDate(chosen);
-            edit->setFocus(Qt::PopupFocusReason);
-        });
+        };
+        QObject::connect(calendar, &QCalendarWidget::activated, this, choose);
+        QObject::connect(calendar, &QCalendarWidget::clicked, this, choose);
     }
 
     QCalendarWidget* calendar;
@@ -81,7 +79,7 @@ QDate TDateEditPlus::date() const
 
 void TDateEditPlus::setDate(const QDate& date)
 {
-    setText(date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString());
+    setText(FormatDateBR(date));
     announceDate();
 }
 

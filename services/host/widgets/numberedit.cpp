@@ -91,8 +91,7 @@ void TNumberEdit::showValue(bool forEditing)
         return;
     }
     // While typing, no thousands dots: the person edits digits and the comma.
-    setText(forEditing ? brLocale().toString(RoundDec(m_value, m_decimals), 'f', m_decimals)
-                             .remove(brLocale().groupSeparator())
+    setText(forEditing ? FormatNumberBR(m_value, m_decimals).remove(brLocale().groupSeparator())
                        : formattedText());
 }
 
