@@ -348,6 +348,9 @@ public:
     void dbeModPgtoExit();
     void HabilitaColunaImporta();
     void insereItem();
+    void Vd_Cliente(bool Consist, bool AskExisting);
+    void Vd_Vendedor(bool Consist);
+    void Vd_FilialDest(bool Consist);
 
     // Detachable handlers: the branch panel's exit and the date editors' changes.
     std::function<void()> onPanFilialExit;

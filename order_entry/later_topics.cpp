@@ -167,3 +167,16 @@ void TfrmLanPedido::insereItem()
     cdsItemPedido->fieldByName(QStringLiteral("NRITEMPED")).setValue(Ajusta(ultimo + 1, 10));
     cdsItemPedido->fieldByName(QStringLiteral("IDSITITEMPED")).setValue(QStringLiteral("1"));
 }
+
+// Customer, seller and destination branch checks.
+void TfrmLanPedido::Vd_Cliente(bool, bool)
+{
+}
+
+void TfrmLanPedido::Vd_Vendedor(bool)
+{
+}
+
+void TfrmLanPedido::Vd_FilialDest(bool)
+{
+}
