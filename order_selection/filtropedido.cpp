@@ -23,18 +23,21 @@
 
 namespace FiltroPedido {
 // A dialog is open; a second call while it runs does not open another.
-inline bool boIdCriado = false;
+bool boIdCriado = false;
 } // namespace FiltroPedido
 
 bool CriaFiltroPedido(TFiltro& filtro, const FiltroPedidoTela& tela)
 {
     if (FiltroPedido::boIdCriado)
         return false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     FiltroPedido::boIdCriado = true;
     const auto released = qScopeGuard([] { FiltroPedido::boIdCriado = false; });
+    // The hourglass covers building the dialog, not the clerk's work in it.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
     TfrmFiltroPedido dialog(filtro, tela);
+    restoreCursor.dismiss();
+    QApplication::restoreOverrideCursor();
     return host().execModal(dialog) == QDialog::Accepted;
 }
 

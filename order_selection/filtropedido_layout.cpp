@@ -1,5 +1,6 @@
 // The dialog's controls and their places: numbers and dates at the left, the
-// code-list groups in the middle, the check boxes and import at the right.
+// code-list groups in the middle, the check boxes and the import period at the
+// right, so that the three columns come out about as tall.
 
 #include "filtropedidodialog.h"
 
@@ -227,7 +228,7 @@ void TfrmFiltroPedido::buildControls()
     chbAlta = check(grbPrioridade, "chbAlta", QStringLiteral("Alta"));
     chbUrgente = check(grbPrioridade, "chbUrgente", QStringLiteral("Urgente"));
     chbPrioritaria = check(grbPrioridade, "chbPrioritaria", QStringLiteral("Prioritária"));
-    addChecks(grbPrioridade, {chbBaixa, chbNormal, chbAlta, chbUrgente, chbPrioritaria}, 2);
+    addChecks(grbPrioridade, {chbBaixa, chbNormal, chbAlta, chbUrgente, chbPrioritaria}, 3);
 
     grbStatusPedido = group(pan, "grbStatusPedido", QStringLiteral("Situação do Pedido"));
     chbPendente = check(grbStatusPedido, "chbPendente", QStringLiteral("Pendente"));
@@ -235,7 +236,7 @@ void TfrmFiltroPedido::buildControls()
     chbLiquidado = check(grbStatusPedido, "chbLiquidado", QStringLiteral("Liquidado"));
     chbCancelado = check(grbStatusPedido, "chbCancelado", QStringLiteral("Cancelado"));
     chbParcialmente = check(grbStatusPedido, "chbParcialmente", QStringLiteral("Parc. Atendido"));
-    addChecks(grbStatusPedido, {chbPendente, chbAndamento, chbLiquidado, chbCancelado, chbParcialmente}, 2);
+    addChecks(grbStatusPedido, {chbPendente, chbAndamento, chbLiquidado, chbCancelado, chbParcialmente}, 3);
 
     grbStatusItem = group(pan, "grbStatusItem", QStringLiteral("Situação do Item"));
     chbIPendente = check(grbStatusItem, "chbIPendente", QStringLiteral("Pendente"));
@@ -245,7 +246,7 @@ void TfrmFiltroPedido::buildControls()
     chbICancelado = check(grbStatusItem, "chbICancelado", QStringLiteral("Cancelado"));
     chbIParcialmente = check(grbStatusItem, "chbIParcialmente", QStringLiteral("Parc. Atendido"));
     addChecks(grbStatusItem, {chbIPendente, chbIConfirmado, chbIAprovado, chbILiquidado, chbICancelado, chbIParcialmente},
-              2);
+              3);
 
     grbTipoPedido = group(pan, "grbTipoPedido", QStringLiteral("Tipo do Pedido"));
     chbPedido = check(grbTipoPedido, "chbPedido", QStringLiteral("Pedido"));
@@ -274,7 +275,7 @@ void TfrmFiltroPedido::buildControls()
     columns->setContentsMargins(10, 10, 10, 10);
     columns->setSpacing(10);
     QVBoxLayout* left = column(columns);
-    for (QGroupBox* box : {grbNrPedido, grbNota, grbEmissao, grbEntrega, grbOrcamento, grbOrdem})
+    for (QGroupBox* box : {grbNrPedido, grbNota, grbEmissao, grbEntrega, grbOrcamento, grbOrdem, grbNrImportacao})
         left->addWidget(box);
     left->addStretch(1);
     QVBoxLayout* middle = column(columns);
@@ -284,7 +285,7 @@ void TfrmFiltroPedido::buildControls()
     middle->addStretch(1);
     QVBoxLayout* right = column(columns);
     for (QGroupBox* box : {grbPrioridade, grbStatusPedido, grbStatusItem, grbTipoPedido, grbImportacao,
-                           grbNrImportacao, grbPedImportados})
+                           grbPedImportados})
         right->addWidget(box);
     right->addStretch(1);
 

@@ -21,6 +21,7 @@
 #include "widgets/buttonflat.h"
 #include "widgets/dateeditplus.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
@@ -212,6 +213,9 @@ void TstFiltroPedido::escolheNaPesquisa(const QString& code, int expectedRows)
         auto& lista = static_cast<TfrmPesquisaLista&>(dialog);
         QCOMPARE(lista.shownRowCount(), expectedRows);
         QVERIFY2(lista.setChecked(code, true), qPrintable(code));
+        const QString folder = qEnvironmentVariable("PED_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            QVERIFY(dialog.grab().save(folder + QStringLiteral("/pesquisa_%1.png").arg(QString::fromLatin1(QTest::currentDataTag()))));
         dialog.accept();
     });
 }
@@ -292,9 +296,14 @@ void TstFiltroPedido::mostraOFiltro()
         QCOMPARE(d.windowTitle(), QStringLiteral("Filtro de Lançamento"));
         QCOMPARE(d.screenCode(), QStringLiteral("PED00101"));
         QCOMPARE(d.sbtLimpa->toolTip(), QStringLiteral("Desfazer"));
+        QVERIFY(!QApplication::overrideCursor());
+        // One dialog at a time.
+        TFiltro outro = filtroDemo();
+        QVERIFY(!CriaFiltroPedido(outro, FiltroPedidoTela{}));
         d.sbtCancela->click();
     });
     QVERIFY(filtro == antes);
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 // --- Confirmation checks --------------------------------------------------------------------
