@@ -121,8 +121,12 @@ private:
     int conta(const QString& sql);
     void setParametros(const QString& exibDadOrc, const QString& exibPedido, const QString& obrTpOpPed);
     QString ultimaMensagem() const;
+    // The look-ups read the PostgreSQL demo database (skips when none was asked for).
+    void usePostgres();
+    void useSqlite();
 
     std::unique_ptr<TestServer> server;
+    std::unique_ptr<TestServer> pgServer;
     std::unique_ptr<ScriptedHost> scripted;
     QTemporaryDir configDir;
     QSqlDatabase demo;
@@ -177,6 +181,8 @@ void TstFiltroPedido::cleanupTestCase()
     closeDtmDBGeral();
     demo = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("tst_filtropedido_demo"));
+    QSqlDatabase::removeDatabase(QStringLiteral("tst_filtropedido_pg"));
+    pgServer.reset();
     server.reset();
 }
 
@@ -231,6 +237,30 @@ QString TstFiltroPedido::primeiro(const QString& sql)
 int TstFiltroPedido::conta(const QString& sql)
 {
     return primeiro(sql).toInt();
+}
+
+void TstFiltroPedido::usePostgres()
+{
+    if (!TestServer::postgresRequested())
+        QSKIP("PED_TEST_PG_URL não definida: sem PostgreSQL");
+    if (!pgServer) {
+        TestServerOptions options;
+        options.backend = TestServerOptions::Backend::PostgreSQL;
+        pgServer = std::make_unique<TestServer>(options);
+        openDatabase(pgServer->databaseConfig(), QStringLiteral("tst_filtropedido_pg"));
+    }
+    const DatabaseConfig& config = pgServer->databaseConfig();
+    openDtmDBGeral(QStringLiteral("postgresql://%1:%2@%3:%4/%5")
+                       .arg(config.user, config.password, config.host)
+                       .arg(config.port)
+                       .arg(config.databaseName));
+    demo = QSqlDatabase::database(QStringLiteral("tst_filtropedido_pg"));
+}
+
+void TstFiltroPedido::useSqlite()
+{
+    openDtmDBGeral(server->databaseConfig().sqlitePath);
+    demo = QSqlDatabase::database(QStringLiteral("tst_filtropedido_demo"));
 }
 
 QString TstFiltroPedido::ultimaMensagem() const
@@ -800,44 +830,54 @@ void TstFiltroPedido::parametrosDaFilial()
 
 void TstFiltroPedido::pesquisas_data()
 {
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("botao");
     QTest::addColumn<QString>("opcao");
     QTest::addColumn<QString>("lista");
     QTest::addColumn<QString>("codigo");
     QTest::addColumn<QString>("contagem");
 
-    QTest::newRow("cliente") << "btnCliente" << "rbtLCliente" << "stCliente"
-                             << "SELECT MIN(CDCLIENTE) FROM ENDECLIE WHERE IDTPENDECLIE = 'P'"
-                             << "SELECT COUNT(*) FROM ENDECLIE E JOIN MUNICIPIO M ON M.CDPAIS = E.CDPAIS AND "
-                                "M.SGESTADO = E.SGESTADO AND M.CDMUNICIPIO = E.CDMUNICIPIO WHERE IDTPENDECLIE = 'P'";
-    QTest::newRow("vendedor") << "btnVendedor" << "rbtLVendedor" << "stVendedor"
-                              << "SELECT MAX(CDVENDEDOR) FROM VENDEDOR" << "SELECT COUNT(*) FROM VENDEDOR";
-    QTest::newRow("comissionado") << "btnVendComis" << "rbtLVendComis" << "stVendComis"
-                                  << "SELECT MIN(CDVENDEDOR) FROM VENDEDOR" << "SELECT COUNT(*) FROM VENDEDOR";
-    QTest::newRow("filial destino") << "btnFiliDest" << "rbtLFiliDest" << "stPFiliDest"
-                                    << "SELECT MAX(CDFILIAL) FROM FILIAL" << "SELECT COUNT(*) FROM FILIAL";
-    QTest::newRow("tipo de operação") << "btnTipoOper" << "rbtLTipoOper" << "stTipoOpercao"
-                                      << "SELECT '03'"
-                                      << "SELECT COUNT(*) FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S'";
-    QTest::newRow("departamento") << "btnDepto" << "rbtLDepto" << "stDept" << "SELECT '002'"
-                                  << "SELECT COUNT(*) FROM DEPARTAMENTO";
-    QTest::newRow("município") << "btnMuniciCli" << "rbtLMuniciCli" << "stMuniciCli"
-                               << "SELECT MIN(CDPAIS || SGESTADO || CDMUNICIPIO) FROM ENDECLIE"
-                               << "SELECT COUNT(DISTINCT E.CDPAIS || E.SGESTADO || E.CDMUNICIPIO) FROM ENDECLIE E "
-                                  "JOIN MUNICIPIO M ON M.CDPAIS = E.CDPAIS AND M.SGESTADO = E.SGESTADO AND "
-                                  "M.CDMUNICIPIO = E.CDMUNICIPIO";
-    QTest::newRow("produto") << "btnProduto" << "rbtLProduto" << "stProduto"
-                             << "SELECT MIN(CDARVPROD) FROM PRODUTO WHERE IDPRODATIVO = 'S'"
-                             << "SELECT COUNT(*) FROM PRODUTO WHERE IDPRODATIVO = 'S'";
+    // Each look-up on each database.
+    const auto row = [](const char* name, const char* botao, const char* opcao, const char* lista, const char* codigo,
+                        const char* contagem) {
+        for (const char* kind : {"sqlite", "postgresql"})
+            QTest::addRow("%s %s", name, kind) << QString::fromLatin1(kind) << QString::fromLatin1(botao)
+                                               << QString::fromLatin1(opcao) << QString::fromLatin1(lista)
+                                               << QString::fromLatin1(codigo) << QString::fromLatin1(contagem);
+    };
+    row("cliente", "btnCliente", "rbtLCliente", "stCliente",
+        "SELECT MIN(CDCLIENTE) FROM ENDECLIE WHERE IDTPENDECLIE = 'P'",
+        "SELECT COUNT(*) FROM ENDECLIE E JOIN MUNICIPIO M ON M.CDPAIS = E.CDPAIS AND M.SGESTADO = E.SGESTADO "
+        "AND M.CDMUNICIPIO = E.CDMUNICIPIO WHERE IDTPENDECLIE = 'P'");
+    row("vendedor", "btnVendedor", "rbtLVendedor", "stVendedor", "SELECT MAX(CDVENDEDOR) FROM VENDEDOR",
+        "SELECT COUNT(*) FROM VENDEDOR");
+    row("comissionado", "btnVendComis", "rbtLVendComis", "stVendComis", "SELECT MIN(CDVENDEDOR) FROM VENDEDOR",
+        "SELECT COUNT(*) FROM VENDEDOR");
+    row("filial destino", "btnFiliDest", "rbtLFiliDest", "stPFiliDest", "SELECT MAX(CDFILIAL) FROM FILIAL",
+        "SELECT COUNT(*) FROM FILIAL");
+    row("tipo de operacao", "btnTipoOper", "rbtLTipoOper", "stTipoOpercao", "SELECT '03'",
+        "SELECT COUNT(*) FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S'");
+    row("departamento", "btnDepto", "rbtLDepto", "stDept", "SELECT '002'", "SELECT COUNT(*) FROM DEPARTAMENTO");
+    row("municipio", "btnMuniciCli", "rbtLMuniciCli", "stMuniciCli",
+        "SELECT MIN(CDPAIS || SGESTADO || CDMUNICIPIO) FROM ENDECLIE",
+        "SELECT COUNT(DISTINCT E.CDPAIS || E.SGESTADO || E.CDMUNICIPIO) FROM ENDECLIE E JOIN MUNICIPIO M "
+        "ON M.CDPAIS = E.CDPAIS AND M.SGESTADO = E.SGESTADO AND M.CDMUNICIPIO = E.CDMUNICIPIO");
+    row("produto", "btnProduto", "rbtLProduto", "stProduto",
+        "SELECT MIN(CDARVPROD) FROM PRODUTO WHERE IDPRODATIVO = 'S'",
+        "SELECT COUNT(*) FROM PRODUTO WHERE IDPRODATIVO = 'S'");
 }
 
 void TstFiltroPedido::pesquisas()
 {
+    QFETCH(QString, kind);
     QFETCH(QString, botao);
     QFETCH(QString, opcao);
     QFETCH(QString, lista);
     QFETCH(QString, codigo);
     QFETCH(QString, contagem);
+    if (kind == u"postgresql")
+        usePostgres();
+    const auto back = qScopeGuard([this] { useSqlite(); });
     const QString code = primeiro(codigo);
     const int rows = conta(contagem);
     QVERIFY(!code.isEmpty());
