@@ -48,12 +48,11 @@ int ContaChecked(const QString& lista)
 
 // --- The dialog ---------------------------------------------------------------------------
 
-// A code-list group: its options, look-up and the list it edits.
+// A code-list group: its options and its look-up.
 struct TfrmFiltroPedido::ListGroup {
     QRadioButton* todos;
     QRadioButton* lista;
     TButtonFlat* lookup;
-    QString* list;
     void (TfrmFiltroPedido::*pick)();
 };
 
@@ -82,19 +81,33 @@ TfrmFiltroPedido::~TfrmFiltroPedido() = default;
 QList<TfrmFiltroPedido::ListGroup> TfrmFiltroPedido::listGroups()
 {
     return {
-        {rbtTCliente, rbtLCliente, btnCliente, &stCliente, &TfrmFiltroPedido::btnClienteClick},
-        {rbtTVendedor, rbtLVendedor, btnVendedor, &stVendedor, &TfrmFiltroPedido::btnVendedorClick},
-        {rbtTVendComis, rbtLVendComis, btnVendComis, &stVendComis, &TfrmFiltroPedido::btnVendComisClick},
-        {rbtTProduto, rbtLProduto, btnProduto, &stProduto, &TfrmFiltroPedido::btnProdutoClick},
-        {rbtTFiliDest, rbtLFiliDest, btnFiliDest, &stPFiliDest, &TfrmFiltroPedido::btnFiliDestClick},
-        {rbtTMuniciCli, rbtLMuniciCli, btnMuniciCli, &stMuniciCli, &TfrmFiltroPedido::btnMuniciCliClick},
-        {rbtTOrigem, rbtLOrigem, btnOrigem, &stOrigem, &TfrmFiltroPedido::btnOrigemClick},
-        {rbtTTipoOper, rbtLTipoOper, btnTipoOper, &stTipoOpercao, &TfrmFiltroPedido::btnTipoOperClick},
-        {rbtTDepto, rbtLDepto, btnDepto, &stDept, &TfrmFiltroPedido::btnDeptoClick},
+        {rbtTCliente, rbtLCliente, btnCliente, &TfrmFiltroPedido::btnClienteClick},
+        {rbtTVendedor, rbtLVendedor, btnVendedor, &TfrmFiltroPedido::btnVendedorClick},
+        {rbtTVendComis, rbtLVendComis, btnVendComis, &TfrmFiltroPedido::btnVendComisClick},
+        {rbtTProduto, rbtLProduto, btnProduto, &TfrmFiltroPedido::btnProdutoClick},
+        {rbtTFiliDest, rbtLFiliDest, btnFiliDest, &TfrmFiltroPedido::btnFiliDestClick},
+        {rbtTMuniciCli, rbtLMuniciCli, btnMuniciCli, &TfrmFiltroPedido::btnMuniciCliClick},
+        {rbtTOrigem, rbtLOrigem, btnOrigem, &TfrmFiltroPedido::btnOrigemClick},
+        {rbtTTipoOper, rbtLTipoOper, btnTipoOper, &TfrmFiltroPedido::btnTipoOperClick},
+        {rbtTDepto, rbtLDepto, btnDepto, &TfrmFiltroPedido::btnDeptoClick},
     };
 }
 
 // --- Options --------------------------------------------------------------------------------
+
+namespace {
+
+// Quotation numbers are kept in capitals, whatever the clerk types.
+void upperCaseAsTyped(QLineEdit* edit)
+{
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+        const int cursor = edit->cursorPosition();
+        edit->setText(text.toUpper());
+        edit->setCursorPosition(cursor);
+    });
+}
+
+} // namespace
 
 void TfrmFiltroPedido::connectOptions()
 {
@@ -119,17 +132,9 @@ void TfrmFiltroPedido::connectOptions()
     btnNrPedido->onClick = [this](TButtonFlat&) { btnNrPedidoClick(); };
     btnNota->onClick = [this](TButtonFlat&) { btnNotaClick(); };
 
-    connect(medOrcDe, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int cursor = medOrcDe->cursorPosition();
-        medOrcDe->setText(text.toUpper());
-        medOrcDe->setCursorPosition(cursor);
-        medOrcAte->setText(medOrcDe->text());
-    });
-    connect(medOrcAte, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const int cursor = medOrcAte->cursorPosition();
-        medOrcAte->setText(text.toUpper());
-        medOrcAte->setCursorPosition(cursor);
-    });
+    upperCaseAsTyped(medOrcDe);
+    upperCaseAsTyped(medOrcAte);
+    connect(medOrcDe, &QLineEdit::textEdited, medOrcAte, [this] { medOrcAte->setText(medOrcDe->text()); });
     for (QLineEdit* edit : {medDeIntervalo, medAteIntervalo, edtDeNota, edtAteNota, medOrcDe, medOrcAte, medNrImporta})
         edit->installEventFilter(this);
 
