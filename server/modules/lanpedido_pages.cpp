@@ -9,6 +9,7 @@
 
 #include "lanpedido_pages.h"
 
+#include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 
@@ -19,36 +20,22 @@ namespace {
 
 // ---- arguments -----------------------------------------------------------------
 
-struct KeyArg {
-    const char* label;   // as the message names it
-    int maxSize;
-};
-
-constexpr KeyArg branchArg{"Filial", 4};
-constexpr KeyArg orderArg{"Número do pedido", 10};
-constexpr KeyArg statusArg{"Situação do pedido", 1};
-constexpr KeyArg customerArg{"Cliente", 21};
-constexpr KeyArg modalityArg{"Modalidade de pagamento", 5};
-constexpr KeyArg commitmentArg{"Empenho", 20};
-
-// A code as the caller sent it (null reads as empty). Longer than its
-// column it cannot name anything stored: the caller sent something else.
-QString keyValue(const QJsonArray& params, int index, const KeyArg& arg)
-{
-    const QString value = params.at(index).toString();
-    if (value.size() > arg.maxSize)
-        throw MethodError(QStringLiteral("%1 inválido(a): \"%2\" tem mais de %3 caracteres.")
-                              .arg(QString::fromUtf8(arg.label), value.left(40))
-                              .arg(arg.maxSize)
-                              .toStdString());
-    return value;
-}
-
-struct OrderKey {
-    QString branch;
-    QString number;
-    bool isEmpty() const { return branch.isEmpty() || number.isEmpty(); }
-};
+using OrderPackets::KeyArg;
+using OrderPackets::OrderKey;
+using OrderPackets::branchArg;
+using OrderPackets::commitmentArg;
+using OrderPackets::customerArg;
+using OrderPackets::keyValue;
+using OrderPackets::modalityArg;
+using OrderPackets::orderArg;
+using OrderPackets::statusArg;
+using OrderPackets::column;
+using OrderPackets::dateTime;
+using OrderPackets::keyedColumns;
+using OrderPackets::memo;
+using OrderPackets::number;
+using OrderPackets::orderPacket;
+using OrderPackets::text;
 
 // Round half away from zero at the cent, on the decimal the value prints as,
 // so 1.005 becomes 1.01 as it does on the screen.
@@ -58,127 +45,15 @@ double roundCents(double value)
     return std::round(cents) / 100.0;
 }
 
-// A column selected by its own name unless an expression is given.
-SelectColumn column(const FieldDef& field, const QString& expression)
-{
-    return {field, expression.isEmpty() ? field.name : expression};
-}
-
-SelectColumn text(const QString& name, int size, const QString& expression = {})
-{
-    return column(textField(name, size), expression);
-}
-
-SelectColumn number(const QString& name, const QString& expression = {})
-{
-    return column(floatField(name), expression);
-}
-
-SelectColumn dateTime(const QString& name, const QString& expression = {})
-{
-    return column(dateTimeField(name), expression);
-}
-
-SelectColumn memo(const QString& name, const QString& expression = {})
-{
-    return column(memoField(name), expression);
-}
-
-// A lookup whose key is incomplete can match no row: it reads as an empty
-// packet without asking the database.
-DataPacket keyedColumns(const QSqlDatabase& db, bool keyComplete, const QList<SelectColumn>& columns,
-                        const QString& fromAndWhere, const QVariantList& values)
-{
-    if (!keyComplete)
-        return emptyPacket(fieldsOf(columns));
-    return selectColumns(db, columns, fromAndWhere, values);
-}
-
-DataPacket orderPacket(const QSqlDatabase& db, const QList<SelectColumn>& columns, const QString& fromWhereOrder,
-                       const OrderKey& order)
-{
-    return keyedColumns(db, !order.isEmpty(), columns, fromWhereOrder, {order.branch, order.number});
-}
-
 // ---- page change ---------------------------------------------------------------
 
 // `cdsVd_Empenho`: the balance of the customer's commitment.
 const QList<SelectColumn> commitmentColumns = {number(QStringLiteral("VRSALDOEMP"))};
 
-const QList<SelectColumn> noteColumns = {
-    text(QStringLiteral("NRPEDIDO"), 10),
-    memo(QStringLiteral("TXOBSPED")),
-    text(QStringLiteral("CDFILIAL"), 4),
-};
-
-const QList<SelectColumn> termColumns = {
-    text(QStringLiteral("CDFILIAL"), 4),
-    text(QStringLiteral("NRPEDIDO"), 10),
-    dateTime(QStringLiteral("DTPEDIDO")),
-    number(QStringLiteral("NRDIASPGTOPED")),
-    dateTime(QStringLiteral("PREVISAO")),
-    number(QStringLiteral("VRPERCPGTOPED")),
-    text(QStringLiteral("DSPRAZOPGTOPED"), 20),
-    number(QStringLiteral("VRPARCELA")),
-};
-
-const QList<SelectColumn> additionalDataColumns = {
-    text(QStringLiteral("CDFILIAL"), 4),
-    text(QStringLiteral("NRPEDIDO"), 10),
-    text(QStringLiteral("NRDADOADICPED"), 3),
-    text(QStringLiteral("CDMENSAGEM"), 3),
-    text(QStringLiteral("DSDADOADICPED"), 120),
-};
-
-// Every charge kind, with the order's amount or 0: the charges grid edits
-// amounts but never adds rows, so a charge the order does not carry yet
-// must be there to be typed in.
-const QList<SelectColumn> chargeColumns = {
-    text(QStringLiteral("CDFILIAL"), 4, QStringLiteral("CAST(? AS VARCHAR(4))")),
-    text(QStringLiteral("NRPEDIDO"), 10, QStringLiteral("CAST(? AS VARCHAR(10))")),
-    text(QStringLiteral("CDENCARGO"), 2, QStringLiteral("E.CDENCARGO")),
-    text(QStringLiteral("NMENCARGO"), 20, QStringLiteral("E.NMENCARGO")),
-    number(QStringLiteral("VRENCARGOPED"), QStringLiteral("COALESCE(P.VRENCARGOPED, 0)")),
-    number(QStringLiteral("VRPERCENTENC"), QStringLiteral("P.VRPERCENTENC")),
-};
-
-const QList<SelectColumn> deliveryAddressColumns = {
-    text(QStringLiteral("CDFILIAL"), 4),
-    text(QStringLiteral("NRPEDIDO"), 10),
-    text(QStringLiteral("NMRAZSOCPED"), 250),
-    text(QStringLiteral("DSENDEPED"), 200),
-    text(QStringLiteral("NRCEPPED"), 15),
-    text(QStringLiteral("NRTELEPED"), 25),
-    text(QStringLiteral("NRINSJURPED"), 20),
-    text(QStringLiteral("NRINSESTPED"), 20),
-    text(QStringLiteral("NMPAISPED"), 30),
-    text(QStringLiteral("SGESTADOPED"), 2),
-    text(QStringLiteral("NMMUNIPED"), 30),
-    text(QStringLiteral("NMBAIRROPED"), 60),
-    text(QStringLiteral("CDPAISPED"), 4),
-    text(QStringLiteral("NMESTADOPED"), 30),
-    text(QStringLiteral("CDMUNICIPIOPED"), 4),
-    text(QStringLiteral("CDCLIENTE"), 21),
-    text(QStringLiteral("IDTPENDECLIE"), 1),
-    text(QStringLiteral("NRSEQEND"), 3),
-    number(QStringLiteral("NRLOCALENTRCLIENTE")),
-    text(QStringLiteral("CDFILIALPED"), 4),
-    text(QStringLiteral("DSLOCALENTRCLIENTE"), 30),
-};
-
 DataPacket commitmentBalance(const QSqlDatabase& db, const QString& customer, const QString& commitment)
 {
     return keyedColumns(db, !customer.isEmpty() && !commitment.isEmpty(), commitmentColumns, QStringLiteral("FROM EMPENHO WHERE CDCLIENTE = ? AND NREMPENHO = ?"),
                          {customer, commitment});
-}
-
-DataPacket orderCharges(const QSqlDatabase& db, const OrderKey& order)
-{
-    return keyedColumns(db, !order.isEmpty(), chargeColumns,
-                         QStringLiteral("FROM ENCARGO E"
-                                        " LEFT JOIN ENCARGOPED P ON P.CDENCARGO = E.CDENCARGO AND P.CDFILIAL = ? AND P.NRPEDIDO = ?"
-                                        " ORDER BY E.CDENCARGO"),
-                         {order.branch, order.number, order.branch, order.number});
 }
 
 // The remembered modality follows the stored order; an order not stored yet
@@ -212,18 +87,11 @@ QJsonValue getPgcChange(CallContext& context, QJsonArray& params)
     for (int element = 0; element < pgcChangeElements; ++element)
         result.append(QJsonValue::Null);
     result[0] = commitmentBalance(context.db, customer, commitment).toJson();
-    result[6] = orderPacket(context.db, noteColumns, QStringLiteral("FROM OBSPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), order)
-                    .toJson();
-    result[7] = orderPacket(context.db, termColumns,
-                            QStringLiteral("FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ? ORDER BY NRDIASPGTOPED"), order)
-                    .toJson();
-    result[8] = orderPacket(context.db, additionalDataColumns,
-                            QStringLiteral("FROM DADOADICPED WHERE CDFILIAL = ? AND NRPEDIDO = ? ORDER BY NRDADOADICPED"), order)
-                    .toJson();
-    result[9] = orderCharges(context.db, order).toJson();
-    result[10] = orderPacket(context.db, deliveryAddressColumns,
-                             QStringLiteral("FROM ENDEPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), order)
-                     .toJson();
+    result[6] = OrderPackets::orderNote(context.db, order).toJson();
+    result[7] = OrderPackets::orderTerms(context.db, order).toJson();
+    result[8] = OrderPackets::orderAdditionalData(context.db, order).toJson();
+    result[9] = OrderPackets::orderCharges(context.db, order).toJson();
+    result[10] = OrderPackets::orderDeliveryAddress(context.db, order).toJson();
     params[rememberedModalityArg] = rememberedModality(context.db, order, orderModality, remembered);
     return result;
 }

@@ -9,4 +9,6 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoNumbering(registry);
     registerBranchLookups(registry);
     registerLanPedidoPages(registry);
+    registerLanPedidoOrders(registry);
+    registerLanPedidoDetails(registry);
 }

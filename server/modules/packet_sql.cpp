@@ -116,6 +116,29 @@ DataPacket selectPacket(const QSqlDatabase& db, const QList<FieldDef>& fields,
     return packet;
 }
 
+QJsonObject selectPacketJson(const QSqlDatabase& db, const QList<FieldDef>& fields, const QString& sql,
+                             const QVariantList& values)
+{
+    QSqlQuery query = execSql(db, sql, values);
+    const int columnCount = query.record().count();
+    if (columnCount != fields.size())
+        throw StoreError(QStringLiteral("A query selects %1 columns for %2 fields: %3")
+                             .arg(columnCount).arg(fields.size()).arg(sql.simplified().left(120))
+                             .toStdString());
+    QJsonObject packet = emptyPacket(fields).toJson();
+    QJsonArray rows;
+    while (query.next()) {
+        QJsonArray row;
+        for (int column = 0; column < columnCount; ++column) {
+            const FieldDef& field = fields.at(column);
+            row.append(valueToJson(packetValue(field, query.value(column)), field.type));
+        }
+        rows.append(row);
+    }
+    packet.insert(QStringLiteral("rows"), rows);
+    return packet;
+}
+
 QList<FieldDef> fieldsOf(const QList<SelectColumn>& columns)
 {
     QList<FieldDef> fields;

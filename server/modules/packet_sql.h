@@ -38,3 +38,8 @@ DataPacket selectColumns(const QSqlDatabase& db, const QList<SelectColumn>& colu
 
 // An empty packet with the given fields.
 DataPacket emptyPacket(const QList<FieldDef>& fields);
+
+// As selectPacket, but each row goes straight from the forward-only query
+// into the packet's JSON form: a long list never exists twice in memory.
+QJsonObject selectPacketJson(const QSqlDatabase& db, const QList<FieldDef>& fields, const QString& sql,
+                             const QVariantList& values = {});

@@ -6,3 +6,5 @@ class MethodRegistry;
 void registerLanPedidoParams(MethodRegistry& registry);      // lanpedido_params.cpp
 void registerLanPedidoNumbering(MethodRegistry& registry);   // lanpedido_numbering.cpp
 void registerBranchLookups(MethodRegistry& registry);        // dbgeral_branches.cpp
+void registerLanPedidoOrders(MethodRegistry& registry);      // lanpedido_orders.cpp
+void registerLanPedidoDetails(MethodRegistry& registry);     // lanpedido_details.cpp

@@ -75,6 +75,18 @@ private:
     QVariant m_previousPages;
 };
 
+// Every branch takes orders, also one without order-entry parameters (it
+// prices from the price table), so that a list query has to pick its
+// branch out of the table.
+void addBranchesWithoutParameters(const QSqlDatabase& db, OrderCatalog& catalog)
+{
+    QSqlQuery query = execSql(db, QStringLiteral("SELECT F.CDFILIAL, F.NMFILIAL FROM FILIAL F WHERE NOT EXISTS"
+                                                 " (SELECT 1 FROM PARAMPEDIDO P WHERE P.CDFILIAL = F.CDFILIAL)"
+                                                 " ORDER BY F.CDFILIAL"));
+    while (query.next())
+        catalog.branches.append({query.value(0).toString(), query.value(1).toString(), QStringLiteral("1")});
+}
+
 void begin(QSqlDatabase& db)
 {
     if (!db.transaction())
@@ -93,7 +105,8 @@ void generateOrders(QSqlDatabase& db, int orderCount)
 {
     if (orderCount <= 0)
         return;
-    const OrderCatalog catalog = OrderCatalog::load(db);
+    OrderCatalog catalog = OrderCatalog::load(db);
+    addBranchesWithoutParameters(db, catalog);
     QHash<QString, qlonglong> lastNumber;
     for (const CatalogBranch& branch : catalog.branches)
         lastNumber.insert(branch.code, lastOrderNumber(db, branch.code));

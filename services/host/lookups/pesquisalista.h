@@ -18,9 +18,9 @@
 // The caption is a name, or a name, "|" and the empty-list text, as for
 // Pesquisar; an empty source fails (MensErro, Abort) before the dialog opens.
 
+#include "list_text.h"
+
 #include <QString>
-#include <QStringList>
-#include <stdexcept>
 
 class DataSource;
 class LookupQuery;
@@ -33,12 +33,3 @@ bool PesquisaLista(DataSource& source, const QString& keyField, const QString& c
 bool PesquisaLista(LookupQuery& source, const QString& keyField, const QString& caption, bool required,
                    QString& list);
 
-class ListTextError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// The list text of some codes, and back. listTextCodes throws ListTextError
-// naming the position of the first fault.
-QString listText(const QStringList& codes);
-QStringList listTextCodes(const QString& list);

@@ -1,0 +1,69 @@
+#pragma once
+// What several methods of the order-entry module read the same way: the
+// check of a code argument against its column width, the order key, select
+// columns by field, and the packets of an order's note, payment terms,
+// additional data, charges and delivery address.
+
+#include "packet_sql.h"
+
+#include <QJsonArray>
+#include <QSqlDatabase>
+#include <QString>
+
+namespace OrderPackets {
+
+struct KeyArg {
+    const char* label;   // as the message names it
+    int maxSize;
+};
+
+inline constexpr KeyArg branchArg{"Filial", 4};
+inline constexpr KeyArg orderArg{"Número do pedido", 10};
+inline constexpr KeyArg statusArg{"Situação do pedido", 1};
+inline constexpr KeyArg customerArg{"Cliente", 21};
+inline constexpr KeyArg modalityArg{"Modalidade de pagamento", 5};
+inline constexpr KeyArg commitmentArg{"Empenho", 20};
+inline constexpr KeyArg itemArg{"Item do pedido", 10};
+inline constexpr KeyArg productArg{"Produto", 10};
+
+// A code as the caller sent it (null reads as empty). Longer than its
+// column it cannot name anything stored: a MethodError naming the argument.
+QString keyValue(const QJsonArray& params, int index, const KeyArg& arg);
+
+struct OrderKey {
+    QString branch;
+    QString number;
+    bool isEmpty() const { return branch.isEmpty() || number.isEmpty(); }
+};
+
+// A column selected by its own name unless an expression is given.
+SelectColumn column(const FieldDef& field, const QString& expression);
+SelectColumn text(const QString& name, int size, const QString& expression = {});
+SelectColumn number(const QString& name, const QString& expression = {});
+SelectColumn dateTime(const QString& name, const QString& expression = {});
+SelectColumn memo(const QString& name, const QString& expression = {});
+
+// A lookup whose key is incomplete can match no row: it reads as an empty
+// packet without asking the database.
+DataPacket keyedColumns(const QSqlDatabase& db, bool keyComplete, const QList<SelectColumn>& columns,
+                        const QString& fromAndWhere, const QVariantList& values);
+// `fromWhereOrder` binds the branch and the order number, in this order.
+DataPacket orderPacket(const QSqlDatabase& db, const QList<SelectColumn>& columns, const QString& fromWhereOrder,
+                       const OrderKey& order);
+
+bool orderExists(const QSqlDatabase& db, const OrderKey& order);
+
+// `cdsObser`: NRPEDIDO, TXOBSPED, CDFILIAL.
+DataPacket orderNote(const QSqlDatabase& db, const OrderKey& order);
+// `cdsPrazoPgto`: the terms by days.
+DataPacket orderTerms(const QSqlDatabase& db, const OrderKey& order);
+// `cdsDadosAdicPed`: the additional data lines in order.
+DataPacket orderAdditionalData(const QSqlDatabase& db, const OrderKey& order);
+// `cdsEncargos`: every charge kind with the order's amount or 0, so that a
+// charge the order does not carry yet can be typed in; none for an
+// incomplete key.
+DataPacket orderCharges(const QSqlDatabase& db, const OrderKey& order);
+// `cdsDadosEndPed`: the delivery address (at most one row).
+DataPacket orderDeliveryAddress(const QSqlDatabase& db, const OrderKey& order);
+
+} // namespace OrderPackets
