@@ -460,6 +460,11 @@ void TfrmLanPedido::preencheControlesNovoPedido()
     pgcPadrao->setCurrentWidget(tshDadosPed);
     depDtRetirada->setFocus();
     depDtRetirada->setDate(QDate::currentDate());
+    // The order keeps what its editors show, so that showing the page anew
+    // shows the same.
+    cdsPedido->fieldByName(QStringLiteral("DTPEDIDO")).setValue(QDateTime(QDate::currentDate(), QTime(0, 0)));
+    cdsPedido->fieldByName(QStringLiteral("IDTIPOPEDIDO")).setValue(QStringLiteral("1"));
+    cdsPedido->fieldByName(QStringLiteral("IDPRIOPED")).setValue(QStringLiteral("3"));
     rdbPedido->setChecked(true);
     rdbNormal->setChecked(true);
     for (QLineEdit* texto : {edtNmCliente, edtNmTransp, edtFormPgto, edtModPgto, edtPrcBase, edtNmRotaEntrega,
@@ -469,6 +474,7 @@ void TfrmLanPedido::preencheControlesNovoPedido()
     depDtVal->clear();
     nedVrEmpenho->clear();
     cmbFrete->setCurrentIndex(5);
+    cdsPedido->fieldByName(QStringLiteral("IDPGFRETTRAN")).setText(cmbFrete->currentText());
 }
 
 void TfrmLanPedido::tipoOperacaoPadrao()
@@ -510,9 +516,9 @@ void TfrmLanPedido::vendedorPadrao()
 // the new order: the clerk corrects it in the customer field.
 void TfrmLanPedido::clientePadrao()
 {
-    for (const char* name : {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE"})
+    for (const char* name : {"CDCLIENTE", "IDTPIJURCLIE", "NRINSJURCLIE", "NMFANTCLIE"})
         cdsPedido->fieldByName(nome(name)).setValue(paramPedido(nome(name)));
-    edtNmCliente->setText(paramPedido(QStringLiteral("NMFANTCLIE")));
+    edtNmCliente->setText(valor(cdsPedido, "NMFANTCLIE"));
     try {
         Vd_Cliente(false, false);
         if (dbeVendedor->isEnabled())
