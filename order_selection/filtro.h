@@ -12,6 +12,7 @@ struct TNrPedido {
     QString stDe;
     QString stAte;
     QString stNrPedido;
+    bool operator==(const TNrPedido&) const = default;
 };
 
 struct TNota {
@@ -20,6 +21,7 @@ struct TNota {
     QString stDe;
     QString stAte;
     QString stNota;
+    bool operator==(const TNota&) const = default;
 };
 
 struct TPrio {
@@ -28,6 +30,7 @@ struct TPrio {
     bool boAlta = true;
     bool boUrgente = true;
     bool boPrioritaria = true;
+    bool operator==(const TPrio&) const = default;
 };
 
 struct TStatPed {
@@ -36,6 +39,7 @@ struct TStatPed {
     bool boLiquidado = false;
     bool boCancelado = false;
     bool boParcialmente = false;
+    bool operator==(const TStatPed&) const = default;
 };
 
 struct TStatIPed {
@@ -45,31 +49,37 @@ struct TStatIPed {
     bool boLiquidado = true;
     bool boCancelado = true;
     bool boParcialmente = true;
+    bool operator==(const TStatIPed&) const = default;
 };
 
 struct TProduto {
     bool boTodos = true;
     QString stProduto;
+    bool operator==(const TProduto&) const = default;
 };
 
 struct TVendedor {
     bool boTodos = true;
     QString stVendedor;
+    bool operator==(const TVendedor&) const = default;
 };
 
 struct TVendComis {
     bool boTodos = true;
     QString stVendComis;
+    bool operator==(const TVendComis&) const = default;
 };
 
 struct TFiliDest {
     bool boTodos = true;
     QString stFiliDest;
+    bool operator==(const TFiliDest&) const = default;
 };
 
 struct TCliente {
     bool boTodos = true;
     QString stCliente;
+    bool operator==(const TCliente&) const = default;
 };
 
 // Dates are whole days; a null date stands for "no date".
@@ -77,43 +87,51 @@ struct TEntrega {
     bool boTodos = true;
     QDate dtDe;
     QDate dtAte;
+    bool operator==(const TEntrega&) const = default;
 };
 
 struct TEmissao {
     bool boTodos = false;
     QDate dtDe;
     QDate dtAte;
+    bool operator==(const TEmissao&) const = default;
 };
 
 struct TTipoPedido {
     bool boPedido = true;
     bool boOrcamento = false;
+    bool operator==(const TTipoPedido&) const = default;
 };
 
 struct TMuniciCli {
     bool boTodos = true;
     QString stMuniciCli;
+    bool operator==(const TMuniciCli&) const = default;
 };
 
 struct TOrigem {
     bool boTodos = true;
     QString stOrigem;
+    bool operator==(const TOrigem&) const = default;
 };
 
 struct TTipoOper {
     bool boTodos = true;
     QString stCdTipoOper;
+    bool operator==(const TTipoOper&) const = default;
 };
 
 // Short texts of at most 255 characters.
 struct TOrcamento {
     QString stIntervaloDe;
     QString stintervaloAte;
+    bool operator==(const TOrcamento&) const = default;
 };
 
 struct TDepartamento {
     bool boTodos = true;
     QString stDepartamento;
+    bool operator==(const TDepartamento&) const = default;
 };
 
 struct TImporta {
@@ -122,10 +140,12 @@ struct TImporta {
     QDate dtDe;
     QDate dtAte;
     QString numero;
+    bool operator==(const TImporta&) const = default;
 };
 
 struct TOrdem {
     QString stOrdem;
+    bool operator==(const TOrdem&) const = default;
 };
 
 struct TFiltro {
@@ -150,6 +170,7 @@ struct TFiltro {
     TDepartamento Departamento;
     TImporta Importa;
     TOrdem Ordem;
+    bool operator==(const TFiltro&) const = default;
 };
 
 // The filter a fresh order entry screen starts with: everything admitted
