@@ -6,6 +6,7 @@
 #include "lanpedido_fixture.h"
 #include "scriptedhost.h"
 
+#include "filtropedidodialog.h"
 #include "getpedido_args.h"
 #include "guard.h"
 #include "lanpedido.h"
@@ -17,6 +18,7 @@
 #include "widgets/dbgrid.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -120,6 +122,7 @@ private slots:
     void argumentosPorReferencia();
     void listaDoServidorParaOFiltroPadrao();
     void filtroCanceladoRecarregaALista();
+    void filtroConfirmadoListaOsEscolhidos();
     void rolagemMostraOPedido();
     void rolagemCarregaDetalhesDaPagina_data();
     void rolagemCarregaDetalhesDaPagina();
@@ -190,6 +193,10 @@ void TstHeaderRecord::abreTela(const QString& branch)
     WorkingContext context = workingContext();
     context.filial = branch;
     setWorkingContext(context);
+    // A fixed branch with order parameters opens the order filter at once;
+    // cancelled, the list comes with the initial filter.
+    if (branch != u"0003" && context.modulosFilialFixa.contains(QStringLiteral("PED00100")))
+        scripted->expectDialog(QStringLiteral("TfrmFiltroPedido"), [](QDialog& dialog) { dialog.reject(); });
     CriaLanctoPedido();
     tela = LanPedido::frmLanPedido;
     QVERIFY(tela);
@@ -339,6 +346,7 @@ void TstHeaderRecord::filtroCanceladoRecarregaALista()
     QVERIFY(pedidos > 0);
     const TFiltro antes = LanPedido::Filtro;
     tela->cdsPedido->emptyDataSet();
+    scripted->expectDialog(QStringLiteral("TfrmFiltroPedido"), [](QDialog& dialog) { dialog.reject(); });
     const bool confirmado = tela->sbtFiltroClick();
     QVERIFY(!confirmado);
     QVERIFY(tela->cdsPedido->isActive());
@@ -347,6 +355,30 @@ void TstHeaderRecord::filtroCanceladoRecarregaALista()
     QCOMPARE(LanPedido::Filtro.Emissao.dtDe, antes.Emissao.dtDe);
     QVERIFY(tela->sbtFiltro->isEnabled());
     QVERIFY(tela->onPanFilialExit);
+}
+
+// Confirmed, the filter the clerk chose lists the orders.
+void TstHeaderRecord::filtroConfirmadoListaOsEscolhidos()
+{
+    abreTela();
+    scripted->expectDialog(QStringLiteral("TfrmFiltroPedido"), [](QDialog& dialog) {
+        auto& filtro = static_cast<TfrmFiltroPedido&>(dialog);
+        filtro.chbAndamento->setChecked(false);
+        filtro.chbCancelado->setChecked(true);
+        filtro.sbtConfirmaClick();
+    });
+    QVERIFY(tela->sbtFiltroClick());
+    QVERIFY(LanPedido::Filtro.StatusPedido.boCancelado);
+    QStringList carregados;
+    for (tela->cdsPedido->first(); !tela->cdsPedido->eof(); tela->cdsPedido->next())
+        carregados << tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString();
+    carregados.sort();
+    const QStringList esperados = pedidosDoBanco(
+        QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '4' AND IDTIPOPEDIDO = '1'"
+                       " AND SUBSTR(DTPEDIDO, 1, 10) BETWEEN ? AND ?"),
+        {QDate::currentDate().addDays(-10).toString(Qt::ISODate), QDate::currentDate().toString(Qt::ISODate)});
+    QVERIFY(!esperados.isEmpty());
+    QCOMPARE(carregados, esperados);
 }
 
 // Scrolling to an order fills the general data it shows and asks for the
