@@ -626,6 +626,9 @@ void TfrmLanPedido::cdsPedidoAfterScroll()
     pintaNavegador(CorSituacaoPedido(situacao));
 
     nedQtDisp->setVisible(false);
+    for (QLabel* rotulo : tshItemPedido->findChildren<QLabel*>())
+        if (rotulo->buddy() == nedQtDisp)
+            rotulo->setVisible(false);
     sbtVerQuantidades->setChecked(false);
 
     if (cdsPedido->state() == RecordSet::State::Browse && temLinhas(cdsPedido))

@@ -16,6 +16,7 @@
 #include "store/database.h"
 #include "widgets/dateeditplus.h"
 #include "widgets/dbgrid.h"
+#include "widgets/numberedit.h"
 
 #include <QAction>
 #include <QDialog>
@@ -126,6 +127,7 @@ private slots:
     void rolagemMostraOPedido();
     void rolagemCarregaDetalhesDaPagina_data();
     void rolagemCarregaDetalhesDaPagina();
+    void atualizarTrazDetalhesDoPedidoAtual();
     void origemDesconhecidaMantemTexto();
     void novoPedido_data();
     void novoPedido();
@@ -472,6 +474,35 @@ void TstHeaderRecord::rolagemCarregaDetalhesDaPagina()
     QVERIFY(scripted->messages().isEmpty());
 }
 
+// Refreshing brings the list and, for the order on screen, its items,
+// terms, notes and taxes in the same call; the order stays current.
+void TstHeaderRecord::atualizarTrazDetalhesDoPedidoAtual()
+{
+    abreTela();
+    todosOsPedidos();
+    QSqlQuery query(demo);
+    QVERIFY(query.exec(QStringLiteral("SELECT I.NRPEDIDO, COUNT(*), (SELECT COUNT(*) FROM PRAZOPGTOPED T"
+                                      " WHERE T.CDFILIAL = I.CDFILIAL AND T.NRPEDIDO = I.NRPEDIDO)"
+                                      " FROM ITEMPEDIDO I WHERE I.CDFILIAL = '0001'"
+                                      " GROUP BY I.CDFILIAL, I.NRPEDIDO HAVING COUNT(*) > 1 ORDER BY I.NRPEDIDO DESC")));
+    QVERIFY(query.next());
+    const QString pedido = query.value(0).toString();
+    QVERIFY(tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido));
+    tela->cdsItemPedido->emptyDataSet();
+    tela->cdsPrazoPgto->close();
+
+    tela->sbtVerificarClick();
+    QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString(), pedido);
+    QCOMPARE(tela->cdsItemPedido->recordCount(), query.value(1).toInt());
+    QCOMPARE(tela->cdsItemPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString(), pedido);
+    QCOMPARE(tela->cdsPrazoPgto->recordCount(), query.value(2).toInt());
+    QCOMPARE(tela->nedQtPed->value(), query.value(1).toDouble());
+    // Branch 0001 shows the item taxes: those of the current item came along.
+    QVERIFY(tela->cdsItemProImpos->isActive());
+    QVERIFY(tela->cdsConUltPrecVen->isActive());
+    QVERIFY(scripted->messages().isEmpty());
+}
+
 // Origin codes without a text leave the origin box as it was.
 void TstHeaderRecord::origemDesconhecidaMantemTexto()
 {
@@ -744,10 +775,11 @@ void TstHeaderRecord::edicao()
 void TstHeaderRecord::listaEDadosGeraisNaTela()
 {
     abreTela();
-    todosOsPedidos();
     tela->resize(1100, 640);
     QTemporaryDir fallback;
     const QString pasta = qEnvironmentVariable("PED_SCREENSHOT_DIR", fallback.path());
+    QVERIFY(tela->grab().save(pasta + QStringLiteral("/header_lista_periodo.png")));
+    todosOsPedidos();
     tela->selecionaPagina(tela->tshPadrao);
     QVERIFY(tela->grab().save(pasta + QStringLiteral("/header_lista.png")));
     QVERIFY(tela->cdsPedido->locate(QStringLiteral("IDSITPEDIDO"), QStringLiteral("2")));
