@@ -141,6 +141,8 @@ private slots:
     void edicao_data();
     void edicao();
     void listaEDadosGeraisNaTela();
+    void excluirPedido_data();
+    void excluirPedido();
 
 private:
     void abreTela(const QString& branch = QStringLiteral("0001"));
@@ -786,6 +788,44 @@ void TstHeaderRecord::listaEDadosGeraisNaTela()
     tela->selecionaPagina(tela->tshDadosPed);
     QVERIFY(tela->grab().save(pasta + QStringLiteral("/header_dados_gerais.png")));
     QVERIFY(scripted->messages().isEmpty());
+}
+
+void TstHeaderRecord::excluirPedido_data()
+{
+    QTest::addColumn<QString>("situacao");
+    QTest::addColumn<QString>("mensagem");
+    QTest::newRow("pendente") << "1" << "";
+    QTest::newRow("em andamento") << "2" << "Operação bloqueada! Este pedido encontra-se confirmado.";
+    QTest::newRow("liquidado") << "3" << "Operação bloqueada! Este pedido encontra-se liquidado.";
+    QTest::newRow("cancelado") << "4" << "Operação bloqueada! Este pedido encontra-se cancelado.";
+    QTest::newRow("parcial") << "6" << "Operação bloqueada! Este pedido encontra-se parcialmente atendido.";
+}
+
+// Only a pending order goes; at a branch with charges its charges are
+// deleted on the server first. (Changes the demo data: keep it last.)
+void TstHeaderRecord::excluirPedido()
+{
+    QFETCH(QString, situacao);
+    QFETCH(QString, mensagem);
+
+    abreTela();
+    todosOsPedidos();
+    const QStringList comEncargos = pedidosDoBanco(
+        QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = ? AND NRPEDIDO IN"
+                       " (SELECT NRPEDIDO FROM ENCARGOPED WHERE CDFILIAL = '0001')"), {situacao});
+    QVERIFY(!comEncargos.isEmpty());
+    const QString pedido = comEncargos.first();
+    QVERIFY(tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido));
+    const int pedidos = tela->cdsPedido->recordCount();
+
+    const bool excluido = guarded([&] { tela->cdsPedido->deleteRecord(); });
+    QCOMPARE(excluido, mensagem.isEmpty());
+    QCOMPARE(tela->cdsPedido->recordCount(), excluido ? pedidos - 1 : pedidos);
+    const QString encargos = QStringLiteral("CDFILIAL = '0001' AND NRPEDIDO = ? AND NRPEDIDO IN"
+                                            " (SELECT NRPEDIDO FROM ENCARGOPED WHERE CDFILIAL = '0001')");
+    QCOMPARE(pedidosDoBanco(encargos, {pedido}).isEmpty(), excluido);
+    QCOMPARE(scripted->messageTexts(MsgType::Error), mensagem.isEmpty() ? QStringList() : QStringList{mensagem});
+    scripted->clear();
 }
 
 QTEST_MAIN(TstHeaderRecord)
