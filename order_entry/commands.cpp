@@ -243,20 +243,6 @@ void TfrmLanPedido::sbtImprimirClick()
     LoadBPL(QStringLiteral("PED01100"), args);
 }
 
-void TfrmLanPedido::sbtFiltroClick()
-{
-    Filtro.Filial = medCdFilial->text();
-    {
-        EventDetach semSaidaFilial(onPanFilialExit);
-        boGetPedido = true;
-        cdsPedido->close();
-        // The filter dialog joins here; until then the filter record keeps
-        // its values and the list is loaded with them.
-        DadosPedido(false);
-    }
-    dtsPadraoStateChange();
-}
-
 void TfrmLanPedido::sbtImpClick()
 {
     editaOuInsere(cdsObser);

@@ -9,6 +9,8 @@
 //   editability.cpp     record-set state and the open/locked rule
 //   commands.cpp        toolbar commands, branch entry, print, notes files
 //   branch.cpp          branch validation
+//   header_record.cpp   the order header record set, the order list and
+//                       what the current order brings along
 //   later_topics.cpp    routines of the header, items, payment, charges and
 //                       transport topics that the spine calls
 
@@ -46,6 +48,10 @@ class TNetConnection;
 class TNumberEdit;
 class RpcArg;
 class QJsonValue;
+class QJsonArray;
+class QColor;
+class Field;
+class TMessages;
 
 // The open/locked rule of an order: whether its header may still be changed.
 // `inserting` or `semPedido` (no order) make it open.
@@ -54,6 +60,14 @@ bool PedidoAberto(const QString& idLancPed, const QString& idSitPedido, int nrIt
 
 // Loads a data packet that a server call returned.
 void CarregaPacote(RecordSet& cds, const QJsonValue& packet);
+
+// Order status: its colour (invalid for an unknown code) and its text.
+QColor CorSituacaoPedido(const QString& idSitPedido);
+QString TextoSituacaoPedido(const TMessages& catalog, const QString& idSitPedido);
+// Text of an origin code 1 to 9; empty for 0, empty or any other value.
+QString TextoOrigemPedido(const TMessages& catalog, const QString& idOrigPed);
+// Code stored for a freight entry text; "9" for any text it does not know.
+QString CodigoFrete(const TMessages& catalog, const QString& texto);
 
 // Whether a display of this size gets the screen maximised.
 bool TelaPequena(const QSize& screenSize);
@@ -324,16 +338,41 @@ public:
     void sbtVerificarClick() override;
     void sbtProcurarClick() override;
     void sbtImprimirClick() override;
-    void sbtFiltroClick();
     void sbtImpClick();
     void mnuArquivoClick();
     void mnuImpPedidoClick();
     void sbtSalvaClick();
 
-    // --- Routines of other topics (later_topics.cpp) -------------------------------
+    // --- Order header record (header_record.cpp) ----------------------------------
+    // The filter button: runs the filter dialog and reloads the list, also
+    // when the dialog was cancelled; true when it was confirmed.
+    bool sbtFiltroClick();
     void DadosPedido(bool loadDetails);
     void AtualizaTipoPed();
+    void HabilitaColunaImporta();
+    void VerificaSit();
+    void cdsPedidoBeforeInsert();
+    void cdsPedidoAfterInsert();
+    void cdsPedidoBeforeEdit();
+    void cdsPedidoAfterEdit();
+    void cdsPedidoAfterCancel();
+    void cdsPedidoAfterPost();
+    void cdsPedidoAfterOpen();
+    void cdsPedidoBeforeDelete();
     void cdsPedidoAfterScroll();
+    void cdsPedidoCalcFields();
+    void cdsPedidoCDCLIENTEChange(Field& field);
+    void cdsPedidoCDFILIALPEDChange(Field& field);
+    void cdsPedidoCDMODPGTOChange(Field& field);
+    // The entry period of the list, on the list page.
+    QWidget* panPeriodo;
+    QLabel* lblintde;
+    QLabel* lblintate;
+    // Set by the customer delivery-location dialog; Include and a confirmed
+    // order clear it.
+    bool boLocalEntregaCli = false;
+
+    // --- Routines of other topics (later_topics.cpp) -------------------------------
     void cdsItemPedidoAfterScroll();
     void AtualizaFiliDest();
     void Atualiza_TipoEdital();
@@ -346,7 +385,6 @@ public:
     void AtualizaFormaPgto();
     void VrImposEncargo();
     void dbeModPgtoExit();
-    void HabilitaColunaImporta();
     void insereItem();
     void Vd_Cliente(bool Consist, bool AskExisting);
     void Vd_Vendedor(bool Consist);
@@ -368,6 +406,19 @@ private:
     void criaRecordSets();
     void criaParamPedido();
     void criaPedido();
+    void criaListaPedidos();
+    void carregaDetalhesPedido(const QJsonArray& resultado);
+    void atualizaPeriodoEBotoes();
+    void numeraNovoPedido();
+    void preencheControlesNovoPedido();
+    void tipoOperacaoPadrao();
+    void vendedorPadrao();
+    void clientePadrao();
+    void mostraPedidoAtual();
+    void carregaDetalhesDaPagina();
+    void mostraPrioridade(const QString& idPrioPed);
+    void mostraFrete(const QString& idPgFretTran);
+    void pintaNavegador(const QColor& cor);
     void criaItemPedido();
     void criaPainelFerramentas();
     void criaPaginas();
@@ -395,4 +446,5 @@ private:
     bool m_mudandoPagina = false;
     bool m_pronto = false;        // every control exists
     bool m_filialFixa = false;    // the host fixes the branch for this screen
+    bool m_freteLigado = false;   // the freight combo writes the order's freight code
 };

@@ -31,6 +31,12 @@ inline bool boBotaoIncuiItem = false;
 
 inline double Soma = 0;
 
+// While an order is edited: the customer changed, the destination branch
+// changed, neither did. The delivery address follows them.
+inline bool boAlteraCliente = false;
+inline bool boAlteraFilialDest = false;
+inline bool boNaoAlterado = false;
+
 inline QString stAltSitItem;
 inline QString stCdClie;
 inline QString stVend;

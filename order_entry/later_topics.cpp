@@ -23,32 +23,6 @@
 using namespace LanPedido;
 
 
-// The order list. The order query joins with the filter dialog; until then
-// the list opens empty, so that orders can be entered.
-void TfrmLanPedido::DadosPedido(bool)
-{
-    if (!boGetPedido)
-        return;
-    if (!cdsPedido->isActive())
-        cdsPedido->createDataSet();
-}
-
-void TfrmLanPedido::AtualizaTipoPed()
-{
-    const bool orcamento = valor(cdsPedido, "IDTIPOPEDIDO") == u"2";
-    rdbOrcamento->setChecked(orcamento);
-    rdbPedido->setChecked(!orcamento);
-}
-
-void TfrmLanPedido::cdsPedidoAfterScroll()
-{
-    dbtNome->setText(valor(cdsPedido, "DsPedido"));
-    lblNmCliente->setText(valor(cdsPedido, "NMFANTCLIE"));
-    const QString origem = QStringLiteral("ORIGEM_") + valor(cdsPedido, "IDORIGPED").trimmed();
-    if (msgPadrao.contains(origem))
-        edtOrigem->setText(texto(origem));
-}
-
 void TfrmLanPedido::cdsItemPedidoAfterScroll()
 {
     const QString situacao = valor(cdsItemPedido, "IDSITITEMPED");
@@ -143,12 +117,6 @@ void TfrmLanPedido::VrImposEncargo()
 
 void TfrmLanPedido::dbeModPgtoExit()
 {
-}
-
-void TfrmLanPedido::HabilitaColunaImporta()
-{
-    if (DBGridColumn* column = dbgItemPedido->columnByField(QStringLiteral("IDITPEDSEMQTDIS")))
-        column->setVisible(paramPedido(QStringLiteral("IDTESTAEST")) == u"2");
 }
 
 // A new item row for the order on screen, numbered after the last one.

@@ -62,6 +62,7 @@ void resetUnit()
     boValidaDataComissao = boValidaDescMax = boShowAvi = true;
     boModMsg = boGetPedido = boParamGerPed = boCtrlDel = false;
     boReseAuto = boEntrar = boAlteraSituItem = boBotaoIncuiItem = false;
+    boAlteraCliente = boAlteraFilialDest = boNaoAlterado = false;
     Soma = 0;
     for (QString* text : {&stAltSitItem, &stCdClie, &stVend, &stModPgto, &stModPgtoAux, &stCdModPag, &stNovoModPag,
                           &stPreco, &stItem, &stNrItem, &stCdProdAnt, &stDadoTrans, &stForma, &stCdCliente, &stIns})

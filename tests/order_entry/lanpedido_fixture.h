@@ -5,6 +5,7 @@
 
 #include "context.h"
 #include "datapacket.h"
+#include "screens/dbgeral.h"
 #include "serversession.h"
 #include "test_server.h"
 
@@ -57,7 +58,9 @@ inline DataPacket orderRows(const QSqlDatabase& db, const QString& table, const 
 }
 
 // Log-in and working context of operator DEMO at `branch`, which is fixed
-// for the order entry screen; the per-user folder is `configDir`.
+// for the order entry screen; the per-user folder is `configDir`. The
+// general connection of the look-up queries opens on the server's database,
+// as the shell opens it at log-in.
 inline void openSession(TestServer& server, const QString& branch, const QString& configDir)
 {
     const ServerResult login = ServerSession::instance().login(QStringLiteral("127.0.0.1"), server.port(),
@@ -75,6 +78,7 @@ inline void openSession(TestServer& server, const QString& branch, const QString
     context.webPort = server.port();
     context.configDir = configDir;
     setWorkingContext(context);
+    openDtmDBGeral(server.databaseConfig().sqlitePath);
 }
 
 } // namespace PedTest

@@ -24,7 +24,10 @@ private slots:
         openSession(server, QStringLiteral("0001"), configDir.path() + u'/');
         setModulesDir(qEnvironmentVariable("PED_BIN_DIR") + QStringLiteral("/modules"));
         ScriptedHost host;
+        // A new screen opens the order filter for its fixed branch.
+        const auto cancelaFiltro = [](QDialog& dialog) { dialog.reject(); };
 
+        host.expectDialog(QStringLiteral("TfrmFiltroPedido"), cancelaFiltro);
         QVERIFY(LoadBPL(QStringLiteral("PED00100")));
         QCOMPARE(host.presentedScreens().size(), 1);
         QPointer<QWidget> primeira = host.presentedScreens().at(0);
@@ -45,6 +48,7 @@ private slots:
         // Closed, the next call creates it anew.
         primeira->close();
         QTRY_VERIFY(primeira.isNull());
+        host.expectDialog(QStringLiteral("TfrmFiltroPedido"), cancelaFiltro);
         QVERIFY(LoadBPL(QStringLiteral("PED00100")));
         QCOMPARE(host.presentedScreens().size(), 3);
         QPointer<QWidget> nova = host.presentedScreens().at(2);
