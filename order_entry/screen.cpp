@@ -262,6 +262,7 @@ void TfrmLanPedido::ligaEventos()
         if (onDataChange)
             onDataChange();
     });
+    ligaClienteVendedorFilial();
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)
