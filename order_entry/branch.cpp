@@ -84,6 +84,7 @@ void TfrmLanPedido::panFilialExit()
         // Nothing more is set up for a screen that is closing.
         if (vendedorFixo && cdsVendLog->isEmpty()) {
             MensErro(texto(QStringLiteral("Vend_n_relac")), false);
+            m_fechandoSemVendedor = true;
             QMetaObject::invokeMethod(this, &TfrmLanPedido::closeScreen, Qt::QueuedConnection);
             return;
         }

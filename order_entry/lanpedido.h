@@ -309,6 +309,10 @@ public:
     RecordSet* cdsPesqFilial;
     void btnFilialBeforePesq(bool& cancel);
     void btnFilialAfterPesq();
+    // The logged-in seller has no seller row: the screen asked to close and
+    // nothing more may reach the server.
+    bool fechandoSemVendedor() const { return m_fechandoSemVendedor; }
+    bool m_fechandoSemVendedor = false;
 
     // --- Customer, seller and branch (customer_seller_branch.cpp) ----------------
     RecordSet* cdsCliente;

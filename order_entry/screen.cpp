@@ -368,6 +368,8 @@ void TfrmLanPedido::FormActivate()
         // A branch that cannot be opened leaves an empty screen; the rest
         // of the activation still has to happen.
         guarded([&] { panFilialExit(); });
+        if (fechandoSemVendedor())
+            return;
     } else {
         medCdFilial->setFocus();
         sbtIncluir->setEnabled(false);
