@@ -79,6 +79,9 @@ private slots:
     void pedidoExistente();
     void habilitaClientePorTabelaDePreco();
     void pesquisaDeCliente();
+    void locaisDeEntregaNoPedidoNovo();
+    void vendedoresComissionados_data();
+    void vendedoresComissionados();
     void vendedorRecusado_data();
     void vendedorRecusado();
     void vendedorMudaPrecoBase_data();
@@ -487,7 +490,60 @@ void TstCustomerSellerBranch::pesquisaDeCliente()
     QCOMPARE(tela->edtNmCliente->text(), QStringLiteral("Distribuidora Horizonte"));
 }
 
+// A new order for a customer with delivery locations hands over to the
+// delivery-location dialog where the branch offers them.
+void TstCustomerSellerBranch::locaisDeEntregaNoPedidoNovo()
+{
+    abreTela();
+    QCOMPARE(tela->paramPedido(QStringLiteral("IDEXIBLOCALENTRCLI")), QStringLiteral("SIM"));
+    int locais = 0;
+    tela->CriaLocalEntrega = [&] { ++locais; };
+    novoPedido();
+    comDocumento(QStringLiteral("000002"));   // Hospital Santa Clara: three delivery locations
+    tela->Vd_Cliente(false, false);
+    QCOMPARE(locais, 1);
+    comDocumento(QStringLiteral("000105"));   // no delivery locations
+    tela->Vd_Cliente(false, false);
+    QCOMPARE(locais, 1);
+}
+
 // ---- seller ---------------------------------------------------------------------
+
+void TstCustomerSellerBranch::vendedoresComissionados_data()
+{
+    QTest::addColumn<bool>("novo");
+    QTest::addColumn<bool>("aceita");
+    QTest::addColumn<int>("dialogos");
+    QTest::newRow("new order, Yes") << true << true << 1;
+    QTest::newRow("new order, No") << true << false << 0;
+    QTest::newRow("stored order asks nothing") << false << false << 0;
+}
+
+// Leaving the seller of a new order offers other commissioned sellers
+// where the branch uses them (IDEXIBVENDCOM "S" at 0001).
+void TstCustomerSellerBranch::vendedoresComissionados()
+{
+    QFETCH(bool, novo);
+    QFETCH(bool, aceita);
+    QFETCH(int, dialogos);
+    abreTela();
+    int abertos = 0;
+    tela->CriaVendComis = [&] { ++abertos; };
+    if (novo) {
+        novoPedido();
+        scripted->expectQuestion(QStringLiteral("Deseja informar outros vendedores comissionados no pedido?"),
+                                 aceita ? MsgButton::Yes : MsgButton::No);
+    } else {
+        tela->cdsPedido->append();
+        tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).setValue(novoNumero);
+        tela->cdsPedido->post();
+        tela->cdsPedido->edit();
+    }
+    tela->cdsPedido->fieldByName(QStringLiteral("CDVENDEDOR")).setValue(QStringLiteral("0001"));
+    tela->dbeVendedor->setText(QStringLiteral("0001"));
+    tela->dbeVendedorExit();
+    QCOMPARE(abertos, dialogos);
+}
 
 void TstCustomerSellerBranch::vendedorRecusado_data()
 {
