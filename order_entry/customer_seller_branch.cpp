@@ -197,6 +197,7 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
         QScopedValueRollback aplicando(m_aplicandoCliente, true);
         grava(cdsPedido, "CDCLIENTE", campo(cdsCliente, "CDCLIENTE"));
         grava(cdsPedido, "IDTPIJURCLIE", campo(cdsCliente, "IDTPIJURCLIE"));
+        cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setEditMask(PictPess(campo(cdsCliente, "IDTPIJURCLIE")));
         grava(cdsPedido, "NMFANTCLIE", valor(cdsCliente, "NMFANTCLIE"));
         grava(cdsPedido, "NMRAZSOCCLIE", valor(cdsCliente, "NMRAZSOCCLIE"));
     }

@@ -365,6 +365,7 @@ void TstCustomerSellerBranch::clienteNovoTrazSeusDados()
     QCOMPARE(valor(tela->cdsObser, "NRPEDIDO"), novoNumero);
     QCOMPARE(enderecos, 1);
     QCOMPARE(rotas, 1);
+    fotografa(*tela, QStringLiteral("lanpedido_cliente_novo"));
 }
 
 void TstCustomerSellerBranch::alteracoesDoCliente_data()
