@@ -117,7 +117,12 @@ void TfrmLanPedido::ligaClienteVendedorFilial()
     dbeCliente->onExit = [this](DBEdit&) { dbeClienteExit(); };
     dbeCliente->onChange = [this](DBEdit&) { dbeClienteChange(); };
     dbeCliente->onKeyPress = [this](DBEdit&, QChar& key) { dbeClienteKeyPress(key); };
-    connectGuarded(btnCliente, &QToolButton::clicked, this, &TfrmLanPedido::btnClienteClick);
+    // The customer look-up does its own search and server call: the button
+    // only starts it.
+    btnCliente->beforePesq = [this](TBtnPesquisa&, bool& cancel) {
+        cancel = true;
+        btnClienteClick();
+    };
     connectGuarded(sbtClientes, &QToolButton::clicked, this, &TfrmLanPedido::sbtClientesClick);
     connectGuarded(sbtPosCliente, &QToolButton::clicked, this, &TfrmLanPedido::sbtPosClienteClick);
 

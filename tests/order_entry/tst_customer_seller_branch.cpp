@@ -82,6 +82,8 @@ private slots:
     void locaisDeEntregaNoPedidoNovo();
     void vendedoresComissionados_data();
     void vendedoresComissionados();
+    void pesquisas_data();
+    void pesquisas();
     void vendedorRecusado_data();
     void vendedorRecusado();
     void vendedorMudaPrecoBase_data();
@@ -484,7 +486,7 @@ void TstCustomerSellerBranch::pesquisaDeCliente()
         fotografa(dialog, QStringLiteral("pesquisa_cliente"));
         dialog.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
     });
-    tela->btnClienteClick();
+    tela->btnCliente->click();
     QCOMPARE(valor(tela->cdsPedido, "CDCLIENTE"), QStringLiteral("000103"));
     QCOMPARE(valor(tela->cdsPedido, "NRINSJURCLIE"), documento(QStringLiteral("000103")));
     QCOMPARE(valor(tela->cdsPedido, "IDTPIJURCLIE"), QStringLiteral("J"));
@@ -506,6 +508,45 @@ void TstCustomerSellerBranch::locaisDeEntregaNoPedidoNovo()
     comDocumento(QStringLiteral("000105"));   // no delivery locations
     tela->Vd_Cliente(false, false);
     QCOMPARE(locais, 1);
+}
+
+void TstCustomerSellerBranch::pesquisas_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("nameField");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("seller") << "btnVend" << "João" << 9 << "CDVENDEDOR" << "0003" << "NMFANVEN" << "João Martins";
+    QTest::newRow("destination branch") << "btnFiliDest" << "Filial Curi" << 3 << "CDFILIALPED" << "0003" << "NMFILIAL"
+                                        << "Filial Curitiba";
+}
+
+// The seller and destination-branch look-ups list every row and bring the
+// chosen one into the order.
+void TstCustomerSellerBranch::pesquisas()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, typed);
+    QFETCH(int, rows);
+    QFETCH(QString, field);
+    QFETCH(QString, code);
+    QFETCH(QString, nameField);
+    QFETCH(QString, name);
+    abreTela();
+    novoPedido();
+    scripted->expectDialog(QStringLiteral("TfrmPesquisa"), [&](QDialog& dialog) {
+        auto& pesquisa = static_cast<TfrmPesquisa&>(dialog);
+        QCOMPARE(pesquisa.shownRowCount(), rows);
+        pesquisa.searchBox()->setText(typed);
+        pesquisa.searchNow();
+        dialog.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
+    });
+    tela->findChild<TBtnPesquisa*>(button)->click();
+    QCOMPARE(valor(tela->cdsPedido, field.toLatin1().constData()), code);
+    QCOMPARE(valor(tela->cdsPedido, nameField.toLatin1().constData()), name);
 }
 
 // ---- seller ---------------------------------------------------------------------
