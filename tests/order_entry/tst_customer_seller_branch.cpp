@@ -73,6 +73,7 @@ private slots:
     void clienteBloqueadoNaSaidaNaoETomado();
     void clienteNaoRelacionadoAoVendedorLogado();
     void clienteNovoTrazSeusDados();
+    void falhaRevalidaPaginaAtual();
     void alteracoesDoCliente_data();
     void alteracoesDoCliente();
     void pedidoExistente_data();
@@ -368,6 +369,29 @@ void TstCustomerSellerBranch::clienteNovoTrazSeusDados()
     QCOMPARE(enderecos, 1);
     QCOMPARE(rotas, 1);
     fotografa(*tela, QStringLiteral("lanpedido_cliente_novo"));
+}
+
+// A failure while the customer's data is taken checks the page on screen
+// again (here the carrier) with the field exits quiet, then travels on.
+void TstCustomerSellerBranch::falhaRevalidaPaginaAtual()
+{
+    abreTela();
+    int saidasTransp = 0;
+    tela->dbeTransp->onExit = [&](DBEdit&) { ++saidasTransp; };
+    bool saidaDesligada = false;
+    tela->AtualizaEndereco = [&] {
+        saidaDesligada = !tela->dbeTransp->onExit;
+        throw Abort();
+    };
+    novoPedido();
+    tela->pgcPadrao->setCurrentWidget(tela->tshTransportadora);
+    tela->edtNmTransp->setText(QStringLiteral("texto antigo"));
+    comDocumento(QStringLiteral("000105"));
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_Cliente(false, false));
+    QVERIFY(!saidaDesligada);                      // the hand-off itself runs with the exits in place
+    QVERIFY(tela->edtNmTransp->text().isEmpty());  // the carrier check ran again
+    QVERIFY(tela->dbeTransp->onExit);              // and the exit is back
+    QCOMPARE(saidasTransp, 0);
 }
 
 void TstCustomerSellerBranch::alteracoesDoCliente_data()
