@@ -30,18 +30,32 @@ bool TfrmLanPedido::ExibeVendedorLogado() const
 void TfrmLanPedido::Vd_Filial()
 {
     const QString codigo = Ajusta(medCdFilial->text(), 4);
-    if (codigo.isEmpty())
-        MensErro(texto(QStringLiteral("FILIAL")), true);
-    TNetConnection dbGeral(QStringLiteral("Bib.rdmDBGeral"));
-    RecordSet cdsPesqFilial(QStringLiteral("cdsPesqFilial"));
-    CarregaPacote(cdsPesqFilial, Servidor(QStringLiteral("getFilial"), {EmprProc(), QStringLiteral("T")}, &dbGeral));
-    if (!cdsPesqFilial.locate(QStringLiteral("CDFILIAL"), codigo)) {
+    try {
+        if (codigo.isEmpty())
+            MensErro(texto(QStringLiteral("FILIAL")), true);
+        TNetConnection dbGeral(QStringLiteral("Bib.rdmDBGeral"));
+        CarregaPacote(*cdsPesqFilial, Servidor(QStringLiteral("getFilial"), {EmprProc(), QStringLiteral("T")}, &dbGeral));
+        if (!cdsPesqFilial->locate(QStringLiteral("CDFILIAL"), codigo))
+            MensErro(texto(QStringLiteral("CD_NUL")), true);
+    } catch (...) {
         if (medCdFilial->isEnabled())
             medCdFilial->setFocus();
-        MensErro(texto(QStringLiteral("CD_NUL")), true);
+        throw;
     }
     medCdFilial->setText(codigo);
-    edtNmFilial->setText(cdsPesqFilial.fieldByName(QStringLiteral("NMFILIAL")).asString());
+    edtNmFilial->setText(cdsPesqFilial->fieldByName(QStringLiteral("NMFILIAL")).asString());
+}
+
+void TfrmLanPedido::btnFilialBeforePesq(bool&)
+{
+    TNetConnection dbGeral(QStringLiteral("Bib.rdmDBGeral"));
+    CarregaPacote(*cdsPesqFilial, Servidor(QStringLiteral("getFilial"), {EmprProc(), QStringLiteral("T")}, &dbGeral));
+}
+
+void TfrmLanPedido::btnFilialAfterPesq()
+{
+    medCdFilial->setText(cdsPesqFilial->fieldByName(QStringLiteral("CDFILIAL")).asString());
+    edtNmFilial->setText(cdsPesqFilial->fieldByName(QStringLiteral("NMFILIAL")).asString());
 }
 
 void TfrmLanPedido::panFilialExit()
@@ -60,13 +74,19 @@ void TfrmLanPedido::panFilialExit()
                 medCdFilial->setFocus();
             MensErro(texto(QStringLiteral("N_PARAM")), true);
         }
-        if (ExibeVendedorLogado()) {
-            dbeVendedor->setEnabled(false);
-            btnVend->setEnabled(false);
-            if (cdsVendLog->isEmpty()) {
-                MensErro(texto(QStringLiteral("Vend_n_relac")), false);
-                QMetaObject::invokeMethod(this, &TfrmLanPedido::closeScreen, Qt::QueuedConnection);
-            }
+        const bool vendedorFixo = ExibeVendedorLogado();
+        for (QWidget* control : std::initializer_list<QWidget*>{dbeVendedor, btnVend}) {
+            control->setEnabled(!vendedorFixo);
+            for (QLabel* label : control->parentWidget()->findChildren<QLabel*>())
+                if (label->buddy() == control)
+                    label->setEnabled(!vendedorFixo);
+        }
+        // Nothing more is set up for a screen that is closing.
+        if (vendedorFixo && cdsVendLog->isEmpty()) {
+            MensErro(texto(QStringLiteral("Vend_n_relac")), false);
+            m_fechandoSemVendedor = true;
+            QMetaObject::invokeMethod(this, &TfrmLanPedido::closeScreen, Qt::QueuedConnection);
+            return;
         }
         AplicaParamPedido();
         const QString lancamento = paramPedido(QStringLiteral("IDLANCPED"));

@@ -11,6 +11,7 @@
 //   branch.cpp          branch validation
 //   header_record.cpp   the order header record set, the order list and
 //                       what the current order brings along
+//   customer_seller_branch.cpp  customer, seller and destination branch
 //   later_topics.cpp    routines of the header, items, payment, charges and
 //                       transport topics that the spine calls
 
@@ -21,6 +22,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 class DBCheckBox;
 class QCheckBox;
@@ -41,6 +43,7 @@ class QSize;
 class QSplitter;
 class QToolButton;
 class QWidget;
+class LookupQuery;
 class RecordSet;
 class TBtnPesquisa;
 class TDateEditPlus;
@@ -317,6 +320,51 @@ public:
     void Vd_Filial();
     bool ExibeVendedorLogado() const;
     QString ultimaFilialValidada() const { return m_ultimaFilial; }
+    RecordSet* cdsPesqFilial;
+    void btnFilialBeforePesq(bool& cancel);
+    void btnFilialAfterPesq();
+    // The logged-in seller has no seller row: the screen asked to close and
+    // nothing more may reach the server.
+    bool fechandoSemVendedor() const { return m_fechandoSemVendedor; }
+    bool m_fechandoSemVendedor = false;
+
+    // --- Customer, seller and branch (customer_seller_branch.cpp) ----------------
+    RecordSet* cdsCliente;
+    void ligaClienteVendedorFilial();
+    void Vd_Cliente(bool Consist, bool AskExisting);
+    void HabilitaCliente();
+    void dbeClienteEnter();
+    void dbeClienteExit();
+    void dbeClienteChange();
+    void dbeClienteKeyPress(QChar& key);
+    void btnClienteClick();
+    void sbtClientesClick();
+    void sbtPosClienteClick();
+    void Vd_Vendedor(bool Consist);
+    void dbeVendedorExit();
+    void dbeVendedorChange();
+    void dbeVendedorKeyPress(QChar& key);
+    void btnVendAfterPesq();
+    void Vd_FilialDest(bool Consist);
+    void AtualizaFiliDest();
+    void btnFiliDestBeforePesq(bool& cancel);
+    void btnFiliDestAfterPesq();
+    // What the new customer would change in the order: "[ Vendedor -... ]".
+    QString alteracoesDoCliente() const;
+    // Routines of the delivery, operation-type and commission topics that the
+    // customer and seller checks hand over to; each topic attaches its own.
+    std::function<void()> ChamaRotaEntrega;
+    std::function<void()> AtualizaEndereco;
+    std::function<void()> dbeTipoOperExit;
+    std::function<void()> CriaLocalEntrega;
+    std::function<void()> CriaVendComis;
+    void copiaObservacaoDoCliente();
+    bool tomaTipoOperacaoDoCliente() const;
+    void aplicaDadosDoCliente();
+    void revalidaPaginaAtual();
+    bool m_aplicandoCliente = false;   // the check writes the customer: not a typed change
+    std::shared_ptr<LookupQuery> m_qryVend;        // sources of the seller and
+    std::shared_ptr<LookupQuery> m_qryFiliDest;    // destination-branch look-ups
 
     // --- Page change (page_change.cpp) -------------------------------------------
     void pgcPadraoChanging();
@@ -374,21 +422,16 @@ public:
 
     // --- Routines of other topics (later_topics.cpp) -------------------------------
     void cdsItemPedidoAfterScroll();
-    void AtualizaFiliDest();
     void Atualiza_TipoEdital();
     void Atualiza_Empenho(const QJsonValue& saldo);
     void AtualizaTipoTrans();
     void Vd_Transport();
     void VrTotalItemPed();
     void HabilitaDesabilitaItemPedido();
-    void HabilitaCliente();
     void AtualizaFormaPgto();
     void VrImposEncargo();
     void dbeModPgtoExit();
     void insereItem();
-    void Vd_Cliente(bool Consist, bool AskExisting);
-    void Vd_Vendedor(bool Consist);
-    void Vd_FilialDest(bool Consist);
 
     // Detachable handlers: the branch panel's exit and the date editors' changes.
     std::function<void()> onPanFilialExit;

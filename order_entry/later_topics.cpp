@@ -29,11 +29,6 @@ void TfrmLanPedido::cdsItemPedidoAfterScroll()
     panExped->setVisible(situacao == u"4" || situacao == u"7");
 }
 
-void TfrmLanPedido::AtualizaFiliDest()
-{
-    edtNmFiliDest->setText(valor(cdsPedido, "NMFILIAL"));
-}
-
 void TfrmLanPedido::Atualiza_TipoEdital()
 {
 }
@@ -85,13 +80,6 @@ void TfrmLanPedido::HabilitaDesabilitaItemPedido()
     dbgItemPedido->setReadOnly(!pedidoEmEdicao() && !boBotaoIncuiItem);
 }
 
-void TfrmLanPedido::HabilitaCliente()
-{
-    const bool inserindo = cdsPedido->state() == RecordSet::State::Insert;
-    dbeCliente->setReadOnly(!inserindo);
-    btnCliente->setEnabled(inserindo);
-}
-
 void TfrmLanPedido::AtualizaFormaPgto()
 {
     edtModPgto->setText(valor(cdsPedido, "DSMODPGTO"));
@@ -134,17 +122,4 @@ void TfrmLanPedido::insereItem()
     cdsItemPedido->fieldByName(QStringLiteral("NRPEDIDO")).setValue(valor(cdsPedido, "NRPEDIDO"));
     cdsItemPedido->fieldByName(QStringLiteral("NRITEMPED")).setValue(Ajusta(ultimo + 1, 10));
     cdsItemPedido->fieldByName(QStringLiteral("IDSITITEMPED")).setValue(QStringLiteral("1"));
-}
-
-// Customer, seller and destination branch checks.
-void TfrmLanPedido::Vd_Cliente(bool, bool)
-{
-}
-
-void TfrmLanPedido::Vd_Vendedor(bool)
-{
-}
-
-void TfrmLanPedido::Vd_FilialDest(bool)
-{
 }

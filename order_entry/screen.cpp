@@ -263,6 +263,7 @@ void TfrmLanPedido::ligaEventos()
         if (onDataChange)
             onDataChange();
     });
+    ligaClienteVendedorFilial();
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)
@@ -368,6 +369,8 @@ void TfrmLanPedido::FormActivate()
         // A branch that cannot be opened leaves an empty screen; the rest
         // of the activation still has to happen.
         guarded([&] { panFilialExit(); });
+        if (fechandoSemVendedor())
+            return;
     } else {
         medCdFilial->setFocus();
         sbtIncluir->setEnabled(false);

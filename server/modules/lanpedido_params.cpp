@@ -3,6 +3,7 @@
 // (price-table use, order parameters, dispatch parameters, discount
 // conditions, the operator's seller binding).
 
+#include "argument_checks.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 #include "topics.h"
@@ -145,14 +146,14 @@ DataPacket operatorSeller(const QSqlDatabase& db, const QString& operatorCode)
                                        " FROM OPERVENDEDOR O"
                                        " INNER JOIN VENDEDOR V ON V.CDVENDEDOR = O.CDVENDEDOR"
                                        " LEFT JOIN PRECOBASE B ON B.CDPRECOBASE = V.CDPRECOBASE"
-                                       " WHERE O.CDOPERADOR = ?"),
+                                       " WHERE O.CDOPERADOR = ? AND V.IDVENDATIVO = 'S'"),
                         {operatorCode});
 }
 
 QJsonValue getAbertura(CallContext& context, QJsonArray& params)
 {
-    const QString branch = params.at(0).toString();
-    const QString operatorCode = params.at(1).toString();
+    const QString branch = checkedText(params, 0, TextArg{"Filial", 4});
+    const QString operatorCode = checkedText(params, 1, TextArg{"Operador", 12});
     return QJsonArray{
         priceTablesPerCustomer(context.db, branch).toJson(),
         orderParameters(context.db, branch).toJson(),
@@ -234,7 +235,8 @@ void registerLanPedidoParams(MethodRegistry& registry)
                        "IDCTRLVENEXP, IDGERPRODEST, IDCUSEXP; [3] active discount conditions CDTIPODESC, NMTIPODESC "
                        "and the eight percentages QTPRITPDESC ... QTOITTPDESC; [4] CDOPERADOR (32), one row when the "
                        "operator is bound to a seller; [5] that seller: CDVENDEDOR, NMFANVEN, VRPECOMVEN, "
-                       "CDPRECOBASE, DSPRECOBASE (no row when none)."),
+                       "CDPRECOBASE, DSPRECOBASE (no row when none, or when that seller is no longer active). A branch "
+                       "longer than 4 or an operator longer than 12 characters fails with a message naming it."),
         getAbertura,
     });
 }

@@ -11,4 +11,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoPages(registry);
     registerLanPedidoOrders(registry);
     registerLanPedidoDetails(registry);
+    registerLanPedidoCustomer(registry);
 }

@@ -8,3 +8,4 @@ void registerLanPedidoNumbering(MethodRegistry& registry);   // lanpedido_number
 void registerBranchLookups(MethodRegistry& registry);        // dbgeral_branches.cpp
 void registerLanPedidoOrders(MethodRegistry& registry);      // lanpedido_orders.cpp
 void registerLanPedidoDetails(MethodRegistry& registry);     // lanpedido_details.cpp
+void registerLanPedidoCustomer(MethodRegistry& registry);    // lanpedido_customer.cpp

@@ -5,6 +5,7 @@
 #include "database.h"
 
 #include "brazil_documents.h"
+#include "demo_customers.h"
 #include "order_factory.h"
 #include "rpc/password.h"
 #include "sql.h"
@@ -251,6 +252,7 @@ public:
         parameters();
         orders();
         counters();
+        loadDemoCustomers(m_db, m_today);
     }
 
 private:

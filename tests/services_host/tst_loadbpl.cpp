@@ -16,19 +16,19 @@ private slots:
     {
         ScriptedHost host;
         QVariantList received;
-        registerScreen("GER23100", [&](const QVariantList& args) { received = args; });
-        QVERIFY(LoadBPL("ger23100", {"000123", "CLIENTE TESTE", "OK"}));
+        registerScreen("TST23100", [&](const QVariantList& args) { received = args; });
+        QVERIFY(LoadBPL("tst23100", {"000123", "CLIENTE TESTE", "OK"}));
         QCOMPARE(received, (QVariantList{"000123", "CLIENTE TESTE", "OK"}));
-        unregisterScreen("GER23100");
+        unregisterScreen("TST23100");
         PED_VERIFY_HOST(host);
     }
 
     void screenRegisteredTwiceIsRefused()
     {
-        registerScreen("GER00700", [](const QVariantList&) {});
-        QVERIFY_THROWS_EXCEPTION(std::logic_error, registerScreen("ger00700", [](const QVariantList&) {}));
-        unregisterScreen("GER00700");
-        QVERIFY(!isScreenRegistered("GER00700"));
+        registerScreen("TST00700", [](const QVariantList&) {});
+        QVERIFY_THROWS_EXCEPTION(std::logic_error, registerScreen("tst00700", [](const QVariantList&) {}));
+        unregisterScreen("TST00700");
+        QVERIFY(!isScreenRegistered("TST00700"));
     }
 
     void moduleIsLoadedAndStartedThroughIniProc()

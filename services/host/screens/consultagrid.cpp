@@ -1,0 +1,71 @@
+#include "consultagrid.h"
+
+#include "lookupquery.h"
+#include "values.h"
+
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+
+QString consultaTexto(const ResultField& field, ConsultaFormato format)
+{
+    if (field.isNull())
+        return {};
+    switch (format) {
+    case ConsultaFormato::Data: return FormatDateBR(field.asDate());
+    case ConsultaFormato::Valor: return FormatNumberBR(field.asFloat(), 2);
+    case ConsultaFormato::Inteiro: return QString::number(field.asInteger());
+    case ConsultaFormato::Texto: break;
+    }
+    return field.asString();
+}
+
+QTableWidget* consultaTabela(QWidget* parent, const QString& name, LookupQuery& query, const QList<ConsultaColuna>& columns)
+{
+    auto* table = new QTableWidget(query.recordCount(), columns.size(), parent);
+    table->setObjectName(name);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setAlternatingRowColors(true);
+    table->verticalHeader()->setVisible(false);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
+    QStringList titles;
+    for (const ConsultaColuna& column : columns)
+        titles << column.title;
+    table->setHorizontalHeaderLabels(titles);
+    int row = 0;
+    for (query.first(); !query.eof(); query.next(), ++row) {
+        for (int c = 0; c < columns.size(); ++c) {
+            const ConsultaColuna& column = columns.at(c);
+            auto* item = new QTableWidgetItem(consultaTexto(query.fieldByName(column.field), column.format));
+            if (column.format == ConsultaFormato::Valor || column.format == ConsultaFormato::Inteiro)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(row, c, item);
+        }
+    }
+    ajustaColunas(table, -1);
+    return table;
+}
+
+void ajustaColunas(QTableWidget* table, int stretchColumn)
+{
+    table->resizeColumnsToContents();
+    QHeaderView* header = table->horizontalHeader();
+    for (int c = 0; c < table->columnCount(); ++c)
+        header->setSectionResizeMode(c, c == stretchColumn ? QHeaderView::Stretch : QHeaderView::Interactive);
+    header->setStretchLastSection(stretchColumn < 0);
+}
+
+void consultaLinha(QFormLayout* form, const QString& caption, const QString& value, const QString& name)
+{
+    auto* label = new QLabel(value, form->parentWidget());
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    form->addRow(caption, label);
+}
