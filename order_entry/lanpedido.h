@@ -310,6 +310,61 @@ public:
     void selecionaPagina(QWidget* page);   // what the "Operação" page items do
     void CarregaItens();
 
+    // --- Items (items.cpp) -------------------------------------------------------
+    RecordSet* cdsMaxItem;
+    RecordSet* cdsLoteUtil;
+    RecordSet* cdsPrecoBase;
+    RecordSet* cdsPrecoUtil;
+    TMessages msgPadrao1;   // price kinds by code, "Sim"/"Nao"
+    QLabel* lblTotal;
+    QLabel* lblTotLiq;
+    QLabel* lblCtrlEstoque;
+    QLabel* lblUnidDisp;
+    QLineEdit* edtLanc;
+    QLineEdit* edtDataSaida;
+    TNumberEdit* nedQtOrcamento;
+    TNumberEdit* nedBonificacao2;
+    TNumberEdit* nedRecebimento;
+
+    QString FNrProxItem;
+    QString FCdArvProdEdicao;
+    QString FTipoItemAtual;
+    QString FPerDescPostado;
+    bool FItensAlterados = false;
+    bool FItemIncluido = false;
+    bool FItemEditado = false;
+    bool FConfirmacaoLivre = true;
+    QString FSitItemInicial;
+    bool FSitItemAlterada = false;
+    bool FPrecoDigitado = false;
+    QString FCdTipoDescAnterior;
+    bool FPerguntaDescMax = true;
+    bool FVerificaDescMax = true;
+    double FVrDescDigitado = -1;
+    double FPerDescDigitado = -1;
+
+    void cdsItemPedidoBeforeInsert();
+    void cdsItemPedidoNewRecord();
+    void cdsItemPedidoAfterInsert();
+    void cdsItemPedidoBeforeEdit();
+    void cdsItemPedidoBeforePost();
+    void cdsItemPedidoAfterPost();
+    void cdsItemPedidoBeforeDelete();
+    void cdsItemPedidoBeforeScroll();
+    void cdsItemPedidoAfterScroll();
+    void cdsItemPedidoAfterOpen();
+    void cdsItemPedidoCalcFields(RecordSet& cds);
+    void VrTotalItemPed();
+    void HabilitaDesabilitaItemPedido();
+    void insereItem();
+    void Vd_PedidoParcAtendido();
+    void sbtVerQuantidadesClick();
+    // Whether a posted item is sent to the server at once (the confirm action).
+    bool ConfirmacaoImediata() const;
+    bool TipoOperAtualizaEstoque() const;
+    // The profitability colour of a profitability percentage.
+    double CorRentabilidade(double percentual);
+
     // --- State and editability (editability.cpp) ---------------------------------
     void dtsPadraoStateChange() override;
     void HabilitaDesabilitaPedido();
@@ -334,20 +389,16 @@ public:
     void DadosPedido(bool loadDetails);
     void AtualizaTipoPed();
     void cdsPedidoAfterScroll();
-    void cdsItemPedidoAfterScroll();
     void AtualizaFiliDest();
     void Atualiza_TipoEdital();
     void Atualiza_Empenho(const QJsonValue& saldo);
     void AtualizaTipoTrans();
     void Vd_Transport();
-    void VrTotalItemPed();
-    void HabilitaDesabilitaItemPedido();
     void HabilitaCliente();
     void AtualizaFormaPgto();
     void VrImposEncargo();
     void dbeModPgtoExit();
     void HabilitaColunaImporta();
-    void insereItem();
     void Vd_Cliente(bool Consist, bool AskExisting);
     void Vd_Vendedor(bool Consist);
     void Vd_FilialDest(bool Consist);
@@ -369,6 +420,8 @@ private:
     void criaParamPedido();
     void criaPedido();
     void criaItemPedido();
+    void ligaEventosItemPedido();
+    QHash<qint64, double> m_coresRentabilidade;   // by percentage in millionths
     void criaPainelFerramentas();
     void criaPaginas();
     void criaPaginaLista();

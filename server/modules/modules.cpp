@@ -9,4 +9,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoNumbering(registry);
     registerBranchLookups(registry);
     registerLanPedidoPages(registry);
+    registerLanPedidoItems(registry);
 }

@@ -6,3 +6,4 @@ class MethodRegistry;
 void registerLanPedidoParams(MethodRegistry& registry);      // lanpedido_params.cpp
 void registerLanPedidoNumbering(MethodRegistry& registry);   // lanpedido_numbering.cpp
 void registerBranchLookups(MethodRegistry& registry);        // dbgeral_branches.cpp
+void registerLanPedidoItems(MethodRegistry& registry);       // lanpedido_items.cpp
