@@ -222,7 +222,7 @@ const QList<SelectColumn> orderTaxColumns = {
     number(QStringLiteral("VRTOTIMPPED"), QStringLiteral("T.VRTOTIMPPED")),
     number(QStringLiteral("VRTOTBCALCPED"), QStringLiteral("T.VRTOTBCALCPED")),
     text(QStringLiteral("SGIMPOSTO"), 10, QStringLiteral("I.SGIMPOSTO")),
-    text(QStringLiteral("IDTRATIMPO"), 1, QStringLiteral("I.IDTRATIMPO")),
+    text(QStringLiteral("IDTRATIMPO"), 1, QStringLiteral("COALESCE(T.IDTRATIMPO, I.IDTRATIMPO)")),
 };
 
 QJsonValue getImposPedTot(CallContext& context, QJsonArray& params)
@@ -311,8 +311,9 @@ QJsonValue getImposEncar(CallContext& context, QJsonArray& params)
     const GoodsTotals goods = goodsTotals(context.db, order);
     const auto [taxesAdded, taxesDeducted] = addedAndDeducted(
         context.db,
-        QStringLiteral("SELECT I.IDTRATIMPO, SUM(T.VRTOTIMPPED) FROM IMPOSPEDTOT T INNER JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO"
-                       " WHERE T.CDFILIAL = ? AND T.NRPEDIDO = ? GROUP BY I.IDTRATIMPO"),
+        QStringLiteral("SELECT COALESCE(T.IDTRATIMPO, I.IDTRATIMPO), SUM(T.VRTOTIMPPED) FROM IMPOSPEDTOT T"
+                       " INNER JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO"
+                       " WHERE T.CDFILIAL = ? AND T.NRPEDIDO = ? GROUP BY COALESCE(T.IDTRATIMPO, I.IDTRATIMPO)"),
         order);
     const auto [chargesAdded, chargesDeducted] = addedAndDeducted(
         context.db,
@@ -462,7 +463,7 @@ const QList<SelectColumn> itemTaxColumns = {
     number(QStringLiteral("VRBASECALC"), QStringLiteral("T.VRBASECALCITPED")),
     number(QStringLiteral("VRPERCIMPOS"), QStringLiteral("T.VRALIQITPED")),
     number(QStringLiteral("VRIMPOSTO"), QStringLiteral("T.VRIMPOSTOITPED")),
-    text(QStringLiteral("IDTRATIMPO"), 1, QStringLiteral("I.IDTRATIMPO")),
+    text(QStringLiteral("IDTRATIMPO"), 1, QStringLiteral("COALESCE(T.IDTRATIMPO, I.IDTRATIMPO)")),
 };
 
 DataPacket itemTaxes(const QSqlDatabase& db, const OrderKey& order, const QString& item)

@@ -5,6 +5,7 @@
 #include "database.h"
 
 #include "brazil_documents.h"
+#include "demo_stock_taxes.h"
 #include "order_factory.h"
 #include "rpc/password.h"
 #include "sql.h"
@@ -251,6 +252,7 @@ public:
         parameters();
         orders();
         counters();
+        loadDemoStockAndTaxes(m_db);
     }
 
 private:

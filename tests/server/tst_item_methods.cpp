@@ -114,6 +114,8 @@ private slots:
 
     void imposEncar_data();
     void imposEncar();
+    void demoTaxesFollowTheRules_data();
+    void demoTaxesFollowTheRules();
     void dadosAfterScrollStockPosition_data() { addKinds(); }
     void dadosAfterScrollStockPosition();
     void dadosAfterScrollQuantities_data() { addKinds(); }
@@ -218,6 +220,74 @@ void TestItemMethods::imposEncar()
     QCOMPARE(value(packet, 0, "VRRECEBIMENTO").toDouble(), cents(receivable));
     QCOMPARE(value(packet, 0, "DESCPED").toDouble(), cents(discount));
     QCOMPARE(value(packet, 0, "VRBONI").toDouble(), cents(bonus));
+}
+
+void TestItemMethods::demoTaxesFollowTheRules_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("group");   // fiscal group of the customer
+    for (const char* kind : {"sqlite", "postgresql"}) {
+        QTest::addRow("%s public body", kind) << QString::fromLatin1(kind) << "003";
+        QTest::addRow("%s ICMS taxpayer", kind) << QString::fromLatin1(kind) << "001";
+        QTest::addRow("%s final consumer", kind) << QString::fromLatin1(kind) << "002";
+    }
+}
+
+// Branch 0002's demo orders: public bodies pay nothing; taxpayers add ICMS
+// by substitution, 4 % on 70 % of the goods; everyone else pays the
+// product's own rates, IPI (supplies) added.
+void TestItemMethods::demoTaxesFollowTheRules()
+{
+    OPEN_BACKEND();
+    QFETCH(QString, group);
+    QSqlQuery orders = execSql(db, QStringLiteral("SELECT P.NRPEDIDO FROM PEDIDO P INNER JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
+                                                  " WHERE P.CDFILIAL = '0002' AND C.CDGRUPOFISC = ? ORDER BY P.NRPEDIDO"),
+                               {group});
+    QVERIFY(orders.next());
+    const QString order = orders.value(0).toString();
+    const QString campinas = QStringLiteral("0002");
+
+    double added = 0, inPrice = 0;
+    int taxRows = 0;
+    QSqlQuery items = execSql(db, QStringLiteral("SELECT NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, VRDESITPED FROM ITEMPEDIDO"
+                                                 " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
+                              {campinas, order});
+    while (items.next() && group != u"003") {
+        const double goods = cents(cents(items.value(3).toDouble()) * items.value(2).toDouble()) - cents(items.value(4).toDouble());
+        QSqlQuery rates = execSql(db, QStringLiteral("SELECT P.CDIMPOSTO, P.VRALIQIMPOSTO, I.IDTRATIMPO FROM PRODIMPOSTO P"
+                                                     " INNER JOIN IMPOSTO I ON I.CDIMPOSTO = P.CDIMPOSTO WHERE P.CDPRODUTO = ?"),
+                                  {items.value(1)});
+        while (rates.next()) {
+            const bool exempt = group == u"002" && rates.value(0).toString() == u"02"
+                                && selectValue(db, QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = ?"), {items.value(1)})
+                                           .toString() == QStringLiteral("Termômetro Clínico Digital");
+            if (exempt)
+                continue;
+            const double value = cents(goods * rates.value(1).toDouble() / 100.0);
+            (rates.value(2).toString() == u"A" ? added : inPrice) += value;
+            ++taxRows;
+        }
+        if (group == u"001") {
+            added += cents(cents(goods * 0.7) * 4.0 / 100.0);
+            ++taxRows;
+        }
+    }
+    QCOMPARE(int(number(db, QStringLiteral("SELECT COUNT(*) FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {campinas, order})),
+             taxRows);
+    const DataPacket totals = packetOf(call(db, QStringLiteral("GetImposEncar"), QJsonArray{campinas, order}));
+    QCOMPARE(value(totals, 0, "IMPOSACRES").toDouble(), cents(added));
+    QCOMPARE(value(totals, 0, "IMPOSDECRES").toDouble(), 0.0);
+    const double charges = number(db, QStringLiteral("SELECT COALESCE(SUM(CASE WHEN CDENCARGO = '03' THEN -VRENCARGOPED ELSE VRENCARGOPED END), 0)"
+                                                     " FROM ENCARGOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+                                  {campinas, order});
+    QCOMPARE(value(totals, 0, "VRRECEBIMENTO").toDouble(),
+             cents(value(totals, 0, "VRTOTAL").toDouble() - value(totals, 0, "VRBONI").toDouble() + cents(added) + charges));
+    const DataPacket orderTaxes = packetOf(call(db, QStringLiteral("GetImposPedTot"), QJsonArray{campinas, order}));
+    double inPriceTotal = 0;
+    for (int row = 0; row < orderTaxes.rows.size(); ++row)
+        if (value(orderTaxes, row, "IDTRATIMPO").toString() == u"I")
+            inPriceTotal += value(orderTaxes, row, "VRTOTIMPPED").toDouble();
+    QVERIFY(std::abs(inPriceTotal - inPrice) < 0.005 * std::max(1, taxRows));
 }
 
 QSqlQuery TestItemMethods::reservedItem(const QSqlDatabase& db)
