@@ -593,6 +593,23 @@ bool TfrmLanPedido::TipoOperAtualizaEstoque() const
 
 void TfrmLanPedido::VrTotalItemPed()
 {
+    MostraTotaisItens();
+    CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"),
+                                           {valor(cdsItemPedido, "CDFILIAL"), valor(cdsItemPedido, "NRPEDIDO")}));
+    auto total = [this](const char* name) { return temLinhas(cdsImposEncar) ? campo(cdsImposEncar, name).asFloat() : 0.0; };
+    nedTotLiq->setValue(total("VRTOTAL"));
+    nedTotalPed->setValue(total("VRTOTAL"));
+    nedImposAcres->setValue(total("IMPOSACRES"));
+    nedImposDecres->setValue(total("IMPOSDECRES"));
+    nedEncargoAcres->setValue(total("ENCARGOACRESC"));
+    nedEncargoDecres->setValue(total("ENCARGODECRESC"));
+    nedBonificacao2->setValue(total("VRBONI"));
+    nedRecebimento->setValue(total("VRTOTAL") > 0 ? total("VRRECEBIMENTO") : 0.0);
+}
+
+// The gross total and the discounts, from the item aggregates.
+void TfrmLanPedido::MostraTotaisItens()
+{
     nedTotal->setValue(0);
     nedTotLiq->setValue(0);
     nedDescTotal->setValue(0);
@@ -608,18 +625,6 @@ void TfrmLanPedido::VrTotalItemPed()
             nedDescTot->setValue(descontos.asFloat());
         }
     }
-
-    CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"),
-                                           {valor(cdsItemPedido, "CDFILIAL"), valor(cdsItemPedido, "NRPEDIDO")}));
-    auto total = [this](const char* name) { return temLinhas(cdsImposEncar) ? campo(cdsImposEncar, name).asFloat() : 0.0; };
-    nedTotLiq->setValue(total("VRTOTAL"));
-    nedTotalPed->setValue(total("VRTOTAL"));
-    nedImposAcres->setValue(total("IMPOSACRES"));
-    nedImposDecres->setValue(total("IMPOSDECRES"));
-    nedEncargoAcres->setValue(total("ENCARGOACRESC"));
-    nedEncargoDecres->setValue(total("ENCARGODECRESC"));
-    nedBonificacao2->setValue(total("VRBONI"));
-    nedRecebimento->setValue(total("VRTOTAL") > 0 ? total("VRRECEBIMENTO") : 0.0);
 }
 
 // ---- scroll ----------------------------------------------------------------------

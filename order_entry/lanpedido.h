@@ -355,6 +355,7 @@ public:
     void cdsItemPedidoAfterOpen();
     void cdsItemPedidoCalcFields(RecordSet& cds);
     void VrTotalItemPed();
+    void MostraTotaisItens();   // the client's part of VrTotalItemPed
     void HabilitaDesabilitaItemPedido();
     void insereItem();
     void Vd_PedidoParcAtendido();

@@ -329,7 +329,7 @@ void TfrmLanPedido::criaPaginaItens()
         const char* title;
         bool readOnly;
     } colunasItem[] = {
-        {"IDCOMP", 19, " ", true}, {"IDITEMPEDTERC", 70, nullptr, false}, {"IDSITITEMPED", 21, nullptr, true},
+        {"IDCOMP", 19, " ", true}, {"IDITEMPEDTERC", 70, nullptr, false}, {"IDSITITEMPED", 30, nullptr, true},
         {"IDITPEDSEMQTDIS", 0, nullptr, false}, {"vrRentabilidade", 30, nullptr, false}, {"NRITEMPED", 77, nullptr, true},
         {"CDARVPROD", 110, nullptr, false}, {"NMPRODUTO", 250, nullptr, true}, {"QTITEMPED", 62, nullptr, false},
         {"SGUNIDADE", 28, nullptr, true}, {"VRPREUNITPED", 73, nullptr, false}, {"SGFATPRECO", 47, nullptr, false},

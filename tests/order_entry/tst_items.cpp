@@ -92,6 +92,7 @@ private slots:
     void marcasSimNao();
     void confirmacaoImediata_data();
     void confirmacaoImediata();
+    void gradeMostraSituacoesECores();
     void itemAtualTrazEstoqueETotais();
     void indicadorDeControleDeEstoque();
 
@@ -559,6 +560,44 @@ void TstItems::confirmacaoImediata()
     tela->FItemEditado = editado;
     tela->FConfirmacaoLivre = livre;
     QCOMPARE(tela->ConfirmacaoImediata(), confirma);
+}
+
+// The grid shows each status by its text and paints the profitability cell
+// in the band's colour.
+void TstItems::gradeMostraSituacoesECores()
+{
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDEXIBRENTPED"), QStringLiteral("S"));
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDTABPRECO"), QStringLiteral("1"));
+    abreComPedido();
+    QList<QVariantMap> linhas;
+    const double precos[] = {8.0, 10.0, 10.5, 12.0, 15.0, 20.0, 10000.0};
+    for (int n = 1; n <= 7; ++n) {
+        QVariantMap linha = item(n, n, precos[n - 1], n % 2 ? 0.5 : 0.0, n == 5 ? QStringLiteral("S") : QStringLiteral("N"));
+        linha.insert(QStringLiteral("IDSITITEMPED"), QString::number(n));
+        linha.insert(QStringLiteral("CDARVPROD"), QStringLiteral("01%1").arg(n, 4, 10, QLatin1Char('0')));
+        linha.insert(QStringLiteral("NMPRODUTO"), QStringLiteral("Produto %1").arg(n));
+        linha.insert(QStringLiteral("SGUNIDADE"), QStringLiteral("CX"));
+        linha.insert(QStringLiteral("VRITEPREBASE"), 10.0);
+        linha.insert(QStringLiteral("VRCUSTPRODBASE"), 4.0);
+        linha.insert(QStringLiteral("IDITPEDDIFER"), n == 3 ? QStringLiteral("P") : QString());
+        linhas << linha;
+    }
+    carregaItens(linhas);
+    tela->selecionaPagina(tela->tshItemPedido);
+    carregaItens(linhas);
+    tela->MostraTotaisItens();
+    tela->resize(1100, 640);
+    const RecordSet& itens = *tela->cdsItemPedido;
+    const int situacao = itens.fieldIndex(QStringLiteral("IDSITITEMPED"));
+    const QStringList textos{"PE", "CF", "AP", "LQ", "CN", "LQ", "PA"};
+    for (int row = 0; row < 7; ++row)
+        QCOMPARE(itens.displayText(row, situacao), textos.at(row));
+    const int cor = itens.fieldIndex(QStringLiteral("vrRentabilidade"));
+    QCOMPARE(itens.value(0, cor).toDouble(), 255.0);
+    QCOMPARE(itens.value(6, cor).toDouble(), 15269887.0);
+    const QString pasta = qEnvironmentVariable("PED_SCREENSHOT_DIR");
+    if (!pasta.isEmpty())
+        QVERIFY(tela->grab().save(pasta + QStringLiteral("/ped00100_itens_situacoes.png")));
 }
 
 QString TstItems::abrePedidoReservado(const QString& tipoOperacao)
