@@ -11,6 +11,7 @@
 #include "store/sql.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 #include <cmath>
 
@@ -88,6 +89,20 @@ DataPacket packetOf(const QJsonValue& value)
 QVariant value(const DataPacket& packet, int row, const char* field)
 {
     return packet.rows.at(row).at(packet.indexOf(QString::fromLatin1(field)));
+}
+
+// Rows read whole before the next statement runs: PostgreSQL streams them.
+QList<QVariantList> rowsOf(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
+{
+    QList<QVariantList> rows;
+    QSqlQuery query = execSql(db, sql, values);
+    while (query.next()) {
+        QVariantList row;
+        for (int column = 0; column < query.record().count(); ++column)
+            row << query.value(column);
+        rows << row;
+    }
+    return rows;
 }
 
 double number(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
@@ -249,22 +264,23 @@ void TestItemMethods::demoTaxesFollowTheRules()
 
     double added = 0, inPrice = 0;
     int taxRows = 0;
-    QSqlQuery items = execSql(db, QStringLiteral("SELECT NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, VRDESITPED FROM ITEMPEDIDO"
-                                                 " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
-                              {campinas, order});
-    while (items.next() && group != u"003") {
-        const double goods = cents(cents(items.value(3).toDouble()) * items.value(2).toDouble()) - cents(items.value(4).toDouble());
-        QSqlQuery rates = execSql(db, QStringLiteral("SELECT P.CDIMPOSTO, P.VRALIQIMPOSTO, I.IDTRATIMPO FROM PRODIMPOSTO P"
-                                                     " INNER JOIN IMPOSTO I ON I.CDIMPOSTO = P.CDIMPOSTO WHERE P.CDPRODUTO = ?"),
-                                  {items.value(1)});
-        while (rates.next()) {
-            const bool exempt = group == u"002" && rates.value(0).toString() == u"02"
-                                && selectValue(db, QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = ?"), {items.value(1)})
-                                           .toString() == QStringLiteral("Termômetro Clínico Digital");
-            if (exempt)
+    const QList<QVariantList> items = rowsOf(db, QStringLiteral("SELECT NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, VRDESITPED"
+                                                            " FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
+                                             {campinas, order});
+    for (const QVariantList& item : items) {
+        if (group == u"003")
+            break;
+        const double goods = cents(cents(item.at(3).toDouble()) * item.at(2).toDouble()) - cents(item.at(4).toDouble());
+        const bool thermometer = selectValue(db, QStringLiteral("SELECT NMPRODUTO FROM PRODUTO WHERE CDPRODUTO = ?"), {item.at(1)})
+                                     .toString() == QStringLiteral("Termômetro Clínico Digital");
+        const QList<QVariantList> rates = rowsOf(db, QStringLiteral("SELECT P.CDIMPOSTO, P.VRALIQIMPOSTO, I.IDTRATIMPO FROM PRODIMPOSTO P"
+                                                                " INNER JOIN IMPOSTO I ON I.CDIMPOSTO = P.CDIMPOSTO WHERE P.CDPRODUTO = ?"),
+                                                 {item.at(1)});
+        for (const QVariantList& rate : rates) {
+            if (group == u"002" && rate.at(0).toString() == u"02" && thermometer)
                 continue;
-            const double value = cents(goods * rates.value(1).toDouble() / 100.0);
-            (rates.value(2).toString() == u"A" ? added : inPrice) += value;
+            const double value = cents(goods * rate.at(1).toDouble() / 100.0);
+            (rate.at(2).toString() == u"A" ? added : inPrice) += value;
             ++taxRows;
         }
         if (group == u"001") {
@@ -316,26 +332,27 @@ void TestItemMethods::dadosAfterScrollStockPosition()
     QCOMPARE(args.at(5).toString(), stockProduct);
 
     const DataPacket lots = packetOf(result.at(0));
-    QSqlQuery expected = execSql(db, QStringLiteral("SELECT CDALMOXARIFE, CDLOCALESTOQ, NRLOTEESTQ, NRSUBLOTE, QTTOTALESTOQ FROM ESTOQUELOTE"
-                                                    " WHERE CDFILIAL = ? AND CDPRODUTO = ? AND QTTOTALESTOQ > 0"),
-                                 {branch, stockProduct});
+    const QList<QVariantList> expectedLots =
+        rowsOf(db, QStringLiteral("SELECT CDALMOXARIFE, CDLOCALESTOQ, NRLOTEESTQ, NRSUBLOTE, QTTOTALESTOQ FROM ESTOQUELOTE"
+                                  " WHERE CDFILIAL = ? AND CDPRODUTO = ? AND QTTOTALESTOQ > 0"),
+               {branch, stockProduct});
     int rows = 0;
     double ownReservation = 0;
-    while (expected.next()) {
+    for (const QVariantList& expected : expectedLots) {
         ++rows;
-        const QVariantList lotKey = {branch, expected.value(0), expected.value(1), stockProduct, expected.value(2), expected.value(3)};
+        const QVariantList lotKey = {branch, expected.at(0), expected.at(1), stockProduct, expected.at(2), expected.at(3)};
         const double reserved = number(db, QStringLiteral("SELECT COALESCE(SUM(QTRESPRODPED), 0) FROM RESPRODPED WHERE CDFILIALDEP = ?"
                                                           " AND CDALMOXARIFE = ? AND CDLOCALESTOQ = ? AND CDPRODRES = ?"
                                                           " AND NRLOTEESTQ = ? AND NRSUBLOTE = ?"),
                                        lotKey);
         int found = -1;
         for (int row = 0; row < lots.rows.size(); ++row)
-            if (value(lots, row, "NRLOTEESTQ") == expected.value(2) && value(lots, row, "CDLOCALESTOQ") == expected.value(1)
-                && value(lots, row, "CDALMOXARIFE") == expected.value(0))
+            if (value(lots, row, "NRLOTEESTQ") == expected.at(2) && value(lots, row, "CDLOCALESTOQ") == expected.at(1)
+                && value(lots, row, "CDALMOXARIFE") == expected.at(0))
                 found = row;
-        QVERIFY2(found >= 0, qPrintable(expected.value(2).toString()));
-        QCOMPARE(value(lots, found, "QTTOTALESTOQ").toDouble(), expected.value(4).toDouble());
-        QCOMPARE(value(lots, found, "QTDISPONIVEL").toDouble(), expected.value(4).toDouble() - reserved);
+        QVERIFY2(found >= 0, qPrintable(expected.at(2).toString()));
+        QCOMPARE(value(lots, found, "QTTOTALESTOQ").toDouble(), expected.at(4).toDouble());
+        QCOMPARE(value(lots, found, "QTDISPONIVEL").toDouble(), expected.at(4).toDouble() - reserved);
         QCOMPARE(value(lots, found, "NRPEDIDO").toString(), order);
         ownReservation += value(lots, found, "QTRESPRODPED").toDouble();
     }
