@@ -343,8 +343,8 @@ void TfrmLanPedido::ligaEventosItemPedido()
         const double adicional = temLinhas(cdsPrecoUtil) ? campo(cdsPrecoUtil, "VRPEADPBASE").asFloat() : 0.0;
         const double tabela = RoundDec(base + base * adicional / 100.0, 2);
         if (field.asFloat() != 0 && field.asFloat() != tabela) {
+            FTipoItemAtual = QStringLiteral("O");   // first, so that the kind's change is not taken as the user's
             campo(cdsItemPedido, "IDITPEDDIFER").setValue(QStringLiteral("O"));
-            FTipoItemAtual = QStringLiteral("O");
         }
     };
     campo(&cds, "IDITPEDDIFER").onChange = [this](Field& field) {
@@ -374,8 +374,8 @@ void TfrmLanPedido::ligaEventosItemPedido()
         const DBGridColumn* condicao = dbgItemPedido ? dbgItemPedido->columnByField(QStringLiteral("CDTIPODESC")) : nullptr;
         const bool condicaoMudou = condicao && valor(cdsItemPedido, "CDTIPODESC") != FCdTipoDescAnterior;
         if (!FPrecoDigitado || condicaoMudou) {
-            campo(cdsItemPedido, "IDITPEDDIFER").clear();
             FTipoItemAtual.clear();
+            campo(cdsItemPedido, "IDITPEDDIFER").clear();
         }
     };
 }
@@ -661,6 +661,9 @@ void TfrmLanPedido::cdsItemPedidoAfterScroll()
     FTipoItemAtual = valor(cdsItemPedido, "IDITPEDDIFER");
 
     if (!valor(cdsItemPedido, "CDPRODUTO").isEmpty()) {
+        // A posting shown belongs to this item or to none.
+        edtLanc->clear();
+        edtDataSaida->clear();
         if (expedido && temLinhas(cdsLancNf)) {
             const int linha = cdsLancNf->find(QStringLiteral("NRPEDIDO;NRITEMPED"),
                                               {valor(cdsPedido, "NRPEDIDO"), valor(cdsItemPedido, "NRITEMPED")});

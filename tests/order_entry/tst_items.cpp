@@ -77,6 +77,9 @@ private slots:
     void maximoDeItens();
     void insercaoRecusada_data();
     void insercaoRecusada();
+    void pedidoParcialmenteAtendido_data();
+    void pedidoParcialmenteAtendido();
+    void mudancaDeCampos();
     void apagarTerceirizado_data();
     void apagarTerceirizado();
     void camposCalculados_data();
@@ -265,6 +268,105 @@ void TstItems::insercaoRecusada()
     QVERIFY_THROWS_EXCEPTION(Abort, tela->cdsItemPedido->append());
     QCOMPARE(tela->cdsItemPedido->recordCount(), 1);
     QCOMPARE(scripted->messageTexts(MsgType::Error), mensagem.isEmpty() ? QStringList() : QStringList{mensagem});
+}
+
+void TstItems::pedidoParcialmenteAtendido_data()
+{
+    QTest::addColumn<QString>("situacaoPedido");
+    QTest::addColumn<QString>("situacaoItem");
+    QTest::addColumn<double>("expedida");
+    QTest::addColumn<bool>("recusado");
+    QTest::newRow("em andamento com item expedido") << "2" << "2" << 1.0 << true;
+    QTest::newRow("em andamento com item parcial") << "2" << "7" << 0.0 << true;
+    QTest::newRow("em andamento sem expedição") << "2" << "2" << 0.0 << false;
+    QTest::newRow("pendente com item expedido") << "1" << "2" << 1.0 << false;
+}
+
+// An order in progress whose stored items started shipping takes no new item,
+// and its approved items are not edited.
+void TstItems::pedidoParcialmenteAtendido()
+{
+    QFETCH(QString, situacaoPedido);
+    QFETCH(QString, situacaoItem);
+    QFETCH(double, expedida);
+    QFETCH(bool, recusado);
+    abreComPedido(situacaoPedido);
+    QVariantMap expedido = item(1, 5, 1);
+    expedido.insert(QStringLiteral("IDSITITEMPED"), situacaoItem);
+    expedido.insert(QStringLiteral("QTEXPITEMPED"), expedida);
+    QVariantMap aprovado = item(2, 1, 1);
+    aprovado.insert(QStringLiteral("IDSITITEMPED"), QStringLiteral("3"));
+    carregaItens({expedido, aprovado});
+    tela->cdsItemPedAux->setData(tela->cdsItemPedido->data());
+    const QStringList mensagem{QStringLiteral("Pedido com itens parcialmente expedidos não pode ser alterado.")};
+    if (recusado) {
+        QVERIFY_THROWS_EXCEPTION(Abort, tela->cdsItemPedido->append());
+        tela->cdsItemPedido->last();
+        QVERIFY_THROWS_EXCEPTION(Abort, tela->cdsItemPedido->edit());
+        QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Browse);
+        QCOMPARE(scripted->messageTexts(MsgType::Error), mensagem + mensagem);
+    } else {
+        tela->cdsItemPedido->append();
+        tela->cdsItemPedido->cancel();
+        tela->cdsItemPedido->last();
+        tela->cdsItemPedido->edit();
+        QCOMPARE(tela->FCdArvProdEdicao, tela->cdsItemPedido->fieldByName(QStringLiteral("CDARVPROD")).asString());
+        QVERIFY(scripted->messages().isEmpty());
+    }
+}
+
+// Typing a price off the table marks the item "Outros"; a price-kind change
+// is refused without the permission and asked with it; a new product
+// drops the price kind of a price not typed.
+void TstItems::mudancaDeCampos()
+{
+    abreComPedido();
+    QVariantMap linha = item(1, 2, 10);
+    linha.insert(QStringLiteral("IDITPEDDIFER"), QStringLiteral("N"));
+    linha.insert(QStringLiteral("CDPRODUTO"), QStringLiteral("1"));
+    linha.insert(QStringLiteral("PERDESC"), 5.0);
+    carregaItens({linha});
+    RecordSet& itens = *tela->cdsItemPedido;
+    Field& tipo = itens.fieldByName(QStringLiteral("IDITPEDDIFER"));
+    QCOMPARE(tela->FTipoItemAtual, QStringLiteral("N"));
+
+    DataPacket tabela;
+    tabela.fields = {FieldDef{QStringLiteral("VRITEPREBASE"), FieldType::Float, 0}};
+    tabela.rows = {{10.0}};
+    tela->cdsPrecoBase->setData(tabela);
+    itens.edit();
+    itens.fieldByName(QStringLiteral("VRPREUNITPED")).setValue(10.0);
+    QCOMPARE(tipo.asString(), QStringLiteral("N"));
+    itens.fieldByName(QStringLiteral("VRPREUNITPED")).setValue(11.0);
+    QCOMPARE(tipo.asString(), QStringLiteral("O"));
+    QCOMPARE(tela->FTipoItemAtual, QStringLiteral("O"));
+    itens.cancel();
+    tela->cdsPrecoBase->close();
+
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDPERALTPRECO"), QStringLiteral("N"));
+    setParam(*tela->cdsParamPedido, QStringLiteral("CDGRUALTPRECO"), QVariant());
+    itens.first();
+    itens.edit();
+    tipo.setValue(QStringLiteral("P"));
+    QCOMPARE(tipo.asString(), QStringLiteral("N"));
+    QCOMPARE(scripted->messageTexts(MsgType::Information),
+             QStringList{QStringLiteral("Alterações no preço do item não são permitidas.")});
+    itens.cancel();
+
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDPERALTPRECO"), QStringLiteral("S"));
+    itens.first();
+    itens.edit();
+    scripted->expectQuestion(QStringLiteral("Deseja alterar o preço do item?"), MsgButton::Yes);
+    tipo.setValue(QStringLiteral("P"));
+    QCOMPARE(tipo.asString(), QStringLiteral("P"));
+    QVERIFY(itens.fieldByName(QStringLiteral("VRDESITPED")).isNull());
+    QVERIFY(itens.fieldByName(QStringLiteral("PERDESC")).isNull());
+    QVERIFY(!tela->FPrecoDigitado);
+
+    itens.fieldByName(QStringLiteral("CDPRODUTO")).setValue(QStringLiteral("2"));
+    QVERIFY(tipo.isNull());
+    QVERIFY(tela->FTipoItemAtual.isEmpty());
+    itens.cancel();
 }
 
 void TstItems::apagarTerceirizado_data()
@@ -660,10 +762,14 @@ void TstItems::itemAtualTrazEstoqueETotais()
     tela->sbtVerQuantidadesClick();
     QVERIFY(tela->nedQtPed->value() > 0);
     QVERIFY(tela->nedQtPed->isVisibleTo(tela));
-
     const QString pasta = qEnvironmentVariable("PED_SCREENSHOT_DIR");
     if (!pasta.isEmpty())
         QVERIFY(tela->grab().save(pasta + QStringLiteral("/ped00100_itens.png")));
+    // Moving to another item raises the toggle first.
+    itens.first();
+    QVERIFY(!tela->sbtVerQuantidades->isChecked());
+    QVERIFY(!tela->nedQtPed->isVisibleTo(tela));
+
     QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
 }
 
