@@ -22,6 +22,8 @@
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QToolButton>
+#include <algorithm>
+#include <optional>
 
 using namespace LanPedido;
 
@@ -404,18 +406,20 @@ void TfrmLanPedido::cdsItemPedidoCalcFields(RecordSet& cds)
         return;
     const double base = RoundDec(campo(&cds, "VRITEPREBASE").asFloat(), 2) * quantidade;
     const double rentabilidade = (total - base) / (custo * quantidade) + campo(&cds, "VRPEFORMPREC").asFloat() / 100.0;
-    campo(&cds, "vrRentabilidade").setValue(CorRentabilidade(rentabilidade * 100.0));
+    if (const std::optional<double> cor = CorRentabilidade(rentabilidade * 100.0))
+        campo(&cds, "vrRentabilidade").setValue(*cor);
 }
 
 // The colour of the band that holds the percentage. Bands change rarely and
 // a thousand items share a handful of values, so answers are kept per value.
-double TfrmLanPedido::CorRentabilidade(double percentual)
+// Without the general connection (no look-ups at all) there is no colour.
+std::optional<double> TfrmLanPedido::CorRentabilidade(double percentual)
 {
     const qint64 chave = qRound64(percentual * 1e6);
     if (const auto achada = m_coresRentabilidade.constFind(chave); achada != m_coresRentabilidade.cend())
         return achada.value();
     if (!isDtmDBGeralOpen())
-        return corSemFaixa;
+        return std::nullopt;
     LookupQuery qryRentabilidade(QStringLiteral("qryRentabilidade"), dtmDBGeral(),
                                  QStringLiteral("SELECT NRSEQRENT, VRPERCINIRENT, VRPERCFIMRENT, VRCORRENT\n"
                                                 "  FROM RENTABILIDADE\n"
@@ -641,8 +645,12 @@ void TfrmLanPedido::cdsItemPedidoBeforeScroll()
 void TfrmLanPedido::sbtVerQuantidadesClick()
 {
     const bool ver = sbtVerQuantidades->isChecked();
-    for (QWidget* caixa : std::initializer_list<QWidget*>{nedQtPed, nedQtOrcamento, nedQtDisp, lblUnidDisp})
+    const std::initializer_list<QWidget*> caixas{nedQtPed, nedQtOrcamento, nedQtDisp, lblUnidDisp};
+    for (QWidget* caixa : caixas)
         caixa->setVisible(ver);
+    for (QLabel* rotulo : panItem->findChildren<QLabel*>())
+        if (std::find(caixas.begin(), caixas.end(), rotulo->buddy()) != caixas.end())
+            rotulo->setVisible(ver);
     if (ver && temLinhas(cdsItemPedido))
         cdsItemPedidoAfterScroll();
 }

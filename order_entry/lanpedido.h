@@ -6,6 +6,7 @@
 //   record_sets.cpp     the screen's record sets and data links
 //   param_pedido.cpp    the branch's order parameters and their effects
 //   page_change.cpp     changing pages and what each page loads
+//   items.cpp           the order's items, their events, codes and totals
 //   editability.cpp     record-set state and the open/locked rule
 //   commands.cpp        toolbar commands, branch entry, print, notes files
 //   branch.cpp          branch validation
@@ -19,6 +20,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 
 class DBCheckBox;
 class QCheckBox;
@@ -364,7 +366,7 @@ public:
     bool ConfirmacaoImediata() const;
     bool TipoOperAtualizaEstoque() const;
     // The profitability colour of a profitability percentage.
-    double CorRentabilidade(double percentual);
+    std::optional<double> CorRentabilidade(double percentual);
 
     // --- State and editability (editability.cpp) ---------------------------------
     void dtsPadraoStateChange() override;

@@ -404,8 +404,11 @@ void TfrmLanPedido::criaPaginaItens()
     totais->addWidget(nedDescTotal, 1, 5);
     totais->addWidget(lblTotLiq, 2, 4);
     totais->addWidget(nedTotLiq, 2, 5);
-    for (QWidget* quantidade : std::initializer_list<QWidget*>{nedQtPed, nedQtOrcamento, nedQtDisp, lblUnidDisp})
-        quantidade->setVisible(false);
+    // The quantities show while their toggle is down.
+    for (QLayoutItem* celula : {totais->itemAtPosition(0, 1), totais->itemAtPosition(1, 1), totais->itemAtPosition(2, 1),
+                                totais->itemAtPosition(0, 2), totais->itemAtPosition(1, 2), totais->itemAtPosition(2, 2),
+                                totais->itemAtPosition(2, 3)})
+        celula->widget()->setVisible(false);
     lblCtrlEstoque = named(new QLabel(grbTotais), "lblCtrlEstoque");
     lblCtrlEstoque->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     lblCtrlEstoque->setVisible(false);
