@@ -16,6 +16,8 @@
 #include "widgets/numberedit.h"
 
 #include <QLabel>
+#include <QScopeGuard>
+#include <QSqlQuery>
 #include <QSqlDatabase>
 #include <QTabWidget>
 #include <QToolButton>
@@ -97,6 +99,7 @@ private slots:
     void confirmacaoImediata();
     void gradeMostraSituacoesECores();
     void itemAtualTrazEstoqueETotais();
+    void indicadorDeControleDeEstoque_data();
     void indicadorDeControleDeEstoque();
 
 private:
@@ -773,12 +776,42 @@ void TstItems::itemAtualTrazEstoqueETotais()
     QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
 }
 
+void TstItems::indicadorDeControleDeEstoque_data()
+{
+    QTest::addColumn<QString>("tipoOperacao");
+    QTest::addColumn<QString>("mudanca");   // run on the demo database before, undone after
+    QTest::addColumn<QString>("desfaz");
+    QTest::addColumn<QString>("texto");     // empty: the label is hidden
+    QTest::newRow("controlado") << "01" << "" << "" << "";
+    QTest::newRow("operação sem estoque") << "02" << "" << "" << "Tipo de Operação não atualiza estoque.";
+    QTest::newRow("filial sem controle") << "01" << "UPDATE FILIAL SET IDCTRLESTFIL = 'N' WHERE CDFILIAL = '0001'"
+                                         << "UPDATE FILIAL SET IDCTRLESTFIL = 'S' WHERE CDFILIAL = '0001'"
+                                         << "Filial não controla estoque.";
+    // 'X' marks the rows changed, so that only they go back.
+    QTest::newRow("produto sem controle") << "01" << "UPDATE PRODUTO SET IDCTRLESTOQUE = 'X' WHERE IDCTRLESTOQUE = 'S'"
+                                          << "UPDATE PRODUTO SET IDCTRLESTOQUE = 'S' WHERE IDCTRLESTOQUE = 'X'"
+                                          << "Produto não controla estoque.";
+}
+
 void TstItems::indicadorDeControleDeEstoque()
 {
-    QVERIFY(!abrePedidoReservado(QStringLiteral("02")).isEmpty());
-    QVERIFY(tela->lblCtrlEstoque->isVisibleTo(tela));
-    QCOMPARE(tela->lblCtrlEstoque->text(), QStringLiteral("Tipo de Operação não atualiza estoque."));
-    QVERIFY(!tela->cdsPosiEstoq->isActive() || tela->cdsPosiEstoq->isEmpty());
+    QFETCH(QString, tipoOperacao);
+    QFETCH(QString, mudanca);
+    QFETCH(QString, desfaz);
+    QFETCH(QString, texto);
+    QSqlQuery sql(demo);
+    if (!mudanca.isEmpty())
+        QVERIFY(sql.exec(mudanca));
+    const auto restaura = qScopeGuard([&] {
+        if (!desfaz.isEmpty())
+            QSqlQuery(demo).exec(desfaz);
+    });
+    QVERIFY(!abrePedidoReservado(tipoOperacao).isEmpty());
+    QCOMPARE(tela->lblCtrlEstoque->isVisibleTo(tela), !texto.isEmpty());
+    if (!texto.isEmpty())
+        QCOMPARE(tela->lblCtrlEstoque->text(), texto);
+    if (tipoOperacao == u"02")
+        QVERIFY(!tela->cdsPosiEstoq->isActive() || tela->cdsPosiEstoq->isEmpty());
 }
 
 QTEST_MAIN(TstItems)
