@@ -125,7 +125,7 @@ int main(int argc, char** argv)
     for (bool withGrid : {false, true}) {
         tela.dtsItemPedido->setDataSet(withGrid ? &itens : nullptr);
         double perPost10 = 0;
-        for (int count : {10, 100, 1000}) {
+        for (int count : {10, 100, 1000, 10000}) {
             EventDetach semScroll(itens.afterScroll);
             itens.setData(itemPacket(itens, count));
             EventReplace soTotaisDoCliente(itens.afterPost, RecordSet::Event([&tela](RecordSet&) { tela.MostraTotaisItens(); }));
