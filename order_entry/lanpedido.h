@@ -6,6 +6,7 @@
 //   record_sets.cpp     the screen's record sets and data links
 //   param_pedido.cpp    the branch's order parameters and their effects
 //   page_change.cpp     changing pages and what each page loads
+//   items.cpp           the order's items, their events, codes and totals
 //   editability.cpp     record-set state and the open/locked rule
 //   commands.cpp        toolbar commands, branch entry, print, notes files
 //   branch.cpp          branch validation
@@ -23,6 +24,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class DBCheckBox;
 class QCheckBox;
@@ -372,6 +374,62 @@ public:
     void selecionaPagina(QWidget* page);   // what the "Operação" page items do
     void CarregaItens();
 
+    // --- Items (items.cpp) -------------------------------------------------------
+    RecordSet* cdsMaxItem;
+    RecordSet* cdsLoteUtil;
+    RecordSet* cdsPrecoBase;
+    RecordSet* cdsPrecoUtil;
+    TMessages msgPadrao1;   // price kinds by code, "Sim"/"Nao"
+    QLabel* lblTotal;
+    QLabel* lblTotLiq;
+    QLabel* lblCtrlEstoque;
+    QLabel* lblUnidDisp;
+    QLineEdit* edtLanc;
+    QLineEdit* edtDataSaida;
+    TNumberEdit* nedQtOrcamento;
+    TNumberEdit* nedBonificacao2;
+    TNumberEdit* nedRecebimento;
+
+    QString FNrProxItem;
+    QString FCdArvProdEdicao;
+    QString FTipoItemAtual;
+    QString FPerDescPostado;
+    bool FItensAlterados = false;
+    bool FItemIncluido = false;
+    bool FItemEditado = false;
+    bool FConfirmacaoLivre = true;
+    QString FSitItemInicial;
+    bool FSitItemAlterada = false;
+    bool FPrecoDigitado = false;
+    QString FCdTipoDescAnterior;
+    bool FPerguntaDescMax = true;
+    bool FVerificaDescMax = true;
+    double FVrDescDigitado = -1;
+    double FPerDescDigitado = -1;
+
+    void cdsItemPedidoBeforeInsert();
+    void cdsItemPedidoNewRecord();
+    void cdsItemPedidoAfterInsert();
+    void cdsItemPedidoBeforeEdit();
+    void cdsItemPedidoBeforePost();
+    void cdsItemPedidoAfterPost();
+    void cdsItemPedidoBeforeDelete();
+    void cdsItemPedidoBeforeScroll();
+    void cdsItemPedidoAfterScroll();
+    void cdsItemPedidoAfterOpen();
+    void cdsItemPedidoCalcFields(RecordSet& cds);
+    void VrTotalItemPed();
+    void MostraTotaisItens();   // the client's part of VrTotalItemPed
+    void HabilitaDesabilitaItemPedido();
+    void insereItem();
+    void Vd_PedidoParcAtendido();
+    void sbtVerQuantidadesClick();
+    // Whether a posted item is sent to the server at once (the confirm action).
+    bool ConfirmacaoImediata() const;
+    bool TipoOperAtualizaEstoque() const;
+    // The profitability colour of a profitability percentage.
+    std::optional<double> CorRentabilidade(double percentual);
+
     // --- State and editability (editability.cpp) ---------------------------------
     void dtsPadraoStateChange() override;
     void HabilitaDesabilitaPedido();
@@ -421,17 +479,13 @@ public:
     bool boLocalEntregaCli = false;
 
     // --- Routines of other topics (later_topics.cpp) -------------------------------
-    void cdsItemPedidoAfterScroll();
     void Atualiza_TipoEdital();
     void Atualiza_Empenho(const QJsonValue& saldo);
     void AtualizaTipoTrans();
     void Vd_Transport();
-    void VrTotalItemPed();
-    void HabilitaDesabilitaItemPedido();
     void AtualizaFormaPgto();
     void VrImposEncargo();
     void dbeModPgtoExit();
-    void insereItem();
 
     // Detachable handlers: the branch panel's exit and the date editors' changes.
     std::function<void()> onPanFilialExit;
@@ -463,6 +517,8 @@ private:
     void mostraFrete(const QString& idPgFretTran);
     void pintaNavegador(const QColor& cor);
     void criaItemPedido();
+    void ligaEventosItemPedido();
+    QHash<qint64, double> m_coresRentabilidade;   // by percentage in millionths
     void criaPainelFerramentas();
     void criaPaginas();
     void criaPaginaLista();

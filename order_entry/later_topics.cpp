@@ -22,13 +22,6 @@
 
 using namespace LanPedido;
 
-
-void TfrmLanPedido::cdsItemPedidoAfterScroll()
-{
-    const QString situacao = valor(cdsItemPedido, "IDSITITEMPED");
-    panExped->setVisible(situacao == u"4" || situacao == u"7");
-}
-
 void TfrmLanPedido::Atualiza_TipoEdital()
 {
 }
@@ -51,33 +44,6 @@ void TfrmLanPedido::AtualizaTipoTrans()
 void TfrmLanPedido::Vd_Transport()
 {
     edtNmTransp->setText(valor(cdsPedido, "NMFANTTRAN"));
-}
-
-void TfrmLanPedido::VrTotalItemPed()
-{
-    double bruto = 0;
-    double desconto = 0;
-    int itens = 0;
-    if (cdsItemPedido->isActive()) {
-        const DataPacket linhas = cdsItemPedido->data();
-        const int qt = linhas.indexOf(QStringLiteral("QTITEMPED"));
-        const int preco = linhas.indexOf(QStringLiteral("VRPREUNITPED"));
-        const int desc = linhas.indexOf(QStringLiteral("VRDESITPED"));
-        for (const QVariantList& linha : linhas.rows) {
-            bruto += RoundDec(linha.at(qt).toDouble() * linha.at(preco).toDouble(), 2);
-            desconto += linha.at(desc).toDouble();
-            ++itens;
-        }
-    }
-    nedQtPed->setValue(itens);
-    nedTotal->setValue(RoundDec(bruto, 2));
-    nedDescTotal->setValue(RoundDec(desconto, 2));
-    nedTotLiq->setValue(RoundDec(bruto - desconto, 2));
-}
-
-void TfrmLanPedido::HabilitaDesabilitaItemPedido()
-{
-    dbgItemPedido->setReadOnly(!pedidoEmEdicao() && !boBotaoIncuiItem);
 }
 
 void TfrmLanPedido::AtualizaFormaPgto()
@@ -107,19 +73,3 @@ void TfrmLanPedido::dbeModPgtoExit()
 {
 }
 
-// A new item row for the order on screen, numbered after the last one.
-void TfrmLanPedido::insereItem()
-{
-    if (!cdsItemPedido->isActive())
-        cdsItemPedido->createDataSet();
-    int ultimo = 0;
-    const DataPacket itens = cdsItemPedido->data();
-    const int numero = itens.indexOf(QStringLiteral("NRITEMPED"));
-    for (const QVariantList& linha : itens.rows)
-        ultimo = qMax(ultimo, linha.at(numero).toString().toInt());
-    cdsItemPedido->append();
-    cdsItemPedido->fieldByName(QStringLiteral("CDFILIAL")).setValue(medCdFilial->text());
-    cdsItemPedido->fieldByName(QStringLiteral("NRPEDIDO")).setValue(valor(cdsPedido, "NRPEDIDO"));
-    cdsItemPedido->fieldByName(QStringLiteral("NRITEMPED")).setValue(Ajusta(ultimo + 1, 10));
-    cdsItemPedido->fieldByName(QStringLiteral("IDSITITEMPED")).setValue(QStringLiteral("1"));
-}

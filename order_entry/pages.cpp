@@ -4,6 +4,7 @@
 
 #include "lanpedido.h"
 
+#include "guard.h"
 #include "screens/screenicons.h"
 #include "widgets/btnpesquisa.h"
 #include "widgets/datasource.h"
@@ -322,16 +323,39 @@ void TfrmLanPedido::criaPaginaItens()
     splPosiEstoq = named(new QSplitter(Qt::Vertical, panItem), "splPosiEstoq");
     dbgItemPedido = named(new DBGrid(splPosiEstoq), "dbgItemPedido");
     dbgItemPedido->setDataSource(dtsItemPedido);
-    addColumns(dbgItemPedido, {{"NRITEMPED", 90}, {"CDARVPROD", 110}, {"NMPRODUTO", 240}, {"IDCOMP", 45},
-                               {"SGUNIDADE", 40}, {"QTITEMPED", 85}, {"QTITEMPED2", 85}, {"SGFATPRECO", 50},
-                               {"SGUNIDPAI", 55}, {"VRPREUNITPED", 90}, {"CDTIPODESC", 80}, {"PERDESC", 60},
-                               {"VRDESITPED", 85}, {"VrTotal", 100}, {"VRACREDESCITPEDUNIT", 90},
-                               {"VRPERCMARKUPIT", 70}, {"vrRentabilidade", 55}, {"DSPRAZOENTITPED", 120},
-                               {"IDITEMPEDTERC", 45}, {"IDITPEDSEMQTDIS", 60}, {"IDSITITEMPED", 40}});
-    if (DBGridColumn* total = dbgItemPedido->columnByField(QStringLiteral("VrTotal")))
-        total->setReadOnly(true);
-    for (const char* hidden : {"IDCOMP", "QTITEMPED2", "SGFATPRECO", "SGUNIDPAI", "CDTIPODESC", "VRACREDESCITPEDUNIT",
-                               "VRPERCMARKUPIT", "DSPRAZOENTITPED", "IDITEMPEDTERC", "IDITPEDSEMQTDIS"})
+    const struct {
+        const char* field;
+        int width;
+        const char* title;
+        bool readOnly;
+    } colunasItem[] = {
+        {"IDCOMP", 19, " ", true}, {"IDITEMPEDTERC", 70, nullptr, false}, {"IDSITITEMPED", 30, nullptr, true},
+        {"IDITPEDSEMQTDIS", 0, nullptr, false}, {"vrRentabilidade", 30, nullptr, false}, {"NRITEMPED", 77, nullptr, true},
+        {"CDARVPROD", 110, nullptr, false}, {"NMPRODUTO", 250, nullptr, true}, {"QTITEMPED", 62, nullptr, false},
+        {"SGUNIDADE", 28, nullptr, true}, {"VRPREUNITPED", 73, nullptr, false}, {"SGFATPRECO", 47, nullptr, false},
+        {"CDTIPODESC", 93, nullptr, false}, {"VRACREDESCITPEDUNIT", 0, nullptr, false}, {"VRPERCMARKUPIT", 0, nullptr, true},
+        {"PERDESC", 0, nullptr, false}, {"QTITEMPED2", 0, nullptr, false}, {"VRDESCCOMISS", 99, nullptr, false},
+        {"VRDESITPED", 0, nullptr, false}, {"SGUNIDPAI", 25, "Un Prod. Est.", true}, {"VrTotal", 69, nullptr, true},
+        {"IDITPEDDIFER", 70, nullptr, false}, {"DTENTITPED", 115, nullptr, false}, {"DSPRAZOENTITPED", 0, nullptr, false},
+        {"DSITEMPED", 100, "Obs.", false}, {"CDEMISSAOITPED", 115, nullptr, false}, {"DSEMISSAOITPED", 170, nullptr, false},
+        {"NRITORDEMCMPPED", 0, nullptr, false}, {"IDPRODBONIF", 47, "Bonif.", false},
+    };
+    for (const auto& coluna : colunasItem) {
+        DBGridColumn& column = dbgItemPedido->addColumn(QString::fromUtf8(coluna.field),
+                                                        coluna.title ? QString::fromUtf8(coluna.title) : QString(), coluna.width);
+        column.setReadOnly(coluna.readOnly);
+    }
+    for (const char* direita : {"QTITEMPED", "VRPREUNITPED", "QTITEMPED2", "VrTotal"})
+        dbgItemPedido->columnByField(QString::fromUtf8(direita))->setTitleAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    dbgItemPedido->columnByField(QStringLiteral("IDPRODBONIF"))->setTitleAlignment(Qt::AlignCenter);
+    dbgItemPedido->columnByField(QStringLiteral("IDITPEDSEMQTDIS"))->setVisible(false);
+    dbgItemPedido->columnByField(QStringLiteral("vrRentabilidade"))->setColorFieldName(QStringLiteral("vrRentabilidade"));
+    dbgItemPedido->columnByField(QStringLiteral("IDITPEDDIFER"))
+        ->setPickList({QStringLiteral("Normal"), QStringLiteral("Personalizado"), QStringLiteral("Promocional"),
+                       QStringLiteral("Grupo Promocional"), QStringLiteral("Outros")});
+    dbgItemPedido->columnByField(QStringLiteral("IDPRODBONIF"))->setPickList({QStringLiteral("Sim"), QStringLiteral("Não")});
+    // Price factors and the delivery term come and go with the parameters.
+    for (const char* hidden : {"QTITEMPED2", "SGFATPRECO", "DSPRAZOENTITPED"})
         dbgItemPedido->columnByField(QString::fromUtf8(hidden))->setVisible(false);
 
     panPosiEstoq = named(new QGroupBox(QStringLiteral("Posição de estoque"), splPosiEstoq), "panPosiEstoq");
@@ -339,8 +363,9 @@ void TfrmLanPedido::criaPaginaItens()
     dbgPosiEstoq = named(new DBGrid(panPosiEstoq), "dbgPosiEstoq");
     dbgPosiEstoq->setDataSource(dtsPosiEstoq);
     dbgPosiEstoq->setReadOnly(true);
-    addColumns(dbgPosiEstoq, {{"CDFILIALDEP", 70}, {"NRLOTE", 110}, {"DTVALIDADE", 90}, {"QTDISPONIVEL", 90},
-                              {"QTRESERVADA", 90}, {"NMFABRIC", 150}, {"NMPRINATIV", 170}, {"DSREFBIBPROD", 150}});
+    addColumns(dbgPosiEstoq, {{"CDFILIAL", 38}, {"CDFILIALDEP", 80}, {"CDALMOXARIFE", 65}, {"CDLOCALESTOQ", 63},
+                              {"NMFABRIC", 110}, {"NRLOTEESTQ", 110}, {"NRSUBLOTE", 55}, {"QTDISPONIVEL", 86}, {"DTENTRLOTE", 110},
+                              {"DTVALILOTE", 86}, {"QTRESPRODPED", 86}, {"SGUNIDADE", 25}, {"NMPRINATIV", 150}});
     estoque->addWidget(dbgPosiEstoq);
     panPosiEstoq->setVisible(false);
     splPosiEstoq->setStretchFactor(0, 3);
@@ -350,24 +375,44 @@ void TfrmLanPedido::criaPaginaItens()
     auto* rodape = new QHBoxLayout;
     auto* grbTotais = named(new QGroupBox(QStringLiteral("Totais do pedido"), panItem), "grbTotais");
     auto* totais = new QGridLayout(grbTotais);
-    nedQtPed = numberBox(grbTotais, "nedQtPed", 0);
+    nedQtPed = numberBox(grbTotais, "nedQtPed", 3);
+    nedQtOrcamento = numberBox(grbTotais, "nedQtOrcamento", 3);
     nedQtDisp = numberBox(grbTotais, "nedQtDisp", 3);
+    lblUnidDisp = named(new QLabel(grbTotais), "lblUnidDisp");
     nedTotal = numberBox(grbTotais, "nedTotal");
     nedDescTotal = numberBox(grbTotais, "nedDescTotal");
     nedTotLiq = numberBox(grbTotais, "nedTotLiq");
-    totais->addWidget(label(grbTotais, QStringLiteral("Itens:"), nedQtPed), 0, 0);
-    totais->addWidget(nedQtPed, 0, 1);
-    totais->addWidget(label(grbTotais, QStringLiteral("Disponível:"), nedQtDisp), 1, 0);
-    totais->addWidget(nedQtDisp, 1, 1);
-    totais->addWidget(label(grbTotais, QStringLiteral("Total bruto:"), nedTotal), 0, 2);
-    totais->addWidget(nedTotal, 0, 3);
-    totais->addWidget(label(grbTotais, QStringLiteral("Desconto:"), nedDescTotal), 1, 2);
-    totais->addWidget(nedDescTotal, 1, 3);
-    totais->addWidget(label(grbTotais, QStringLiteral("Total líquido:"), nedTotLiq), 0, 4);
-    totais->addWidget(nedTotLiq, 0, 5);
+    lblTotal = label(grbTotais, QStringLiteral("Tot. Bruto:"), nedTotal);
+    lblTotal->setObjectName(QStringLiteral("lblTotal"));
+    lblTotLiq = label(grbTotais, QStringLiteral("Tot. Líq.:"), nedTotLiq);
+    lblTotLiq->setObjectName(QStringLiteral("lblTotLiq"));
     sbtVerQuantidades = named(new QToolButton(grbTotais), "sbtVerQuantidades");
-    sbtVerQuantidades->setText(QStringLiteral("Quantidades..."));
-    totais->addWidget(sbtVerQuantidades, 1, 5);
+    sbtVerQuantidades->setText(QStringLiteral("Quantidades"));
+    sbtVerQuantidades->setCheckable(true);
+    sbtVerQuantidades->setToolTip(QStringLiteral("Consulta Qt. Diponível e Qt. Pedido por Item"));
+    totais->addWidget(sbtVerQuantidades, 0, 0);
+    totais->addWidget(label(grbTotais, QStringLiteral("Qt. Pedido:"), nedQtPed), 0, 1);
+    totais->addWidget(nedQtPed, 0, 2);
+    totais->addWidget(label(grbTotais, QStringLiteral("Qt. Orçamento:"), nedQtOrcamento), 1, 1);
+    totais->addWidget(nedQtOrcamento, 1, 2);
+    totais->addWidget(label(grbTotais, QStringLiteral("Qt. Disponível:"), nedQtDisp), 2, 1);
+    totais->addWidget(nedQtDisp, 2, 2);
+    totais->addWidget(lblUnidDisp, 2, 3);
+    totais->addWidget(lblTotal, 0, 4);
+    totais->addWidget(nedTotal, 0, 5);
+    totais->addWidget(label(grbTotais, QStringLiteral("Desc. Total:"), nedDescTotal), 1, 4);
+    totais->addWidget(nedDescTotal, 1, 5);
+    totais->addWidget(lblTotLiq, 2, 4);
+    totais->addWidget(nedTotLiq, 2, 5);
+    // The quantities show while their toggle is down.
+    for (QLayoutItem* celula : {totais->itemAtPosition(0, 1), totais->itemAtPosition(1, 1), totais->itemAtPosition(2, 1),
+                                totais->itemAtPosition(0, 2), totais->itemAtPosition(1, 2), totais->itemAtPosition(2, 2),
+                                totais->itemAtPosition(2, 3)})
+        celula->widget()->setVisible(false);
+    lblCtrlEstoque = named(new QLabel(grbTotais), "lblCtrlEstoque");
+    lblCtrlEstoque->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    lblCtrlEstoque->setVisible(false);
+    totais->addWidget(lblCtrlEstoque, 3, 0, 1, 6);
     rodape->addWidget(grbTotais, 2);
 
     panImposto = named(new QGroupBox(QStringLiteral("Impostos do item"), panItem), "panImposto");
@@ -389,14 +434,23 @@ void TfrmLanPedido::criaPaginaItens()
     auto* exped = new QHBoxLayout(panExped);
     auto* dbeQtExp = dbEdit(panExped, "dbeQtExp", dtsItemPedido, "QTEXPITEMPED", 12);
     dbeQtExp->setReadOnly(true);
-    exped->addWidget(label(panExped, QStringLiteral("Qtd. expedida:"), dbeQtExp));
+    edtLanc = nameBox(panExped, "edtLanc");
+    edtLanc->setMaximumWidth(110);
+    edtDataSaida = nameBox(panExped, "edtDataSaida");
+    edtDataSaida->setMaximumWidth(150);
+    exped->addWidget(label(panExped, QStringLiteral("Qt. Exp.:"), dbeQtExp));
     exped->addWidget(dbeQtExp);
+    exped->addWidget(label(panExped, QStringLiteral("Lançamento:"), edtLanc));
+    exped->addWidget(edtLanc);
+    exped->addWidget(label(panExped, QStringLiteral("Dt. Saída:"), edtDataSaida));
+    exped->addWidget(edtDataSaida);
     panExped->setVisible(false);
     rodape->addWidget(panExped);
     itemLayout->addLayout(rodape);
     page->addWidget(panItem);
 
     pgcPadrao->addTab(tshItemPedido, QStringLiteral("Itens"));
+    connectGuarded(sbtVerQuantidades, &QToolButton::clicked, this, &TfrmLanPedido::sbtVerQuantidadesClick);
 }
 
 void TfrmLanPedido::criaPaginaTransportadora()
@@ -567,11 +621,14 @@ void TfrmLanPedido::criaPaginaFormaPgto()
     nedEncargoAcres = numberBox(grbTotais, "nedEncargoAcres");
     nedEncargoDecres = numberBox(grbTotais, "nedEncargoDecres");
     nedTotalPed = numberBox(grbTotais, "nedTotalPed");
+    nedBonificacao2 = numberBox(grbTotais, "nedBonificacao2");
+    nedRecebimento = numberBox(grbTotais, "nedRecebimento");
     int row = 0;
-    for (auto [caption, edit] : {std::pair{"Total bruto:", nedTotalBruto}, {"Descontos:", nedDescTot},
-                                 {"Impostos (+):", nedImposAcres}, {"Impostos (-):", nedImposDecres},
-                                 {"Encargos (+):", nedEncargoAcres}, {"Encargos (-):", nedEncargoDecres},
-                                 {"Total do pedido:", nedTotalPed}}) {
+    for (auto [caption, edit] : {std::pair{"Tot. Bruto:", nedTotalBruto}, {"Desc. Total:", nedDescTot},
+                                 {"Imposto Acrescer:", nedImposAcres}, {"Imposto Decrescer:", nedImposDecres},
+                                 {"Encargo Acrescer:", nedEncargoAcres}, {"Encargo Decrescer:", nedEncargoDecres},
+                                 {"Bonificação:", nedBonificacao2}, {"Total Pedido:", nedTotalPed},
+                                 {"Total Recebimento:", nedRecebimento}}) {
         totais->addWidget(label(grbTotais, QString::fromUtf8(caption), edit), row, 0);
         totais->addWidget(edit, row++, 1);
     }

@@ -34,42 +34,6 @@ constexpr FieldType M = FieldType::Memo;
 
 } // namespace
 
-void TfrmLanPedido::criaItemPedido()
-{
-    cdsItemPedido = new RecordSet(QStringLiteral("cdsItemPedido"), this);
-    addFields(*cdsItemPedido, {
-        {"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRITEMPED", S, 10, "Item"},
-        {"CDPRODUTO", S, 10, ""}, {"CDARVPROD", S, 20, "Produto"}, {"NMPRODUTO", S, 50, "Descrição"},
-        {"IDCOMP", S, 1, "Comp."}, {"SGUNIDADE", S, 10, "Un."}, {"QTITEMPED", F, 0, "Quantidade"},
-        {"QTITEMPED2", F, 0, "Qtd. Fator"}, {"SGFATPRECO", S, 4, "Fator"}, {"SGUNIDPAI", S, 5, "Un. Pai"},
-        {"VRPREUNITPED", F, 0, "Preço Unit."}, {"PERDESC", F, 0, "% Desc."}, {"VRDESITPED", F, 0, "Desconto"},
-        {"VRACREDESCITPEDUNIT", F, 0, "Acr./Desc. Unit."}, {"VRPERCMARKUPIT", F, 0, "% Markup"},
-        {"CDTIPODESC", S, 10, "Cond. Desc."}, {"IDSITITEMPED", S, 1, "Sit."}, {"IDITPEDDIFER", S, 1, "Preço"},
-        {"CDEMISSAOITPED", S, 20, "Emissão"}, {"DSPRAZOENTITPED", S, 50, "Prazo Entrega"},
-        {"IDITPEDSEMQTDIS", S, 1, "Sem Qtd."}, {"IDITEMPEDTERC", S, 1, "Terc."}, {"QTEXPITEMPED", F, 0, "Qtd. Exp."},
-    });
-    cdsItemPedido->addField(QStringLiteral("VrTotal"), F, 0, Field::Kind::InternalCalc).setDisplayLabel(QStringLiteral("Total"));
-    cdsItemPedido->addField(QStringLiteral("vrRentabilidade"), F, 0, Field::Kind::Calculated).setDisplayLabel(QStringLiteral("Rent."));
-    for (const char* name : {"VRPREUNITPED", "VRDESITPED", "VrTotal", "VRACREDESCITPEDUNIT"})
-        cdsItemPedido->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.00"));
-    for (const char* name : {"QTITEMPED", "QTITEMPED2", "QTEXPITEMPED"})
-        cdsItemPedido->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.000"));
-    for (const char* name : {"PERDESC", "VRPERCMARKUPIT"})
-        cdsItemPedido->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("0.00"));
-    cdsItemPedido->addAggregate(QStringLiteral("VRTOTAPROD"), QStringLiteral("SUM(VrTotal)"));
-    cdsItemPedido->onCalcFields = [](RecordSet& cds) {
-        const double bruto = cds.fieldByName(QStringLiteral("QTITEMPED")).asFloat()
-            * cds.fieldByName(QStringLiteral("VRPREUNITPED")).asFloat();
-        cds.fieldByName(QStringLiteral("VrTotal"))
-            .setValue(RoundDec(bruto, 2) - cds.fieldByName(QStringLiteral("VRDESITPED")).asFloat());
-    };
-    cdsItemPedido->afterScroll = [this](RecordSet&) { cdsItemPedidoAfterScroll(); };
-    cdsItemAux = new RecordSet(QStringLiteral("cdsItemAux"), this);
-    cdsItemAux->addFields(cdsItemPedido->fieldDefs());
-    cdsItemPedAux = new RecordSet(QStringLiteral("cdsItemPedAux"), this);
-    cdsItemPedAux->addFields(cdsItemPedido->fieldDefs());
-}
-
 void TfrmLanPedido::criaRecordSets()
 {
     criaPedido();
@@ -104,9 +68,7 @@ void TfrmLanPedido::criaRecordSets()
                                 {"DSENDEPED", S, 100, "Endereço"}, {"NRCEPPED", S, 9, "CEP"}, {"NMPAISPED", S, 40, "País"},
                                 {"SGESTADOPED", S, 2, "UF"}, {"NMMUNIPED", S, 50, "Município"},
                                 {"NMBAIRROPED", S, 50, "Bairro"}});
-    cdsLancNf = new RecordSet(QStringLiteral("cdsLancNf"), this);
     cdsImposPedTot = new RecordSet(QStringLiteral("cdsImposPedTot"), this);
-    cdsImposEncar = new RecordSet(QStringLiteral("cdsImposEncar"), this);
     cdsImposto = new RecordSet(QStringLiteral("cdsImposto"), this);
     cdsItemProImpos = new RecordSet(QStringLiteral("cdsItemProImpos"), this);
     addFields(*cdsItemProImpos, {{"NRITEMPED", S, 10, "Item"}, {"SGIMPOSTO", S, 10, "Imposto"},
@@ -115,10 +77,18 @@ void TfrmLanPedido::criaRecordSets()
     addFields(*cdsConUltPrecVen, {{"NRPEDIDO", S, 10, "Pedido"}, {"DTPEDIDO", DT, 0, "Data"},
                                   {"QTITEMPED", F, 0, "Quantidade"}, {"VRPREUNITPED", F, 0, "Preço Unit."}});
     cdsPosiEstoq = new RecordSet(QStringLiteral("cdsPosiEstoq"), this);
-    addFields(*cdsPosiEstoq, {{"CDFILIALDEP", S, 4, "Depósito"}, {"NRLOTE", S, 20, "Lote"},
-                              {"DTVALIDADE", DT, 0, "Validade"}, {"QTDISPONIVEL", F, 0, "Disponível"},
-                              {"QTRESERVADA", F, 0, "Reservada"}, {"NMFABRIC", S, 40, "Fabricante"},
-                              {"NMPRINATIV", S, 60, "Princípio Ativo"}, {"DSREFBIBPROD", S, 60, "Referência"}});
+    addFields(*cdsPosiEstoq, {{"CDFABRIC", S, 20, ""}, {"NMFABRIC", S, 50, "Fabricante"}, {"CDALMOXARIFE", S, 6, "Almoxarifado"},
+                              {"DSALMOXARIFE", S, 30, "Almoxarifado"}, {"CDLOCALESTOQ", S, 6, "Localização"},
+                              {"DSLOCALESTOQ", S, 30, "Localização"}, {"NRLOTEESTQ", S, 20, "Lote"}, {"NRSUBLOTE", S, 4, "Sub. Lote"},
+                              {"QTTOTALESTOQ", F, 0, "Qtde. Estoque"}, {"QTRESPRODPED", F, 0, "Qtde. Reservada"},
+                              {"DTENTRLOTE", DT, 0, "Entrada do Lote"}, {"CDFILIAL", S, 4, "Filial"}, {"CDARVPROD", S, 20, ""},
+                              {"CDPRODUTO", S, 10, ""}, {"IDDISPCONPED", S, 1, ""}, {"NRPEDIDO", S, 10, ""}, {"NRITEMPED", S, 10, ""},
+                              {"SGUNIDADE", S, 10, "Un."}, {"CDPRODRES", S, 10, ""}, {"DTVALILOTE", DT, 0, "Validade do Lote"},
+                              {"QTDISPONIVEL", F, 0, "Qtde. Disponível"}, {"QTRESPRODARR", F, 0, ""}, {"NRRESPRODPED", S, 10, ""},
+                              {"CDORDENAFIL", S, 4, ""}, {"CDFILIALDEP", S, 4, "Filial Depósito"},
+                              {"NMPRINATIV", S, 50, "Princípio Ativo"}});
+    for (const char* name : {"QTTOTALESTOQ", "QTRESPRODPED", "QTDISPONIVEL"})
+        cdsPosiEstoq->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.000"));
     cdsPrazoPgto = new RecordSet(QStringLiteral("cdsPrazoPgto"), this);
     addFields(*cdsPrazoPgto, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRDIASPGTOPED", F, 0, "Dias"},
                               {"PREVISAO", DT, 0, "Previsão"}, {"VRPERCPGTOPED", F, 0, "%"},
@@ -131,9 +101,6 @@ void TfrmLanPedido::criaRecordSets()
                              {"VRPERCENTENC", F, 0, "%"}});
     cdsEncargos->fieldByName(QStringLiteral("VRENCARGOPED")).setDisplayFormat(QStringLiteral("#,##0.00"));
     cdsEncargos->fieldByName(QStringLiteral("VRPERCENTENC")).setDisplayFormat(QStringLiteral("0.00"));
-    cdsValidaProduto = new RecordSet(QStringLiteral("cdsValidaProduto"), this);
-    addFields(*cdsValidaProduto, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRITEMPED", S, 10, ""},
-                                  {"CDPRODUTO", S, 10, ""}});
     cdsPesqObser = new RecordSet(QStringLiteral("cdsPesqObser"), this);
     cdsVerifUsoTabPreClie = new RecordSet(QStringLiteral("cdsVerifUsoTabPreClie"), this);
     cdsParExpedicao = new RecordSet(QStringLiteral("cdsParExpedicao"), this);

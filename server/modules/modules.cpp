@@ -12,4 +12,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoOrders(registry);
     registerLanPedidoDetails(registry);
     registerLanPedidoCustomer(registry);
+    registerLanPedidoItems(registry);
 }

@@ -9,3 +9,4 @@ void registerBranchLookups(MethodRegistry& registry);        // dbgeral_branches
 void registerLanPedidoOrders(MethodRegistry& registry);      // lanpedido_orders.cpp
 void registerLanPedidoDetails(MethodRegistry& registry);     // lanpedido_details.cpp
 void registerLanPedidoCustomer(MethodRegistry& registry);    // lanpedido_customer.cpp
+void registerLanPedidoItems(MethodRegistry& registry);       // lanpedido_items.cpp

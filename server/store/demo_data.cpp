@@ -6,6 +6,7 @@
 
 #include "brazil_documents.h"
 #include "demo_customers.h"
+#include "demo_stock_taxes.h"
 #include "order_factory.h"
 #include "rpc/password.h"
 #include "sql.h"
@@ -253,6 +254,7 @@ public:
         orders();
         counters();
         loadDemoCustomers(m_db, m_today);
+        loadDemoStockAndTaxes(m_db);
     }
 
 private:

@@ -402,6 +402,8 @@ void TstLanPedido::itensNaoRecarregamNaInclusao()
     QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Insert);
     QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshDadosPed);
     QVERIFY(!tela->pgcPadrao->isTabEnabled(tela->pgcPadrao->indexOf(tela->tshPadrao)));
+    // The branch prices by customer tables: items wait for a customer.
+    tela->cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setValue(QStringLiteral("11222333000181"));
 
     tela->selecionaPagina(tela->tshItemPedido);
     QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshItemPedido);
@@ -429,6 +431,7 @@ void TstLanPedido::cancelarInclusao()
     tela->sbtIncluirClick();
     tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).setValue(QStringLiteral("0000009999"));
     tela->cdsPedido->fieldByName(QStringLiteral("CDCLIENTE")).setValue(QStringLiteral("000000000000000000001"));
+    tela->cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setValue(QStringLiteral("11222333000181"));
     tela->selecionaPagina(tela->tshItemPedido);
     scripted->expectQuestion(QStringLiteral("Deseja cancelar a inclusão do produto?"), MsgButton::Yes);
     tela->sbtCancelarClick();

@@ -1,0 +1,166 @@
+// Figures of the order items on the real screen: loading an order of 1,000
+// items (packet -> record set with calculated fields and aggregates),
+// posting an edit to one item with its totals at 10, 100 and 1,000 items
+// (the server call left out: the cost must not grow with the order), and
+// VrTotalItemPed with its GetImposEncar call on SQLite through the
+// in-process server. Prints "items.<measure> <value> <unit>".
+
+#include "lanpedido_fixture.h"
+#include "scriptedhost.h"
+
+#include "eventguard.h"
+#include "lanpedido.h"
+#include "lanpedido_unit.h"
+#include "recordset.h"
+#include "screens/dbgeral.h"
+#include "store/database.h"
+#include "store/sql.h"
+#include "widgets/datasource.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+const QString branch = QStringLiteral("0001");
+const QString benchOrder = QStringLiteral("0000007000");
+
+void print(const char* measure, double value, const char* unit)
+{
+    std::printf("items.%s %.*f %s\n", measure, value < 10 ? 3 : (value < 1000 ? 2 : 0), value, unit);
+    std::fflush(stdout);
+}
+
+// Best of a few runs, in milliseconds: the machine is shared.
+double bestMs(int runs, const std::function<void()>& work)
+{
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, double(timer.nsecsElapsed()) / 1e6);
+    }
+    return best;
+}
+
+// An order of `count` items with prices, discounts, markups, free goods
+// and profitability data, as GetItemPedido sends it.
+DataPacket itemPacket(const RecordSet& items, int count)
+{
+    DataPacket packet;
+    packet.fields = items.fieldDefs();
+    for (int n = 1; n <= count; ++n) {
+        QVariantMap values = {{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRPEDIDO"), benchOrder},
+                              {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(n, 10, 10, QLatin1Char('0'))},
+                              {QStringLiteral("CDARVPROD"), QStringLiteral("01%1").arg(n % 90, 4, 10, QLatin1Char('0'))},
+                              {QStringLiteral("NMPRODUTO"), QStringLiteral("Produto de teste %1").arg(n)},
+                              {QStringLiteral("QTITEMPED"), double(1 + n % 40)},
+                              {QStringLiteral("VRPREUNITPED"), 3.5 + (n % 17) * 1.25},
+                              {QStringLiteral("VRDESITPED"), (n % 5) * 0.333},
+                              {QStringLiteral("VRPERCMARKUPIT"), n % 11 == 0 ? 10.0 : 0.0},
+                              {QStringLiteral("IDPRODBONIF"), n % 13 == 0 ? QStringLiteral("S") : QStringLiteral("N")},
+                              {QStringLiteral("VRITEPREBASE"), 3.0 + (n % 17) * 1.25},
+                              {QStringLiteral("VRCUSTPRODBASE"), 2.0 + (n % 7) * 0.5},
+                              {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}};
+        QVariantList row;
+        for (const FieldDef& field : packet.fields)
+            row << values.value(field.name);
+        packet.rows << row;
+    }
+    return packet;
+}
+
+void storeOrder(const QSqlDatabase& db, const DataPacket& items)
+{
+    execSql(db, QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, DTPEDIDO, IDSITPEDIDO, CDCLIENTE, CDMODPGTO)"
+                               " SELECT CDFILIAL, ?, DTPEDIDO, '1', CDCLIENTE, CDMODPGTO FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = '0000000001'"),
+            {benchOrder, branch});
+    QSqlDatabase(db).transaction();
+    for (const QVariantList& row : items.rows)
+        execSql(db, QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, VRDESITPED,"
+                                   " IDSITITEMPED, IDPRODBONIF) VALUES (?, ?, ?, '1', ?, ?, ?, '1', ?)"),
+                {branch, benchOrder, row.at(items.indexOf(QStringLiteral("NRITEMPED"))), row.at(items.indexOf(QStringLiteral("QTITEMPED"))),
+                 row.at(items.indexOf(QStringLiteral("VRPREUNITPED"))), row.at(items.indexOf(QStringLiteral("VRDESITPED"))),
+                 row.at(items.indexOf(QStringLiteral("IDPRODBONIF")))});
+    QSqlDatabase(db).commit();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ScriptedHost host;
+    QTemporaryDir configDir;
+    PedTest::TestServer server;
+    PedTest::openSession(server, branch, configDir.path() + u'/');
+    openDtmDBGeral(server.databaseConfig().sqlitePath);
+    QSqlDatabase db = openDatabase(server.databaseConfig(), QStringLiteral("bench_items"));
+
+    CriaLanctoPedido();
+    TfrmLanPedido& tela = *LanPedido::frmLanPedido;
+    tela.FConfirmacaoLivre = false;
+    RecordSet& params = *tela.cdsParamPedido;
+    params.edit();
+    params.fieldByName(QStringLiteral("IDEXIBRENTPED")).setValue(QStringLiteral("S"));
+    params.post();
+    RecordSet& itens = *tela.cdsItemPedido;
+
+    const DataPacket mil = itemPacket(itens, 1000);
+    {
+        EventDetach semScroll(itens.afterScroll);
+        const double loadMs = bestMs(5, [&] { itens.setData(mil); });
+        print("load_1000.ms", loadMs, "ms");
+        print("load_1000.us_per_item", loadMs * 1000.0 / 1000, "us");
+    }
+
+    // One edit posted with its totals, the server's part of the totals aside:
+    // first the record set alone, then with the item grid bound to it.
+    for (bool withGrid : {false, true}) {
+        tela.dtsItemPedido->setDataSet(withGrid ? &itens : nullptr);
+        double perPost10 = 0;
+        for (int count : {10, 100, 1000, 10000}) {
+            EventDetach semScroll(itens.afterScroll);
+            itens.setData(itemPacket(itens, count));
+            EventReplace soTotaisDoCliente(itens.afterPost, RecordSet::Event([&tela](RecordSet&) { tela.MostraTotaisItens(); }));
+            constexpr int posts = 200;
+            itens.setCurrentRow(count / 2);
+            const double ms = bestMs(3, [&] {
+                for (int i = 0; i < posts; ++i) {
+                    itens.edit();
+                    itens.fieldByName(QStringLiteral("QTITEMPED")).setValue(double(2 + i % 9));
+                    itens.post();
+                }
+            });
+            const double perPostUs = ms * 1000.0 / posts;
+            if (count == 10)
+                perPost10 = perPostUs;
+            const QByteArray prefix = withGrid ? "post_edit_with_grid_" : "post_edit_";
+            print((prefix + QByteArray::number(count) + ".us").constData(), perPostUs, "us");
+            if (count == 1000)
+                print((prefix + "ratio_1000_to_10").constData(), perPostUs / perPost10, "x");
+        }
+    }
+
+    storeOrder(db, mil);
+    {
+        EventDetach semScroll(itens.afterScroll);
+        itens.setData(mil);
+    }
+    constexpr int calls = 20;
+    const double totalMs = bestMs(3, [&] {
+        for (int i = 0; i < calls; ++i)
+            tela.VrTotalItemPed();
+    });
+    print("vrtotalitemped_1000.sqlite.ms", totalMs / calls, "ms");
+
+    tela.closeScreen();
+    closeDtmDBGeral();
+    return 0;
+}
