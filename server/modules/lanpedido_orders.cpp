@@ -88,7 +88,7 @@ QJsonObject orderList(const QSqlDatabase& db, const OrderListQuery& query)
         expressions.append(column.expression);
     return selectPacketJson(db, fieldsOf(orderListColumns),
                             QStringLiteral("SELECT ") + expressions.join(QStringLiteral(", ")) + QStringLiteral(" FROM PEDIDO P WHERE ")
-                                + query.whereClause() + QStringLiteral(" ORDER BY P.NRPEDIDO"),
+                                + query.whereClause() + QStringLiteral(" ORDER BY ") + query.orderBy(),
                             query.values());
 }
 

@@ -5,6 +5,7 @@
 #include "rpc/method_registry.h"
 
 #include <QDate>
+#include <algorithm>
 #include <QDateTime>
 #include <QJsonDocument>
 
@@ -101,6 +102,13 @@ QDate OrderListQuery::date(int number) const
     return day > QDate(1899, 12, 30) ? day : QDate();
 }
 
+// SQLite would read the whole branch by its key to save the sort; the
+// period, status and list indexes find the few rows first.
+QString OrderListQuery::orderBy() const
+{
+    return m_postgres ? QStringLiteral("P.NRPEDIDO") : QStringLiteral("+P.NRPEDIDO");
+}
+
 // ---- SQL pieces ------------------------------------------------------------------
 
 void OrderListQuery::add(const QString& condition, const QVariantList& values)
@@ -141,6 +149,30 @@ void OrderListQuery::textRange(const QString& column, const QString& from, const
         add(column + QStringLiteral(" >= ?"), {widened(from, width)});
     if (!to.isEmpty())
         add(column + QStringLiteral(" <= ?"), {widened(to, width)});
+}
+
+// Invoice numbers are stored with as many leading zeros as the issuer
+// gave them, and the client widens its bounds to 20 digits: digits compare
+// as numbers (fewer significant digits is smaller), anything else as text.
+// Appends to the last condition.
+void OrderListQuery::numberBound(const QString& column, const QString& direction, const QString& bound)
+{
+    const QString trimmed = bound.trimmed();
+    const bool digits = !trimmed.isEmpty() && std::all_of(trimmed.cbegin(), trimmed.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!digits) {
+        m_conditions.last() += QStringLiteral(" AND %1 %2= ?").arg(column, direction);
+        m_values.append(trimmed);
+        return;
+    }
+    qsizetype first = 0;
+    while (first < trimmed.size() - 1 && trimmed.at(first) == u'0')
+        ++first;
+    const QString significant = trimmed.mid(first);
+    const QString stripped = QStringLiteral("COALESCE(NULLIF(LTRIM(%1, '0'), ''), '0')").arg(column);
+    m_conditions.last() += QStringLiteral(" AND (LENGTH(%1) %2 ? OR (LENGTH(%1) = ? AND %1 %2= ?))").arg(stripped, direction);
+    m_values.append(QVariant::fromValue(qlonglong(significant.size())));
+    m_values.append(QVariant::fromValue(qlonglong(significant.size())));
+    m_values.append(significant);
 }
 
 // Whole days: from the start of the first day to the end of the last.
@@ -187,10 +219,11 @@ void OrderListQuery::itemsAndSellers()
     }
     codeList(QStringLiteral("P.CDCLIENTE"), 11, 10, QStringLiteral("Clientes"));
     if (restricts(12)) {
-        add(QStringLiteral("P.NRPEDIDO IN (SELECT I.NRPEDIDO FROM ITEMPEDIDO I INNER JOIN PRODUTO R ON R.CDPRODUTO = I.CDPRODUTO"
-                           " WHERE I.CDFILIAL = ?"),
+        // Products first, then their items at the branch (by product index).
+        add(QStringLiteral("P.NRPEDIDO IN (SELECT I.NRPEDIDO FROM ITEMPEDIDO I WHERE I.CDFILIAL = ?"
+                           " AND I.CDPRODUTO IN (SELECT R.CDPRODUTO FROM PRODUTO R WHERE R.CDARVPROD "),
             {m_branch});
-        m_conditions.last() += QStringLiteral(" AND R.CDARVPROD ") + inCodes(codesOf(text(13), QStringLiteral("Produtos"))) + u')';
+        m_conditions.last() += inCodes(codesOf(text(13), QStringLiteral("Produtos"))) + QStringLiteral("))");
     }
 }
 
@@ -309,17 +342,12 @@ void OrderListQuery::purchaseOrderAndInvoices()
     const QString to = keyValue(m_params, 51, invoiceArg);
     const QString invoices = QStringLiteral("P.NRPEDIDO IN (SELECT N.NRPEDIDO FROM NOTAFISCAL N WHERE N.CDFILIAL = ?");
     if (restricts(53)) {
-        QStringList range;
-        QVariantList values{m_branch};
-        if (!from.isEmpty()) {
-            range.append(QStringLiteral(" AND N.NRNOTAFISCAL >= ?"));
-            values.append(widened(from, 20));
-        }
-        if (!to.isEmpty()) {
-            range.append(QStringLiteral(" AND N.NRNOTAFISCAL <= ?"));
-            values.append(widened(to, 20));
-        }
-        add(invoices + range.join(QString()) + u')', values);
+        add(invoices, {m_branch});
+        if (!from.isEmpty())
+            numberBound(QStringLiteral("N.NRNOTAFISCAL"), QStringLiteral(">"), from);
+        if (!to.isEmpty())
+            numberBound(QStringLiteral("N.NRNOTAFISCAL"), QStringLiteral("<"), to);
+        m_conditions.last() += u')';
     } else if (restricts(50)) {
         const QString list = text(49);
         if (!list.isEmpty() && !list.startsWith(u'\''))

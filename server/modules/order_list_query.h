@@ -24,6 +24,7 @@ public:
 
     QString whereClause() const { return m_conditions.join(QStringLiteral(" AND ")); }
     const QVariantList& values() const { return m_values; }
+    QString orderBy() const;
 
     // The codes of a list argument: a list text ('0001'_'0002') or, when it
     // does not start with a quote, one code per character ("1235").
@@ -39,6 +40,7 @@ private:
     void codeList(const QString& column, int listNumber, int markerNumber, const QString& name);
     void charList(const QString& column, int listNumber, int markerNumber, const QString& name);
     void textRange(const QString& column, const QString& from, const QString& to, int width);
+    void numberBound(const QString& column, const QString& direction, const QString& bound);
     void dayRange(const QString& column, int fromNumber, int toNumber, const QString& name);
     QVariant dayStart(const QDate& day) const;
 
