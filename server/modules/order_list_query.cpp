@@ -5,9 +5,9 @@
 #include "rpc/method_registry.h"
 
 #include <QDate>
-#include <algorithm>
 #include <QDateTime>
 #include <QJsonDocument>
+#include <algorithm>
 
 using OrderPackets::KeyArg;
 using OrderPackets::keyValue;
@@ -27,6 +27,65 @@ QString widened(const QString& bound, int width)
     }
     return trimmed.isEmpty() ? trimmed : trimmed.rightJustified(width, u'0');
 }
+
+// Every data field of `cdsPedido`, in record order; its calculated fields
+// are the client's.
+const QList<SelectColumn> orderListColumns = [] {
+    using OrderPackets::dateTime;
+    using OrderPackets::number;
+    using OrderPackets::text;
+    QList<SelectColumn> columns;
+    const auto add = [&](const SelectColumn& column) { columns.append({column.field, QStringLiteral("P.") + column.field.name}); };
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"CDTIPOEDITAL", 3}, {"NMFILIAL", 30}, {"CDTIPODESC", 10}, {"NRPEDIDO", 10}, {"NMRAZSOCCLIE", 50}})
+        add(text(QString::fromLatin1(name), size));
+    add(dateTime(QStringLiteral("DTPEDIDO")));
+    add(dateTime(QStringLiteral("DTENTPED")));
+    add(number(QStringLiteral("VRPBRUVOLPED")));
+    add(number(QStringLiteral("VRPLIQVOLPED")));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"CDCLIENTE", 21}, {"IDTPIJURTRED", 1}, {"NRINSJURTRED", 20}, {"IDTPIJURTRAN", 1}, {"NRINSJURTRAN", 20},
+             {"CDTIPTRANS", 4}, {"CDFILIAL", 4}, {"CDVENDEDOR", 4}})
+        add(text(QString::fromLatin1(name), size));
+    for (const char* name : {"VRPECOMVDPED", "VRPEDENFPED", "VRPEDEDUPED"})
+        add(number(QString::fromLatin1(name)));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"IDPRIOPED", 1}, {"DSPEDCLI", 200}, {"DSPEDVEN", 200}})
+        add(text(QString::fromLatin1(name), size));
+    add(dateTime(QStringLiteral("DTHRLANPED")));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"IDSITPEDIDO", 1}, {"IDPGFRETTRAN", 1}, {"CDFORMPGTO", 2}, {"IDTPFORPGTPED", 1}})
+        add(text(QString::fromLatin1(name), size));
+    add(number(QStringLiteral("NRDIAPGFIXPED")));
+    add(number(QStringLiteral("NRPARCPGTOPED")));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"IDUTDIAPAGPED", 1}, {"IDTPIJURCLIE", 1}, {"NRINSJURCLIE", 20}, {"CDMODPGTO", 5}, {"CDFILIALPED", 4},
+             {"NMFANVEN", 50}, {"DSMODPGTO", 100}, {"IDTIPOPEDIDO", 1}, {"NMFANTTRAN", 40}, {"IDPEDIDOIMPR", 1},
+             {"CDOPELANPED", 12}, {"CDPRECOBASE", 2}, {"DSPRECOBASE", 30}, {"CDTIPOOPER", 2}, {"NMTIPOOPER", 30},
+             {"IDENTRSAIDOP", 1}})
+        add(text(QString::fromLatin1(name), size));
+    add(dateTime(QStringLiteral("DTVALIPED")));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"NMFANTCLIE", 50}, {"CDFILIALORC", 4}, {"NRORCAEVENTO", 10}, {"NRSEQORCAEVE", 2}, {"CDDEPTO", 3},
+             {"NREMPENHO", 20}, {"IDORIGPED", 1}, {"NMROTATRANS", 40}, {"CDROTATRANSPED", 6}, {"IDORIGDESTOP", 1},
+             {"NMTIPODESC", 50}})
+        add(text(QString::fromLatin1(name), size));
+    for (const char* name : {"QTPRITPDESC", "QTSEGTPDESC", "QTTERTPDESC", "QTQUATPDESC", "QTQUITPDESC", "QTSEXTPDESC",
+                             "QTSETTPDESC", "QTOITTPDESC", "COR_RENTABILIDADE"})
+        add(number(QString::fromLatin1(name)));
+    add(text(QStringLiteral("DSPRAZOENTPED"), 50));
+    add(text(QStringLiteral("NRORDEMCMPPED"), 15));
+    for (const char* name : {"VRTOTALPED", "VRMULTICASH", "VRBONIFICACAO"})
+        add(number(QString::fromLatin1(name)));
+    add(text(QStringLiteral("IDPEDINDUSTRIA"), 1));
+    add(number(QStringLiteral("VRTOTPEDLIQ")));
+    add(OrderPackets::column(integerField(QStringLiteral("NRITPEDAPROVADO")), {}));
+    add(OrderPackets::column(integerField(QStringLiteral("NRITPEDCONFIRMADO")), {}));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"IDULTPRECPROMO", 1}, {"IDCANCCOMISPED", 20}, {"IDPESQTRANSP", 1}, {"DSNFVENDAFUTURA", 14}})
+        add(text(QString::fromLatin1(name), size));
+    return columns;
+}();
 
 [[noreturn]] void fail(int number, const QString& what)
 {
@@ -100,6 +159,20 @@ QDate OrderListQuery::date(int number) const
     if (!day.isValid())
         fail(number, QStringLiteral("\"%1\" não é uma data.").arg(textValue.left(30)));
     return day > QDate(1899, 12, 30) ? day : QDate();
+}
+
+QList<FieldDef> OrderListQuery::fields()
+{
+    return fieldsOf(orderListColumns);
+}
+
+QString OrderListQuery::selectSql() const
+{
+    QStringList expressions;
+    for (const SelectColumn& column : orderListColumns)
+        expressions.append(column.expression);
+    return QStringLiteral("SELECT ") + expressions.join(QStringLiteral(", ")) + QStringLiteral(" FROM PEDIDO P WHERE ")
+           + whereClause() + QStringLiteral(" ORDER BY ") + orderBy();
 }
 
 // SQLite would read the whole branch by its key to save the sort; the

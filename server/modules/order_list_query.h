@@ -4,6 +4,8 @@
 // list travels as a bound value; docs/order-list.md says what each
 // criterion means.
 
+#include "datapacket.h"
+
 #include <QJsonArray>
 #include <QString>
 #include <QStringList>
@@ -22,15 +24,19 @@ public:
     const QString& currentOrder() const { return m_currentOrder; }
     bool loadDetails() const { return m_loadDetails; }
 
-    QString whereClause() const { return m_conditions.join(QStringLiteral(" AND ")); }
+    // Every data field of `cdsPedido`, in record order (its calculated
+    // fields are the client's), and the statement that selects them.
+    static QList<FieldDef> fields();
+    QString selectSql() const;
     const QVariantList& values() const { return m_values; }
-    QString orderBy() const;
 
     // The codes of a list argument: a list text ('0001'_'0002') or, when it
     // does not start with a quote, one code per character ("1235").
     static QStringList codesOf(const QString& list, const QString& argumentName);
 
 private:
+    QString whereClause() const { return m_conditions.join(QStringLiteral(" AND ")); }
+    QString orderBy() const;
     QString text(int number) const;
     bool restricts(int markerNumber) const;
     QDate date(int number) const;
