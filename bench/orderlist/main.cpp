@@ -239,7 +239,7 @@ int main(int argc, char** argv)
             {QStringLiteral("default"), defaultArguments(), 200},
             {QStringLiteral("customers"), customers, 40},
             {QStringLiteral("products"), products, 40},
-            {QStringLiteral("year"), year, 5},
+            {QStringLiteral("year"), year, 3},
         };
 
         for (const Case& each : cases) {
@@ -249,26 +249,32 @@ int main(int argc, char** argv)
                 resetPeakRss();
             const qlonglong rssBeforeKiB = peakRssKiB();
 
+            // The answers are received, not parsed: the client's parse is no
+            // part of the server's work, and would count in the peak RSS.
+            const QByteArray request = PedTest::rpcRequest(QStringLiteral("GetPedido"), each.args);
+            const PedTest::HeaderList headers = {{"Authorization", "Bearer " + token}};
             std::vector<double> serverMs;
-            qsizetype rows = 0;
-            for (int call = 0; call < each.calls + 2; ++call) {
+            for (int call = 0; call < each.calls + 1; ++call) {
                 QElapsedTimer clock;
                 clock.start();
-                const QJsonValue value = rpc(lanPedido, QStringLiteral("GetPedido"), each.args, token);
+                const PedTest::HttpResult answer = client.post("/rpc/" + lanPedido.toUtf8(), request, headers);
                 const double ms = clock.nsecsElapsed() / 1e6;
-                rows = value.toObject().value(QStringLiteral("value")).toArray().at(0).toObject().value(QStringLiteral("rows")).toArray().size();
-                if (call >= 2)
+                if (answer.status != 200 || !answer.body.contains("\"result\":"))
+                    throw std::runtime_error("GetPedido failed: " + answer.body.left(300).toStdString());
+                if (call >= 1)
                     serverMs.push_back(ms);
             }
             const qlonglong rssAfterKiB = peakRssKiB();
 
             std::vector<double> directMs;
+            qsizetype rows = 0;
             for (int call = 0; call < each.calls + 2; ++call) {
                 QElapsedTimer clock;
                 clock.start();
                 db.transaction();
                 const QJsonObject packet = selectPacketJson(db, OrderListQuery::fields(), query.selectSql(), query.values());
                 const QByteArray bytes = QJsonDocument(QJsonArray{packet}).toJson(QJsonDocument::Compact);
+                rows = packet.value(QStringLiteral("rows")).toArray().size();
                 db.commit();
                 if (call >= 2)
                     directMs.push_back(clock.nsecsElapsed() / 1e6);

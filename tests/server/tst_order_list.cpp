@@ -5,6 +5,7 @@
 
 #include "datapacket.h"
 #include "list_text.h"
+#include "modules/packet_sql.h"
 #include "rpc/method_registry.h"
 #include "store/database.h"
 #include "store/sql.h"
@@ -146,6 +147,8 @@ private slots:
     void listsTheOrdersOfEachCriterion();
     void orderListHasTheRecordSetsFields_data() { addKinds(); }
     void orderListHasTheRecordSetsFields();
+    void datesGoToTheWireAsStored_data();
+    void datesGoToTheWireAsStored();
     void longListsAreBound_data() { addKinds(); }
     void longListsAreBound();
     void badArgumentsAreRefused_data();
@@ -371,6 +374,51 @@ void TestOrderList::orderListHasTheRecordSetsFields()
     QCOMPARE(typeOf("IDCANCCOMISPED").size, 20);
     QVERIFY(!orders.rows.isEmpty());
     QCOMPARE(orders.rows.first().at(orders.indexOf(QStringLiteral("CDFILIAL"))).toString(), branch);
+}
+
+void TestOrderList::datesGoToTheWireAsStored_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("dateOnly");
+    QTest::addColumn<QString>("wire");   // empty: refused
+    const struct {
+        const char* name;
+        const char* stored;
+        bool dateOnly;
+        const char* wire;
+    } rows[] = {
+        {"milliseconds cut", "2026-03-10T14:30:59.999", false, "2026-03-10T14:30:59"},
+        {"blank separator", "2026-03-10 08:05:00", false, "2026-03-10T08:05:00"},
+        {"day alone", "2026-03-10", false, "2026-03-10T00:00:00"},
+        {"date of a date-time", "2026-03-10T14:30:00.000", true, "2026-03-10"},
+        {"month 13", "2026-13-10T14:30:00", false, ""},
+        {"hour 24 read as the next midnight", "2026-03-10T24:00:00", false, "2026-03-11T00:00:00"},
+        {"no date", "10/03/2026 14:30", false, ""},
+    };
+    for (const char* kind : {"sqlite", "postgresql"}) {
+        for (const auto& row : rows)
+            QTest::addRow("%s %s", kind, row.name) << QString::fromLatin1(row.stored) << row.dateOnly << QString::fromLatin1(row.wire);
+    }
+}
+
+// The list sends stored date texts without a round trip through QDateTime;
+// what it sends must still be what the checked conversion would send.
+void TestOrderList::datesGoToTheWireAsStored()
+{
+    OPEN_BACKEND();
+    QFETCH(QString, stored);
+    QFETCH(bool, dateOnly);
+    QFETCH(QString, wire);
+    const FieldDef field = dateOnly ? dateField(QStringLiteral("D")) : dateTimeField(QStringLiteral("D"));
+    const QString sql = be.postgres ? QStringLiteral("SELECT CAST(? AS VARCHAR(30))") : QStringLiteral("SELECT ?");
+    try {
+        const QJsonObject packet = selectPacketJson(be.db(), {field}, sql, {stored});
+        QVERIFY2(!wire.isEmpty(), "a malformed date was sent");
+        QCOMPARE(packet.value(QStringLiteral("rows")).toArray().at(0).toArray().at(0).toString(), wire);
+        QCOMPARE(packet, selectPacket(be.db(), {field}, sql, {stored}).toJson());
+    } catch (const StoreError&) {
+        QVERIFY2(wire.isEmpty(), "a well-formed date was refused");
+    }
 }
 
 void TestOrderList::longListsAreBound()
