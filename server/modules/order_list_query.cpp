@@ -99,7 +99,7 @@ OrderListQuery::OrderListQuery(const QJsonArray& params, bool postgres)
     , m_postgres(postgres)
 {
     if (params.size() != argumentCount)
-        fail(params.size(), QStringLiteral("são esperados %1 argumentos.").arg(argumentCount));
+        throw MethodError(QStringLiteral("GetPedido espera %1 argumentos, recebeu %2.").arg(argumentCount).arg(params.size()).toStdString());
     m_branch = keyValue(params, 30, OrderPackets::branchArg);
     m_loadDetails = params.at(31).toBool();
     m_currentOrder = keyValue(params, 32, OrderPackets::orderArg);

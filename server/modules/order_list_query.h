@@ -61,7 +61,7 @@ private:
     void imports();
     void purchaseOrderAndInvoices();
 
-    const QJsonArray& m_params;
+    const QJsonArray m_params;
     bool m_postgres;
     QString m_branch;
     QString m_currentOrder;
