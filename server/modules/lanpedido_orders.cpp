@@ -13,64 +13,6 @@ namespace {
 
 using OrderPackets::OrderKey;
 using OrderPackets::text;
-using OrderPackets::number;
-using OrderPackets::dateTime;
-
-// Every data field of `cdsPedido`, in record order; its calculated fields
-// are the client's.
-const QList<SelectColumn> orderListColumns = [] {
-    QList<SelectColumn> columns;
-    const auto add = [&](const SelectColumn& column) { columns.append({column.field, QStringLiteral("P.") + column.field.name}); };
-    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
-             {"CDTIPOEDITAL", 3}, {"NMFILIAL", 30}, {"CDTIPODESC", 10}, {"NRPEDIDO", 10}, {"NMRAZSOCCLIE", 50}})
-        add(text(QString::fromLatin1(name), size));
-    add(dateTime(QStringLiteral("DTPEDIDO")));
-    add(dateTime(QStringLiteral("DTENTPED")));
-    add(number(QStringLiteral("VRPBRUVOLPED")));
-    add(number(QStringLiteral("VRPLIQVOLPED")));
-    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
-             {"CDCLIENTE", 21}, {"IDTPIJURTRED", 1}, {"NRINSJURTRED", 20}, {"IDTPIJURTRAN", 1}, {"NRINSJURTRAN", 20},
-             {"CDTIPTRANS", 4}, {"CDFILIAL", 4}, {"CDVENDEDOR", 4}})
-        add(text(QString::fromLatin1(name), size));
-    for (const char* name : {"VRPECOMVDPED", "VRPEDENFPED", "VRPEDEDUPED"})
-        add(number(QString::fromLatin1(name)));
-    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
-             {"IDPRIOPED", 1}, {"DSPEDCLI", 200}, {"DSPEDVEN", 200}})
-        add(text(QString::fromLatin1(name), size));
-    add(dateTime(QStringLiteral("DTHRLANPED")));
-    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
-             {"IDSITPEDIDO", 1}, {"IDPGFRETTRAN", 1}, {"CDFORMPGTO", 2}, {"IDTPFORPGTPED", 1}})
-        add(text(QString::fromLatin1(name), size));
-    add(number(QStringLiteral("NRDIAPGFIXPED")));
-    add(number(QStringLiteral("NRPARCPGTOPED")));
-    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
-             {"IDUTDIAPAGPED", 1}, {"IDTPIJURCLIE", 1}, {"NRINSJURCLIE", 20}, {"CDMODPGTO", 5}, {"CDFILIALPED", 4},
-             {"NMFANVEN", 50}, {"DSMODPGTO", 100}, {"IDTIPOPEDIDO", 1}, {"NMFANTTRAN", 40}, {"IDPEDIDOIMPR", 1},
-             {"CDOPELANPED", 12}, {"CDPRECOBASE", 2}, {"DSPRECOBASE", 30}, {"CDTIPOOPER", 2}, {"NMTIPOOPER", 30},
-             {"IDENTRSAIDOP", 1}})
-        add(text(QString::fromLatin1(name), size));
-    add(dateTime(QStringLiteral("DTVALIPED")));
-    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
-             {"NMFANTCLIE", 50}, {"CDFILIALORC", 4}, {"NRORCAEVENTO", 10}, {"NRSEQORCAEVE", 2}, {"CDDEPTO", 3},
-             {"NREMPENHO", 20}, {"IDORIGPED", 1}, {"NMROTATRANS", 40}, {"CDROTATRANSPED", 6}, {"IDORIGDESTOP", 1},
-             {"NMTIPODESC", 50}})
-        add(text(QString::fromLatin1(name), size));
-    for (const char* name : {"QTPRITPDESC", "QTSEGTPDESC", "QTTERTPDESC", "QTQUATPDESC", "QTQUITPDESC", "QTSEXTPDESC",
-                             "QTSETTPDESC", "QTOITTPDESC", "COR_RENTABILIDADE"})
-        add(number(QString::fromLatin1(name)));
-    add(text(QStringLiteral("DSPRAZOENTPED"), 50));
-    add(text(QStringLiteral("NRORDEMCMPPED"), 15));
-    for (const char* name : {"VRTOTALPED", "VRMULTICASH", "VRBONIFICACAO"})
-        add(number(QString::fromLatin1(name)));
-    add(text(QStringLiteral("IDPEDINDUSTRIA"), 1));
-    add(number(QStringLiteral("VRTOTPEDLIQ")));
-    add(OrderPackets::column(integerField(QStringLiteral("NRITPEDAPROVADO")), {}));
-    add(OrderPackets::column(integerField(QStringLiteral("NRITPEDCONFIRMADO")), {}));
-    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
-             {"IDULTPRECPROMO", 1}, {"IDCANCCOMISPED", 20}, {"IDPESQTRANSP", 1}, {"DSNFVENDAFUTURA", 14}})
-        add(text(QString::fromLatin1(name), size));
-    return columns;
-}();
 
 // `cdsPosiEstoq`: the stock position belongs to the current item, which the
 // items page loads when it scrolls; the order list sends its empty form.
@@ -80,17 +22,6 @@ const QList<FieldDef> stockPositionFields = {
     floatField(QStringLiteral("QTRESERVADA")),     textField(QStringLiteral("NMFABRIC"), 40),
     textField(QStringLiteral("NMPRINATIV"), 60),   textField(QStringLiteral("DSREFBIBPROD"), 60),
 };
-
-QJsonObject orderList(const QSqlDatabase& db, const OrderListQuery& query)
-{
-    QStringList expressions;
-    for (const SelectColumn& column : orderListColumns)
-        expressions.append(column.expression);
-    return selectPacketJson(db, fieldsOf(orderListColumns),
-                            QStringLiteral("SELECT ") + expressions.join(QStringLiteral(", ")) + QStringLiteral(" FROM PEDIDO P WHERE ")
-                                + query.whereClause() + QStringLiteral(" ORDER BY P.NRPEDIDO"),
-                            query.values());
-}
 
 // The detail elements come from the detail methods themselves, so the list
 // and the pages load the same packets.
@@ -132,7 +63,7 @@ QJsonValue getPedido(const MethodRegistry& registry, CallContext& context, QJson
     QJsonArray result;
     for (int element = 0; element < getPedidoElements; ++element)
         result.append(QJsonValue::Null);
-    result[0] = orderList(context.db, query);
+    result[0] = selectPacketJson(context.db, OrderListQuery::fields(), query.selectSql(), query.values());
     const QJsonArray items = call(QStringLiteral("GetItemPedido"), {details.branch, details.number, status}).toArray();
     const QJsonArray notes = call(QStringLiteral("GetTObser"), {details.branch, details.number}).toArray();
     result[1] = items.at(0);

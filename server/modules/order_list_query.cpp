@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QJsonDocument>
+#include <algorithm>
 
 using OrderPackets::KeyArg;
 using OrderPackets::keyValue;
@@ -27,6 +28,65 @@ QString widened(const QString& bound, int width)
     return trimmed.isEmpty() ? trimmed : trimmed.rightJustified(width, u'0');
 }
 
+// Every data field of `cdsPedido`, in record order; its calculated fields
+// are the client's.
+const QList<SelectColumn> orderListColumns = [] {
+    using OrderPackets::dateTime;
+    using OrderPackets::number;
+    using OrderPackets::text;
+    QList<SelectColumn> columns;
+    const auto add = [&](const SelectColumn& column) { columns.append({column.field, QStringLiteral("P.") + column.field.name}); };
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"CDTIPOEDITAL", 3}, {"NMFILIAL", 30}, {"CDTIPODESC", 10}, {"NRPEDIDO", 10}, {"NMRAZSOCCLIE", 50}})
+        add(text(QString::fromLatin1(name), size));
+    add(dateTime(QStringLiteral("DTPEDIDO")));
+    add(dateTime(QStringLiteral("DTENTPED")));
+    add(number(QStringLiteral("VRPBRUVOLPED")));
+    add(number(QStringLiteral("VRPLIQVOLPED")));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"CDCLIENTE", 21}, {"IDTPIJURTRED", 1}, {"NRINSJURTRED", 20}, {"IDTPIJURTRAN", 1}, {"NRINSJURTRAN", 20},
+             {"CDTIPTRANS", 4}, {"CDFILIAL", 4}, {"CDVENDEDOR", 4}})
+        add(text(QString::fromLatin1(name), size));
+    for (const char* name : {"VRPECOMVDPED", "VRPEDENFPED", "VRPEDEDUPED"})
+        add(number(QString::fromLatin1(name)));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"IDPRIOPED", 1}, {"DSPEDCLI", 200}, {"DSPEDVEN", 200}})
+        add(text(QString::fromLatin1(name), size));
+    add(dateTime(QStringLiteral("DTHRLANPED")));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"IDSITPEDIDO", 1}, {"IDPGFRETTRAN", 1}, {"CDFORMPGTO", 2}, {"IDTPFORPGTPED", 1}})
+        add(text(QString::fromLatin1(name), size));
+    add(number(QStringLiteral("NRDIAPGFIXPED")));
+    add(number(QStringLiteral("NRPARCPGTOPED")));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"IDUTDIAPAGPED", 1}, {"IDTPIJURCLIE", 1}, {"NRINSJURCLIE", 20}, {"CDMODPGTO", 5}, {"CDFILIALPED", 4},
+             {"NMFANVEN", 50}, {"DSMODPGTO", 100}, {"IDTIPOPEDIDO", 1}, {"NMFANTTRAN", 40}, {"IDPEDIDOIMPR", 1},
+             {"CDOPELANPED", 12}, {"CDPRECOBASE", 2}, {"DSPRECOBASE", 30}, {"CDTIPOOPER", 2}, {"NMTIPOOPER", 30},
+             {"IDENTRSAIDOP", 1}})
+        add(text(QString::fromLatin1(name), size));
+    add(dateTime(QStringLiteral("DTVALIPED")));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"NMFANTCLIE", 50}, {"CDFILIALORC", 4}, {"NRORCAEVENTO", 10}, {"NRSEQORCAEVE", 2}, {"CDDEPTO", 3},
+             {"NREMPENHO", 20}, {"IDORIGPED", 1}, {"NMROTATRANS", 40}, {"CDROTATRANSPED", 6}, {"IDORIGDESTOP", 1},
+             {"NMTIPODESC", 50}})
+        add(text(QString::fromLatin1(name), size));
+    for (const char* name : {"QTPRITPDESC", "QTSEGTPDESC", "QTTERTPDESC", "QTQUATPDESC", "QTQUITPDESC", "QTSEXTPDESC",
+                             "QTSETTPDESC", "QTOITTPDESC", "COR_RENTABILIDADE"})
+        add(number(QString::fromLatin1(name)));
+    add(text(QStringLiteral("DSPRAZOENTPED"), 50));
+    add(text(QStringLiteral("NRORDEMCMPPED"), 15));
+    for (const char* name : {"VRTOTALPED", "VRMULTICASH", "VRBONIFICACAO"})
+        add(number(QString::fromLatin1(name)));
+    add(text(QStringLiteral("IDPEDINDUSTRIA"), 1));
+    add(number(QStringLiteral("VRTOTPEDLIQ")));
+    add(OrderPackets::column(integerField(QStringLiteral("NRITPEDAPROVADO")), {}));
+    add(OrderPackets::column(integerField(QStringLiteral("NRITPEDCONFIRMADO")), {}));
+    for (const auto& [name, size] : std::initializer_list<std::pair<const char*, int>>{
+             {"IDULTPRECPROMO", 1}, {"IDCANCCOMISPED", 20}, {"IDPESQTRANSP", 1}, {"DSNFVENDAFUTURA", 14}})
+        add(text(QString::fromLatin1(name), size));
+    return columns;
+}();
+
 [[noreturn]] void fail(int number, const QString& what)
 {
     throw MethodError(QStringLiteral("Argumento %1 de GetPedido inválido: %2").arg(number).arg(what).toStdString());
@@ -39,7 +99,7 @@ OrderListQuery::OrderListQuery(const QJsonArray& params, bool postgres)
     , m_postgres(postgres)
 {
     if (params.size() != argumentCount)
-        fail(params.size(), QStringLiteral("são esperados %1 argumentos.").arg(argumentCount));
+        throw MethodError(QStringLiteral("GetPedido espera %1 argumentos, recebeu %2.").arg(argumentCount).arg(params.size()).toStdString());
     m_branch = keyValue(params, 30, OrderPackets::branchArg);
     m_loadDetails = params.at(31).toBool();
     m_currentOrder = keyValue(params, 32, OrderPackets::orderArg);
@@ -101,6 +161,27 @@ QDate OrderListQuery::date(int number) const
     return day > QDate(1899, 12, 30) ? day : QDate();
 }
 
+QList<FieldDef> OrderListQuery::fields()
+{
+    return fieldsOf(orderListColumns);
+}
+
+QString OrderListQuery::selectSql() const
+{
+    QStringList expressions;
+    for (const SelectColumn& column : orderListColumns)
+        expressions.append(column.expression);
+    return QStringLiteral("SELECT ") + expressions.join(QStringLiteral(", ")) + QStringLiteral(" FROM PEDIDO P WHERE ")
+           + whereClause() + QStringLiteral(" ORDER BY ") + orderBy();
+}
+
+// SQLite would read the whole branch by its key to save the sort; the
+// period, status and list indexes find the few rows first.
+QString OrderListQuery::orderBy() const
+{
+    return m_postgres ? QStringLiteral("P.NRPEDIDO") : QStringLiteral("+P.NRPEDIDO");
+}
+
 // ---- SQL pieces ------------------------------------------------------------------
 
 void OrderListQuery::add(const QString& condition, const QVariantList& values)
@@ -141,6 +222,30 @@ void OrderListQuery::textRange(const QString& column, const QString& from, const
         add(column + QStringLiteral(" >= ?"), {widened(from, width)});
     if (!to.isEmpty())
         add(column + QStringLiteral(" <= ?"), {widened(to, width)});
+}
+
+// Invoice numbers are stored with as many leading zeros as the issuer
+// gave them, and the client widens its bounds to 20 digits: digits compare
+// as numbers (fewer significant digits is smaller), anything else as text.
+// Appends to the last condition.
+void OrderListQuery::numberBound(const QString& column, const QString& direction, const QString& bound)
+{
+    const QString trimmed = bound.trimmed();
+    const bool digits = !trimmed.isEmpty() && std::all_of(trimmed.cbegin(), trimmed.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (!digits) {
+        m_conditions.last() += QStringLiteral(" AND %1 %2= ?").arg(column, direction);
+        m_values.append(trimmed);
+        return;
+    }
+    qsizetype first = 0;
+    while (first < trimmed.size() - 1 && trimmed.at(first) == u'0')
+        ++first;
+    const QString significant = trimmed.mid(first);
+    const QString stripped = QStringLiteral("COALESCE(NULLIF(LTRIM(%1, '0'), ''), '0')").arg(column);
+    m_conditions.last() += QStringLiteral(" AND (LENGTH(%1) %2 ? OR (LENGTH(%1) = ? AND %1 %2= ?))").arg(stripped, direction);
+    m_values.append(QVariant::fromValue(qlonglong(significant.size())));
+    m_values.append(QVariant::fromValue(qlonglong(significant.size())));
+    m_values.append(significant);
 }
 
 // Whole days: from the start of the first day to the end of the last.
@@ -187,10 +292,11 @@ void OrderListQuery::itemsAndSellers()
     }
     codeList(QStringLiteral("P.CDCLIENTE"), 11, 10, QStringLiteral("Clientes"));
     if (restricts(12)) {
-        add(QStringLiteral("P.NRPEDIDO IN (SELECT I.NRPEDIDO FROM ITEMPEDIDO I INNER JOIN PRODUTO R ON R.CDPRODUTO = I.CDPRODUTO"
-                           " WHERE I.CDFILIAL = ?"),
+        // Products first, then their items at the branch (by product index).
+        add(QStringLiteral("P.NRPEDIDO IN (SELECT I.NRPEDIDO FROM ITEMPEDIDO I WHERE I.CDFILIAL = ?"
+                           " AND I.CDPRODUTO IN (SELECT R.CDPRODUTO FROM PRODUTO R WHERE R.CDARVPROD "),
             {m_branch});
-        m_conditions.last() += QStringLiteral(" AND R.CDARVPROD ") + inCodes(codesOf(text(13), QStringLiteral("Produtos"))) + u')';
+        m_conditions.last() += inCodes(codesOf(text(13), QStringLiteral("Produtos"))) + QStringLiteral("))");
     }
 }
 
@@ -309,17 +415,12 @@ void OrderListQuery::purchaseOrderAndInvoices()
     const QString to = keyValue(m_params, 51, invoiceArg);
     const QString invoices = QStringLiteral("P.NRPEDIDO IN (SELECT N.NRPEDIDO FROM NOTAFISCAL N WHERE N.CDFILIAL = ?");
     if (restricts(53)) {
-        QStringList range;
-        QVariantList values{m_branch};
-        if (!from.isEmpty()) {
-            range.append(QStringLiteral(" AND N.NRNOTAFISCAL >= ?"));
-            values.append(widened(from, 20));
-        }
-        if (!to.isEmpty()) {
-            range.append(QStringLiteral(" AND N.NRNOTAFISCAL <= ?"));
-            values.append(widened(to, 20));
-        }
-        add(invoices + range.join(QString()) + u')', values);
+        add(invoices, {m_branch});
+        if (!from.isEmpty())
+            numberBound(QStringLiteral("N.NRNOTAFISCAL"), QStringLiteral(">"), from);
+        if (!to.isEmpty())
+            numberBound(QStringLiteral("N.NRNOTAFISCAL"), QStringLiteral("<"), to);
+        m_conditions.last() += u')';
     } else if (restricts(50)) {
         const QString list = text(49);
         if (!list.isEmpty() && !list.startsWith(u'\''))

@@ -4,6 +4,8 @@
 // list travels as a bound value; docs/order-list.md says what each
 // criterion means.
 
+#include "datapacket.h"
+
 #include <QJsonArray>
 #include <QString>
 #include <QStringList>
@@ -22,7 +24,10 @@ public:
     const QString& currentOrder() const { return m_currentOrder; }
     bool loadDetails() const { return m_loadDetails; }
 
-    QString whereClause() const { return m_conditions.join(QStringLiteral(" AND ")); }
+    // Every data field of `cdsPedido`, in record order (its calculated
+    // fields are the client's), and the statement that selects them.
+    static QList<FieldDef> fields();
+    QString selectSql() const;
     const QVariantList& values() const { return m_values; }
 
     // The codes of a list argument: a list text ('0001'_'0002') or, when it
@@ -30,6 +35,8 @@ public:
     static QStringList codesOf(const QString& list, const QString& argumentName);
 
 private:
+    QString whereClause() const { return m_conditions.join(QStringLiteral(" AND ")); }
+    QString orderBy() const;
     QString text(int number) const;
     bool restricts(int markerNumber) const;
     QDate date(int number) const;
@@ -39,6 +46,7 @@ private:
     void codeList(const QString& column, int listNumber, int markerNumber, const QString& name);
     void charList(const QString& column, int listNumber, int markerNumber, const QString& name);
     void textRange(const QString& column, const QString& from, const QString& to, int width);
+    void numberBound(const QString& column, const QString& direction, const QString& bound);
     void dayRange(const QString& column, int fromNumber, int toNumber, const QString& name);
     QVariant dayStart(const QDate& day) const;
 
@@ -53,7 +61,7 @@ private:
     void imports();
     void purchaseOrderAndInvoices();
 
-    const QJsonArray& m_params;
+    const QJsonArray m_params;
     bool m_postgres;
     QString m_branch;
     QString m_currentOrder;

@@ -479,7 +479,7 @@ void TestStore::demoDataHasThePromisedShape()
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE CDFILIAL = '0003'")), 0);
 
     // The number counters continue after the stored orders.
-    for (const char* branch : {"0001", "0002"})
+    for (const char* branch : {"0001", "0002", "0003"})
         QCOMPARE(selectValue(db, QStringLiteral("SELECT NRULTPEDIDO FROM CONTADORPEDIDO WHERE CDFILIAL = ?"), {QLatin1String(branch)}).toLongLong(),
                  selectValue(db, QStringLiteral("SELECT MAX(NRPEDIDO) FROM PEDIDO WHERE CDFILIAL = ?"), {QLatin1String(branch)}).toString().toLongLong());
 }
@@ -516,12 +516,14 @@ void TestStore::generatorAddsOrdersWithItems()
                                       " GROUP BY CDFILIAL, NRPEDIDO HAVING COUNT(*) > 20) T")), 0);
     QVERIFY(count(db, QStringLiteral("SELECT MAX(C) FROM (SELECT COUNT(*) AS C FROM ITEMPEDIDO GROUP BY CDFILIAL, NRPEDIDO) T")) > 6);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE IDSITPEDIDO NOT IN ('1', '2', '3', '4', '5', '6')")), 0);
-    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE CDFILIAL NOT IN ('0001', '0002')")), 0);
+    // Every branch takes orders, also 0003, which has no order parameters.
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE CDFILIAL NOT IN ('0001', '0002', '0003')")), 0);
+    QCOMPARE(count(db, QStringLiteral("SELECT COUNT(DISTINCT CDFILIAL) FROM PEDIDO")), 3);
     QVERIFY(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE DTPEDIDO < ?"), {QDateTime::currentDateTime().addDays(-365)}) > 0);
 
     // Numbers continue after the demo orders, and the counter follows them.
     QVERIFY(count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO > ?"), {QStringLiteral("%1").arg(lastBefore, 10, 10, QLatin1Char('0'))}) > 0);
-    for (const char* branch : {"0001", "0002"})
+    for (const char* branch : {"0001", "0002", "0003"})
         QCOMPARE(selectValue(db, QStringLiteral("SELECT NRULTPEDIDO FROM CONTADORPEDIDO WHERE CDFILIAL = ?"), {QLatin1String(branch)}).toLongLong(),
                  selectValue(db, QStringLiteral("SELECT MAX(NRPEDIDO) FROM PEDIDO WHERE CDFILIAL = ?"), {QLatin1String(branch)}).toString().toLongLong());
     // The header totals are the items' totals.
