@@ -9,13 +9,25 @@
 #include <QString>
 #include <QStringList>
 
-struct TextArg {
+struct KeyArg {
     const char* label;   // as the message names it
     int maxSize;
 };
 
-// The argument as the caller sent it (null reads as empty).
-inline QString checkedText(const QJsonArray& params, int index, const TextArg& arg)
+// The codes several methods take, labelled alike everywhere.
+inline constexpr KeyArg branchArg{"Filial", 4};
+inline constexpr KeyArg orderArg{"Número do pedido", 10};
+inline constexpr KeyArg customerArg{"Cliente", 21};
+inline constexpr KeyArg sellerArg{"Vendedor", 4};
+inline constexpr KeyArg modalityArg{"Modalidade de pagamento", 5};
+inline constexpr KeyArg productArg{"Produto", 10};
+inline constexpr KeyArg orderStatusArg{"Situação do pedido", 1};
+inline constexpr KeyArg orderItemArg{"Item do pedido", 10};
+inline constexpr KeyArg commitmentArg{"Empenho", 20};
+
+// A code as the caller sent it (null reads as empty). Longer than its
+// column it cannot name anything stored: a MethodError naming the argument.
+inline QString keyValue(const QJsonArray& params, int index, const KeyArg& arg)
 {
     const QString value = params.at(index).toString();
     if (value.size() > arg.maxSize)
@@ -35,4 +47,15 @@ inline QString checkedCode(const QJsonArray& params, int index, const char* labe
                               .arg(QString::fromUtf8(label), value.left(40), allowed.join(QStringLiteral(", ")))
                               .toStdString());
     return value;
+}
+
+// A request flag: "S", "N" or empty (read as "N").
+inline bool flagValue(const QJsonArray& params, int index, const char* label)
+{
+    const QString value = params.at(index).toString();
+    if (!value.isEmpty() && value != u"S" && value != u"N")
+        throw MethodError(QStringLiteral("%1 inválido(a): \"%2\"; use \"S\" ou \"N\".")
+                              .arg(QString::fromUtf8(label), value.left(40))
+                              .toStdString());
+    return value == u"S";
 }

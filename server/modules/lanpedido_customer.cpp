@@ -5,27 +5,17 @@
 // note, which a customer's standing note may fill.
 
 #include "argument_checks.h"
+#include "method_specs.h"
+#include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 #include "topics.h"
 
 namespace {
 
-constexpr TextArg sellerArg{"Vendedor", 4};
-constexpr TextArg customerArg{"Cliente", 21};
-constexpr TextArg branchArg{"Filial", 4};
-constexpr TextArg modalityArg{"Modalidade de pagamento", 5};
-constexpr TextArg orderArg{"Número do pedido", 10};
-
-SelectColumn text(const char* name, int size, const char* expression)
-{
-    return {textField(QString::fromUtf8(name), size), QString::fromUtf8(expression)};
-}
-
-SelectColumn number(const char* name, const char* expression)
-{
-    return {floatField(QString::fromUtf8(name)), QString::fromUtf8(expression)};
-}
+using OrderPackets::memo;
+using OrderPackets::number;
+using OrderPackets::text;
 
 // The customer record set, field by field in its order. The two "?" of the
 // select list are the branch (latest order) and the order's modality.
@@ -48,7 +38,7 @@ const QList<SelectColumn> customerColumns = {
     text("IDTIPOCLIE", 1, "C.IDTIPOCLIE"),
     text("CDTIPOOPERPED", 2, "C.CDTIPOOPERPED"),
     text("CDGRUPOFISC", 3, "C.CDGRUPOFISC"),
-    {memoField(QStringLiteral("DSOBSERVCLIE")), QStringLiteral("C.DSOBSERVCLIE")},
+    memo("DSOBSERVCLIE", "C.DSOBSERVCLIE"),
     text("NRINSESTCLIE", 20, "C.NRINSESTCLIE"),
     text("IDENDEMISCLI", 1, "C.IDENDEMISCLI"),
     number("VRPEMAXDESCL", "C.VRPEMAXDESCL"),
@@ -108,11 +98,11 @@ QJsonValue getCliente(CallContext& context, QJsonArray& params)
     if (!params.at(0).isBool())
         throw MethodError("Vendedor logado fixo deve ser verdadeiro ou falso.");
     const bool sellerFixed = params.at(0).toBool();
-    const QString seller = checkedText(params, 1, sellerArg).trimmed();
-    const QString customer = checkedText(params, 2, customerArg).trimmed();
+    const QString seller = keyValue(params, 1, sellerArg).trimmed();
+    const QString customer = keyValue(params, 2, customerArg).trimmed();
     const QString mode = checkedCode(params, 3, "Situação de bloqueio", {QStringLiteral("T"), QStringLiteral("N"), QStringLiteral("S")});
-    const QString branch = checkedText(params, 4, branchArg);
-    const QString modality = checkedText(params, 5, modalityArg).trimmed();
+    const QString branch = keyValue(params, 4, branchArg);
+    const QString modality = keyValue(params, 5, modalityArg).trimmed();
     if (customer.isEmpty() || (sellerFixed && seller.isEmpty()))
         return emptyPacket(fieldsOf(customerColumns)).toJson();
     const QVariant modalityValue = modality.isEmpty() ? QVariant() : QVariant(modality);
@@ -130,27 +120,14 @@ const QList<FieldDef> noteFields = {
 
 QJsonValue getObser(CallContext& context, QJsonArray& params)
 {
-    const QString branch = checkedText(params, 0, branchArg);
-    const QString order = checkedText(params, 1, orderArg);
+    const QString branch = keyValue(params, 0, branchArg);
+    const QString order = keyValue(params, 1, orderArg);
     if (branch.isEmpty() || order.isEmpty())
         return emptyPacket(noteFields).toJson();
     return selectPacket(context.db, noteFields,
                         QStringLiteral("SELECT CDFILIAL, NRPEDIDO, TXOBSPED FROM OBSPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
                         {branch, order})
         .toJson();
-}
-
-ArgSpec textArg(const QString& name, const QString& doc)
-{
-    return ArgSpec{name, ArgKind::Text, false, true, doc};
-}
-
-MethodSpec readMethod(const QString& name, QList<ArgSpec> args, const QString& doc, const QString& resultDoc,
-                      MethodFunction function)
-{
-    MethodSpec spec{ServerNames::LanPedido, name, std::move(args), doc, resultDoc, std::move(function)};
-    spec.readOnly = true;
-    return spec;
 }
 
 } // namespace

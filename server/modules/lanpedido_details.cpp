@@ -5,6 +5,7 @@
 //
 // An empty or unknown order reads as empty packets with their fields.
 
+#include "method_specs.h"
 #include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
@@ -35,15 +36,10 @@ const QList<SelectColumn> lastSaleColumns = {
     number(QStringLiteral("VRDESITPED"), QStringLiteral("I.VRDESITPED")),
 };
 
-OrderKey branchFirst(const QJsonArray& params)
-{
-    return {keyValue(params, 0, branchArg), keyValue(params, 1, orderArg)};
-}
-
 QJsonValue getImpostoUltVendaP(CallContext& context, QJsonArray& params)
 {
-    const OrderKey order = branchFirst(params);
-    const QString item = keyValue(params, 2, itemArg);
+    const OrderKey order = orderKeyArgs(params);
+    const QString item = keyValue(params, 2, orderItemArg);
     const QString product = keyValue(params, 3, productArg);
     const QString customer = keyValue(params, 4, customerArg);
 
@@ -67,13 +63,13 @@ QJsonValue getImpostoUltVendaP(CallContext& context, QJsonArray& params)
 
 QJsonValue getPrazoPgto(CallContext& context, QJsonArray& params)
 {
-    const OrderKey order{keyValue(params, 1, branchArg), keyValue(params, 0, orderArg)};
+    const OrderKey order = orderKeyArgs(params, 1, 0);
     return orderTerms(context.db, order).toJson();
 }
 
 QJsonValue getTObser(CallContext& context, QJsonArray& params)
 {
-    const OrderKey order = branchFirst(params);
+    const OrderKey order = orderKeyArgs(params);
     return QJsonArray{orderNote(context.db, order).toJson(), orderAdditionalData(context.db, order).toJson()};
 }
 
@@ -81,38 +77,28 @@ QJsonValue getTObser(CallContext& context, QJsonArray& params)
 // order; an unknown one has no charges to show.
 QJsonValue getEncargo(CallContext& context, QJsonArray& params)
 {
-    const OrderKey order = branchFirst(params);
+    const OrderKey order = orderKeyArgs(params);
     return orderCharges(context.db, orderExists(context.db, order) ? order : OrderKey{}).toJson();
 }
 
 QJsonValue getDadosEndPed(CallContext& context, QJsonArray& params)
 {
-    return orderDeliveryAddress(context.db, branchFirst(params)).toJson();
+    return orderDeliveryAddress(context.db, orderKeyArgs(params)).toJson();
 }
 
 QJsonValue setDelTdsEncargos(CallContext& context, QJsonArray& params)
 {
-    const OrderKey order = branchFirst(params);
+    const OrderKey order = orderKeyArgs(params);
     execSql(context.db, QStringLiteral("DELETE FROM ENCARGOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {order.branch, order.number});
     return true;
 }
 
 // ---- registration ----------------------------------------------------------------
 
-ArgSpec textArg(const QString& name, const QString& doc)
-{
-    return ArgSpec{name, ArgKind::Text, false, true, doc};
-}
-
-const QString branchDoc = QStringLiteral("Branch code (CDFILIAL), up to 4 characters.");
-const QString orderDoc = QStringLiteral("Order number (NRPEDIDO) as stored, up to 10 characters.");
-const QString unknownOrderDoc = QStringLiteral(" An empty or unknown order gives empty packets; a code longer than its column "
-                                               "fails with a message naming it.");
-
 MethodSpec detailMethod(const QString& name, QList<ArgSpec> args, const QString& doc, const QString& resultDoc,
                         MethodFunction function, bool readOnly = true)
 {
-    MethodSpec spec{ServerNames::LanPedido, name, std::move(args), doc, resultDoc + unknownOrderDoc, std::move(function)};
+    MethodSpec spec = readMethod(name, std::move(args), doc, resultDoc + unknownOrderDoc, std::move(function));
     spec.readOnly = readOnly;
     return spec;
 }

@@ -8,100 +8,25 @@
 
 #include "topics.h"
 
+#include "argument_checks.h"
+#include "cents.h"
+#include "method_specs.h"
+#include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 
 #include <QString>
-#include <cmath>
 
 namespace {
 
+using namespace OrderPackets;
+
 // ---- arguments -----------------------------------------------------------------
 
-struct KeyArg {
-    const char* label;   // as the message names it
-    int maxSize;
-};
-
-constexpr KeyArg branchArg{"Filial", 4};
-constexpr KeyArg orderArg{"Número do pedido", 10};
 constexpr KeyArg itemArg{"Número do item", 10};
 constexpr KeyArg statusArg{"Situação", 1};
-constexpr KeyArg productArg{"Produto", 10};
-constexpr KeyArg customerArg{"Cliente", 21};
 constexpr KeyArg operationArg{"Tipo de operação", 2};
 constexpr KeyArg blankArg{"Reservado", 20};
-
-// A code as the caller sent it (null reads as empty). Longer than its
-// column it cannot name anything stored: the caller sent something else.
-QString keyValue(const QJsonArray& params, int index, const KeyArg& arg)
-{
-    const QString value = params.at(index).toString();
-    if (value.size() > arg.maxSize)
-        throw MethodError(QStringLiteral("%1 inválido(a): \"%2\" tem mais de %3 caracteres.")
-                              .arg(QString::fromUtf8(arg.label), value.left(40))
-                              .arg(arg.maxSize)
-                              .toStdString());
-    return value;
-}
-
-// A request flag: "S", "N" or empty (read as "N").
-bool flagValue(const QJsonArray& params, int index, const char* label)
-{
-    const QString value = params.at(index).toString();
-    if (!value.isEmpty() && value != u"S" && value != u"N")
-        throw MethodError(QStringLiteral("%1 inválido(a): \"%2\"; use \"S\" ou \"N\".")
-                              .arg(QString::fromUtf8(label), value.left(40))
-                              .toStdString());
-    return value == u"S";
-}
-
-struct OrderKey {
-    QString branch;
-    QString number;
-    bool isEmpty() const { return branch.isEmpty() || number.isEmpty(); }
-};
-
-OrderKey orderKeyArgs(const QJsonArray& params)
-{
-    return {keyValue(params, 0, branchArg), keyValue(params, 1, orderArg)};
-}
-
-// Round half away from zero at the cent, on the decimal the value prints as,
-// so 1.005 becomes 1.01 as it does on the screen.
-double roundCents(double value)
-{
-    const double cents = QString::number(value * 100.0, 'g', 15).toDouble();
-    return std::round(cents) / 100.0;
-}
-
-SelectColumn column(const FieldDef& field, const QString& expression)
-{
-    return {field, expression.isEmpty() ? field.name : expression};
-}
-
-SelectColumn text(const QString& name, int size, const QString& expression = {})
-{
-    return column(textField(name, size), expression);
-}
-
-SelectColumn number(const QString& name, const QString& expression = {})
-{
-    return column(floatField(name), expression);
-}
-
-SelectColumn dateTime(const QString& name, const QString& expression = {})
-{
-    return column(dateTimeField(name), expression);
-}
-
-DataPacket orderPacket(const QSqlDatabase& db, const QList<SelectColumn>& columns, const QString& fromWhereOrder,
-                       const OrderKey& order)
-{
-    if (order.isEmpty())
-        return emptyPacket(fieldsOf(columns));
-    return selectColumns(db, columns, fromWhereOrder, {order.branch, order.number});
-}
 
 double scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
 {
@@ -290,14 +215,6 @@ std::pair<double, double> addedAndDeducted(const QSqlDatabase& db, const QString
     return {roundCents(added), roundCents(deducted)};
 }
 
-bool orderStored(const QSqlDatabase& db, const OrderKey& order)
-{
-    return !order.isEmpty()
-           && !selectPacket(db, {integerField(QStringLiteral("FOUND"))},
-                            QStringLiteral("SELECT 1 FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {order.branch, order.number})
-                   .rows.isEmpty();
-}
-
 // VRTOTAL is the goods less discounts of the live items; the amount to
 // receive leaves out the free goods and adds or deducts the taxes and
 // charges by their kind.
@@ -305,7 +222,7 @@ QJsonValue getImposEncar(CallContext& context, QJsonArray& params)
 {
     const OrderKey order = orderKeyArgs(params);
     DataPacket packet = emptyPacket(orderTotalFields);
-    if (!orderStored(context.db, order))
+    if (!orderExists(context.db, order))
         return packet.toJson();
 
     const GoodsTotals goods = goodsTotals(context.db, order);
@@ -513,7 +430,7 @@ QString stockControl(const QSqlDatabase& db, const QString& branch, const QStrin
 
 QJsonValue getDadosAfterScroll(CallContext& context, QJsonArray& params)
 {
-    const OrderKey order{keyValue(params, BranchArg, branchArg), keyValue(params, OrderArg, orderArg)};
+    const OrderKey order = orderKeyArgs(params, BranchArg, OrderArg);
     keyValue(params, BlankArg, blankArg);
     const QString item = keyValue(params, ItemArg, itemArg);
     const QString product = keyValue(params, ProductArg, productArg);
@@ -553,31 +470,11 @@ QJsonValue getDadosAfterScroll(CallContext& context, QJsonArray& params)
 
 // ---- registration --------------------------------------------------------------
 
-ArgSpec textArg(const QString& name, const QString& doc, bool byReference = false)
-{
-    return ArgSpec{name, ArgKind::Text, byReference, true, doc};
-}
-
-const QString branchDoc = QStringLiteral("Branch code (CDFILIAL), up to 4 characters.");
-const QString orderDoc = QStringLiteral("Order number (NRPEDIDO) as stored, up to 10 characters.");
-const QString statusDoc = QStringLiteral("Order status (IDSITPEDIDO) as the screen shows it, one character; "
-                                         "the rows are read whatever it says.");
-const QString unknownOrderDoc = QStringLiteral(" An empty or unknown order gives empty packets; a code longer than "
-                                               "its column fails with a message naming it.");
-
-MethodSpec itemsMethod(const QString& name, QList<ArgSpec> args, const QString& doc, const QString& resultDoc,
-                       MethodFunction function)
-{
-    MethodSpec spec{ServerNames::LanPedido, name, std::move(args), doc, resultDoc, std::move(function)};
-    spec.readOnly = true;
-    return spec;
-}
-
 } // namespace
 
 void registerLanPedidoItems(MethodRegistry& registry)
 {
-    registry.add(itemsMethod(
+    registry.add(readMethod(
         QStringLiteral("GetItemPedido"),
         {textArg(QStringLiteral("branch"), branchDoc), textArg(QStringLiteral("order"), orderDoc),
          textArg(QStringLiteral("status"), statusDoc)},
@@ -587,7 +484,7 @@ void registerLanPedidoItems(MethodRegistry& registry)
                        "items (cancelled invoices left out).")
             + unknownOrderDoc,
         getItemPedido));
-    registry.add(itemsMethod(
+    registry.add(readMethod(
         QStringLiteral("GetImposPedTot"),
         {textArg(QStringLiteral("branch"), branchDoc), textArg(QStringLiteral("order"), orderDoc)},
         QStringLiteral("Loads the tax totals of an order."),
@@ -595,7 +492,7 @@ void registerLanPedidoItems(MethodRegistry& registry)
                        "(1), one row per tax, by CDIMPOSTO.")
             + unknownOrderDoc,
         getImposPedTot));
-    registry.add(itemsMethod(
+    registry.add(readMethod(
         QStringLiteral("GetImposEncar"),
         {textArg(QStringLiteral("branch"), branchDoc), textArg(QStringLiteral("order"), orderDoc)},
         QStringLiteral("Works out the order totals from the stored items, taxes and charges (docs/taxes.md). Cancelled items "
@@ -608,7 +505,7 @@ void registerLanPedidoItems(MethodRegistry& registry)
                        "(net value of the free-goods items, IDPRODBONIF \"S\"). No row for an order that is not stored.")
             + unknownOrderDoc,
         getImposEncar));
-    registry.add(itemsMethod(
+    registry.add(readMethod(
         QStringLiteral("GetDadosAfterScroll"),
         {textArg(QStringLiteral("branch"), branchDoc),
          textArg(QStringLiteral("blank"), QStringLiteral("An empty string; not read (up to 20 characters).")),

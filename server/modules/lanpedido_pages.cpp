@@ -9,41 +9,17 @@
 
 #include "lanpedido_pages.h"
 
+#include "cents.h"
+#include "method_specs.h"
 #include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 
 #include <QString>
-#include <cmath>
 
 namespace {
 
-// ---- arguments -----------------------------------------------------------------
-
-using OrderPackets::KeyArg;
-using OrderPackets::OrderKey;
-using OrderPackets::branchArg;
-using OrderPackets::commitmentArg;
-using OrderPackets::customerArg;
-using OrderPackets::keyValue;
-using OrderPackets::modalityArg;
-using OrderPackets::orderArg;
-using OrderPackets::statusArg;
-using OrderPackets::column;
-using OrderPackets::dateTime;
-using OrderPackets::keyedColumns;
-using OrderPackets::memo;
-using OrderPackets::number;
-using OrderPackets::orderPacket;
-using OrderPackets::text;
-
-// Round half away from zero at the cent, on the decimal the value prints as,
-// so 1.005 becomes 1.01 as it does on the screen.
-double roundCents(double value)
-{
-    const double cents = QString::number(value * 100.0, 'g', 15).toDouble();
-    return std::round(cents) / 100.0;
-}
+using namespace OrderPackets;
 
 // ---- page change ---------------------------------------------------------------
 
@@ -80,25 +56,20 @@ QJsonValue getPgcChange(CallContext& context, QJsonArray& params)
     const QString commitment = keyValue(params, 1, commitmentArg).trimmed();
     const QString orderModality = keyValue(params, 3, modalityArg);
     const QString remembered = keyValue(params, rememberedModalityArg, modalityArg);
-    const OrderKey order{keyValue(params, 6, branchArg), keyValue(params, 7, orderArg)};
-    keyValue(params, 8, statusArg);
+    const OrderKey order = orderKeyArgs(params, 6, 7);
+    keyValue(params, 8, orderStatusArg);
 
     QJsonArray result;
     for (int element = 0; element < pgcChangeElements; ++element)
         result.append(QJsonValue::Null);
     result[0] = commitmentBalance(context.db, customer, commitment).toJson();
-    result[6] = OrderPackets::orderNote(context.db, order).toJson();
-    result[7] = OrderPackets::orderTerms(context.db, order).toJson();
-    result[8] = OrderPackets::orderAdditionalData(context.db, order).toJson();
-    result[9] = OrderPackets::orderCharges(context.db, order).toJson();
-    result[10] = OrderPackets::orderDeliveryAddress(context.db, order).toJson();
+    result[6] = orderNote(context.db, order).toJson();
+    result[7] = orderTerms(context.db, order).toJson();
+    result[8] = orderAdditionalData(context.db, order).toJson();
+    result[9] = orderCharges(context.db, order).toJson();
+    result[10] = orderDeliveryAddress(context.db, order).toJson();
     params[rememberedModalityArg] = rememberedModality(context.db, order, orderModality, remembered);
     return result;
-}
-
-OrderKey orderKeyArgs(const QJsonArray& params)
-{
-    return {keyValue(params, 0, branchArg), keyValue(params, 1, orderArg)};
 }
 
 // ---- earlier notes -------------------------------------------------------------
@@ -189,39 +160,19 @@ QJsonValue getPedidoImpressao(CallContext& context, QJsonArray& params)
 
 // ---- registration --------------------------------------------------------------
 
-ArgSpec textArg(const QString& name, const QString& doc)
-{
-    return ArgSpec{name, ArgKind::Text, false, true, doc};
-}
-
-const QString branchDoc = QStringLiteral("Branch code (CDFILIAL), up to 4 characters.");
-const QString orderDoc = QStringLiteral("Order number (NRPEDIDO) as stored, up to 10 characters.");
-const QString statusDoc = QStringLiteral("Order status (IDSITPEDIDO) as the screen shows it, one character; "
-                                         "the rows are read whatever it says.");
-const QString unknownOrderDoc = QStringLiteral(" An empty or unknown order gives empty packets; a code longer than "
-                                               "its column fails with a message naming it.");
-
-MethodSpec pagesMethod(const QString& name, QList<ArgSpec> args, const QString& doc, const QString& resultDoc,
-                       MethodFunction function)
-{
-    MethodSpec spec{ServerNames::LanPedido, name, std::move(args), doc, resultDoc, std::move(function)};
-    spec.readOnly = true;
-    return spec;
-}
-
 } // namespace
 
 void registerLanPedidoPages(MethodRegistry& registry)
 {
-    registry.add(pagesMethod(
+    registry.add(readMethod(
         QStringLiteral("GetPgcChange"),
         {textArg(QStringLiteral("customer"), QStringLiteral("Customer code (CDCLIENTE) of the order.")),
          textArg(QStringLiteral("commitment"), QStringLiteral("Commitment number typed on the general page (NREMPENHO).")),
          textArg(QStringLiteral("blank1"), QStringLiteral("A single blank; not read.")),
          textArg(QStringLiteral("modality"), QStringLiteral("Payment modality of the order on the screen (CDMODPGTO).")),
          textArg(QStringLiteral("blank2"), QStringLiteral("A single blank; not read.")),
-         ArgSpec{QStringLiteral("rememberedModality"), ArgKind::Text, true, true,
-                 QStringLiteral("By reference: the modality the screen remembers for the order.")},
+         textArg(QStringLiteral("rememberedModality"), QStringLiteral("By reference: the modality the screen remembers for the order."),
+                 true),
          textArg(QStringLiteral("branch"), branchDoc),
          textArg(QStringLiteral("order"), orderDoc),
          textArg(QStringLiteral("status"), statusDoc)},
@@ -237,7 +188,7 @@ void registerLanPedidoPages(MethodRegistry& registry)
                        "order not stored yet it comes back unchanged, or as the order's modality when it was empty.")
             + unknownOrderDoc,
         getPgcChange));
-    registry.add(pagesMethod(
+    registry.add(readMethod(
         QStringLiteral("GetPesqObser"),
         {textArg(QStringLiteral("branch"), branchDoc),
          textArg(QStringLiteral("customer"), QStringLiteral("Customer code (CDCLIENTE)."))},
@@ -245,7 +196,7 @@ void registerLanPedidoPages(MethodRegistry& registry)
         QStringLiteral("Data packet NRPEDIDO (10), TXOBSPED (memo): the orders with a non-empty note, newest number first; "
                        "empty for an empty branch or customer. A code longer than its column fails with a message naming it."),
         getPesqObser));
-    registry.add(pagesMethod(
+    registry.add(readMethod(
         QStringLiteral("GetPedidoImpressao"),
         {textArg(QStringLiteral("branch"), branchDoc), textArg(QStringLiteral("order"), orderDoc)},
         QStringLiteral("Reads an order as its printed copy shows it."),

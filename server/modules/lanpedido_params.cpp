@@ -152,8 +152,8 @@ DataPacket operatorSeller(const QSqlDatabase& db, const QString& operatorCode)
 
 QJsonValue getAbertura(CallContext& context, QJsonArray& params)
 {
-    const QString branch = checkedText(params, 0, TextArg{"Filial", 4});
-    const QString operatorCode = checkedText(params, 1, TextArg{"Operador", 12});
+    const QString branch = keyValue(params, 0, branchArg);
+    const QString operatorCode = keyValue(params, 1, KeyArg{"Operador", 12});
     return QJsonArray{
         priceTablesPerCustomer(context.db, branch).toJson(),
         orderParameters(context.db, branch).toJson(),

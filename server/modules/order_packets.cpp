@@ -4,15 +4,9 @@
 
 namespace OrderPackets {
 
-QString keyValue(const QJsonArray& params, int index, const KeyArg& arg)
+OrderKey orderKeyArgs(const QJsonArray& params, int branchIndex, int orderIndex)
 {
-    const QString value = params.at(index).toString();
-    if (value.size() > arg.maxSize)
-        throw MethodError(QStringLiteral("%1 inválido(a): \"%2\" tem mais de %3 caracteres.")
-                              .arg(QString::fromUtf8(arg.label), value.left(40))
-                              .arg(arg.maxSize)
-                              .toStdString());
-    return value;
+    return {keyValue(params, branchIndex, branchArg), keyValue(params, orderIndex, orderArg)};
 }
 
 SelectColumn column(const FieldDef& field, const QString& expression)

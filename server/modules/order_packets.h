@@ -1,9 +1,9 @@
 #pragma once
 // What several methods of the order-entry module read the same way: the
-// check of a code argument against its column width, the order key, select
-// columns by field, and the packets of an order's note, payment terms,
-// additional data, charges and delivery address.
+// order key, select columns by field, and the packets of an order's note,
+// payment terms, additional data, charges and delivery address.
 
+#include "argument_checks.h"
 #include "packet_sql.h"
 
 #include <QJsonArray>
@@ -12,29 +12,20 @@
 
 namespace OrderPackets {
 
-struct KeyArg {
-    const char* label;   // as the message names it
-    int maxSize;
-};
-
-inline constexpr KeyArg branchArg{"Filial", 4};
-inline constexpr KeyArg orderArg{"Número do pedido", 10};
-inline constexpr KeyArg statusArg{"Situação do pedido", 1};
-inline constexpr KeyArg customerArg{"Cliente", 21};
-inline constexpr KeyArg modalityArg{"Modalidade de pagamento", 5};
-inline constexpr KeyArg commitmentArg{"Empenho", 20};
-inline constexpr KeyArg itemArg{"Item do pedido", 10};
-inline constexpr KeyArg productArg{"Produto", 10};
-
-// A code as the caller sent it (null reads as empty). Longer than its
-// column it cannot name anything stored: a MethodError naming the argument.
-QString keyValue(const QJsonArray& params, int index, const KeyArg& arg);
+// The argument checks, also under the names the order-list code reads.
+using ::KeyArg;
+using ::keyValue;
+using ::branchArg;
+using ::orderArg;
 
 struct OrderKey {
     QString branch;
     QString number;
     bool isEmpty() const { return branch.isEmpty() || number.isEmpty(); }
 };
+
+// The order key from two code arguments, the branch checked first.
+OrderKey orderKeyArgs(const QJsonArray& params, int branchIndex = 0, int orderIndex = 1);
 
 // A column selected by its own name unless an expression is given.
 SelectColumn column(const FieldDef& field, const QString& expression);

@@ -1,18 +1,12 @@
 #include "tax_model.h"
 
+#include "cents.h"
 #include "packet_sql.h"
 #include "store/sql.h"
 
 #include <QMap>
-#include <cmath>
 
 namespace {
-
-// Half away from zero at the cent, on the decimal the value prints as.
-double cents(double value)
-{
-    return std::round(QString::number(value * 100.0, 'g', 15).toDouble()) / 100.0;
-}
 
 struct Rule {
     double rate = 0;
@@ -73,7 +67,7 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
         {branch, order});
     QList<ItemTax> taxes;
     for (const QVariantList& row : items.rows) {
-        const double goods = cents(cents(row.at(3).toDouble()) * row.at(2).toDouble()) - cents(row.at(4).toDouble());
+        const double goods = roundCents(roundCents(row.at(3).toDouble()) * row.at(2).toDouble()) - roundCents(row.at(4).toDouble());
         const QMap<QString, Rule> rules = productRules(db, group, row.at(1).toString());
         for (auto rule = rules.cbegin(); rule != rules.cend(); ++rule) {
             if (rule->rate == 0)
@@ -81,11 +75,11 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
             ItemTax tax;
             tax.item = row.at(0).toString();
             tax.tax = rule.key();
-            tax.goods = cents(goods);
+            tax.goods = roundCents(goods);
             tax.reduction = rule->reduction;
-            tax.base = cents(goods * (1.0 - rule->reduction / 100.0));
+            tax.base = roundCents(goods * (1.0 - rule->reduction / 100.0));
             tax.rate = rule->rate;
-            tax.value = cents(tax.base * rule->rate / 100.0);
+            tax.value = roundCents(tax.base * rule->rate / 100.0);
             tax.treatment = rule->treatment;
             tax.fiscalCode = rule->fiscalCode;
             taxes.append(tax);
@@ -118,5 +112,5 @@ void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QStrin
     for (auto total = totals.cbegin(); total != totals.cend(); ++total)
         execSql(db, QStringLiteral("INSERT INTO IMPOSPEDTOT (CDFILIAL, NRPEDIDO, CDIMPOSTO, VRTOTIMPPED, VRTOTBCALCPED, IDTRATIMPO)"
                                    " VALUES (?, ?, ?, ?, ?, ?)"),
-                {branch, order, total.key(), cents(total->value), cents(total->base), total->treatment});
+                {branch, order, total.key(), roundCents(total->value), roundCents(total->base), total->treatment});
 }
