@@ -4,40 +4,24 @@
 
 #include "datapacket.h"
 #include "demo_backends.h"
+#include "method_calls.h"
 #include "modules/modules.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
 
-#include <QJsonDocument>
 #include <QTest>
 
 namespace {
 
 const QString lanPedido = ServerNames::LanPedido;
 
-QStringList names(const char* spaceSeparated)
-{
-    return QString::fromLatin1(spaceSeparated).split(u' ', Qt::SkipEmptyParts);
-}
-
-QStringList fieldNames(const DataPacket& packet)
-{
-    QStringList list;
-    for (const FieldDef& field : packet.fields)
-        list.append(field.name);
-    return list;
-}
-
-DataPacket packetOf(const QJsonValue& value)
-{
-    if (!DataPacket::isPacket(value))
-        throw std::runtime_error("not a data packet: " + QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString());
-    return DataPacket::fromJson(value.toObject());
-}
+using PedTest::fieldNames;
+using PedTest::names;
+using PedTest::packetOf;
 
 QVariant value(const DataPacket& packet, const QString& field)
 {
-    return packet.rows.at(0).at(packet.indexOf(field));
+    return PedTest::value(packet, 0, field);
 }
 
 const QStringList customerFields = names(
@@ -101,20 +85,7 @@ void TestCustomerMethods::cleanupTestCase()
 
 QJsonValue TestCustomerMethods::call(QSqlDatabase db, const QString& method, QJsonArray params)
 {
-    const MethodSpec* spec = m_registry.find(lanPedido, method);
-    if (!spec)
-        throw std::logic_error(QStringLiteral("%1 is not registered").arg(method).toStdString());
-    if (!db.transaction())
-        throw std::runtime_error("cannot begin a transaction");
-    CallContext context{db, QStringLiteral("DEMO"), lanPedido, method};
-    try {
-        const QJsonValue result = spec->function(context, params);
-        db.commit();
-        return result;
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    return PedTest::callMethod(m_registry, db, lanPedido, method, params);
 }
 
 void TestCustomerMethods::methodsAreDeclared()
@@ -325,13 +296,9 @@ void TestCustomerMethods::badArgumentsAreRefused()
     QFETCH(QString, method);
     QFETCH(QJsonArray, params);
     QFETCH(QString, message);
-    try {
-        call(m_backends.sqlite().db(), method, params);
-        QFAIL("the call was accepted");
-    } catch (const MethodError& error) {
-        const QString text = QString::fromUtf8(error.what());
-        QVERIFY2(text.startsWith(message), qPrintable(text));
-    }
+    const std::optional<QString> refusal = PedTest::refusalOf(m_registry, m_backends.sqlite().db(), lanPedido, method, params);
+    QVERIFY2(refusal, "the call was accepted");
+    QVERIFY2(refusal->startsWith(message), qPrintable(*refusal));
 }
 
 QTEST_GUILESS_MAIN(TestCustomerMethods)

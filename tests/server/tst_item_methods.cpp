@@ -5,13 +5,13 @@
 
 #include "datapacket.h"
 #include "demo_backends.h"
+#include "method_calls.h"
 #include "modules/modules.h"
 #include "rpc/method_registry.h"
 #include "store/database.h"
 #include "store/sql.h"
 
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTest>
 #include <cmath>
 
@@ -19,6 +19,10 @@ namespace {
 
 const QString lanPedido = ServerNames::LanPedido;
 const QString branch = QStringLiteral("0001");
+
+using PedTest::packetOf;
+using PedTest::rowsOf;
+using PedTest::value;
 
 struct TestItem {
     double quantity, price, discount;
@@ -77,32 +81,6 @@ void addTestOrders(const QSqlDatabase& db)
             execSql(db, QStringLiteral("INSERT INTO ENCARGOPED (CDFILIAL, NRPEDIDO, CDENCARGO, VRENCARGOPED) VALUES (?, ?, ?, ?)"),
                     {branch, number, QString::fromLatin1(charge.code), charge.value});
     }
-}
-
-DataPacket packetOf(const QJsonValue& value)
-{
-    if (!DataPacket::isPacket(value))
-        throw std::runtime_error("not a data packet");
-    return DataPacket::fromJson(value.toObject());
-}
-
-QVariant value(const DataPacket& packet, int row, const char* field)
-{
-    return packet.rows.at(row).at(packet.indexOf(QString::fromLatin1(field)));
-}
-
-// Rows read whole before the next statement runs: PostgreSQL streams them.
-QList<QVariantList> rowsOf(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
-{
-    QList<QVariantList> rows;
-    QSqlQuery query = execSql(db, sql, values);
-    while (query.next()) {
-        QVariantList row;
-        for (int column = 0; column < query.record().count(); ++column)
-            row << query.value(column);
-        rows << row;
-    }
-    return rows;
 }
 
 double number(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
@@ -170,20 +148,7 @@ void TestItemMethods::cleanupTestCase()
 
 QJsonValue TestItemMethods::call(QSqlDatabase db, const QString& method, QJsonArray& params)
 {
-    const MethodSpec* spec = m_registry.find(lanPedido, method);
-    if (!spec || spec->args.size() != params.size())
-        throw std::logic_error(QStringLiteral("%1: not registered with %2 arguments").arg(method).arg(params.size()).toStdString());
-    if (!db.transaction())
-        throw std::runtime_error("cannot begin a transaction");
-    CallContext context{db, QStringLiteral("DEMO"), lanPedido, method};
-    try {
-        const QJsonValue result = spec->function(context, params);
-        db.commit();
-        return result;
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    return PedTest::callMethod(m_registry, db, lanPedido, method, params);
 }
 
 void TestItemMethods::imposEncar_data()
@@ -518,12 +483,9 @@ void TestItemMethods::badArgumentsAreRefused()
                       : method == u"GetItemPedido" ? QJsonArray{branch, QStringLiteral("0000000001"), QStringLiteral("1")}
                                                    : QJsonArray{branch, QStringLiteral("0000000001")};
     args[argument] = text;
-    try {
-        call(db, method, args);
-        QFAIL("the call was accepted");
-    } catch (const MethodError& error) {
-        QVERIFY2(QString::fromUtf8(error.what()).contains(message), error.what());
-    }
+    const std::optional<QString> refusal = PedTest::refusalOf(m_registry, db, lanPedido, method, args);
+    QVERIFY2(refusal, "the call was accepted");
+    QVERIFY2(refusal->contains(message), qPrintable(*refusal));
 }
 
 QTEST_GUILESS_MAIN(TestItemMethods)

@@ -8,6 +8,7 @@
 #include "store/database.h"
 #include "store/sql.h"
 #include "demo_backends.h"
+#include "method_calls.h"
 #include "store/temporary_database.h"
 
 #include <QJsonDocument>
@@ -22,30 +23,13 @@ namespace {
 const QString lanPedido = ServerNames::LanPedido;
 const QString dbGeral = ServerNames::DBGeral;
 
-
-QStringList fieldNames(const DataPacket& packet)
-{
-    QStringList names;
-    for (const FieldDef& field : packet.fields)
-        names.append(field.name);
-    return names;
-}
-
-QStringList names(const char* spaceSeparated)
-{
-    return QString::fromLatin1(spaceSeparated).split(u' ', Qt::SkipEmptyParts);
-}
-
-DataPacket packetOf(const QJsonValue& value)
-{
-    if (!DataPacket::isPacket(value))
-        throw std::runtime_error("not a data packet: " + QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString());
-    return DataPacket::fromJson(value.toObject());
-}
+using PedTest::fieldNames;
+using PedTest::names;
+using PedTest::packetOf;
 
 QString text(const DataPacket& packet, int row, const QString& field)
 {
-    return packet.rows.at(row).at(packet.indexOf(field)).toString();
+    return PedTest::value(packet, row, field).toString();
 }
 
 } // namespace
@@ -105,22 +89,7 @@ void TestMethods::cleanupTestCase()
 QJsonValue TestMethods::call(QSqlDatabase db, const QString& module, const QString& method, QJsonArray params,
                              const QString& operatorCode)
 {
-    const MethodSpec* spec = m_registry.find(module, method);
-    if (!spec)
-        throw std::logic_error(QStringLiteral("%1.%2 is not registered").arg(module, method).toStdString());
-    if (spec->args.size() != params.size())
-        throw std::logic_error(QStringLiteral("%1 takes %2 arguments").arg(method).arg(spec->args.size()).toStdString());
-    if (!db.transaction())
-        throw std::runtime_error("cannot begin a transaction");
-    CallContext context{db, operatorCode, module, method};
-    try {
-        const QJsonValue result = spec->function(context, params);
-        db.commit();
-        return result;
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    return PedTest::callMethod(m_registry, db, module, method, params, operatorCode);
 }
 
 void TestMethods::methodsAreDeclared()

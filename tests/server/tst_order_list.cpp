@@ -5,6 +5,7 @@
 
 #include "datapacket.h"
 #include "list_text.h"
+#include "method_calls.h"
 #include "modules/packet_sql.h"
 #include "rpc/method_registry.h"
 #include "store/database.h"
@@ -26,10 +27,9 @@ const QString lanPedido = ServerNames::LanPedido;
 const QString branch = QStringLiteral("0001");
 const QString detailOrder = QStringLiteral("0000000007");
 
-QStringList names(const char* spaceSeparated)
-{
-    return QString::fromLatin1(spaceSeparated).split(u' ', Qt::SkipEmptyParts);
-}
+using PedTest::fieldNames;
+using PedTest::names;
+using PedTest::packetOf;
 
 const QStringList orderListFields = names(
     "CDTIPOEDITAL NMFILIAL CDTIPODESC NRPEDIDO NMRAZSOCCLIE DTPEDIDO DTENTPED VRPBRUVOLPED VRPLIQVOLPED CDCLIENTE "
@@ -41,21 +41,6 @@ const QStringList orderListFields = names(
     "QTPRITPDESC QTSEGTPDESC QTTERTPDESC QTQUATPDESC QTQUITPDESC QTSEXTPDESC QTSETTPDESC QTOITTPDESC COR_RENTABILIDADE "
     "DSPRAZOENTPED NRORDEMCMPPED VRTOTALPED VRMULTICASH VRBONIFICACAO IDPEDINDUSTRIA VRTOTPEDLIQ NRITPEDAPROVADO "
     "NRITPEDCONFIRMADO IDULTPRECPROMO IDCANCCOMISPED IDPESQTRANSP DSNFVENDAFUTURA");
-
-QStringList fieldNames(const DataPacket& packet)
-{
-    QStringList list;
-    for (const FieldDef& field : packet.fields)
-        list.append(field.name);
-    return list;
-}
-
-DataPacket packetOf(const QJsonValue& value)
-{
-    if (!DataPacket::isPacket(value))
-        throw std::runtime_error("not a data packet: " + QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString());
-    return DataPacket::fromJson(value.toObject());
-}
 
 QStringList column(const DataPacket& packet, const QString& field)
 {

@@ -9,10 +9,10 @@
 #include "store/database.h"
 #include "store/sql.h"
 #include "demo_backends.h"
+#include "method_calls.h"
 #include "store/temporary_database.h"
 #include "test_server.h"
 
-#include <QJsonDocument>
 #include <QTest>
 #include <memory>
 
@@ -25,31 +25,10 @@ const QString withoutItems = QStringLiteral("0000009001");
 const QString knownTotals = QStringLiteral("0000009002");
 const QString unknownOrder = QStringLiteral("0000009999");
 
-
-QStringList names(const char* spaceSeparated)
-{
-    return QString::fromLatin1(spaceSeparated).split(u' ', Qt::SkipEmptyParts);
-}
-
-QStringList fieldNames(const DataPacket& packet)
-{
-    QStringList list;
-    for (const FieldDef& field : packet.fields)
-        list.append(field.name);
-    return list;
-}
-
-DataPacket packetOf(const QJsonValue& value)
-{
-    if (!DataPacket::isPacket(value))
-        throw std::runtime_error("not a data packet: " + QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString());
-    return DataPacket::fromJson(value.toObject());
-}
-
-QVariant value(const DataPacket& packet, int row, const QString& field)
-{
-    return packet.rows.at(row).at(packet.indexOf(field));
-}
+using PedTest::fieldNames;
+using PedTest::names;
+using PedTest::packetOf;
+using PedTest::value;
 
 int count(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
 {
@@ -187,22 +166,7 @@ QJsonValue TestPageMethods::call(QSqlDatabase db, const QString& method, QJsonAr
 
 QJsonValue TestPageMethods::call(QSqlDatabase db, const QString& method, QJsonArray& params, bool)
 {
-    const MethodSpec* spec = m_registry.find(lanPedido, method);
-    if (!spec)
-        throw std::logic_error(QStringLiteral("%1 is not registered").arg(method).toStdString());
-    if (spec->args.size() != params.size())
-        throw std::logic_error(QStringLiteral("%1 takes %2 arguments").arg(method).arg(spec->args.size()).toStdString());
-    if (!db.transaction())
-        throw std::runtime_error("cannot begin a transaction");
-    CallContext context{db, QStringLiteral("DEMO"), lanPedido, method};
-    try {
-        const QJsonValue result = spec->function(context, params);
-        db.commit();
-        return result;
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    return PedTest::callMethod(m_registry, db, lanPedido, method, params);
 }
 
 void TestPageMethods::methodsAreDeclared()
@@ -553,13 +517,9 @@ void TestPageMethods::badArgumentsAreRefused()
     QFETCH(QString, method);
     QFETCH(QJsonArray, params);
     QFETCH(QString, message);
-    try {
-        call(m_backends.sqlite().db(), method, params);
-        QFAIL("the call was accepted");
-    } catch (const MethodError& error) {
-        const QString text = QString::fromUtf8(error.what());
-        QVERIFY2(text.startsWith(message), qPrintable(text));
-    }
+    const std::optional<QString> refusal = PedTest::refusalOf(m_registry, m_backends.sqlite().db(), lanPedido, method, params);
+    QVERIFY2(refusal, "the call was accepted");
+    QVERIFY2(refusal->startsWith(message), qPrintable(*refusal));
 }
 
 QTEST_GUILESS_MAIN(TestPageMethods)
