@@ -30,6 +30,7 @@ const QString detailOrder = QStringLiteral("0000000007");
 using PedTest::fieldNames;
 using PedTest::names;
 using PedTest::packetOf;
+using PedTest::rowsOf;
 
 const QStringList orderListFields = names(
     "CDTIPOEDITAL NMFILIAL CDTIPODESC NRPEDIDO NMRAZSOCCLIE DTPEDIDO DTENTPED VRPBRUVOLPED VRPLIQVOLPED CDCLIENTE "
@@ -233,12 +234,11 @@ QStringList TestOrderList::expectedOrders(Backend& backend, const QString& where
     QString condition = where;
     condition.replace(QRegularExpression(QStringLiteral("DAY\\(([\\w.]+)\\)")),
                       backend.postgres ? QStringLiteral("CAST(\\1 AS DATE)") : QStringLiteral("date(\\1)"));
-    QSqlQuery query = execSql(backend.db(), QStringLiteral("SELECT NRPEDIDO FROM PEDIDO WHERE CDFILIAL = '0001'"
-                                                           " AND IDTIPOPEDIDO IN ('1', '2') AND (%1) ORDER BY NRPEDIDO")
-                                                .arg(condition));
     QStringList orders;
-    while (query.next())
-        orders.append(query.value(0).toString());
+    for (const QVariantList& row : rowsOf(backend.db(), QStringLiteral("SELECT NRPEDIDO FROM PEDIDO WHERE CDFILIAL = '0001'"
+                                                                       " AND IDTIPOPEDIDO IN ('1', '2') AND (%1) ORDER BY NRPEDIDO")
+                                                            .arg(condition)))
+        orders.append(row.at(0).toString());
     return orders;
 }
 

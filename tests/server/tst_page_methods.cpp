@@ -28,6 +28,7 @@ const QString unknownOrder = QStringLiteral("0000009999");
 using PedTest::fieldNames;
 using PedTest::names;
 using PedTest::packetOf;
+using PedTest::rowsOf;
 using PedTest::value;
 
 int count(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
@@ -416,16 +417,14 @@ void TestPageMethods::imposEncar()
 void TestPageMethods::imposEncarMatchesStoredTotals()
 {
     OPEN_BACKEND();
-    QSqlQuery orders = execSql(db, QStringLiteral("SELECT NRPEDIDO, VRTOTALPED FROM PEDIDO WHERE CDFILIAL = ? AND IDSITPEDIDO <> '4'"
-                                                  " AND NRPEDIDO < '0000009000' ORDER BY NRPEDIDO"),
-                               {branch});
-    QList<std::pair<QString, double>> stored;
-    while (orders.next())
-        stored.append({orders.value(0).toString(), orders.value(1).toDouble()});
+    const QList<QVariantList> stored =
+        rowsOf(db, QStringLiteral("SELECT NRPEDIDO, VRTOTALPED FROM PEDIDO WHERE CDFILIAL = ? AND IDSITPEDIDO <> '4'"
+                                  " AND NRPEDIDO < '0000009000' ORDER BY NRPEDIDO"),
+               {branch});
     QVERIFY(stored.size() > 10);
-    for (const auto& [number, total] : stored) {
-        const DataPacket packet = packetOf(call(db, QStringLiteral("GetImposEncar"), {branch, number}));
-        QCOMPARE(value(packet, 0, QStringLiteral("VRTOTAL")).toDouble(), total);
+    for (const QVariantList& order : stored) {
+        const DataPacket packet = packetOf(call(db, QStringLiteral("GetImposEncar"), {branch, order.at(0).toString()}));
+        QCOMPARE(value(packet, 0, QStringLiteral("VRTOTAL")).toDouble(), order.at(1).toDouble());
     }
 }
 
