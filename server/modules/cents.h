@@ -11,3 +11,10 @@ inline double roundCents(double value)
     const double cents = QString::number(value * 100.0, 'g', 15).toDouble();
     return std::round(cents) / 100.0;
 }
+
+// An item's goods before its discount: the unit price at the cent times the
+// quantity, at the cent.
+inline double goodsValue(double unitPrice, double quantity)
+{
+    return roundCents(roundCents(unitPrice) * quantity);
+}

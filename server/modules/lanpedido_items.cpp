@@ -185,7 +185,7 @@ GoodsTotals goodsTotals(const QSqlDatabase& db, const OrderKey& order)
         {order.branch, order.number});
     GoodsTotals totals;
     for (const QVariantList& row : items.rows) {
-        const double goods = roundCents(roundCents(row.at(0).toDouble()) * row.at(1).toDouble());
+        const double goods = goodsValue(row.at(0).toDouble(), row.at(1).toDouble());
         const double discount = roundCents(row.at(2).toDouble());
         totals.net += goods - discount;
         totals.discount += discount;

@@ -67,7 +67,7 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
         {branch, order});
     QList<ItemTax> taxes;
     for (const QVariantList& row : items.rows) {
-        const double goods = roundCents(roundCents(row.at(3).toDouble()) * row.at(2).toDouble()) - roundCents(row.at(4).toDouble());
+        const double goods = goodsValue(row.at(3).toDouble(), row.at(2).toDouble()) - roundCents(row.at(4).toDouble());
         const QMap<QString, Rule> rules = productRules(db, group, row.at(1).toString());
         for (auto rule = rules.cbegin(); rule != rules.cend(); ++rule) {
             if (rule->rate == 0)
