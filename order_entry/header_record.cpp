@@ -537,6 +537,8 @@ void TfrmLanPedido::clientePadrao()
 void TfrmLanPedido::cdsPedidoBeforeEdit()
 {
     const bool paginaObservacao = pgcPadrao->currentWidget() == tshObservacao;
+    if (!paginaObservacao)
+        Vd_PedidoParcAtendido();
     const QString situacao = valor(cdsPedido, "IDSITPEDIDO");
     if (!paginaObservacao && situacao != u"1" && situacao != u"2" && situacao != u"6")
         throw Abort();

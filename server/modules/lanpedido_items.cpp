@@ -8,6 +8,7 @@
 
 #include "topics.h"
 
+#include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 
@@ -365,6 +366,15 @@ const QList<SelectColumn> stockPositionColumns = {
     text(QStringLiteral("CDFILIALDEP"), 4, QStringLiteral("E.CDFILIAL")),
     text(QStringLiteral("NMPRINATIV"), 50, QStringLiteral("P.NMPRINATIV")),
 };
+
+} // namespace
+
+QList<FieldDef> OrderPackets::stockPositionFields()
+{
+    return fieldsOf(stockPositionColumns);
+}
+
+namespace {
 
 const QString lotKeyJoin = QStringLiteral("%1.CDFILIALDEP = E.CDFILIAL AND %1.CDALMOXARIFE = E.CDALMOXARIFE"
                                           " AND %1.CDLOCALESTOQ = E.CDLOCALESTOQ AND %1.CDPRODRES = E.CDPRODUTO"

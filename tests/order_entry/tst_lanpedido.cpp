@@ -118,15 +118,7 @@ void TstLanPedido::init()
 
 void TstLanPedido::abreTela(const QString& branch)
 {
-    WorkingContext context = workingContext();
-    context.filial = branch;
-    setWorkingContext(context);
-    // A fixed branch with order parameters opens the order filter at once;
-    // cancelled, the list comes with the initial filter.
-    if (branch != u"0003" && context.modulosFilialFixa.contains(QStringLiteral("PED00100")))
-        scripted->expectDialog(QStringLiteral("TfrmFiltroPedido"), [](QDialog& dialog) { dialog.reject(); });
-    CriaLanctoPedido();
-    tela = LanPedido::frmLanPedido;
+    tela = PedTest::abreTela(*scripted, branch);
     QVERIFY(tela);
 }
 
