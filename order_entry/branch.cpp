@@ -100,8 +100,10 @@ void TfrmLanPedido::panFilialExit()
         }
         m_ultimaFilial = filial;
     }
-    // The data pages open only on a list the clerk confirmed.
+    // The data pages open only on a list the clerk confirmed; the branch's
+    // page options follow every exit, a cancelled filter's too.
     if (!sbtFiltroClick()) {
+        AplicaParamPedidoSempre();
         if (medCdFilial->isEnabled())
             medCdFilial->setFocus();
         throw Abort();

@@ -5,16 +5,11 @@
 
 #include "context.h"
 #include "datapacket.h"
-#include "filtropedidodialog.h"
-#include "lanpedido.h"
-#include "lanpedido_unit.h"
-#include "scriptedhost.h"
 #include "screens/dbgeral.h"
 #include "serversession.h"
 #include "test_server.h"
 
 #include <QDateTime>
-#include <QDialog>
 #include <QJsonArray>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -84,36 +79,6 @@ inline void openSession(TestServer& server, const QString& branch, const QString
     context.configDir = configDir;
     setWorkingContext(context);
     openDtmDBGeral(server.databaseConfig().sqlitePath);
-}
-
-// How the script answers the order filter that validating a branch with
-// order parameters opens: confirmed as it comes, the list of the initial
-// filter loads and the data pages open; cancelled, they stay closed.
-enum class RespostaFiltro { Cancela, Confirma };
-
-// The next order filter the screen opens is answered with `resposta`.
-inline void respondeFiltro(ScriptedHost& host, RespostaFiltro resposta)
-{
-    host.expectDialog(QStringLiteral("TfrmFiltroPedido"), [resposta](QDialog& dialog) {
-        if (resposta == RespostaFiltro::Confirma)
-            static_cast<TfrmFiltroPedido&>(dialog).sbtConfirmaClick();
-        else
-            dialog.reject();
-    });
-}
-
-// Opens the order entry screen on the fixed working `branch`. The demo's
-// branch 0003 has no order parameters and so opens no filter.
-inline TfrmLanPedido* abreTela(ScriptedHost& host, const QString& branch,
-                               RespostaFiltro resposta = RespostaFiltro::Confirma)
-{
-    WorkingContext context = workingContext();
-    context.filial = branch;
-    setWorkingContext(context);
-    if (branch != u"0003" && context.modulosFilialFixa.contains(QStringLiteral("PED00100")))
-        respondeFiltro(host, resposta);
-    CriaLanctoPedido();
-    return LanPedido::frmLanPedido;
 }
 
 } // namespace PedTest

@@ -2,7 +2,7 @@
 // the customer enquiries it opens: driven offscreen with the scripted host
 // against the real server over a temporary demo database.
 
-#include "lanpedido_fixture.h"
+#include "lanpedido_screen.h"
 #include "scriptedhost.h"
 
 #include "lanpedido.h"

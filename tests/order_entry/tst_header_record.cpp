@@ -3,7 +3,7 @@
 // order shows and fetches, a new order's number and defaults, and the coded
 // values of the header (status, printed copy, freight, origin).
 
-#include "lanpedido_fixture.h"
+#include "lanpedido_screen.h"
 #include "scriptedhost.h"
 
 #include "filtropedidodialog.h"

@@ -3,7 +3,7 @@
 // and the current item's stock data, on the real screen against the
 // in-process server over the demo database.
 
-#include "lanpedido_fixture.h"
+#include "lanpedido_screen.h"
 #include "scriptedhost.h"
 
 #include "abort.h"
@@ -129,8 +129,7 @@ void TstItems::initTestCase()
 void TstItems::init()
 {
     scripted = std::make_unique<ScriptedHost>();
-    CriaLanctoPedido();
-    tela = LanPedido::frmLanPedido;
+    tela = abreTela(*scripted, QStringLiteral("0001"));
     QVERIFY(tela);
     tela->FConfirmacaoLivre = false;   // no confirmation unless a test asks for it
 }

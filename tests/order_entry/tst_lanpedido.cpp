@@ -2,7 +2,7 @@
 // rule, page loading, cancelling a new order, the saved column order, notes
 // and printing.
 
-#include "lanpedido_fixture.h"
+#include "lanpedido_screen.h"
 #include "scriptedhost.h"
 
 #include "lanpedido.h"
@@ -60,6 +60,7 @@ private slots:
 
     void abreComFilialFixaEParametros();
     void filialSemParametrosBloqueia();
+    void filialLivreValidadaAoSair_data();
     void filialLivreValidadaAoSair();
     void ordemDeColunasSalvaELida();
     void ordemDeColunasDanificadaNaoImpedeATela();
@@ -172,10 +173,21 @@ void TstLanPedido::filialSemParametrosBloqueia()
     scripted->clear();
 }
 
+void TstLanPedido::filialLivreValidadaAoSair_data()
+{
+    QTest::addColumn<bool>("confirma");
+    QTest::newRow("filtro confirmado") << true;
+    QTest::newRow("filtro cancelado") << false;
+}
+
 // Without a fixed branch the clerk leaves the branch field first; until
-// then nothing can be included.
+// then nothing can be included. The order filter follows: confirmed, the
+// clerk goes on with the list; cancelled, the list of the unchanged filter
+// shows and the clerk is back on the branch. Either way the branch's page
+// options apply.
 void TstLanPedido::filialLivreValidadaAoSair()
 {
+    QFETCH(bool, confirma);
     WorkingContext context = workingContext();
     context.modulosFilialFixa.clear();
     setWorkingContext(context);
@@ -189,12 +201,26 @@ void TstLanPedido::filialLivreValidadaAoSair()
     QCOMPARE(tela->medCdFilial->text(), QStringLiteral("0001"));
     QVERIFY(!tela->sbtIncluir->isEnabled());
     QVERIFY(tela->ultimaFilialValidada().isEmpty());
+    const int dadosGerais = tela->pgcPadrao->indexOf(tela->tshDadosPed);
+    QVERIFY(!tela->pgcPadrao->isTabEnabled(dadosGerais));
 
-    scripted->expectDialog(QStringLiteral("TfrmFiltroPedido"), [](QDialog& dialog) { dialog.reject(); });
-    emit tela->medCdFilial->editingFinished();
+    const int encargos = tela->pgcPadrao->indexOf(tela->tshEncargos);
+    tela->pgcPadrao->setTabVisible(encargos, false);
+    // The clerk leaves the branch field for the list.
+    QCOMPARE(tela->focusWidget(), tela->medCdFilial);
+    respondeFiltro(*scripted, confirma ? RespostaFiltro::Confirma : RespostaFiltro::Cancela);
+    tela->dbgPadrao->setFocus();
     QCOMPARE(tela->ultimaFilialValidada(), QStringLiteral("0001"));
-    QVERIFY(tela->sbtIncluir->isEnabled());
     QCOMPARE(tela->edtNmFilial->text(), QStringLiteral("Matriz São Paulo"));
+    QVERIFY(tela->cdsPedido->recordCount() > 0);
+    QVERIFY(tela->pgcPadrao->isTabEnabled(dadosGerais));
+    QCOMPARE(tela->focusWidget() == tela->medCdFilial, !confirma);
+    // 0001 takes charges on the order: its page shows.
+    QVERIFY(tela->pgcPadrao->isTabVisible(encargos));
+    QVERIFY(scripted->messages().isEmpty());
+    if (!confirma)
+        return;
+    QVERIFY(tela->sbtIncluir->isEnabled());
 
     // Another branch that is not registered is refused and keeps the old one.
     tela->medCdFilial->setText(QStringLiteral("0099"));
