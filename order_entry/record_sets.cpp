@@ -3,36 +3,13 @@
 // the columns the grids and edits bind to.
 
 #include "lanpedido.h"
+#include "field_list.h"
 
 #include "recordset.h"
 #include "values.h"
 #include "widgets/datasource.h"
 
-namespace {
-
-struct Def {
-    const char* name;
-    FieldType type;
-    int size;
-    const char* label;
-};
-
-void addFields(RecordSet& cds, std::initializer_list<Def> defs)
-{
-    for (const Def& def : defs) {
-        Field& field = cds.addField(QString::fromUtf8(def.name), def.type, def.size);
-        if (def.label && *def.label)
-            field.setDisplayLabel(QString::fromUtf8(def.label));
-    }
-}
-
-constexpr FieldType S = FieldType::String;
-constexpr FieldType F = FieldType::Float;
-constexpr FieldType I = FieldType::Integer;
-constexpr FieldType DT = FieldType::DateTime;
-constexpr FieldType M = FieldType::Memo;
-
-} // namespace
+using namespace FieldList;
 
 void TfrmLanPedido::criaRecordSets()
 {
