@@ -260,6 +260,8 @@ void TfrmLanPedido::criaItemPedido()
         {"CDFILIAL", S, 4, "Filial"}, {"CDFILIALDEP", S, 4, "Filial Depósito"}});
     campo(cdsLoteUtil, "CDFILIMOVI").setVisible(false);
     campo(cdsLoteUtil, "QTRESPRODPED").setDisplayFormat(QStringLiteral("#,##0.000"));
+    for (const char* name : {"DTENTRLOTE", "DTVALILOTE"})
+        campo(cdsLoteUtil, name).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
     cdsPrecoBase = new RecordSet(QStringLiteral("cdsPrecoBase"), this);
     cdsPrecoBase->addField(QStringLiteral("VRITEPREBASE"), F);
     cdsPrecoUtil = new RecordSet(QStringLiteral("cdsPrecoUtil"), this);
