@@ -10,6 +10,8 @@
 #include "scriptedhost.h"
 
 #include <QDialog>
+#include <QPointer>
+#include <QtTest/QtTest>
 
 namespace PedTest {
 
@@ -41,6 +43,21 @@ inline TfrmLanPedido* abreTela(ScriptedHost& host, const QString& branch,
         respondeFiltro(host, resposta);
     CriaLanctoPedido();
     return LanPedido::frmLanPedido;
+}
+
+// Closes the screen a test left open and waits until it is gone. Unsaved
+// edits are dropped first: a screen with an order or item being entered
+// would ask before closing.
+inline void fechaTela()
+{
+    QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
+    if (!closing)
+        return;
+    for (RecordSet* cds : {closing->cdsItemPedido, closing->cdsObser, closing->cdsPedido})
+        if (cds->isEditing())
+            cds->cancel();
+    closing->closeScreen();
+    QTRY_VERIFY(closing.isNull());
 }
 
 } // namespace PedTest

@@ -125,15 +125,7 @@ void TstCustomerSellerBranch::init()
 
 void TstCustomerSellerBranch::cleanup()
 {
-    if (LanPedido::frmLanPedido) {
-        // A screen with an order being entered asks before closing.
-        for (RecordSet* cds : {LanPedido::frmLanPedido->cdsObser, LanPedido::frmLanPedido->cdsPedido})
-            if (cds->isEditing())
-                cds->cancel();
-        QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
-        closing->closeScreen();
-        QTRY_VERIFY(closing.isNull());
-    }
+    fechaTela();
     tela = nullptr;
     if (Operador() != u"DEMO")
         entra(QStringLiteral("DEMO"), QStringLiteral("demo"));

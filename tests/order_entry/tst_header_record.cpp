@@ -95,19 +95,6 @@ TFiltro filtroDoCaso(const QString& caso)
     return f;
 }
 
-DataPacket linhas(const RecordSet& cds, const QList<QVariantMap>& rows)
-{
-    DataPacket packet;
-    packet.fields = cds.fieldDefs();
-    for (const QVariantMap& values : rows) {
-        QVariantList row;
-        for (const FieldDef& field : packet.fields)
-            row << values.value(field.name);
-        packet.rows << row;
-    }
-    return packet;
-}
-
 } // namespace
 
 class TstHeaderRecord : public QObject {
@@ -174,13 +161,7 @@ void TstHeaderRecord::init()
 
 void TstHeaderRecord::cleanup()
 {
-    if (LanPedido::frmLanPedido) {
-        QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
-        if (closing->cdsPedido->isEditing())
-            closing->cdsPedido->cancel();
-        closing->closeScreen();
-        QTRY_VERIFY(closing.isNull());
-    }
+    fechaTela();
     tela = nullptr;
     PED_VERIFY_HOST(*scripted);
     scripted.reset();
@@ -514,7 +495,7 @@ void TstHeaderRecord::origemDesconhecidaMantemTexto()
     for (const char* semTexto : {"0", "", "X", "10", "-1"})
         QCOMPARE(TextoOrigemPedido(catalogo, QString::fromUtf8(semTexto)), QString());
 
-    tela->cdsPedido->setData(linhas(*tela->cdsPedido,
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido,
                                     {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000801"}, {"IDSITPEDIDO", "1"}, {"IDORIGPED", "4"}},
                                      {{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000802"}, {"IDSITPEDIDO", "1"}, {"IDORIGPED", "0"}},
                                      {{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000803"}, {"IDSITPEDIDO", "1"}}}));
@@ -668,7 +649,7 @@ void TstHeaderRecord::situacao()
     QFETCH(QColor, cor);
 
     abreTela();
-    tela->cdsPedido->setData(linhas(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000901"},
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000901"},
                                                         {"IDSITPEDIDO", codigo}, {"NMRAZSOCCLIE", "Cliente"}}}));
     QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("IDSITPEDIDO")).text(), texto);
     QCOMPARE(CorSituacaoPedido(codigo), cor);
@@ -705,7 +686,7 @@ void TstHeaderRecord::espelhoEFormaPgto()
     QFETCH(QString, textoForma);
 
     abreTela();
-    tela->cdsPedido->setData(linhas(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000902"},
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000902"},
                                                         {"IDSITPEDIDO", "1"}, {"IDPEDIDOIMPR", impresso},
                                                         {"IDTPFORPGTPED", forma}}}));
     QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("IDPEDIDOIMPR")).text(), espelho);
@@ -733,7 +714,7 @@ void TstHeaderRecord::frete()
     QFETCH(QString, codigo);
 
     abreTela();
-    tela->cdsPedido->setData(linhas(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000903"},
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000903"},
                                                         {"IDSITPEDIDO", "1"}, {"IDPGFRETTRAN", "0"}}}));
     tela->cdsPedido->edit();
     tela->cdsPedido->fieldByName(QStringLiteral("IDPGFRETTRAN")).setText(texto);

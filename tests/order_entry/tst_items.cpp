@@ -28,26 +28,6 @@ using namespace PedTest;
 
 namespace {
 
-void setParam(RecordSet& cds, const QString& field, const QVariant& value)
-{
-    cds.edit();
-    cds.fieldByName(field).setValue(value);
-    cds.post();
-}
-
-DataPacket rowsOf(const RecordSet& cds, const QList<QVariantMap>& rows)
-{
-    DataPacket packet;
-    packet.fields = cds.fieldDefs();
-    for (const QVariantMap& values : rows) {
-        QVariantList row;
-        for (const FieldDef& field : packet.fields)
-            row << values.value(field.name);
-        packet.rows << row;
-    }
-    return packet;
-}
-
 QVariantMap item(int number, double quantity, double price, double discount = 0, const QString& bonus = QStringLiteral("N"))
 {
     return {{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), QStringLiteral("0000009990")},
@@ -136,14 +116,7 @@ void TstItems::init()
 
 void TstItems::cleanup()
 {
-    if (LanPedido::frmLanPedido) {
-        for (RecordSet* cds : {tela->cdsItemPedido, tela->cdsPedido})
-            if (cds->isEditing())
-                cds->cancel();
-        QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
-        closing->closeScreen();
-        QTRY_VERIFY(closing.isNull());
-    }
+    fechaTela();
     tela = nullptr;
     PED_VERIFY_HOST(*scripted);
     scripted.reset();

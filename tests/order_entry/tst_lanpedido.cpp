@@ -26,29 +26,6 @@
 
 using namespace PedTest;
 
-namespace {
-
-void setParam(RecordSet& cds, const QString& field, const QString& value)
-{
-    cds.edit();
-    cds.fieldByName(field).setValue(value);
-    cds.post();
-}
-
-// One order row with the given status and confirmed-item count.
-DataPacket umPedido(const RecordSet& cdsPedido, const QVariantMap& values)
-{
-    DataPacket packet;
-    packet.fields = cdsPedido.fieldDefs();
-    QVariantList row;
-    for (const FieldDef& field : packet.fields)
-        row << values.value(field.name);
-    packet.rows << row;
-    return packet;
-}
-
-} // namespace
-
 class TstLanPedido : public QObject {
     Q_OBJECT
 
@@ -125,11 +102,7 @@ void TstLanPedido::abreTela(const QString& branch)
 
 void TstLanPedido::cleanup()
 {
-    if (LanPedido::frmLanPedido) {
-        QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
-        closing->closeScreen();
-        QTRY_VERIFY(closing.isNull());
-    }
+    fechaTela();
     tela = nullptr;
     QVERIFY(!LanPedido::boStCriado);
     PED_VERIFY_HOST(*scripted);
@@ -294,9 +267,9 @@ void TstLanPedido::editabilidade()
     abreTela();
     setParam(*tela->cdsParamPedido, QStringLiteral("IDLANCPED"), lancamento);
     setParam(*tela->cdsParamPedido, QStringLiteral("IDEXCLPEDIDO"), QStringLiteral("S"));
-    tela->cdsPedido->setData(umPedido(*tela->cdsPedido, {{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000001"},
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000001"},
                                                          {"IDSITPEDIDO", situacao},
-                                                         {"NRITPEDCONFIRMADO", qlonglong(confirmados)}}));
+                                                         {"NRITPEDCONFIRMADO", qlonglong(confirmados)}}}));
     tela->dtsPadraoStateChange();
 
     QCOMPARE(tela->sbtAlterar->isEnabled(), aberto);
