@@ -5,6 +5,7 @@
 #include "cds_values.h"
 #include "lanpedido_unit.h"
 
+#include "abort.h"
 #include "context.h"
 #include "messages.h"
 #include "netconnection.h"
@@ -99,7 +100,14 @@ void TfrmLanPedido::panFilialExit()
         }
         m_ultimaFilial = filial;
     }
-    sbtFiltroClick();
+    // The data pages open only on a list the clerk confirmed; the branch's
+    // page options follow every exit, a cancelled filter's too.
+    if (!sbtFiltroClick()) {
+        AplicaParamPedidoSempre();
+        if (medCdFilial->isEnabled())
+            medCdFilial->setFocus();
+        throw Abort();
+    }
     habilitaPaginas(cdsPedido->isActive());
     AplicaParamPedidoSempre();
     dtsPadraoStateChange();

@@ -4,6 +4,7 @@
 // record-set events.
 
 #include "lanpedido.h"
+#include "field_list.h"
 #include "cds_values.h"
 #include "getpedido_args.h"
 #include "lanpedido_unit.h"
@@ -40,20 +41,9 @@
 #include <iterator>
 
 using namespace LanPedido;
+using namespace FieldList;
 
 namespace {
-
-struct Def {
-    const char* name;
-    FieldType type;
-    int size;
-    const char* label;
-};
-
-constexpr FieldType S = FieldType::String;
-constexpr FieldType F = FieldType::Float;
-constexpr FieldType I = FieldType::Integer;
-constexpr FieldType DT = FieldType::DateTime;
 
 // Catalog keys of the origin codes 1 to 9.
 const char* const chavesOrigem[] = {"SISTEMA", "SITE", "PALM", "EXE_ORC_PROD", "EXE_ORC_MAT",
@@ -124,14 +114,7 @@ QString CodigoFrete(const TMessages& catalog, const QString& texto)
 void TfrmLanPedido::criaPedido()
 {
     cdsPedido = new RecordSet(QStringLiteral("cdsPedido"), this);
-    auto add = [this](std::initializer_list<Def> defs) {
-        for (const Def& def : defs) {
-            Field& field = cdsPedido->addField(nome(def.name), def.type, def.size);
-            if (*def.label)
-                field.setDisplayLabel(QString::fromUtf8(def.label));
-            field.setVisible(false);
-        }
-    };
+    auto add = [this](std::initializer_list<Def> defs) { addFields(*cdsPedido, defs, Visibility::Hidden); };
     cdsPedido->addField(QStringLiteral("vrRentabilidade"), F, 0, Field::Kind::Calculated)
         .setDisplayLabel(QStringLiteral("Rent."));
     add({{"CDTIPOEDITAL", S, 3, "Tipo Edital"}, {"NMFILIAL", S, 30, "Filial Destino"}});
@@ -537,6 +520,8 @@ void TfrmLanPedido::clientePadrao()
 void TfrmLanPedido::cdsPedidoBeforeEdit()
 {
     const bool paginaObservacao = pgcPadrao->currentWidget() == tshObservacao;
+    if (!paginaObservacao)
+        Vd_PedidoParcAtendido();
     const QString situacao = valor(cdsPedido, "IDSITPEDIDO");
     if (!paginaObservacao && situacao != u"1" && situacao != u"2" && situacao != u"6")
         throw Abort();

@@ -3,6 +3,7 @@
 // edited, deleted, scrolled to and posted, and the totals under the grid.
 
 #include "lanpedido.h"
+#include "field_list.h"
 #include "cds_values.h"
 #include "lanpedido_unit.h"
 
@@ -26,12 +27,10 @@
 #include <optional>
 
 using namespace LanPedido;
+using namespace FieldList;
 
 namespace {
 
-constexpr FieldType S = FieldType::String;
-constexpr FieldType F = FieldType::Float;
-constexpr FieldType DT = FieldType::DateTime;
 using K = Field::Kind;
 
 struct ItemField {
@@ -253,22 +252,16 @@ void TfrmLanPedido::criaItemPedido()
         cdsImposEncar->addField(QString::fromUtf8(name), F);
 
     cdsLoteUtil = new RecordSet(QStringLiteral("cdsLoteUtil"), this);
-    const struct {
-        const char* name;
-        FieldType type;
-        int size;
-        const char* label;
-    } lotesUsados[] = {
+    addFields(*cdsLoteUtil, {
         {"CDFABRIC", S, 20, ""}, {"NMFABRIC", S, 50, "Fabricante"}, {"CDFILIMOVI", S, 4, "Filial"},
         {"CDALMOXARIFE", S, 6, "Almoxarifado"}, {"CDLOCALESTOQ", S, 6, "Localização"}, {"NRLOTEESTQ", S, 20, "Lote"},
         {"NRSUBLOTE", S, 4, "Sub. Lote"}, {"DTENTRLOTE", DT, 0, "Entrada do Lote"}, {"DTVALILOTE", DT, 0, "Validade do Lote"},
         {"SGUNIDADE", S, 10, "Un."}, {"QTRESPRODPED", F, 0, "Qtde. Reservada"}, {"QTDISPONIVEL", F, 0, "Qtde. Disponível"},
-        {"CDFILIAL", S, 4, "Filial"}, {"CDFILIALDEP", S, 4, "Filial Depósito"},
-    };
-    for (const auto& def : lotesUsados)
-        cdsLoteUtil->addField(QString::fromUtf8(def.name), def.type, def.size).setDisplayLabel(QString::fromUtf8(def.label));
+        {"CDFILIAL", S, 4, "Filial"}, {"CDFILIALDEP", S, 4, "Filial Depósito"}});
     campo(cdsLoteUtil, "CDFILIMOVI").setVisible(false);
     campo(cdsLoteUtil, "QTRESPRODPED").setDisplayFormat(QStringLiteral("#,##0.000"));
+    for (const char* name : {"DTENTRLOTE", "DTVALILOTE"})
+        campo(cdsLoteUtil, name).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
     cdsPrecoBase = new RecordSet(QStringLiteral("cdsPrecoBase"), this);
     cdsPrecoBase->addField(QStringLiteral("VRITEPREBASE"), F);
     cdsPrecoUtil = new RecordSet(QStringLiteral("cdsPrecoUtil"), this);

@@ -3,36 +3,13 @@
 // the columns the grids and edits bind to.
 
 #include "lanpedido.h"
+#include "field_list.h"
 
 #include "recordset.h"
 #include "values.h"
 #include "widgets/datasource.h"
 
-namespace {
-
-struct Def {
-    const char* name;
-    FieldType type;
-    int size;
-    const char* label;
-};
-
-void addFields(RecordSet& cds, std::initializer_list<Def> defs)
-{
-    for (const Def& def : defs) {
-        Field& field = cds.addField(QString::fromUtf8(def.name), def.type, def.size);
-        if (def.label && *def.label)
-            field.setDisplayLabel(QString::fromUtf8(def.label));
-    }
-}
-
-constexpr FieldType S = FieldType::String;
-constexpr FieldType F = FieldType::Float;
-constexpr FieldType I = FieldType::Integer;
-constexpr FieldType DT = FieldType::DateTime;
-constexpr FieldType M = FieldType::Memo;
-
-} // namespace
+using namespace FieldList;
 
 void TfrmLanPedido::criaRecordSets()
 {
@@ -73,6 +50,8 @@ void TfrmLanPedido::criaRecordSets()
     cdsItemProImpos = new RecordSet(QStringLiteral("cdsItemProImpos"), this);
     addFields(*cdsItemProImpos, {{"NRITEMPED", S, 10, "Item"}, {"SGIMPOSTO", S, 10, "Imposto"},
                                  {"VRPERCIMPOS", F, 0, "%"}, {"VRIMPOSTO", F, 0, "Valor"}});
+    for (const char* name : {"VRPERCIMPOS", "VRIMPOSTO"})
+        cdsItemProImpos->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.00"));
     cdsConUltPrecVen = new RecordSet(QStringLiteral("cdsConUltPrecVen"), this);
     addFields(*cdsConUltPrecVen, {{"NRPEDIDO", S, 10, "Pedido"}, {"DTPEDIDO", DT, 0, "Data"},
                                   {"QTITEMPED", F, 0, "Quantidade"}, {"VRPREUNITPED", F, 0, "Preço Unit."}});
@@ -89,6 +68,9 @@ void TfrmLanPedido::criaRecordSets()
                               {"NMPRINATIV", S, 50, "Princípio Ativo"}});
     for (const char* name : {"QTTOTALESTOQ", "QTRESPRODPED", "QTDISPONIVEL"})
         cdsPosiEstoq->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.000"));
+    // Lots are dated by day.
+    for (const char* name : {"DTENTRLOTE", "DTVALILOTE"})
+        cdsPosiEstoq->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
     cdsPrazoPgto = new RecordSet(QStringLiteral("cdsPrazoPgto"), this);
     addFields(*cdsPrazoPgto, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"NRDIASPGTOPED", F, 0, "Dias"},
                               {"PREVISAO", DT, 0, "Previsão"}, {"VRPERCPGTOPED", F, 0, "%"},

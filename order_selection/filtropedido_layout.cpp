@@ -96,6 +96,21 @@ void addChecks(QGroupBox* box, const QList<QCheckBox*>& checks, int columns)
         grid->addWidget(checks.at(i), i / columns, i % columns);
 }
 
+// A number criterion: all, a range or a list (with its look-up button) on
+// one line, the range's bounds below.
+void numberCriterionLayout(QGroupBox* box, const QList<QRadioButton*>& options, TButtonFlat* lookup,
+                           QHBoxLayout* range)
+{
+    auto* layout = new QVBoxLayout(box);
+    auto* row = new QHBoxLayout;
+    for (QRadioButton* option : options)
+        row->addWidget(option);
+    row->addStretch(1);
+    row->addWidget(lookup);
+    layout->addLayout(row);
+    layout->addLayout(range);
+}
+
 QVBoxLayout* column(QHBoxLayout* columns)
 {
     auto* layout = new QVBoxLayout;
@@ -143,17 +158,8 @@ void TfrmFiltroPedido::buildControls()
     btnNrPedido = lookupButton(grbNrPedido, QStringLiteral("btnNrPedido"));
     rbtTNrPedido->setChecked(true);
     rbtLNrPedido->installEventFilter(this);
-    {
-        auto* layout = new QVBoxLayout(grbNrPedido);
-        auto* options = new QHBoxLayout;
-        options->addWidget(rbtTNrPedido);
-        options->addWidget(rbtIntervalo);
-        options->addWidget(rbtLNrPedido);
-        options->addStretch(1);
-        options->addWidget(btnNrPedido);
-        layout->addLayout(options);
-        layout->addLayout(rangeRow(lblDeIntervalo, medDeIntervalo, lblAteIntervalo, medAteIntervalo));
-    }
+    numberCriterionLayout(grbNrPedido, {rbtTNrPedido, rbtIntervalo, rbtLNrPedido}, btnNrPedido,
+                          rangeRow(lblDeIntervalo, medDeIntervalo, lblAteIntervalo, medAteIntervalo));
 
     // Invoice number.
     grbNota = group(pan, "grbNota", QStringLiteral("Nº Nota Fiscal"));
@@ -167,17 +173,8 @@ void TfrmFiltroPedido::buildControls()
     btnNota = lookupButton(grbNota, QStringLiteral("btnNota"));
     rdbTNota->setChecked(true);
     rdbLNota->installEventFilter(this);
-    {
-        auto* layout = new QVBoxLayout(grbNota);
-        auto* options = new QHBoxLayout;
-        options->addWidget(rdbTNota);
-        options->addWidget(rdbInNota);
-        options->addWidget(rdbLNota);
-        options->addStretch(1);
-        options->addWidget(btnNota);
-        layout->addLayout(options);
-        layout->addLayout(rangeRow(lblDeNota, edtDeNota, lblAteNota, edtAteNota));
-    }
+    numberCriterionLayout(grbNota, {rdbTNota, rdbInNota, rdbLNota}, btnNota,
+                          rangeRow(lblDeNota, edtDeNota, lblAteNota, edtAteNota));
 
     // Dates.
     grbEmissao = group(pan, "grbEmissao", QStringLiteral("Data Lançamento Pedido"));

@@ -283,6 +283,15 @@ const QList<SelectColumn> stockPositionColumns = {
     text(QStringLiteral("NMPRINATIV"), 50, QStringLiteral("P.NMPRINATIV")),
 };
 
+} // namespace
+
+QList<FieldDef> OrderPackets::stockPositionFields()
+{
+    return fieldsOf(stockPositionColumns);
+}
+
+namespace {
+
 const QString lotKeyJoin = QStringLiteral("%1.CDFILIALDEP = E.CDFILIAL AND %1.CDALMOXARIFE = E.CDALMOXARIFE"
                                           " AND %1.CDLOCALESTOQ = E.CDLOCALESTOQ AND %1.CDPRODRES = E.CDPRODUTO"
                                           " AND %1.NRLOTEESTQ = E.NRLOTEESTQ AND %1.NRSUBLOTE = E.NRSUBLOTE");

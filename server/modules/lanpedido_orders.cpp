@@ -14,15 +14,6 @@ namespace {
 using OrderPackets::OrderKey;
 using OrderPackets::text;
 
-// `cdsPosiEstoq`: the stock position belongs to the current item, which the
-// items page loads when it scrolls; the order list sends its empty form.
-const QList<FieldDef> stockPositionFields = {
-    textField(QStringLiteral("CDFILIALDEP"), 4),   textField(QStringLiteral("NRLOTE"), 20),
-    dateTimeField(QStringLiteral("DTVALIDADE")),   floatField(QStringLiteral("QTDISPONIVEL")),
-    floatField(QStringLiteral("QTRESERVADA")),     textField(QStringLiteral("NMFABRIC"), 40),
-    textField(QStringLiteral("NMPRINATIV"), 60),   textField(QStringLiteral("DSREFBIBPROD"), 60),
-};
-
 // The detail elements come from the detail methods themselves, so the list
 // and the pages load the same packets.
 class DetailCalls {
@@ -69,7 +60,9 @@ QJsonValue getPedido(const MethodRegistry& registry, CallContext& context, QJson
     result[1] = items.at(0);
     result[2] = notes.at(0);
     result[3] = call(QStringLiteral("GetPrazoPgto"), {details.number, details.branch});
-    result[4] = emptyPacket(stockPositionFields).toJson();
+    // The stock position belongs to the current item, which the items page
+    // loads when it scrolls; the list sends its empty form.
+    result[4] = emptyPacket(OrderPackets::stockPositionFields()).toJson();
     result[5] = items.at(1);
     result[6] = notes.at(1);
     result[7] = call(QStringLiteral("getEncargo"), {details.branch, details.number});
@@ -211,8 +204,8 @@ void registerLanPedidoOrders(MethodRegistry& registry)
                        "CDTIPOEDITAL ... DSNFVENDAFUTURA), by NRPEDIDO; for the order currentOrder of the branch, when "
                        "loadDetails is true (else the same packets without rows): [1] items and [5] invoice postings as "
                        "GetItemPedido returns them, [2] note and [6] additional data as GetTObser, [3] payment terms as "
-                       "GetPrazoPgto, [4] stock position CDFILIALDEP, NRLOTE, DTVALIDADE, QTDISPONIVEL, QTRESERVADA, "
-                       "NMFABRIC, NMPRINATIV, DSREFBIBPROD (no rows: it belongs to the current item), [7] charges as "
+                       "GetPrazoPgto, [4] stock position with the fields GetDadosAfterScroll sends (no rows: it belongs "
+                       "to the current item), [7] charges as "
                        "getEncargo, [8] tax totals as GetImposPedTot; [9] the delivery address as GetDadosEndPed, "
                        "whatever loadDetails says. The by-reference arguments come back unchanged."),
         [&registry](CallContext& context, QJsonArray& params) { return getPedido(registry, context, params); }));

@@ -57,4 +57,7 @@ DataPacket orderCharges(const QSqlDatabase& db, const OrderKey& order);
 // `cdsDadosEndPed`: the delivery address (at most one row).
 DataPacket orderDeliveryAddress(const QSqlDatabase& db, const OrderKey& order);
 
+// `cdsPosiEstoq`: the fields of the current item's stock position by lot.
+QList<FieldDef> stockPositionFields();
+
 } // namespace OrderPackets

@@ -5,6 +5,7 @@
 
 #include "context.h"
 #include "datapacket.h"
+#include "recordset.h"
 #include "screens/dbgeral.h"
 #include "serversession.h"
 #include "test_server.h"
@@ -55,6 +56,29 @@ inline DataPacket orderRows(const QSqlDatabase& db, const QString& table, const 
         packet.rows << row;
     }
     return packet;
+}
+
+// A packet with the record set's fields and the given rows (fields a row
+// does not name are null), to load a screen's record set directly.
+inline DataPacket rowsOf(const RecordSet& cds, const QList<QVariantMap>& rows)
+{
+    DataPacket packet;
+    packet.fields = cds.fieldDefs();
+    for (const QVariantMap& values : rows) {
+        QVariantList row;
+        for (const FieldDef& field : packet.fields)
+            row << values.value(field.name);
+        packet.rows << row;
+    }
+    return packet;
+}
+
+// Changes one value of a one-row record set such as the order parameters.
+inline void setParam(RecordSet& cds, const QString& field, const QVariant& value)
+{
+    cds.edit();
+    cds.fieldByName(field).setValue(value);
+    cds.post();
 }
 
 // Log-in and working context of operator DEMO at `branch`, which is fixed

@@ -3,7 +3,7 @@
 // order shows and fetches, a new order's number and defaults, and the coded
 // values of the header (status, printed copy, freight, origin).
 
-#include "lanpedido_fixture.h"
+#include "lanpedido_screen.h"
 #include "scriptedhost.h"
 
 #include "filtropedidodialog.h"
@@ -14,6 +14,7 @@
 #include "recordset.h"
 #include "screens/dbgeral.h"
 #include "store/database.h"
+#include "store/sql.h"
 #include "widgets/dateeditplus.h"
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
@@ -94,19 +95,6 @@ TFiltro filtroDoCaso(const QString& caso)
     return f;
 }
 
-DataPacket linhas(const RecordSet& cds, const QList<QVariantMap>& rows)
-{
-    DataPacket packet;
-    packet.fields = cds.fieldDefs();
-    for (const QVariantMap& values : rows) {
-        QVariantList row;
-        for (const FieldDef& field : packet.fields)
-            row << values.value(field.name);
-        packet.rows << row;
-    }
-    return packet;
-}
-
 } // namespace
 
 class TstHeaderRecord : public QObject {
@@ -140,6 +128,8 @@ private slots:
     void frete();
     void edicao_data();
     void edicao();
+    void edicaoDePedidoParcialmenteExpedido_data();
+    void edicaoDePedidoParcialmenteExpedido();
     void listaEDadosGeraisNaTela();
     void excluirPedido_data();
     void excluirPedido();
@@ -171,13 +161,7 @@ void TstHeaderRecord::init()
 
 void TstHeaderRecord::cleanup()
 {
-    if (LanPedido::frmLanPedido) {
-        QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
-        if (closing->cdsPedido->isEditing())
-            closing->cdsPedido->cancel();
-        closing->closeScreen();
-        QTRY_VERIFY(closing.isNull());
-    }
+    fechaTela();
     tela = nullptr;
     PED_VERIFY_HOST(*scripted);
     scripted.reset();
@@ -194,15 +178,7 @@ void TstHeaderRecord::cleanupTestCase()
 
 void TstHeaderRecord::abreTela(const QString& branch)
 {
-    WorkingContext context = workingContext();
-    context.filial = branch;
-    setWorkingContext(context);
-    // A fixed branch with order parameters opens the order filter at once;
-    // cancelled, the list comes with the initial filter.
-    if (branch != u"0003" && context.modulosFilialFixa.contains(QStringLiteral("PED00100")))
-        scripted->expectDialog(QStringLiteral("TfrmFiltroPedido"), [](QDialog& dialog) { dialog.reject(); });
-    CriaLanctoPedido();
-    tela = LanPedido::frmLanPedido;
+    tela = PedTest::abreTela(*scripted, branch);
     QVERIFY(tela);
 }
 
@@ -498,7 +474,10 @@ void TstHeaderRecord::atualizarTrazDetalhesDoPedidoAtual()
     QCOMPARE(tela->cdsItemPedido->recordCount(), query.value(1).toInt());
     QCOMPARE(tela->cdsItemPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString(), pedido);
     QCOMPARE(tela->cdsPrazoPgto->recordCount(), query.value(2).toInt());
-    QCOMPARE(tela->nedQtPed->value(), query.value(1).toDouble());
+    double totalItens = 0;
+    for (tela->cdsItemPedido->first(); !tela->cdsItemPedido->eof(); tela->cdsItemPedido->next())
+        totalItens += tela->cdsItemPedido->fieldByName(QStringLiteral("VRTOTALITEM")).asFloat();
+    QCOMPARE(tela->nedTotal->value(), totalItens);
     // Branch 0001 shows the item taxes: those of the current item came along.
     QVERIFY(tela->cdsItemProImpos->isActive());
     QVERIFY(tela->cdsConUltPrecVen->isActive());
@@ -516,7 +495,7 @@ void TstHeaderRecord::origemDesconhecidaMantemTexto()
     for (const char* semTexto : {"0", "", "X", "10", "-1"})
         QCOMPARE(TextoOrigemPedido(catalogo, QString::fromUtf8(semTexto)), QString());
 
-    tela->cdsPedido->setData(linhas(*tela->cdsPedido,
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido,
                                     {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000801"}, {"IDSITPEDIDO", "1"}, {"IDORIGPED", "4"}},
                                      {{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000802"}, {"IDSITPEDIDO", "1"}, {"IDORIGPED", "0"}},
                                      {{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000803"}, {"IDSITPEDIDO", "1"}}}));
@@ -571,8 +550,28 @@ void TstHeaderRecord::novoPedido()
     QCOMPARE(campo("IDPEDINDUSTRIA"), QStringLiteral("N"));
     QVERIFY(campo("CDFILIALPED").isEmpty());
     QCOMPARE(cds->fieldByName(QStringLiteral("IDTPFORPGTPED")).text(), QStringLiteral("X"));
-    QCOMPARE(campo("IDPGFRETTRAN"), QStringLiteral("9"));
-    QCOMPARE(tela->cmbFrete->currentText(), QStringLiteral("9 - Sem Ocorrência de Transporte"));
+    // The parameter customer brings his own seller, modality and freight
+    // where he has them; the branch's defaults stand for the rest.
+    QString frete = QStringLiteral("9");
+    if (!cliente.isEmpty()) {
+        QSqlQuery doCliente(demo);
+        doCliente.prepare(QStringLiteral("SELECT C.CDVENDEDOR, V.NMFANVEN, C.CDMODPGTO, M.DSMODPGTO, C.IDPGFRETTRANCLI"
+                                         " FROM CLIENTE C LEFT JOIN VENDEDOR V ON V.CDVENDEDOR = C.CDVENDEDOR"
+                                         " LEFT JOIN MODPGTO M ON M.CDMODPGTO = C.CDMODPGTO WHERE C.CDCLIENTE = ?"));
+        doCliente.addBindValue(campo("CDCLIENTE"));
+        QVERIFY(doCliente.exec() && doCliente.next());
+        auto proprio = [&doCliente](int coluna, QString& padrao) {
+            if (!doCliente.value(coluna).toString().isEmpty())
+                padrao = doCliente.value(coluna).toString();
+        };
+        proprio(0, vendedor);
+        proprio(1, nomeVendedor);
+        proprio(2, modalidade);
+        proprio(3, nomeModalidade);
+        proprio(4, frete);
+    }
+    QCOMPARE(campo("IDPGFRETTRAN"), frete);
+    QVERIFY2(tela->cmbFrete->currentText().startsWith(frete + QStringLiteral(" - ")), qPrintable(tela->cmbFrete->currentText()));
     QCOMPARE(tela->depDtRetirada->date(), QDate::currentDate());
     QVERIFY(tela->depData->date().isNull());
     QVERIFY(tela->rdbPedido->isChecked());
@@ -650,7 +649,7 @@ void TstHeaderRecord::situacao()
     QFETCH(QColor, cor);
 
     abreTela();
-    tela->cdsPedido->setData(linhas(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000901"},
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000901"},
                                                         {"IDSITPEDIDO", codigo}, {"NMRAZSOCCLIE", "Cliente"}}}));
     QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("IDSITPEDIDO")).text(), texto);
     QCOMPARE(CorSituacaoPedido(codigo), cor);
@@ -687,7 +686,7 @@ void TstHeaderRecord::espelhoEFormaPgto()
     QFETCH(QString, textoForma);
 
     abreTela();
-    tela->cdsPedido->setData(linhas(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000902"},
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000902"},
                                                         {"IDSITPEDIDO", "1"}, {"IDPEDIDOIMPR", impresso},
                                                         {"IDTPFORPGTPED", forma}}}));
     QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("IDPEDIDOIMPR")).text(), espelho);
@@ -715,7 +714,7 @@ void TstHeaderRecord::frete()
     QFETCH(QString, codigo);
 
     abreTela();
-    tela->cdsPedido->setData(linhas(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000903"},
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000903"},
                                                         {"IDSITPEDIDO", "1"}, {"IDPGFRETTRAN", "0"}}}));
     tela->cdsPedido->edit();
     tela->cdsPedido->fieldByName(QStringLiteral("IDPGFRETTRAN")).setText(texto);
@@ -770,6 +769,56 @@ void TstHeaderRecord::edicao()
     QVERIFY(!LanPedido::boAlteraCliente);
     QVERIFY(LanPedido::boNaoAlterado);
     tela->cdsPedido->cancel();
+}
+
+void TstHeaderRecord::edicaoDePedidoParcialmenteExpedido_data()
+{
+    QTest::addColumn<QString>("pagina");
+    QTest::addColumn<bool>("editavel");
+    QTest::newRow("dados gerais") << "tshDadosPed" << false;
+    QTest::newRow("lista") << "tshPadrao" << false;
+    QTest::newRow("observação") << "tshObservacao" << true;
+}
+
+// An order in progress that has shipped part of an item keeps its header;
+// its notes can still be changed.
+void TstHeaderRecord::edicaoDePedidoParcialmenteExpedido()
+{
+    QFETCH(QString, pagina);
+    QFETCH(bool, editavel);
+
+    const QStringList emAndamento = pedidosDoBanco(
+        QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '2' AND EXISTS (SELECT 1 FROM ITEMPEDIDO I"
+                       " WHERE I.CDFILIAL = PEDIDO.CDFILIAL AND I.NRPEDIDO = PEDIDO.NRPEDIDO)"),
+        {});
+    QVERIFY(!emAndamento.isEmpty());
+    const QString pedido = emAndamento.first();
+    // One unit of one of its items left the warehouse.
+    auto expede = [this, &pedido](double quantidade) {
+        QSqlQuery query(demo);
+        query.prepare(QStringLiteral("UPDATE ITEMPEDIDO SET QTEXPITEMPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"
+                                     " AND NRITEMPED = (SELECT MIN(NRITEMPED) FROM ITEMPEDIDO"
+                                     " WHERE CDFILIAL = '0001' AND NRPEDIDO = ?)"));
+        query.addBindValue(quantidade);
+        query.addBindValue(pedido);
+        query.addBindValue(pedido);
+        return query.exec() && query.numRowsAffected() == 1;
+    };
+    QVERIFY(expede(1));
+    const auto restaura = qScopeGuard([&] { expede(0); });
+    abreTela();
+    todosOsPedidos();
+    QVERIFY(tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido));
+    tela->selecionaPagina(tela->findChild<QWidget*>(pagina));
+    QCOMPARE(guarded([&] { tela->cdsPedido->edit(); }), editavel);
+    if (editavel) {
+        QVERIFY(scripted->messages().isEmpty());
+        tela->cdsPedido->cancel();
+    } else {
+        QVERIFY(scripted->hasMessage(QStringLiteral("Pedido com itens parcialmente expedidos não pode ser alterado.")));
+        QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
+        scripted->clear();
+    }
 }
 
 // Pictures of the list with orders in every status and of the general data

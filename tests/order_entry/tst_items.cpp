@@ -3,7 +3,7 @@
 // and the current item's stock data, on the real screen against the
 // in-process server over the demo database.
 
-#include "lanpedido_fixture.h"
+#include "lanpedido_screen.h"
 #include "scriptedhost.h"
 
 #include "abort.h"
@@ -27,26 +27,6 @@
 using namespace PedTest;
 
 namespace {
-
-void setParam(RecordSet& cds, const QString& field, const QVariant& value)
-{
-    cds.edit();
-    cds.fieldByName(field).setValue(value);
-    cds.post();
-}
-
-DataPacket rowsOf(const RecordSet& cds, const QList<QVariantMap>& rows)
-{
-    DataPacket packet;
-    packet.fields = cds.fieldDefs();
-    for (const QVariantMap& values : rows) {
-        QVariantList row;
-        for (const FieldDef& field : packet.fields)
-            row << values.value(field.name);
-        packet.rows << row;
-    }
-    return packet;
-}
 
 QVariantMap item(int number, double quantity, double price, double discount = 0, const QString& bonus = QStringLiteral("N"))
 {
@@ -129,22 +109,14 @@ void TstItems::initTestCase()
 void TstItems::init()
 {
     scripted = std::make_unique<ScriptedHost>();
-    CriaLanctoPedido();
-    tela = LanPedido::frmLanPedido;
+    tela = abreTela(*scripted, QStringLiteral("0001"));
     QVERIFY(tela);
     tela->FConfirmacaoLivre = false;   // no confirmation unless a test asks for it
 }
 
 void TstItems::cleanup()
 {
-    if (LanPedido::frmLanPedido) {
-        for (RecordSet* cds : {tela->cdsItemPedido, tela->cdsPedido})
-            if (cds->isEditing())
-                cds->cancel();
-        QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
-        closing->closeScreen();
-        QTRY_VERIFY(closing.isNull());
-    }
+    fechaTela();
     tela = nullptr;
     PED_VERIFY_HOST(*scripted);
     scripted.reset();

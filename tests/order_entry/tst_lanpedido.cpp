@@ -2,7 +2,7 @@
 // rule, page loading, cancelling a new order, the saved column order, notes
 // and printing.
 
-#include "lanpedido_fixture.h"
+#include "lanpedido_screen.h"
 #include "scriptedhost.h"
 
 #include "lanpedido.h"
@@ -26,29 +26,6 @@
 
 using namespace PedTest;
 
-namespace {
-
-void setParam(RecordSet& cds, const QString& field, const QString& value)
-{
-    cds.edit();
-    cds.fieldByName(field).setValue(value);
-    cds.post();
-}
-
-// One order row with the given status and confirmed-item count.
-DataPacket umPedido(const RecordSet& cdsPedido, const QVariantMap& values)
-{
-    DataPacket packet;
-    packet.fields = cdsPedido.fieldDefs();
-    QVariantList row;
-    for (const FieldDef& field : packet.fields)
-        row << values.value(field.name);
-    packet.rows << row;
-    return packet;
-}
-
-} // namespace
-
 class TstLanPedido : public QObject {
     Q_OBJECT
 
@@ -60,6 +37,7 @@ private slots:
 
     void abreComFilialFixaEParametros();
     void filialSemParametrosBloqueia();
+    void filialLivreValidadaAoSair_data();
     void filialLivreValidadaAoSair();
     void ordemDeColunasSalvaELida();
     void ordemDeColunasDanificadaNaoImpedeATela();
@@ -118,25 +96,13 @@ void TstLanPedido::init()
 
 void TstLanPedido::abreTela(const QString& branch)
 {
-    WorkingContext context = workingContext();
-    context.filial = branch;
-    setWorkingContext(context);
-    // A fixed branch with order parameters opens the order filter at once;
-    // cancelled, the list comes with the initial filter.
-    if (branch != u"0003" && context.modulosFilialFixa.contains(QStringLiteral("PED00100")))
-        scripted->expectDialog(QStringLiteral("TfrmFiltroPedido"), [](QDialog& dialog) { dialog.reject(); });
-    CriaLanctoPedido();
-    tela = LanPedido::frmLanPedido;
+    tela = PedTest::abreTela(*scripted, branch);
     QVERIFY(tela);
 }
 
 void TstLanPedido::cleanup()
 {
-    if (LanPedido::frmLanPedido) {
-        QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
-        closing->closeScreen();
-        QTRY_VERIFY(closing.isNull());
-    }
+    fechaTela();
     tela = nullptr;
     QVERIFY(!LanPedido::boStCriado);
     PED_VERIFY_HOST(*scripted);
@@ -180,10 +146,21 @@ void TstLanPedido::filialSemParametrosBloqueia()
     scripted->clear();
 }
 
+void TstLanPedido::filialLivreValidadaAoSair_data()
+{
+    QTest::addColumn<bool>("confirma");
+    QTest::newRow("filtro confirmado") << true;
+    QTest::newRow("filtro cancelado") << false;
+}
+
 // Without a fixed branch the clerk leaves the branch field first; until
-// then nothing can be included.
+// then nothing can be included. The order filter follows: confirmed, the
+// clerk goes on with the list; cancelled, the list of the unchanged filter
+// shows and the clerk is back on the branch. Either way the branch's page
+// options apply.
 void TstLanPedido::filialLivreValidadaAoSair()
 {
+    QFETCH(bool, confirma);
     WorkingContext context = workingContext();
     context.modulosFilialFixa.clear();
     setWorkingContext(context);
@@ -197,12 +174,26 @@ void TstLanPedido::filialLivreValidadaAoSair()
     QCOMPARE(tela->medCdFilial->text(), QStringLiteral("0001"));
     QVERIFY(!tela->sbtIncluir->isEnabled());
     QVERIFY(tela->ultimaFilialValidada().isEmpty());
+    const int dadosGerais = tela->pgcPadrao->indexOf(tela->tshDadosPed);
+    QVERIFY(!tela->pgcPadrao->isTabEnabled(dadosGerais));
 
-    scripted->expectDialog(QStringLiteral("TfrmFiltroPedido"), [](QDialog& dialog) { dialog.reject(); });
-    emit tela->medCdFilial->editingFinished();
+    const int encargos = tela->pgcPadrao->indexOf(tela->tshEncargos);
+    tela->pgcPadrao->setTabVisible(encargos, false);
+    // The clerk leaves the branch field for the list.
+    QCOMPARE(tela->focusWidget(), tela->medCdFilial);
+    respondeFiltro(*scripted, confirma ? RespostaFiltro::Confirma : RespostaFiltro::Cancela);
+    tela->dbgPadrao->setFocus();
     QCOMPARE(tela->ultimaFilialValidada(), QStringLiteral("0001"));
-    QVERIFY(tela->sbtIncluir->isEnabled());
     QCOMPARE(tela->edtNmFilial->text(), QStringLiteral("Matriz São Paulo"));
+    QVERIFY(tela->cdsPedido->recordCount() > 0);
+    QVERIFY(tela->pgcPadrao->isTabEnabled(dadosGerais));
+    QCOMPARE(tela->focusWidget() == tela->medCdFilial, !confirma);
+    // 0001 takes charges on the order: its page shows.
+    QVERIFY(tela->pgcPadrao->isTabVisible(encargos));
+    QVERIFY(scripted->messages().isEmpty());
+    if (!confirma)
+        return;
+    QVERIFY(tela->sbtIncluir->isEnabled());
 
     // Another branch that is not registered is refused and keeps the old one.
     tela->medCdFilial->setText(QStringLiteral("0099"));
@@ -276,9 +267,9 @@ void TstLanPedido::editabilidade()
     abreTela();
     setParam(*tela->cdsParamPedido, QStringLiteral("IDLANCPED"), lancamento);
     setParam(*tela->cdsParamPedido, QStringLiteral("IDEXCLPEDIDO"), QStringLiteral("S"));
-    tela->cdsPedido->setData(umPedido(*tela->cdsPedido, {{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000001"},
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000001"},
                                                          {"IDSITPEDIDO", situacao},
-                                                         {"NRITPEDCONFIRMADO", qlonglong(confirmados)}}));
+                                                         {"NRITPEDCONFIRMADO", qlonglong(confirmados)}}}));
     tela->dtsPadraoStateChange();
 
     QCOMPARE(tela->sbtAlterar->isEnabled(), aberto);

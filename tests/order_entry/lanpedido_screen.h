@@ -1,0 +1,63 @@
+#pragma once
+// Opening the order entry screen in the screen tests: the order filter
+// that validating the branch opens is scripted.
+
+#include "lanpedido_fixture.h"
+
+#include "filtropedidodialog.h"
+#include "lanpedido.h"
+#include "lanpedido_unit.h"
+#include "scriptedhost.h"
+
+#include <QDialog>
+#include <QPointer>
+#include <QtTest/QtTest>
+
+namespace PedTest {
+
+// How the script answers the order filter that validating a branch with
+// order parameters opens: confirmed as it comes, the list of the initial
+// filter loads and the data pages open; cancelled, they stay closed.
+enum class RespostaFiltro { Cancela, Confirma };
+
+// The next order filter the screen opens is answered with `resposta`.
+inline void respondeFiltro(ScriptedHost& host, RespostaFiltro resposta)
+{
+    host.expectDialog(QStringLiteral("TfrmFiltroPedido"), [resposta](QDialog& dialog) {
+        if (resposta == RespostaFiltro::Confirma)
+            static_cast<TfrmFiltroPedido&>(dialog).sbtConfirmaClick();
+        else
+            dialog.reject();
+    });
+}
+
+// Opens the order entry screen on the fixed working `branch`. The demo's
+// branch 0003 has no order parameters and so opens no filter.
+inline TfrmLanPedido* abreTela(ScriptedHost& host, const QString& branch,
+                               RespostaFiltro resposta = RespostaFiltro::Confirma)
+{
+    WorkingContext context = workingContext();
+    context.filial = branch;
+    setWorkingContext(context);
+    if (branch != u"0003" && context.modulosFilialFixa.contains(QStringLiteral("PED00100")))
+        respondeFiltro(host, resposta);
+    CriaLanctoPedido();
+    return LanPedido::frmLanPedido;
+}
+
+// Closes the screen a test left open and waits until it is gone. Unsaved
+// edits are dropped first: a screen with an order or item being entered
+// would ask before closing.
+inline void fechaTela()
+{
+    QPointer<TfrmLanPedido> closing = LanPedido::frmLanPedido;
+    if (!closing)
+        return;
+    for (RecordSet* cds : {closing->cdsItemPedido, closing->cdsObser, closing->cdsPedido})
+        if (cds->isEditing())
+            cds->cancel();
+    closing->closeScreen();
+    QTRY_VERIFY(closing.isNull());
+}
+
+} // namespace PedTest
