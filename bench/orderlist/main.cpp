@@ -8,11 +8,13 @@
 //   products   five products, statuses 1 and 2, any date
 //   year       every status over the last year
 // p50 and p99 in ms and the rows returned, beside the same statement and
-// packet built directly through QtSql in this process, and their ratio; the
+// packet text written directly through QtSql in this process (the least
+// the server can do), and their ratio; the
 // process's CPU time per call of both (the wall time on a busy machine
 // also holds the waits for a core); for
 // "year" also the process's peak RSS change (VmHWM). The SQLite plan of
-// each statement goes to stderr.
+// each statement goes to stderr. --calls N sets every case's number of
+// calls, e.g. for a profiler.
 // Prints "orderlist.<case>.<measure> <value> <unit>".
 
 #include "http_client.h"
