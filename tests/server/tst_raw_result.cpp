@@ -17,6 +17,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QJsonDocument>
+#include <QSqlQuery>
 #include <QTest>
 #include <cmath>
 #include <memory>
@@ -98,6 +99,7 @@ private slots:
     void dispatcherSplicesRawResults();
     void registryParsesRawResultsForCallersInProcess();
     void orderListOverHttpIsThePacket();
+    void productsWithStatusesListTheirOrders();
 
 private:
     PedTest::DemoBackends m_backends;
@@ -320,6 +322,47 @@ void TestRawResult::orderListOverHttpIsThePacket()
             refs.append(args.at(i));
     }
     QCOMPARE(result.value(QStringLiteral("refs")).toArray(), refs);
+}
+
+// On SQLite a product list changes how the statuses are read (by key rather
+// than by the status index); the orders must be the same.
+void TestRawResult::productsWithStatusesListTheirOrders()
+{
+    QSqlDatabase db = openDatabase(m_server->databaseConfig(), QStringLiteral("tst_raw_result_products"));
+    const auto column = [&](const QString& sql) {
+        QSqlQuery query = execSql(db, sql);
+        QStringList values;
+        while (query.next())
+            values.append(query.value(0).toString());
+        return values;
+    };
+    const QStringList products = column(QStringLiteral(
+        "SELECT DISTINCT R.CDARVPROD FROM PRODUTO R JOIN ITEMPEDIDO I ON I.CDPRODUTO = R.CDPRODUTO"
+        " JOIN PEDIDO P ON P.CDFILIAL = I.CDFILIAL AND P.NRPEDIDO = I.NRPEDIDO"
+        " WHERE I.CDFILIAL = '0001' AND P.IDSITPEDIDO = '1' ORDER BY R.CDARVPROD LIMIT 3"));
+    QVERIFY(!products.isEmpty());
+    const QStringList expected = column(QStringLiteral(
+        "SELECT P.NRPEDIDO FROM PEDIDO P WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO IN ('1', '2')"
+        " AND P.IDTIPOPEDIDO IN ('1', '2') AND P.IDORIGPED IN ('1','2','3','4','5','6','7','8','9')"
+        " AND EXISTS (SELECT 1 FROM ITEMPEDIDO I JOIN PRODUTO R ON R.CDPRODUTO = I.CDPRODUTO"
+        " WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO AND R.CDARVPROD IN ('%1'))"
+        " ORDER BY P.NRPEDIDO").arg(products.join(QStringLiteral("', '"))));
+    db.close();
+    QSqlDatabase::removeDatabase(QStringLiteral("tst_raw_result_products"));
+    QVERIFY(!expected.isEmpty());
+
+    QJsonArray args = {"T", "", "", "T", "", "T", "", "T", "", "T", "", "", "", "43210", "T", "12", "", "1234657",
+                       "T", "T", QJsonValue(), QJsonValue(), "T", QJsonValue(), QJsonValue(), "", "T", "1", "2",
+                       "123456789", "0001", false, "", "T", "", "", "T", "", "T", "", "", "T", "T", QJsonValue(),
+                       QJsonValue(), "T", "T", "", "", "T", "", "", "T"};
+    args[12] = QStringLiteral("'") + products.join(QStringLiteral("'_'")) + QStringLiteral("'");
+    const QJsonValue value = m_server->result(lanPedido, QStringLiteral("GetPedido"), args, m_server->login())
+                                 .toObject().value(QStringLiteral("value"));
+    const DataPacket orders = DataPacket::fromJson(value.toArray().at(0).toObject());
+    QStringList listed;
+    for (const QVariantList& row : orders.rows)
+        listed.append(row.at(orders.indexOf(QStringLiteral("NRPEDIDO"))).toString());
+    QCOMPARE(listed, expected);
 }
 
 QTEST_GUILESS_MAIN(TestRawResult)
