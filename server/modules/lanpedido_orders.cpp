@@ -40,9 +40,10 @@ QString storedStatus(const QSqlDatabase& db, const OrderKey& order)
         .toString();
 }
 
-constexpr int getPedidoElements = 10;
-
-QJsonValue getPedido(const MethodRegistry& registry, CallContext& context, QJsonArray& params)
+// The orders can be many (a year of a branch is well over 100,000): their
+// packet is written as text straight from the query and the details, all
+// short, are appended to it.
+RawJson listOrders(const MethodRegistry& registry, CallContext& context, QJsonArray& params)
 {
     const OrderListQuery query(params, isPostgres(context.db));
     const DetailCalls call(registry, context);
@@ -51,23 +52,27 @@ QJsonValue getPedido(const MethodRegistry& registry, CallContext& context, QJson
     const OrderKey details = query.loadDetails() ? current : OrderKey{};
     const QString status = details.isEmpty() ? QString() : storedStatus(context.db, details);
 
-    QJsonArray result;
-    for (int element = 0; element < getPedidoElements; ++element)
-        result.append(QJsonValue::Null);
-    result[0] = selectPacketJson(context.db, OrderListQuery::fields(), query.selectSql(), query.values());
+    RawJson result;
+    result.bytes.append('[');
+    appendSelectedPacket(result.bytes, context.db, OrderListQuery::fields(), query.selectSql(), query.values());
     const QJsonArray items = call(QStringLiteral("GetItemPedido"), {details.branch, details.number, status}).toArray();
     const QJsonArray notes = call(QStringLiteral("GetTObser"), {details.branch, details.number}).toArray();
-    result[1] = items.at(0);
-    result[2] = notes.at(0);
-    result[3] = call(QStringLiteral("GetPrazoPgto"), {details.number, details.branch});
-    // The stock position belongs to the current item, which the items page
-    // loads when it scrolls; the list sends its empty form.
-    result[4] = emptyPacket(OrderPackets::stockPositionFields()).toJson();
-    result[5] = items.at(1);
-    result[6] = notes.at(1);
-    result[7] = call(QStringLiteral("getEncargo"), {details.branch, details.number});
-    result[8] = call(QStringLiteral("GetImposPedTot"), {details.branch, details.number});
-    result[9] = call(QStringLiteral("GetDadosEndPed"), {current.branch, current.number});
+    const QJsonArray detailElements = {
+        items.at(0),
+        notes.at(0),
+        call(QStringLiteral("GetPrazoPgto"), {details.number, details.branch}),
+        // The stock position belongs to the current item, which the items page
+        // loads when it scrolls; the list sends its empty form.
+        emptyPacket(OrderPackets::stockPositionFields()).toJson(),
+        items.at(1),
+        notes.at(1),
+        call(QStringLiteral("getEncargo"), {details.branch, details.number}),
+        call(QStringLiteral("GetImposPedTot"), {details.branch, details.number}),
+        call(QStringLiteral("GetDadosEndPed"), {current.branch, current.number}),
+    };
+    for (const QJsonValue& element : detailElements)
+        result.bytes.append(',').append(RawJson::of(element).bytes);
+    result.bytes.append(']');
     return result;
 }
 
@@ -194,7 +199,7 @@ MethodSpec readMethod(const QString& name, QList<ArgSpec> args, const QString& d
 
 void registerLanPedidoOrders(MethodRegistry& registry)
 {
-    registry.add(readMethod(
+    MethodSpec getPedido = readMethod(
         QStringLiteral("GetPedido"), getPedidoArgs(),
         QStringLiteral("Lists the branch's orders that meet every criterion of the order filter, and loads the current "
                        "order's details. docs/order-list.md says what each criterion means. Codes of a list are parsed "
@@ -208,7 +213,11 @@ void registerLanPedidoOrders(MethodRegistry& registry)
                        "to the current item), [7] charges as "
                        "getEncargo, [8] tax totals as GetImposPedTot; [9] the delivery address as GetDadosEndPed, "
                        "whatever loadDetails says. The by-reference arguments come back unchanged."),
-        [&registry](CallContext& context, QJsonArray& params) { return getPedido(registry, context, params); }));
+        nullptr);
+    getPedido.rawFunction = [&registry](CallContext& context, QJsonArray& params) {
+        return listOrders(registry, context, params);
+    };
+    registry.add(std::move(getPedido));
     registry.add(readMethod(
         QStringLiteral("GetNrPedido"),
         {textArg(QStringLiteral("branch"), QStringLiteral("Branch code (CDFILIAL), up to 4 characters."))},

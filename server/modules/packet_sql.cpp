@@ -5,8 +5,11 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QJsonDocument>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <charconv>
+#include <cmath>
 
 namespace {
 
@@ -90,36 +93,174 @@ bool digitsIn(const QString& text, qsizetype from, qsizetype count, int low, int
 // SQLite hands dates back as ISO text. Well-formed text goes to the wire as
 // it is, cut to whole seconds: a round trip through QDateTime asks the time
 // zone of every value, which costs more than the rest of a long list.
-// Anything else takes the checked path.
-QJsonValue isoTextOnWire(const QVariant& value, FieldType type)
+// Gives how many characters of `text` to send (the separator at 10 sent as
+// "T"), or 0 when the text must take the checked path.
+qsizetype isoTextOnWire(const QString& text, FieldType type)
 {
-    if (value.metaType().id() != QMetaType::QString)
-        return QJsonValue::Undefined;
-    const QString text = value.toString();
     const bool date = text.size() >= 10 && text.at(4) == u'-' && text.at(7) == u'-' && digitsIn(text, 0, 4, 1, 9999)
                       && digitsIn(text, 5, 2, 1, 12) && digitsIn(text, 8, 2, 1, 31);
     if (!date)
-        return QJsonValue::Undefined;
+        return 0;
     if (type == FieldType::Date)
-        return text.size() == 10 || text.at(10) == u'T' || text.at(10) == u' ' ? QJsonValue(text.left(10)) : QJsonValue::Undefined;
+        return text.size() == 10 || text.at(10) == u'T' || text.at(10) == u' ' ? 10 : 0;
     const bool time = text.size() >= 19 && (text.at(10) == u'T' || text.at(10) == u' ') && text.at(13) == u':'
                       && text.at(16) == u':' && digitsIn(text, 11, 2, 0, 23) && digitsIn(text, 14, 2, 0, 59)
                       && digitsIn(text, 17, 2, 0, 59) && (text.size() == 19 || text.at(19) == u'.');
-    if (!time)
-        return QJsonValue::Undefined;
-    QString wire = text.left(19);
-    wire[10] = u'T';
-    return wire;
+    return time ? 19 : 0;
 }
 
-QJsonValue jsonValue(const FieldDef& field, const QVariant& value)
-{
-    if (field.type == FieldType::Date || field.type == FieldType::DateTime) {
-        const QJsonValue wire = isoTextOnWire(value, field.type);
-        if (!wire.isUndefined())
-            return wire;
+// Writes a packet's JSON text (docs/data-packet.md) row by row, as DataPacket
+// itself writes it, from the values a query hands back.
+class PacketWriter {
+public:
+    PacketWriter(QByteArray& out, const QList<FieldDef>& fields) : m_out(out), m_fields(fields) {}
+
+    void begin()
+    {
+        const QJsonArray fields = emptyPacket(m_fields).toJson().value(QStringLiteral("fields")).toArray();
+        m_out.append("{\"fields\":").append(QJsonDocument(fields).toJson(QJsonDocument::Compact)).append(",\"rows\":[");
     }
-    return valueToJson(packetValue(field, value), field.type);
+
+    void row(const QSqlQuery& query)
+    {
+        if (m_rows++ > 0)
+            m_out.append(',');
+        m_out.append('[');
+        for (qsizetype column = 0; column < m_fields.size(); ++column) {
+            if (column > 0)
+                m_out.append(',');
+            value(m_fields.at(column), query.value(int(column)));
+        }
+        m_out.append(']');
+    }
+
+    void end() { m_out.append("]}"); }
+
+private:
+    void value(const FieldDef& field, const QVariant& value)
+    {
+        if (value.isNull()) {
+            m_out.append("null");
+            return;
+        }
+        const int typeId = value.metaType().id();
+        switch (field.type) {
+        case FieldType::String:
+        case FieldType::Memo:
+            if (typeId == QMetaType::QString) {
+                string(*static_cast<const QString*>(value.constData()));
+                return;
+            }
+            break;
+        case FieldType::Float:
+            if (typeId == QMetaType::Double && std::isfinite(value.toDouble())) {
+                number(value.toDouble());
+                return;
+            }
+            break;
+        case FieldType::Date:
+        case FieldType::DateTime:
+            if (typeId == QMetaType::QString) {
+                const QString& text = *static_cast<const QString*>(value.constData());
+                const qsizetype length = isoTextOnWire(text, field.type);
+                if (length > 0) {
+                    isoText(text, length);
+                    return;
+                }
+            }
+            break;
+        default:
+            break;
+        }
+        checked(valueToJson(packetValue(field, value), field.type));
+    }
+
+    void checked(const QJsonValue& json)
+    {
+        switch (json.type()) {
+        case QJsonValue::Bool: m_out.append(json.toBool() ? "true" : "false"); return;
+        case QJsonValue::Double: number(json.toDouble()); return;
+        case QJsonValue::String: string(json.toString()); return;
+        default: m_out.append("null"); return;
+        }
+    }
+
+    void number(double number)
+    {
+        char digits[32];
+        const auto result = std::to_chars(digits, digits + sizeof digits, number);
+        m_out.append(digits, result.ptr - digits);
+    }
+
+    void isoText(const QString& text, qsizetype length)
+    {
+        const qsizetype start = m_out.size();
+        m_out.resize(start + length + 2);
+        char* out = m_out.data() + start;
+        *out++ = '"';
+        for (qsizetype i = 0; i < length; ++i)
+            *out++ = char(text.at(i).unicode());
+        if (length > 10)
+            m_out[start + 11] = 'T';
+        *out = '"';
+    }
+
+    void string(const QString& text)
+    {
+        const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+        const qsizetype length = text.size();
+        qsizetype plain = 0;
+        while (plain < length && units[plain] >= 0x20 && units[plain] < 0x7f && units[plain] != u'"' && units[plain] != u'\\')
+            ++plain;
+        const qsizetype start = m_out.size();
+        m_out.resize(start + plain + 1);
+        char* out = m_out.data() + start;
+        *out++ = '"';
+        for (qsizetype i = 0; i < plain; ++i)
+            *out++ = char(units[i]);
+        if (plain < length)
+            escaped(QStringView(text).mid(plain).toUtf8());
+        m_out.append('"');
+    }
+
+    void escaped(const QByteArray& utf8)
+    {
+        static const char hex[] = "0123456789abcdef";
+        for (const char c : utf8) {
+            switch (c) {
+            case '"': m_out.append("\\\""); break;
+            case '\\': m_out.append("\\\\"); break;
+            case '\n': m_out.append("\\n"); break;
+            case '\r': m_out.append("\\r"); break;
+            case '\t': m_out.append("\\t"); break;
+            case '\b': m_out.append("\\b"); break;
+            case '\f': m_out.append("\\f"); break;
+            default:
+                if (uchar(c) < 0x20) {
+                    const char escape[] = {'\\', 'u', '0', '0', hex[uchar(c) >> 4], hex[uchar(c) & 15]};
+                    m_out.append(escape, sizeof escape);
+                } else {
+                    m_out.append(c);
+                }
+            }
+        }
+    }
+
+    QByteArray& m_out;
+    const QList<FieldDef>& m_fields;
+    qsizetype m_rows = 0;
+};
+
+QSqlQuery checkedSelect(const QSqlDatabase& db, const QList<FieldDef>& fields, const QString& sql,
+                        const QVariantList& values)
+{
+    QSqlQuery query = execSql(db, sql, values);
+    const int columnCount = query.record().count();
+    if (columnCount != fields.size())
+        throw StoreError(QStringLiteral("A query selects %1 columns for %2 fields: %3")
+                             .arg(columnCount).arg(fields.size()).arg(sql.simplified().left(120))
+                             .toStdString());
+    return query;
 }
 
 FieldDef field(const QString& name, FieldType type, int size = 0)
@@ -146,42 +287,35 @@ DataPacket emptyPacket(const QList<FieldDef>& fields)
 DataPacket selectPacket(const QSqlDatabase& db, const QList<FieldDef>& fields,
                         const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query = execSql(db, sql, values);
-    const int columnCount = query.record().count();
-    if (columnCount != fields.size())
-        throw StoreError(QStringLiteral("A query selects %1 columns for %2 fields: %3")
-                             .arg(columnCount).arg(fields.size()).arg(sql.simplified().left(120))
-                             .toStdString());
+    QSqlQuery query = checkedSelect(db, fields, sql, values);
     DataPacket packet = emptyPacket(fields);
     while (query.next()) {
         QVariantList row;
-        row.reserve(columnCount);
-        for (int column = 0; column < columnCount; ++column)
+        row.reserve(fields.size());
+        for (int column = 0; column < fields.size(); ++column)
             row.append(packetValue(fields.at(column), query.value(column)));
         packet.rows.append(row);
     }
     return packet;
 }
 
+void appendSelectedPacket(QByteArray& out, const QSqlDatabase& db, const QList<FieldDef>& fields,
+                          const QString& sql, const QVariantList& values)
+{
+    QSqlQuery query = checkedSelect(db, fields, sql, values);
+    PacketWriter writer(out, fields);
+    writer.begin();
+    while (query.next())
+        writer.row(query);
+    writer.end();
+}
+
 QJsonObject selectPacketJson(const QSqlDatabase& db, const QList<FieldDef>& fields, const QString& sql,
                              const QVariantList& values)
 {
-    QSqlQuery query = execSql(db, sql, values);
-    const int columnCount = query.record().count();
-    if (columnCount != fields.size())
-        throw StoreError(QStringLiteral("A query selects %1 columns for %2 fields: %3")
-                             .arg(columnCount).arg(fields.size()).arg(sql.simplified().left(120))
-                             .toStdString());
-    QJsonObject packet = emptyPacket(fields).toJson();
-    QJsonArray rows;
-    while (query.next()) {
-        QJsonArray row;
-        for (int column = 0; column < columnCount; ++column)
-            row.append(jsonValue(fields.at(column), query.value(column)));
-        rows.append(row);
-    }
-    packet.insert(QStringLiteral("rows"), rows);
-    return packet;
+    QByteArray bytes;
+    appendSelectedPacket(bytes, db, fields, sql, values);
+    return QJsonDocument::fromJson(bytes).object();
 }
 
 QList<FieldDef> fieldsOf(const QList<SelectColumn>& columns)

@@ -40,6 +40,11 @@ DataPacket selectColumns(const QSqlDatabase& db, const QList<SelectColumn>& colu
 DataPacket emptyPacket(const QList<FieldDef>& fields);
 
 // As selectPacket, but each row goes straight from the forward-only query
-// into the packet's JSON form: a long list never exists twice in memory.
+// into the packet's JSON text, appended to `out`: a long list never exists
+// as values or as a QJsonValue tree.
+void appendSelectedPacket(QByteArray& out, const QSqlDatabase& db, const QList<FieldDef>& fields,
+                          const QString& sql, const QVariantList& values = {});
+
+// The same packet as a QJsonObject, for short lists.
 QJsonObject selectPacketJson(const QSqlDatabase& db, const QList<FieldDef>& fields, const QString& sql,
                              const QVariantList& values = {});

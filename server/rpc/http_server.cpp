@@ -305,9 +305,10 @@ void HttpServer::Connection::writeResponse(const HttpResponse& response, bool ke
     for (const auto& [name, value] : response.headers)
         bytes += name + ": " + value + "\r\n";
     bytes += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
-    if (response.status != 204)
-        bytes += response.body;
     m_socket->write(bytes);
+    // Apart from the head: a long body is not copied once more to join them.
+    if (response.status != 204)
+        m_socket->write(response.body);
 }
 
 void HttpServer::Connection::respond(const HttpResponse& response)

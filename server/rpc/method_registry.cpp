@@ -9,6 +9,11 @@ void MethodRegistry::add(MethodSpec spec)
     if (find(spec.module, spec.name))
         throw std::logic_error(QStringLiteral("method %1.%2 registered twice")
                                    .arg(spec.module, spec.name).toStdString());
+    if (spec.rawFunction && !spec.function) {
+        spec.function = [raw = spec.rawFunction](CallContext& context, QJsonArray& params) {
+            return raw(context, params).parsed();
+        };
+    }
     if (!spec.function)
         throw std::logic_error(QStringLiteral("method %1.%2 has no function")
                                    .arg(spec.module, spec.name).toStdString());

@@ -4,6 +4,8 @@
 // arguments against the declaration (-32602 on a mismatch) before any method
 // code runs, and docs/protocol.md is generated from the same declarations.
 
+#include "raw_json.h"
+
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonValue>
@@ -53,6 +55,8 @@ struct CallContext {
 //    argument, in argument order>]}
 // and for every other method the returned value itself.
 using MethodFunction = std::function<QJsonValue(CallContext& context, QJsonArray& params)>;
+// The same for a method that writes its returned value as JSON text itself.
+using RawMethodFunction = std::function<RawJson(CallContext& context, QJsonArray& params)>;
 
 struct MethodSpec {
     QString module;
@@ -66,6 +70,10 @@ struct MethodSpec {
     // takes the write lock when it begins, so that calls queue instead of
     // failing when two of them read and then write.
     bool readOnly = false;
+    // Set instead of `function` by a method whose result is long: the
+    // dispatcher sends its text unparsed. The registry then fills `function`
+    // with a parse of it, for callers that want the value.
+    RawMethodFunction rawFunction = {};
 };
 
 // A failure of the method itself, reported to the caller as JSON-RPC error

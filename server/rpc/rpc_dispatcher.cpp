@@ -46,16 +46,30 @@ QJsonObject errorObject(const QJsonValue& id, int code, const QString& message)
                                                              {QStringLiteral("message"), message}}}};
 }
 
-QJsonObject resultObject(const QJsonValue& id, const QJsonValue& result)
-{
-    return QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                       {QStringLiteral("id"), id},
-                       {QStringLiteral("result"), result}};
-}
-
 QByteArray compact(const QJsonDocument& document)
 {
     return document.toJson(QJsonDocument::Compact);
+}
+
+// Written around the result's text rather than as a QJsonObject, so that a
+// long result is never parsed or copied into a tree; the keys stay in the
+// order QJsonObject writes them.
+QByteArray resultBody(const QJsonValue& id, const QByteArray& result)
+{
+    const QByteArray idText = RawJson::of(id).bytes;
+    QByteArray body;
+    body.reserve(result.size() + idText.size() + 32);
+    body.append("{\"id\":").append(idText).append(",\"jsonrpc\":\"2.0\",\"result\":").append(result).append('}');
+    return body;
+}
+
+QByteArray refsEnvelope(const QJsonArray& refs, const QByteArray& value)
+{
+    const QByteArray refsText = compact(QJsonDocument(refs));
+    QByteArray envelope;
+    envelope.reserve(value.size() + refsText.size() + 20);
+    envelope.append("{\"refs\":").append(refsText).append(",\"value\":").append(value).append('}');
+    return envelope;
 }
 
 QString kindText(ArgKind kind)
@@ -133,7 +147,8 @@ struct RpcDispatcher::Request {
 };
 
 struct RpcDispatcher::Outcome {
-    std::optional<QJsonObject> response;   // none for a notification
+    QByteArray result;                     // JSON text of a successful call's result
+    std::optional<QByteArray> response;    // the whole answer; none for a notification
     int errorCode = 0;                     // 0: success
     QString errorMessage;
     int delayMs = 0;
@@ -185,23 +200,23 @@ RpcReply RpcDispatcher::handle(const QString& module, const QString& bearerToken
             status = 401;
         else if (outcome.errorCode == RpcErrorCode::InvalidRequest)
             status = 400;
-        return {status, compact(QJsonDocument(*outcome.response)), outcome.delayMs};
+        return {status, *outcome.response, outcome.delayMs};
     }
 
     const QJsonArray batch = parsed->toArray();
     if (batch.isEmpty())
         return {400, errorBody(RpcErrorCode::InvalidRequest, QStringLiteral("empty batch"))};
-    QJsonArray responses;
+    QByteArrayList responses;
     int delayMs = 0;
     for (const QJsonValue& element : batch) {
         Outcome outcome = handleOne(module, request, element);
         delayMs = qMax(delayMs, outcome.delayMs);
         if (outcome.response)
-            responses.append(*outcome.response);
+            responses.append(std::move(*outcome.response));
     }
     if (responses.isEmpty())
         return {204, {}, delayMs};
-    return {200, compact(QJsonDocument(responses)), delayMs};
+    return {200, '[' + responses.join(',') + ']', delayMs};
 }
 
 RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& request,
@@ -277,12 +292,11 @@ RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& 
         outcome.response.reset();   // a notification gets no answer, not even an error
         return outcome;
     }
-    if (!outcome.response) {
-        outcome.response = outcome.errorCode == 0
-            ? resultObject(id, QJsonValue::Null)
-            : errorObject(id, outcome.errorCode, outcome.errorMessage);
+    if (outcome.errorCode == 0) {
+        outcome.response = resultBody(id, outcome.result.isEmpty() ? QByteArrayLiteral("null") : outcome.result);
+        outcome.result.clear();
     } else {
-        outcome.response->insert(QStringLiteral("id"), id);
+        outcome.response = compact(QJsonDocument(errorObject(id, outcome.errorCode, outcome.errorMessage)));
     }
     return outcome;
 }
@@ -331,25 +345,27 @@ RpcDispatcher::Outcome RpcDispatcher::invoke(const MethodSpec& spec, const QStri
     try {
         context.db = m_databases.current();
         QJsonArray finalParams;
-        const QJsonValue value = runInTransaction(context.db, [&] {
+        QByteArray value;
+        runInTransaction(context.db, [&] {
             context.replyDelayMs = 0;
             QJsonArray working = params;   // each attempt starts from the caller's values
-            QJsonValue returned = spec.function(context, working);
+            value = spec.rawFunction ? spec.rawFunction(context, working).bytes
+                                     : RawJson::of(spec.function(context, working)).bytes;
             finalParams = working;
-            return returned;
+            return QJsonValue();
         }, m_retryPolicy, spec.readOnly ? TransactionMode::ReadOnly : TransactionMode::ReadWrite);
 
-        QJsonValue result = value;
+        Outcome outcome;
         if (hasByReferenceArgs(spec)) {
             QJsonArray refs;
             for (qsizetype i = 0; i < spec.args.size(); ++i) {
                 if (spec.args.at(i).byReference)
                     refs.append(finalParams.at(i));
             }
-            result = QJsonObject{{QStringLiteral("value"), value}, {QStringLiteral("refs"), refs}};
+            outcome.result = refsEnvelope(refs, value);
+        } else {
+            outcome.result = std::move(value);
         }
-        Outcome outcome;
-        outcome.response = resultObject(QJsonValue::Null, result);
         outcome.delayMs = context.replyDelayMs;
         return outcome;
     } catch (const MethodError& failure) {
