@@ -1,5 +1,7 @@
 #include "datapacket.h"
 
+#include "json_text.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QJsonDocument>
@@ -915,15 +917,15 @@ private:
         case FieldType::String:
         case FieldType::Memo:
             if (value.metaType().id() == QMetaType::QString)
-                writeString(*static_cast<const QString*>(value.constData()));
+                appendJsonString(m_out, *static_cast<const QString*>(value.constData()));
             else
-                writeString(textOf(value));
+                appendJsonString(m_out, textOf(value));
             return;
         case FieldType::Integer:
-            writeNumber(safeInteger(value));
+            appendJsonNumber(m_out, safeInteger(value));
             return;
         case FieldType::Float:
-            writeNumber(finiteFloat(value));
+            appendJsonNumber(m_out, finiteFloat(value));
             return;
         case FieldType::Boolean:
             if (value.metaType().id() != QMetaType::Bool)
@@ -940,66 +942,12 @@ private:
         fail(QStringLiteral("unknown field type %1").arg(int(type)));
     }
 
-    template <typename Number>
-    void writeNumber(Number number)
-    {
-        char digits[32];
-        const auto result = std::to_chars(digits, digits + sizeof digits, number);
-        m_out.append(digits, result.ptr - digits);
-    }
-
     void writeAscii(const QString& text)
     {
         m_out.append('"');
         for (QChar c : text)
             m_out.append(char(c.unicode()));
         m_out.append('"');
-    }
-
-    void writeString(const QString& text)
-    {
-        m_out.append('"');
-        bool plain = true;
-        for (QChar c : text) {
-            const char16_t unit = c.unicode();
-            if (unit < 0x20 || unit >= 0x7f || unit == '"' || unit == '\\') {
-                plain = false;
-                break;
-            }
-        }
-        if (plain) {
-            const qsizetype start = m_out.size();
-            m_out.resize(start + text.size());
-            char* out = m_out.data() + start;
-            for (QChar c : text)
-                *out++ = char(c.unicode());
-        } else {
-            writeEscaped(text.toUtf8());
-        }
-        m_out.append('"');
-    }
-
-    void writeEscaped(const QByteArray& utf8)
-    {
-        static const char hex[] = "0123456789abcdef";
-        for (const char c : utf8) {
-            switch (c) {
-            case '"': m_out.append("\\\""); break;
-            case '\\': m_out.append("\\\\"); break;
-            case '\n': m_out.append("\\n"); break;
-            case '\r': m_out.append("\\r"); break;
-            case '\t': m_out.append("\\t"); break;
-            case '\b': m_out.append("\\b"); break;
-            case '\f': m_out.append("\\f"); break;
-            default:
-                if (uchar(c) < 0x20) {
-                    const char escape[] = {'\\', 'u', '0', '0', hex[uchar(c) >> 4], hex[uchar(c) & 15]};
-                    m_out.append(escape, sizeof escape);
-                } else {
-                    m_out.append(c);
-                }
-            }
-        }
     }
 
     QByteArray m_out;

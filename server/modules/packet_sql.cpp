@@ -3,12 +3,13 @@
 #include "store/database.h"
 #include "store/sql.h"
 
+#include "json_text.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -148,13 +149,13 @@ private:
         case FieldType::String:
         case FieldType::Memo:
             if (typeId == QMetaType::QString) {
-                string(*static_cast<const QString*>(value.constData()));
+                appendJsonString(m_out, *static_cast<const QString*>(value.constData()));
                 return;
             }
             break;
         case FieldType::Float:
             if (typeId == QMetaType::Double && std::isfinite(value.toDouble())) {
-                number(value.toDouble());
+                appendJsonNumber(m_out, value.toDouble());
                 return;
             }
             break;
@@ -179,17 +180,10 @@ private:
     {
         switch (json.type()) {
         case QJsonValue::Bool: m_out.append(json.toBool() ? "true" : "false"); return;
-        case QJsonValue::Double: number(json.toDouble()); return;
-        case QJsonValue::String: string(json.toString()); return;
+        case QJsonValue::Double: appendJsonNumber(m_out, json.toDouble()); return;
+        case QJsonValue::String: appendJsonString(m_out, json.toString()); return;
         default: m_out.append("null"); return;
         }
-    }
-
-    void number(double number)
-    {
-        char digits[32];
-        const auto result = std::to_chars(digits, digits + sizeof digits, number);
-        m_out.append(digits, result.ptr - digits);
     }
 
     void isoText(const QString& text, qsizetype length)
@@ -203,47 +197,6 @@ private:
         if (length > 10)
             m_out[start + 11] = 'T';
         *out = '"';
-    }
-
-    void string(const QString& text)
-    {
-        const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
-        const qsizetype length = text.size();
-        qsizetype plain = 0;
-        while (plain < length && units[plain] >= 0x20 && units[plain] < 0x7f && units[plain] != u'"' && units[plain] != u'\\')
-            ++plain;
-        const qsizetype start = m_out.size();
-        m_out.resize(start + plain + 1);
-        char* out = m_out.data() + start;
-        *out++ = '"';
-        for (qsizetype i = 0; i < plain; ++i)
-            *out++ = char(units[i]);
-        if (plain < length)
-            escaped(QStringView(text).mid(plain).toUtf8());
-        m_out.append('"');
-    }
-
-    void escaped(const QByteArray& utf8)
-    {
-        static const char hex[] = "0123456789abcdef";
-        for (const char c : utf8) {
-            switch (c) {
-            case '"': m_out.append("\\\""); break;
-            case '\\': m_out.append("\\\\"); break;
-            case '\n': m_out.append("\\n"); break;
-            case '\r': m_out.append("\\r"); break;
-            case '\t': m_out.append("\\t"); break;
-            case '\b': m_out.append("\\b"); break;
-            case '\f': m_out.append("\\f"); break;
-            default:
-                if (uchar(c) < 0x20) {
-                    const char escape[] = {'\\', 'u', '0', '0', hex[uchar(c) >> 4], hex[uchar(c) & 15]};
-                    m_out.append(escape, sizeof escape);
-                } else {
-                    m_out.append(c);
-                }
-            }
-        }
     }
 
     QByteArray& m_out;
