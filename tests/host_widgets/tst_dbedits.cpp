@@ -1,5 +1,6 @@
 #include "messages.h"
 #include "scriptedhost.h"
+#include "taxnumbers.h"
 #include "widgets/datasource.h"
 #include "widgets/dbedits.h"
 #include "widgettestdata.h"
@@ -26,6 +27,8 @@ private slots:
     void checkBoxStoresItsCodes();
     void textLabelAndComboBox();
     void memoKeepsLineBreaks();
+    void maskedCodesReadWithPunctuation_data();
+    void maskedCodesReadWithPunctuation();
 
 private:
     void focus(QWidget* widget);
@@ -260,3 +263,33 @@ void TestDBEdits::memoKeepsLineBreaks()
 
 QTEST_MAIN(TestDBEdits)
 #include "tst_dbedits.moc"
+
+void TestDBEdits::maskedCodesReadWithPunctuation_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("company") << "J" << "58811549000146" << "58.811.549/0001-46";
+    QTest::newRow("person") << "F" << "52998224725" << "529.982.247-25";
+    QTest::newRow("free entry has no mask") << "I" << "ISENTO" << "ISENTO";
+    QTest::newRow("too short for the mask") << "J" << "5881154" << "5881154";
+}
+
+// Tax numbers are stored bare; the edit shows them punctuated until the
+// clerk types in it, and typing starts from the bare digits.
+void TestDBEdits::maskedCodesReadWithPunctuation()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    cds->fieldByName("NMCLIENTE").setEditMask(PictPess(kind));
+    cds->edit();
+    cds->fieldByName("NMCLIENTE").setValue(stored);
+    cds->post();
+    QCOMPARE(edit->text(), shown);
+    focus(edit);
+    cds->edit();
+    QCOMPARE(edit->text(), stored);
+    focus(otherControl);
+    QCOMPARE(cds->fieldByName("NMCLIENTE").asString(), stored);
+}

@@ -4,6 +4,7 @@
 #include "field.h"
 #include "fieldlink.h"
 #include "guard.h"
+#include "taxnumbers.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -195,13 +196,23 @@ void DBEdit::textWasEdited()
     m_modified = f != nullptr;
 }
 
+// A code with an edit mask (a tax number, a seller code) reads with its
+// punctuation while it is not being typed.
+QString DBEdit::maskedText(const Field& f)
+{
+    const QString text = f.text();
+    if (f.type() != FieldType::String || f.editMask().isEmpty() || f.onGetText)
+        return text;
+    return FormatWithMask(text, f.editMask());
+}
+
 void DBEdit::showValue()
 {
     const Field* f = field();
     m_showing = true;
     QString shown;
     if (f)
-        guarded([&] { shown = hasFocus() && m_link->dataSource()->isEditing() ? f->editText() : f->text(); });
+        guarded([&] { shown = hasFocus() && m_link->dataSource()->isEditing() ? f->editText() : maskedText(*f); });
     if (shown != text())
         setText(shown);
     m_showing = false;

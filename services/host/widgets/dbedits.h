@@ -45,6 +45,7 @@ protected:
 
 private:
     void showValue();
+    static QString maskedText(const Field& f);
     void applyFieldLimits();
     void textWasEdited();
 
