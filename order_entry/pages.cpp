@@ -182,7 +182,9 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     grid->addWidget(label(grbPedido, QStringLiteral("Nº pedido:"), medNrPedido), row, 0);
     grid->addLayout(numeroData, row++, 1);
 
-    dbeCliente = dbEdit(grbPedido, "dbeCliente", dtsPadrao, "NRINSJURCLIE", 18);
+    dbeCliente = dbEdit(grbPedido, "dbeCliente", dtsPadrao, "NRINSJURCLIE", 20);
+    // Wide enough for a CNPJ with its punctuation.
+    dbeCliente->setMinimumWidth(dbeCliente->fontMetrics().horizontalAdvance(QStringLiteral("00.000.000/0000-00")) + 16);
     btnCliente = lookupButton(grbPedido, "btnCliente");
     edtNmCliente = nameBox(grbPedido, "edtNmCliente");
     codeRow(grid, row++, QStringLiteral("Cliente:"), dbeCliente, btnCliente, edtNmCliente);
