@@ -5,7 +5,7 @@
 // note, which a customer's standing note may fill.
 
 #include "argument_checks.h"
-#include "method_specs.h"
+#include "method_declarations.h"
 #include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"

@@ -5,7 +5,7 @@
 //
 // An empty or unknown order reads as empty packets with their fields.
 
-#include "method_specs.h"
+#include "method_declarations.h"
 #include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"

@@ -10,7 +10,7 @@
 
 #include "argument_checks.h"
 #include "cents.h"
-#include "method_specs.h"
+#include "method_declarations.h"
 #include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
