@@ -4,6 +4,7 @@
 #include "packet_sql.h"
 #include "store/sql.h"
 
+#include <QHash>
 #include <QMap>
 
 namespace {
@@ -66,9 +67,15 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
                        " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5' ORDER BY NRITEMPED"),
         {branch, order});
     QList<ItemTax> taxes;
+    // Many items share a product: its rules are read once per order.
+    QHash<QString, QMap<QString, Rule>> rulesByProduct;
     for (const QVariantList& row : items.rows) {
-        const double goods = goodsValue(row.at(3).toDouble(), row.at(2).toDouble()) - roundCents(row.at(4).toDouble());
-        const QMap<QString, Rule> rules = productRules(db, group, row.at(1).toString());
+        const double goods = netGoodsValue(row.at(3).toDouble(), row.at(2).toDouble(), row.at(4).toDouble());
+        const QString product = row.at(1).toString();
+        auto known = rulesByProduct.constFind(product);
+        if (known == rulesByProduct.cend())
+            known = rulesByProduct.insert(product, productRules(db, group, product));
+        const QMap<QString, Rule>& rules = *known;
         for (auto rule = rules.cbegin(); rule != rules.cend(); ++rule) {
             if (rule->rate == 0)
                 continue;
