@@ -18,3 +18,9 @@ inline double goodsValue(double unitPrice, double quantity)
 {
     return roundCents(roundCents(unitPrice) * quantity);
 }
+
+// An item's goods less its discount at the cent, before rounding the result.
+inline double netGoodsValue(double unitPrice, double quantity, double discount)
+{
+    return goodsValue(unitPrice, quantity) - roundCents(discount);
+}

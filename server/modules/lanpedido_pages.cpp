@@ -135,8 +135,7 @@ DataPacket withItemTotals(DataPacket items)
     items.fields.append(floatField(QStringLiteral("VRTOTALITEM")));
     for (QVariantList& row : items.rows) {
         const bool cancelled = row.at(status).toString() == QLatin1String("5");
-        const double total = goodsValue(row.at(price).toDouble(), row.at(quantity).toDouble())
-                             - roundCents(row.at(discount).toDouble());
+        const double total = netGoodsValue(row.at(price).toDouble(), row.at(quantity).toDouble(), row.at(discount).toDouble());
         row.append(cancelled ? 0.0 : roundCents(total));
     }
     return items;
