@@ -159,7 +159,7 @@ void registerLanPedidoCustomer(MethodRegistry& registry)
         getCliente));
     registry.add(readMethod(
         QStringLiteral("GetObser"),
-        {textArg(QStringLiteral("branch"), QStringLiteral("Branch code (CDFILIAL), up to 4 characters.")),
+        {textArg(QStringLiteral("branch"), branchDoc),
          textArg(QStringLiteral("order"), QStringLiteral("Order number (NRPEDIDO), up to 10 characters."))},
         QStringLiteral("Reads the note of an order."),
         QStringLiteral("Data packet CDFILIAL (4), NRPEDIDO (10), TXOBSPED (memo): one row when the order has a note, else "

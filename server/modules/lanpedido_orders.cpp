@@ -2,6 +2,7 @@
 // order's details) and the two look-ups of the filter dialog: the branch's
 // orders (GetNrPedido) and invoices (GetNota).
 
+#include "method_declarations.h"
 #include "order_list_query.h"
 #include "order_packets.h"
 #include "packet_sql.h"
@@ -110,11 +111,6 @@ QJsonValue getNota(CallContext& context, QJsonArray& params)
 
 // ---- registration ----------------------------------------------------------------
 
-ArgSpec textArg(const QString& name, const QString& doc, bool byReference = false)
-{
-    return ArgSpec{name, ArgKind::Text, byReference, true, doc};
-}
-
 ArgSpec dateRef(const QString& name, const QString& doc)
 {
     return ArgSpec{name, ArgKind::Date, true, true, doc + QStringLiteral(" Null means no date.")};
@@ -187,14 +183,6 @@ QList<ArgSpec> getPedidoArgs()
     };
 }
 
-MethodSpec readMethod(const QString& name, QList<ArgSpec> args, const QString& doc, const QString& resultDoc,
-                      MethodFunction function)
-{
-    MethodSpec spec{ServerNames::LanPedido, name, std::move(args), doc, resultDoc, std::move(function)};
-    spec.readOnly = true;
-    return spec;
-}
-
 } // namespace
 
 void registerLanPedidoOrders(MethodRegistry& registry)
@@ -220,14 +208,14 @@ void registerLanPedidoOrders(MethodRegistry& registry)
     registry.add(std::move(getPedido));
     registry.add(readMethod(
         QStringLiteral("GetNrPedido"),
-        {textArg(QStringLiteral("branch"), QStringLiteral("Branch code (CDFILIAL), up to 4 characters."))},
+        {textArg(QStringLiteral("branch"), branchDoc)},
         QStringLiteral("Lists the branch's orders for the order-number look-up of the order filter."),
         QStringLiteral("Data packet IDMARCADO (1, always \"N\"), NRPEDIDO (10), NMFANTCLIE (50), by NRPEDIDO; empty for an "
                        "empty branch."),
         getNrPedido));
     registry.add(readMethod(
         QStringLiteral("GetNota"),
-        {textArg(QStringLiteral("branch"), QStringLiteral("Branch code (CDFILIAL), up to 4 characters."))},
+        {textArg(QStringLiteral("branch"), branchDoc)},
         QStringLiteral("Lists the invoices of the branch's orders (NOTAFISCAL.CDFILIAL) for the invoice look-up of the order "
                        "filter."),
         QStringLiteral("Data packet IDMARCADO (1, always \"N\"), NRLANCTONF (10), DATASAIDA (10, the exit date DTENTRSAID as "
