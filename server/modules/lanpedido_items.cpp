@@ -14,6 +14,7 @@
 #include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
+#include "store/sql.h"
 
 #include <QString>
 
@@ -27,18 +28,6 @@ constexpr KeyArg itemArg{"Número do item", 10};
 constexpr KeyArg statusArg{"Situação", 1};
 constexpr KeyArg operationArg{"Tipo de operação", 2};
 constexpr KeyArg blankArg{"Reservado", 20};
-
-double scalar(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
-{
-    const DataPacket result = selectPacket(db, {floatField(QStringLiteral("VALUE"))}, sql, values);
-    return result.rows.isEmpty() ? 0.0 : result.rows.first().at(0).toDouble();
-}
-
-QString textScalar(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
-{
-    const DataPacket result = selectPacket(db, {textField(QStringLiteral("VALUE"), 200)}, sql, values);
-    return result.rows.isEmpty() ? QString() : result.rows.first().at(0).toString();
-}
 
 // ---- items ---------------------------------------------------------------------
 
@@ -362,22 +351,22 @@ DataPacket usedLots(const QSqlDatabase& db, const OrderKey& order, const QString
 // ask for nothing more.
 double openQuantity(const QSqlDatabase& db, const QString& branch, const QString& stockProduct, const QString& orderKind)
 {
-    return scalar(db,
+    return selectValue(db,
                   QStringLiteral("SELECT SUM((I.QTITEMPED - COALESCE(I.QTEXPITEMPED, 0)) * P.VRFATOCONV) FROM ITEMPEDIDO I"
                                  " INNER JOIN PEDIDO D ON D.CDFILIAL = I.CDFILIAL AND D.NRPEDIDO = I.NRPEDIDO"
                                  " INNER JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO"
                                  " WHERE I.CDFILIAL = ? AND COALESCE(I.CDPRODESTO, P.CDPRODESTO, P.CDPRODUTO) = ?"
                                  " AND I.IDSITITEMPED IN ('1', '2', '3', '7') AND D.IDTIPOPEDIDO = ?"),
-                  {branch, stockProduct, orderKind});
+                  {branch, stockProduct, orderKind}).toDouble();
 }
 
 // The branch's stock of the product less what every order reserved of it.
 double availableQuantity(const QSqlDatabase& db, const QString& branch, const QString& stockProduct)
 {
-    const double stock = scalar(db, QStringLiteral("SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = ? AND CDPRODUTO = ?"),
-                                {branch, stockProduct});
-    const double reserved = scalar(db, QStringLiteral("SELECT SUM(QTRESPRODPED) FROM RESPRODPED WHERE CDFILIALDEP = ? AND CDPRODRES = ?"),
-                                   {branch, stockProduct});
+    const double stock = selectValue(db, QStringLiteral("SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = ? AND CDPRODUTO = ?"),
+                                {branch, stockProduct}).toDouble();
+    const double reserved = selectValue(db, QStringLiteral("SELECT SUM(QTRESPRODPED) FROM RESPRODPED WHERE CDFILIALDEP = ? AND CDPRODRES = ?"),
+                                   {branch, stockProduct}).toDouble();
     return stock - reserved;
 }
 
@@ -427,12 +416,12 @@ DataPacket lastPrices(const QSqlDatabase& db, const OrderKey& order, const QStri
 // operation type does not move stock; "P" the product is not controlled.
 QString stockControl(const QSqlDatabase& db, const QString& branch, const QString& stockProduct, const QString& operation)
 {
-    if (textScalar(db, QStringLiteral("SELECT IDCTRLESTFIL FROM FILIAL WHERE CDFILIAL = ?"), {branch}) == u"N")
+    if (selectValue(db, QStringLiteral("SELECT IDCTRLESTFIL FROM FILIAL WHERE CDFILIAL = ?"), {branch}).toString() == u"N")
         return QStringLiteral("F");
     if (!operation.isEmpty()
-        && textScalar(db, QStringLiteral("SELECT IDATUESTTPOP FROM TIPOOPERAC WHERE CDTIPOOPER = ?"), {operation}) == u"N")
+        && selectValue(db, QStringLiteral("SELECT IDATUESTTPOP FROM TIPOOPERAC WHERE CDTIPOOPER = ?"), {operation}).toString() == u"N")
         return QStringLiteral("T");
-    if (textScalar(db, QStringLiteral("SELECT IDCTRLESTOQUE FROM PRODUTO WHERE CDPRODUTO = ?"), {stockProduct}) != u"S")
+    if (selectValue(db, QStringLiteral("SELECT IDCTRLESTOQUE FROM PRODUTO WHERE CDPRODUTO = ?"), {stockProduct}).toString() != u"S")
         return QStringLiteral("P");
     return QStringLiteral("S");
 }
@@ -454,8 +443,8 @@ QJsonValue getDadosAfterScroll(CallContext& context, QJsonArray& params)
     const QString operation = keyValue(params, OperationArg, operationArg);
 
     if (stockProduct.isEmpty() && !product.isEmpty())
-        stockProduct = textScalar(context.db, QStringLiteral("SELECT COALESCE(CDPRODESTO, CDPRODUTO) FROM PRODUTO WHERE CDPRODUTO = ?"),
-                                  {product});
+        stockProduct = selectValue(context.db, QStringLiteral("SELECT COALESCE(CDPRODESTO, CDPRODUTO) FROM PRODUTO WHERE CDPRODUTO = ?"),
+                                  {product}).toString();
     params[StockProductArg] = stockProduct;
 
     const bool settled = itemStatus == u"4";

@@ -1,6 +1,7 @@
 #include "order_packets.h"
 
 #include "rpc/method_registry.h"
+#include "store/sql.h"
 
 namespace OrderPackets {
 
@@ -51,9 +52,8 @@ DataPacket orderPacket(const QSqlDatabase& db, const QList<SelectColumn>& column
 bool orderExists(const QSqlDatabase& db, const OrderKey& order)
 {
     return !order.isEmpty()
-           && !selectPacket(db, {integerField(QStringLiteral("FOUND"))},
-                            QStringLiteral("SELECT 1 FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {order.branch, order.number})
-                   .rows.isEmpty();
+           && selectValue(db, QStringLiteral("SELECT 1 FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {order.branch, order.number})
+                  .isValid();
 }
 
 namespace {
