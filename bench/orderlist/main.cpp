@@ -18,6 +18,7 @@
 // Prints "orderlist.<case>.<measure> <value> <unit>".
 
 #include "http_client.h"
+#include "list_text.h"
 #include "test_server.h"
 
 #include "modules/order_list_query.h"
@@ -121,14 +122,6 @@ QJsonArray defaultArguments()
     return {"T", "", "", "T", "", "T", "", "T", "", "T", "", "T", "", "43210", "T", "12", "", "1234657", "T",
             "", tenDaysAgo, today, "T", null, null, "", "T", "1", "", "1239", branch, false, "", "T", "", "", "T", "",
             "T", "", "", "T", "T", null, null, "T", "T", "", "", "T", "", "", "T"};
-}
-
-QString listOf(const QStringList& codes)
-{
-    QStringList quoted;
-    for (const QString& code : codes)
-        quoted.append(QLatin1Char('\'') + code + QLatin1Char('\''));
-    return quoted.join(QLatin1Char('_'));
 }
 
 QStringList firstCodes(const QSqlDatabase& db, const QString& sql)
@@ -239,11 +232,11 @@ int main(int argc, char** argv)
 
         QJsonArray customers = defaultArguments();
         customers[9] = QString();
-        customers[10] = listOf(firstCodes(db, QStringLiteral("SELECT CDCLIENTE FROM CLIENTE ORDER BY CDCLIENTE LIMIT 5")));
+        customers[10] = listText(firstCodes(db, QStringLiteral("SELECT CDCLIENTE FROM CLIENTE ORDER BY CDCLIENTE LIMIT 5")));
         customers[19] = QStringLiteral("T");
         QJsonArray products = defaultArguments();
         products[11] = QString();
-        products[12] = listOf(firstCodes(db, QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO IN"
+        products[12] = listText(firstCodes(db, QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO IN"
                                                             " (SELECT CDPRODUTO FROM ITEMPEDIDO WHERE CDFILIAL = '0001'"
                                                             " AND NRPEDIDO = '0000000010') ORDER BY CDARVPROD LIMIT 5")));
         products[19] = QStringLiteral("T");
