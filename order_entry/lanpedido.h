@@ -492,7 +492,6 @@ public:
     std::function<void()> onDtRetiradaChange;
     std::function<void()> onDataChange;
 
-    int nrItPedAprovado() const { return m_nrItPedAprovado; }
     int nrItPedConfirmado() const { return m_nrItPedConfirmado; }
 
 protected:
@@ -539,7 +538,6 @@ private:
     QHash<QToolButton*, QAction*> m_botoesMenu;
     std::array<std::function<void()>, 3> m_handlersGuardados;
     QString m_ultimaFilial;
-    int m_nrItPedAprovado = 0;
     int m_nrItPedConfirmado = 0;
     bool m_primeiraAtivacao = true;
     bool m_mudandoPagina = false;
