@@ -63,6 +63,9 @@ class TMessages;
 bool PedidoAberto(const QString& idLancPed, const QString& idSitPedido, int nrItPedConfirmado,
                   bool inserting, bool semPedido);
 
+// Enables a control together with the captions that name it.
+void habilitaComLegenda(QWidget* control, bool enabled);
+
 // Loads a data packet that a server call returned.
 void CarregaPacote(RecordSet& cds, const QJsonValue& packet);
 
@@ -532,6 +535,7 @@ private:
     void marcaMenuPaginas();
     void carregaPaginaDadosGerais();
     void mudaPagina(const std::function<void()>& reattach);
+    void carregaFiliais();
     QString texto(const QString& key) const { return msgPadrao.Msg(key); }
 
     QHash<QString, int> m_colunasListaPreco;
