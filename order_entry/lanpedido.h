@@ -66,6 +66,18 @@ bool PedidoAberto(const QString& idLancPed, const QString& idSitPedido, int nrIt
 // Enables a control together with the captions that name it.
 void habilitaComLegenda(QWidget* control, bool enabled);
 
+// Elements of the GetPgcChange answer.
+namespace PgcChange {
+enum Elemento {
+    SaldoEmpenho = 0,
+    Observacao = 6,
+    PrazoPgto = 7,
+    DadosAdicionais = 8,
+    Encargos = 9,
+    DadosEndereco = 10,
+};
+}
+
 // Loads a data packet that a server call returned.
 void CarregaPacote(RecordSet& cds, const QJsonValue& packet);
 
@@ -514,7 +526,7 @@ private:
     void vendedorPadrao();
     void clientePadrao();
     void mostraPedidoAtual();
-    void carregaDetalhesDaPagina();
+    void carregaDetalhesDaPagina(const QJsonArray& elementos);
     void mostraPrioridade(const QString& idPrioPed);
     void mostraFrete(const QString& idPgFretTran);
     void pintaNavegador(const QColor& cor);
@@ -535,7 +547,9 @@ private:
     void marcaMenuPaginas();
     void carregaPaginaDadosGerais();
     void mudaPagina(const std::function<void()>& reattach);
+    QList<RpcArg> argumentosPgcChange() const;
     void carregaFiliais();
+    bool prazosDeOutroPedido() const;
     QString texto(const QString& key) const { return msgPadrao.Msg(key); }
 
     QHash<QString, int> m_colunasListaPreco;
