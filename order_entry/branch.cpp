@@ -15,7 +15,6 @@
 #include "widgets/dbedits.h"
 
 #include <QJsonArray>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QTabWidget>
@@ -34,8 +33,7 @@ void TfrmLanPedido::Vd_Filial()
     try {
         if (codigo.isEmpty())
             MensErro(texto(QStringLiteral("FILIAL")), true);
-        TNetConnection dbGeral(QStringLiteral("Bib.rdmDBGeral"));
-        CarregaPacote(*cdsPesqFilial, Servidor(QStringLiteral("getFilial"), {EmprProc(), QStringLiteral("T")}, &dbGeral));
+        carregaFiliais();
         if (!cdsPesqFilial->locate(QStringLiteral("CDFILIAL"), codigo))
             MensErro(texto(QStringLiteral("CD_NUL")), true);
     } catch (...) {
@@ -47,10 +45,16 @@ void TfrmLanPedido::Vd_Filial()
     edtNmFilial->setText(cdsPesqFilial->fieldByName(QStringLiteral("NMFILIAL")).asString());
 }
 
-void TfrmLanPedido::btnFilialBeforePesq(bool&)
+// The company's branches, from the general connection.
+void TfrmLanPedido::carregaFiliais()
 {
     TNetConnection dbGeral(QStringLiteral("Bib.rdmDBGeral"));
     CarregaPacote(*cdsPesqFilial, Servidor(QStringLiteral("getFilial"), {EmprProc(), QStringLiteral("T")}, &dbGeral));
+}
+
+void TfrmLanPedido::btnFilialBeforePesq(bool&)
+{
+    carregaFiliais();
 }
 
 void TfrmLanPedido::btnFilialAfterPesq()
@@ -76,12 +80,8 @@ void TfrmLanPedido::panFilialExit()
             MensErro(texto(QStringLiteral("N_PARAM")), true);
         }
         const bool vendedorFixo = ExibeVendedorLogado();
-        for (QWidget* control : std::initializer_list<QWidget*>{dbeVendedor, btnVend}) {
-            control->setEnabled(!vendedorFixo);
-            for (QLabel* label : control->parentWidget()->findChildren<QLabel*>())
-                if (label->buddy() == control)
-                    label->setEnabled(!vendedorFixo);
-        }
+        for (QWidget* control : std::initializer_list<QWidget*>{dbeVendedor, btnVend})
+            habilitaComLegenda(control, !vendedorFixo);
         // Nothing more is set up for a screen that is closing.
         if (vendedorFixo && cdsVendLog->isEmpty()) {
             MensErro(texto(QStringLiteral("Vend_n_relac")), false);

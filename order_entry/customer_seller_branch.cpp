@@ -91,15 +91,6 @@ bool pergunta(const QString& text)
     return host().showMessage(MsgType::Confirmation, text, MsgButton::Yes | MsgButton::No, MsgButton::No) == MsgButton::Yes;
 }
 
-// The caption a grid row gives its code field (no own member on the screen).
-void habilitaComLegenda(QWidget* control, bool enabled)
-{
-    control->setEnabled(enabled);
-    for (QLabel* label : control->parentWidget()->findChildren<QLabel*>())
-        if (label->buddy() == control)
-            label->setEnabled(enabled);
-}
-
 void focaSeHabilitado(QWidget* control)
 {
     if (control->isEnabled() && control->isVisible())
@@ -524,6 +515,15 @@ void TfrmLanPedido::dbeVendedorKeyPress(QChar& key)
         dbeTipoOper->setFocus();
     else
         focaSeHabilitado(dbeFiliDest);
+}
+
+// Captions are found by buddy: the screen keeps no member for them.
+void habilitaComLegenda(QWidget* control, bool enabled)
+{
+    control->setEnabled(enabled);
+    for (QLabel* label : control->parentWidget()->findChildren<QLabel*>())
+        if (label->buddy() == control)
+            label->setEnabled(enabled);
 }
 
 void TfrmLanPedido::btnVendAfterPesq()

@@ -102,7 +102,6 @@ void TfrmLanPedido::dtsPadraoStateChange()
 
 void TfrmLanPedido::HabilitaDesabilitaPedido()
 {
-    m_nrItPedAprovado = int(temLinhas(cdsPedido) ? cdsPedido->fieldByName(QStringLiteral("NRITPEDAPROVADO")).asInteger() : 0);
     m_nrItPedConfirmado = int(temLinhas(cdsPedido) ? cdsPedido->fieldByName(QStringLiteral("NRITPEDCONFIRMADO")).asInteger() : 0);
     const QString situacao = valor(cdsPedido, "IDSITPEDIDO");
     const bool semPedido = !temLinhas(cdsPedido);

@@ -644,14 +644,10 @@ void TfrmLanPedido::mostraPedidoAtual()
     edtNmTransp->setText(valor(cdsPedido, "NMFANTTRAN"));
     edtNmRotaEntrega->setText(valor(cdsPedido, "NMROTATRANS"));
 
-    const QJsonArray elementos = Servidor(QStringLiteral("GetPgcChange"),
-                                          {valor(cdsPedido, "CDCLIENTE"), dbeEmpenho->text(), QStringLiteral(" "),
-                                           valor(cdsPedido, "CDMODPGTO"), QStringLiteral(" "), RpcArg::ref(stModPgtoAux),
-                                           medCdFilial->text(), valor(cdsPedido, "NRPEDIDO"),
-                                           valor(cdsPedido, "IDSITPEDIDO")}).toArray();
+    const QJsonArray elementos = Servidor(QStringLiteral("GetPgcChange"), argumentosPgcChange()).toArray();
     AtualizaFiliDest();
     Atualiza_TipoEdital();
-    Atualiza_Empenho(elementos.at(0));
+    Atualiza_Empenho(elementos.at(PgcChange::SaldoEmpenho));
     AtualizaTipoTrans();
 
     mostraPrioridade(valor(cdsPedido, "IDPRIOPED"));
@@ -665,34 +661,32 @@ void TfrmLanPedido::mostraPedidoAtual()
     edtPrcBase->setText(valor(cdsPedido, "DSPRECOBASE"));
     edtNmTipoOper->setText(valor(cdsPedido, "NMTIPOOPER"));
 
-    carregaDetalhesDaPagina();
+    carregaDetalhesDaPagina(elementos);
 }
 
-void TfrmLanPedido::carregaDetalhesDaPagina()
+// The page's data come with the GetPgcChange answer; the taxes and charges
+// totals are asked for apart.
+void TfrmLanPedido::carregaDetalhesDaPagina(const QJsonArray& elementos)
 {
     QWidget* page = pgcPadrao->currentWidget();
-    const QString filial = medCdFilial->text();
-    const QString pedido = valor(cdsPedido, "NRPEDIDO");
     if (page == tshItemPedido || page == tshFormaPgto) {
         CarregaItens();
         cdsItemPedidoAfterScroll();
         AtualizaFormaPgto();
-        const bool prazosDeOutroPedido = !temLinhas(cdsPrazoPgto)
-            || cdsPrazoPgto->fieldByName(QStringLiteral("NRPEDIDO")).asString() != pedido;
-        if (prazosDeOutroPedido) {
-            CarregaPacote(*cdsPrazoPgto, Servidor(QStringLiteral("GetPrazoPgto"), {pedido, filial}));
-            CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"), {filial, pedido}));
+        if (prazosDeOutroPedido()) {
+            CarregaPacote(*cdsPrazoPgto, elementos.at(PgcChange::PrazoPgto));
+            CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"),
+                                                   {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
         }
         VrTotalItemPed();
         VrImposEncargo();
     } else if (page == tshObservacao) {
-        const QJsonArray notas = Servidor(QStringLiteral("GetTObser"), {filial, pedido}).toArray();
-        CarregaPacote(*cdsObser, notas.at(0));
-        CarregaPacote(*cdsDadosAdicPed, notas.at(1));
+        CarregaPacote(*cdsObser, elementos.at(PgcChange::Observacao));
+        CarregaPacote(*cdsDadosAdicPed, elementos.at(PgcChange::DadosAdicionais));
     } else if (page == tshEncargos && paramPedido(QStringLiteral("IDLANENCARGOPED")) == u"S") {
-        CarregaPacote(*cdsEncargos, Servidor(QStringLiteral("getEncargo"), {filial, pedido}));
+        CarregaPacote(*cdsEncargos, elementos.at(PgcChange::Encargos));
     } else if (page == tshTransportadora) {
-        CarregaPacote(*cdsDadosEndPed, Servidor(QStringLiteral("GetDadosEndPed"), {filial, pedido}));
+        CarregaPacote(*cdsDadosEndPed, elementos.at(PgcChange::DadosEndereco));
     }
 }
 

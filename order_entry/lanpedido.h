@@ -63,6 +63,21 @@ class TMessages;
 bool PedidoAberto(const QString& idLancPed, const QString& idSitPedido, int nrItPedConfirmado,
                   bool inserting, bool semPedido);
 
+// Enables a control together with the captions that name it.
+void habilitaComLegenda(QWidget* control, bool enabled);
+
+// Elements of the GetPgcChange answer.
+namespace PgcChange {
+enum Elemento {
+    SaldoEmpenho = 0,
+    Observacao = 6,
+    PrazoPgto = 7,
+    DadosAdicionais = 8,
+    Encargos = 9,
+    DadosEndereco = 10,
+};
+}
+
 // Loads a data packet that a server call returned.
 void CarregaPacote(RecordSet& cds, const QJsonValue& packet);
 
@@ -492,7 +507,6 @@ public:
     std::function<void()> onDtRetiradaChange;
     std::function<void()> onDataChange;
 
-    int nrItPedAprovado() const { return m_nrItPedAprovado; }
     int nrItPedConfirmado() const { return m_nrItPedConfirmado; }
 
 protected:
@@ -512,7 +526,7 @@ private:
     void vendedorPadrao();
     void clientePadrao();
     void mostraPedidoAtual();
-    void carregaDetalhesDaPagina();
+    void carregaDetalhesDaPagina(const QJsonArray& elementos);
     void mostraPrioridade(const QString& idPrioPed);
     void mostraFrete(const QString& idPgFretTran);
     void pintaNavegador(const QColor& cor);
@@ -533,13 +547,15 @@ private:
     void marcaMenuPaginas();
     void carregaPaginaDadosGerais();
     void mudaPagina(const std::function<void()>& reattach);
+    QList<RpcArg> argumentosPgcChange() const;
+    void carregaFiliais();
+    bool prazosDeOutroPedido() const;
     QString texto(const QString& key) const { return msgPadrao.Msg(key); }
 
     QHash<QString, int> m_colunasListaPreco;
     QHash<QToolButton*, QAction*> m_botoesMenu;
     std::array<std::function<void()>, 3> m_handlersGuardados;
     QString m_ultimaFilial;
-    int m_nrItPedAprovado = 0;
     int m_nrItPedConfirmado = 0;
     bool m_primeiraAtivacao = true;
     bool m_mudandoPagina = false;

@@ -30,20 +30,6 @@ using namespace LanPedido;
 
 namespace {
 
-// Elements of the GetPgcChange answer.
-enum PgcElemento {
-    SaldoEmpenho = 0,
-    Observacao = 6,
-    PrazoPgto = 7,
-    DadosAdicionais = 8,
-    Encargos = 9,
-    DadosEndereco = 10,
-};
-
-bool editando(const RecordSet* cds)
-{
-    return cds->isEditing();
-}
 
 } // namespace
 
@@ -106,25 +92,34 @@ void TfrmLanPedido::pgcPadraoChange()
     m_mudandoPagina = false;
 }
 
+QList<RpcArg> TfrmLanPedido::argumentosPgcChange() const
+{
+    return {valor(cdsPedido, "CDCLIENTE"), dbeEmpenho->text(), QStringLiteral(" "),
+            valor(cdsPedido, "CDMODPGTO"), QStringLiteral(" "), RpcArg::ref(stModPgtoAux),
+            medCdFilial->text(), valor(cdsPedido, "NRPEDIDO"), valor(cdsPedido, "IDSITPEDIDO")};
+}
+
+// The payment terms loaded belong to another order (or none are loaded).
+bool TfrmLanPedido::prazosDeOutroPedido() const
+{
+    return !temLinhas(cdsPrazoPgto)
+        || cdsPrazoPgto->fieldByName(QStringLiteral("NRPEDIDO")).asString() != valor(cdsPedido, "NRPEDIDO");
+}
+
 void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
 {
     QWidget* page = pgcPadrao->currentWidget();
     ControlaActiveShowAvi(boShowAvi, 0);
     const bool temPedido = temLinhas(cdsPedido);
     const QJsonArray elementos =
-        CheckResultServ(netLanPed->call(QStringLiteral("GetPgcChange"),
-                                        {valor(cdsPedido, "CDCLIENTE"), dbeEmpenho->text(), QStringLiteral(" "),
-                                         valor(cdsPedido, "CDMODPGTO"), QStringLiteral(" "), RpcArg::ref(stModPgtoAux),
-                                         medCdFilial->text(), valor(cdsPedido, "NRPEDIDO"),
-                                         valor(cdsPedido, "IDSITPEDIDO")}),
-                        true, ShowServerMessage)
+        CheckResultServ(netLanPed->call(QStringLiteral("GetPgcChange"), argumentosPgcChange()), true, ShowServerMessage)
             .toArray();
     reattach();
     EventDetach semScrollItem(cdsItemPedido->afterScroll);
 
     AtualizaFiliDest();
     Atualiza_TipoEdital();
-    Atualiza_Empenho(elementos.at(SaldoEmpenho));
+    Atualiza_Empenho(elementos.at(PgcChange::SaldoEmpenho));
     AtualizaTipoTrans();
 
     if (page == tshDadosPed) {
@@ -134,7 +129,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
     } else if (page == tshTransportadora) {
         if (pedidoEmEdicao()) {
             Vd_Transport();
-            CarregaPacote(*cdsDadosEndPed, elementos.at(DadosEndereco));
+            CarregaPacote(*cdsDadosEndPed, elementos.at(PgcChange::DadosEndereco));
         }
     } else if (page == tshItemPedido) {
         const RecordSet::State estado = cdsPedido->state();
@@ -147,12 +142,12 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         else if (estado == RecordSet::State::Insert && !temLinhas(cdsItemPedido))
             insereItem();
     } else if (page == tshObservacao) {
-        if (!editando(cdsObser)) {
-            CarregaPacote(*cdsObser, elementos.at(Observacao));
+        if (!cdsObser->isEditing()) {
+            CarregaPacote(*cdsObser, elementos.at(PgcChange::Observacao));
             dbrObservacao->setDataSource(dtsObser);
         }
-        if (!editando(cdsDadosAdicPed))
-            CarregaPacote(*cdsDadosAdicPed, elementos.at(DadosAdicionais));
+        if (!cdsDadosAdicPed->isEditing())
+            CarregaPacote(*cdsDadosAdicPed, elementos.at(PgcChange::DadosAdicionais));
     } else if (page == tshFormaPgto) {
         if (!itensEmEdicao() && !pedidoEmEdicao())
             CarregaItens();
@@ -162,10 +157,8 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         AtualizaFormaPgto();
         if (DBGridColumn* parcela = dbgPrazoPg->columnByField(QStringLiteral("VRPARCELA")))
             parcela->setVisible(cdsPedido->state() != RecordSet::State::Insert);
-        const bool prazosDeOutroPedido = !temLinhas(cdsPrazoPgto)
-            || cdsPrazoPgto->fieldByName(QStringLiteral("NRPEDIDO")).asString() != valor(cdsPedido, "NRPEDIDO");
-        if (prazosDeOutroPedido && !editando(cdsPrazoPgto))
-            CarregaPacote(*cdsPrazoPgto, elementos.at(PrazoPgto));
+        if (prazosDeOutroPedido() && !cdsPrazoPgto->isEditing())
+            CarregaPacote(*cdsPrazoPgto, elementos.at(PgcChange::PrazoPgto));
         if (!valor(cdsPedido, "CDMODPGTO").isEmpty() && valor(cdsPedido, "CDPRECOBASE").isEmpty())
             dbeModPgtoExit();
         if (temPedido && cdsPedido->state() != RecordSet::State::Insert)
@@ -173,8 +166,8 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
                                                    {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
         VrImposEncargo();
     } else if (page == tshEncargos) {
-        if (!editando(cdsEncargos))
-            CarregaPacote(*cdsEncargos, elementos.at(Encargos));
+        if (!cdsEncargos->isEditing())
+            CarregaPacote(*cdsEncargos, elementos.at(PgcChange::Encargos));
         Soma = 0;
         if (cdsPedido->state() == RecordSet::State::Insert && temLinhas(cdsItemPedido)) {
             Soma = cdsItemPedido->fieldByName(QStringLiteral("VRTOTAPROD")).asFloat();

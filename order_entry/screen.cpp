@@ -315,7 +315,6 @@ void TfrmLanPedido::FormCreate()
     boCtrlDel = false;
     pgcPadrao->setTabVisible(pgcPadrao->indexOf(tshEncargos), false);
     mnuEncargos->setVisible(false);
-    m_nrItPedAprovado = 0;
     m_nrItPedConfirmado = 0;
     habilitaPaginas(false);
 }
