@@ -45,7 +45,6 @@ QTableWidget* consultaTabela(QWidget* parent, const QString& name, LookupQuery& 
             table->setItem(row, c, item);
         }
     }
-    ajustaColunas(table, -1);
     return table;
 }
 

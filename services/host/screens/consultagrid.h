@@ -5,7 +5,6 @@
 
 #include <QList>
 #include <QString>
-#include <functional>
 
 class LookupQuery;
 class QFormLayout;
@@ -26,6 +25,7 @@ struct ConsultaColuna {
 QString consultaTexto(const ResultField& field, ConsultaFormato format);
 
 // A table of every row of the open query, read only, one row selected at a time.
+// Its columns are fitted by the caller (ajustaColunas) once the cells are final.
 QTableWidget* consultaTabela(QWidget* parent, const QString& name, LookupQuery& query,
                              const QList<ConsultaColuna>& columns);
 
