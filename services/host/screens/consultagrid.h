@@ -20,6 +20,10 @@ struct ConsultaColuna {
     ConsultaFormato format = ConsultaFormato::Texto;
 };
 
+// The query `sql` on the general database, opened with its one parameter
+// `param` set to `value`.
+LookupQuery consultaAbre(const QString& name, const QString& sql, const QString& param, const QString& value);
+
 // The value as the enquiry screens show it: dates "dd/MM/yyyy", money
 // "1.234,56", whole numbers without decimals.
 QString consultaTexto(const ResultField& field, ConsultaFormato format);
