@@ -848,10 +848,7 @@ class FastPacketWriter {
 public:
     QByteArray write(const DataPacket& packet)
     {
-        m_out.reserve(64 + packet.rows.size() * packet.fields.size() * 12);
-        m_out.append("{\"fields\":");
-        m_out.append(QJsonDocument(fieldsToJson(packet.fields)).toJson(QJsonDocument::Compact));
-        m_out.append(",\"rows\":[");
+        begin(packet.fields, "rows", packet.rows.size() * packet.fields.size() * 12);
         for (qsizetype row = 0; row < packet.rows.size(); ++row) {
             if (row > 0)
                 m_out.append(',');
@@ -863,10 +860,7 @@ public:
 
     QByteArray write(const Delta& delta)
     {
-        m_out.reserve(64 + delta.changes.size() * delta.fields.size() * 24);
-        m_out.append("{\"fields\":");
-        m_out.append(QJsonDocument(fieldsToJson(delta.fields)).toJson(QJsonDocument::Compact));
-        m_out.append(",\"changes\":[");
+        begin(delta.fields, "changes", delta.changes.size() * delta.fields.size() * 24);
         for (qsizetype i = 0; i < delta.changes.size(); ++i) {
             const RowChange& change = delta.changes[i];
             if (i > 0)
@@ -889,6 +883,17 @@ public:
     }
 
 private:
+    // The field list, then the opening of the array under `arrayKey`.
+    void begin(const QList<FieldDef>& fields, const char* arrayKey, qsizetype bodyBytes)
+    {
+        m_out.reserve(64 + bodyBytes);
+        m_out.append("{\"fields\":");
+        m_out.append(QJsonDocument(fieldsToJson(fields)).toJson(QJsonDocument::Compact));
+        m_out.append(",\"");
+        m_out.append(arrayKey);
+        m_out.append("\":[");
+    }
+
     void writeRow(const QVariantList& values, const QList<FieldDef>& fields, qsizetype row)
     {
         if (values.size() != fields.size())

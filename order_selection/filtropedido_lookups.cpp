@@ -79,7 +79,7 @@ void TfrmFiltroPedido::createQueries()
                          "AND M.CDMUNICIPIO = E.CDMUNICIPIO "
                          "JOIN PAIS P ON P.CDPAIS = M.CDPAIS "
                          "ORDER BY M.NMMUNICIPIO");
-    qryProduto = query("qryProduto", "SELECT CDARVPROD, NMPRODUTO, CDPRODINTE FROM PRODUTO");
+    qryProduto = query("qryProduto", "");   // the product look-up's statement, taken when it opens
     qryFiliDest = query("qryFiliDest", "SELECT CDFILIAL, NMFILIAL FROM FILIAL ORDER BY CDFILIAL");
     qryTipoOper = query("qryTipoOper",
                         "SELECT CDTIPOOPER, NMTIPOOPER FROM TIPOOPERAC WHERE IDENTRSAIDOP = 'S' ORDER BY CDTIPOOPER");

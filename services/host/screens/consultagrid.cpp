@@ -1,5 +1,6 @@
 #include "consultagrid.h"
 
+#include "dbgeral.h"
 #include "lookupquery.h"
 #include "values.h"
 
@@ -7,6 +8,14 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QTableWidget>
+
+LookupQuery consultaAbre(const QString& name, const QString& sql, const QString& param, const QString& value)
+{
+    LookupQuery query(name, dtmDBGeral(), sql);
+    query.setParam(param, value);
+    query.open();
+    return query;
+}
 
 QString consultaTexto(const ResultField& field, ConsultaFormato format)
 {
@@ -45,7 +54,6 @@ QTableWidget* consultaTabela(QWidget* parent, const QString& name, LookupQuery& 
             table->setItem(row, c, item);
         }
     }
-    ajustaColunas(table, -1);
     return table;
 }
 

@@ -5,7 +5,6 @@
 
 #include <QList>
 #include <QString>
-#include <functional>
 
 class LookupQuery;
 class QFormLayout;
@@ -21,11 +20,16 @@ struct ConsultaColuna {
     ConsultaFormato format = ConsultaFormato::Texto;
 };
 
+// The query `sql` on the general database, opened with its one parameter
+// `param` set to `value`.
+LookupQuery consultaAbre(const QString& name, const QString& sql, const QString& param, const QString& value);
+
 // The value as the enquiry screens show it: dates "dd/MM/yyyy", money
 // "1.234,56", whole numbers without decimals.
 QString consultaTexto(const ResultField& field, ConsultaFormato format);
 
 // A table of every row of the open query, read only, one row selected at a time.
+// Its columns are fitted by the caller (ajustaColunas) once the cells are final.
 QTableWidget* consultaTabela(QWidget* parent, const QString& name, LookupQuery& query,
                              const QList<ConsultaColuna>& columns);
 

@@ -1,7 +1,6 @@
 #include "ger00700_cliente.h"
 
 #include "consultagrid.h"
-#include "dbgeral.h"
 #include "host.h"
 #include "loadbpl.h"
 #include "lookupquery.h"
@@ -81,10 +80,7 @@ QString inscricao(const QString& number, const QString& kind)
 
 LookupQuery abre(const QString& name, const QString& sql, const QString& customerCode)
 {
-    LookupQuery query(name, dtmDBGeral(), sql);
-    query.setParam(QStringLiteral("P_CDCLIENTE"), customerCode);
-    query.open();
-    return query;
+    return consultaAbre(name, sql, QStringLiteral("P_CDCLIENTE"), customerCode);
 }
 
 } // namespace

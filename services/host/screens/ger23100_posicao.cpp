@@ -1,7 +1,6 @@
 #include "ger23100_posicao.h"
 
 #include "consultagrid.h"
-#include "dbgeral.h"
 #include "host.h"
 #include "loadbpl.h"
 #include "lookupquery.h"
@@ -41,9 +40,8 @@ TfrmPosicaoCliente::TfrmPosicaoCliente(const QString& customerCode, const QStrin
     sbtConfirma->hide();
     sbtCancela->setText(QStringLiteral("&Fechar"));
 
-    LookupQuery titulos(QStringLiteral("qryTitulos"), dtmDBGeral(), qryTitulosSql);
-    titulos.setParam(QStringLiteral("P_CDCLIENTE"), customerCode);
-    titulos.open();
+    LookupQuery titulos =
+        consultaAbre(QStringLiteral("qryTitulos"), qryTitulosSql, QStringLiteral("P_CDCLIENTE"), customerCode);
     grdTitulos = consultaTabela(panPrincipal, QStringLiteral("grdTitulos"), titulos,
                                 {{QStringLiteral("CDFILIAL"), QStringLiteral("Filial")},
                                  {QStringLiteral("NRTITULO"), QStringLiteral("Título")},
@@ -72,9 +70,8 @@ TfrmPosicaoCliente::TfrmPosicaoCliente(const QString& customerCode, const QStrin
     m_vencido = RoundDec(m_vencido, 2);
     m_aVencer = RoundDec(m_aVencer, 2);
 
-    LookupQuery credito(QStringLiteral("qryCredito"), dtmDBGeral(), qryCreditoSql);
-    credito.setParam(QStringLiteral("P_CDCLIENTE"), customerCode);
-    credito.open();
+    LookupQuery credito =
+        consultaAbre(QStringLiteral("qryCredito"), qryCreditoSql, QStringLiteral("P_CDCLIENTE"), customerCode);
 
     auto* layout = new QVBoxLayout(panPrincipal);
     auto* cabecalho = new QLabel(QStringLiteral("<b>%1</b> &nbsp; (código %2) &nbsp; posição em %3")

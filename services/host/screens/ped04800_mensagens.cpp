@@ -1,7 +1,6 @@
 #include "ped04800_mensagens.h"
 
 #include "consultagrid.h"
-#include "dbgeral.h"
 #include "host.h"
 #include "loadbpl.h"
 #include "lookupquery.h"
@@ -33,9 +32,8 @@ TfrmMensagensVendedor::TfrmMensagensVendedor(const QString& sellerCode, QWidget*
     sbtConfirma->hide();
     sbtCancela->setText(QStringLiteral("&Fechar"));
 
-    LookupQuery mensagens(QStringLiteral("qryMensagens"), dtmDBGeral(), qryMensagensSql);
-    mensagens.setParam(QStringLiteral("P_CDVENDEDOR"), sellerCode);
-    mensagens.open();
+    LookupQuery mensagens =
+        consultaAbre(QStringLiteral("qryMensagens"), qryMensagensSql, QStringLiteral("P_CDVENDEDOR"), sellerCode);
     if (!mensagens.isEmpty())
         setWindowTitle(QStringLiteral("Mensagens do Vendedor - %1 %2")
                            .arg(sellerCode, mensagens.fieldByName(QStringLiteral("NMFANVEN")).asString()));

@@ -181,9 +181,7 @@ void DBEdit::textWasEdited()
         // Changed by a path that skipped the key check (context-menu paste,
         // drop): the row goes into edit now, keeping what was typed.
         const QString typed = text();
-        bool canType = false;
-        guarded([&] { canType = m_link->edit(); });
-        if (!canType) {
+        if (!prepareChange()) {
             showValue();
             return;
         }
