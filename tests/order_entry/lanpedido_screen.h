@@ -8,10 +8,13 @@
 #include "lanpedido.h"
 #include "lanpedido_unit.h"
 #include "scriptedhost.h"
+#include "store/database.h"
 
 #include <QDialog>
 #include <QPointer>
+#include <QTemporaryDir>
 #include <QtTest/QtTest>
+#include <memory>
 
 namespace PedTest {
 
@@ -59,5 +62,62 @@ inline void fechaTela()
     closing->closeScreen();
     QTRY_VERIFY(closing.isNull());
 }
+
+// What every order entry screen test class holds: the server with its demo
+// database read directly, the scripted host of the running test and the
+// screen it opened. Test classes derive from it beside QObject and call
+// these from their own slots.
+class TelaTeste {
+protected:
+    // From initTestCase: the server and DEMO's session at branch 0001; the
+    // demo database opens on `demoConnection`.
+    void abreServidor(const QString& demoConnection)
+    {
+        QVERIFY(configDir.isValid());
+        server = std::make_unique<TestServer>();
+        openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
+        demoConnectionName = demoConnection;
+        demo = openDatabase(server->databaseConfig(), demoConnectionName);
+    }
+
+    // From cleanupTestCase.
+    void fechaServidor()
+    {
+        closeDtmDBGeral();
+        demo = QSqlDatabase();
+        QSqlDatabase::removeDatabase(demoConnectionName);
+        ServerSession::instance().logout();
+    }
+
+    void abreTela(const QString& branch = QStringLiteral("0001"))
+    {
+        tela = PedTest::abreTela(*scripted, branch);
+        QVERIFY(tela);
+    }
+
+    // From cleanup: the screen the test left open is closed...
+    void fechaTelaDoTeste()
+    {
+        fechaTela();
+        tela = nullptr;
+    }
+
+    // ...and the scripted host must have seen everything it expected.
+    void liberaHost()
+    {
+        PED_VERIFY_HOST(*scripted);
+        scripted.reset();
+        LanPedido::resetUnit();
+    }
+
+    std::unique_ptr<TestServer> server;
+    std::unique_ptr<ScriptedHost> scripted;
+    QTemporaryDir configDir;
+    QSqlDatabase demo;
+    TfrmLanPedido* tela = nullptr;
+
+private:
+    QString demoConnectionName;
+};
 
 } // namespace PedTest

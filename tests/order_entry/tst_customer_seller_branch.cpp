@@ -54,7 +54,7 @@ QString rotulo(const QDialog& dialog, const char* name)
 
 } // namespace
 
-class TstCustomerSellerBranch : public QObject {
+class TstCustomerSellerBranch : public QObject, TelaTeste {
     Q_OBJECT
 
 private slots:
@@ -97,25 +97,15 @@ private slots:
 
 private:
     void entra(const QString& operatorCode, const QString& password);
-    void abreTela(const QString& branch = QStringLiteral("0001"));
     void novoPedido();
     void comDocumento(const QString& customerCode);
     QString documento(const QString& customerCode);
 
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<ScriptedHost> scripted;
-    QTemporaryDir configDir;
-    QSqlDatabase demo;
-    TfrmLanPedido* tela = nullptr;
 };
 
 void TstCustomerSellerBranch::initTestCase()
 {
-    QVERIFY(configDir.isValid());
-    server = std::make_unique<TestServer>();
-    openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
-    demo = openDatabase(server->databaseConfig(), QStringLiteral("tst_customer_demo"));
-    openDtmDBGeral(server->databaseConfig().sqlitePath);
+    abreServidor(QStringLiteral("tst_customer_demo"));
 }
 
 void TstCustomerSellerBranch::init()
@@ -125,21 +115,15 @@ void TstCustomerSellerBranch::init()
 
 void TstCustomerSellerBranch::cleanup()
 {
-    fechaTela();
-    tela = nullptr;
+    fechaTelaDoTeste();
     if (Operador() != u"DEMO")
         entra(QStringLiteral("DEMO"), QStringLiteral("demo"));
-    PED_VERIFY_HOST(*scripted);
-    scripted.reset();
-    LanPedido::resetUnit();
+    liberaHost();
 }
 
 void TstCustomerSellerBranch::cleanupTestCase()
 {
-    closeDtmDBGeral();
-    demo = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("tst_customer_demo"));
-    ServerSession::instance().logout();
+    fechaServidor();
 }
 
 void TstCustomerSellerBranch::entra(const QString& operatorCode, const QString& password)
@@ -150,12 +134,6 @@ void TstCustomerSellerBranch::entra(const QString& operatorCode, const QString& 
     WorkingContext context = workingContext();
     context.operador = operatorCode;
     setWorkingContext(context);
-}
-
-void TstCustomerSellerBranch::abreTela(const QString& branch)
-{
-    tela = PedTest::abreTela(*scripted, branch);
-    QVERIFY(tela);
 }
 
 // A new order on the general page, as the include command leaves it.

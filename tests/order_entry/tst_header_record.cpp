@@ -97,7 +97,7 @@ TFiltro filtroDoCaso(const QString& caso)
 
 } // namespace
 
-class TstHeaderRecord : public QObject {
+class TstHeaderRecord : public QObject, TelaTeste {
     Q_OBJECT
 
 private slots:
@@ -135,23 +135,13 @@ private slots:
     void excluirPedido();
 
 private:
-    void abreTela(const QString& branch = QStringLiteral("0001"));
     void todosOsPedidos();
     QStringList pedidosDoBanco(const QString& where, const QVariantList& values);
-
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<ScriptedHost> scripted;
-    QTemporaryDir configDir;
-    QSqlDatabase demo;
-    TfrmLanPedido* tela = nullptr;
 };
 
 void TstHeaderRecord::initTestCase()
 {
-    QVERIFY(configDir.isValid());
-    server = std::make_unique<TestServer>();
-    openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
-    demo = openDatabase(server->databaseConfig(), QStringLiteral("tst_header_record_demo"));
+    abreServidor(QStringLiteral("tst_header_record_demo"));
 }
 
 void TstHeaderRecord::init()
@@ -161,25 +151,13 @@ void TstHeaderRecord::init()
 
 void TstHeaderRecord::cleanup()
 {
-    fechaTela();
-    tela = nullptr;
-    PED_VERIFY_HOST(*scripted);
-    scripted.reset();
-    LanPedido::resetUnit();
+    fechaTelaDoTeste();
+    liberaHost();
 }
 
 void TstHeaderRecord::cleanupTestCase()
 {
-    demo = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("tst_header_record_demo"));
-    closeDtmDBGeral();
-    ServerSession::instance().logout();
-}
-
-void TstHeaderRecord::abreTela(const QString& branch)
-{
-    tela = PedTest::abreTela(*scripted, branch);
-    QVERIFY(tela);
+    fechaServidor();
 }
 
 // Every order of the branch, whatever its status, kind or date.

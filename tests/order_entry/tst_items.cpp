@@ -44,7 +44,7 @@ double cents(double value)
 
 } // namespace
 
-class TstItems : public QObject {
+class TstItems : public QObject, TelaTeste {
     Q_OBJECT
 
 private slots:
@@ -88,47 +88,30 @@ private:
     // A demo order of branch 0001 with a reserved item, on screen with its
     // items page showing.
     QString abrePedidoReservado(const QString& tipoOperacao = QStringLiteral("01"));
-
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<ScriptedHost> scripted;
-    QTemporaryDir configDir;
-    QSqlDatabase demo;
-    TfrmLanPedido* tela = nullptr;
 };
 
 void TstItems::initTestCase()
 {
-    QVERIFY(configDir.isValid());
-    server = std::make_unique<TestServer>();
-    openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
-    demo = openDatabase(server->databaseConfig(), QStringLiteral("tst_items_demo"));
-    openDtmDBGeral(server->databaseConfig().kind == DatabaseConfig::Kind::SQLite ? server->databaseConfig().sqlitePath
-                                                                                 : QString());
+    abreServidor(QStringLiteral("tst_items_demo"));
 }
 
 void TstItems::init()
 {
     scripted = std::make_unique<ScriptedHost>();
-    tela = abreTela(*scripted, QStringLiteral("0001"));
+    abreTela();
     QVERIFY(tela);
     tela->FConfirmacaoLivre = false;   // no confirmation unless a test asks for it
 }
 
 void TstItems::cleanup()
 {
-    fechaTela();
-    tela = nullptr;
-    PED_VERIFY_HOST(*scripted);
-    scripted.reset();
-    LanPedido::resetUnit();
+    fechaTelaDoTeste();
+    liberaHost();
 }
 
 void TstItems::cleanupTestCase()
 {
-    closeDtmDBGeral();
-    demo = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("tst_items_demo"));
-    ServerSession::instance().logout();
+    fechaServidor();
 }
 
 void TstItems::abreComPedido(const QString& situacao, const QString& documento)

@@ -26,7 +26,7 @@
 
 using namespace PedTest;
 
-class TstLanPedido : public QObject {
+class TstLanPedido : public QObject, TelaTeste {
     Q_OBJECT
 
 private slots:
@@ -55,23 +55,14 @@ private slots:
     void paginasEmConsulta();
 
 private:
-    void abreTela(const QString& branch = QStringLiteral("0001"));
     void carregaPedidoDemo();
 
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<ScriptedHost> scripted;
-    QTemporaryDir configDir;
-    QSqlDatabase demo;
-    TfrmLanPedido* tela = nullptr;
     int demoItemCount = 0;
 };
 
 void TstLanPedido::initTestCase()
 {
-    QVERIFY(configDir.isValid());
-    server = std::make_unique<TestServer>();
-    openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
-    demo = openDatabase(server->databaseConfig(), QStringLiteral("tst_lanpedido_demo"));
+    abreServidor(QStringLiteral("tst_lanpedido_demo"));
 
     // The operator's saved column order, beside another operator's.
     QDir().mkpath(configDir.path() + QStringLiteral("/DEMO"));
@@ -94,27 +85,16 @@ void TstLanPedido::init()
     scripted = std::make_unique<ScriptedHost>();
 }
 
-void TstLanPedido::abreTela(const QString& branch)
-{
-    tela = PedTest::abreTela(*scripted, branch);
-    QVERIFY(tela);
-}
-
 void TstLanPedido::cleanup()
 {
-    fechaTela();
-    tela = nullptr;
+    fechaTelaDoTeste();
     QVERIFY(!LanPedido::boStCriado);
-    PED_VERIFY_HOST(*scripted);
-    scripted.reset();
-    LanPedido::resetUnit();
+    liberaHost();
 }
 
 void TstLanPedido::cleanupTestCase()
 {
-    demo = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("tst_lanpedido_demo"));
-    ServerSession::instance().logout();
+    fechaServidor();
 }
 
 // A branch with order parameters on the fixed working branch: the list opens
