@@ -94,7 +94,8 @@ int main(int argc, char* argv[])
     } catch (const DbGeralError& error) {
         return fail(QString::fromStdString(error.what()), interactive);
     }
-    settings.setValue(KeyDatabase, database);
+    // A password stays out of the settings file: libpq's ~/.pgpass holds it.
+    settings.setValue(KeyDatabase, dbGeralSettingText(database));
 
     if (options.autoLogin) {
         if (!options.hasServer())
