@@ -492,7 +492,8 @@ void TestProtocol::paths_data()
     QTest::addColumn<QByteArray>("allow");
     QTest::newRow("health") << QByteArray("GET /health HTTP/1.1\r\n\r\n") << 200 << QByteArray();
     QTest::newRow("health with query") << QByteArray("GET /health?x=1 HTTP/1.1\r\n\r\n") << 200 << QByteArray();
-    QTest::newRow("post to health") << QByteArray("POST /health HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << 405 << QByteArray("GET");
+    QTest::newRow("head of health") << QByteArray("HEAD /health HTTP/1.1\r\n\r\n") << 200 << QByteArray();
+    QTest::newRow("post to health") << QByteArray("POST /health HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << 405 << QByteArray("GET, HEAD");
     QTest::newRow("get on rpc") << QByteArray("GET /rpc/Bib.rdmDBGeral HTTP/1.1\r\n\r\n") << 405 << QByteArray("POST");
     QTest::newRow("unknown path") << QByteArray("GET /index.html HTTP/1.1\r\n\r\n") << 404 << QByteArray();
     QTest::newRow("root") << QByteArray("DELETE / HTTP/1.1\r\n\r\n") << 404 << QByteArray();
@@ -507,7 +508,12 @@ void TestProtocol::paths()
     QCOMPARE(answer.status, httpStatus);
     QCOMPARE(answer.header("allow"), allow);
     const QJsonObject body = answer.json().toObject();
-    if (httpStatus == 200) {
+    if (request.startsWith("HEAD ")) {
+        QVERIFY(answer.body.isEmpty());
+        QVERIFY(answer.header("content-length").toInt() > 0);
+        QVERIFY(m_client->isConnected());   // the next request on this connection is read as one
+    } else if (httpStatus == 200) {
+        QVERIFY(body.value(QStringLiteral("databaseAnswers")).toBool());
         QCOMPARE(body.value(QStringLiteral("database")).toString(), QStringLiteral("sqlite"));
         QVERIFY(!body.value(QStringLiteral("version")).toString().isEmpty());
     } else {
