@@ -207,6 +207,15 @@ bool HttpServer::Connection::parseHead()
 {
     while (m_buffer.startsWith("\r\n"))
         m_buffer.remove(0, 2);
+    // Bytes that cannot begin a request line (a TLS handshake sent to the
+    // plain port, above all) are refused now, not after the read timeout.
+    const qsizetype space = m_buffer.indexOf(' ');
+    const QByteArray method = m_buffer.left(space < 0 ? qMin<qsizetype>(m_buffer.size(), 32) : space);
+    if (!method.isEmpty() && (!isToken(method) || method.size() >= 32)) {
+        fail(400, m_buffer.startsWith('\x16') ? QStringLiteral("this port speaks plain HTTP, not TLS")
+                                               : QStringLiteral("malformed request line"));
+        return false;
+    }
     const qsizetype end = m_buffer.indexOf("\r\n\r\n");
     const qint64 maxHeaderBytes = m_server->m_limits.maxHeaderBytes;
     if (end < 0 || end > maxHeaderBytes) {

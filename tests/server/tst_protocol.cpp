@@ -465,6 +465,7 @@ void TestProtocol::malformedHttp_data()
     QTest::addColumn<int>("httpStatus");
     QTest::newRow("garbage request line") << QByteArray("HELLO\r\n\r\n") << 400;
     QTest::newRow("no path") << QByteArray("GET health HTTP/1.1\r\n\r\n") << 400;
+    QTest::newRow("tls handshake on the plain port") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) << 400;
     QTest::newRow("unknown version") << QByteArray("GET /health HTTP/2.0\r\n\r\n") << 505;
     QTest::newRow("bad header line") << QByteArray("GET /health HTTP/1.1\r\nNoColonHere\r\n\r\n") << 400;
     QTest::newRow("bad content length") << QByteArray("POST /rpc/Bib.rdmDBGeral HTTP/1.1\r\nContent-Length: -5\r\n\r\n") << 400;
