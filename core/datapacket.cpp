@@ -1,11 +1,11 @@
 #include "datapacket.h"
 
 #include "json_text.h"
+#include "strict_json.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QJsonDocument>
-#include <QJsonParseError>
 #include <QTime>
 #include <charconv>
 #include <cmath>
@@ -422,13 +422,15 @@ int indexOfField(const QList<FieldDef>& fields, const QString& fieldName)
 
 QJsonObject parseObject(const QByteArray& bytes)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError)
-        fail(QStringLiteral("malformed JSON at byte %1: %2").arg(error.offset).arg(error.errorString()));
-    if (!document.isObject())
+    QJsonValue value;
+    try {
+        value = readStrictJson(bytes);
+    } catch (const StrictJsonError& error) {
+        fail(QStringLiteral("malformed JSON ") + error.fault().message);
+    }
+    if (!value.isObject())
         fail(QStringLiteral("expected a JSON object"));
-    return document.object();
+    return value.toObject();
 }
 
 const QString opInsert = QStringLiteral("insert");
@@ -466,6 +468,8 @@ public:
         } catch (const StepAside&) {
             return std::nullopt;
         } catch (const DataPacketError&) {
+            return std::nullopt;
+        } catch (const StrictJsonError&) {
             return std::nullopt;
         }
     }
@@ -546,10 +550,10 @@ private:
     {
         const char* start = m_pos;
         skipValue(0);
-        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromRawData(start, m_pos - start));
-        if (!document.isArray())
+        const QJsonValue fields = readStrictJson(QByteArrayView(start, m_pos - start));
+        if (!fields.isArray())
             stepAside();
-        return fieldsFromJson(QJsonObject{{QStringLiteral("fields"), document.array()}});
+        return fieldsFromJson(QJsonObject{{QStringLiteral("fields"), fields}});
     }
 
     void skipValue(int depth)
