@@ -35,7 +35,7 @@ using Clock = std::chrono::steady_clock;
 using Call = std::function<bool()>;   // one call; false when it failed
 using CallFactory = std::function<Call()>;   // runs on the calling thread
 
-const QString LanPedido = QStringLiteral("PED00100.rdmLanPedido");
+const QString LanPedido = ServerNames::LanPedido;
 constexpr int WarmUpCalls = 20;
 
 struct BenchMethod {

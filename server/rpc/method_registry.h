@@ -4,6 +4,7 @@
 // arguments against the declaration (-32602 on a mismatch) before any method
 // code runs, and docs/protocol.md is generated from the same declarations.
 
+#include "protocol.h"
 #include "raw_json.h"
 
 #include <QHash>
@@ -108,11 +109,3 @@ private:
     QHash<QString, qsizetype> m_index;
     QSet<QString> m_modules;
 };
-
-// The four remote data modules the clients name in the URL.
-namespace ServerNames {
-inline const QString LanPedido = QStringLiteral("PED00100.rdmLanPedido");
-inline const QString NotaPedido = QStringLiteral("Ped00103.rdmNotaPedido");
-inline const QString GeraNFFutura = QStringLiteral("Ped00120.rdmGeraNFFutura");
-inline const QString DBGeral = QStringLiteral("Bib.rdmDBGeral");
-}

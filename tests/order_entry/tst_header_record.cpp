@@ -18,6 +18,7 @@
 #include "widgets/dateeditplus.h"
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
+#include "iso_datetime.h"
 
 #include <QAction>
 #include <QDialog>
@@ -286,7 +287,7 @@ void TstHeaderRecord::listaDoServidorParaOFiltroPadrao()
     const QStringList esperados = pedidosDoBanco(
         QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '2' AND IDTIPOPEDIDO = '1'"
                        " AND SUBSTR(DTPEDIDO, 1, 10) BETWEEN ? AND ?"),
-        {QDate::currentDate().addDays(-10).toString(Qt::ISODate), QDate::currentDate().toString(Qt::ISODate)});
+        {isoDateText(QDate::currentDate().addDays(-10)), isoDateText(QDate::currentDate())});
     QVERIFY(!esperados.isEmpty());
     QCOMPARE(carregados, esperados);
     QCOMPARE(tela->lblintde->text(), QDate::currentDate().addDays(-10).toString(QStringLiteral("dd/MM/yyyy")));
@@ -334,7 +335,7 @@ void TstHeaderRecord::filtroConfirmadoListaOsEscolhidos()
     const QStringList esperados = pedidosDoBanco(
         QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '4' AND IDTIPOPEDIDO = '1'"
                        " AND SUBSTR(DTPEDIDO, 1, 10) BETWEEN ? AND ?"),
-        {QDate::currentDate().addDays(-10).toString(Qt::ISODate), QDate::currentDate().toString(Qt::ISODate)});
+        {isoDateText(QDate::currentDate().addDays(-10)), isoDateText(QDate::currentDate())});
     QVERIFY(!esperados.isEmpty());
     QCOMPARE(carregados, esperados);
 }

@@ -11,6 +11,7 @@
 
 #include "rpc/app_server.h"
 #include "rpc/method_registry.h"
+#include "iso_datetime.h"
 
 #include <QJsonDocument>
 #include <QSemaphore>
@@ -62,7 +63,7 @@ void addTestMethods(MethodRegistry& registry)
                         [](CallContext&, QJsonArray& params) {
                             params[0] = params[0].toString() + QStringLiteral("-servidor");
                             params[2] = params[2].toDouble() * params[1].toInt();
-                            params[3] = QDate::fromString(params[3].toString(), Qt::ISODate).addDays(1).toString(Qt::ISODate);
+                            params[3] = isoDateText(parseIsoDate(params[3].toString()).addDays(1));
                             DataPacket packet = DataPacket::fromJson(params[4].toObject());
                             packet.rows.append({QStringLiteral("0000000099")});
                             params[4] = packet.toJson();
