@@ -17,6 +17,7 @@ enum Code : int {
     Timeout = -2,
     BadResponse = -3,        // not JSON-RPC, or outputs that don't fit the caller's variables
     NotConfigured = -4,      // no host or port for the connection
+    BadCall = -5,            // arguments that don't fit the method, or the wrong connection; never sent
     // Answered by the server.
     MethodFailed = RpcErrorCode::MethodFailed,   // the method's own message, often a catalog key ("SALDO_INSU")
     SessionInvalid = RpcErrorCode::NoSession,

@@ -19,6 +19,7 @@
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
 #include "iso_datetime.h"
+#include "rpcwire.h"
 
 #include <QAction>
 #include <QDialog>
@@ -272,6 +273,7 @@ void TstHeaderRecord::argumentosPorReferencia()
     for (int numero = 1; numero <= 53; ++numero)
         QVERIFY2(lista.at(numero - 1).isReference() != porValor.contains(numero), qPrintable(QString::number(numero)));
     QVERIFY(lista.at(31).toJson().isBool());
+    QCOMPARE(RpcWire::argumentMismatch(Rpc::LanPedido::GetPedido.info(), lista), QString());
 }
 
 // Branch 0001 works with orders in progress: the initial filter lists its

@@ -275,9 +275,11 @@ void openPed01100(const QVariantList& args)
         return;
     }
 #ifdef PED_HAVE_CLIENT
-    TNetConnection netLanPed(QStringLiteral("PED00100.rdmLanPedido"));
-    const QJsonArray answer = CheckResultServ(netLanPed.call(QStringLiteral("GetPedidoImpressao"), {branch, order})).toArray();
-    const OrderPrintout printout{DataPacket::fromJson(answer.at(0).toObject()), DataPacket::fromJson(answer.at(1).toObject())};
+    using namespace Rpc::LanPedido;
+    TNetConnection netLanPed(ServerNames::LanPedido);
+    const QJsonArray answer = CheckResultServ(netLanPed.call(GetPedidoImpressao, {branch, order})).toArray();
+    const OrderPrintout printout{DataPacket::fromJson(answer.at(GetPedidoImpressaoResult::Cabecalho).toObject()),
+                                 DataPacket::fromJson(answer.at(GetPedidoImpressaoResult::Itens).toObject())};
     if (printout.header.rows.isEmpty()) {
         MensErro(QStringLiteral("Pedido %1/%2 não encontrado para impressão.").arg(branch, order), false);
         return;
