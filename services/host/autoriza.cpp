@@ -1,7 +1,5 @@
 #include "autoriza.h"
 
-#ifdef PED_HAVE_CLIENT
-
 #include "autorizadialog.h"
 #include "host.h"
 #include "hostlog.h"
@@ -75,5 +73,3 @@ bool Autoriza(TNetConnection& connection, int kind, const QString& operation, co
     MensErro(refusal, false);
     return false;
 }
-
-#endif

@@ -7,9 +7,7 @@
 #include "taxnumbers.h"
 #include "values.h"
 
-#ifdef PED_HAVE_CLIENT
 #include "netconnection.h"
-#endif
 
 #include <QDateTime>
 #include <QDialogButtonBox>
@@ -274,7 +272,6 @@ void openPed01100(const QVariantList& args)
         MensErro(QStringLiteral("Nenhum pedido informado para impressão."), false);
         return;
     }
-#ifdef PED_HAVE_CLIENT
     using namespace Rpc::LanPedido;
     TNetConnection netLanPed(ServerNames::LanPedido);
     const QJsonArray answer = CheckResultServ(netLanPed.call(GetPedidoImpressao, {branch, order})).toArray();
@@ -286,9 +283,6 @@ void openPed01100(const QVariantList& args)
     }
     TfrmImpPedido preview(printout);
     host().execModal(preview);
-#else
-    MensErro(QStringLiteral("Impressão indisponível: o serviço de aplicação não está ligado a este programa."), false);
-#endif
 }
 
 namespace {
