@@ -27,6 +27,7 @@
 #include <optional>
 
 using namespace LanPedido;
+using namespace Rpc::LanPedido;
 using namespace FieldList;
 
 namespace {
@@ -139,17 +140,6 @@ const char* const priceKindCodes[] = {"S", "N", "P", "G", "R", "O"};
 
 // The colour of a profitability outside every band (E8FFFF, blue-green-red).
 constexpr double corSemFaixa = 15269887;
-
-// Elements of the GetDadosAfterScroll answer.
-enum DadosAfterScroll {
-    PosicaoEstoque = 0,
-    QtPedida = 1,
-    ImpostosItem = 2,
-    UltimosPrecos = 3,
-    QtDisponivel = 4,
-    IndicadorEstoque = 5,
-    QtOrcamento = 6,
-};
 
 Field& campo(const RecordSet* cds, const char* name)
 {
@@ -517,8 +507,8 @@ void TfrmLanPedido::Vd_PedidoParcAtendido()
     const bool copiaDoPedido = temLinhas(cdsItemPedAux) && temLinhas(cdsItemPedido) && valor(cdsItemPedAux, "CDFILIAL") == filial
                                && valor(cdsItemPedAux, "NRPEDIDO") == pedido;
     if (!copiaDoPedido) {
-        const QJsonArray itens = Servidor(QStringLiteral("GetItemPedido"), {filial, pedido, valor(cdsPedido, "IDSITPEDIDO")}).toArray();
-        CarregaPacote(*cdsItemPedAux, itens.at(0));
+        const QJsonArray itens = Servidor(GetItemPedido, {filial, pedido, valor(cdsPedido, "IDSITPEDIDO")}).toArray();
+        CarregaPacote(*cdsItemPedAux, itens.at(GetItemPedidoResult::Itens));
     }
     const DataPacket armazenados = cdsItemPedAux->data();
     const int expedida = armazenados.indexOf(QStringLiteral("QTEXPITEMPED"));
@@ -591,7 +581,7 @@ bool TfrmLanPedido::TipoOperAtualizaEstoque() const
 void TfrmLanPedido::VrTotalItemPed()
 {
     MostraTotaisItens();
-    CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"),
+    CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar,
                                            {valor(cdsItemPedido, "CDFILIAL"), valor(cdsItemPedido, "NRPEDIDO")}));
     auto total = [this](const char* name) { return temLinhas(cdsImposEncar) ? campo(cdsImposEncar, name).asFloat() : 0.0; };
     nedTotLiq->setValue(total("VRTOTAL"));
@@ -692,7 +682,7 @@ void TfrmLanPedido::cdsItemPedidoAfterScroll()
                 produtoEstoque = qryProdEsto.fieldByName(QStringLiteral("CDPRODESTO")).asString();
             }
             const QJsonArray dados =
-                Servidor(QStringLiteral("GetDadosAfterScroll"),
+                Servidor(GetDadosAfterScroll,
                          {medCdFilial->text(), QString(), valor(cdsPedido, "NRPEDIDO"), valor(cdsItemPedido, "NRITEMPED"),
                           valor(cdsItemPedido, "CDPRODUTO"), RpcArg::ref(produtoEstoque), situacao, valor(cdsPedido, "CDCLIENTE"),
                           RpcArg::ref(querPosicao), RpcArg::ref(querQuantidades), RpcArg::ref(querImpostos),
@@ -702,19 +692,19 @@ void TfrmLanPedido::cdsItemPedidoAfterScroll()
             if (posicaoLivre && pgcPadrao->currentWidget() == tshItemPedido && reservaLote && atualizaEstoque) {
                 if (temLinhas(cdsItemPedido) && !valor(cdsItemPedido, "CDARVPROD").isEmpty()) {
                     RecordSet* lotes = situacao == u"4" ? cdsLoteUtil : cdsPosiEstoq;
-                    CarregaPacote(*lotes, dados.at(PosicaoEstoque));
+                    CarregaPacote(*lotes, dados.at(GetDadosAfterScrollResult::PosicaoEstoque));
                     dtsPosiEstoq->setDataSet(lotes);
                 } else {
                     cdsPosiEstoq->close();
                     cdsLoteUtil->close();
                 }
             }
-            nedQtPed->setValue(dados.at(QtPedida).toDouble());
+            nedQtPed->setValue(dados.at(GetDadosAfterScrollResult::QtPedida).toDouble());
             if (navegando)
-                CarregaPacote(*cdsItemProImpos, dados.at(ImpostosItem));
-            CarregaPacote(*cdsConUltPrecVen, dados.at(UltimosPrecos));
-            nedQtDisp->setValue(dados.at(QtDisponivel).toDouble());
-            const QString indicador = dados.at(IndicadorEstoque).toString();
+                CarregaPacote(*cdsItemProImpos, dados.at(GetDadosAfterScrollResult::ImpostosItem));
+            CarregaPacote(*cdsConUltPrecVen, dados.at(GetDadosAfterScrollResult::UltimosPrecos));
+            nedQtDisp->setValue(dados.at(GetDadosAfterScrollResult::QtDisponivel).toDouble());
+            const QString indicador = dados.at(GetDadosAfterScrollResult::IndicadorEstoque).toString();
             lblCtrlEstoque->setVisible(indicador != u"S");
             if (indicador == u"F")
                 lblCtrlEstoque->setText(texto(QStringLiteral("Filial_CtrlEstoq")));
@@ -722,7 +712,7 @@ void TfrmLanPedido::cdsItemPedidoAfterScroll()
                 lblCtrlEstoque->setText(texto(QStringLiteral("TpOper_CtrlEstoq")));
             else if (indicador != u"S")
                 lblCtrlEstoque->setText(texto(QStringLiteral("Produto_CtrlEstoq")));
-            nedQtOrcamento->setValue(dados.at(QtOrcamento).toDouble());
+            nedQtOrcamento->setValue(dados.at(GetDadosAfterScrollResult::QtOrcamento).toDouble());
         }
     }
 

@@ -74,6 +74,7 @@ void resetUnit()
 } // namespace LanPedido
 
 using namespace LanPedido;
+using namespace Rpc::LanPedido;
 
 void CriaLanctoPedido()
 {
@@ -104,9 +105,9 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmLanPedido"));
     msgPadrao.load(QStringLiteral(":/catalogs/PED00100.msg"));
-    netLanPed = new TNetConnection(QStringLiteral("PED00100.rdmLanPedido"), this);
+    netLanPed = new TNetConnection(ServerNames::LanPedido, this);
     netLanPed->setObjectName(QStringLiteral("netLanPed"));
-    netNotaPed = new TNetConnection(QStringLiteral("Ped00103.rdmNotaPedido"), this);
+    netNotaPed = new TNetConnection(ServerNames::NotaPedido, this);
     netNotaPed->setObjectName(QStringLiteral("netNotaPed"));
     criaRecordSets();
     criaPainelFerramentas();
@@ -309,7 +310,7 @@ void TfrmLanPedido::FormCreate()
                            cdsDadosEndPed, cdsParamGerPed})
         cds->createDataSet();
 
-    CarregaPacote(*cdsParamGerPed, Servidor(QStringLiteral("getParamGerPed"), {}));
+    CarregaPacote(*cdsParamGerPed, Servidor(getParamGerPed, {}));
     Load_Config();
 
     boCtrlDel = false;
@@ -382,7 +383,7 @@ void TfrmLanPedido::FormActivate()
     boReseAuto = boEntrar = boAlteraSituItem = false;
     stAltSitItem.clear();
 
-    CarregaPacote(*cdsPermissao, Servidor(QStringLiteral("GetPermissao"),
+    CarregaPacote(*cdsPermissao, Servidor(GetPermissao,
                                           {Operador(), QStringLiteral("ALTP"), medCdFilial->text()}));
     boParamGerPed = cdsParamGerPed->fieldByName(QStringLiteral("IDUTTABPRECOITEM")).asString() == u"S";
 }
@@ -423,7 +424,7 @@ void TfrmLanPedido::ControlaDeActiveShowAvi(bool show)
         DeactiveShowAvi();
 }
 
-QJsonValue TfrmLanPedido::Servidor(const QString& method, const QList<RpcArg>& args, TNetConnection* net)
+QJsonValue TfrmLanPedido::Servidor(const Rpc::MethodInfo& method, const QList<RpcArg>& args, TNetConnection* net)
 {
     const bool show = boShowAvi;
     ControlaActiveShowAvi(show, 0);

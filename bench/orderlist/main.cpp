@@ -26,6 +26,7 @@
 #include "rpc/app_server.h"
 #include "store/database.h"
 #include "store/sql.h"
+#include "iso_datetime.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -46,7 +47,7 @@
 
 namespace {
 
-const QString lanPedido = QStringLiteral("PED00100.rdmLanPedido");
+const QString lanPedido = ServerNames::LanPedido;
 const QString branch = QStringLiteral("0001");
 
 // The server in its own thread, on the benchmark's database file.
@@ -117,8 +118,8 @@ QString prepareDatabase(const QString& dataDir, int orderCount)
 QJsonArray defaultArguments()
 {
     const QJsonValue null;
-    const QString today = QDate::currentDate().toString(Qt::ISODate);
-    const QString tenDaysAgo = QDate::currentDate().addDays(-10).toString(Qt::ISODate);
+    const QString today = isoDateText(QDate::currentDate());
+    const QString tenDaysAgo = isoDateText(QDate::currentDate().addDays(-10));
     return {"T", "", "", "T", "", "T", "", "T", "", "T", "", "T", "", "43210", "T", "12", "", "1234657", "T",
             "", tenDaysAgo, today, "T", null, null, "", "T", "1", "", "1239", branch, false, "", "T", "", "", "T", "",
             "T", "", "", "T", "T", null, null, "T", "T", "", "", "T", "", "", "T"};
@@ -228,7 +229,7 @@ int main(int argc, char** argv)
             return reply.value(QStringLiteral("result"));
         };
         const QByteArray token =
-            rpc(QStringLiteral("Bib.rdmDBGeral"), QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}, {}).toString().toUtf8();
+            rpc(ServerNames::DBGeral, QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}, {}).toString().toUtf8();
 
         QJsonArray customers = defaultArguments();
         customers[9] = QString();
@@ -243,7 +244,7 @@ int main(int argc, char** argv)
         QJsonArray year = defaultArguments();
         year[15] = QStringLiteral("123456");
         year[16] = QStringLiteral("T");
-        year[20] = QDate::currentDate().addYears(-1).toString(Qt::ISODate);
+        year[20] = isoDateText(QDate::currentDate().addYears(-1));
         const QList<Case> cases = {
             {QStringLiteral("default"), defaultArguments(), 200},
             {QStringLiteral("customers"), customers, 40},

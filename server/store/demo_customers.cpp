@@ -9,7 +9,7 @@
 
 #include "demo_customers.h"
 
-#include "brazil_documents.h"
+#include "check_digits.h"
 #include "rpc/password.h"
 #include "sql.h"
 

@@ -4,9 +4,10 @@
 
 #include "database.h"
 
-#include "brazil_documents.h"
+#include "check_digits.h"
 #include "demo_customers.h"
 #include "demo_stock_taxes.h"
+#include "money.h"
 #include "order_factory.h"
 #include "rpc/password.h"
 #include "sql.h"
@@ -15,7 +16,6 @@
 #include <QDateTime>
 #include <QHash>
 #include <QSqlQuery>
-#include <cmath>
 
 namespace {
 
@@ -220,17 +220,12 @@ QString ean13(const QString& twelveDigits)
     return twelveDigits + QString::number((10 - sum % 10) % 10);
 }
 
-double money(double value)
-{
-    return std::round(value * 100.0) / 100.0;
-}
-
 // Costs between 55 % and 95 % of the price, so orders fall into every
 // profitability band.
 double unitCost(const ProductRow& product)
 {
     const int spread = (product.code.toInt() * 37) % 41;   // 0 .. 40
-    return money(product.price * (0.55 + spread / 100.0));
+    return RoundDec(product.price * (0.55 + spread / 100.0), 2);
 }
 
 class DemoLoader {
@@ -627,7 +622,7 @@ private:
             box.name = base + QStringLiteral(" cx c/20");
             box.unit = QStringLiteral("CX");
             box.conversion = 2;
-            box.price = money(medicine.blisterPrice * 2 * 0.97);
+            box.price = RoundDec(medicine.blisterPrice * 2 * 0.97, 2);
             box.grossWeight = 0.05;
             box.isStockProduct = false;
             ProductRow hospital = box;
@@ -635,7 +630,7 @@ private:
             hospital.userCode = group + QStringLiteral("003");
             hospital.name = base + QStringLiteral(" cx hosp c/500");
             hospital.conversion = 50;
-            hospital.price = money(medicine.blisterPrice * 50 * 0.8);
+            hospital.price = RoundDec(medicine.blisterPrice * 50 * 0.8, 2);
             hospital.grossWeight = 1.1;
             m_products << blister << box << hospital;
         }
@@ -659,7 +654,7 @@ private:
             const bool medicine = product.userCode.startsWith(QLatin1String("01"));
             rows.append({product.code, product.userCode, product.name, product.unit, product.stockProduct, product.conversion,
                          product.isStockProduct ? QVariant(product.grossWeight) : QVariant(),
-                         product.grossWeight, money(product.grossWeight * 0.9 * 1000) / 1000,
+                         product.grossWeight, RoundDec(product.grossWeight * 0.9, 5),
                          ean13(QStringLiteral("789") + zeroPadded(104000000 + product.code.toInt() * 37, 9)),
                          product.unit == QLatin1String("UN") ? 10.0 : 1.0,
                          QStringLiteral("S"), QStringLiteral("S"), makers[product.maker][0],
@@ -744,27 +739,27 @@ private:
             const ProductRow& product = m_products.at(i);
             const double price = product.price;
             tableRows.append({QStringLiteral("01"), product.code, QStringLiteral("N"), validFrom, validUntil, price, QStringLiteral("N")});
-            tableRows.append({QStringLiteral("02"), product.code, QStringLiteral("N"), validFrom, validUntil, money(price * 0.92), QStringLiteral("N")});
+            tableRows.append({QStringLiteral("02"), product.code, QStringLiteral("N"), validFrom, validUntil, RoundDec(price * 0.92, 2), QStringLiteral("N")});
             // The government table leaves out the last products: "price not registered".
             if (i < m_products.size() - 5)
-                tableRows.append({QStringLiteral("03"), product.code, QStringLiteral("N"), validFrom, validUntil, money(price * 0.85), QStringLiteral("N")});
+                tableRows.append({QStringLiteral("03"), product.code, QStringLiteral("N"), validFrom, validUntil, RoundDec(price * 0.85, 2), QStringLiteral("N")});
             if (i % 10 == 3)
-                tableRows.append({QStringLiteral("01"), product.code, QStringLiteral("P"), at(-5), at(30, 23, 59), money(price * 0.9), QStringLiteral("S")});
+                tableRows.append({QStringLiteral("01"), product.code, QStringLiteral("P"), at(-5), at(30, 23, 59), RoundDec(price * 0.9, 2), QStringLiteral("S")});
             if (i % 10 == 7)   // a promotion that ended yesterday: "price not in force"
-                tableRows.append({QStringLiteral("01"), product.code, QStringLiteral("P"), at(-40), at(-1, 23, 59), money(price * 0.88), QStringLiteral("S")});
+                tableRows.append({QStringLiteral("01"), product.code, QStringLiteral("P"), at(-40), at(-1, 23, 59), RoundDec(price * 0.88, 2), QStringLiteral("S")});
 
             factorRows.append({product.code, QStringLiteral("001"), price});
-            factorRows.append({product.code, QStringLiteral("002"), money(price * 10 * 0.95)});
+            factorRows.append({product.code, QStringLiteral("002"), RoundDec(price * 10 * 0.95, 2)});
             if (i % 3 == 0)
-                factorRows.append({product.code, QStringLiteral("003"), money(price * 0.9)});
+                factorRows.append({product.code, QStringLiteral("003"), RoundDec(price * 0.9, 2)});
 
             for (const char* table : {"01", "02"})
                 for (const char* state : {"SP", "PR"})
                     maxDiscountRows.append({table, brazil, state, product.code, i % 5 == 0 ? 15.0 : 8.0});
 
             if (i % 6 == 0) {
-                optionalRows.append({QStringLiteral("01"), product.code, QStringLiteral("001"), money(price * 0.95), QStringLiteral("N")});
-                optionalRows.append({QStringLiteral("01"), product.code, QStringLiteral("002"), money(price * 1.10), QStringLiteral("S")});
+                optionalRows.append({QStringLiteral("01"), product.code, QStringLiteral("001"), RoundDec(price * 0.95, 2), QStringLiteral("N")});
+                optionalRows.append({QStringLiteral("01"), product.code, QStringLiteral("002"), RoundDec(price * 1.10, 2), QStringLiteral("S")});
             }
         }
         insert(QStringLiteral("ITEMPRECOBASE"),
@@ -1215,7 +1210,7 @@ void DemoLoader::orderDetails(const OrderCatalog& catalog, const OrderPlan& plan
     if (branch == QLatin1String("0001") && index % 5 == 1)
         m_charges.append({branch, number, QStringLiteral("01"), 35.0, QVariant()});
     if (branch == QLatin1String("0001") && index % 10 == 6)
-        m_charges.append({branch, number, QStringLiteral("02"), money(written.total * 0.005), 0.5});
+        m_charges.append({branch, number, QStringLiteral("02"), RoundDec(written.total * 0.005, 2), 0.5});
     if (index == 7 || index == 19)
         m_extraSellers.append({branch, number, QLatin1String(sellerDefs[(index + 3) % 8].code), 1.0});
 
@@ -1241,7 +1236,7 @@ void DemoLoader::orderDetails(const OrderCatalog& catalog, const OrderPlan& plan
                 const double unitPrice = productByCode(parts.value(0).toString()).price;
                 const double quantity = parts.value(3).toDouble();
                 m_itemCompositions.append({branch, number, item.number, parts.value(0), parts.value(1), parts.value(2), quantity,
-                                           parts.value(4), unitPrice, 0.0, money(unitPrice * quantity), parts.value(5).toDouble() * quantity,
+                                           parts.value(4), unitPrice, 0.0, RoundDec(unitPrice * quantity, 2), parts.value(5).toDouble() * quantity,
                                            QStringLiteral("P")});
             }
         }
@@ -1263,7 +1258,7 @@ void DemoLoader::paymentTerms(const OrderCatalog& catalog, const OrderPlan& plan
         for (int n = 1; n <= int(modality.installments); ++n) {
             const QDate month = plan.orderDate.date().addMonths(n);
             const QDate due(month.year(), month.month(), int(modality.fixedDay));
-            daysAndPercent.append({double(plan.orderDate.date().daysTo(due)), money(100.0 / modality.installments)});
+            daysAndPercent.append({double(plan.orderDate.date().daysTo(due)), RoundDec(100.0 / modality.installments, 2)});
         }
     } else {
         QSqlQuery query = execSql(m_db, QStringLiteral("SELECT NRDIASMODPGTO, VRPERCMODPGTO FROM PRAZOMODPGTO WHERE CDMODPGTO = ?"
@@ -1272,12 +1267,13 @@ void DemoLoader::paymentTerms(const OrderCatalog& catalog, const OrderPlan& plan
         while (query.next())
             daysAndPercent.append({query.value(0).toDouble(), query.value(1).toDouble()});
     }
-    double assigned = 0;
+    QList<double> percentages;
+    for (const auto& [days, percent] : daysAndPercent)
+        percentages.append(percent);
+    const QList<Cents> values = splitByPercentages(Cents::fromValue(total), percentages);
     for (int n = 0; n < daysAndPercent.size(); ++n) {
         const auto [days, percent] = daysAndPercent.at(n);
-        const bool last = n == daysAndPercent.size() - 1;
-        const double value = last ? money(total - assigned) : money(total * percent / 100.0);
-        assigned += value;
+        const double value = values.at(n).value();
         m_terms.append({plan.branch, plan.number, days, plan.orderDate, plan.orderDate.addDays(qint64(days)), percent,
                         days == 0 ? QStringLiteral("À vista") : QStringLiteral("Parcela %1/%2").arg(n + 1).arg(daysAndPercent.size()),
                         value});
@@ -1291,12 +1287,12 @@ void DemoLoader::taxes(const OrderPlan& plan, const WrittenOrder& written)
     for (const WrittenItem& item : written.items) {
         const ProductRow& product = productByCode(item.product);
         const bool medicine = product.userCode.startsWith(QLatin1String("01"));
-        const double base = money(item.unitPrice * item.quantity - item.discount);
+        const double base = RoundDec(item.unitPrice * item.quantity - item.discount, 2);
         QList<Tax> rates = {{"01", 18.0}, {"03", medicine ? 2.1 : 1.65}, {"04", medicine ? 9.9 : 7.6}};
         if (!medicine)
             rates.append({"02", 5.0});
         for (const Tax& tax : rates) {
-            const double value = money(base * tax.rate / 100.0);
+            const double value = RoundDec(base * tax.rate / 100.0, 2);
             m_itemTaxes.append({plan.branch, plan.number, item.number, tax.code, base, 0.0, base, 0.0, value, tax.rate, 0.0,
                                 QStringLiteral("5102")});
             auto& total = totals[QLatin1String(tax.code)];
@@ -1307,7 +1303,7 @@ void DemoLoader::taxes(const OrderPlan& plan, const WrittenOrder& written)
     QStringList codes = totals.keys();
     codes.sort();
     for (const QString& code : codes)
-        m_orderTaxes.append({plan.branch, plan.number, code, money(totals.value(code).first), money(totals.value(code).second)});
+        m_orderTaxes.append({plan.branch, plan.number, code, RoundDec(totals.value(code).first, 2), RoundDec(totals.value(code).second, 2)});
 }
 
 void DemoLoader::invoice(const OrderPlan& plan, const WrittenOrder& written, bool futureDelivery)
@@ -1322,7 +1318,7 @@ void DemoLoader::invoice(const OrderPlan& plan, const WrittenOrder& written, boo
         if (quantity <= 0)
             continue;
         const QString sequence = zeroPadded(++line, 4);
-        const double value = money(item.unitPrice * quantity);
+        const double value = RoundDec(item.unitPrice * quantity, 2);
         total += value;
         m_invoiceItems.append({branch, posting, sequence, branch, plan.number, item.number, item.product, quantity, item.unitPrice, value});
         if (futureDelivery || !m_firstLot.contains(item.stockProduct) || branch != QLatin1String("0001"))
@@ -1337,7 +1333,7 @@ void DemoLoader::invoice(const OrderPlan& plan, const WrittenOrder& written, boo
     const QString invoiceNumber = zeroPadded(1000 + m_invoiceNumber.value(branch) * 3, 9);
     m_invoices.append({branch, posting, invoiceNumber, futureDelivery ? QStringLiteral("2") : QStringLiteral("1"), issued,
                        QVariant(), futureDelivery ? QStringLiteral("06") : QStringLiteral("01"),
-                       money(total), QStringLiteral("N"), futureDelivery ? QStringLiteral("S") : QStringLiteral("N"), branch, plan.number});
+                       RoundDec(total, 2), QStringLiteral("N"), futureDelivery ? QStringLiteral("S") : QStringLiteral("N"), branch, plan.number});
     if (futureDelivery)
         execSql(m_db, QStringLiteral("UPDATE PEDIDO SET DSNFVENDAFUTURA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
                 {branch + QLatin1Char('/') + invoiceNumber, branch, plan.number});

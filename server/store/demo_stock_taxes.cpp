@@ -1,10 +1,10 @@
 #include "demo_stock_taxes.h"
 
 #include "modules/tax_model.h"
+#include "money.h"
 #include "sql.h"
 
 #include <QStringList>
-#include <cmath>
 
 namespace {
 
@@ -44,7 +44,7 @@ void charges(const QSqlDatabase& db, const QString& branch, const QStringList& o
                                                                 " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
                                              {branch, orders.at(n)})
                                      .toDouble();
-            execSql(db, charge, {branch, orders.at(n), QStringLiteral("03"), std::round(goods * 2.0) / 100.0, 2.0});
+            execSql(db, charge, {branch, orders.at(n), QStringLiteral("03"), RoundDec(goods * 2.0 / 100.0, 2), 2.0});
         }
     }
 }

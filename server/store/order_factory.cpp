@@ -1,16 +1,12 @@
 #include "order_factory.h"
 
 #include "database.h"
+#include "money.h"
 
 #include <QSqlQuery>
 #include <cmath>
 
 namespace {
-
-double roundMoney(double value)
-{
-    return std::round(value * 100.0) / 100.0;
-}
 
 QString text(const QSqlQuery& query, int column)
 {
@@ -245,9 +241,9 @@ WrittenOrder OrderWriter::write(const OrderPlan& plan)
         const ItemPlan& itemPlan = plan.items.at(index);
         const CatalogProduct& product = m_catalog.products.at(itemPlan.product);
         const bool factorPriced = (byFactor && product.factorPrice > 0) || product.tablePrice <= 0;
-        const double listPrice = roundMoney(factorPriced ? product.factorPrice : product.tablePrice);
+        const double listPrice = RoundDec(factorPriced ? product.factorPrice : product.tablePrice, 2);
         const double gross = listPrice * itemPlan.quantity;
-        const double discount = roundMoney(gross * itemPlan.discountPercent / 100.0);
+        const double discount = RoundDec(gross * itemPlan.discountPercent / 100.0, 2);
 
         WrittenItem item;
         item.number = zeroPadded(index + 1, 10);
@@ -284,7 +280,7 @@ WrittenOrder OrderWriter::write(const OrderPlan& plan)
         });
     }
 
-    const double netTotal = roundMoney(grossTotal - discountTotal);
+    const double netTotal = RoundDec(grossTotal - discountTotal, 2);
     const double marginPercent = netTotal > 0 ? (netTotal - cost) * 100.0 / netTotal : 0;
     written.total = netTotal;
 
@@ -311,7 +307,7 @@ WrittenOrder OrderWriter::write(const OrderPlan& plan)
         byFactor || firstPriceTable.isEmpty() ? QVariant() : QVariant(m_catalog.priceTableDescription),
         operation.code, operation.name, operation.entryExit,
         operation.originDestination, textOrNull(plan.purchaseOrder),
-        netTotal, netTotal, roundMoney(grossWeight * 100000) / 100000, roundMoney(netWeight * 100000) / 100000,
+        netTotal, netTotal, RoundDec(grossWeight, 5), RoundDec(netWeight, 5),
         m_catalog.colourFor(marginPercent),
         approved, confirmed,
     });

@@ -6,61 +6,6 @@ class TestTaxNumbers : public QObject {
     Q_OBJECT
 
 private slots:
-    void cpf_data()
-    {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<bool>("valid");
-
-        QTest::newRow("masked") << "529.982.247-25" << true;
-        QTest::newRow("bare") << "52998224725" << true;
-        QTest::newRow("another") << "111.444.777-35" << true;
-        QTest::newRow("leading zeros") << "000.000.001-91" << true;
-        QTest::newRow("blanks of a mask") << "529 982 247 25" << true;
-        QTest::newRow("wrong second digit") << "529.982.247-24" << false;
-        QTest::newRow("wrong first digit") << "529.982.247-35" << false;
-        QTest::newRow("all ones (digits check out)") << "111.111.111-11" << false;
-        QTest::newRow("all zeros") << "00000000000" << false;
-        QTest::newRow("10 digits") << "5299822472" << false;
-        QTest::newRow("12 digits") << "529982247250" << false;
-        QTest::newRow("letter inside") << "52998224A25" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-
-    void cpf()
-    {
-        QFETCH(QString, number);
-        QFETCH(bool, valid);
-        QCOMPARE(CPFOk(number), valid);
-    }
-
-    void cnpj_data()
-    {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<bool>("valid");
-
-        QTest::newRow("masked") << "11.222.333/0001-81" << true;
-        QTest::newRow("bare") << "11222333000181" << true;
-        QTest::newRow("another") << "11.444.777/0001-61" << true;
-        QTest::newRow("alphanumeric") << "12.ABC.345/01DE-35" << true;
-        QTest::newRow("alphanumeric lower case") << "12.abc.345/01de-35" << true;
-        QTest::newRow("wrong second digit") << "11.222.333/0001-80" << false;
-        QTest::newRow("wrong first digit") << "11.222.333/0001-91" << false;
-        QTest::newRow("all zeros") << "00.000.000/0000-00" << false;
-        QTest::newRow("all ones") << "11111111111111" << false;
-        QTest::newRow("13 characters") << "1122233300018" << false;
-        QTest::newRow("15 characters") << "112223330001811" << false;
-        QTest::newRow("letter as check digit") << "12.ABC.345/01DE-3A" << false;
-        QTest::newRow("a CPF is not a CNPJ") << "529.982.247-25" << false;
-        QTest::newRow("empty") << "" << false;
-    }
-
-    void cnpj()
-    {
-        QFETCH(QString, number);
-        QFETCH(bool, valid);
-        QCOMPARE(CGCOk(number), valid);
-    }
-
     void ajustaInscricao_data()
     {
         QTest::addColumn<QString>("typed");

@@ -3,15 +3,6 @@
 #include "values.h"
 
 #include <QtTest>
-#include <cmath>
-#include <limits>
-
-namespace {
-QString exact(double value)
-{
-    return QString::number(value, 'g', 17);
-}
-} // namespace
 
 class TestValues : public QObject {
     Q_OBJECT
@@ -20,65 +11,6 @@ private slots:
     void cleanup()
     {
         setHolidayCalendar({});
-    }
-
-    void roundDec_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<int>("decimals");
-        QTest::addColumn<double>("expected");
-
-        QTest::newRow("1.005 up") << 1.005 << 2 << 1.01;
-        QTest::newRow("2.675 up") << 2.675 << 2 << 2.68;
-        QTest::newRow("-1.005 away from zero") << -1.005 << 2 << -1.01;
-        QTest::newRow("-2.675 away from zero") << -2.675 << 2 << -2.68;
-        QTest::newRow("8.325") << 8.325 << 2 << 8.33;
-        QTest::newRow("1.455") << 1.455 << 2 << 1.46;
-        QTest::newRow("0.285") << 0.285 << 2 << 0.29;
-        QTest::newRow("just below half") << 1.004999 << 2 << 1.0;
-        QTest::newRow("0.5 to integer") << 0.5 << 0 << 1.0;
-        QTest::newRow("1.5 to integer") << 1.5 << 0 << 2.0;
-        QTest::newRow("2.5 to integer, not to even") << 2.5 << 0 << 3.0;
-        QTest::newRow("-2.5 to integer") << -2.5 << 0 << -3.0;
-        QTest::newRow("0.125 at 2") << 0.125 << 2 << 0.13;
-        QTest::newRow("0.0005 at 3") << 0.0005 << 3 << 0.001;
-        QTest::newRow("1.000005 at 5") << 1.000005 << 5 << 1.00001;
-        QTest::newRow("1.23456789 at 5") << 1.23456789 << 5 << 1.23457;
-        QTest::newRow("quantity 0.123455 at 5") << 0.123455 << 5 << 0.12346;
-        QTest::newRow("carry through nines") << 99999999999.995 << 2 << 100000000000.0;
-        QTest::newRow("large value") << 123456789012.345 << 2 << 123456789012.35;
-        QTest::newRow("huge value unchanged") << 1e20 << 2 << 1e20;
-        QTest::newRow("arithmetic noise 1.15*3") << 1.15 * 3 << 2 << 3.45;
-        QTest::newRow("arithmetic noise 4.35*100") << 4.35 * 100 << 0 << 435.0;
-        QTest::newRow("arithmetic noise 0.1+0.2") << 0.1 + 0.2 << 2 << 0.3;
-        QTest::newRow("already round") << 12.5 << 2 << 12.5;
-        QTest::newRow("zero") << 0.0 << 2 << 0.0;
-        QTest::newRow("tiny to zero") << 0.0000001 << 2 << 0.0;
-        QTest::newRow("no decimals kept") << 1234.5678 << 0 << 1235.0;
-        QTest::newRow("15 decimals") << 0.1234567890123456 << 15 << 0.123456789012346;
-    }
-
-    void roundDec()
-    {
-        QFETCH(double, value);
-        QFETCH(int, decimals);
-        QFETCH(double, expected);
-        QCOMPARE(exact(RoundDec(value, decimals)), exact(expected));
-    }
-
-    void roundDecNeverGivesNegativeZero()
-    {
-        const double rounded = RoundDec(-0.004, 2);
-        QCOMPARE(rounded, 0.0);
-        QVERIFY(!std::signbit(rounded));
-    }
-
-    void roundDecRefusesBadDecimalsAndKeepsNonFinite()
-    {
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, RoundDec(1.0, -1));
-        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, RoundDec(1.0, 16));
-        QVERIFY(std::isnan(RoundDec(std::numeric_limits<double>::quiet_NaN(), 2)));
-        QCOMPARE(RoundDec(std::numeric_limits<double>::infinity(), 2), std::numeric_limits<double>::infinity());
     }
 
     void ajusta_data()

@@ -11,6 +11,7 @@
 
 #include "rpc/app_server.h"
 #include "rpc/method_registry.h"
+#include "iso_datetime.h"
 
 #include <QJsonDocument>
 #include <QSemaphore>
@@ -19,7 +20,15 @@
 
 namespace {
 
-const QString LanPedido = QStringLiteral("PED00100.rdmLanPedido");
+const QString LanPedido = ServerNames::LanPedido;
+
+// The client's view of the methods below.
+using namespace Rpc::Kind;
+constexpr Rpc::Method<9> TstEcoTipos{Rpc::Module::LanPedido, "TstEcoTipos",
+                                     {Text, Boolean, Integer, Float, Date, Date, Packet, Values, Packet}};
+constexpr Rpc::Method<5> TstEcoReferencias{Rpc::Module::LanPedido, "TstEcoReferencias",
+                                           {TextRef, Integer, FloatRef, DateRef, PacketRef}};
+constexpr Rpc::Method<1> TstAguarda{Rpc::Module::LanPedido, "TstAguarda", {Integer}};
 
 ArgSpec arg(const QString& name, ArgKind kind, bool byReference = false)
 {
@@ -44,7 +53,7 @@ MethodSpec method(const QString& name, QList<ArgSpec> args, MethodFunction funct
 void addTestMethods(MethodRegistry& registry)
 {
     // Answers its arguments as the server received them.
-    registry.add(method(QStringLiteral("TstEcoTipos"),
+    registry.addOutsideCatalogue(method(QStringLiteral("TstEcoTipos"),
                         {arg(QStringLiteral("text"), ArgKind::Text), arg(QStringLiteral("flag"), ArgKind::Boolean),
                          arg(QStringLiteral("count"), ArgKind::Integer), arg(QStringLiteral("amount"), ArgKind::Float),
                          arg(QStringLiteral("day"), ArgKind::Date), arg(QStringLiteral("moment"), ArgKind::Date),
@@ -53,7 +62,7 @@ void addTestMethods(MethodRegistry& registry)
                          arg(QStringLiteral("nothing"), ArgKind::Packet)},
                         [](CallContext&, QJsonArray& params) { return QJsonValue(params); }));
 
-    registry.add(method(QStringLiteral("TstEcoReferencias"),
+    registry.addOutsideCatalogue(method(QStringLiteral("TstEcoReferencias"),
                         {arg(QStringLiteral("text"), ArgKind::Text, true),
                          arg(QStringLiteral("factor"), ArgKind::Integer),
                          arg(QStringLiteral("amount"), ArgKind::Float, true),
@@ -62,14 +71,14 @@ void addTestMethods(MethodRegistry& registry)
                         [](CallContext&, QJsonArray& params) {
                             params[0] = params[0].toString() + QStringLiteral("-servidor");
                             params[2] = params[2].toDouble() * params[1].toInt();
-                            params[3] = QDate::fromString(params[3].toString(), Qt::ISODate).addDays(1).toString(Qt::ISODate);
+                            params[3] = isoDateText(parseIsoDate(params[3].toString()).addDays(1));
                             DataPacket packet = DataPacket::fromJson(params[4].toObject());
                             packet.rows.append({QStringLiteral("0000000099")});
                             params[4] = packet.toJson();
                             return QJsonValue(QStringLiteral("OK"));
                         }));
 
-    registry.add(method(QStringLiteral("TstAguarda"), {arg(QStringLiteral("milliseconds"), ArgKind::Integer)},
+    registry.addOutsideCatalogue(method(QStringLiteral("TstAguarda"), {arg(QStringLiteral("milliseconds"), ArgKind::Integer)},
                         [](CallContext&, QJsonArray& params) {
                             QThread::msleep(ulong(params[0].toInt()));
                             return QJsonValue(true);
@@ -191,7 +200,7 @@ void TstNetConnection::loginKeepsTheTokenNotThePassword()
     QVERIFY(session.logout().ok());
     QVERIFY(!session.isOpen());
     session.adopt({QStringLiteral("127.0.0.1"), m_server->port()}, QStringLiteral("DEMO"), token);
-    QCOMPARE(m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}).errorCode(),
+    QCOMPARE(m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0001")}).errorCode(),
              int(ServerError::SessionInvalid));   // logged out on the server too
 }
 
@@ -207,7 +216,7 @@ void TstNetConnection::wrongPasswordLeavesNoSession()
 void TstNetConnection::generalParameterComesAsAPacket()
 {
     // No host set: the connection goes where the session logged in.
-    const QJsonValue value = CheckResultServ(m_netLanPed->call(QStringLiteral("getParamGerPed")));
+    const QJsonValue value = CheckResultServ(m_netLanPed->call(Rpc::LanPedido::getParamGerPed, {}));
     QVERIFY(m_netLanPed->Connected());
     QVERIFY2(DataPacket::isPacket(value), qPrintable(QJsonDocument(value.toObject()).toJson()));
     QVERIFY(!DataPacket::fromJson(value.toObject()).fields.isEmpty());
@@ -215,8 +224,8 @@ void TstNetConnection::generalParameterComesAsAPacket()
 
 void TstNetConnection::nextOrderNumberIncreases()
 {
-    const QString first = CheckResultServ(m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}), true, 10).toString();
-    const QString second = CheckResultServ(m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}), true, 10).toString();
+    const QString first = CheckResultServ(m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0001")}), true, 10).toString();
+    const QString second = CheckResultServ(m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0001")}), true, 10).toString();
     QCOMPARE(first.size(), 10);
     QCOMPARE(second.toLongLong(), first.toLongLong() + 1);
     QVERIFY(m_reported.isEmpty());
@@ -224,7 +233,7 @@ void TstNetConnection::nextOrderNumberIncreases()
 
 void TstNetConnection::methodFailureIsReportedAndAborts()
 {
-    const ServerResult result = m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("9999")});
+    const ServerResult result = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("9999")});
     QCOMPARE(result.errorCode(), int(ServerError::MethodFailed));
     QVERIFY_THROWS_EXCEPTION(Abort, CheckResultServ(result, true, 0));
     QCOMPARE(m_reported.size(), 1);
@@ -234,7 +243,7 @@ void TstNetConnection::methodFailureIsReportedAndAborts()
 
 void TstNetConnection::callerReportsTheNextNumberFailureItself()
 {
-    const ServerResult result = m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("9999")});
+    const ServerResult result = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("9999")});
     QVERIFY_THROWS_EXCEPTION(Abort, CheckResultServ(result, true, 10));
     QVERIFY(m_reported.isEmpty());
 }
@@ -257,10 +266,14 @@ void TstNetConnection::callThatDoesNotFitTheDeclaration()
     QFETCH(QJsonArray, params);
     QFETCH(int, code);
 
+    // Declared here as the call is made, so that only the server checks it.
     QList<RpcArg> args;
     for (const QJsonValue& param : params)
         args.append(param);
-    const ServerResult result = m_netLanPed->call(method, args);
+    const QByteArray name = method.toLatin1();
+    const std::vector<Rpc::Arg> kinds(std::size_t(args.size()));
+    const Rpc::MethodInfo declared{Rpc::Module::LanPedido, std::string_view(name.constData(), std::size_t(name.size())), kinds};
+    const ServerResult result = m_netLanPed->call(declared, args);
     QCOMPARE(result.errorCode(), code);
     QVERIFY2(result.errorMessage().startsWith(QStringLiteral("O servidor de aplicação recusou a chamada "
                                                              "PED00100.rdmLanPedido.%1").arg(method)),
@@ -273,7 +286,7 @@ void TstNetConnection::everyArgumentKindArrivesAsDeclared()
 {
     const QDateTime moment(QDate(2026, 3, 10), QTime(14, 30, 5));
     const QJsonValue echoed = CheckResultServ(m_netLanPed->call(
-        QStringLiteral("TstEcoTipos"),
+        TstEcoTipos,
         {QStringLiteral("São Paulo"), true, 42, 1234.5, QDate(2026, 2, 28), moment, onePacket(),
          QJsonArray{1, QStringLiteral("dois")}, nullptr}));
 
@@ -291,7 +304,7 @@ void TstNetConnection::byReferenceArgumentsTakeTheServersOutputs()
     QJsonObject packet = onePacket().toJson();
 
     const ServerResult result = m_netLanPed->call(
-        QStringLiteral("TstEcoReferencias"),
+        TstEcoReferencias,
         {RpcArg::ref(text), 3, RpcArg::ref(amount), RpcArg::ref(day), RpcArg::ref(packet)});
 
     QCOMPARE(CheckResultServ(result), QJsonValue(QStringLiteral("OK")));
@@ -301,7 +314,7 @@ void TstNetConnection::byReferenceArgumentsTakeTheServersOutputs()
     QCOMPARE(DataPacket::fromJson(packet).rows.size(), 2);
 
     // Passed by value, the outputs are not read and the value still comes back.
-    const ServerResult byValue = m_netLanPed->call(QStringLiteral("TstEcoReferencias"),
+    const ServerResult byValue = m_netLanPed->call(TstEcoReferencias,
                                                    {QStringLiteral("x"), 1, 1.0, QDate(2026, 1, 1), onePacket()});
     QCOMPARE(CheckResultServ(byValue), QJsonValue(QStringLiteral("OK")));
 }
@@ -311,14 +324,14 @@ void TstNetConnection::invalidOrExpiredSessionAsksToLogInAgain()
     ServerSession& session = ServerSession::instance();
     const QString token = session.token();
     session.adopt(session.endpoint(), QStringLiteral("DEMO"), QStringLiteral("nao-e-um-token"));
-    ServerResult result = m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")});
+    ServerResult result = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0001")});
     QCOMPARE(result.errorCode(), int(ServerError::SessionInvalid));
     QCOMPARE(result.errorMessage(), QStringLiteral("Sessão expirada ou inválida. Entre novamente."));
 
     session.adopt(session.endpoint(), QStringLiteral("DEMO"), token);
-    QVERIFY(m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}).ok());
+    QVERIFY(m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0001")}).ok());
     m_server->advanceClock(481 * 60);
-    result = m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")});
+    result = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0001")});
     m_server->advanceClock(-481 * 60);
     QCOMPARE(result.errorCode(), int(ServerError::SessionInvalid));
     QVERIFY_THROWS_EXCEPTION(Abort, CheckResultServ(result));
@@ -329,14 +342,14 @@ void TstNetConnection::invalidOrExpiredSessionAsksToLogInAgain()
 void TstNetConnection::slowCallTimesOutAndTheConnectionStaysUsable()
 {
     m_netLanPed->setTimeoutMs(100);
-    const ServerResult result = m_netLanPed->call(QStringLiteral("TstAguarda"), {1000});
+    const ServerResult result = m_netLanPed->call(TstAguarda, {1000});
     QCOMPARE(result.errorCode(), int(ServerError::Timeout));
     QCOMPARE(result.errorMessage(),
              QStringLiteral("O servidor de aplicação não respondeu em 0,1 s (127.0.0.1:%1, "
                             "PED00100.rdmLanPedido.TstAguarda).").arg(m_server->port()));
 
     m_netLanPed->setTimeoutMs(TNetConnection::DefaultTimeoutMs);
-    QVERIFY(m_netLanPed->call(QStringLiteral("TstAguarda"), {0}).ok());
+    QVERIFY(m_netLanPed->call(TstAguarda, {0}).ok());
 }
 
 void TstNetConnection::stoppedServerIsReportedAndRestartedServerIsReconnected()
@@ -347,23 +360,23 @@ void TstNetConnection::stoppedServerIsReportedAndRestartedServerIsReconnected()
         connection.setHost(QStringLiteral("127.0.0.1"));
         connection.setPort(port);
     };
-    QVERIFY(m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0002")}).ok());
+    QVERIFY(m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0002")}).ok());
 
     server.reset();
     // Refused, or, when the client has not yet seen the kept-alive
     // connection close, dropped: which one depends on timing.
-    const ServerResult down = m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0002")});
+    const ServerResult down = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0002")});
     QCOMPARE(down.errorCode(), int(ServerError::ConnectionFailed));
     QVERIFY2(down.errorMessage().contains(QStringLiteral("servidor de aplicação em 127.0.0.1:%1").arg(port)),
              qPrintable(down.errorMessage()));
-    const ServerResult stillDown = m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0002")});
+    const ServerResult stillDown = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0002")});
     QCOMPARE(stillDown.errorMessage(),
              QStringLiteral("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:%1: a conexão foi "
                             "recusada. Verifique se o servidor está em execução.").arg(port));
 
     server = std::make_unique<OwnServer>(m_server->databaseConfig(), port);
     m_netLanPed->Reconnect();
-    const ServerResult back = m_netLanPed->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0002")});
+    const ServerResult back = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0002")});
     QVERIFY2(back.ok(), qPrintable(back.errorMessage()));   // the session lives in the database
 }
 

@@ -5,6 +5,7 @@
 #include "netconnection.h"
 #include "serversession.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -13,6 +14,13 @@
 #include <functional>
 
 namespace {
+
+using namespace Rpc::LanPedido;
+
+// Methods that only the peers below answer.
+constexpr Rpc::Method<0> TstGrava{Rpc::Module::LanPedido, "TstGrava", {}};
+constexpr Rpc::Method<0> TstLeitura{Rpc::Module::LanPedido, "TstLeitura", {}};
+constexpr Rpc::Method<0> TstOutraLeitura{Rpc::Module::LanPedido, "TstOutraLeitura", {}};
 
 // Reads whole HTTP requests and hands each to `onRequest`, which answers
 // through the socket or leaves it waiting.
@@ -80,7 +88,7 @@ int unusedPort()
 
 std::unique_ptr<TNetConnection> connectionTo(int port)
 {
-    auto connection = std::make_unique<TNetConnection>(QStringLiteral("PED00100.rdmLanPedido"));
+    auto connection = std::make_unique<TNetConnection>(ServerNames::LanPedido);
     connection->BeforeConnect = [port](TNetConnection& c) {
         c.setHost(QStringLiteral("127.0.0.1"));
         c.setPort(port);
@@ -108,6 +116,10 @@ private slots:
     void busyIndicatorShowsOnlyForALongCall();
     void callStartedByATimerDuringACallGetsItsOwnAnswer();
     void closingTheConnectionDuringACallEndsIt();
+    void callThatDoesNotFitTheMethodIsNeverSent_data();
+    void callThatDoesNotFitTheMethodIsNeverSent();
+    void referencesThatDoNotFitAreRefusedBeforeSending_data();
+    void referencesThatDoNotFitAreRefusedBeforeSending();
 };
 
 void TstTransport::init()
@@ -125,8 +137,8 @@ void TstTransport::cleanup()
 
 void TstTransport::noAddressIsReportedBeforeAnyTraffic()
 {
-    TNetConnection connection(QStringLiteral("PED00100.rdmLanPedido"));
-    const ServerResult result = connection.call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")});
+    TNetConnection connection(ServerNames::LanPedido);
+    const ServerResult result = connection.call(GetPrxPedido, {QStringLiteral("0001")});
     QCOMPARE(result.errorCode(), int(ServerError::NotConfigured));
     QVERIFY2(result.errorMessage().contains(QStringLiteral("não está configurado")), qPrintable(result.errorMessage()));
 }
@@ -135,7 +147,7 @@ void TstTransport::refusedConnectionNamesTheAddress()
 {
     const int port = unusedPort();
     auto connection = connectionTo(port);
-    const ServerResult result = connection->call(QStringLiteral("getParamGerPed"));
+    const ServerResult result = connection->call(getParamGerPed, {});
     QCOMPARE(result.errorCode(), int(ServerError::ConnectionFailed));
     QVERIFY2(result.errorMessage().contains(QStringLiteral("127.0.0.1:%1").arg(port)), qPrintable(result.errorMessage()));
     QVERIFY(result.errorMessage().contains(QStringLiteral("recusada")));
@@ -146,7 +158,7 @@ void TstTransport::silentServerTimesOutWithoutResending()
     TcpPeer peer([](QTcpSocket*, const QByteArray&) {});
     auto connection = connectionTo(peer.port());
     connection->setTimeoutMs(200);
-    const ServerResult result = connection->call(QStringLiteral("SetConfirma"));
+    const ServerResult result = connection->call(TstGrava, {});
     QCOMPARE(result.errorCode(), int(ServerError::Timeout));
     QVERIFY2(result.errorMessage().startsWith(QStringLiteral("O servidor de aplicação não respondeu em 0,2 s")),
              qPrintable(result.errorMessage()));
@@ -158,7 +170,7 @@ void TstTransport::connectionDroppedAfterTheRequestIsNeverResent()
     // The server may have stored the change before it went down.
     TcpPeer peer([](QTcpSocket* socket, const QByteArray&) { socket->abort(); });
     auto connection = connectionTo(peer.port());
-    const ServerResult result = connection->call(QStringLiteral("SetConfirma"));
+    const ServerResult result = connection->call(TstGrava, {});
     QCOMPARE(result.errorCode(), int(ServerError::ConnectionFailed));
     QVERIFY2(result.errorMessage().contains(QStringLiteral("pode ter sido concluída")), qPrintable(result.errorMessage()));
     QTest::qWait(100);   // a resend would arrive now
@@ -197,7 +209,7 @@ void TstTransport::answerThatIsNoJsonRpc()
 
     TcpPeer peer([&](QTcpSocket* socket, const QByteArray&) { TcpPeer::answer(socket, status, body); });
     auto connection = connectionTo(peer.port());
-    const ServerResult result = connection->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")});
+    const ServerResult result = connection->call(GetPrxPedido, {QStringLiteral("0001")});
     QCOMPARE(result.errorCode(), code);
     if (code == ServerError::MethodFailed)
         QCOMPARE(result.errorMessage(), message);
@@ -214,12 +226,12 @@ void TstTransport::keepAliveChannelIsReused()
     });
     auto connection = connectionTo(peer.port());
     for (int i = 0; i < 5; ++i)
-        QVERIFY(connection->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}).ok());
+        QVERIFY(connection->call(GetPrxPedido, {QStringLiteral("0001")}).ok());
     QCOMPARE(peer.requests(), 5);
     QCOMPARE(sockets.size(), 1);
 
     connection->Reconnect();
-    QVERIFY(connection->call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}).ok());
+    QVERIFY(connection->call(GetPrxPedido, {QStringLiteral("0001")}).ok());
     QCOMPARE(sockets.size(), 2);
 }
 
@@ -230,9 +242,9 @@ void TstTransport::requestCarriesTokenAndServerName()
     });
     ServerSession::instance().adopt({QStringLiteral("127.0.0.1"), peer.port()}, QStringLiteral("DEMO"),
                                     QStringLiteral("tok-123"));
-    TNetConnection connection(QStringLiteral("PED00100.rdmLanPedido"));   // takes the session's endpoint
+    TNetConnection connection(ServerNames::LanPedido);   // takes the session's endpoint
 
-    const ServerResult result = connection.call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")});
+    const ServerResult result = connection.call(GetPrxPedido, {QStringLiteral("0001")});
     QVERIFY2(result.ok(), qPrintable(result.errorMessage()));
     QCOMPARE(result.value(), QJsonValue(QStringLiteral("0000000001")));
     QVERIFY(peer.lastRequest().startsWith("POST /rpc/PED00100.rdmLanPedido HTTP/1.1\r\n"));
@@ -250,14 +262,14 @@ void TstTransport::endpointComesFromTheProviderAndIsTakenAfreshOnReconnect()
     ServerEndpoint working{QStringLiteral("http://127.0.0.1"), first.port()};
     TNetConnection::setEndpointProvider([&] { return working; });
 
-    TNetConnection connection(QStringLiteral("PED00100.rdmLanPedido"));
-    QVERIFY(connection.call(QStringLiteral("GetPrxPedido")).ok());
+    TNetConnection connection(ServerNames::LanPedido);
+    QVERIFY(connection.call(GetPrxPedido, {QStringLiteral("0001")}).ok());
     QCOMPARE(connection.Port(), first.port());
 
     working.port = second.port();
-    QVERIFY(connection.call(QStringLiteral("GetPrxPedido")).ok());   // still open on the first
+    QVERIFY(connection.call(GetPrxPedido, {QStringLiteral("0001")}).ok());   // still open on the first
     connection.Reconnect();
-    QVERIFY(connection.call(QStringLiteral("GetPrxPedido")).ok());
+    QVERIFY(connection.call(GetPrxPedido, {QStringLiteral("0001")}).ok());
     QCOMPARE(first.requests(), 2);
     QCOMPARE(second.requests(), 1);
 }
@@ -278,7 +290,7 @@ void TstTransport::timersKeepRunningDuringACall()
 
     auto connection = connectionTo(peer.port());
     connection->setTimeoutMs(10000);
-    const ServerResult result = connection->call(QStringLiteral("GetPrxPedido"));
+    const ServerResult result = connection->call(GetPrxPedido, {QStringLiteral("0001")});
     QVERIFY2(result.ok(), qPrintable(result.errorMessage()));
     QVERIFY(ticks >= 3);
 }
@@ -310,7 +322,7 @@ void TstTransport::busyIndicatorShowsOnlyForALongCall()
     TNetConnection::setBusyDelayMs(0);
     auto connection = connectionTo(peer.port());
     connection->setTimeoutMs(10000);
-    QVERIFY(connection->call(QStringLiteral("GetPedido")).ok());
+    QVERIFY(connection->call(TstLeitura, {}).ok());
     QCOMPARE(events, (QStringList{QStringLiteral("begin"), QStringLiteral("end")}));
 
     events.clear();
@@ -319,7 +331,7 @@ void TstTransport::busyIndicatorShowsOnlyForALongCall()
         TcpPeer::answer(socket, 200, TcpPeer::okBody(request, true));
     });
     auto quickConnection = connectionTo(quick.port());
-    QVERIFY(quickConnection->call(QStringLiteral("GetPedido")).ok());
+    QVERIFY(quickConnection->call(TstLeitura, {}).ok());
     QVERIFY(events.isEmpty());
 }
 
@@ -344,8 +356,8 @@ void TstTransport::callStartedByATimerDuringACallGetsItsOwnAnswer()
     connection->setTimeoutMs(10000);
 
     ServerResult nested = ServerResult::failure(ServerError::ConnectionFailed, QStringLiteral("not called"));
-    QTimer::singleShot(0, [&] { nested = connection->call(QStringLiteral("GetPesquisa")); });
-    const ServerResult outer = connection->call(QStringLiteral("GetPedido"));
+    QTimer::singleShot(0, [&] { nested = connection->call(TstOutraLeitura, {}); });
+    const ServerResult outer = connection->call(TstLeitura, {});
 
     QCOMPARE(outer.value(), QJsonValue(QStringLiteral("primeira")));
     QCOMPARE(nested.value(), QJsonValue(QStringLiteral("segunda")));
@@ -359,11 +371,83 @@ void TstTransport::closingTheConnectionDuringACallEndsIt()
     auto connection = connectionTo(peer.port());
     connection->setTimeoutMs(10000);
     QTimer::singleShot(0, [&] { connection->Close(); });
-    const ServerResult result = connection->call(QStringLiteral("GetPedido"));
+    const ServerResult result = connection->call(TstLeitura, {});
     QCOMPARE(result.errorCode(), int(ServerError::ConnectionFailed));
     QVERIFY2(result.errorMessage().contains(QStringLiteral("foi fechada durante a chamada")),
              qPrintable(result.errorMessage()));
     QVERIFY(!connection->Connected());
+}
+
+void TstTransport::callThatDoesNotFitTheMethodIsNeverSent_data()
+{
+    QTest::addColumn<QString>("serverName");
+    QTest::addColumn<int>("argumentCount");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("argument missing") << ServerNames::LanPedido << 0
+        << "Chamada inválida: PED00100.rdmLanPedido.GetPrxPedido recebe 1 argumentos; a chamada passou 0.";
+    QTest::newRow("argument too many") << ServerNames::LanPedido << 2
+        << "Chamada inválida: PED00100.rdmLanPedido.GetPrxPedido recebe 1 argumentos; a chamada passou 2.";
+    QTest::newRow("another server's method") << ServerNames::DBGeral << 1
+        << "Chamada inválida: PED00100.rdmLanPedido.GetPrxPedido não é um método de Bib.rdmDBGeral.";
+}
+
+// Counts that a braced list cannot get wrong (it does not compile), a list
+// built at run time can.
+void TstTransport::callThatDoesNotFitTheMethodIsNeverSent()
+{
+    QFETCH(QString, serverName);
+    QFETCH(int, argumentCount);
+    QFETCH(QString, message);
+
+    TcpPeer peer([](QTcpSocket* socket, const QByteArray& request) {
+        TcpPeer::answer(socket, 200, TcpPeer::okBody(request, QStringLiteral("0000000001")));
+    });
+    auto connection = connectionTo(peer.port());
+    connection->setServerName(serverName);
+    const QList<RpcArg> args(argumentCount, RpcArg(QStringLiteral("0001")));
+    const ServerResult result = connection->call(GetPrxPedido, args);
+    QCOMPARE(result.errorCode(), int(ServerError::BadCall));
+    QCOMPARE(result.errorMessage(), message);
+    QCOMPARE(peer.requests(), 0);
+}
+
+void TstTransport::referencesThatDoNotFitAreRefusedBeforeSending_data()
+{
+    QTest::addColumn<QList<int>>("references");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("all by value: outputs not read") << QList<int>{} << QString();
+    QTest::newRow("all by reference") << QList<int>{5, 8, 9, 10, 11, 12} << QString();
+    QTest::newRow("one of six") << QList<int>{5}
+        << "Chamada inválida: o argumento 9 de PED00100.rdmLanPedido.GetDadosAfterScroll é por referência, e a chamada "
+           "o passou por valor.";
+    QTest::newRow("a value by reference") << QList<int>{0}
+        << "Chamada inválida: o argumento 1 de PED00100.rdmLanPedido.GetDadosAfterScroll é por valor, e a chamada "
+           "o passou por referência.";
+}
+
+void TstTransport::referencesThatDoNotFitAreRefusedBeforeSending()
+{
+    QFETCH(QList<int>, references);
+    QFETCH(QString, message);
+
+    TcpPeer peer([](QTcpSocket* socket, const QByteArray& request) {
+        TcpPeer::answer(socket, 200, TcpPeer::okBody(request, QJsonArray{}));
+    });
+    auto connection = connectionTo(peer.port());
+    std::array<QString, GetDadosAfterScroll.args.size()> variables;
+    QList<RpcArg> args;
+    for (int i = 0; i < int(variables.size()); ++i)
+        args.append(references.contains(i) ? RpcArg::ref(variables[std::size_t(i)]) : RpcArg(variables[std::size_t(i)]));
+    const ServerResult result = connection->call(GetDadosAfterScroll, args);
+    if (message.isEmpty()) {
+        QCOMPARE(peer.requests(), 1);
+        return;
+    }
+    QCOMPARE(result.errorCode(), int(ServerError::BadCall));
+    QCOMPARE(result.errorMessage(), message);
+    QCOMPARE(peer.requests(), 0);
 }
 
 QTEST_GUILESS_MAIN(TstTransport)
