@@ -204,10 +204,15 @@ void OrderListQuery::codeList(const QString& column, int listNumber, int markerN
 {
     if (!restricts(markerNumber))
         return;
+    m_conditions.append(column + u' ' + inCodes(quotedCodes(listNumber, name)));
+}
+
+QStringList OrderListQuery::quotedCodes(int listNumber, const QString& name)
+{
     const QString list = text(listNumber);
     if (!list.isEmpty() && !list.startsWith(u'\''))
         fail(listNumber, QStringLiteral("%1: a lista deve ter os códigos entre aspas ('0001'_'0002').").arg(name));
-    m_conditions.append(column + u' ' + inCodes(codesOf(list, name)));
+    return codesOf(list, name);
 }
 
 void OrderListQuery::charList(const QString& column, int listNumber, int markerNumber, const QString& name)
@@ -289,7 +294,7 @@ void OrderListQuery::itemsAndSellers()
     codeList(QStringLiteral("P.CDVENDEDOR"), 7, 6, QStringLiteral("Vendedores"));
     if (restricts(8)) {
         add(QStringLiteral("P.NRPEDIDO IN (SELECT V.NRPEDIDO FROM VENDPEDIDO V WHERE V.CDFILIAL = ?"), {m_branch});
-        m_conditions.last() += QStringLiteral(" AND V.CDVENDEDOR ") + inCodes(codesOf(text(9), QStringLiteral("Vendedores comissionados"))) + u')';
+        m_conditions.last() += QStringLiteral(" AND V.CDVENDEDOR ") + inCodes(quotedCodes(9, QStringLiteral("Vendedores comissionados"))) + u')';
     }
     codeList(QStringLiteral("P.CDCLIENTE"), 11, 10, QStringLiteral("Clientes"));
     if (restricts(12)) {
@@ -297,7 +302,7 @@ void OrderListQuery::itemsAndSellers()
         add(QStringLiteral("P.NRPEDIDO IN (SELECT I.NRPEDIDO FROM ITEMPEDIDO I WHERE I.CDFILIAL = ?"
                            " AND I.CDPRODUTO IN (SELECT R.CDPRODUTO FROM PRODUTO R WHERE R.CDARVPROD "),
             {m_branch});
-        m_conditions.last() += inCodes(codesOf(text(13), QStringLiteral("Produtos"))) + QStringLiteral("))");
+        m_conditions.last() += inCodes(quotedCodes(13, QStringLiteral("Produtos"))) + QStringLiteral("))");
     }
 }
 

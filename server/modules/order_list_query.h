@@ -44,6 +44,7 @@ private:
     void add(const QString& condition, const QVariantList& values = {});
     QString inCodes(const QStringList& codes);   // "IN (...)" binding the codes as one value
     void codeList(const QString& column, int listNumber, int markerNumber, const QString& name);
+    QStringList quotedCodes(int listNumber, const QString& name);   // fails unless the list is quoted
     void charList(const QString& column, int listNumber, int markerNumber, const QString& name);
     void textRange(const QString& column, const QString& from, const QString& to, int width);
     void numberBound(const QString& column, const QString& direction, const QString& bound);

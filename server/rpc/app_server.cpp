@@ -98,14 +98,12 @@ AppServer::AppServer(ServerOptions options)
         m_options.extraMethods(m_registry);
     m_pool->setMaxThreadCount(m_options.workers > 0 ? m_options.workers : defaultWorkerCount());
     m_pool->setExpiryTimeout(-1);   // a worker keeps its database connection
-    HttpLimits limits;
-    limits.maxBodyBytes = m_options.maxBodyBytes;
     m_http = std::make_unique<HttpServer>(
         m_pool.get(), [this](const HttpRequest& request) { return route(request); },
         [](int, const QString& message) {
             return RpcDispatcher::errorBody(RpcErrorCode::InvalidRequest, message);
         },
-        limits);
+        m_options.http);
     m_http->setImmediateHandler([this](const HttpRequest& request) { return answerAtOnce(request); });
     if (m_options.tlsCertificateFile.isEmpty() != m_options.tlsKeyFile.isEmpty())
         failTls(QStringLiteral("TLS needs both a certificate and a key file"));

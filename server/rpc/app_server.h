@@ -4,6 +4,7 @@
 // HTTPS endpoint (POST /rpc/<ServerName>, GET or HEAD /health). Used by
 // pedserver's main and by the in-process test server.
 
+#include "http_server.h"
 #include "method_registry.h"
 #include "rpc_dispatcher.h"
 #include "session_service.h"
@@ -14,10 +15,7 @@
 #include <memory>
 
 class DatabaseProbe;
-class HttpServer;
 class QThreadPool;
-struct HttpRequest;
-struct HttpResponse;
 
 inline const QString PedServerVersion = QStringLiteral("0.1.0");
 
@@ -26,7 +24,7 @@ struct ServerOptions {
     QHostAddress address = QHostAddress::LocalHost;
     quint16 port = 8100;          // 0: any free port
     int workers = 0;              // 0: max(4, 2 × cores)
-    qint64 maxBodyBytes = 32 * 1024 * 1024;
+    HttpLimits http;
     SessionConfig sessions;
     RetryPolicy retry;
     // PEM files; both set: the server speaks HTTPS only.

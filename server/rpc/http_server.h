@@ -6,6 +6,7 @@
 // the headers before reading the body and drains calls in flight when closed.
 
 #include <QByteArray>
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -18,6 +19,7 @@
 
 class QThreadPool;
 class QTcpServer;
+class QTcpSocket;
 
 struct HttpRequest {
     QByteArray method;
@@ -38,9 +40,18 @@ struct HttpResponse {
 struct HttpLimits {
     qint64 maxBodyBytes = 32 * 1024 * 1024;
     qint64 maxHeaderBytes = 64 * 1024;
-    int idleTimeoutMs = 120'000;      // keep-alive connection without a request
-    int readTimeoutMs = 30'000;       // a request that stops arriving half-way
+    // A keep-alive connection without a request, and an answer the client
+    // does not read, are closed after this.
+    int idleTimeoutMs = 120'000;
+    int readTimeoutMs = 30'000;       // a whole request, counted from its first byte
     int maxConnections = 1000;        // more are refused with 503, before file handles run out
+    int maxConnectionsPerAddress = 256;
+    // A connection whose client leaves this much of its answers unread has
+    // its next request left unread until the client catches up.
+    qint64 maxUnsentBytes = 1024 * 1024;
+    // Request bodies read and calls waiting for a worker, all connections
+    // together; a request beyond it is refused with 503.
+    qint64 maxHeldBytes = 512 * 1024 * 1024;
 };
 
 class HttpServer : public QObject {
@@ -78,6 +89,9 @@ private:
     class Connection;
     friend class Connection;
     void acceptConnections();
+    void refuseConnection(QTcpSocket* socket, const QString& message);
+    bool reserve(qint64 bytes);
+    void release(qint64 bytes);
     void dispatch(quint64 connectionId, HttpRequest request);
     void deliver(quint64 connectionId, HttpResponse response);
     void forget(quint64 connectionId);
@@ -91,6 +105,8 @@ private:
     std::optional<QSslConfiguration> m_tls;
     QTcpServer* m_tcp = nullptr;
     std::map<quint64, std::unique_ptr<Connection>> m_connections;
+    QHash<QString, int> m_connectionsPerAddress;
+    qint64 m_heldBytes = 0;
     quint64 m_nextConnectionId = 1;
     int m_inFlight = 0;
     bool m_closing = false;

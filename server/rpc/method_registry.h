@@ -37,6 +37,7 @@ struct CallContext {
     QString operatorCode;   // empty for calls that need no session (Login)
     QString module;         // "PED00100.rdmLanPedido", ...
     QString method;
+    QString clientAddress;  // who called, as the server sees it (for counting failed log-ins)
     // A method may ask for its reply to be held back this long (slowing down
     // password guessing) without keeping the worker busy.
     int replyDelayMs = 0;
@@ -64,6 +65,11 @@ struct MethodSpec {
     // takes the write lock when it begins, so that calls queue instead of
     // failing when two of them read and then write.
     bool readOnly = false;
+    // Checks a password (Login, AutorizaOperador). Refused inside a batch, so
+    // that every guess costs a request of its own; and called without a
+    // transaction: it runs its own short ones and holds no lock while it
+    // hashes the password.
+    bool checksPassword = false;
     // Set instead of `function` by a method whose result is long: the
     // dispatcher sends its text unparsed. The registry then fills `function`
     // with a parse of it, for callers that want the value.

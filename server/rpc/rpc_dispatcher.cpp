@@ -5,6 +5,8 @@
 #include "worker_databases.h"
 
 #include "iso_datetime.h"
+#include "json_text.h"
+#include "strict_json.h"
 
 #include <QAtomicInteger>
 #include <QElapsedTimer>
@@ -38,29 +40,28 @@ QString printable(const QString& text)
     return shown;
 }
 
-QJsonObject errorObject(const QJsonValue& id, int code, const QString& message)
+// Answers are written as text around the id exactly as the caller sent it
+// and around the result's own text, so that neither is parsed or copied into
+// a tree; the keys stay in the order QJsonObject writes them.
+QByteArray errorResponse(QByteArrayView idText, int code, const QString& message)
 {
-    return QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                       {QStringLiteral("id"), id},
-                       {QStringLiteral("error"), QJsonObject{{QStringLiteral("code"), code},
-                                                             {QStringLiteral("message"), message}}}};
+    QByteArray body = "{\"error\":{\"code\":" + QByteArray::number(code) + ",\"message\":";
+    appendJsonString(body, message);
+    body.append("},\"id\":").append(idText).append(",\"jsonrpc\":\"2.0\"}");
+    return body;
+}
+
+QByteArray resultResponse(QByteArrayView idText, const QByteArray& result)
+{
+    QByteArray body;
+    body.reserve(result.size() + idText.size() + 32);
+    body.append("{\"id\":").append(idText).append(",\"jsonrpc\":\"2.0\",\"result\":").append(result).append('}');
+    return body;
 }
 
 QByteArray compact(const QJsonDocument& document)
 {
     return document.toJson(QJsonDocument::Compact);
-}
-
-// Written around the result's text rather than as a QJsonObject, so that a
-// long result is never parsed or copied into a tree; the keys stay in the
-// order QJsonObject writes them.
-QByteArray resultBody(const QJsonValue& id, const QByteArray& result)
-{
-    const QByteArray idText = RawJson::of(id).bytes;
-    QByteArray body;
-    body.reserve(result.size() + idText.size() + 32);
-    body.append("{\"id\":").append(idText).append(",\"jsonrpc\":\"2.0\",\"result\":").append(result).append('}');
-    return body;
 }
 
 QByteArray refsEnvelope(const QJsonArray& refs, const QByteArray& value)
@@ -116,35 +117,41 @@ bool hasByReferenceArgs(const MethodSpec& spec)
                        [](const ArgSpec& arg) { return arg.byReference; });
 }
 
-// JSON-RPC allows any JSON value as the body (an object, an array, or a bare
-// value that is then an invalid request); QJsonDocument only takes objects
-// and arrays, so parse inside a one-element array.
-std::optional<QJsonValue> parseBody(const QByteArray& body, QString* error)
+bool holdsNul(const QJsonValue& value)
 {
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson('[' + body + ']', &parseError);
-    if (parseError.error != QJsonParseError::NoError) {
-        *error = QStringLiteral("parse error at byte %1: %2")
-                     .arg(qMax(0, parseError.offset - 1)).arg(parseError.errorString());
-        return std::nullopt;
+    if (value.isString())
+        return value.toString().contains(QChar(u'\0'));
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        return std::any_of(array.begin(), array.end(), [](const QJsonValue& element) { return holdsNul(element); });
     }
-    if (document.array().size() != 1) {
-        *error = document.array().isEmpty() ? QStringLiteral("parse error: empty body")
-                                            : QStringLiteral("parse error: more than one JSON value");
-        return std::nullopt;
+    if (value.isObject()) {
+        const QJsonObject object = value.toObject();
+        for (auto member = object.begin(); member != object.end(); ++member) {
+            if (member.key().contains(QChar(u'\0')) || holdsNul(member.value()))
+                return true;
+        }
     }
-    return document.array().at(0);
+    return false;
 }
+
+// Raised inside a call's transaction when the call may not run after all.
+struct Refusal {
+    int code;
+    QString message;
+};
 
 } // namespace
 
 struct RpcDispatcher::Request {
     QString clientAddress;
     QString token;
+    bool inBatch = false;
+    bool escapedNul = false;   // some string of the body holds \u0000
     bool sessionChecked = false;
+    bool sessionUpkeepDue = false;
     std::optional<QString> operatorCode;
     QString claimedOperator;   // Login's first argument, for the log
-    int delayMs = 0;
 };
 
 struct RpcDispatcher::Outcome {
@@ -172,7 +179,7 @@ RpcDispatcher::RpcDispatcher(const MethodRegistry& registry, SessionService& ses
 
 QByteArray RpcDispatcher::errorBody(int code, const QString& message)
 {
-    return compact(QJsonDocument(errorObject(QJsonValue::Null, code, message)));
+    return errorResponse("null", code, message);
 }
 
 void RpcDispatcher::logCall(const Request& request, const QString& module, const QString& method,
@@ -203,15 +210,24 @@ RpcReply RpcDispatcher::handle(const QString& module, const QString& bearerToken
         return {404, errorBody(RpcErrorCode::MethodNotFound,
                                QStringLiteral("unknown server name '%1'").arg(printable(module)))};
     }
-    QString parseError;
-    const std::optional<QJsonValue> parsed = parseBody(body, &parseError);
-    if (!parsed) {
+    if (body.trimmed().isEmpty()) {
         logCall(request, module, QStringLiteral("-"), 0, RpcErrorCode::ParseError);
-        return {400, errorBody(RpcErrorCode::ParseError, parseError)};
+        return {400, errorBody(RpcErrorCode::ParseError, QStringLiteral("parse error: empty body"))};
+    }
+    QJsonValue parsed;
+    try {
+        parsed = readStrictJson(body, &request.escapedNul);
+    } catch (const StrictJsonError& error) {
+        // A repeated key is sound JSON text, but which "method" was meant?
+        const bool repeatedKey = error.fault().kind == JsonFault::Kind::DuplicateKey;
+        const int code = repeatedKey ? RpcErrorCode::InvalidRequest : RpcErrorCode::ParseError;
+        logCall(request, module, QStringLiteral("-"), 0, code);
+        return {400, errorBody(code, (repeatedKey ? QStringLiteral("invalid request ") : QStringLiteral("parse error "))
+                                         + error.fault().message)};
     }
 
-    if (!parsed->isArray()) {
-        Outcome outcome = handleOne(module, request, *parsed);
+    if (!parsed.isArray()) {
+        Outcome outcome = handleOne(module, request, parsed, body);
         if (!outcome.response)
             return {204, {}, outcome.delayMs};
         int status = 200;
@@ -222,13 +238,15 @@ RpcReply RpcDispatcher::handle(const QString& module, const QString& bearerToken
         return {status, *outcome.response, outcome.delayMs};
     }
 
-    const QJsonArray batch = parsed->toArray();
+    const QJsonArray batch = parsed.toArray();
     if (batch.isEmpty())
         return {400, errorBody(RpcErrorCode::InvalidRequest, QStringLiteral("empty batch"))};
+    const QList<QByteArrayView> elementTexts = jsonArrayElementTexts(body);
+    request.inBatch = true;
     QByteArrayList responses;
     int delayMs = 0;
-    for (const QJsonValue& element : batch) {
-        Outcome outcome = handleOne(module, request, element);
+    for (qsizetype i = 0; i < batch.size(); ++i) {
+        Outcome outcome = handleOne(module, request, batch.at(i), elementTexts.value(i));
         delayMs = qMax(delayMs, outcome.delayMs);
         if (outcome.response)
             responses.append(std::move(*outcome.response));
@@ -239,11 +257,11 @@ RpcReply RpcDispatcher::handle(const QString& module, const QString& bearerToken
 }
 
 RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& request,
-                                                const QJsonValue& element)
+                                                const QJsonValue& element, QByteArrayView elementText)
 {
     QElapsedTimer timer;
     timer.start();
-    QJsonValue id = QJsonValue::Null;
+    QByteArray idText = QByteArrayLiteral("null");
     bool notification = false;
     QString methodName = QStringLiteral("-");
 
@@ -256,7 +274,10 @@ RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& 
         if (!givenId.isUndefined() && !givenId.isString() && !givenId.isDouble() && !givenId.isNull())
             return Outcome::error(RpcErrorCode::InvalidRequest,
                                   QStringLiteral("id must be a string, a number or null"));
-        id = givenId.isUndefined() ? QJsonValue(QJsonValue::Null) : givenId;
+        // The id goes back as the caller wrote it: a number beyond a double's
+        // precision must not come back as another number.
+        if (!givenId.isUndefined())
+            idText = jsonMemberText(elementText, "id").value_or("null").toByteArray();
         if (object.value(QStringLiteral("jsonrpc")) != QJsonValue(QStringLiteral("2.0")))
             return Outcome::error(RpcErrorCode::InvalidRequest,
                                   QStringLiteral("\"jsonrpc\" must be \"2.0\""));
@@ -276,32 +297,25 @@ RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& 
             return Outcome::error(RpcErrorCode::MethodNotFound,
                                   QStringLiteral("unknown method '%1' on %2").arg(methodName, module));
         methodName = spec->name;
+        if (spec->checksPassword && request.inBatch)
+            return Outcome::error(RpcErrorCode::InvalidRequest,
+                                  QStringLiteral("%1 checks a password and must be sent on its own, not in a batch")
+                                      .arg(spec->name));
         // Who tries to log in is worth a line; Logout's argument is a token and is never logged.
         if (spec->name == QLatin1String("Login") && params.toArray().first().isString())
             request.claimedOperator = printable(params.toArray().first().toString());
-        QString operatorCode;
-        if (spec->needsSession) {
-            if (request.token.isEmpty())
-                return Outcome::error(RpcErrorCode::NoSession,
-                                      QStringLiteral("no session: log in and send "
-                                                     "'Authorization: Bearer <token>'"));
-            const std::optional<QString> sessionOperator = this->sessionOperator(request);
-            if (!sessionOperator)
-                return Outcome::error(RpcErrorCode::NoSession,
-                                      QStringLiteral("session invalid or expired: log in again"));
-            operatorCode = *sessionOperator;
-        }
-        const QString paramsError = checkParams(*spec, params.toArray());
-        if (!paramsError.isEmpty())
-            return Outcome::error(RpcErrorCode::InvalidParams, paramsError);
-        return invoke(*spec, operatorCode, params.toArray());
+        if (spec->needsSession && request.token.isEmpty())
+            return Outcome::error(RpcErrorCode::NoSession,
+                                  QStringLiteral("no session: log in and send "
+                                                 "'Authorization: Bearer <token>'"));
+        return invoke(*spec, request, params.toArray());
     };
 
     Outcome outcome;
     try {
         outcome = decide();
     } catch (const std::exception& failure) {
-        outcome = internalFailure("session check", QString::fromUtf8(failure.what()));
+        outcome = internalFailure("request", QString::fromUtf8(failure.what()));
     }
 
     logCall(request, module, methodName, timer.elapsed(), outcome.errorCode);
@@ -311,29 +325,53 @@ RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& 
         return outcome;
     }
     if (outcome.errorCode == 0) {
-        outcome.response = resultBody(id, outcome.result.isEmpty() ? QByteArrayLiteral("null") : outcome.result);
+        outcome.response = resultResponse(idText, outcome.result.isEmpty() ? QByteArrayLiteral("null") : outcome.result);
         outcome.result.clear();
     } else {
-        outcome.response = compact(QJsonDocument(errorObject(id, outcome.errorCode, outcome.errorMessage)));
+        outcome.response = errorResponse(idText, outcome.errorCode, outcome.errorMessage);
     }
     return outcome;
 }
 
-std::optional<QString> RpcDispatcher::sessionOperator(Request& request)
+// Inside the call's transaction, before the method: the session (read
+// once per request, also for a batch) and then the arguments.
+QString RpcDispatcher::admit(const MethodSpec& spec, Request& request, QSqlDatabase& db, const QJsonArray& params)
 {
-    if (!request.sessionChecked) {
-        QSqlDatabase db = m_databases.current();
-        const QJsonValue found = runInTransaction(db, [&] {
-            const std::optional<QString> code = m_sessions.operatorForToken(db, request.token);
-            return code ? QJsonValue(*code) : QJsonValue(QJsonValue::Null);
-        }, m_retryPolicy, TransactionMode::ReadOnly);   // mostly a read; its rare write is retried on a conflict
-        request.operatorCode = found.isString() ? std::optional<QString>(found.toString()) : std::nullopt;
-        request.sessionChecked = true;
+    if (spec.needsSession) {
+        if (!request.sessionChecked) {
+            const SessionCheck check = m_sessions.checkToken(db, request.token);
+            request.operatorCode = check.operatorCode;
+            request.sessionUpkeepDue = check.upkeepDue;
+            request.sessionChecked = true;
+        }
+        if (!request.operatorCode)
+            throw Refusal{RpcErrorCode::NoSession, QStringLiteral("session invalid or expired: log in again")};
     }
-    return request.operatorCode;
+    const QString paramsError = checkParams(spec, params, request.escapedNul);
+    if (!paramsError.isEmpty())
+        throw Refusal{RpcErrorCode::InvalidParams, paramsError};
+    return request.operatorCode.value_or(QString());
 }
 
-QString RpcDispatcher::checkParams(const MethodSpec& spec, const QJsonArray& params)
+// The last use of a session, written apart from the call so that parallel
+// calls of one clerk never wait for each other on the session's row.
+void RpcDispatcher::keepSessionUp(Request& request)
+{
+    if (!request.sessionUpkeepDue)
+        return;
+    request.sessionUpkeepDue = false;
+    try {
+        QSqlDatabase db = m_databases.current();
+        runInTransaction(db, [&] {
+            m_sessions.keepUp(db, request.token);
+            return QJsonValue();
+        }, m_retryPolicy);
+    } catch (const std::exception& failure) {
+        qCWarning(lcRpc).noquote() << "cannot record the last use of a session:" << failure.what();
+    }
+}
+
+QString RpcDispatcher::checkParams(const MethodSpec& spec, const QJsonArray& params, bool escapedNul)
 {
     if (params.size() != spec.args.size())
         return QStringLiteral("%1 expects %2 argument(s), got %3")
@@ -349,29 +387,52 @@ QString RpcDispatcher::checkParams(const MethodSpec& spec, const QJsonArray& par
         }
         if (!matchesKind(value, arg.kind))
             return QStringLiteral("%1: expected %2").arg(which, kindText(arg.kind));
+        // Stored texts end at a NUL in some places and not in others: a code
+        // with one would match another code, or a message would be cut short.
+        if (escapedNul && holdsNul(value))
+            return QStringLiteral("%1: must not hold the NUL character (\\u0000)").arg(which);
     }
     return {};
 }
 
-RpcDispatcher::Outcome RpcDispatcher::invoke(const MethodSpec& spec, const QString& operatorCode,
-                                             const QJsonArray& params)
+RpcDispatcher::Outcome RpcDispatcher::invoke(const MethodSpec& spec, Request& request, const QJsonArray& params)
+{
+    Outcome outcome = run(spec, request, params);
+    keepSessionUp(request);
+    return outcome;
+}
+
+RpcDispatcher::Outcome RpcDispatcher::run(const MethodSpec& spec, Request& request, const QJsonArray& params)
 {
     CallContext context;
-    context.operatorCode = operatorCode;
     context.module = spec.module;
     context.method = spec.name;
+    context.clientAddress = request.clientAddress;
+    const TransactionMode mode = spec.readOnly ? TransactionMode::ReadOnly : TransactionMode::ReadWrite;
     try {
         context.db = m_databases.current();
         QJsonArray finalParams;
         QByteArray value;
-        runInTransaction(context.db, [&] {
+        const auto call = [&] {
             context.replyDelayMs = 0;
             QJsonArray working = params;   // each attempt starts from the caller's values
             value = spec.rawFunction ? spec.rawFunction(context, working).bytes
                                      : RawJson::of(spec.function(context, working)).bytes;
             finalParams = working;
             return QJsonValue();
-        }, m_retryPolicy, spec.readOnly ? TransactionMode::ReadOnly : TransactionMode::ReadWrite);
+        };
+        if (spec.checksPassword) {
+            runInTransaction(context.db, [&] {
+                context.operatorCode = admit(spec, request, context.db, params);
+                return QJsonValue();
+            }, m_retryPolicy, TransactionMode::ReadOnly);
+            call();
+        } else {
+            runInTransaction(context.db, [&] {
+                context.operatorCode = admit(spec, request, context.db, params);
+                return call();
+            }, m_retryPolicy, mode);
+        }
 
         Outcome outcome;
         if (hasByReferenceArgs(spec)) {
@@ -386,6 +447,8 @@ RpcDispatcher::Outcome RpcDispatcher::invoke(const MethodSpec& spec, const QStri
         }
         outcome.delayMs = context.replyDelayMs;
         return outcome;
+    } catch (const Refusal& refusal) {
+        return Outcome::error(refusal.code, refusal.message);
     } catch (const MethodError& failure) {
         Outcome outcome = Outcome::error(RpcErrorCode::MethodFailed, QString::fromUtf8(failure.what()));
         outcome.delayMs = context.replyDelayMs;

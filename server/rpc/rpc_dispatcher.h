@@ -40,11 +40,14 @@ private:
     struct Outcome;
     static void logCall(const Request& request, const QString& module, const QString& method,
                         qint64 elapsedMs, int errorCode);
-    Outcome handleOne(const QString& module, Request& request, const QJsonValue& element);
-    Outcome invoke(const MethodSpec& spec, const QString& operatorCode, const QJsonArray& params);
+    Outcome handleOne(const QString& module, Request& request, const QJsonValue& element,
+                      QByteArrayView elementText);
+    Outcome invoke(const MethodSpec& spec, Request& request, const QJsonArray& params);
+    Outcome run(const MethodSpec& spec, Request& request, const QJsonArray& params);
+    QString admit(const MethodSpec& spec, Request& request, QSqlDatabase& db, const QJsonArray& params);
+    void keepSessionUp(Request& request);
     Outcome internalFailure(const char* where, const QString& detail);
-    std::optional<QString> sessionOperator(Request& request);
-    static QString checkParams(const MethodSpec& spec, const QJsonArray& params);
+    static QString checkParams(const MethodSpec& spec, const QJsonArray& params, bool escapedNul);
 
     const MethodRegistry& m_registry;
     SessionService& m_sessions;

@@ -230,7 +230,7 @@ ServerStartup serverStartup(const QCommandLineParser& parser)
     parseListen(sources.text(Listen, QStringLiteral("127.0.0.1:8100")), sources.whereSet(Listen), options);
     options.workers = sources.number(Workers, 0, 1024);
     options.sessions.idleSeconds = qint64(sources.number(SessionIdle, 480, 525'600)) * 60;
-    options.maxBodyBytes = qint64(sources.number(MaxBody, 32, 4096)) * 1024 * 1024;
+    options.http.maxBodyBytes = qint64(sources.number(MaxBody, 32, 4096)) * 1024 * 1024;
     options.tlsCertificateFile = sources.path(TlsCert);
     options.tlsKeyFile = sources.path(TlsKey);
     if (options.tlsCertificateFile.isEmpty() != options.tlsKeyFile.isEmpty())

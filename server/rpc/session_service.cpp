@@ -2,12 +2,12 @@
 
 #include "method_registry.h"
 #include "password.h"
+#include "transaction.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QJsonArray>
 #include <QLoggingCategory>
-#include <QMutexLocker>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -18,8 +18,6 @@ Q_LOGGING_CATEGORY(lcSession, "ped.session")
 namespace {
 
 constexpr int TokenBytes = 32;
-constexpr qint64 FailureMemorySeconds = 15 * 60;
-constexpr int MaxRememberedOperators = 10000;
 
 const QString LoginFailedMessage = QStringLiteral("Operador ou senha inválidos.");
 const QString WrongPasswordKey = QStringLiteral("SENHA_INVALIDA");
@@ -94,10 +92,14 @@ void SessionService::registerMethods(MethodRegistry& registry)
                    QStringLiteral("the operator's password")}};
     login.doc = QStringLiteral(
         "Opens a session. Unknown operator, inactive operator and wrong password give the "
-        "same error, and each failure of an operator delays the answer a little longer.");
+        "same error, and each failure of an operator delays the answer a little longer. "
+        "Failures are counted per operator code and per client address: too many within "
+        "15 minutes refuse further tries for a while, even with the right password. "
+        "Refused inside a batch.");
     login.resultDoc = QStringLiteral(
         "The session token (text): send it as `Authorization: Bearer <token>` on every other call.");
     login.needsSession = false;
+    login.checksPassword = true;
     login.function = [this](CallContext& context, QJsonArray& params) {
         return QJsonValue(this->login(context, params[0].toString(), params[1].toString()));
     };
@@ -131,6 +133,7 @@ void SessionService::registerMethods(MethodRegistry& registry)
     authorize.resultDoc = QStringLiteral(
         "Value array [true, supervisor name]. Error \"SENHA_INVALIDA\" for an unknown, inactive "
         "or wrong supervisor or password; \"OPER_SEM_PERMISSAO\" when the supervisor is no leader.");
+    authorize.checksPassword = true;
     authorize.function = [this](CallContext& context, QJsonArray& params) {
         return QJsonValue(this->authorize(context, params[0].toString(), params[1].toString(),
                                           params[2].toInteger()));
@@ -138,11 +141,16 @@ void SessionService::registerMethods(MethodRegistry& registry)
     registry.add(std::move(authorize));
 }
 
-std::optional<QString> SessionService::operatorForToken(QSqlDatabase& db, const QString& token)
+struct StoredSession {
+    QString operatorCode;
+    qint64 lastUsedSeconds = 0;
+    bool operatorActive = false;
+};
+
+namespace {
+
+std::optional<StoredSession> storedSession(QSqlDatabase& db, const QString& hash)
 {
-    if (token.isEmpty())
-        return std::nullopt;
-    const QString hash = tokenHash(token);
     QSqlQuery query = prepared(db, QStringLiteral(
         "SELECT S.CDOPERADOR, S.DTULTIMOUSO, O.IDATIVO FROM SESSAOSERV S "
         "JOIN OPERADOR O ON O.CDOPERADOR = S.CDOPERADOR WHERE S.DSHASHTOKEN = :hash"));
@@ -150,28 +158,57 @@ std::optional<QString> SessionService::operatorForToken(QSqlDatabase& db, const 
     execute(query);
     if (!query.next())
         return std::nullopt;
-    const QString operatorCode = query.value(0).toString();
-    const qint64 lastUsed = query.value(1).toLongLong();
-    const bool active = query.value(2).toString() == QLatin1String("S");
-    query.finish();
+    return StoredSession{query.value(0).toString(), query.value(1).toLongLong(),
+                         query.value(2).toString() == QLatin1String("S")};
+}
 
+} // namespace
+
+bool SessionService::isLive(const StoredSession& session, qint64 current) const
+{
+    return session.operatorActive && current - session.lastUsedSeconds <= m_config.idleSeconds;
+}
+
+// Touch often enough that a session in use never looks idle.
+bool SessionService::touchDue(const StoredSession& session, qint64 current) const
+{
+    const qint64 touchIntervalSeconds = qMin(m_config.touchIntervalSeconds, m_config.idleSeconds / 4);
+    return current - session.lastUsedSeconds >= touchIntervalSeconds;
+}
+
+SessionCheck SessionService::checkToken(QSqlDatabase& db, const QString& token)
+{
+    if (token.isEmpty())
+        return {};
+    const std::optional<StoredSession> session = storedSession(db, tokenHash(token));
+    if (!session)
+        return {};
     const qint64 current = now();
-    if (!active || current - lastUsed > m_config.idleSeconds) {
+    if (!isLive(*session, current))
+        return {std::nullopt, true};
+    return {session->operatorCode, touchDue(*session, current)};
+}
+
+void SessionService::keepUp(QSqlDatabase& db, const QString& token)
+{
+    const QString hash = tokenHash(token);
+    const std::optional<StoredSession> session = storedSession(db, hash);
+    if (!session)
+        return;
+    const qint64 current = now();
+    if (!isLive(*session, current)) {
         QSqlQuery remove = prepared(db, QStringLiteral("DELETE FROM SESSAOSERV WHERE DSHASHTOKEN = :hash"));
         remove.bindValue(QStringLiteral(":hash"), hash);
         execute(remove);
-        return std::nullopt;
+        return;
     }
-    // Touch often enough that a session in use never looks idle.
-    const qint64 touchIntervalSeconds = qMin(m_config.touchIntervalSeconds, m_config.idleSeconds / 4);
-    if (current - lastUsed >= touchIntervalSeconds) {
+    if (touchDue(*session, current)) {
         QSqlQuery touch = prepared(db, QStringLiteral(
             "UPDATE SESSAOSERV SET DTULTIMOUSO = :now WHERE DSHASHTOKEN = :hash"));
         touch.bindValue(QStringLiteral(":now"), current);
         touch.bindValue(QStringLiteral(":hash"), hash);
         execute(touch);
     }
-    return operatorCode;
 }
 
 std::optional<SessionService::OperatorRow> SessionService::findOperator(QSqlDatabase& db,
@@ -202,58 +239,150 @@ bool SessionService::passwordMatches(const std::optional<OperatorRow>& row, cons
     return verifyPassword(password, row->passwordHash) && row->active;
 }
 
-int SessionService::recordFailure(const QString& operatorCode)
+struct SessionService::Attempt {
+    QString operatorKey;
+    QString addressKey;
+    int operatorFailures = 0;   // this attempt included
+};
+
+namespace {
+
+constexpr int FailureKeyChars = 64;
+const QString OperatorKind = QStringLiteral("O");
+const QString AddressKind = QStringLiteral("E");
+
+struct FailureCount {
+    int count = 0;
+    qint64 lastSeconds = 0;
+};
+
+FailureCount failureCount(QSqlDatabase& db, const QString& kind, const QString& key)
 {
-    const qint64 current = now();
-    QMutexLocker lock(&m_failuresMutex);
-    if (m_failures.size() >= MaxRememberedOperators) {
-        m_failures.removeIf([&](const auto& entry) {
-            return current - entry.value().lastSeconds > FailureMemorySeconds;
-        });
-        if (m_failures.size() >= MaxRememberedOperators)
-            m_failures.clear();
-    }
-    Failures& failures = m_failures[operatorCode];
-    if (current - failures.lastSeconds > FailureMemorySeconds)
-        failures.count = 0;
-    ++failures.count;
-    failures.lastSeconds = current;
-    const qint64 delayMs = qint64(m_config.loginFailureDelayMs) * failures.count;
-    return int(qMin<qint64>(delayMs, m_config.maxLoginFailureDelayMs));
+    QSqlQuery query = prepared(db, QStringLiteral(
+        "SELECT QTFALHAS, DTULTIMAFALHA FROM FALHALOGIN WHERE TPCHAVE = :kind AND DSCHAVE = :key"));
+    query.bindValue(QStringLiteral(":kind"), kind);
+    query.bindValue(QStringLiteral(":key"), key);
+    execute(query);
+    if (!query.next())
+        return {};
+    return {query.value(0).toInt(), query.value(1).toLongLong()};
 }
 
-void SessionService::forgetFailures(const QString& operatorCode)
+void addFailure(QSqlDatabase& db, const QString& kind, const QString& key, qint64 current)
 {
-    QMutexLocker lock(&m_failuresMutex);
-    m_failures.remove(operatorCode);
+    QSqlQuery upsert = prepared(db, QStringLiteral(
+        "INSERT INTO FALHALOGIN (TPCHAVE, DSCHAVE, QTFALHAS, DTULTIMAFALHA) VALUES (:kind, :key, 1, :now) "
+        "ON CONFLICT (TPCHAVE, DSCHAVE) DO UPDATE SET QTFALHAS = FALHALOGIN.QTFALHAS + 1, "
+        "DTULTIMAFALHA = :now2"));
+    upsert.bindValue(QStringLiteral(":kind"), kind);
+    upsert.bindValue(QStringLiteral(":key"), key);
+    upsert.bindValue(QStringLiteral(":now"), current);
+    upsert.bindValue(QStringLiteral(":now2"), current);
+    execute(upsert);
+}
+
+class LockedOut : public MethodError {
+public:
+    explicit LockedOut(qint64 seconds)
+        : MethodError(QStringLiteral("Acesso bloqueado por excesso de tentativas com senha errada. "
+                                     "Tente novamente em %1 minuto(s).")
+                          .arg(qMax<qint64>(1, (seconds + 59) / 60)).toStdString())
+    {
+    }
+};
+
+} // namespace
+
+// Counted before the password is hashed, so that guesses sent side by side
+// cannot pass the limit, and refused without hashing once it is reached; a
+// right password takes its count back.
+SessionService::Attempt SessionService::countAttempt(QSqlDatabase& db, const QString& operatorCode,
+                                                     const QString& clientAddress)
+{
+    Attempt attempt{operatorCode.left(FailureKeyChars), clientAddress.left(FailureKeyChars)};
+    const qint64 current = now();
+    qint64 lockedForSeconds = 0;
+    runInTransaction(db, [&] {
+        lockedForSeconds = 0;
+        QSqlQuery prune = prepared(db, QStringLiteral("DELETE FROM FALHALOGIN WHERE DTULTIMAFALHA < :oldest"));
+        prune.bindValue(QStringLiteral(":oldest"), current - m_config.failureWindowSeconds);
+        execute(prune);
+        const FailureCount byOperator = failureCount(db, OperatorKind, attempt.operatorKey);
+        const FailureCount byAddress = failureCount(db, AddressKind, attempt.addressKey);
+        for (const auto& [found, limit] : {std::pair{byOperator, m_config.maxOperatorFailures},
+                                           std::pair{byAddress, m_config.maxAddressFailures}}) {
+            if (found.count >= limit)
+                lockedForSeconds = qMax(lockedForSeconds, found.lastSeconds + m_config.failureWindowSeconds - current);
+        }
+        if (lockedForSeconds > 0)
+            return QJsonValue();
+        addFailure(db, OperatorKind, attempt.operatorKey, current);
+        addFailure(db, AddressKind, attempt.addressKey, current);
+        attempt.operatorFailures = byOperator.count + 1;
+        return QJsonValue();
+    });
+    if (lockedForSeconds > 0)
+        throw LockedOut(lockedForSeconds);
+    return attempt;
+}
+
+void SessionService::forgetAttempt(QSqlDatabase& db, const Attempt& attempt)
+{
+    QSqlQuery forget = prepared(db, QStringLiteral(
+        "DELETE FROM FALHALOGIN WHERE TPCHAVE = :kind AND DSCHAVE = :key"));
+    forget.bindValue(QStringLiteral(":kind"), OperatorKind);
+    forget.bindValue(QStringLiteral(":key"), attempt.operatorKey);
+    execute(forget);
+    QSqlQuery giveBack = prepared(db, QStringLiteral(
+        "UPDATE FALHALOGIN SET QTFALHAS = QTFALHAS - 1 WHERE TPCHAVE = :kind AND DSCHAVE = :key AND QTFALHAS > 0"));
+    giveBack.bindValue(QStringLiteral(":kind"), AddressKind);
+    giveBack.bindValue(QStringLiteral(":key"), attempt.addressKey);
+    execute(giveBack);
+}
+
+// Runs outside any transaction: the attempt is counted in a short one, the
+// password is hashed holding no lock at all.
+std::optional<SessionService::OperatorRow> SessionService::checkPassword(
+    CallContext& context, const QString& operatorCode, const QString& password, Attempt* attempt)
+{
+    *attempt = countAttempt(context.db, operatorCode, context.clientAddress);
+    auto row = findOperator(context.db, operatorCode);
+    if (passwordMatches(row, password))
+        return row;
+    const qint64 delayMs = qint64(m_config.loginFailureDelayMs) * attempt->operatorFailures;
+    context.replyDelayMs = int(qMin<qint64>(delayMs, m_config.maxLoginFailureDelayMs));
+    return std::nullopt;
 }
 
 QString SessionService::login(CallContext& context, const QString& operatorCode,
                               const QString& password)
 {
-    const auto row = findOperator(context.db, operatorCode);
-    if (!passwordMatches(row, password)) {
-        context.replyDelayMs = recordFailure(operatorCode);
-        qCWarning(lcSession).noquote() << "failed log-in of operator" << loggable(operatorCode);
+    Attempt attempt;
+    if (!checkPassword(context, operatorCode, password, &attempt)) {
+        qCWarning(lcSession).noquote() << "failed log-in of operator" << loggable(operatorCode)
+                                       << "from" << context.clientAddress;
         throw MethodError(LoginFailedMessage.toStdString());
     }
-    forgetFailures(operatorCode);
-
-    const qint64 current = now();
-    QSqlQuery prune = prepared(context.db, QStringLiteral(
-        "DELETE FROM SESSAOSERV WHERE DTULTIMOUSO < :oldest"));
-    prune.bindValue(QStringLiteral(":oldest"), current - m_config.idleSeconds);
-    execute(prune);
 
     const QString token = newToken();
-    QSqlQuery insert = prepared(context.db, QStringLiteral(
-        "INSERT INTO SESSAOSERV (DSHASHTOKEN, CDOPERADOR, DTCRIACAO, DTULTIMOUSO) "
-        "VALUES (:hash, :op, :created, :used)"));
-    insert.bindValue(QStringLiteral(":hash"), tokenHash(token));
-    insert.bindValue(QStringLiteral(":op"), operatorCode);
-    insert.bindValue(QStringLiteral(":created"), current);
-    insert.bindValue(QStringLiteral(":used"), current);
-    execute(insert);
+    runInTransaction(context.db, [&] {
+        forgetAttempt(context.db, attempt);
+        const qint64 current = now();
+        QSqlQuery prune = prepared(context.db, QStringLiteral(
+            "DELETE FROM SESSAOSERV WHERE DTULTIMOUSO < :oldest"));
+        prune.bindValue(QStringLiteral(":oldest"), current - m_config.idleSeconds);
+        execute(prune);
+
+        QSqlQuery insert = prepared(context.db, QStringLiteral(
+            "INSERT INTO SESSAOSERV (DSHASHTOKEN, CDOPERADOR, DTCRIACAO, DTULTIMOUSO) "
+            "VALUES (:hash, :op, :created, :used)"));
+        insert.bindValue(QStringLiteral(":hash"), tokenHash(token));
+        insert.bindValue(QStringLiteral(":op"), operatorCode);
+        insert.bindValue(QStringLiteral(":created"), current);
+        insert.bindValue(QStringLiteral(":used"), current);
+        execute(insert);
+        return QJsonValue();
+    });
     qCInfo(lcSession).noquote() << "operator" << operatorCode << "logged in";
     return token;
 }
@@ -270,15 +399,18 @@ bool SessionService::logout(CallContext& context, const QString& token)
 QJsonArray SessionService::authorize(CallContext& context, const QString& operatorCode,
                                      const QString& password, qint64 kind)
 {
-    const auto row = findOperator(context.db, operatorCode);
-    if (!passwordMatches(row, password)) {
-        context.replyDelayMs = recordFailure(operatorCode);
+    Attempt attempt;
+    const auto row = checkPassword(context, operatorCode, password, &attempt);
+    if (!row) {
         qCWarning(lcSession).noquote() << "refused release of kind" << kind << "for operator"
                                        << context.operatorCode << ": wrong password of supervisor"
                                        << loggable(operatorCode);
         throw MethodError(WrongPasswordKey.toStdString());
     }
-    forgetFailures(operatorCode);
+    runInTransaction(context.db, [&] {
+        forgetAttempt(context.db, attempt);
+        return QJsonValue();
+    });
     if (!row->leader) {
         qCInfo(lcSession).noquote() << "refused release of kind" << kind << "for operator"
                                     << context.operatorCode << ":" << operatorCode << "is no leader";

@@ -240,6 +240,12 @@ void TestProtocol::errors_data()
     QTest::newRow("method failure") << DBGeral << call("Login", R"(["DEMO","errada"])") << false << 200 << -32000 << "Operador ou senha inválidos.";
     QTest::newRow("no session") << DBGeral << call("AutorizaOperador", R"(["DEMO","demo",14])") << false << 401 << -32001 << "no session";
     QTest::newRow("session before arguments") << DBGeral << call("AutorizaOperador", R"([])") << false << 401 << -32001 << "no session";
+    QTest::newRow("unknown escape") << DBGeral << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"Login","params":["\x41","demo"]})") << false << 400 << -32700 << "parse error";
+    QTest::newRow("raw control byte in a string") << DBGeral << QByteArray("{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"Login\",\"params\":[\"DE\x01MO\",\"demo\"]}") << false << 400 << -32700 << "parse error";
+    QTest::newRow("lone surrogate") << DBGeral << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"Login","params":["\ud800","demo"]})") << false << 400 << -32700 << "parse error";
+    QTest::newRow("second method key") << DBGeral << QByteArray(R"({"jsonrpc":"2.0","id":1,"method":"Logout","method":"Login","params":["DEMO","demo"]})") << false << 400 << -32600 << "invalid request";
+    QTest::newRow("NUL in a text argument") << DBGeral << call("Login", R"(["DEMO\u0000","demo"])") << false << 200 << -32602 << "argument 1 (operator): must not hold the NUL";
+    QTest::newRow("NUL inside a value array") << LanPedido << call("TstData", R"(["2026-03-10",true,{"x":["a\u0000"]},1])") << true << 200 << -32602 << "argument 3 (packet): must not hold the NUL";
     QTest::newRow("method name is case-insensitive") << DBGeral << call("login", R"(["DEMO"])") << false << 200 << -32602 << "Login expects";
 }
 
@@ -307,6 +313,9 @@ void TestProtocol::idsAreEchoed_data()
     QTest::newRow("negative") << QByteArray("-3");
     QTest::newRow("fraction") << QByteArray("1.5");
     QTest::newRow("large integer") << QByteArray("9007199254740993");
+    QTest::newRow("beyond 64 bits") << QByteArray("18446744073709551617");
+    QTest::newRow("exponent form") << QByteArray("1E+2");
+    QTest::newRow("escaped text") << QByteArray(R"("a\u0041\n")");
     QTest::newRow("null") << QByteArray("null");
 }
 
@@ -471,6 +480,11 @@ void TestProtocol::malformedHttp_data()
     QTest::newRow("bad content length") << QByteArray("POST /rpc/Bib.rdmDBGeral HTTP/1.1\r\nContent-Length: -5\r\n\r\n") << 400;
     QTest::newRow("conflicting content lengths") << QByteArray("POST /rpc/Bib.rdmDBGeral HTTP/1.1\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\n{}") << 400;
     QTest::newRow("chunked body") << QByteArray("POST /rpc/Bib.rdmDBGeral HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n2\r\n{}\r\n0\r\n\r\n") << 411;
+    QTest::newRow("LF-only line endings") << QByteArray("GET /health HTTP/1.1\nHost: x\n\n") << 400;
+    QTest::newRow("garbage line, head not ended") << QByteArray("HELLO WORLD\r\n") << 400;
+    QTest::newRow("LF-only, head not ended") << QByteArray("GET /health HTTP/1.1\n") << 400;
+    QTest::newRow("empty content length") << QByteArray("POST /rpc/Bib.rdmDBGeral HTTP/1.1\r\nContent-Length:\r\n\r\n") << 400;
+    QTest::newRow("control byte in a header value") << QByteArray("GET /health HTTP/1.1\r\nX-Note: a\x01b\r\n\r\n") << 400;
     QTest::newRow("huge head") << "GET /health HTTP/1.1\r\nX-Big: " + QByteArray(70 * 1024, 'a') + "\r\n\r\n" << 431;
     QTest::newRow("unknown expectation") << QByteArray("POST /rpc/Bib.rdmDBGeral HTTP/1.1\r\nExpect: magic\r\nContent-Length: 2\r\n\r\n{}") << 417;
 }
@@ -480,10 +494,13 @@ void TestProtocol::malformedHttp()
     QFETCH(QByteArray, request);
     QFETCH(int, httpStatus);
     HttpClient client(m_server->port());
+    QElapsedTimer clock;
+    clock.start();
     const HttpResult answer = client.sendRaw(request);
     QCOMPARE(answer.status, httpStatus);
     QVERIFY(answer.json().isObject());
     QCOMPARE(answer.header("connection"), QByteArray("close"));
+    QVERIFY2(clock.elapsed() < 5000, "refused only after the read timeout");
 }
 
 void TestProtocol::paths_data()
@@ -498,6 +515,9 @@ void TestProtocol::paths_data()
     QTest::newRow("get on rpc") << QByteArray("GET /rpc/Bib.rdmDBGeral HTTP/1.1\r\n\r\n") << 405 << QByteArray("POST");
     QTest::newRow("unknown path") << QByteArray("GET /index.html HTTP/1.1\r\n\r\n") << 404 << QByteArray();
     QTest::newRow("root") << QByteArray("DELETE / HTTP/1.1\r\n\r\n") << 404 << QByteArray();
+    QTest::newRow("head on rpc") << QByteArray("HEAD /rpc/Bib.rdmDBGeral HTTP/1.1\r\n\r\n") << 405 << QByteArray("POST");
+    QTest::newRow("head of an unknown path") << QByteArray("HEAD /index.html HTTP/1.1\r\n\r\n") << 404 << QByteArray();
+    QTest::newRow("percent-encoded server name") << QByteArray("POST /rpc/Bib%2erdmDBGeral HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << 404 << QByteArray();
 }
 
 void TestProtocol::paths()

@@ -104,7 +104,7 @@ TestServer::TestServer(TestServerOptions options)
         serverOptions.address = QHostAddress::LocalHost;
         serverOptions.port = 0;
         serverOptions.workers = m_options.workers;
-        serverOptions.maxBodyBytes = m_options.maxBodyBytes;
+        serverOptions.http.maxBodyBytes = m_options.maxBodyBytes;
         serverOptions.sessions.idleSeconds = m_options.sessionIdleSeconds;
         serverOptions.sessions.loginFailureDelayMs = m_options.loginFailureDelayMs;
         serverOptions.sessions.maxLoginFailureDelayMs = m_options.loginFailureDelayMs * 4;
@@ -114,6 +114,8 @@ TestServer::TestServer(TestServerOptions options)
         serverOptions.sessions.nowSeconds = [offset = m_clockOffsetSeconds] {
             return QDateTime::currentSecsSinceEpoch() + offset->load();
         };
+        if (m_options.adjust)
+            m_options.adjust(serverOptions);
         m_thread = std::make_unique<Thread>(serverOptions);
         m_thread->start();
         m_port = m_thread->waitUntilListening();

@@ -17,6 +17,7 @@
 
 class QTemporaryDir;
 class MethodRegistry;
+struct ServerOptions;
 
 namespace PedTest {
 
@@ -31,6 +32,7 @@ struct TestServerOptions {
     QString tlsCertificateFile;                // both set: HTTPS only (TestServer::call cannot reach it)
     QString tlsKeyFile;
     std::function<void(MethodRegistry&)> extraMethods;   // test methods beside the real ones
+    std::function<void(ServerOptions&)> adjust;          // any other server option
 };
 
 class TestServer {

@@ -1,0 +1,9 @@
+-- Failed log-ins counted per operator code (TPCHAVE 'O') and per client address (TPCHAVE 'E'), shared by every server of the database. Times are seconds since 1970-01-01 UTC.
+CREATE TABLE FALHALOGIN (
+    TPCHAVE CHAR(1) NOT NULL,
+    DSCHAVE VARCHAR(64) NOT NULL,
+    QTFALHAS INTEGER NOT NULL,
+    DTULTIMAFALHA BIGINT NOT NULL,
+    PRIMARY KEY (TPCHAVE, DSCHAVE)
+);
+CREATE INDEX IX_FALHALOGIN_ULTIMAFALHA ON FALHALOGIN (DTULTIMAFALHA);
