@@ -16,6 +16,7 @@ public:
     ~ServerProcess();   // kills it when still running
 
     quint16 port() const { return m_port; }
+    qint64 processId() const { return m_process->processId(); }
     void kill();          // SIGKILL, no chance to clean up
     int terminate();      // SIGTERM; returns the exit code
     QByteArray output();  // what it printed so far (stdout and stderr)
