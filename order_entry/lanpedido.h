@@ -13,8 +13,9 @@
 //   header_record.cpp   the order header record set, the order list and
 //                       what the current order brings along
 //   customer_seller_branch.cpp  customer, seller and destination branch
-//   later_topics.cpp    routines of the header, items, payment, charges and
-//                       transport topics that the spine calls
+//   payment_transport_totals.cpp  what the header shows of payment,
+//                       transport, commitment balance and totals
+//   rules/              the screen's arithmetic and decisions, widget-free
 
 #include "method_catalogue.h"
 #include "rpcarg.h"
@@ -312,8 +313,6 @@ public:
     int posicaoColunaListaPreco(const QString& fieldName) const;
     void ControlaActiveShowAvi(bool show, int kind);
     void ControlaDeActiveShowAvi(bool show);
-    // Calls a method of netLanPed (or `net`) with the busy animation and
-    // returns the checked result; a failure was shown and ends the action.
     // Calls a method of the order server (or of `net`) through the result
     // check, with the busy indicator when boShowAvi asks for it; a braced
     // argument list is counted by the compiler (see TNetConnection::call).
@@ -497,7 +496,7 @@ public:
     // order clear it.
     bool boLocalEntregaCli = false;
 
-    // --- Routines of other topics (later_topics.cpp) -------------------------------
+    // --- Payment, transport and totals shown (payment_transport_totals.cpp) ---------
     void Atualiza_TipoEdital();
     void Atualiza_Empenho(const QJsonValue& saldo);
     void AtualizaTipoTrans();

@@ -15,6 +15,7 @@
 #include "widgets/btnpesquisa.h"
 #include "widgets/datasource.h"
 #include "widgets/dateeditplus.h"
+#include "widgets/form.h"
 
 #include <QAction>
 #include <QDir>
@@ -148,9 +149,7 @@ void TfrmLanPedido::criaPainelFerramentas()
     medCdFilial->setInputMask(QStringLiteral("9999;_"));
     medCdFilial->setFixedWidth(medCdFilial->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     lblFilial->setBuddy(medCdFilial);
-    btnFilial = new TBtnPesquisa(panFilial);
-    btnFilial->setObjectName(QStringLiteral("btnFilial"));
-    btnFilial->setText(QStringLiteral("..."));
+    btnFilial = Form::lookupButton(panFilial, QStringLiteral("btnFilial"));
     edtNmFilial = new QLineEdit(panFilial);
     edtNmFilial->setObjectName(QStringLiteral("edtNmFilial"));
     edtNmFilial->setReadOnly(true);

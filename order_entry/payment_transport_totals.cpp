@@ -1,12 +1,13 @@
-// Routines of the order header, items, payment, charges and transport
-// topics that the screen's spine calls. Each does what its callers here
-// need; the topics that own them extend them.
+// What the header shows of the order's payment, transport, commitment
+// balance and totals with taxes and charges, refreshed when the pages and
+// the records move; the payment and transport topics extend these.
 
 #include "lanpedido.h"
 #include "cds_values.h"
 #include "lanpedido_unit.h"
 
 #include "recordset.h"
+#include "rules/order_values.h"
 #include "values.h"
 #include "widgets/btnpesquisa.h"
 #include "widgets/dbedits.h"
@@ -65,8 +66,12 @@ void TfrmLanPedido::VrImposEncargo()
     nedImposDecres->setValue(total("IMPOSDECRES"));
     nedEncargoAcres->setValue(total("ENCARGOACRESC"));
     nedEncargoDecres->setValue(total("ENCARGODECRESC"));
-    nedTotalPed->setValue(RoundDec(nedTotLiq->value() + total("IMPOSACRES") - total("IMPOSDECRES")
-                                       + total("ENCARGOACRESC") - total("ENCARGODECRESC"), 2));
+    RegrasPedido::ImpostosEncargos impostosEncargos;
+    impostosEncargos.impostosAcrescimo = total("IMPOSACRES");
+    impostosEncargos.impostosDecrescimo = total("IMPOSDECRES");
+    impostosEncargos.encargosAcrescimo = total("ENCARGOACRESC");
+    impostosEncargos.encargosDecrescimo = total("ENCARGODECRESC");
+    nedTotalPed->setValue(RegrasPedido::totalPedido(nedTotLiq->value(), impostosEncargos));
 }
 
 void TfrmLanPedido::dbeModPgtoExit()
