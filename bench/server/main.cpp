@@ -6,8 +6,12 @@
 //   in-process server over HTTP, and the calls per second of the same method
 //   work run directly: the registered method body in its transaction on the
 //   thread's own QtSql connection, without HTTP, JSON-RPC or session check.
+// Also, as the physical bound of a call, the round trip of a bare HTTP
+// request (GET /health, answered on the server's I/O thread) over the same
+// loopback to the same server, and each call's p50 against it.
 // Prints "server.<db>.<method>.<n>thread.<measure> <value> <unit>".
 
+#include "http_client.h"
 #include "netconnection.h"
 #include "serversession.h"
 #include "test_server.h"
@@ -124,6 +128,14 @@ CallFactory throughServer(quint16 port, const BenchMethod& method)
     };
 }
 
+CallFactory bareHttp(quint16 port)
+{
+    return [port]() -> Call {
+        auto client = std::make_shared<PedTest::HttpClient>(port);
+        return [client] { return client->get("/health").status == 200; };
+    };
+}
+
 // The thread's own connection, removed when the last copy of the call goes.
 struct DirectConnection {
     explicit DirectConnection(const DatabaseConfig& config)
@@ -181,6 +193,11 @@ void benchBackend(const QString& dbName, PedTest::TestServerOptions::Backend bac
     if (!login.ok())
         throw std::runtime_error(login.errorMessage().toStdString());
 
+    const Figures bare = measure(1, seconds, bareHttp(server.port()));
+    const QString barePrefix = QStringLiteral("server.%1.http_roundtrip.1thread").arg(dbName);
+    print(barePrefix, "calls_per_s", bare.callsPerSecond, "1/s", 0);
+    print(barePrefix, "p50_ms", bare.p50Ms, "ms", 3);
+
     MethodRegistry registry;
     registerAllMethods(registry);
     const QList<BenchMethod> methods{{Rpc::LanPedido::GetPrxPedido.info(), {QStringLiteral("0001")}},
@@ -199,6 +216,8 @@ void benchBackend(const QString& dbName, PedTest::TestServerOptions::Backend bac
             print(prefix, "direct_calls_per_s", viaDirect.callsPerSecond, "1/s", 0);
             print(prefix, "direct_p50_ms", viaDirect.p50Ms, "ms", 3);
             print(prefix, "ratio_to_direct", viaServer.callsPerSecond / viaDirect.callsPerSecond, "x", 2);
+            if (threads == 1 && bare.p50Ms > 0)
+                print(prefix, "p50_ratio_to_http_roundtrip", viaServer.p50Ms / bare.p50Ms, "x", 2);
             if (viaServer.failures + viaDirect.failures > 0)
                 print(prefix, "failed_calls", double(viaServer.failures + viaDirect.failures), "calls", 0);
         }
