@@ -75,11 +75,15 @@ void TfrmLanPedido::sbtIncluirClick()
 {
     QWidget* page = pgcPadrao->currentWidget();
     if (page == tshFormaPgto) {
-        if (paramPedido(QStringLiteral("IDALTFORMAPAG")) == u"S") {
-            if (!cdsPrazoPgto->isActive())
-                cdsPrazoPgto->createDataSet();
-            cdsPrazoPgto->insert();
-        }
+        if (paramPedido(QStringLiteral("IDALTFORMAPAG")) != u"S" || !temLinhas(cdsPedido))
+            return;
+        // A term belongs to the order on screen: the order goes into edit
+        // (a closed order refuses), so that Confirm or Cancel takes the term.
+        if (!pedidoEmEdicao())
+            cdsPedido->edit();
+        if (!cdsPrazoPgto->isActive())
+            cdsPrazoPgto->createDataSet();
+        cdsPrazoPgto->insert();
         return;
     }
     if (page == tshObservacao) {
@@ -198,7 +202,8 @@ void TfrmLanPedido::sbtCancelarClick()
     cancelaTudo(cdsDadosAdicPed);
     esvazia(cdsValidaProduto);
     dtsPadraoStateChange();
-    if (temLinhas(cdsItemPedido))
+    // The order on screen again, also after a new order without items.
+    if (temLinhas(cdsPedido))
         cdsPedidoAfterScroll();
     AtualizaTipoPed();
     selecionaPagina(tshDadosPed);
@@ -215,8 +220,12 @@ void TfrmLanPedido::sbtVerificarClick()
         boGetPedido = true;
         DadosPedido(true);
     }
-    if (!pedido.isEmpty() && temLinhas(cdsPedido))
-        cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido);
+    if (!temLinhas(cdsPedido))
+        return;
+    // An order no longer listed, or none remembered (a closed list): the
+    // first order is the one on screen, and every page shows it.
+    if (pedido.isEmpty() || !cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido))
+        cdsPedidoAfterScroll();
 }
 
 void TfrmLanPedido::sbtProcurarClick()

@@ -334,6 +334,7 @@ public:
     // --- Branch (branch.cpp) -----------------------------------------------------
     void panFilialExit();
     void medCdFilialEnter();
+    bool trocandoDePagina() const;
     void Vd_Filial();
     bool ExibeVendedorLogado() const;
     QString ultimaFilialValidada() const { return m_ultimaFilial; }

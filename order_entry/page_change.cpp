@@ -149,8 +149,10 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         if (!cdsDadosAdicPed->isEditing())
             CarregaPacote(*cdsDadosAdicPed, elementos.at(PgcChange::DadosAdicionais));
     } else if (page == tshFormaPgto) {
-        if (!itensEmEdicao() && !pedidoEmEdicao())
+        if (!itensEmEdicao() && !pedidoEmEdicao()) {
             CarregaItens();
+            VrTotalItemPed();
+        }
         const bool alteraModalidade = paramPedido(QStringLiteral("IDALTMODPAG")) != u"N";
         dbeModPgto->setEnabled(alteraModalidade);
         btnModPgto->setEnabled(alteraModalidade);

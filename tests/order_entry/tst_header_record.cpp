@@ -116,6 +116,7 @@ private slots:
     void rolagemCarregaDetalhesDaPagina_data();
     void rolagemCarregaDetalhesDaPagina();
     void atualizarTrazDetalhesDoPedidoAtual();
+    void atualizarDepoisDaListaFechada();
     void origemDesconhecidaMantemTexto();
     void novoPedido_data();
     void novoPedido();
@@ -459,6 +460,26 @@ void TstHeaderRecord::atualizarTrazDetalhesDoPedidoAtual()
     // Branch 0001 shows the item taxes: those of the current item came along.
     QVERIFY(tela->cdsItemProImpos->isActive());
     QVERIFY(tela->cdsConUltPrecVen->isActive());
+    QVERIFY(scripted->messages().isEmpty());
+}
+
+// A closed list (the branch field entered) shows no order; refreshing it
+// shows the first order on every control, as scrolling to it does.
+void TstHeaderRecord::atualizarDepoisDaListaFechada()
+{
+    abreTela();
+    tela->selecionaPagina(tela->tshDadosPed);
+    tela->medCdFilialEnter();
+    QVERIFY(!tela->cdsPedido->isActive());
+    QVERIFY(tela->dbtNome->text().isEmpty());
+
+    tela->sbtVerificarClick();
+    QVERIFY(tela->cdsPedido->recordCount() > 0);
+    QCOMPARE(tela->cdsPedido->recNo(), 1);
+    QCOMPARE(tela->dbtNome->text(), tela->cdsPedido->fieldByName(QStringLiteral("DsPedido")).asString());
+    QCOMPARE(tela->medNrPedido->text(), tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString());
+    QCOMPARE(tela->edtNmCliente->text(), tela->cdsPedido->fieldByName(QStringLiteral("NMFANTCLIE")).asString());
+    QCOMPARE(tela->rdbPedido->isChecked(), tela->cdsPedido->fieldByName(QStringLiteral("IDTIPOPEDIDO")).asString() == u"1");
     QVERIFY(scripted->messages().isEmpty());
 }
 
