@@ -6,6 +6,7 @@
 #include "host.h"
 #include "locate.h"
 #include "lookupframe.h"
+#include "widgets/gridutils.h"
 #include "lookupquery.h"
 #include "messages.h"
 #include "pesquisalistadialog.h"
@@ -267,7 +268,6 @@ TfrmPesquisaLista::TfrmPesquisaLista(const RecordSet& recordSet, int keyFieldInd
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     m_table->horizontalHeader()->setHighlightSections(false);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setColumnWidth(0, 30);
     m_table->installEventFilter(this);
     m_table->horizontalHeader()->setResizeContentsPrecision(200);   // widths from the first rows, not from all
@@ -275,6 +275,7 @@ TfrmPesquisaLista::TfrmPesquisaLista(const RecordSet& recordSet, int keyFieldInd
     m_table->setColumnWidth(0, 30);
     for (int column = 1; column < m_model->columnCount(); ++column)
         m_table->setColumnWidth(column, qBound(60, m_table->columnWidth(column) + 16, 360));
+    keepColumnsReadable(*m_table, m_model->columnCount() - 1);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_typingPause->setSingleShot(true);
     m_typingPause->setInterval(typingPauseMs);

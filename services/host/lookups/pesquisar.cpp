@@ -149,7 +149,7 @@ TfrmPesquisa::TfrmPesquisa(RecordSet& recordSet, const QString& name, const Pesq
                        | DBGrid::RowSelect | DBGrid::AlwaysShowSelection);
     m_grid->setReadOnly(true);
     m_grid->setDataSource(m_dataSource);
-    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setStretchLastColumn(true);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_typingPause->setSingleShot(true);
     m_typingPause->setInterval(typingPauseMs);

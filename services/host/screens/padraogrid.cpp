@@ -212,7 +212,7 @@ void TfrmPadraoGrid::buildPages()
     dbgPadrao = new DBGrid(tshPadrao);
     dbgPadrao->setObjectName(QStringLiteral("dbgPadrao"));
     dbgPadrao->setDataSource(dtsPadrao);
-    dbgPadrao->horizontalHeader()->setStretchLastSection(true);
+    dbgPadrao->setStretchLastColumn(true);
     pageLayout->addWidget(dbgPadrao);
     pgcPadrao->addTab(tshPadrao, QStringLiteral("Lista"));
     connect(pgcPadrao, &QTabWidget::currentChanged, this, [this] { guarded([&] { pgcPadraoChange(); }); });

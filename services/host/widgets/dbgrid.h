@@ -26,6 +26,11 @@
 // OnDrawColumnCell runs while painting: a failure there is logged, not shown,
 // so a faulty hook cannot loop message boxes over repaints.
 //
+// Widths: a column is never narrower than its title, nor a code column (a
+// text field named CD... or NR...) than its whole value, whatever width a
+// screen asks for or a person drags it to. With StretchLastColumn the last
+// visible column also takes the room the others leave.
+//
 // Colour-number columns: a column may name a field whose text is a colour
 // number (red + 256 x green + 65536 x blue, as the ERP tables store them);
 // the cell is filled with that colour, or with the information-background
@@ -167,6 +172,10 @@ public:
     void setOption(Option option, bool on = true);
     bool isReadOnly() const { return m_readOnly; }
     void setReadOnly(bool readOnly);
+    // The last visible column takes the room left in the grid (never less
+    // than its own width); the header's own stretching would squeeze it.
+    bool stretchLastColumn() const { return m_stretchLast; }
+    void setStretchLastColumn(bool stretch);
     // Cells' background (an item grid uses the information colour).
     QColor color() const;
     void setColor(const QColor& color);
@@ -213,6 +222,7 @@ public:
     std::function<void(DBGrid&, DBGridCell& cell)> onDrawColumnCell;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyboardSearch(const QString& search) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -233,6 +243,10 @@ private:
     void applyColumnLook();
     void applyOptions();
     int defaultWidth(const DBGridColumn& column) const;
+    // The narrowest the column may show: its title, and a code's whole value.
+    int minimumWidth(const DBGridColumn& column) const;
+    int wantedWidth(const DBGridColumn& column) const;
+    void fillLastColumn();
     void followRecordSet();
     void trackDataChange(Field* field);
     KeyOutcome dispatchKey(QKeyEvent* event, QString* replacement);
@@ -262,6 +276,8 @@ private:
     bool m_readOnly = false;
     bool m_reverting = false;
     bool m_following = false;
+    bool m_keepingWidth = false;    // the grid itself is sizing its columns
+    bool m_stretchLast = false;
     bool m_inside = false;          // the focus is in the grid or its editor
     bool m_pristineInsert = false;  // a row the grid inserted, nothing typed yet
     int m_selectedColumn = -1;
