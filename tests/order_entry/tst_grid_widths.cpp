@@ -1,6 +1,6 @@
 // Every grid of the screens a clerk meets, at a full screen and at a small
 // window: no visible column is narrower than its title, and a code column
-// shows its whole value. Driven offscreen with the scripted host against the
+// shows its whole value; numbers show in the formats of their columns. Driven offscreen with the scripted host against the
 // real server over a temporary demo database.
 
 #include "lanpedido_screen.h"
@@ -89,6 +89,8 @@ private slots:
     void pesquisas();
     void consultas_data();
     void consultas();
+    void formatosDosNumeros_data();
+    void formatosDosNumeros();
 };
 
 void TstGridWidths::paginasDoPedido_data()
@@ -222,6 +224,37 @@ void TstGridWidths::consultas()
     });
     QVERIFY(LoadBPL(codigo, argumentos));
     QVERIFY2(cortadas.isEmpty(), qPrintable(cortadas.join(u'\n')));
+}
+
+void TstGridWidths::formatosDosNumeros_data()
+{
+    QTest::addColumn<QString>("cds");
+    QTest::addColumn<QString>("campo");
+    QTest::addColumn<double>("valor");
+    QTest::addColumn<QString>("texto");
+    QTest::newRow("lista: valor total") << "cdsPedido" << "VRTOTALPED" << 7005.68 << "7005,68";
+    QTest::newRow("lista: peso bruto") << "cdsPedido" << "VRPBRUVOLPED" << 1234.5 << "1.234,50000";
+    QTest::newRow("item: preço") << "cdsItemPedido" << "VRPREUNITPED" << 1234.5 << "1234,50";
+    QTest::newRow("item: total") << "cdsItemPedido" << "VrTotal" << 876.944 << "876,94";
+    QTest::newRow("item: quantidade") << "cdsItemPedido" << "QTITEMPED" << 145.0 << "145,000";
+    QTest::newRow("item: desconto %") << "cdsItemPedido" << "PERDESC" << 2.5 << "2,5000";
+    QTest::newRow("estoque: disponível") << "cdsPosiEstoq" << "QTDISPONIVEL" << 1419.0 << "1.419,000";
+    QTest::newRow("imposto: alíquota") << "cdsItemProImpos" << "VRPERCIMPOS" << 18.0 << "18,00%";
+    QTest::newRow("prazo: parcela") << "cdsPrazoPgto" << "VRPARCELA" << 268.98 << "268,98";
+    QTest::newRow("encargo: valor") << "cdsEncargos" << "VRENCARGOPED" << 1234.5 << "1.234,50";
+}
+
+// Each number column of the order screen writes its values as its format says.
+void TstGridWidths::formatosDosNumeros()
+{
+    QFETCH(QString, cds);
+    QFETCH(QString, campo);
+    QFETCH(double, valor);
+    QFETCH(QString, texto);
+    abreTela();
+    auto* recordSet = tela->findChild<RecordSet*>(cds);
+    QVERIFY(recordSet);
+    QCOMPARE(FieldText::formatNumber(valor, recordSet->fieldByName(campo).displayFormat()), texto);
 }
 
 QTEST_MAIN(TstGridWidths)
