@@ -9,6 +9,7 @@
 #include "guihost.h"
 #include "headlesshost.h"
 #include "hosthooks.h"
+#include "keynames.h"
 #include "loadbpl.h"
 #include "login.h"
 #include "logindialog.h"
@@ -98,6 +99,7 @@ int main(int argc, char* argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     QApplication::setWindowIcon(shellIcon());
+    instalaNomesDasTeclas();
 
     ShellOptions options;
     try {
