@@ -21,6 +21,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -330,6 +331,10 @@ public:
     QString paramPedido(const QString& fieldName) const;   // empty without parameters
     void AplicaParamPedido();
     void AplicaParamPedidoSempre();
+    // What the status codes and profitability colours mean: the hints of
+    // their column titles (legendas.cpp) and the help page.
+    void mostraLegendas();
+    QStringList textoAjuda() const override;
 
     // --- Branch (branch.cpp) -----------------------------------------------------
     void panFilialExit();

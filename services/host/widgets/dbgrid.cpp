@@ -27,28 +27,6 @@ namespace {
 
 constexpr int textPaddingPixels = 2;
 
-// The colour numbers the ERP tables store: red + 256 x green + 65536 x blue.
-bool colourFromNumber(const QVariant& value, QColor* colour)
-{
-    if (value.isNull())
-        return false;
-    bool ok = false;
-    double number = 0;
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        number = text.toLongLong(&ok);
-        if (!ok)
-            number = text.toDouble(&ok);
-    } else {
-        number = value.toDouble(&ok);
-    }
-    if (!ok || number < 0 || number > 0xFFFFFF || number != qint64(number))
-        return false;
-    const auto bgr = quint32(number);
-    *colour = QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-    return true;
-}
-
 QColor infoBackground(const QPalette& palette)
 {
     return palette.color(QPalette::ToolTipBase);
@@ -104,6 +82,27 @@ bool modifiesText(const QKeyEvent* event)
 }
 
 } // namespace
+
+bool colourFromNumber(const QVariant& value, QColor* colour)
+{
+    if (value.isNull())
+        return false;
+    bool ok = false;
+    double number = 0;
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        number = text.toLongLong(&ok);
+        if (!ok)
+            number = text.toDouble(&ok);
+    } else {
+        number = value.toDouble(&ok);
+    }
+    if (!ok || number < 0 || number > 0xFFFFFF || number != qint64(number))
+        return false;
+    const auto bgr = quint32(number);
+    *colour = QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    return true;
+}
 
 // --- cell editor ------------------------------------------------------------------
 
@@ -410,6 +409,12 @@ void DBGridColumn::setTitleAlignment(Qt::Alignment alignment)
     changed();
 }
 
+void DBGridColumn::setTitleHint(const QString& hint)
+{
+    m_titleHint = hint;
+    changed();
+}
+
 void DBGridColumn::setAlignment(Qt::Alignment alignment)
 {
     m_alignment = alignment;
@@ -678,7 +683,7 @@ void DBGrid::columnsChanged()
     QList<RecordSetColumn> specs;
     for (const auto& column : m_columns)
         specs.append(RecordSetColumn{column->m_fieldName, column->m_title, column->m_alignment,
-                                     column->m_titleAlignment, column->m_readOnly});
+                                     column->m_titleAlignment, column->m_readOnly, column->m_titleHint});
     if (m_selectedColumn >= columnCount())
         m_selectedColumn = columnCount() - 1;
     m_model->setColumns(specs);   // resets; the grid follows the record set again

@@ -55,6 +55,9 @@ class RecordSet;
 class RecordSetModel;
 class QPainter;
 
+// The colour of a colour number (false when the value is none).
+bool colourFromNumber(const QVariant& value, QColor* colour);
+
 class DBGridColumn {
 public:
     // Auto: a pick list shows a drop-down, other cells a plain editor.
@@ -74,6 +77,9 @@ public:
     QString title() const;                       // the field's label when none set
     void setTitle(const QString& title);
     Qt::Alignment titleAlignment() const { return m_titleAlignment; }
+    // Shown over the title (what the column's codes or colours mean).
+    QString titleHint() const { return m_titleHint; }
+    void setTitleHint(const QString& hint);
     void setTitleAlignment(Qt::Alignment alignment);
     Qt::Alignment alignment() const { return m_alignment; }   // 0: numbers right, texts left
     void setAlignment(Qt::Alignment alignment);
@@ -108,6 +114,7 @@ private:
     QString m_title;
     Qt::Alignment m_alignment;
     Qt::Alignment m_titleAlignment;
+    QString m_titleHint;
     int m_width = 0;   // 0: from the field's display width or a default
     bool m_visible = true;
     bool m_readOnly = false;
