@@ -121,6 +121,11 @@ void TfrmLanPedido::ligaClienteVendedorFilial()
     dbeVendedor->onChange = [this](DBEdit&) { dbeVendedorChange(); };
     dbeVendedor->onKeyPress = [this](DBEdit&, QChar& key) { dbeVendedorKeyPress(key); };
     btnVend->setTitle(QStringLiteral("Vendedor|Não há vendedor cadastrado."));
+    // Commission rates and discount limits are the seller's affair, not the clerk's.
+    PesquisaOpcoes vendedores;
+    for (const char* coluna : {"CDVENDEDOR", "NMFANVEN", "NMRAZSOCVEN", "NRINSJURVEN"})
+        vendedores.columns.append({QString::fromUtf8(coluna), QString()});
+    btnVend->setOptions(vendedores);
     btnVend->beforePesq = [this](TBtnPesquisa& button, bool&) {
         auto qryVend = std::make_shared<LookupQuery>(QStringLiteral("qryVend"), dtmDBGeral(), qryVendSql);
         qryVend->open();
@@ -410,7 +415,8 @@ void TfrmLanPedido::btnClienteClick()
     qryFiltroCliente.setParam(QStringLiteral("P_TODOSVND"), ExibeVendedorLogado() ? QString() : QStringLiteral("T"));
     qryFiltroCliente.open();
     PesquisaOpcoes opcoes;
-    opcoes.columns = {{QStringLiteral("NRINSJURCLIE"), QStringLiteral("CPF/CNPJ")}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("Fantasia")},
+    opcoes.columns = {{QStringLiteral("CDCLIENTE"), QStringLiteral("Código")}, {QStringLiteral("NRINSJURCLIE"), QStringLiteral("CPF/CNPJ")},
+                      {QStringLiteral("NMFANTCLIE"), QStringLiteral("Fantasia")},
                       {QStringLiteral("NMRAZSOCCLIE"), QStringLiteral("Razão Social")}, {QStringLiteral("NMMUNICIPIO"), QStringLiteral("Município")},
                       {QStringLiteral("SGESTADO"), QStringLiteral("UF")}, {QStringLiteral("NMFANVEN"), QStringLiteral("Vendedor")}};
     opcoes.searchField = QStringLiteral("NMFANTCLIE");

@@ -5,6 +5,7 @@
 #include "guard.h"
 #include "host.h"
 #include "locate.h"
+#include "lookupcolumns.h"
 #include "lookupframe.h"
 #include "widgets/gridutils.h"
 #include "lookupquery.h"
@@ -191,13 +192,14 @@ QStringList parseStartingList(const QString& list)
     }
 }
 
-bool runPesquisaLista(const RecordSet* recordSet, const QString& keyField, const QString& caption, bool required,
+bool runPesquisaLista(RecordSet* recordSet, const QString& keyField, const QString& caption, bool required,
                       QString& list)
 {
     const PesquisaTitulo parts = splitPesquisaTitle(caption);
     if (!recordSet || !recordSet->isActive() || recordSet->isEmpty())
         MensErro(parts.emptyText, true);
     const int keyIndex = recordSet->fieldByName(keyField).index();
+    const ApresentacaoPesquisa apresentacao(*recordSet);
     TfrmPesquisaLista dialog(*recordSet, keyIndex, parts.name, parseStartingList(list), required);
     if (!dialog.run())
         return false;
