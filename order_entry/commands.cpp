@@ -233,10 +233,10 @@ void TfrmLanPedido::sbtProcurarClick()
     QWidget* page = pgcPadrao->currentWidget();
     if (page == tshItemPedido) {
         if (temLinhas(cdsItemPedido))
-            Procura(*cdsItemPedido, pgcPadrao->tabText(pgcPadrao->indexOf(page)));
+            Procura(*dbgItemPedido, pgcPadrao->tabText(pgcPadrao->indexOf(page)));
     } else if (page == tshEncargos) {
         if (temLinhas(cdsEncargos))
-            Procura(*cdsEncargos, pgcPadrao->tabText(pgcPadrao->indexOf(page)));
+            Procura(*dbgEncargos, pgcPadrao->tabText(pgcPadrao->indexOf(page)));
     } else {
         TfrmPadraoGrid::sbtProcurarClick();
     }

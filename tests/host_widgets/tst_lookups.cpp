@@ -83,6 +83,7 @@ private slots:
     void locateFindsByText();
     void locateOnTheServerReplacesTheRows();
     void procuraFindsTheNextMatch();
+    void procuraOffersTheGridsColumns();
     void lookupColumnsReadAsTheClerksDo_data();
     void lookupColumnsReadAsTheClerksDo();
     void screenshotsOfTheDialogs();
@@ -458,7 +459,8 @@ void TestLookups::procuraFindsTheNextMatch()
 {
     cds->setCurrentRow(0);
     host->expectDialog(QStringLiteral("TfrmProcura"), [&](QDialog& dialog) {
-        dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"))->setCurrentText(QStringLiteral("Nome"));
+        // A name is what a clerk looks for first.
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"))->currentText(), QStringLiteral("Nome"));
         auto* text = dialog.findChild<QLineEdit*>(QStringLiteral("edtTexto"));
         text->setText(QStringLiteral("nada disso"));
         press(dialog, "btnProcurar");
@@ -470,12 +472,41 @@ void TestLookups::procuraFindsTheNextMatch()
     QCOMPARE(cds->currentRow(), 2);
 
     host->expectDialog(QStringLiteral("TfrmProcura"), [&](QDialog& dialog) {
+        dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"))->setCurrentText(QStringLiteral("Código"));
         dialog.findChild<QCheckBox*>(QStringLiteral("chbParte"))->setChecked(false);
         dialog.findChild<QLineEdit*>(QStringLiteral("edtTexto"))->setText(QStringLiteral("0002"));
         press(dialog, "btnProcurar");   // after the current row, wrapping to the start
     });
     QVERIFY(Procura(*cds));
     QCOMPARE(cds->currentRow(), 1);
+}
+
+// Over a grid, Procura offers what the grid shows, titled as there: hidden
+// columns and colour cells (no text to find) are left out.
+void TestLookups::procuraOffersTheGridsColumns()
+{
+    QWidget window;
+    DataSource source(QStringLiteral("dtsCliente"));
+    source.setDataSet(cds.get());
+    auto* grid = new DBGrid(&window);
+    grid->setDataSource(&source);
+    grid->addColumn(QStringLiteral("IDATIVO"), QStringLiteral("Cor")).setColorFieldName(QStringLiteral("IDATIVO"));
+    grid->addColumn(QStringLiteral("CDCLIENTE"), QStringLiteral("Cliente"));
+    grid->addColumn(QStringLiteral("VRLIMITE")).setVisible(false);
+    grid->addColumn(QStringLiteral("NMCLIENTE"), QStringLiteral("Razão Social"));
+    grid->addColumn(QStringLiteral("DTCADASTRO"));
+    host->expectDialog(QStringLiteral("TfrmProcura"), [&](QDialog& dialog) {
+        auto* fields = dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"));
+        QStringList offered;
+        for (int i = 0; i < fields->count(); ++i)
+            offered << fields->itemText(i);
+        QCOMPARE(offered, (QStringList{"Cliente", "Razão Social", "Cadastro"}));
+        QCOMPARE(fields->currentText(), QStringLiteral("Razão Social"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("edtTexto"))->setText(QStringLiteral("joão"));
+        press(dialog, "btnProcurar");
+    });
+    QVERIFY(Procura(*grid));
+    QCOMPARE(cds->fieldByName(QStringLiteral("NMCLIENTE")).asString(), QStringLiteral("João Pereira"));
 }
 
 void TestLookups::lookupColumnsReadAsTheClerksDo_data()

@@ -18,6 +18,7 @@
 #include "widgets/dbgrid.h"
 
 #include <QAbstractItemModel>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QTableView>
@@ -92,6 +93,8 @@ private slots:
     void botoesDaTela();
     void pesquisasDoFiltro_data();
     void pesquisasDoFiltro();
+    void procurar_data();
+    void procurar();
 };
 
 void TstLookupTitles::botoesDaTela_data()
@@ -186,6 +189,41 @@ void TstLookupTitles::pesquisasDoFiltro()
     tela->sbtFiltroClick();
     QVERIFY(abriu);
     QVERIFY2(cruas.isEmpty(), qPrintable(cruas.join(u'\n')));
+}
+
+void TstLookupTitles::procurar_data()
+{
+    QTest::addColumn<QString>("pagina");
+    QTest::newRow("pedidos") << "tshPadrao";
+    QTest::newRow("itens") << "tshItemPedido";
+}
+
+// The find dialog offers the columns of the grid on the page, titled as
+// there, a name first; never a colour cell nor a database name.
+void TstLookupTitles::procurar()
+{
+    QFETCH(QString, pagina);
+    abreTela();
+    LanPedido::Filtro.StatusPedido = {true, true, true, true, true};
+    LanPedido::Filtro.Emissao = {true, QDate(), QDate()};
+    tela->sbtVerificarClick();
+    tela->selecionaPagina(tela->findChild<QWidget*>(pagina));
+    QStringList oferecidos;
+    QString primeiro;
+    scripted->expectDialog(QStringLiteral("TfrmProcura"), [&](QDialog& dialog) {
+        auto* campos = dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"));
+        for (int i = 0; i < campos->count(); ++i)
+            oferecidos << campos->itemText(i);
+        primeiro = campos->currentText();
+        dialog.reject();
+    });
+    tela->sbtProcurarClick();
+    QVERIFY(!oferecidos.isEmpty());
+    for (const QString& titulo : oferecidos)
+        QVERIFY2(!nomeDeBanco(titulo), qPrintable(titulo));
+    QVERIFY2(!oferecidos.contains(QStringLiteral("Rent.")), qPrintable(oferecidos.join(u'|')));
+    QVERIFY2(primeiro == (pagina == u"tshPadrao" ? QStringLiteral("Cliente/Filial Destino") : QStringLiteral("Nome do Produto")),
+             qPrintable(primeiro));
 }
 
 QTEST_MAIN(TstLookupTitles)

@@ -482,7 +482,7 @@ void TfrmPadraoGrid::sbtProcurarClick()
     RecordSet* rs = recordSet();
     if (!rs || !rs->isActive() || rs->isEmpty())
         return;
-    Procura(*rs, windowTitle());
+    Procura(*dbgPadrao, windowTitle());
 }
 
 void TfrmPadraoGrid::sbtImprimirClick()
