@@ -66,6 +66,8 @@ private slots:
     void filialComESemParametros_data();
     void filialComESemParametros();
     void filialInalteradaNaoRecarrega();
+    void filialDigitada_data();
+    void filialDigitada();
     void vendedorLogado_data();
     void vendedorLogado();
     void clienteRecusado_data();
@@ -205,6 +207,45 @@ void TstCustomerSellerBranch::filialInalteradaNaoRecarrega()
     QCOMPARE(tela->paramPedido(QStringLiteral("IDLANENCARGOPED")), QStringLiteral("N"));
     // The every-exit effects still run: the charges page follows the flag.
     QVERIFY(!tela->pgcPadrao->isTabVisible(tela->pgcPadrao->indexOf(tela->tshEncargos)));
+}
+
+void TstCustomerSellerBranch::filialDigitada_data()
+{
+    QTest::addColumn<QString>("company");   // of the working context
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a branch of the company") << "01" << "2" << "" << "Filial Campinas";
+    QTest::newRow("a branch outside the company's list") << "99" << "0003" << "" << "Filial Curitiba";
+    QTest::newRow("unknown") << "01" << "0099" << "Filial não cadastrada." << "";
+    QTest::newRow("empty") << "01" << "" << "Filial deve ser informada." << "";
+}
+
+// The branch field takes any registered branch with its name; the company's
+// list beside it only feeds the look-up.
+void TstCustomerSellerBranch::filialDigitada()
+{
+    QFETCH(QString, company);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, name);
+    abreTela();
+    const WorkingContext antes = workingContext();
+    const auto volta = qScopeGuard([&] { setWorkingContext(antes); });
+    WorkingContext context = antes;
+    context.empresa = company;
+    setWorkingContext(context);
+    tela->medCdFilial->setText(typed);
+    if (message.isEmpty()) {
+        tela->Vd_Filial();
+        QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'|')));
+        QCOMPARE(tela->edtNmFilial->text(), name);
+        QCOMPARE(tela->medCdFilial->text().size(), 4);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_Filial());
+        QCOMPARE(scripted->messageTexts(MsgType::Error), QStringList{message});
+        scripted->clear();
+    }
 }
 
 void TstCustomerSellerBranch::vendedorLogado_data()
