@@ -210,13 +210,17 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
         return;
 
     try {
+        // No to the question keeps the order's data; the rest of the check
+        // (existing orders, delivery locations, the address) still follows
+        // the new customer.
         const QString codigo = campo(cdsCliente, "CDCLIENTE");
+        bool aplica = true;
         if (!stCdClie.isEmpty() && stCdClie != codigo) {
             const QString lista = alteracoesDoCliente();
-            if (lista.size() > 3 && !pergunta(FormatMsg(texto(QStringLiteral("Alt_Cliente")), {lista})))
-                return;
+            aplica = lista.size() <= 3 || pergunta(FormatMsg(texto(QStringLiteral("Alt_Cliente")), {lista}));
         }
-        aplicaDadosDoCliente();
+        if (aplica)
+            aplicaDadosDoCliente();
         const QString ultimoPedido = campo(cdsCliente, "ULT_NRPEDIDO");
         if (novo && AskExisting && !ultimoPedido.isEmpty()) {
             if (!pergunta(FormatMsg(texto(QStringLiteral("DesCont")), {ultimoPedido}))) {

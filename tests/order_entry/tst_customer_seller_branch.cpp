@@ -426,6 +426,8 @@ void TstCustomerSellerBranch::alteracoesDoCliente()
     QFETCH(QString, list);
     QFETCH(bool, answerYes);
     abreTela();
+    int enderecos = 0;
+    tela->AtualizaEndereco = [&] { ++enderecos; };
     novoPedido();
     comDocumento(QStringLiteral("000102"));
     tela->Vd_Cliente(false, false);
@@ -450,6 +452,8 @@ void TstCustomerSellerBranch::alteracoesDoCliente()
         const QString kept = valor(tela->cdsPedido, field.toLatin1().constData());
         QCOMPARE(kept, answerYes ? original.value(field).toString() : change.section(u'=', 1));
     }
+    // The address follows the new customer whatever the answer.
+    QCOMPARE(enderecos, 2);
 }
 
 void TstCustomerSellerBranch::pedidoExistente_data()
