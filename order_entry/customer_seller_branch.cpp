@@ -25,6 +25,7 @@
 #include <QJsonValue>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QToolButton>
@@ -154,45 +155,44 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
     if (!pedidoEmEdicao())
         return;
     // In Consist mode a failure stops the action with its message on the
-    // general page; otherwise the check just ends.
+    // general page. Otherwise a customer that does not exist is refused with
+    // its message too, and the other failures (blocked, empty) end the check
+    // without one; either way the caller learns of it (Abort).
     auto falha = [&](const char* key) {
-        if (!Consist)
+        const bool inexistente = qstrcmp(key, "CLIE_NAO_CAD") == 0;
+        if (!Consist && !inexistente)
             throw Abort();
         pgcPadrao->setCurrentWidget(tshDadosPed);
         focaSeHabilitado(dbeCliente);
+        if (!Consist)   // leaving the field: the focus comes back once it has moved on
+            QMetaObject::invokeMethod(dbeCliente, [this] { focaSeHabilitado(dbeCliente); }, Qt::QueuedConnection);
         MensErro(texto(QString::fromUtf8(key)), true);
     };
-    try {
-        QString documento = valor(cdsPedido, "NRINSJURCLIE");
-        const QString codigoAnterior = campo(cdsPedido, "CDCLIENTE");
-        Ajusta_Inscricao(documento);
-        if (documento.isEmpty())
-            falha("CLIE_NULO");
-        {
-            QScopedValueRollback aplicando(m_aplicandoCliente, true);
-            grava(cdsPedido, "NRINSJURCLIE", documento);
-        }
-
-        LookupQuery qryCdCliente(QStringLiteral("qryCdCliente"), dtmDBGeral(), qryCdClienteSql);
-        qryCdCliente.setParam(QStringLiteral("P_NRINSJURCLIE"), documento);
-        qryCdCliente.setOptionalParam(QStringLiteral("P_CDCLIENTE"), codigoAnterior, codigoAnterior.isEmpty());
-        qryCdCliente.open();
-        if (qryCdCliente.isEmpty())
-            falha("CLIE_NAO_CAD");
-
-        CarregaPacote(*cdsCliente, Servidor(QStringLiteral("GetCliente"),
-                                            {ExibeVendedorLogado(), dbeVendedor->text().trimmed(),
-                                             qryCdCliente.fieldByName(QStringLiteral("CDCLIENTE")).asString(), QStringLiteral("T"),
-                                             medCdFilial->text(), campo(cdsPedido, "CDMODPGTO")}));
-        if (cdsCliente->isEmpty())
-            falha(ExibeVendedorLogado() ? "CLI_N_RELAC_VEND" : "CLIE_NAO_CAD");
-        if (campo(cdsCliente, "IDBLOQUEADO") == u"S")
-            falha("CLIE_BLOQ");
-    } catch (const Abort&) {
-        if (Consist)
-            throw;
-        return;
+    QString documento = valor(cdsPedido, "NRINSJURCLIE");
+    const QString codigoAnterior = campo(cdsPedido, "CDCLIENTE");
+    Ajusta_Inscricao(documento);
+    if (documento.isEmpty())
+        falha("CLIE_NULO");
+    {
+        QScopedValueRollback aplicando(m_aplicandoCliente, true);
+        grava(cdsPedido, "NRINSJURCLIE", documento);
     }
+
+    LookupQuery qryCdCliente(QStringLiteral("qryCdCliente"), dtmDBGeral(), qryCdClienteSql);
+    qryCdCliente.setParam(QStringLiteral("P_NRINSJURCLIE"), documento);
+    qryCdCliente.setOptionalParam(QStringLiteral("P_CDCLIENTE"), codigoAnterior, codigoAnterior.isEmpty());
+    qryCdCliente.open();
+    if (qryCdCliente.isEmpty())
+        falha("CLIE_NAO_CAD");
+
+    CarregaPacote(*cdsCliente, Servidor(QStringLiteral("GetCliente"),
+                                        {ExibeVendedorLogado(), dbeVendedor->text().trimmed(),
+                                         qryCdCliente.fieldByName(QStringLiteral("CDCLIENTE")).asString(), QStringLiteral("T"),
+                                         medCdFilial->text(), campo(cdsPedido, "CDMODPGTO")}));
+    if (cdsCliente->isEmpty())
+        falha(ExibeVendedorLogado() ? "CLI_N_RELAC_VEND" : "CLIE_NAO_CAD");
+    if (campo(cdsCliente, "IDBLOQUEADO") == u"S")
+        falha("CLIE_BLOQ");
 
     {
         QScopedValueRollback aplicando(m_aplicandoCliente, true);

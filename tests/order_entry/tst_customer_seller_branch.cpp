@@ -72,7 +72,8 @@ private slots:
     void vendedorLogado();
     void clienteRecusado_data();
     void clienteRecusado();
-    void clienteBloqueadoNaSaidaNaoETomado();
+    void clienteNaSaida_data();
+    void clienteNaSaida();
     void clienteNaoRelacionadoAoVendedorLogado();
     void clienteNovoTrazSeusDados();
     void falhaRevalidaPaginaAtual();
@@ -315,17 +316,35 @@ void TstCustomerSellerBranch::clienteRecusado()
     scripted->clear();
 }
 
-// Leaving the field with a blocked customer says nothing and takes nothing;
-// the order cannot be saved with it (the header check refuses it).
-void TstCustomerSellerBranch::clienteBloqueadoNaSaidaNaoETomado()
+void TstCustomerSellerBranch::clienteNaSaida_data()
 {
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("message");   // "" nothing said
+    QTest::newRow("blocked, silently not taken") << "@000003" << "";
+    QTest::newRow("a customer code is no tax number") << "000001" << "Cliente não cadastrado.";
+    QTest::newRow("valid CPF of nobody") << "529.982.247-25" << "Cliente não cadastrado.";
+}
+
+// Leaving the field, a blocked customer is not taken without a word (the
+// header check refuses it on saving); an unknown one is refused with its
+// message and the focus comes back to the field. The exit fails either way,
+// so whoever called the check knows.
+void TstCustomerSellerBranch::clienteNaSaida()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, message);
     abreTela();
     novoPedido();
-    comDocumento(QStringLiteral("000003"));
-    tela->dbeClienteExit();
-    QVERIFY(scripted->messages().isEmpty());
+    tela->cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE"))
+        .setValue(document.startsWith(u'@') ? documento(document.mid(1)) : document);
+    tela->dbeVendedor->setFocus();
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->dbeClienteExit());
+    QCOMPARE(scripted->messageTexts(MsgType::Error), message.isEmpty() ? QStringList() : QStringList{message});
     QVERIFY(valor(tela->cdsPedido, "CDCLIENTE").isEmpty());
     QVERIFY(tela->edtNmCliente->text().isEmpty());
+    QCoreApplication::processEvents();
+    QCOMPARE(tela->focusWidget() == tela->dbeCliente, !message.isEmpty());
+    scripted->clear();
 }
 
 void TstCustomerSellerBranch::clienteNaoRelacionadoAoVendedorLogado()

@@ -16,6 +16,7 @@
 #include "screens/dbgeral.h"
 #include "store/database.h"
 #include "store/sql.h"
+#include "widgets/dbedits.h"
 #include "widgets/dateeditplus.h"
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
@@ -124,6 +125,8 @@ private slots:
     void origemDesconhecidaMantemTexto();
     void novoPedido_data();
     void novoPedido();
+    void clientePadraoRecusado_data();
+    void clientePadraoRecusado();
     void numeracaoFalhaCancelaInclusao();
     void situacao_data();
     void situacao();
@@ -654,6 +657,37 @@ void TstHeaderRecord::novoPedido()
     QCOMPARE(LanPedido::stCdModPag, modalidade);
     QVERIFY(scripted->messages().isEmpty());
     cds->cancel();
+}
+
+void TstHeaderRecord::clientePadraoRecusado_data()
+{
+    QTest::addColumn<QString>("cliente");
+    QTest::addColumn<QString>("documento");   // "" the customer's own
+    QTest::addColumn<QString>("mensagem");    // "" nothing said
+    QTest::newRow("blocked default customer") << "000003" << "" << "";
+    QTest::newRow("unknown default customer") << "999999" << "52998224725" << "Cliente não cadastrado.";
+}
+
+// A default customer the check refuses leaves the new order with the focus
+// on the customer field, not on the seller.
+void TstHeaderRecord::clientePadraoRecusado()
+{
+    QFETCH(QString, cliente);
+    QFETCH(QString, documento);
+    QFETCH(QString, mensagem);
+    if (documento.isEmpty())
+        documento = selectValue(demo, QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = ?"), {cliente}).toString();
+    abreTela(QStringLiteral("0002"));
+    setParam(*tela->cdsParamPedido, QStringLiteral("CDCLIENTE"), cliente);
+    setParam(*tela->cdsParamPedido, QStringLiteral("NRINSJURCLIE"), documento);
+    tela->selecionaPagina(tela->tshPadrao);
+    tela->sbtIncluirClick();
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Insert);
+    QCOMPARE(scripted->messageTexts(MsgType::Error), mensagem.isEmpty() ? QStringList() : QStringList{mensagem});
+    QCoreApplication::processEvents();
+    QVERIFY(tela->focusWidget() == tela->dbeCliente);
+    scripted->clear();
+    tela->cdsPedido->cancel();
 }
 
 // Without a number there is no new order: the row goes and the clerk is told.
