@@ -14,9 +14,11 @@
 #include "login.h"
 #include "logindialog.h"
 #include "mainwindow.h"
+#include "netconnection.h"
 #include "screens/dbgeral.h"
 #include "shellicon.h"
 #include "shelloptions.h"
+#include "translations.h"
 
 #include <QApplication>
 #include <QDate>
@@ -30,6 +32,7 @@
 namespace {
 
 const QString KeyDatabase = QStringLiteral("login/banco");
+const QString KeyCaFile = QStringLiteral("login/autoridade-certificadora");
 
 // Without a window to show it in (auto-login, screenshot) a failure goes to
 // stderr only; otherwise to a message box as well.
@@ -98,6 +101,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(PED_VERSION));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    installQtTranslations(app);
     QApplication::setWindowIcon(shellIcon());
     instalaNomesDasTeclas();
 
@@ -115,6 +119,15 @@ int main(int argc, char* argv[])
     installHostHooks();
 
     QSettings settings;
+    const QString caFile = options.caFile.isEmpty() ? settings.value(KeyCaFile).toString() : options.caFile;
+    try {
+        TNetConnection::setCaCertificatesFile(caFile);
+    } catch (const std::runtime_error& error) {
+        return fail(QString::fromStdString(error.what()), interactive);
+    }
+    if (!options.caFile.isEmpty())
+        settings.setValue(KeyCaFile, options.caFile);
+
     const QString database = options.database.isEmpty() ? settings.value(KeyDatabase).toString() : options.database;
     if (database.isEmpty())
         return fail(QStringLiteral("Informe o banco de dados do ERP com --db ARQUIVO-OU-URL."), interactive, 2);
@@ -123,7 +136,8 @@ int main(int argc, char* argv[])
     } catch (const DbGeralError& error) {
         return fail(QString::fromStdString(error.what()), interactive);
     }
-    settings.setValue(KeyDatabase, database);
+    // A password stays out of the settings file: libpq's ~/.pgpass holds it.
+    settings.setValue(KeyDatabase, dbGeralSettingText(database));
 
     if (options.autoLogin) {
         if (!options.hasServer())

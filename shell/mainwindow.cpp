@@ -4,6 +4,7 @@
 #include "guard.h"
 #include "host.h"
 #include "loadbpl.h"
+#include "server_address.h"
 #include "shellicon.h"
 
 #include <QAction>
@@ -174,7 +175,8 @@ void MainWindow::refreshContext()
     m_lblFilial->setText(QStringLiteral("Filial: %1 - %2").arg(context.filial, context.nomeFilial));
     m_lblOperador->setText(QStringLiteral("Operador: %1").arg(context.operador));
     m_lblData->setText(QStringLiteral("Data: %1").arg(QLocale().toString(DataProc(context.filial), QLocale::ShortFormat)));
-    m_lblServidor->setText(QStringLiteral("Servidor: %1:%2").arg(context.webUrl).arg(context.webPort));
+    const std::optional<ServerAddress> server = ServerAddress::fromContext(context.webUrl, context.webPort);
+    m_lblServidor->setText(QStringLiteral("Servidor: %1").arg(server ? server->text() : context.webUrl));
 }
 
 void MainWindow::rebuildModulesMenu()

@@ -1,16 +1,18 @@
 #include "shelloptions.h"
 
+#include "server_address.h"
+
 #include <QCommandLineParser>
 
 void splitServerAddress(const QString& text, QString* host, int* port)
 {
-    const int colon = text.lastIndexOf(u':');
-    bool numeric = false;
-    const int value = colon > 0 ? text.mid(colon + 1).toInt(&numeric) : 0;
-    if (colon <= 0 || !numeric || value < 1 || value > 65535)
-        throw ShellOptionsError(QStringLiteral("Endereço de servidor inválido: \"%1\" (use HOST:PORTA, por exemplo 127.0.0.1:8100).").arg(text));
-    *host = text.left(colon);
-    *port = value;
+    try {
+        const ServerAddress address = ServerAddress::parse(text);
+        *host = address.webUrl();
+        *port = address.port;
+    } catch (const ServerAddressError& error) {
+        throw ShellOptionsError(error.text());
+    }
 }
 
 ShellOptions parseShellOptions(const QStringList& arguments)
@@ -19,7 +21,11 @@ ShellOptions parseShellOptions(const QStringList& arguments)
     parser.setApplicationDescription(QStringLiteral("ERP - área de trabalho (módulos de pedidos de venda)"));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("Servidor de aplicação."), QStringLiteral("HOST:PORTA"));
+    const QCommandLineOption server(QStringLiteral("server"), QStringLiteral("Servidor de aplicação: HOST:PORTA, ou https://HOST[:PORTA][/CAMINHO] para uma conexão segura."),
+                                    QStringLiteral("ENDEREÇO"));
+    const QCommandLineOption caFile(QStringLiteral("ca-file"),
+                                    QStringLiteral("Certificados (PEM) da autoridade que assina o certificado do servidor, além dos do sistema."),
+                                    QStringLiteral("ARQUIVO"));
     const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("Banco de dados do ERP (arquivo SQLite ou URL postgresql://), aberto só para leitura."),
                                 QStringLiteral("ARQUIVO-OU-URL"));
     const QCommandLineOption oper(QStringLiteral("operator"), QStringLiteral("Operador sugerido no log-in."), QStringLiteral("CODIGO"));
@@ -32,7 +38,7 @@ ShellOptions parseShellOptions(const QStringList& arguments)
     const QCommandLineOption fixBranch(QStringLiteral("fix-branch-for"),
                                        QStringLiteral("Telas que trabalham só na filial do log-in (por exemplo PED00100)."),
                                        QStringLiteral("CODIGO[,CODIGO]"));
-    parser.addOptions({server, db, oper, company, branch, autoLogin, open, screenshot, fixBranch});
+    parser.addOptions({server, caFile, db, oper, company, branch, autoLogin, open, screenshot, fixBranch});
     if (!parser.parse(arguments))
         throw ShellOptionsError(parser.errorText());
     if (parser.isSet(QStringLiteral("help")))
@@ -45,6 +51,7 @@ ShellOptions parseShellOptions(const QStringList& arguments)
     ShellOptions options;
     if (parser.isSet(server))
         splitServerAddress(parser.value(server), &options.serverHost, &options.serverPort);
+    options.caFile = parser.value(caFile);
     options.database = parser.value(db);
     options.operatorCode = parser.value(oper).trimmed().toUpper();
     options.company = parser.value(company).trimmed();

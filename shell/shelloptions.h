@@ -6,8 +6,9 @@
 #include <stdexcept>
 
 struct ShellOptions {
-    QString serverHost;      // --server HOST:PORT
+    QString serverHost;      // --server HOST:PORT or https://HOST[:PORT][/PREFIX]: the WebURL part
     int serverPort = 0;
+    QString caFile;          // --ca-file: an authority trusted for https servers
     QString database;        // --db: SQLite file or PostgreSQL URL
     QString operatorCode;    // --operator
     QString company;         // --company
@@ -29,5 +30,6 @@ public:
 // the process, as QCommandLineParser does; a bad value throws.
 ShellOptions parseShellOptions(const QStringList& arguments);
 
-// "host:port" -> host and port; throws ShellOptionsError when malformed.
+// "host:port" or "https://host:port/prefix" -> the context's WebURL ("host",
+// "https://host/prefix") and port; throws ShellOptionsError when malformed.
 void splitServerAddress(const QString& text, QString* host, int* port);

@@ -1,12 +1,17 @@
 #include "app_server.h"
 
+#include "database_probe.h"
 #include "http_server.h"
 #include "modules/modules.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QThread>
 #include <QThreadPool>
+#include <stdexcept>
 
 namespace {
 
@@ -32,6 +37,42 @@ HttpResponse methodNotAllowed(const QByteArray& allowed, const HttpRequest& requ
                                                QString::fromLatin1(allowed)));
     response.headers.append({"Allow", allowed});
     return response;
+}
+
+[[noreturn]] void failTls(const QString& message)
+{
+    throw std::runtime_error(message.toStdString());
+}
+
+QByteArray readTlsFile(const QString& path, const char* what)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        failTls(QStringLiteral("cannot read the TLS %1 %2: %3").arg(QLatin1String(what), path, file.errorString()));
+    return file.readAll();
+}
+
+QSslConfiguration tlsConfiguration(const QString& certificateFile, const QString& keyFile)
+{
+    const QList<QSslCertificate> chain = QSslCertificate::fromData(readTlsFile(certificateFile, "certificate"), QSsl::Pem);
+    if (chain.isEmpty())
+        failTls(QStringLiteral("%1 holds no PEM certificate (-----BEGIN CERTIFICATE-----)").arg(certificateFile));
+    const QByteArray keyBytes = readTlsFile(keyFile, "key");
+    QSslKey key;
+    for (QSsl::KeyAlgorithm algorithm : {QSsl::Rsa, QSsl::Ec}) {
+        key = QSslKey(keyBytes, algorithm, QSsl::Pem, QSsl::PrivateKey);
+        if (!key.isNull())
+            break;
+    }
+    if (key.isNull())
+        failTls(QStringLiteral("%1 holds no unencrypted PEM private key (RSA or EC)").arg(keyFile));
+
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.setLocalCertificateChain(chain);
+    configuration.setPrivateKey(key);
+    configuration.setProtocol(QSsl::TlsV1_2OrLater);
+    configuration.setPeerVerifyMode(QSslSocket::VerifyNone);   // clients prove who they are by logging in
+    return configuration;
 }
 
 QString bearerToken(const HttpRequest& request)
@@ -65,12 +106,18 @@ AppServer::AppServer(ServerOptions options)
             return RpcDispatcher::errorBody(RpcErrorCode::InvalidRequest, message);
         },
         limits);
+    m_http->setImmediateHandler([this](const HttpRequest& request) { return answerAtOnce(request); });
+    if (m_options.tlsCertificateFile.isEmpty() != m_options.tlsKeyFile.isEmpty())
+        failTls(QStringLiteral("TLS needs both a certificate and a key file"));
+    if (!m_options.tlsCertificateFile.isEmpty())
+        m_http->useTls(tlsConfiguration(m_options.tlsCertificateFile, m_options.tlsKeyFile));
 }
 
 AppServer::~AppServer()
 {
     m_http.reset();
     m_pool.reset();
+    m_probe.reset();
 }
 
 void AppServer::registerMethods(MethodRegistry& registry, SessionService& sessions)
@@ -81,6 +128,8 @@ void AppServer::registerMethods(MethodRegistry& registry, SessionService& sessio
 
 void AppServer::listen()
 {
+    if (!m_probe)
+        m_probe = std::make_unique<DatabaseProbe>(m_options.database, m_options.healthCheckIntervalMs);
     m_http->listen(m_options.address, m_options.port);
 }
 
@@ -94,28 +143,51 @@ void AppServer::close()
     m_http->close();
 }
 
+QString AppServer::scheme() const
+{
+    return m_http->usesTls() ? QStringLiteral("https") : QStringLiteral("http");
+}
+
 int AppServer::workerCount() const
 {
     return m_pool->maxThreadCount();
 }
 
+// The health check never waits for a worker: a load balancer must see a
+// busy server as alive.
+std::optional<HttpResponse> AppServer::answerAtOnce(const HttpRequest& request)
+{
+    if (request.path != "/health")
+        return std::nullopt;
+    if (request.method != "GET" && request.method != "HEAD")
+        return methodNotAllowed("GET, HEAD", request);
+    return health();
+}
+
+HttpResponse AppServer::health()
+{
+    const DatabaseHealth database = m_probe ? m_probe->health() : DatabaseHealth{};
+    QJsonObject body{{QStringLiteral("version"), PedServerVersion},
+                     {QStringLiteral("database"), m_options.database.kindName()},
+                     {QStringLiteral("databaseAnswers"), database.answers},
+                     {QStringLiteral("databaseCheckedMsAgo"), database.checkedMsAgo}};
+    if (!database.answers)
+        body.insert(QStringLiteral("databaseProblem"), database.problem);
+    HttpResponse response;
+    response.status = database.answers ? 200 : 503;
+    response.body = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    return response;
+}
+
 HttpResponse AppServer::route(const HttpRequest& request)
 {
     try {
-        if (request.path == "/health") {
-            if (request.method != "GET")
-                return methodNotAllowed("GET", request);
-            HttpResponse response;
-            response.body = QJsonDocument(QJsonObject{
-                {QStringLiteral("version"), PedServerVersion},
-                {QStringLiteral("database"), m_options.database.kindName()}}).toJson(QJsonDocument::Compact);
-            return response;
-        }
         if (request.path.startsWith("/rpc/")) {
             if (request.method != "POST")
                 return methodNotAllowed("POST", request);
             const QString module = QString::fromUtf8(request.path.mid(5));
-            const RpcReply reply = m_dispatcher.handle(module, bearerToken(request), request.body);
+            const RpcReply reply = m_dispatcher.handle(module, bearerToken(request), request.body,
+                                                       request.clientAddress);
             HttpResponse response;
             response.status = reply.httpStatus;
             response.body = reply.body;

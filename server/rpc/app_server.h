@@ -1,8 +1,8 @@
 #pragma once
 // The application server in one object: the method catalogue, sessions, the
-// worker pool with its database connections, the dispatcher and the HTTP
-// endpoint (POST /rpc/<ServerName>, GET /health). Used by pedserver's main
-// and by the in-process test server.
+// worker pool with its database connections, the dispatcher and the HTTP or
+// HTTPS endpoint (POST /rpc/<ServerName>, GET or HEAD /health). Used by
+// pedserver's main and by the in-process test server.
 
 #include "method_registry.h"
 #include "rpc_dispatcher.h"
@@ -13,6 +13,7 @@
 #include <QHostAddress>
 #include <memory>
 
+class DatabaseProbe;
 class HttpServer;
 class QThreadPool;
 struct HttpRequest;
@@ -28,6 +29,10 @@ struct ServerOptions {
     qint64 maxBodyBytes = 32 * 1024 * 1024;
     SessionConfig sessions;
     RetryPolicy retry;
+    // PEM files; both set: the server speaks HTTPS only.
+    QString tlsCertificateFile;   // the server's certificate, then its chain
+    QString tlsKeyFile;           // its private key, unencrypted
+    int healthCheckIntervalMs = 2000;
     // Tests add methods of their own (blocking, failing) here.
     std::function<void(MethodRegistry&)> extraMethods;
 };
@@ -39,6 +44,7 @@ public:
 
     void listen();   // throws std::runtime_error with a one-line reason
     quint16 port() const;
+    QString scheme() const;   // "http" or "https"
     // Stops accepting; HttpServer::drained follows when the last call is answered.
     void close();
     HttpServer& http() { return *m_http; }
@@ -51,6 +57,8 @@ public:
 
 private:
     HttpResponse route(const HttpRequest& request);
+    std::optional<HttpResponse> answerAtOnce(const HttpRequest& request);
+    HttpResponse health();
 
     ServerOptions m_options;
     WorkerDatabases m_databases;   // outlives the worker threads that use it
@@ -59,4 +67,5 @@ private:
     RpcDispatcher m_dispatcher;
     std::unique_ptr<QThreadPool> m_pool;
     std::unique_ptr<HttpServer> m_http;
+    std::unique_ptr<DatabaseProbe> m_probe;   // created at listen()
 };

@@ -1,17 +1,23 @@
 #include "http_server.h"
 
+#include <QSslServer>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QLoggingCategory>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <stdexcept>
 #include <sys/socket.h>
 
+Q_LOGGING_CATEGORY(lcHttp, "ped.http")
+
 namespace {
 
 constexpr int LingerAfterErrorMs = 2000;
 constexpr qint64 SocketReadBufferBytes = 1024 * 1024;
+constexpr int TlsHandshakeTimeoutMs = 10'000;
 
 QByteArray reasonPhrase(int status)
 {
@@ -80,6 +86,8 @@ private:
     void readHead(const QByteArray& head);
     void fail(int status, const QString& message);
     void writeResponse(const HttpResponse& response, bool keepAlive);
+    bool everythingSent() const;
+    void stopSendingWhenSent();
     void shutDown();
     void onTimeout();
     void restartTimer();
@@ -93,6 +101,7 @@ private:
     HttpRequest m_request;
     qint64 m_bodyBytes = 0;
     bool m_keepAlive = true;
+    bool m_headOnly = false;   // HEAD: the answer's head without its body
 };
 
 HttpServer::Connection::Connection(HttpServer* server, quint64 id, QTcpSocket* socket)
@@ -108,12 +117,11 @@ HttpServer::Connection::Connection(HttpServer* server, quint64 id, QTcpSocket* s
         if (m_socket->state() != QAbstractSocket::ConnectedState)
             shutDown();
     });
-    QObject::connect(m_socket, &QTcpSocket::bytesWritten, m_socket, [this] {
-        // After an error answer, stop sending but keep reading (and dropping)
-        // what the client still sends, so that it sees the answer instead of a reset.
-        if (m_state == State::Draining && m_socket->bytesToWrite() == 0)
-            ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
-    });
+    // After an error answer, stop sending but keep reading (and dropping)
+    // what the client still sends, so that it sees the answer instead of a reset.
+    QObject::connect(m_socket, &QTcpSocket::bytesWritten, m_socket, [this] { stopSendingWhenSent(); });
+    if (auto* tls = qobject_cast<QSslSocket*>(m_socket))
+        QObject::connect(tls, &QSslSocket::encryptedBytesWritten, m_socket, [this] { stopSendingWhenSent(); });
     restartTimer();
     readAvailable();
 }
@@ -124,6 +132,19 @@ HttpServer::Connection::~Connection()
     m_socket->disconnect();
     m_socket->abort();
     m_socket->deleteLater();
+}
+
+bool HttpServer::Connection::everythingSent() const
+{
+    // Over TLS the encrypted bytes wait in a buffer of their own.
+    const auto* tls = qobject_cast<const QSslSocket*>(m_socket);
+    return m_socket->bytesToWrite() == 0 && (!tls || tls->encryptedBytesToWrite() == 0);
+}
+
+void HttpServer::Connection::stopSendingWhenSent()
+{
+    if (m_state == State::Draining && everythingSent())
+        ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
 }
 
 void HttpServer::Connection::restartTimer()
@@ -175,6 +196,7 @@ void HttpServer::Connection::parse()
         return;
     }
     m_request.body = m_buffer.left(m_bodyBytes);
+    m_request.clientAddress = m_socket->peerAddress().toString();
     m_buffer.remove(0, m_bodyBytes);
     m_state = State::Busy;
     restartTimer();
@@ -185,6 +207,15 @@ bool HttpServer::Connection::parseHead()
 {
     while (m_buffer.startsWith("\r\n"))
         m_buffer.remove(0, 2);
+    // Bytes that cannot begin a request line (a TLS handshake sent to the
+    // plain port, above all) are refused now, not after the read timeout.
+    const qsizetype space = m_buffer.indexOf(' ');
+    const QByteArray method = m_buffer.left(space < 0 ? qMin<qsizetype>(m_buffer.size(), 32) : space);
+    if (!method.isEmpty() && (!isToken(method) || method.size() >= 32)) {
+        fail(400, m_buffer.startsWith('\x16') ? QStringLiteral("this port speaks plain HTTP, not TLS")
+                                               : QStringLiteral("malformed request line"));
+        return false;
+    }
     const qsizetype end = m_buffer.indexOf("\r\n\r\n");
     const qint64 maxHeaderBytes = m_server->m_limits.maxHeaderBytes;
     if (end < 0 || end > maxHeaderBytes) {
@@ -221,6 +252,7 @@ void HttpServer::Connection::readHead(const QByteArray& head)
 
     HttpRequest request;
     request.method = requestLine[0];
+    m_headOnly = request.method == "HEAD";
     QByteArray target = requestLine[1];
     const qsizetype queryStart = target.indexOf('?');
     if (queryStart >= 0)
@@ -289,8 +321,7 @@ void HttpServer::Connection::fail(int status, const QString& message)
     m_buffer.clear();
     m_state = State::Draining;
     restartTimer();
-    if (m_socket->bytesToWrite() == 0)
-        ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
+    stopSendingWhenSent();
     m_socket->readAll();
 }
 
@@ -307,7 +338,7 @@ void HttpServer::Connection::writeResponse(const HttpResponse& response, bool ke
     bytes += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     m_socket->write(bytes);
     // Apart from the head: a long body is not copied once more to join them.
-    if (response.status != 204)
+    if (response.status != 204 && !m_headOnly)
         m_socket->write(response.body);
 }
 
@@ -354,9 +385,8 @@ void HttpServer::Connection::shutDown()
 HttpServer::HttpServer(QThreadPool* pool, Handler handler, ErrorBody errorBody, HttpLimits limits,
                        QObject* parent)
     : QObject(parent), m_pool(pool), m_handler(std::move(handler)),
-      m_errorBody(std::move(errorBody)), m_limits(limits), m_tcp(new QTcpServer(this))
+      m_errorBody(std::move(errorBody)), m_limits(limits)
 {
-    connect(m_tcp, &QTcpServer::newConnection, this, &HttpServer::acceptConnections);
 }
 
 HttpServer::~HttpServer()
@@ -366,8 +396,29 @@ HttpServer::~HttpServer()
     m_connections.clear();
 }
 
+void HttpServer::useTls(const QSslConfiguration& configuration)
+{
+    m_tls = configuration;
+}
+
 void HttpServer::listen(const QHostAddress& address, quint16 port)
 {
+    if (m_tls) {
+        auto* tls = new QSslServer(this);
+        tls->setSslConfiguration(*m_tls);
+        tls->setHandshakeTimeout(TlsHandshakeTimeoutMs);
+        // A client that does not trust the certificate ends here; say so, or
+        // the administrator sees nothing at all.
+        connect(tls, &QSslServer::errorOccurred, this, [](QSslSocket* socket, QAbstractSocket::SocketError) {
+            qCInfo(lcHttp).noquote() << "client=" + socket->peerAddress().toString()
+                                     << "TLS connection failed:" << socket->errorString();
+        });
+        m_tcp = tls;
+    } else {
+        m_tcp = new QTcpServer(this);
+    }
+    // A TLS connection becomes pending only once its handshake is done.
+    connect(m_tcp, &QTcpServer::pendingConnectionAvailable, this, &HttpServer::acceptConnections);
     if (!m_tcp->listen(address, port))
         throw std::runtime_error(QStringLiteral("cannot listen on %1:%2: %3")
                                      .arg(address.toString()).arg(port).arg(m_tcp->errorString())
@@ -376,7 +427,7 @@ void HttpServer::listen(const QHostAddress& address, quint16 port)
 
 quint16 HttpServer::port() const
 {
-    return m_tcp->serverPort();
+    return m_tcp ? m_tcp->serverPort() : 0;
 }
 
 void HttpServer::acceptConnections()
@@ -403,6 +454,15 @@ void HttpServer::acceptConnections()
 void HttpServer::dispatch(quint64 connectionId, HttpRequest request)
 {
     ++m_inFlight;
+    if (m_immediate) {
+        if (std::optional<HttpResponse> answer = m_immediate(request)) {
+            // Queued, so the connection is not re-entered from its own parse().
+            QMetaObject::invokeMethod(this, [this, connectionId, response = std::move(*answer)] {
+                deliver(connectionId, response);
+            }, Qt::QueuedConnection);
+            return;
+        }
+    }
     m_pool->start([this, connectionId, request = std::move(request)] {
         HttpResponse response = m_handler(request);
         QMetaObject::invokeMethod(this, [this, connectionId, response = std::move(response)] {
@@ -439,7 +499,8 @@ void HttpServer::forget(quint64 connectionId)
 void HttpServer::close()
 {
     m_closing = true;
-    m_tcp->close();
+    if (m_tcp)
+        m_tcp->close();
     for (auto& [id, connection] : m_connections)
         connection->closeWhenIdle();
     checkDrained();

@@ -140,9 +140,11 @@ std::optional<QJsonValue> parseBody(const QByteArray& body, QString* error)
 } // namespace
 
 struct RpcDispatcher::Request {
+    QString clientAddress;
     QString token;
     bool sessionChecked = false;
     std::optional<QString> operatorCode;
+    QString claimedOperator;   // Login's first argument, for the log
     int delayMs = 0;
 };
 
@@ -174,23 +176,41 @@ QByteArray RpcDispatcher::errorBody(int code, const QString& message)
     return compact(QJsonDocument(errorObject(QJsonValue::Null, code, message)));
 }
 
-RpcReply RpcDispatcher::handle(const QString& module, const QString& bearerToken,
-                               const QByteArray& body)
+void RpcDispatcher::logCall(const Request& request, const QString& module, const QString& method,
+                            qint64 elapsedMs, int errorCode)
 {
+    QString who = request.operatorCode.value_or(request.claimedOperator);
+    if (who.isEmpty())
+        who = QStringLiteral("-");
+    const QString outcome = errorCode == 0 ? QStringLiteral("ok") : QStringLiteral("error code=%1").arg(errorCode);
+    const QString line = QStringLiteral("client=%1 operator=%2 module=%3 method=%4 ms=%5 outcome=%6")
+                             .arg(request.clientAddress, who, printable(module), method)
+                             .arg(elapsedMs)
+                             .arg(outcome);
+    if (errorCode == RpcErrorCode::Internal)
+        qCWarning(lcRpc).noquote() << line;
+    else
+        qCInfo(lcRpc).noquote() << line;
+}
+
+RpcReply RpcDispatcher::handle(const QString& module, const QString& bearerToken,
+                               const QByteArray& body, const QString& clientAddress)
+{
+    Request request;
+    request.clientAddress = clientAddress;
+    request.token = bearerToken;
     if (!isKnownModule(m_registry, module)) {
-        qCInfo(lcRpc).noquote() << printable(module) << "- 0 ms error" << RpcErrorCode::MethodNotFound;
+        logCall(request, module, QStringLiteral("-"), 0, RpcErrorCode::MethodNotFound);
         return {404, errorBody(RpcErrorCode::MethodNotFound,
                                QStringLiteral("unknown server name '%1'").arg(printable(module)))};
     }
     QString parseError;
     const std::optional<QJsonValue> parsed = parseBody(body, &parseError);
     if (!parsed) {
-        qCInfo(lcRpc).noquote() << module << "- 0 ms error" << RpcErrorCode::ParseError;
+        logCall(request, module, QStringLiteral("-"), 0, RpcErrorCode::ParseError);
         return {400, errorBody(RpcErrorCode::ParseError, parseError)};
     }
 
-    Request request;
-    request.token = bearerToken;
     if (!parsed->isArray()) {
         Outcome outcome = handleOne(module, request, *parsed);
         if (!outcome.response)
@@ -257,6 +277,9 @@ RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& 
             return Outcome::error(RpcErrorCode::MethodNotFound,
                                   QStringLiteral("unknown method '%1' on %2").arg(methodName, module));
         methodName = spec->name;
+        // Who tries to log in is worth a line; Logout's argument is a token and is never logged.
+        if (spec->name == QLatin1String("Login") && params.toArray().first().isString())
+            request.claimedOperator = printable(params.toArray().first().toString());
         QString operatorCode;
         if (spec->needsSession) {
             if (request.token.isEmpty())
@@ -282,11 +305,7 @@ RpcDispatcher::Outcome RpcDispatcher::handleOne(const QString& module, Request& 
         outcome = internalFailure("session check", QString::fromUtf8(failure.what()));
     }
 
-    const qint64 elapsedMs = timer.elapsed();
-    if (outcome.errorCode == 0)
-        qCInfo(lcRpc).noquote() << module << methodName << elapsedMs << "ms ok";
-    else
-        qCInfo(lcRpc).noquote() << module << methodName << elapsedMs << "ms error" << outcome.errorCode;
+    logCall(request, module, methodName, timer.elapsed(), outcome.errorCode);
 
     if (notification) {
         outcome.response.reset();   // a notification gets no answer, not even an error

@@ -37,7 +37,9 @@ public:
     RpcDispatcher(const MethodRegistry& registry, SessionService& sessions,
                   WorkerDatabases& databases, RetryPolicy retryPolicy = {});
 
-    RpcReply handle(const QString& module, const QString& bearerToken, const QByteArray& body);
+    // Logs one line per call: client, operator, module, method, duration, outcome.
+    RpcReply handle(const QString& module, const QString& bearerToken, const QByteArray& body,
+                    const QString& clientAddress = QStringLiteral("-"));
 
     // A complete error answer (id null), for failures outside any call.
     static QByteArray errorBody(int code, const QString& message);
@@ -45,6 +47,8 @@ public:
 private:
     struct Request;
     struct Outcome;
+    static void logCall(const Request& request, const QString& module, const QString& method,
+                        qint64 elapsedMs, int errorCode);
     Outcome handleOne(const QString& module, Request& request, const QJsonValue& element);
     Outcome invoke(const MethodSpec& spec, const QString& operatorCode, const QJsonArray& params);
     Outcome internalFailure(const char* where, const QString& detail);

@@ -6,6 +6,7 @@
 #include "moduleapi.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QLibrary>
@@ -100,7 +101,12 @@ QString modulesDir()
 {
     if (!configuredModulesDir().isEmpty())
         return configuredModulesDir();
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/modules");
+    // Beside the program in the build folder; under lib/ped00100 once installed.
+    const QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/modules");
+    const QString installed = QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/ped00100/modules");
+    if (!QFileInfo::exists(besideProgram) && QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    return besideProgram;
 }
 
 void setModulesDir(const QString& folder)

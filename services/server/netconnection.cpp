@@ -2,10 +2,12 @@
 
 #include "clientlog.h"
 #include "rpcwire.h"
+#include "server_address.h"
 #include "serversession.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
 #include <QIODevice>
 #include <QLocale>
 #include <QNetworkAccessManager>
@@ -13,6 +15,9 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -27,6 +32,7 @@ struct ProcessHooks {
     std::function<void()> busyEnd;
     int busyDelayMs = 300;
     int busyDepth = 0;   // nested calls show the indicator once
+    QList<QSslCertificate> extraCaCertificates;
 };
 
 ProcessHooks& hooks()
@@ -69,12 +75,6 @@ private:
     bool m_active = false;
     bool m_shown = false;
 };
-
-// The working context may hold the server address as a URL.
-QString hostOf(const QString& hostOrUrl)
-{
-    return hostOrUrl.contains(QLatin1String("://")) ? QUrl(hostOrUrl).host() : hostOrUrl;
-}
 
 QString secondsText(int milliseconds)
 {
@@ -125,6 +125,7 @@ struct TNetConnection::Attempt {
     bool channelClosed = false;   // the connection was closed while the call waited
     QNetworkReply::NetworkError networkError = QNetworkReply::NoError;
     QString networkErrorText;
+    QStringList sslErrors;        // why the server's certificate was not accepted
     int httpStatus = 0;           // 0: no HTTP answer at all
     QByteArray body;
 
@@ -158,6 +159,23 @@ void TNetConnection::setBusyHooks(std::function<void()> begin, std::function<voi
 void TNetConnection::setBusyDelayMs(int busyDelayMs)
 {
     hooks().busyDelayMs = busyDelayMs;
+}
+
+void TNetConnection::setCaCertificatesFile(const QString& path)
+{
+    if (path.isEmpty()) {
+        hooks().extraCaCertificates.clear();
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error(QStringLiteral("Não foi possível ler o arquivo da autoridade certificadora %1: %2")
+                                     .arg(path, file.errorString()).toStdString());
+    const QList<QSslCertificate> certificates = QSslCertificate::fromData(file.readAll(), QSsl::Pem);
+    if (certificates.isEmpty())
+        throw std::runtime_error(QStringLiteral("O arquivo %1 não contém nenhum certificado PEM "
+                                                "(-----BEGIN CERTIFICATE-----).").arg(path).toStdString());
+    hooks().extraCaCertificates = certificates;
 }
 
 void TNetConnection::setConnected(bool connected)
@@ -214,7 +232,7 @@ void TNetConnection::takeEndpoint()
 ServerResult TNetConnection::call(const QString& method, const QList<RpcArg>& args)
 {
     Open();
-    if (hostOf(m_host).isEmpty() || m_port <= 0 || m_port > 65535)
+    if (!ServerAddress::fromContext(m_host, m_port))
         return ServerResult::failure(ServerError::NotConfigured,
                                      QStringLiteral("O endereço do servidor de aplicação não está configurado "
                                                     "(servidor \"%1\", endereço \"%2\").")
@@ -232,12 +250,13 @@ ServerResult TNetConnection::call(const QString& method, const QList<RpcArg>& ar
 
 QNetworkRequest TNetConnection::httpRequest(qint64 contentLength) const
 {
-    QUrl url;
-    url.setScheme(QStringLiteral("http"));
-    url.setHost(hostOf(m_host));
-    url.setPort(m_port);
-    url.setPath(QStringLiteral("/rpc/") + m_serverName);
-    QNetworkRequest request(url);
+    const ServerAddress target = *ServerAddress::fromContext(m_host, m_port);
+    QNetworkRequest request(target.callUrl(m_serverName));
+    if (target.tls && !hooks().extraCaCertificates.isEmpty()) {
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setCaCertificates(tls.caCertificates() + hooks().extraCaCertificates);
+        request.setSslConfiguration(tls);
+    }
     request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
     request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
     request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
@@ -264,6 +283,10 @@ TNetConnection::Attempt TNetConnection::send(const QString& method, const QList<
             reply->abort();
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(reply, &QNetworkReply::sslErrors, &loop, [&](const QList<QSslError>& errors) {
+        for (const QSslError& error : errors)
+            attempt.sslErrors.append(error.errorString());
+    });
     QObject::connect(reply, &QObject::destroyed, &loop, &QEventLoop::quit);
     timeout.start(m_timeoutMs);
     if (!reply->isFinished())
@@ -315,6 +338,16 @@ ServerResult TNetConnection::networkFailure(const Attempt& attempt, const QStrin
     case QNetworkReply::HostNotFoundError:
         message = QStringLiteral("Não foi possível conectar ao servidor de aplicação em %1: endereço não encontrado.")
                       .arg(address());
+        break;
+    case QNetworkReply::SslHandshakeFailedError:
+        // Never retried over plain HTTP: the operator's password would cross the network in clear.
+        message = attempt.sslErrors.isEmpty()
+            ? QStringLiteral("Não foi possível abrir uma conexão segura (TLS) com o servidor de aplicação em %1: %2. "
+                             "Verifique se o servidor atende HTTPS nesse endereço.")
+                  .arg(address(), attempt.networkErrorText)
+            : QStringLiteral("O certificado do servidor de aplicação em %1 não foi aceito: %2. A conexão não foi feita; "
+                             "verifique o endereço e a autoridade certificadora configurada (--ca-file).")
+                  .arg(address(), attempt.sslErrors.join(QStringLiteral("; ")));
         break;
     case QNetworkReply::RemoteHostClosedError:
     case QNetworkReply::ContentReSendError:
@@ -369,7 +402,8 @@ ServerResult TNetConnection::answerOf(const Attempt& attempt, const QString& met
 
 QString TNetConnection::address() const
 {
-    return QStringLiteral("%1:%2").arg(hostOf(m_host)).arg(m_port);
+    const std::optional<ServerAddress> target = ServerAddress::fromContext(m_host, m_port);
+    return target ? target->text() : QStringLiteral("%1:%2").arg(m_host).arg(m_port);
 }
 
 QString TNetConnection::callLabel(const QString& method) const

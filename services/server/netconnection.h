@@ -22,7 +22,7 @@ class QNetworkAccessManager;
 class QNetworkRequest;
 
 struct ServerEndpoint {
-    QString host;   // a host name or address; "http://host" is accepted too
+    QString host;   // a host name or address, or a URL "https://host/prefix" (server_address.h)
     int port = 0;
 };
 
@@ -68,6 +68,10 @@ public:
     static void setEndpointProvider(std::function<ServerEndpoint()> provider);
     static void setBusyHooks(std::function<void()> begin, std::function<void()> end);
     static void setBusyDelayMs(int busyDelayMs);
+    // Certificates of an authority trusted besides the system's for https
+    // servers (a company's own authority); empty: the system's only. Throws
+    // std::runtime_error with a message for the user when the file holds none.
+    static void setCaCertificatesFile(const QString& path);
 
 private:
     struct Attempt;

@@ -1,5 +1,7 @@
 #include "serversession.h"
 
+#include "server_address.h"
+
 #include <QJsonObject>
 #include <QMutexLocker>
 
@@ -44,10 +46,9 @@ ServerResult ServerSession::login(const QString& host, int port, const QString& 
     const QString token = tokenOf(result.value());
     if (token.isEmpty())
         return ServerResult::failure(ServerError::BadResponse,
-                                     QStringLiteral("O servidor de aplicação em %1:%2 aceitou o log-in mas não "
+                                     QStringLiteral("O servidor de aplicação em %1 aceitou o log-in mas não "
                                                     "devolveu a sessão.")
-                                         .arg(host)
-                                         .arg(port));
+                                         .arg(ServerAddress::fromContext(host, port)->text()));
     adopt(endpoint, operatorCode, token);
     return result;
 }

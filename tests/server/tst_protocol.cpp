@@ -465,6 +465,7 @@ void TestProtocol::malformedHttp_data()
     QTest::addColumn<int>("httpStatus");
     QTest::newRow("garbage request line") << QByteArray("HELLO\r\n\r\n") << 400;
     QTest::newRow("no path") << QByteArray("GET health HTTP/1.1\r\n\r\n") << 400;
+    QTest::newRow("tls handshake on the plain port") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11) << 400;
     QTest::newRow("unknown version") << QByteArray("GET /health HTTP/2.0\r\n\r\n") << 505;
     QTest::newRow("bad header line") << QByteArray("GET /health HTTP/1.1\r\nNoColonHere\r\n\r\n") << 400;
     QTest::newRow("bad content length") << QByteArray("POST /rpc/Bib.rdmDBGeral HTTP/1.1\r\nContent-Length: -5\r\n\r\n") << 400;
@@ -492,7 +493,8 @@ void TestProtocol::paths_data()
     QTest::addColumn<QByteArray>("allow");
     QTest::newRow("health") << QByteArray("GET /health HTTP/1.1\r\n\r\n") << 200 << QByteArray();
     QTest::newRow("health with query") << QByteArray("GET /health?x=1 HTTP/1.1\r\n\r\n") << 200 << QByteArray();
-    QTest::newRow("post to health") << QByteArray("POST /health HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << 405 << QByteArray("GET");
+    QTest::newRow("head of health") << QByteArray("HEAD /health HTTP/1.1\r\n\r\n") << 200 << QByteArray();
+    QTest::newRow("post to health") << QByteArray("POST /health HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << 405 << QByteArray("GET, HEAD");
     QTest::newRow("get on rpc") << QByteArray("GET /rpc/Bib.rdmDBGeral HTTP/1.1\r\n\r\n") << 405 << QByteArray("POST");
     QTest::newRow("unknown path") << QByteArray("GET /index.html HTTP/1.1\r\n\r\n") << 404 << QByteArray();
     QTest::newRow("root") << QByteArray("DELETE / HTTP/1.1\r\n\r\n") << 404 << QByteArray();
@@ -507,7 +509,12 @@ void TestProtocol::paths()
     QCOMPARE(answer.status, httpStatus);
     QCOMPARE(answer.header("allow"), allow);
     const QJsonObject body = answer.json().toObject();
-    if (httpStatus == 200) {
+    if (request.startsWith("HEAD ")) {
+        QVERIFY(answer.body.isEmpty());
+        QVERIFY(answer.header("content-length").toInt() > 0);
+        QVERIFY(m_client->isConnected());   // the next request on this connection is read as one
+    } else if (httpStatus == 200) {
+        QVERIFY(body.value(QStringLiteral("databaseAnswers")).toBool());
         QCOMPARE(body.value(QStringLiteral("database")).toString(), QStringLiteral("sqlite"));
         QVERIFY(!body.value(QStringLiteral("version")).toString().isEmpty());
     } else {

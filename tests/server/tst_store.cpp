@@ -8,7 +8,10 @@
 #include "store/sql.h"
 #include "store/temporary_database.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -123,6 +126,8 @@ private slots:
     void configFromText();
     void configRefusesBadText_data();
     void configRefusesBadText();
+    void urlKeepsConnectionOptions_data();
+    void urlKeepsConnectionOptions();
     void openFailureNamesTheDatabaseButNotThePassword();
     void migrationTextSplitsStatementsPerDatabase_data();
     void migrationTextSplitsStatementsPerDatabase();
@@ -134,6 +139,10 @@ private slots:
 
     void migrationsAreVersionedAndIdempotent_data() { addKinds(); }
     void migrationsAreVersionedAndIdempotent();
+    void newerSchemaIsRefused_data() { addKinds(); }
+    void newerSchemaIsRefused();
+    void failedMigrationLeavesNoTrace_data() { addKinds(); }
+    void failedMigrationLeavesNoTrace();
     void schemaHasTheLookUpColumns_data();
     void schemaHasTheLookUpColumns();
 
@@ -198,12 +207,38 @@ void TestStore::configRefusesBadText_data()
     QTest::newRow("no host") << "postgresql:///erp";
     QTest::newRow("bad port") << "postgresql://localhost:porta/erp";
     QTest::newRow("nested path") << "postgresql://localhost/erp/outra";
+    QTest::newRow("password as option") << "postgresql://ped@localhost/erp?password=x";
+    QTest::newRow("host as option") << "postgresql://localhost/erp?host=outro";
+    QTest::newRow("odd option name") << "postgresql://localhost/erp?ssl-mode=require";
+    QTest::newRow("separator in option") << "postgresql://localhost/erp?application_name=a;b";
 }
 
 void TestStore::configRefusesBadText()
 {
     QFETCH(QString, text);
     QVERIFY_THROWS_EXCEPTION(StoreError, DatabaseConfig::fromText(text));
+}
+
+void TestStore::urlKeepsConnectionOptions_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("displayText");
+    QTest::addColumn<QString>("driverOptions");
+    QTest::newRow("none") << "postgresql://ped:x@db:5432/erp" << "postgresql://ped@db:5432/erp" << "connect_timeout=10";
+    QTest::newRow("ssl") << "postgresql://ped:x@db/erp?sslmode=verify-full&sslrootcert=/etc/ped/ca.pem"
+                         << "postgresql://ped@db:5432/erp?sslmode=verify-full&sslrootcert=/etc/ped/ca.pem"
+                         << "connect_timeout=10;sslmode='verify-full';sslrootcert='/etc/ped/ca.pem'";
+    QTest::newRow("own timeout, quoted value") << "postgresql://db/erp?connect_timeout=3&application_name=loja%2001"
+                                               << "postgresql://db:5432/erp?connect_timeout=3&application_name=loja 01"
+                                               << "connect_timeout='3';application_name='loja 01'";
+}
+
+void TestStore::urlKeepsConnectionOptions()
+{
+    QFETCH(QString, text);
+    const DatabaseConfig config = DatabaseConfig::fromText(text);
+    QTEST(config.displayText(), "displayText");
+    QTEST(postgresConnectOptions(config.options), "driverOptions");
 }
 
 void TestStore::openFailureNamesTheDatabaseButNotThePassword()
@@ -328,6 +363,47 @@ void TestStore::migrationsAreVersionedAndIdempotent()
     QCOMPARE(selectValue(db, QStringLiteral("SELECT MIN(DTAPLICACAO) FROM SCHEMAVERSION")), firstAppliedAt);
     QCOMPARE(count(db, QStringLiteral("SELECT COUNT(*) FROM SCHEMAVERSION")), int(files.size()));
     QVERIFY(isEmptyDatabase(db));
+}
+
+// A database migrated by a newer server is left alone, and the message says
+// which versions each side has.
+void TestStore::newerSchemaIsRefused()
+{
+    OPEN_FIXTURE(fixture);
+    QSqlDatabase& db = fixture.db();
+    migrateSchema(db);
+    const QStringList known = appliedMigrations(db);
+    execSql(db, QStringLiteral("INSERT INTO SCHEMAVERSION (NMARQUIVO, DTAPLICACAO) VALUES ('9100_futuro.sql', ?)"),
+            {QDateTime::currentDateTime()});
+    try {
+        migrateSchema(db);
+        QFAIL("a database with an unknown migration was accepted");
+    } catch (const StoreError& error) {
+        const QString message = QString::fromUtf8(error.what());
+        QVERIFY2(message.contains(QStringLiteral("9100")), error.what());
+        QVERIFY2(message.contains(QStringLiteral("%1 to %2").arg(known.first().left(4), known.last().left(4))), error.what());
+    }
+    QCOMPARE(appliedMigrations(db), known + QStringList{QStringLiteral("9100_futuro.sql")});
+}
+
+// A migration that fails half-way is rolled back whole: its first table is
+// gone and it is not recorded, while the migration before it stays applied.
+void TestStore::failedMigrationLeavesNoTrace()
+{
+    OPEN_FIXTURE(fixture);
+    QSqlDatabase& db = fixture.db();
+    QTemporaryDir folder;
+    const auto write = [&](const QString& name, const QByteArray& text) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write(QStringLiteral("0001_a.sql"), "CREATE TABLE TST_A (X INTEGER);\n");
+    write(QStringLiteral("0002_b.sql"), "CREATE TABLE TST_B (X INTEGER);\nINSERT INTO TST_NENHUMA VALUES (1);\n");
+    QVERIFY_THROWS_EXCEPTION(StoreError, migrateSchema(db, folder.path()));
+    QCOMPARE(appliedMigrations(db), QStringList{QStringLiteral("0001_a.sql")});
+    QVERIFY(db.tables().contains(QStringLiteral("tst_a"), Qt::CaseInsensitive));
+    QVERIFY(!db.tables().contains(QStringLiteral("tst_b"), Qt::CaseInsensitive));
 }
 
 // Every table and column the look-up queries name exists: a SELECT of them

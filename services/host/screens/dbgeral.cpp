@@ -1,15 +1,16 @@
 #include "dbgeral.h"
 
+#include "postgres_url.h"
+
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUrl>
 
 namespace {
 
 bool isPostgresUrl(const QString& text)
 {
-    return text.startsWith(u"postgresql://") || text.startsWith(u"postgres://");
+    return PostgresUrl::isPostgresUrl(text);
 }
 
 QSqlDatabase addSqlite(const QString& path)
@@ -24,23 +25,26 @@ QSqlDatabase addSqlite(const QString& path)
     return db;
 }
 
+PostgresUrl parsedUrl(const QString& text)
+{
+    try {
+        return PostgresUrl::parse(text);
+    } catch (const PostgresUrlError& error) {
+        throw DbGeralError(QStringLiteral("Endereço de banco de dados inválido: %1").arg(QString::fromUtf8(error.what())));
+    }
+}
+
 QSqlDatabase addPostgres(const QString& text)
 {
-    const QUrl url(text);
-    if (!url.isValid() || url.host().isEmpty())
-        throw DbGeralError(QStringLiteral("Endereço de banco de dados inválido: %1").arg(url.toDisplayString(QUrl::RemovePassword)));
+    const PostgresUrl url = parsedUrl(text);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), DbGeralConnectionName);
-    db.setHostName(url.host());
-    db.setPort(url.port(5432));
-    db.setUserName(url.userName());
-    db.setPassword(url.password());
-    db.setDatabaseName(url.path().mid(1));
+    url.applyTo(db);
     return db;
 }
 
 QString describe(const QString& pathOrUrl)
 {
-    return isPostgresUrl(pathOrUrl) ? QUrl(pathOrUrl).toDisplayString(QUrl::RemovePassword) : pathOrUrl;
+    return isPostgresUrl(pathOrUrl) ? parsedUrl(pathOrUrl).withoutPassword() : pathOrUrl;
 }
 
 } // namespace
@@ -80,6 +84,11 @@ void closeDtmDBGeral()
         db.close();
     }
     QSqlDatabase::removeDatabase(DbGeralConnectionName);
+}
+
+QString dbGeralSettingText(const QString& pathOrUrl)
+{
+    return isPostgresUrl(pathOrUrl) ? parsedUrl(pathOrUrl).withoutPassword() : pathOrUrl.trimmed();
 }
 
 bool isDtmDBGeralOpen()

@@ -76,9 +76,11 @@ HttpResult HttpClient::sendRaw(const QByteArray& bytes)
             throw std::runtime_error("cannot send: " + m_socket->errorString().toStdString());
         }
     }
-    HttpResult result = readResponse();
+    // The answer to HEAD announces a body's length but sends no body.
+    const bool headOnly = bytes.startsWith("HEAD ");
+    HttpResult result = readResponse(headOnly);
     while (result.status == 100)
-        result = readResponse();
+        result = readResponse(headOnly);
     if (result.header("connection").toLower() == "close") {
         m_socket->disconnectFromHost();
         m_socket.reset();
@@ -104,7 +106,7 @@ QByteArray HttpClient::readLine()
     return line;
 }
 
-HttpResult HttpClient::readResponse()
+HttpResult HttpClient::readResponse(bool headOnly)
 {
     HttpResult result;
     const QList<QByteArray> statusLine = readLine().split(' ');
@@ -115,7 +117,7 @@ HttpResult HttpClient::readResponse()
         const qsizetype colon = line.indexOf(':');
         result.headers.append({line.left(colon).toLower(), line.mid(colon + 1).trimmed()});
     }
-    if (result.status == 100 || result.status == 204)
+    if (result.status == 100 || result.status == 204 || headOnly)
         return result;
     const qint64 length = result.header("content-length").toLongLong();
     while (result.body.size() < length) {

@@ -40,7 +40,7 @@ public:
 
 private:
     void ensureConnected();
-    HttpResult readResponse();
+    HttpResult readResponse(bool headOnly);
     QByteArray readLine();
     void waitForData();
 

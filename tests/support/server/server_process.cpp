@@ -43,6 +43,9 @@ ServerProcess::~ServerProcess()
 
 QByteArray ServerProcess::output()
 {
+    // Without an event loop the pipe is read only when asked.
+    while (m_process->state() == QProcess::Running && m_process->waitForReadyRead(0))
+        m_output += m_process->readAll();
     m_output += m_process->readAll();
     return m_output;
 }

@@ -109,6 +109,8 @@ TestServer::TestServer(TestServerOptions options)
         serverOptions.sessions.loginFailureDelayMs = m_options.loginFailureDelayMs;
         serverOptions.sessions.maxLoginFailureDelayMs = m_options.loginFailureDelayMs * 4;
         serverOptions.extraMethods = m_options.extraMethods;
+        serverOptions.tlsCertificateFile = m_options.tlsCertificateFile;
+        serverOptions.tlsKeyFile = m_options.tlsKeyFile;
         serverOptions.sessions.nowSeconds = [offset = m_clockOffsetSeconds] {
             return QDateTime::currentSecsSinceEpoch() + offset->load();
         };
@@ -185,7 +187,8 @@ void TestServer::dropPostgresDatabase()
 
 QString TestServer::baseUrl() const
 {
-    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
+    const bool tls = !m_options.tlsCertificateFile.isEmpty();
+    return QStringLiteral("%1://127.0.0.1:%2").arg(tls ? QStringLiteral("https") : QStringLiteral("http")).arg(m_port);
 }
 
 QString TestServer::login(const QString& operatorCode, const QString& password)

@@ -28,6 +28,8 @@ struct TestServerOptions {
     qint64 sessionIdleSeconds = 480 * 60;
     qint64 maxBodyBytes = 32 * 1024 * 1024;
     int loginFailureDelayMs = 20;              // short, so failing log-ins keep tests quick
+    QString tlsCertificateFile;                // both set: HTTPS only (TestServer::call cannot reach it)
+    QString tlsKeyFile;
     std::function<void(MethodRegistry&)> extraMethods;   // test methods beside the real ones
 };
 
