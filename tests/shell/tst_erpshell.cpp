@@ -79,7 +79,7 @@ private slots:
     {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("--help") << "--help" << "--server <HOST:PORTA>";
+        QTest::newRow("--help") << "--help" << "--server <ENDEREÇO>";
         QTest::newRow("-h") << "-h" << "--auto-login";
         QTest::newRow("--version") << "--version" << "erpshell";
     }
