@@ -112,7 +112,9 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent)
     criaPainelFerramentas();
     criaPaginas();
     ligaEventos();
-    resize(1200, 660);
+    // As large as the shell's work area allows: the toolbar carries the branch
+    // and the order's caption, and the grids have many columns.
+    resize(1600, 900);
     m_pronto = true;
     FormCreate();
 }

@@ -90,9 +90,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMd
     fitToScreen();
 }
 
-// The preferred size, but never beyond the screen's free area: a taller
-// window would hide the status bar (company, branch, operator, date) below
-// the screen's edge where no window manager maximises it.
+// The whole of the screen's free area: the order screen needs every pixel of
+// a 1366x768 display, and a taller window would hide the status bar
+// (company, branch, operator, date) below the screen's edge where no window
+// manager maximises it.
 void MainWindow::fitToScreen()
 {
     const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -104,8 +105,7 @@ void MainWindow::fitToScreen()
     // The frame the window system draws around the window counts too; it is
     // known once the window is on view.
     const QSize frame = frameGeometry().size() - size();
-    const QSize size = QSize(1280, 800).boundedTo(room.size() - frame);
-    resize(size);
+    resize(room.size() - frame);
     move(room.topLeft());
 }
 
