@@ -271,9 +271,19 @@ bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::EnabledChange)
         if (QAction* action = m_botoesMenu.value(qobject_cast<QToolButton*>(watched), nullptr))
             action->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
-    if (watched == medCdFilial && event->type() == QEvent::FocusIn)
+    if (watched == medCdFilial && event->type() == QEvent::FocusIn && !trocandoDePagina())
         guarded([&] { medCdFilialEnter(); });
     return TfrmPadraoGrid::eventFilter(watched, event);
+}
+
+// The page control hides the outgoing page before it shows the incoming one,
+// and the focus that page held falls meanwhile to the next field, the
+// branch: that is no clerk entering the branch, and the focus goes on into
+// the incoming page.
+bool TfrmLanPedido::trocandoDePagina() const
+{
+    const QWidget* pagina = pgcPadrao->currentWidget();
+    return pgcPadrao->isVisible() && pagina && !pagina->isVisible();
 }
 
 bool TfrmLanPedido::event(QEvent* event)
