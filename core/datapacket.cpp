@@ -1,5 +1,6 @@
 #include "datapacket.h"
 
+#include "iso_datetime.h"
 #include "json_text.h"
 
 #include <QDate>
@@ -51,101 +52,22 @@ QString foundJson(const QJsonValue& json)
 
 // --- dates ---------------------------------------------------------------
 
-template <typename Char>
-bool digitsAt(const Char* text, int from, int count, int& value)
-{
-    value = 0;
-    for (int i = from; i < from + count; ++i) {
-        const unsigned c = unsigned(text[i]);
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + int(c - '0');
-    }
-    return true;
-}
-
-// Exactly "yyyy-MM-dd"; QDate::fromString would also take other shapes.
-template <typename Char>
-QDate parseIsoDate(const Char* text, qsizetype length)
-{
-    int year, month, day;
-    if (length != 10 || text[4] != '-' || text[7] != '-'
-        || !digitsAt(text, 0, 4, year) || !digitsAt(text, 5, 2, month) || !digitsAt(text, 8, 2, day))
-        return {};
-    return QDate(year, month, day);   // invalid for 2026-02-30 or year 0
-}
-
-// Exactly "yyyy-MM-ddTHH:mm:ss" with an optional ".zzz".
-template <typename Char>
-QDateTime parseIsoDateTime(const Char* text, qsizetype length)
-{
-    if (length != 19 && length != 23)
-        return {};
-    const QDate date = parseIsoDate(text, 10);
-    int hour, minute, second, msec = 0;
-    if (!date.isValid() || text[10] != 'T' || text[13] != ':' || text[16] != ':'
-        || !digitsAt(text, 11, 2, hour) || !digitsAt(text, 14, 2, minute) || !digitsAt(text, 17, 2, second))
-        return {};
-    if (length == 23 && (text[19] != '.' || !digitsAt(text, 20, 3, msec)))
-        return {};
-    const QTime time(hour, minute, second, msec);
-    if (!time.isValid())
-        return {};
-    return QDateTime(date, time);
-}
-
-QDate parseIsoDate(const QString& text)
-{
-    return parseIsoDate(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
-}
-
-QDateTime parseIsoDateTime(const QString& text)
-{
-    return parseIsoDateTime(reinterpret_cast<const char16_t*>(text.utf16()), text.size());
-}
-
-void appendDigits(QString& out, int value, int width)
-{
-    QChar buffer[4];
-    for (int i = width - 1; i >= 0; --i) {
-        buffer[i] = QChar(u'0' + value % 10);
-        value /= 10;
-    }
-    out.append(buffer, width);
-}
-
 QString formatIsoDate(const QDate& date)
 {
-    if (!date.isValid() || date.year() < 1 || date.year() > 9999)
-        fail(QStringLiteral("expected a date between the years 1 and 9999"));
-    QString out;
-    out.reserve(10);
-    appendDigits(out, date.year(), 4);
-    out.append(u'-');
-    appendDigits(out, date.month(), 2);
-    out.append(u'-');
-    appendDigits(out, date.day(), 2);
-    return out;
+    try {
+        return isoDateText(date);
+    } catch (const std::invalid_argument& error) {
+        fail(QString::fromLatin1(error.what()));
+    }
 }
 
 QString formatIsoDateTime(const QDateTime& dateTime)
 {
-    if (!dateTime.isValid())
-        fail(QStringLiteral("expected a valid date-time"));
-    const QTime time = dateTime.time();
-    QString out = formatIsoDate(dateTime.date());
-    out.reserve(23);
-    out.append(u'T');
-    appendDigits(out, time.hour(), 2);
-    out.append(u':');
-    appendDigits(out, time.minute(), 2);
-    out.append(u':');
-    appendDigits(out, time.second(), 2);
-    if (time.msec() != 0) {
-        out.append(u'.');
-        appendDigits(out, time.msec(), 3);
+    try {
+        return isoDateTimeText(dateTime);
+    } catch (const std::invalid_argument& error) {
+        fail(QString::fromLatin1(error.what()));
     }
-    return out;
 }
 
 // --- values in memory ----------------------------------------------------
@@ -300,22 +222,6 @@ QString fieldPlace(const QList<FieldDef>& fields, qsizetype column)
 }
 
 // `place` names the row for a message; it is only called when something is wrong.
-template <typename Place>
-QJsonArray valuesToJson(const QVariantList& values, const QList<FieldDef>& fields, const Place& place)
-{
-    if (values.size() != fields.size())
-        fail(place() + QStringLiteral(": has %1 values for %2 fields").arg(values.size()).arg(fields.size()));
-    QJsonArray json;
-    for (qsizetype column = 0; column < values.size(); ++column) {
-        try {
-            json.append(valueToJson(values[column], fields[column].type));
-        } catch (const DataPacketError& error) {
-            fail(place() + QStringLiteral(", ") + fieldPlace(fields, column) + QStringLiteral(": ") + QString::fromStdString(error.what()));
-        }
-    }
-    return json;
-}
-
 template <typename Place>
 QVariantList valuesFromJson(const QJsonValue& json, const QList<FieldDef>& fields, const Place& place)
 {
@@ -799,18 +705,16 @@ private:
             expectWord("false");
             return false;
         case FieldType::Date: {
-            const QByteArrayView text = readPlainString();
-            const QDate date = parseIsoDate(text.data(), text.size());
-            if (!date.isValid())
+            const std::optional<IsoParts> parts = scanIso(readPlainString(), IsoForm::Date);
+            if (!parts)
                 stepAside();
-            return date;
+            return parts->date();
         }
         case FieldType::DateTime: {
-            const QByteArrayView text = readPlainString();
-            const QDateTime dateTime = parseIsoDateTime(text.data(), text.size());
-            if (!dateTime.isValid())
+            const std::optional<IsoParts> parts = scanIso(readPlainString(), IsoForm::DateTime);
+            if (!parts)
                 stepAside();
-            return dateTime;
+            return parts->dateTime();
         }
         }
         stepAside();
@@ -842,120 +746,6 @@ private:
     const char* m_pos;
     const char* m_end;
     QByteArray m_buffer;
-};
-
-class FastPacketWriter {
-public:
-    QByteArray write(const DataPacket& packet)
-    {
-        begin(packet.fields, "rows", packet.rows.size() * packet.fields.size() * 12);
-        for (qsizetype row = 0; row < packet.rows.size(); ++row) {
-            if (row > 0)
-                m_out.append(',');
-            writeRow(packet.rows[row], packet.fields, row);
-        }
-        m_out.append("]}");
-        return m_out;
-    }
-
-    QByteArray write(const Delta& delta)
-    {
-        begin(delta.fields, "changes", delta.changes.size() * delta.fields.size() * 24);
-        for (qsizetype i = 0; i < delta.changes.size(); ++i) {
-            const RowChange& change = delta.changes[i];
-            if (i > 0)
-                m_out.append(',');
-            m_out.append("{\"op\":\"");
-            m_out.append(opName(change.op).toLatin1());
-            m_out.append('"');
-            if (change.op != ChangeOp::Insert) {
-                m_out.append(",\"old\":");
-                writeRow(change.oldValues, delta.fields, i);
-            }
-            if (change.op != ChangeOp::Delete) {
-                m_out.append(",\"new\":");
-                writeRow(change.newValues, delta.fields, i);
-            }
-            m_out.append('}');
-        }
-        m_out.append("]}");
-        return m_out;
-    }
-
-private:
-    // The field list, then the opening of the array under `arrayKey`.
-    void begin(const QList<FieldDef>& fields, const char* arrayKey, qsizetype bodyBytes)
-    {
-        m_out.reserve(64 + bodyBytes);
-        m_out.append("{\"fields\":");
-        m_out.append(QJsonDocument(fieldsToJson(fields)).toJson(QJsonDocument::Compact));
-        m_out.append(",\"");
-        m_out.append(arrayKey);
-        m_out.append("\":[");
-    }
-
-    void writeRow(const QVariantList& values, const QList<FieldDef>& fields, qsizetype row)
-    {
-        if (values.size() != fields.size())
-            fail(rowPlace(row) + QStringLiteral(": has %1 values for %2 fields").arg(values.size()).arg(fields.size()));
-        m_out.append('[');
-        for (qsizetype column = 0; column < values.size(); ++column) {
-            if (column > 0)
-                m_out.append(',');
-            try {
-                writeValue(values[column], fields[column].type);
-            } catch (const DataPacketError& error) {
-                fail(rowPlace(row) + QStringLiteral(", ") + fieldPlace(fields, column) + QStringLiteral(": ")
-                     + QString::fromStdString(error.what()));
-            }
-        }
-        m_out.append(']');
-    }
-
-    void writeValue(const QVariant& value, FieldType type)
-    {
-        if (isNullValue(value)) {
-            m_out.append("null");
-            return;
-        }
-        switch (type) {
-        case FieldType::String:
-        case FieldType::Memo:
-            if (value.metaType().id() == QMetaType::QString)
-                appendJsonString(m_out, *static_cast<const QString*>(value.constData()));
-            else
-                appendJsonString(m_out, textOf(value));
-            return;
-        case FieldType::Integer:
-            appendJsonNumber(m_out, safeInteger(value));
-            return;
-        case FieldType::Float:
-            appendJsonNumber(m_out, finiteFloat(value));
-            return;
-        case FieldType::Boolean:
-            if (value.metaType().id() != QMetaType::Bool)
-                failKind(QStringLiteral("a boolean"), value);
-            m_out.append(value.toBool() ? "true" : "false");
-            return;
-        case FieldType::Date:
-            writeAscii(formatIsoDate(dateOf(value)));
-            return;
-        case FieldType::DateTime:
-            writeAscii(formatIsoDateTime(dateTimeOf(value)));
-            return;
-        }
-        fail(QStringLiteral("unknown field type %1").arg(int(type)));
-    }
-
-    void writeAscii(const QString& text)
-    {
-        m_out.append('"');
-        for (QChar c : text)
-            m_out.append(char(c.unicode()));
-        m_out.append('"');
-    }
-
-    QByteArray m_out;
 };
 
 } // namespace
@@ -1064,6 +854,167 @@ QVariant valueFromJson(const QJsonValue& json, FieldType type)
     fail(QStringLiteral("unknown field type %1").arg(int(type)));
 }
 
+// --- PacketWriter ------------------------------------------------------------
+
+PacketWriter::PacketWriter(QByteArray& out, const QList<FieldDef>& fields, Body body)
+    : m_out(out), m_fields(fields), m_body(body)
+{
+}
+
+void PacketWriter::begin()
+{
+    m_out.append("{\"fields\":");
+    m_out.append(QJsonDocument(fieldsToJson(m_fields)).toJson(QJsonDocument::Compact));
+    m_out.append(m_body == Body::Rows ? ",\"rows\":[" : ",\"changes\":[");
+}
+
+void PacketWriter::row(const QVariantList& values)
+{
+    writeValues(values, [this] { return rowPlace(m_items); });
+    ++m_items;
+}
+
+void PacketWriter::change(const RowChange& change)
+{
+    if (m_items > 0)
+        m_out.append(',');
+    m_out.append("{\"op\":\"");
+    m_out.append(opName(change.op).toLatin1());
+    m_out.append('"');
+    const auto place = [&](const char* side) {
+        return QStringLiteral("change %1 (%2) \"%3\"").arg(m_items + 1).arg(opName(change.op), QLatin1String(side));
+    };
+    if (change.op != ChangeOp::Insert) {
+        m_out.append(",\"old\":");
+        writeValues(change.oldValues, [&] { return place("old"); }, false);
+    }
+    if (change.op != ChangeOp::Delete) {
+        m_out.append(",\"new\":");
+        writeValues(change.newValues, [&] { return place("new"); }, false);
+    }
+    m_out.append('}');
+    ++m_items;
+}
+
+void PacketWriter::beginRow()
+{
+    if (m_items > 0)
+        m_out.append(',');
+    m_out.append('[');
+    m_column = 0;
+}
+
+void PacketWriter::value(const QVariant& value)
+{
+    valueAt([&] { return rowPlace(m_items); }, value);
+}
+
+bool PacketWriter::isoTextValue(QStringView text)
+{
+    const FieldType type = m_fields.at(m_column).type;
+    if (type != FieldType::Date && type != FieldType::DateTime)
+        return false;
+    const std::optional<IsoParts> parts = scanIso(text, IsoForm::Lenient);
+    if (!parts)
+        return false;
+    separate();
+    m_out.append('"');
+    m_out.append(isoText(*parts, type == FieldType::DateTime).toLatin1());
+    m_out.append('"');
+    ++m_column;
+    return true;
+}
+
+void PacketWriter::endRow()
+{
+    if (m_column != m_fields.size())
+        fail(rowPlace(m_items) + QStringLiteral(": has %1 values for %2 fields").arg(m_column).arg(m_fields.size()));
+    m_out.append(']');
+    ++m_items;
+}
+
+void PacketWriter::end()
+{
+    m_out.append("]}");
+}
+
+void PacketWriter::separate()
+{
+    if (m_column >= m_fields.size())
+        fail(rowPlace(m_items) + QStringLiteral(": has more values than the %1 fields").arg(m_fields.size()));
+    if (m_column > 0)
+        m_out.append(',');
+}
+
+template <typename Place>
+void PacketWriter::writeValues(const QVariantList& values, const Place& place, bool separateItem)
+{
+    if (values.size() != m_fields.size())
+        fail(place() + QStringLiteral(": has %1 values for %2 fields").arg(values.size()).arg(m_fields.size()));
+    if (separateItem && m_items > 0)
+        m_out.append(',');
+    m_out.append('[');
+    m_column = 0;
+    for (const QVariant& value : values)
+        valueAt(place, value);
+    m_out.append(']');
+}
+
+template <typename Place>
+void PacketWriter::valueAt(const Place& place, const QVariant& value)
+{
+    separate();
+    try {
+        writeValue(value, m_fields.at(m_column).type);
+    } catch (const DataPacketError& error) {
+        fail(place() + QStringLiteral(", ") + fieldPlace(m_fields, m_column) + QStringLiteral(": ")
+             + QString::fromStdString(error.what()));
+    }
+    ++m_column;
+}
+
+void PacketWriter::writeValue(const QVariant& value, FieldType type)
+{
+    if (isNullValue(value)) {
+        m_out.append("null");
+        return;
+    }
+    switch (type) {
+    case FieldType::String:
+    case FieldType::Memo:
+        if (value.metaType().id() == QMetaType::QString)
+            appendJsonString(m_out, *static_cast<const QString*>(value.constData()));
+        else
+            appendJsonString(m_out, textOf(value));
+        return;
+    case FieldType::Integer:
+        appendJsonNumber(m_out, safeInteger(value));
+        return;
+    case FieldType::Float:
+        appendJsonNumber(m_out, finiteFloat(value));
+        return;
+    case FieldType::Boolean:
+        if (value.metaType().id() != QMetaType::Bool)
+            failKind(QStringLiteral("a boolean"), value);
+        m_out.append(value.toBool() ? "true" : "false");
+        return;
+    case FieldType::Date:
+        appendAscii(formatIsoDate(dateOf(value)));
+        return;
+    case FieldType::DateTime:
+        appendAscii(formatIsoDateTime(dateTimeOf(value)));
+        return;
+    }
+    fail(QStringLiteral("unknown field type %1").arg(int(type)));
+}
+
+void PacketWriter::appendAscii(const QString& text)
+{
+    m_out.append('"');
+    m_out.append(text.toLatin1());
+    m_out.append('"');
+}
+
 // --- DataPacket ------------------------------------------------------------
 
 int DataPacket::indexOf(const QString& fieldName) const
@@ -1073,15 +1024,19 @@ int DataPacket::indexOf(const QString& fieldName) const
 
 QJsonObject DataPacket::toJson() const
 {
-    QJsonArray jsonRows;
-    for (qsizetype row = 0; row < rows.size(); ++row)
-        jsonRows.append(valuesToJson(rows[row], fields, [row] { return rowPlace(row); }));
-    return {{QStringLiteral("fields"), fieldsToJson(fields)}, {QStringLiteral("rows"), jsonRows}};
+    return QJsonDocument::fromJson(toBytes()).object();
 }
 
 QByteArray DataPacket::toBytes() const
 {
-    return FastPacketWriter().write(*this);
+    QByteArray out;
+    out.reserve(64 + rows.size() * fields.size() * 12);
+    PacketWriter writer(out, fields);
+    writer.begin();
+    for (const QVariantList& values : rows)
+        writer.row(values);
+    writer.end();
+    return out;
 }
 
 DataPacket DataPacket::fromJson(const QJsonObject& json)
@@ -1123,26 +1078,19 @@ int Delta::indexOf(const QString& fieldName) const
 
 QJsonObject Delta::toJson() const
 {
-    QJsonArray jsonChanges;
-    for (qsizetype i = 0; i < changes.size(); ++i) {
-        const RowChange& change = changes[i];
-        // The place is only spelled out when a value fails.
-        const auto place = [&](const char* side) {
-            return QStringLiteral("change %1 (%2) \"%3\"").arg(i + 1).arg(opName(change.op), QLatin1String(side));
-        };
-        QJsonObject object{{QStringLiteral("op"), opName(change.op)}};
-        if (change.op != ChangeOp::Insert)
-            object.insert(QStringLiteral("old"), valuesToJson(change.oldValues, fields, [&] { return place("old"); }));
-        if (change.op != ChangeOp::Delete)
-            object.insert(QStringLiteral("new"), valuesToJson(change.newValues, fields, [&] { return place("new"); }));
-        jsonChanges.append(object);
-    }
-    return {{QStringLiteral("fields"), fieldsToJson(fields)}, {QStringLiteral("changes"), jsonChanges}};
+    return QJsonDocument::fromJson(toBytes()).object();
 }
 
 QByteArray Delta::toBytes() const
 {
-    return FastPacketWriter().write(*this);
+    QByteArray out;
+    out.reserve(64 + changes.size() * fields.size() * 24);
+    PacketWriter writer(out, fields, PacketWriter::Body::Changes);
+    writer.begin();
+    for (const RowChange& change : changes)
+        writer.change(change);
+    writer.end();
+    return out;
 }
 
 Delta Delta::fromJson(const QJsonObject& json)

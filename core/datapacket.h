@@ -17,6 +17,7 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 #include <stdexcept>
 
@@ -76,6 +77,56 @@ struct Delta {
     QByteArray toBytes() const;   // compact JSON text, written directly
     static Delta fromJson(const QJsonObject& json);   // throws DataPacketError
     static bool isDelta(const QJsonValue& json);       // an object with "fields" and "changes"
+};
+
+// Writes a packet's or a delta's JSON text straight into bytes, a row at a
+// time, so that a long list never exists as a QJsonValue tree (nor, from a
+// query, as a list of values). DataPacket, Delta and the server's packets
+// from SQL all write through it, so they write one format.
+//
+//   PacketWriter writer(out, fields);
+//   writer.begin();                        // {"fields":[...],"rows":[
+//   writer.row(values);                    // or beginRow(), value(v)..., endRow()
+//   writer.end();                          // ]}
+//
+// A value of the wrong kind for its field, or a row of the wrong width,
+// throws DataPacketError naming the row and the field; the bytes written
+// so far are then of no use.
+class PacketWriter {
+public:
+    enum class Body { Rows, Changes };
+    // `fields` must outlive the writer.
+    PacketWriter(QByteArray& out, const QList<FieldDef>& fields, Body body = Body::Rows);
+
+    void begin();
+    void row(const QVariantList& values);    // Body::Rows
+    void change(const RowChange& change);    // Body::Changes
+
+    // A row value by value, in field order.
+    void beginRow();
+    void value(const QVariant& value);
+    // The next value, a date or date-time field's, from ISO text as a
+    // database keeps it (a blank or "T" before the time, seconds and
+    // fraction optional), written to whole seconds without building a
+    // QDateTime. False, with nothing written, when the field is of another
+    // type or the text is not such a date.
+    bool isoTextValue(QStringView text);
+    void endRow();
+
+    void end();
+
+private:
+    void separate();
+    template <typename Place> void writeValues(const QVariantList& values, const Place& place, bool separateItem = true);
+    template <typename Place> void valueAt(const Place& place, const QVariant& value);
+    void writeValue(const QVariant& value, FieldType type);
+    void appendAscii(const QString& text);
+
+    QByteArray& m_out;
+    const QList<FieldDef>& m_fields;
+    Body m_body;
+    qsizetype m_items = 0;    // rows or changes written
+    qsizetype m_column = 0;   // of the row being written
 };
 
 // A value array: a server result read by element position.

@@ -1,5 +1,7 @@
 #include "field.h"
 
+#include "iso_datetime.h"
+#include "money.h"
 #include "recordset_p.h"
 
 #include <QLocale>
@@ -54,13 +56,7 @@ QDateTime parseDateTimeText(const QString& text)
             return {};
         return QDateTime(date, time);
     }
-    QDateTime iso = QDateTime::fromString(trimmed, Qt::ISODateWithMs);
-    if (!iso.isValid()) {
-        const QDate day = QDate::fromString(trimmed, Qt::ISODate);
-        if (day.isValid())
-            iso = QDateTime(day, QTime(0, 0));
-    }
-    return iso;
+    return parseIsoLenient(trimmed);
 }
 
 bool isTrueText(const QString& text)
@@ -73,46 +69,6 @@ bool isFalseText(const QString& text)
 {
     const QString t = text.trimmed().toUpper();
     return t == u"N" || t == u"NAO" || t == u"NÃO" || t == u"FALSE" || t == u"F" || t == u"0" || t == u"NO";
-}
-
-// Decimal digits of |value| rounded half away from zero to `decimals` places,
-// read from its 15 significant digits (the precision a double carries), so
-// 2.675 rounds to 2.68 as a person expects. Returns integer and fraction digits.
-void roundedDigits(double value, int decimals, QString* integerDigits, QString* fractionDigits)
-{
-    const QString scientific = QString::number(std::fabs(value), 'e', 14);   // d.dddddddddddddde±XX
-    const qsizetype ePos = scientific.indexOf(u'e');
-    QString digits = scientific.left(ePos).remove(u'.');
-    const int exponent = scientific.mid(ePos + 1).toInt();
-    // value = 0.digits * 10^(exponent + 1)
-    int pointPos = exponent + 1;   // digits before the decimal point
-    if (pointPos < 0) {
-        digits.prepend(QString(-pointPos, u'0'));
-        pointPos = 0;
-    }
-    if (digits.size() < pointPos + decimals + 1)
-        digits.append(QString(pointPos + decimals + 1 - digits.size(), u'0'));
-    const bool roundUp = digits.at(pointPos + decimals) >= u'5';
-    digits.truncate(pointPos + decimals);
-    if (roundUp) {
-        qsizetype i = digits.size() - 1;
-        while (i >= 0 && digits.at(i) == u'9') {
-            digits[i] = u'0';
-            --i;
-        }
-        if (i >= 0) {
-            digits[i] = QChar(digits.at(i).unicode() + 1);
-        } else {
-            digits.prepend(u'1');
-            ++pointPos;
-        }
-    }
-    *integerDigits = digits.left(pointPos);
-    *fractionDigits = digits.mid(pointPos);
-    while (integerDigits->size() > 1 && integerDigits->at(0) == u'0')
-        integerDigits->remove(0, 1);
-    if (integerDigits->isEmpty())
-        *integerDigits = QStringLiteral("0");
 }
 
 QString groupThousands(const QString& digits)
@@ -156,8 +112,9 @@ QString formatNumberSection(double magnitude, const QString& section)
     const int minDecimals = int(fractionPattern.count(u'0'));
     const int maxDecimals = minDecimals + int(fractionPattern.count(u'#'));
 
-    QString integerDigits, fractionDigits;
-    roundedDigits(magnitude, maxDecimals, &integerDigits, &fractionDigits);
+    const RoundedDigits digits = roundedDigits(magnitude, maxDecimals);
+    QString integerDigits = QString::fromLatin1(digits.integer);
+    QString fractionDigits = QString::fromLatin1(digits.fraction);
     while (fractionDigits.size() > minDecimals && fractionDigits.endsWith(u'0'))
         fractionDigits.chop(1);
     if (integerDigits == u"0" && minIntegerDigits == 0)
@@ -229,7 +186,7 @@ QString floatToText(double value)
     return text;
 }
 
-bool parseNumber(const QString& input, double* value)
+bool parseNumber(const QString& input, double* value, LoneDot loneDot)
 {
     static const QRegularExpression shape(QStringLiteral(R"(^[+-]?[0-9.,]*[0-9][0-9.,]*([eE][+-]?[0-9]+)?$)"));
     static const QRegularExpression grouped(QStringLiteral(R"(^[1-9][0-9]{0,2}(\.[0-9]{3})+$)"));
@@ -267,6 +224,8 @@ bool parseNumber(const QString& input, double* value)
             integerPart = text;
             integerPart.remove(u'.');
         } else {
+            if (loneDot == LoneDot::Refused)
+                return false;
             const qsizetype dot = text.indexOf(u'.');
             if (text.indexOf(u'.', dot + 1) >= 0)
                 return false;

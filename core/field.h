@@ -170,10 +170,13 @@ namespace FieldText {
 QString formatNumber(double value, const QString& mask);
 // Shortest text of a float with decimal comma ("12,5", "1E20").
 QString floatToText(double value);
-// Brazilian number text ("1.234,56", "12,5", "-3"; a lone "." with no comma is
-// a decimal point unless it groups thousands: "12.5" = 12.5, "1.234" = 1234).
+// A number as a clerk types it, the Brazilian way ("1.234,56", "12,5", "-3").
+// A lone "." with no comma groups thousands ("1.234" = 1234); otherwise a
+// grid cell reads it as a decimal point ("12.5" = 12.5), while a number edit,
+// which always shows the comma, refuses it rather than guess.
 // Returns false for anything else.
-bool parseNumber(const QString& text, double* value);
+enum class LoneDot { DecimalPoint, Refused };
+bool parseNumber(const QString& text, double* value, LoneDot loneDot = LoneDot::DecimalPoint);
 // Date masks in the "dd/mm/yyyy hh:nn:ss" style to text.
 QString formatDateTime(const QDateTime& value, const QString& mask);
 }

@@ -1,5 +1,7 @@
 #include "lookupquery.h"
 
+#include "iso_datetime.h"
+
 #include <QLocale>
 #include <QSqlError>
 #include <QSqlField>
@@ -138,27 +140,22 @@ bool isFloatValue(const QVariant& value)
     return value.metaType().id() == QMetaType::Double || value.metaType().id() == QMetaType::Float;
 }
 
+// A stored date-time kept as ISO text, at least to the minute.
 std::optional<QDateTime> parseStoredDateTime(const QString& text)
 {
-    static const QString formats[] = {
-        QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz"), QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"),
-        QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"),   QStringLiteral("yyyy-MM-dd HH:mm:ss"),
-        QStringLiteral("yyyy-MM-dd'T'HH:mm"),        QStringLiteral("yyyy-MM-dd HH:mm")};
     if (text.size() < 16)
         return std::nullopt;
-    for (const QString& format : formats) {
-        const QDateTime dateTime = QDateTime::fromString(text, format);
-        if (dateTime.isValid())
-            return dateTime;
-    }
-    return std::nullopt;
+    const QDateTime dateTime = parseIsoLenient(text);
+    if (!dateTime.isValid())
+        return std::nullopt;
+    return dateTime;
 }
 
 std::optional<QDate> parseStoredDate(const QString& text)
 {
     QDate date;
     if (text.size() == 10)
-        date = QDate::fromString(text, text[2] == u'/' ? QStringLiteral("dd/MM/yyyy") : QStringLiteral("yyyy-MM-dd"));
+        date = text[2] == u'/' ? QDate::fromString(text, QStringLiteral("dd/MM/yyyy")) : parseIsoDate(text);
     if (!date.isValid())
         return std::nullopt;
     return date;
@@ -272,6 +269,8 @@ const QLocale& brazilianLocale()
     return locale;
 }
 
+// A number kept as text by the database: one decimal separator, either
+// kind, and no grouping (unlike a typed number, "1.234" is 1.234 here).
 std::optional<double> parseNumberText(const QString& text)
 {
     QString normalised = text.trimmed();

@@ -22,6 +22,7 @@
 #include <QTabWidget>
 
 using namespace LanPedido;
+using namespace Rpc::LanPedido;
 
 namespace {
 
@@ -44,8 +45,8 @@ void TfrmLanPedido::Vd_Filial()
     try {
         if (codigo.isEmpty())
             MensErro(texto(QStringLiteral("FILIAL")), true);
-        TNetConnection dbGeral(QStringLiteral("Bib.rdmDBGeral"));
-        CarregaPacote(*cdsPesqFilial, Servidor(QStringLiteral("getFilial"), {EmprProc(), FiliProc()}, &dbGeral));
+        TNetConnection dbGeral(ServerNames::DBGeral);
+        CarregaPacote(*cdsPesqFilial, Servidor(Rpc::DBGeral::getFilial, {EmprProc(), FiliProc()}, &dbGeral));
         LookupQuery qryPesq(QStringLiteral("qryPesq"), dtmDBGeral(), qryPesqSql);
         qryPesq.setParam(QStringLiteral("P_CDFILIAL"), codigo);
         qryPesq.open();
@@ -64,8 +65,8 @@ void TfrmLanPedido::Vd_Filial()
 // The company's branches, from the general connection.
 void TfrmLanPedido::carregaFiliais()
 {
-    TNetConnection dbGeral(QStringLiteral("Bib.rdmDBGeral"));
-    CarregaPacote(*cdsPesqFilial, Servidor(QStringLiteral("getFilial"), {EmprProc(), QStringLiteral("T")}, &dbGeral));
+    TNetConnection dbGeral(ServerNames::DBGeral);
+    CarregaPacote(*cdsPesqFilial, Servidor(Rpc::DBGeral::getFilial, {EmprProc(), QStringLiteral("T")}, &dbGeral));
 }
 
 void TfrmLanPedido::btnFilialBeforePesq(bool&)
@@ -85,10 +86,13 @@ void TfrmLanPedido::panFilialExit()
     if (Ajusta(medCdFilial->text(), 4) != m_ultimaFilial) {
         Vd_Filial();
         const QString filial = medCdFilial->text();
-        const QJsonArray abertura = Servidor(QStringLiteral("GetAbertura"), {filial, Operador()}).toArray();
-        RecordSet* destinos[] = {cdsVerifUsoTabPreClie, cdsParamPedido, cdsParExpedicao, cdsCondDesc, cdsOperTPed, cdsVendLog};
-        for (int i = 0; i < 6; ++i)
-            CarregaPacote(*destinos[i], abertura.at(i));
+        const QJsonArray abertura = Servidor(GetAbertura, {filial, Operador()}).toArray();
+        using namespace GetAberturaResult;
+        const std::pair<Element, RecordSet*> destinos[] = {{UsoTabPreClie, cdsVerifUsoTabPreClie}, {ParamPedido, cdsParamPedido},
+                                                           {ParExpedicao, cdsParExpedicao}, {CondDesc, cdsCondDesc},
+                                                           {OperTPed, cdsOperTPed}, {VendLog, cdsVendLog}};
+        for (const auto& [elemento, cds] : destinos)
+            CarregaPacote(*cds, abertura.at(elemento));
         if (cdsParamPedido->isEmpty()) {
             m_ultimaFilial.clear();
             if (!filialFixa)

@@ -29,6 +29,7 @@
 #include <QToolButton>
 
 using namespace LanPedido;
+using namespace Rpc::LanPedido;
 
 namespace {
 
@@ -281,7 +282,7 @@ void TfrmLanPedido::mnuArquivoClick()
 void TfrmLanPedido::mnuImpPedidoClick()
 {
     const QString pedido = valor(cdsPedido, "NRPEDIDO");
-    CarregaPacote(*cdsPesqObser, Servidor(QStringLiteral("GetPesqObser"),
+    CarregaPacote(*cdsPesqObser, Servidor(GetPesqObser,
                                           {medCdFilial->text(), valor(cdsPedido, "CDCLIENTE")}));
     cdsPesqObser->setFilter(QStringLiteral("NRPEDIDO <> ") + quoteFilterValue(pedido));
     cdsPesqObser->setFiltered(true);

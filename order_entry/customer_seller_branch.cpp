@@ -31,6 +31,7 @@
 #include <QToolButton>
 
 using namespace LanPedido;
+using namespace Rpc::LanPedido;
 
 namespace {
 
@@ -185,7 +186,7 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
     if (qryCdCliente.isEmpty())
         falha("CLIE_NAO_CAD");
 
-    CarregaPacote(*cdsCliente, Servidor(QStringLiteral("GetCliente"),
+    CarregaPacote(*cdsCliente, Servidor(GetCliente,
                                         {ExibeVendedorLogado(), dbeVendedor->text().trimmed(),
                                          qryCdCliente.fieldByName(QStringLiteral("CDCLIENTE")).asString(), QStringLiteral("T"),
                                          medCdFilial->text(), campo(cdsPedido, "CDMODPGTO")}));
@@ -252,7 +253,7 @@ void TfrmLanPedido::copiaObservacaoDoCliente()
     if (nota.trimmed().isEmpty() || campo(cdsCliente, "IDGRAVOBSCLIPED") != u"S")
         return;
     if (!cdsObser->isActive())
-        CarregaPacote(*cdsObser, Servidor(QStringLiteral("GetObser"), {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
+        CarregaPacote(*cdsObser, Servidor(GetObser, {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
     if (cdsObser->isEmpty()) {
         cdsObser->append();
         grava(cdsObser, "CDFILIAL", medCdFilial->text());
@@ -426,7 +427,7 @@ void TfrmLanPedido::btnClienteClick()
     opcoes.searchField = QStringLiteral("NMFANTCLIE");
     if (!Pesquisar(qryFiltroCliente, texto(QStringLiteral("CLIENTE")) + u'|' + texto(QStringLiteral("CLIENT_N_INF")), opcoes))
         return;
-    CarregaPacote(*cdsCliente, Servidor(QStringLiteral("GetCliente"),
+    CarregaPacote(*cdsCliente, Servidor(GetCliente,
                                         {ExibeVendedorLogado(), dbeVendedor->text().trimmed(),
                                          qryFiltroCliente.fieldByName(QStringLiteral("CDCLIENTE")).asString(), QStringLiteral("N"),
                                          medCdFilial->text(), campo(cdsPedido, "CDMODPGTO")}));

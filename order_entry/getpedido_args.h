@@ -4,7 +4,7 @@
 // call and is neither copied nor moved.
 //
 //   ArgumentosGetPedido argumentos(Filtro, filial, exibDadOrc, true, nrPedido);
-//   net->call("GetPedido", argumentos.lista());
+//   net->call(Rpc::LanPedido::GetPedido, argumentos.lista());
 
 #include "filtro.h"
 #include "rpcarg.h"

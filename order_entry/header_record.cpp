@@ -41,6 +41,7 @@
 #include <iterator>
 
 using namespace LanPedido;
+using namespace Rpc::LanPedido;
 using namespace FieldList;
 
 namespace {
@@ -287,9 +288,9 @@ void TfrmLanPedido::DadosPedido(bool loadDetails)
     if (boGetPedido) {
         ArgumentosGetPedido argumentos(Filtro, medCdFilial->text(), paramPedido(QStringLiteral("IDEXIBDADORC")),
                                        loadDetails, valor(cdsPedido, "NRPEDIDO"));
-        const QJsonArray resultado = Servidor(QStringLiteral("GetPedido"), argumentos.lista()).toArray();
-        CarregaPacote(*cdsPedido, resultado.at(0));
-        CarregaPacote(*cdsDadosEndPed, resultado.at(9));
+        const QJsonArray resultado = Servidor(GetPedido, argumentos.lista()).toArray();
+        CarregaPacote(*cdsPedido, resultado.at(GetPedidoResult::Pedidos));
+        CarregaPacote(*cdsDadosEndPed, resultado.at(GetPedidoResult::DadosEndereco));
         if (loadDetails)
             carregaDetalhesPedido(resultado);
     }
@@ -304,22 +305,24 @@ void TfrmLanPedido::carregaDetalhesPedido(const QJsonArray& resultado)
         ControlsFreeze congelaItens(*cdsItemPedido);
         setUpdatesEnabled(false);
         const auto reabilita = qScopeGuard([this] { setUpdatesEnabled(true); });
-        CarregaPacote(*cdsItemPedido, resultado.at(1));
+        CarregaPacote(*cdsItemPedido, resultado.at(GetPedidoResult::Itens));
         if (!stItem.isEmpty())
             cdsItemPedido->locate(QStringLiteral("NRITEMPED"), stItem);
     }
     if (cdsItemPedido->state() == RecordSet::State::Browse && temLinhas(cdsItemPedido)
         && paramPedido(QStringLiteral("IDEXIBIMPITPED")) == u"S") {
-        const QJsonArray impostos = Servidor(QStringLiteral("GetImposto_UltVendaP"),
+        const QJsonArray impostos = Servidor(GetImposto_UltVendaP,
                                              {valor(cdsItemPedido, "CDFILIAL"), valor(cdsItemPedido, "NRPEDIDO"),
                                               valor(cdsItemPedido, "NRITEMPED"), valor(cdsItemPedido, "CDPRODUTO"),
                                               valor(cdsPedido, "CDCLIENTE")}).toArray();
-        CarregaPacote(*cdsItemProImpos, impostos.at(0));
-        CarregaPacote(*cdsConUltPrecVen, impostos.at(1));
+        CarregaPacote(*cdsItemProImpos, impostos.at(GetImposto_UltVendaPResult::ImpostosItem));
+        CarregaPacote(*cdsConUltPrecVen, impostos.at(GetImposto_UltVendaPResult::UltimasVendas));
     }
-    const std::pair<int, RecordSet*> destinos[] = {{5, cdsLancNf},      {2, cdsObser},      {3, cdsPrazoPgto},
-                                                   {4, cdsPosiEstoq},   {6, cdsDadosAdicPed}, {7, cdsEncargos},
-                                                   {8, cdsImposPedTot}};
+    using namespace GetPedidoResult;
+    const std::pair<Element, RecordSet*> destinos[] = {{LancamentosNf, cdsLancNf},     {Observacao, cdsObser},
+                                                       {PrazoPgto, cdsPrazoPgto},       {PosicaoEstoque, cdsPosiEstoq},
+                                                       {DadosAdicionais, cdsDadosAdicPed}, {Encargos, cdsEncargos},
+                                                       {ImpostosPedido, cdsImposPedTot}};
     for (const auto& [elemento, cds] : destinos)
         CarregaPacote(*cds, resultado.at(elemento));
     VrTotalItemPed();
@@ -425,7 +428,7 @@ void TfrmLanPedido::numeraNovoPedido()
     {
         ControlaActiveShowAvi(boShowAvi, 0);
         const auto para = qScopeGuard([this] { ControlaDeActiveShowAvi(boShowAvi); });
-        numero = CheckResultServ(netLanPed->call(QStringLiteral("GetPrxPedido"), {medCdFilial->text()}), false,
+        numero = CheckResultServ(netLanPed->call(GetPrxPedido, {medCdFilial->text()}), false,
                                  CallerReportsMethodFailure);
     }
     if (!numero.isString() || numero.toString().isEmpty()) {
@@ -571,7 +574,7 @@ void TfrmLanPedido::cdsPedidoBeforeDelete()
 {
     VerificaSit();
     if (paramPedido(QStringLiteral("IDLANENCARGOPED")) == u"S")
-        Servidor(QStringLiteral("SetDelTdsEncargos"), {valor(cdsPedido, "CDFILIAL"), valor(cdsPedido, "NRPEDIDO")});
+        Servidor(SetDelTdsEncargos, {valor(cdsPedido, "CDFILIAL"), valor(cdsPedido, "NRPEDIDO")});
 }
 
 // Orders that have moved on are not deleted: only a pending order is.
@@ -648,10 +651,10 @@ void TfrmLanPedido::mostraPedidoAtual()
     edtNmTransp->setText(valor(cdsPedido, "NMFANTTRAN"));
     edtNmRotaEntrega->setText(valor(cdsPedido, "NMROTATRANS"));
 
-    const QJsonArray elementos = Servidor(QStringLiteral("GetPgcChange"), argumentosPgcChange()).toArray();
+    const QJsonArray elementos = Servidor(GetPgcChange, argumentosPgcChange()).toArray();
     AtualizaFiliDest();
     Atualiza_TipoEdital();
-    Atualiza_Empenho(elementos.at(PgcChange::SaldoEmpenho));
+    Atualiza_Empenho(elementos.at(GetPgcChangeResult::SaldoEmpenho));
     AtualizaTipoTrans();
 
     mostraPrioridade(valor(cdsPedido, "IDPRIOPED"));
@@ -678,19 +681,19 @@ void TfrmLanPedido::carregaDetalhesDaPagina(const QJsonArray& elementos)
         cdsItemPedidoAfterScroll();
         AtualizaFormaPgto();
         if (prazosDeOutroPedido()) {
-            CarregaPacote(*cdsPrazoPgto, elementos.at(PgcChange::PrazoPgto));
-            CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"),
+            CarregaPacote(*cdsPrazoPgto, elementos.at(GetPgcChangeResult::PrazoPgto));
+            CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar,
                                                    {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
         }
         VrTotalItemPed();
         VrImposEncargo();
     } else if (page == tshObservacao) {
-        CarregaPacote(*cdsObser, elementos.at(PgcChange::Observacao));
-        CarregaPacote(*cdsDadosAdicPed, elementos.at(PgcChange::DadosAdicionais));
+        CarregaPacote(*cdsObser, elementos.at(GetPgcChangeResult::Observacao));
+        CarregaPacote(*cdsDadosAdicPed, elementos.at(GetPgcChangeResult::DadosAdicionais));
     } else if (page == tshEncargos && paramPedido(QStringLiteral("IDLANENCARGOPED")) == u"S") {
-        CarregaPacote(*cdsEncargos, elementos.at(PgcChange::Encargos));
+        CarregaPacote(*cdsEncargos, elementos.at(GetPgcChangeResult::Encargos));
     } else if (page == tshTransportadora) {
-        CarregaPacote(*cdsDadosEndPed, elementos.at(PgcChange::DadosEndereco));
+        CarregaPacote(*cdsDadosEndPed, elementos.at(GetPgcChangeResult::DadosEndereco));
     }
 }
 

@@ -13,9 +13,12 @@
 //   header_record.cpp   the order header record set, the order list and
 //                       what the current order brings along
 //   customer_seller_branch.cpp  customer, seller and destination branch
-//   later_topics.cpp    routines of the header, items, payment, charges and
-//                       transport topics that the spine calls
+//   payment_transport_totals.cpp  what the header shows of payment,
+//                       transport, commitment balance and totals
+//   rules/              the screen's arithmetic and decisions, widget-free
 
+#include "method_catalogue.h"
+#include "rpcarg.h"
 #include "screens/padraogrid.h"
 
 #include <QHash>
@@ -23,6 +26,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <concepts>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -52,7 +56,6 @@ class TBtnPesquisa;
 class TDateEditPlus;
 class TNetConnection;
 class TNumberEdit;
-class RpcArg;
 class QJsonValue;
 class QJsonArray;
 class QColor;
@@ -66,18 +69,6 @@ bool PedidoAberto(const QString& idLancPed, const QString& idSitPedido, int nrIt
 
 // Enables a control together with the captions that name it.
 void habilitaComLegenda(QWidget* control, bool enabled);
-
-// Elements of the GetPgcChange answer.
-namespace PgcChange {
-enum Elemento {
-    SaldoEmpenho = 0,
-    Observacao = 6,
-    PrazoPgto = 7,
-    DadosAdicionais = 8,
-    Encargos = 9,
-    DadosEndereco = 10,
-};
-}
 
 // Loads a data packet that a server call returned.
 void CarregaPacote(RecordSet& cds, const QJsonValue& packet);
@@ -323,9 +314,21 @@ public:
     int posicaoColunaListaPreco(const QString& fieldName) const;
     void ControlaActiveShowAvi(bool show, int kind);
     void ControlaDeActiveShowAvi(bool show);
-    // Calls a method of netLanPed (or `net`) with the busy animation and
-    // returns the checked result; a failure was shown and ends the action.
-    QJsonValue Servidor(const QString& method, const QList<RpcArg>& args, TNetConnection* net = nullptr);
+    // Calls a method of the order server (or of `net`) through the result
+    // check, with the busy indicator when boShowAvi asks for it; a braced
+    // argument list is counted by the compiler (see TNetConnection::call).
+    template <std::size_t N>
+    QJsonValue Servidor(const Rpc::Method<N>& method, const std::array<RpcArg, N>& args, TNetConnection* net = nullptr)
+    {
+        return Servidor(method.info(), QList<RpcArg>(args.begin(), args.end()), net);
+    }
+    template <std::size_t N, typename List>
+        requires std::same_as<List, QList<RpcArg>>
+    QJsonValue Servidor(const Rpc::Method<N>& method, const List& args, TNetConnection* net = nullptr)
+    {
+        return Servidor(method.info(), args, net);
+    }
+    QJsonValue Servidor(const Rpc::MethodInfo& method, const QList<RpcArg>& args, TNetConnection* net);
 
     // --- Parameters (param_pedido.cpp) -------------------------------------------
     QString paramPedido(const QString& fieldName) const;   // empty without parameters
@@ -499,7 +502,7 @@ public:
     // order clear it.
     bool boLocalEntregaCli = false;
 
-    // --- Routines of other topics (later_topics.cpp) -------------------------------
+    // --- Payment, transport and totals shown (payment_transport_totals.cpp) ---------
     void Atualiza_TipoEdital();
     void Atualiza_Empenho(const QJsonValue& saldo);
     void AtualizaTipoTrans();
@@ -553,7 +556,7 @@ private:
     void marcaMenuPaginas();
     void carregaPaginaDadosGerais();
     void mudaPagina(const std::function<void()>& reattach);
-    QList<RpcArg> argumentosPgcChange() const;
+    std::array<RpcArg, Rpc::LanPedido::GetPgcChange.args.size()> argumentosPgcChange() const;
     void carregaFiliais();
     bool prazosDeOutroPedido() const;
     QString texto(const QString& key) const { return msgPadrao.Msg(key); }

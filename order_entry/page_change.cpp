@@ -10,6 +10,7 @@
 #include "guard.h"
 #include "netconnection.h"
 #include "recordset.h"
+#include "rules/order_values.h"
 #include "values.h"
 #include "widgets/btnpesquisa.h"
 #include "widgets/dateeditplus.h"
@@ -27,6 +28,7 @@
 #include <QToolButton>
 
 using namespace LanPedido;
+using namespace Rpc::LanPedido;
 
 namespace {
 
@@ -92,7 +94,7 @@ void TfrmLanPedido::pgcPadraoChange()
     m_mudandoPagina = false;
 }
 
-QList<RpcArg> TfrmLanPedido::argumentosPgcChange() const
+std::array<RpcArg, GetPgcChange.args.size()> TfrmLanPedido::argumentosPgcChange() const
 {
     return {valor(cdsPedido, "CDCLIENTE"), dbeEmpenho->text(), QStringLiteral(" "),
             valor(cdsPedido, "CDMODPGTO"), QStringLiteral(" "), RpcArg::ref(stModPgtoAux),
@@ -112,14 +114,14 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
     ControlaActiveShowAvi(boShowAvi, 0);
     const bool temPedido = temLinhas(cdsPedido);
     const QJsonArray elementos =
-        CheckResultServ(netLanPed->call(QStringLiteral("GetPgcChange"), argumentosPgcChange()), true, ShowServerMessage)
+        CheckResultServ(netLanPed->call(GetPgcChange, argumentosPgcChange()), true, ShowServerMessage)
             .toArray();
     reattach();
     EventDetach semScrollItem(cdsItemPedido->afterScroll);
 
     AtualizaFiliDest();
     Atualiza_TipoEdital();
-    Atualiza_Empenho(elementos.at(PgcChange::SaldoEmpenho));
+    Atualiza_Empenho(elementos.at(GetPgcChangeResult::SaldoEmpenho));
     AtualizaTipoTrans();
 
     if (page == tshDadosPed) {
@@ -129,7 +131,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
     } else if (page == tshTransportadora) {
         if (pedidoEmEdicao()) {
             Vd_Transport();
-            CarregaPacote(*cdsDadosEndPed, elementos.at(PgcChange::DadosEndereco));
+            CarregaPacote(*cdsDadosEndPed, elementos.at(GetPgcChangeResult::DadosEndereco));
         }
     } else if (page == tshItemPedido) {
         const RecordSet::State estado = cdsPedido->state();
@@ -143,11 +145,11 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
             insereItem();
     } else if (page == tshObservacao) {
         if (!cdsObser->isEditing()) {
-            CarregaPacote(*cdsObser, elementos.at(PgcChange::Observacao));
+            CarregaPacote(*cdsObser, elementos.at(GetPgcChangeResult::Observacao));
             dbrObservacao->setDataSource(dtsObser);
         }
         if (!cdsDadosAdicPed->isEditing())
-            CarregaPacote(*cdsDadosAdicPed, elementos.at(PgcChange::DadosAdicionais));
+            CarregaPacote(*cdsDadosAdicPed, elementos.at(GetPgcChangeResult::DadosAdicionais));
     } else if (page == tshFormaPgto) {
         if (!itensEmEdicao() && !pedidoEmEdicao()) {
             CarregaItens();
@@ -160,30 +162,35 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         if (DBGridColumn* parcela = dbgPrazoPg->columnByField(QStringLiteral("VRPARCELA")))
             parcela->setVisible(cdsPedido->state() != RecordSet::State::Insert);
         if (prazosDeOutroPedido() && !cdsPrazoPgto->isEditing())
-            CarregaPacote(*cdsPrazoPgto, elementos.at(PgcChange::PrazoPgto));
+            CarregaPacote(*cdsPrazoPgto, elementos.at(GetPgcChangeResult::PrazoPgto));
         if (!valor(cdsPedido, "CDMODPGTO").isEmpty() && valor(cdsPedido, "CDPRECOBASE").isEmpty())
             dbeModPgtoExit();
         if (temPedido && cdsPedido->state() != RecordSet::State::Insert)
-            CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"),
+            CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar,
                                                    {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
         VrImposEncargo();
     } else if (page == tshEncargos) {
         if (!cdsEncargos->isEditing())
-            CarregaPacote(*cdsEncargos, elementos.at(PgcChange::Encargos));
+            CarregaPacote(*cdsEncargos, elementos.at(GetPgcChangeResult::Encargos));
         Soma = 0;
         if (cdsPedido->state() == RecordSet::State::Insert && temLinhas(cdsItemPedido)) {
             Soma = cdsItemPedido->fieldByName(QStringLiteral("VRTOTAPROD")).asFloat();
         } else if (temPedido) {
             const QString filial = medCdFilial->text();
             const QString pedido = valor(cdsPedido, "NRPEDIDO");
-            CarregaPacote(*cdsImposEncar, Servidor(QStringLiteral("GetImposEncar"), {filial, pedido}));
-            const QJsonArray itens = Servidor(QStringLiteral("GetItemPedido"),
+            CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar, {filial, pedido}));
+            const QJsonArray itens = Servidor(GetItemPedido,
                                               {filial, pedido, valor(cdsPedido, "IDSITPEDIDO")}).toArray();
-            CarregaPacote(*cdsItemAux, itens.at(0));
-            for (cdsItemAux->first(); !cdsItemAux->eof(); cdsItemAux->next())
-                Soma += RoundDec(cdsItemAux->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat(), 2)
-                        * cdsItemAux->fieldByName(QStringLiteral("QTITEMPED")).asFloat()
-                    - cdsItemAux->fieldByName(QStringLiteral("VRDESITPED")).asFloat();
+            CarregaPacote(*cdsItemAux, itens.at(GetItemPedidoResult::Itens));
+            QList<RegrasPedido::ValoresItem> mercadorias;
+            for (cdsItemAux->first(); !cdsItemAux->eof(); cdsItemAux->next()) {
+                RegrasPedido::ValoresItem item;
+                item.precoUnitario = cdsItemAux->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat();
+                item.quantidade = cdsItemAux->fieldByName(QStringLiteral("QTITEMPED")).asFloat();
+                item.desconto = cdsItemAux->fieldByName(QStringLiteral("VRDESITPED")).asFloat();
+                mercadorias.append(item);
+            }
+            Soma = RegrasPedido::valorMercadorias(mercadorias);
         }
     } else if (page == tshPadrao) {
         dbgPadrao->setFocus();
@@ -216,21 +223,21 @@ void TfrmLanPedido::CarregaItens()
     if (!temLinhas(cdsPedido))
         return;
     const QString itemAtual = valor(cdsItemPedido, "NRITEMPED");
-    const QJsonArray resultado = Servidor(QStringLiteral("GetItemPedido"),
+    const QJsonArray resultado = Servidor(GetItemPedido,
                                           {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO"),
                                            valor(cdsPedido, "IDSITPEDIDO")}).toArray();
-    CarregaPacote(*cdsLancNf, resultado.at(1));
+    CarregaPacote(*cdsLancNf, resultado.at(GetItemPedidoResult::LancamentosNf));
     {
         ControlsFreeze congelaItens(*cdsItemPedido);
         setUpdatesEnabled(false);
         const auto reabilita = qScopeGuard([this] { setUpdatesEnabled(true); });
-        CarregaPacote(*cdsItemPedido, resultado.at(0));
-        CarregaPacote(*cdsItemAux, resultado.at(0));
+        CarregaPacote(*cdsItemPedido, resultado.at(GetItemPedidoResult::Itens));
+        CarregaPacote(*cdsItemAux, resultado.at(GetItemPedidoResult::Itens));
         if (!itemAtual.isEmpty())
             cdsItemPedido->locate(QStringLiteral("NRITEMPED"), itemAtual);
     }
     if (paramPedido(QStringLiteral("IDEXIBIMPITPED")) == u"S")
-        CarregaPacote(*cdsImposPedTot, Servidor(QStringLiteral("GetImposPedTot"),
+        CarregaPacote(*cdsImposPedTot, Servidor(GetImposPedTot,
                                                 {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
 }
 

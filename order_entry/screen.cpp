@@ -15,6 +15,7 @@
 #include "widgets/btnpesquisa.h"
 #include "widgets/datasource.h"
 #include "widgets/dateeditplus.h"
+#include "widgets/form.h"
 
 #include <QAction>
 #include <QDir>
@@ -74,6 +75,7 @@ void resetUnit()
 } // namespace LanPedido
 
 using namespace LanPedido;
+using namespace Rpc::LanPedido;
 
 void CriaLanctoPedido()
 {
@@ -104,9 +106,9 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmLanPedido"));
     msgPadrao.load(QStringLiteral(":/catalogs/PED00100.msg"));
-    netLanPed = new TNetConnection(QStringLiteral("PED00100.rdmLanPedido"), this);
+    netLanPed = new TNetConnection(ServerNames::LanPedido, this);
     netLanPed->setObjectName(QStringLiteral("netLanPed"));
-    netNotaPed = new TNetConnection(QStringLiteral("Ped00103.rdmNotaPedido"), this);
+    netNotaPed = new TNetConnection(ServerNames::NotaPedido, this);
     netNotaPed->setObjectName(QStringLiteral("netNotaPed"));
     criaRecordSets();
     criaPainelFerramentas();
@@ -149,9 +151,7 @@ void TfrmLanPedido::criaPainelFerramentas()
     medCdFilial->setInputMask(QStringLiteral("9999;_"));
     medCdFilial->setFixedWidth(medCdFilial->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     lblFilial->setBuddy(medCdFilial);
-    btnFilial = new TBtnPesquisa(panFilial);
-    btnFilial->setObjectName(QStringLiteral("btnFilial"));
-    btnFilial->setText(QStringLiteral("..."));
+    btnFilial = Form::lookupButton(panFilial, QStringLiteral("btnFilial"));
     edtNmFilial = new QLineEdit(panFilial);
     edtNmFilial->setObjectName(QStringLiteral("edtNmFilial"));
     edtNmFilial->setReadOnly(true);
@@ -321,7 +321,7 @@ void TfrmLanPedido::FormCreate()
                            cdsDadosEndPed, cdsParamGerPed})
         cds->createDataSet();
 
-    CarregaPacote(*cdsParamGerPed, Servidor(QStringLiteral("getParamGerPed"), {}));
+    CarregaPacote(*cdsParamGerPed, Servidor(getParamGerPed, {}));
     Load_Config();
 
     boCtrlDel = false;
@@ -394,7 +394,7 @@ void TfrmLanPedido::FormActivate()
     boReseAuto = boEntrar = boAlteraSituItem = false;
     stAltSitItem.clear();
 
-    CarregaPacote(*cdsPermissao, Servidor(QStringLiteral("GetPermissao"),
+    CarregaPacote(*cdsPermissao, Servidor(GetPermissao,
                                           {Operador(), QStringLiteral("ALTP"), medCdFilial->text()}));
     boParamGerPed = cdsParamGerPed->fieldByName(QStringLiteral("IDUTTABPRECOITEM")).asString() == u"S";
 }
@@ -435,7 +435,7 @@ void TfrmLanPedido::ControlaDeActiveShowAvi(bool show)
         DeactiveShowAvi();
 }
 
-QJsonValue TfrmLanPedido::Servidor(const QString& method, const QList<RpcArg>& args, TNetConnection* net)
+QJsonValue TfrmLanPedido::Servidor(const Rpc::MethodInfo& method, const QList<RpcArg>& args, TNetConnection* net)
 {
     const bool show = boShowAvi;
     ControlaActiveShowAvi(show, 0);

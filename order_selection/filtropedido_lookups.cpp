@@ -105,18 +105,18 @@ void TfrmFiltroPedido::pickFromQuery(LookupQuery& source, const QString& keyFiel
 
 // Runs `method` for the branch on the order server and loads its rows; the
 // list keeps its codes when the call fails.
-void TfrmFiltroPedido::openServerList(const QString& method, RecordSet& target)
+void TfrmFiltroPedido::openServerList(const Rpc::Method<1>& method, RecordSet& target)
 {
     if (!tela.netLanPed)
         throw std::logic_error("O filtro de pedidos não recebeu a conexão com o servidor de pedidos.");
     BusyScope busy(this, BusyStyle::Aguarde);
-    const QJsonValue packet = CheckResultServ(tela.netLanPed->call(method, {RpcArg(filtro.Filial)}));
+    const QJsonValue packet = CheckResultServ(tela.netLanPed->call(method, {filtro.Filial}));
     target.setData(DataPacket::fromJson(packet.toObject()));
 }
 
 void TfrmFiltroPedido::btnNrPedidoClick()
 {
-    openServerList(QStringLiteral("GetNrPedido"), *cdsNrPedido);
+    openServerList(Rpc::LanPedido::GetNrPedido, *cdsNrPedido);
     if (cdsNrPedido->isEmpty())
         fail(rbtLNrPedido, QStringLiteral("PEDNCAD"));
     hideField(*cdsNrPedido, "IDMARCADO");
@@ -127,7 +127,7 @@ void TfrmFiltroPedido::btnNrPedidoClick()
 
 void TfrmFiltroPedido::btnNotaClick()
 {
-    openServerList(QStringLiteral("GetNota"), *cdsNota);
+    openServerList(Rpc::LanPedido::GetNota, *cdsNota);
     if (cdsNota->isEmpty())
         fail(rdbLNota, QStringLiteral("NOTANCAD"));
     hideField(*cdsNota, "IDMARCADO");

@@ -4,6 +4,7 @@
 // writes `Filtro` back only when the confirmation's checks pass.
 
 #include "filtropedido.h"
+#include "method_catalogue.h"
 #include "screens/filtropadrao.h"
 
 #include <QString>
@@ -217,7 +218,7 @@ private:
 
     // Look-ups (filtropedido_lookups.cpp).
     void createQueries();
-    void openServerList(const QString& method, RecordSet& target);
+    void openServerList(const Rpc::Method<1>& method, RecordSet& target);
     void pickFromQuery(LookupQuery& source, const QString& keyField, const QString& caption, QString& list,
                        const QString& emptyKey, QWidget* emptyFocus, const std::function<void(RecordSet&)>& present);
 

@@ -21,11 +21,13 @@
 #include "list_text.h"
 #include "test_server.h"
 
+#include "demo/demo_data.h"
 #include "modules/order_list_query.h"
 #include "modules/packet_sql.h"
 #include "rpc/app_server.h"
 #include "store/database.h"
 #include "store/sql.h"
+#include "iso_datetime.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -46,7 +48,7 @@
 
 namespace {
 
-const QString lanPedido = QStringLiteral("PED00100.rdmLanPedido");
+const QString lanPedido = ServerNames::LanPedido;
 const QString branch = QStringLiteral("0001");
 
 // The server in its own thread, on the benchmark's database file.
@@ -117,8 +119,8 @@ QString prepareDatabase(const QString& dataDir, int orderCount)
 QJsonArray defaultArguments()
 {
     const QJsonValue null;
-    const QString today = QDate::currentDate().toString(Qt::ISODate);
-    const QString tenDaysAgo = QDate::currentDate().addDays(-10).toString(Qt::ISODate);
+    const QString today = isoDateText(QDate::currentDate());
+    const QString tenDaysAgo = isoDateText(QDate::currentDate().addDays(-10));
     return {"T", "", "", "T", "", "T", "", "T", "", "T", "", "T", "", "43210", "T", "12", "", "1234657", "T",
             "", tenDaysAgo, today, "T", null, null, "", "T", "1", "", "1239", branch, false, "", "T", "", "", "T", "",
             "T", "", "", "T", "T", null, null, "T", "T", "", "", "T", "", "", "T"};
@@ -228,7 +230,7 @@ int main(int argc, char** argv)
             return reply.value(QStringLiteral("result"));
         };
         const QByteArray token =
-            rpc(QStringLiteral("Bib.rdmDBGeral"), QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}, {}).toString().toUtf8();
+            rpc(ServerNames::DBGeral, QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}, {}).toString().toUtf8();
 
         QJsonArray customers = defaultArguments();
         customers[9] = QString();
@@ -243,7 +245,7 @@ int main(int argc, char** argv)
         QJsonArray year = defaultArguments();
         year[15] = QStringLiteral("123456");
         year[16] = QStringLiteral("T");
-        year[20] = QDate::currentDate().addYears(-1).toString(Qt::ISODate);
+        year[20] = isoDateText(QDate::currentDate().addYears(-1));
         const QList<Case> cases = {
             {QStringLiteral("default"), defaultArguments(), 200},
             {QStringLiteral("customers"), customers, 40},

@@ -35,12 +35,13 @@ using Clock = std::chrono::steady_clock;
 using Call = std::function<bool()>;   // one call; false when it failed
 using CallFactory = std::function<Call()>;   // runs on the calling thread
 
-const QString LanPedido = QStringLiteral("PED00100.rdmLanPedido");
+const QString LanPedido = ServerNames::LanPedido;
 constexpr int WarmUpCalls = 20;
 
 struct BenchMethod {
-    QString name;
+    Rpc::MethodInfo method;
     QJsonArray params;
+    QString name() const { return method.methodName(); }
 };
 
 struct Figures {
@@ -115,9 +116,9 @@ CallFactory throughServer(quint16 port, const BenchMethod& method)
         for (const QJsonValue& param : method.params)
             args.append(param);
         return [connection, method, args] {
-            const ServerResult result = connection->call(method.name, args);
+            const ServerResult result = connection->call(method.method, args);
             if (!result.ok())
-                fprintf(stderr, "# %s: %s\n", qPrintable(method.name), qPrintable(result.errorMessage()));
+                fprintf(stderr, "# %s: %s\n", qPrintable(method.name()), qPrintable(result.errorMessage()));
             return result.ok();
         };
     };
@@ -157,7 +158,7 @@ CallFactory direct(const DatabaseConfig& config, const MethodSpec* spec, const B
                 }, RetryPolicy{}, spec->readOnly ? TransactionMode::ReadOnly : TransactionMode::ReadWrite);
                 return true;
             } catch (const std::exception& failure) {
-                fprintf(stderr, "# direct %s: %s\n", qPrintable(method.name), failure.what());
+                fprintf(stderr, "# direct %s: %s\n", qPrintable(method.name()), failure.what());
                 return false;
             }
         };
@@ -182,14 +183,14 @@ void benchBackend(const QString& dbName, PedTest::TestServerOptions::Backend bac
 
     MethodRegistry registry;
     registerAllMethods(registry);
-    const QList<BenchMethod> methods{{QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}},
-                                     {QStringLiteral("getParamGerPed"), {}}};
+    const QList<BenchMethod> methods{{Rpc::LanPedido::GetPrxPedido.info(), {QStringLiteral("0001")}},
+                                     {Rpc::LanPedido::getParamGerPed.info(), {}}};
     for (const BenchMethod& method : methods) {
-        const MethodSpec* spec = registry.find(LanPedido, method.name);
+        const MethodSpec* spec = registry.find(LanPedido, method.name());
         if (!spec)
-            throw std::runtime_error("method not registered: " + method.name.toStdString());
+            throw std::runtime_error("method not registered: " + method.name().toStdString());
         for (int threads : {1, 8}) {
-            const QString prefix = QStringLiteral("server.%1.%2.%3thread").arg(dbName, method.name).arg(threads);
+            const QString prefix = QStringLiteral("server.%1.%2.%3thread").arg(dbName, method.name()).arg(threads);
             const Figures viaServer = measure(threads, seconds, throughServer(server.port(), method));
             const Figures viaDirect = measure(threads, seconds, direct(server.databaseConfig(), spec, method));
             print(prefix, "calls_per_s", viaServer.callsPerSecond, "1/s", 0);

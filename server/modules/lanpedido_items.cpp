@@ -9,7 +9,7 @@
 #include "topics.h"
 
 #include "argument_checks.h"
-#include "cents.h"
+#include "goods_value.h"
 #include "method_declarations.h"
 #include "order_packets.h"
 #include "packet_sql.h"
@@ -175,15 +175,15 @@ GoodsTotals goodsTotals(const QSqlDatabase& db, const OrderKey& order)
     GoodsTotals totals;
     for (const QVariantList& row : items.rows) {
         const double goods = goodsValue(row.at(0).toDouble(), row.at(1).toDouble());
-        const double discount = roundCents(row.at(2).toDouble());
+        const double discount = RoundDec(row.at(2).toDouble(), 2);
         totals.net += goods - discount;
         totals.discount += discount;
         if (row.at(3).toString() == QLatin1String("S"))
             totals.bonus += goods - discount;
     }
-    totals.net = roundCents(totals.net);
-    totals.discount = roundCents(totals.discount);
-    totals.bonus = roundCents(totals.bonus);
+    totals.net = RoundDec(totals.net, 2);
+    totals.discount = RoundDec(totals.discount, 2);
+    totals.bonus = RoundDec(totals.bonus, 2);
     return totals;
 }
 
@@ -201,7 +201,7 @@ std::pair<double, double> addedAndDeducted(const QSqlDatabase& db, const QString
         else if (row.at(0).toString() == QLatin1String("D"))
             deducted += row.at(1).toDouble();
     }
-    return {roundCents(added), roundCents(deducted)};
+    return {RoundDec(added, 2), RoundDec(deducted, 2)};
 }
 
 // VRTOTAL is the goods less discounts of the live items; the amount to
@@ -226,7 +226,7 @@ QJsonValue getImposEncar(CallContext& context, QJsonArray& params)
         QStringLiteral("SELECT E.IDTPENCARGO, SUM(P.VRENCARGOPED) FROM ENCARGOPED P INNER JOIN ENCARGO E ON E.CDENCARGO = P.CDENCARGO"
                        " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ? GROUP BY E.IDTPENCARGO"),
         order);
-    const double receivable = roundCents(goods.net - goods.bonus + taxesAdded - taxesDeducted + chargesAdded - chargesDeducted);
+    const double receivable = RoundDec(goods.net - goods.bonus + taxesAdded - taxesDeducted + chargesAdded - chargesDeducted, 2);
     packet.rows.append({order.branch, order.number, chargesAdded, chargesDeducted, taxesAdded, taxesDeducted, goods.net, receivable,
                         goods.discount, goods.bonus});
     return packet.toJson();

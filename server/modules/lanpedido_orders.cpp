@@ -2,6 +2,7 @@
 // order's details) and the two look-ups of the filter dialog: the branch's
 // orders (GetNrPedido) and invoices (GetNota).
 
+#include "method_catalogue.h"
 #include "method_declarations.h"
 #include "order_list_query.h"
 #include "order_packets.h"
@@ -21,12 +22,17 @@ class DetailCalls {
 public:
     DetailCalls(const MethodRegistry& registry, CallContext& context) : m_registry(registry), m_context(context) {}
 
-    QJsonValue operator()(const QString& method, QJsonArray args) const
+    template <std::size_t N>
+    QJsonValue operator()(const Rpc::Method<N>& method, const std::array<QJsonValue, N>& args) const
     {
-        const MethodSpec* spec = m_registry.find(ServerNames::LanPedido, method);
+        const Rpc::MethodInfo info = method.info();
+        const MethodSpec* spec = m_registry.find(info.serverName(), info.methodName());
         if (!spec)
-            throw std::logic_error(QStringLiteral("GetPedido needs %1, which is not registered.").arg(method).toStdString());
-        return spec->function(m_context, args);
+            throw std::logic_error(QStringLiteral("GetPedido needs %1, which is not registered.").arg(info.label()).toStdString());
+        QJsonArray params;
+        for (const QJsonValue& arg : args)
+            params.append(arg);
+        return spec->function(m_context, params);
     }
 
 private:
@@ -56,21 +62,23 @@ RawJson listOrders(const MethodRegistry& registry, CallContext& context, QJsonAr
     RawJson result;
     result.bytes.append('[');
     appendSelectedPacket(result.bytes, context.db, OrderListQuery::fields(), query.selectSql(), query.values());
-    const QJsonArray items = call(QStringLiteral("GetItemPedido"), {details.branch, details.number, status}).toArray();
-    const QJsonArray notes = call(QStringLiteral("GetTObser"), {details.branch, details.number}).toArray();
-    const QJsonArray detailElements = {
-        items.at(0),
-        notes.at(0),
-        call(QStringLiteral("GetPrazoPgto"), {details.number, details.branch}),
-        // The stock position belongs to the current item, which the items page
-        // loads when it scrolls; the list sends its empty form.
-        emptyPacket(OrderPackets::stockPositionFields()).toJson(),
-        items.at(1),
-        notes.at(1),
-        call(QStringLiteral("getEncargo"), {details.branch, details.number}),
-        call(QStringLiteral("GetImposPedTot"), {details.branch, details.number}),
-        call(QStringLiteral("GetDadosEndPed"), {current.branch, current.number}),
-    };
+    using namespace Rpc::LanPedido;
+    const QJsonArray items = call(GetItemPedido, {details.branch, details.number, status}).toArray();
+    const QJsonArray notes = call(GetTObser, {details.branch, details.number}).toArray();
+    // GetPedidoResult::Pedidos, the list itself, is written above.
+    QList<QJsonValue> detailElements(GetPedidoResult::Count - 1);
+    const auto element = [&](GetPedidoResult::Element position) -> QJsonValue& { return detailElements[position - 1]; };
+    element(GetPedidoResult::Itens) = items.at(GetItemPedidoResult::Itens);
+    element(GetPedidoResult::Observacao) = notes.at(GetTObserResult::Observacao);
+    element(GetPedidoResult::PrazoPgto) = call(GetPrazoPgto, {details.number, details.branch});
+    // The stock position belongs to the current item, which the items page
+    // loads when it scrolls; the list sends its empty form.
+    element(GetPedidoResult::PosicaoEstoque) = emptyPacket(OrderPackets::stockPositionFields()).toJson();
+    element(GetPedidoResult::LancamentosNf) = items.at(GetItemPedidoResult::LancamentosNf);
+    element(GetPedidoResult::DadosAdicionais) = notes.at(GetTObserResult::DadosAdicionais);
+    element(GetPedidoResult::Encargos) = call(getEncargo, {details.branch, details.number});
+    element(GetPedidoResult::ImpostosPedido) = call(GetImposPedTot, {details.branch, details.number});
+    element(GetPedidoResult::DadosEndereco) = call(GetDadosEndPed, {current.branch, current.number});
     for (const QJsonValue& element : detailElements)
         result.bytes.append(',').append(RawJson::of(element).bytes);
     result.bytes.append(']');

@@ -9,7 +9,7 @@
 
 #include "lanpedido_pages.h"
 
-#include "cents.h"
+#include "goods_value.h"
 #include "method_declarations.h"
 #include "order_packets.h"
 #include "packet_sql.h"
@@ -136,7 +136,7 @@ DataPacket withItemTotals(DataPacket items)
     for (QVariantList& row : items.rows) {
         const bool cancelled = row.at(status).toString() == QLatin1String("5");
         const double total = netGoodsValue(row.at(price).toDouble(), row.at(quantity).toDouble(), row.at(discount).toDouble());
-        row.append(cancelled ? 0.0 : roundCents(total));
+        row.append(cancelled ? 0.0 : RoundDec(total, 2));
     }
     return items;
 }

@@ -1,5 +1,6 @@
 #include "order_list_query.h"
 
+#include "iso_datetime.h"
 #include "list_text.h"
 #include "order_packets.h"
 #include "rpc/method_registry.h"
@@ -155,7 +156,7 @@ QDate OrderListQuery::date(int number) const
     if (value.isNull() || value.isUndefined())
         return {};
     const QString textValue = value.toString();
-    QDate day = QDate::fromString(textValue.left(10), Qt::ISODate);
+    const QDate day = parseIsoLenient(textValue).date();
     if (!day.isValid())
         fail(number, QStringLiteral("\"%1\" não é uma data.").arg(textValue.left(30)));
     return day > QDate(1899, 12, 30) ? day : QDate();
@@ -268,7 +269,7 @@ QVariant OrderListQuery::dayStart(const QDate& day) const
 {
     if (m_postgres)
         return day.startOfDay();
-    return day.toString(Qt::ISODate);
+    return isoDateText(day);
 }
 
 // ---- criteria --------------------------------------------------------------------

@@ -3,14 +3,13 @@
 #include "store/database.h"
 #include "store/sql.h"
 
-#include "json_text.h"
+#include "iso_datetime.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <cmath>
 
 namespace {
 
@@ -21,23 +20,14 @@ namespace {
                          .toStdString());
 }
 
-// SQLite keeps date-times as ISO text ("yyyy-MM-ddTHH:mm:ss[.zzz]"); a
-// space instead of the "T" is accepted for rows written by hand.
+// SQLite keeps date-times as ISO text; PostgreSQL hands back QDateTime.
 QDateTime dateTimeFrom(const FieldDef& field, const QVariant& value)
 {
     if (value.metaType().id() == QMetaType::QDateTime)
         return value.toDateTime();
     if (value.metaType().id() == QMetaType::QDate)
         return value.toDate().startOfDay();
-    QString text = value.toString().trimmed();
-    if (text.size() > 10 && text.at(10) == u' ')
-        text[10] = u'T';
-    QDateTime dateTime = QDateTime::fromString(text, Qt::ISODateWithMs);
-    if (!dateTime.isValid()) {
-        const QDate date = QDate::fromString(text, Qt::ISODate);
-        if (date.isValid())
-            dateTime = date.startOfDay();
-    }
+    QDateTime dateTime = parseIsoLenient(value.toString().trimmed());
     if (!dateTime.isValid())
         failField(field, value);
     // Whole seconds on the wire, the precision the record sets show.
@@ -79,130 +69,25 @@ QVariant packetValue(const FieldDef& field, const QVariant& value)
     failField(field, value);
 }
 
-bool digitsIn(const QString& text, qsizetype from, qsizetype count, int low, int high)
+// One query row into the writer. Date texts go to the wire as they are:
+// a round trip through QDateTime asks the time zone of every value, which
+// costs more than the rest of a long list.
+void writeRow(PacketWriter& writer, const QList<FieldDef>& fields, const QSqlQuery& query)
 {
-    int number = 0;
-    for (qsizetype i = from; i < from + count; ++i) {
-        const QChar c = text.at(i);
-        if (c < u'0' || c > u'9')
-            return false;
-        number = number * 10 + (c.unicode() - u'0');
+    writer.beginRow();
+    for (qsizetype column = 0; column < fields.size(); ++column) {
+        const QVariant value = query.value(int(column));
+        const bool text = value.metaType().id() == QMetaType::QString && !value.isNull();
+        if (text && writer.isoTextValue(*static_cast<const QString*>(value.constData())))
+            continue;
+        try {
+            writer.value(packetValue(fields.at(column), value));
+        } catch (const DataPacketError&) {
+            failField(fields.at(column), value);
+        }
     }
-    return number >= low && number <= high;
+    writer.endRow();
 }
-
-// SQLite hands dates back as ISO text. Well-formed text goes to the wire as
-// it is, cut to whole seconds: a round trip through QDateTime asks the time
-// zone of every value, which costs more than the rest of a long list.
-// Gives how many characters of `text` to send (the separator at 10 sent as
-// "T"), or 0 when the text must take the checked path.
-qsizetype isoTextOnWire(const QString& text, FieldType type)
-{
-    const bool date = text.size() >= 10 && text.at(4) == u'-' && text.at(7) == u'-' && digitsIn(text, 0, 4, 1, 9999)
-                      && digitsIn(text, 5, 2, 1, 12) && digitsIn(text, 8, 2, 1, 31);
-    if (!date)
-        return 0;
-    if (type == FieldType::Date)
-        return text.size() == 10 || text.at(10) == u'T' || text.at(10) == u' ' ? 10 : 0;
-    const bool time = text.size() >= 19 && (text.at(10) == u'T' || text.at(10) == u' ') && text.at(13) == u':'
-                      && text.at(16) == u':' && digitsIn(text, 11, 2, 0, 23) && digitsIn(text, 14, 2, 0, 59)
-                      && digitsIn(text, 17, 2, 0, 59) && (text.size() == 19 || text.at(19) == u'.');
-    return time ? 19 : 0;
-}
-
-// Writes a packet's JSON text (docs/data-packet.md) row by row, as DataPacket
-// itself writes it, from the values a query hands back.
-class PacketWriter {
-public:
-    PacketWriter(QByteArray& out, const QList<FieldDef>& fields) : m_out(out), m_fields(fields) {}
-
-    void begin()
-    {
-        const QJsonArray fields = emptyPacket(m_fields).toJson().value(QStringLiteral("fields")).toArray();
-        m_out.append("{\"fields\":").append(QJsonDocument(fields).toJson(QJsonDocument::Compact)).append(",\"rows\":[");
-    }
-
-    void row(const QSqlQuery& query)
-    {
-        if (m_rows++ > 0)
-            m_out.append(',');
-        m_out.append('[');
-        for (qsizetype column = 0; column < m_fields.size(); ++column) {
-            if (column > 0)
-                m_out.append(',');
-            value(m_fields.at(column), query.value(int(column)));
-        }
-        m_out.append(']');
-    }
-
-    void end() { m_out.append("]}"); }
-
-private:
-    void value(const FieldDef& field, const QVariant& value)
-    {
-        if (value.isNull()) {
-            m_out.append("null");
-            return;
-        }
-        const int typeId = value.metaType().id();
-        switch (field.type) {
-        case FieldType::String:
-        case FieldType::Memo:
-            if (typeId == QMetaType::QString) {
-                appendJsonString(m_out, *static_cast<const QString*>(value.constData()));
-                return;
-            }
-            break;
-        case FieldType::Float:
-            if (typeId == QMetaType::Double && std::isfinite(value.toDouble())) {
-                appendJsonNumber(m_out, value.toDouble());
-                return;
-            }
-            break;
-        case FieldType::Date:
-        case FieldType::DateTime:
-            if (typeId == QMetaType::QString) {
-                const QString& text = *static_cast<const QString*>(value.constData());
-                const qsizetype length = isoTextOnWire(text, field.type);
-                if (length > 0) {
-                    isoText(text, length);
-                    return;
-                }
-            }
-            break;
-        default:
-            break;
-        }
-        checked(valueToJson(packetValue(field, value), field.type));
-    }
-
-    void checked(const QJsonValue& json)
-    {
-        switch (json.type()) {
-        case QJsonValue::Bool: m_out.append(json.toBool() ? "true" : "false"); return;
-        case QJsonValue::Double: appendJsonNumber(m_out, json.toDouble()); return;
-        case QJsonValue::String: appendJsonString(m_out, json.toString()); return;
-        default: m_out.append("null"); return;
-        }
-    }
-
-    void isoText(const QString& text, qsizetype length)
-    {
-        const qsizetype start = m_out.size();
-        m_out.resize(start + length + 2);
-        char* out = m_out.data() + start;
-        *out++ = '"';
-        for (qsizetype i = 0; i < length; ++i)
-            *out++ = char(text.at(i).unicode());
-        if (length > 10)
-            m_out[start + 11] = 'T';
-        *out = '"';
-    }
-
-    QByteArray& m_out;
-    const QList<FieldDef>& m_fields;
-    qsizetype m_rows = 0;
-};
 
 QSqlQuery checkedSelect(const QSqlDatabase& db, const QList<FieldDef>& fields, const QString& sql,
                         const QVariantList& values)
@@ -259,7 +144,7 @@ void appendSelectedPacket(QByteArray& out, const QSqlDatabase& db, const QList<F
     PacketWriter writer(out, fields);
     writer.begin();
     while (query.next())
-        writer.row(query);
+        writeRow(writer, fields, query);
     writer.end();
 }
 

@@ -1,6 +1,6 @@
 #include "tax_model.h"
 
-#include "cents.h"
+#include "goods_value.h"
 #include "packet_sql.h"
 #include "store/sql.h"
 
@@ -82,11 +82,11 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
             ItemTax tax;
             tax.item = row.at(0).toString();
             tax.tax = rule.key();
-            tax.goods = roundCents(goods);
+            tax.goods = RoundDec(goods, 2);
             tax.reduction = rule->reduction;
-            tax.base = roundCents(goods * (1.0 - rule->reduction / 100.0));
+            tax.base = RoundDec(goods * (1.0 - rule->reduction / 100.0), 2);
             tax.rate = rule->rate;
-            tax.value = roundCents(tax.base * rule->rate / 100.0);
+            tax.value = RoundDec(tax.base * rule->rate / 100.0, 2);
             tax.treatment = rule->treatment;
             tax.fiscalCode = rule->fiscalCode;
             taxes.append(tax);
@@ -119,5 +119,5 @@ void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QStrin
     for (auto total = totals.cbegin(); total != totals.cend(); ++total)
         execSql(db, QStringLiteral("INSERT INTO IMPOSPEDTOT (CDFILIAL, NRPEDIDO, CDIMPOSTO, VRTOTIMPPED, VRTOTBCALCPED, IDTRATIMPO)"
                                    " VALUES (?, ?, ?, ?, ?, ?)"),
-                {branch, order, total.key(), roundCents(total->value), roundCents(total->base), total->treatment});
+                {branch, order, total.key(), RoundDec(total->value, 2), RoundDec(total->base, 2), total->treatment});
 }

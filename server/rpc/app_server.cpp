@@ -124,6 +124,7 @@ void AppServer::registerMethods(MethodRegistry& registry, SessionService& sessio
 {
     registerAllMethods(registry);
     sessions.registerMethods(registry);
+    registry.requireWholeCatalogue();
 }
 
 void AppServer::listen()

@@ -1,9 +1,13 @@
 #pragma once
-// The catalogue of remote methods. Each remote data module registers its
-// methods here with their argument lists; the dispatcher checks a call's
-// arguments against the declaration (-32602 on a mismatch) before any method
-// code runs, and docs/protocol.md is generated from the same declarations.
+// The registry of remote methods. Each remote data module registers its
+// methods here with their argument lists, which must be those of the method
+// catalogue that the clients call through (core/method_catalogue.h); the
+// dispatcher checks a call's arguments against the declaration (-32602 on a
+// mismatch) before any method code runs, and docs/protocol.md is generated
+// from the same declarations.
 
+#include "method_catalogue.h"
+#include "protocol.h"
 #include "raw_json.h"
 
 #include <QHash>
@@ -16,16 +20,6 @@
 #include <QString>
 #include <functional>
 #include <stdexcept>
-
-enum class ArgKind {
-    Text,        // JSON string
-    Boolean,     // JSON true/false
-    Integer,     // JSON number without fraction
-    Float,       // JSON number
-    Date,        // JSON string, ISO 8601 date or date-time
-    Packet,      // JSON object: a data packet or a delta
-    ValueArray,  // JSON array
-};
 
 struct ArgSpec {
     QString name;
@@ -96,23 +90,26 @@ public:
 
 class MethodRegistry {
 public:
-    void add(MethodSpec spec);   // a second method of the same module and name is a programming error
+    // A method of the catalogue, with the catalogue's argument kinds and
+    // by-reference marks. Anything else, or a second method of the same
+    // module and name, is a programming error (std::logic_error).
+    void add(MethodSpec spec);
+    // A method no client calls: only tests register such methods.
+    void addOutsideCatalogue(MethodSpec spec);
+    // The catalogue's methods that are not registered, as "module.name".
+    QStringList missingFromCatalogue() const;
+    // Throws std::logic_error naming them when there are any.
+    void requireWholeCatalogue() const;
+
     const MethodSpec* find(const QString& module, const QString& name) const;   // name: case-insensitive
     bool hasModule(const QString& module) const;
     QStringList modules() const;
     QList<const MethodSpec*> methods(const QString& module) const;   // sorted by name
 private:
+    void insert(MethodSpec spec);
     static QString key(const QString& module, const QString& name);
     QList<MethodSpec> m_methods;
     // Every call looks its method up: index by module and case-folded name.
     QHash<QString, qsizetype> m_index;
     QSet<QString> m_modules;
 };
-
-// The four remote data modules the clients name in the URL.
-namespace ServerNames {
-inline const QString LanPedido = QStringLiteral("PED00100.rdmLanPedido");
-inline const QString NotaPedido = QStringLiteral("Ped00103.rdmNotaPedido");
-inline const QString GeraNFFutura = QStringLiteral("Ped00120.rdmGeraNFFutura");
-inline const QString DBGeral = QStringLiteral("Bib.rdmDBGeral");
-}

@@ -4,9 +4,9 @@
 #include "session_service.h"
 #include "worker_databases.h"
 
+#include "iso_datetime.h"
+
 #include <QAtomicInteger>
-#include <QDate>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,8 +88,7 @@ QString kindText(ArgKind kind)
 
 bool isIsoDate(const QString& text)
 {
-    return QDate::fromString(text, Qt::ISODate).isValid()
-        || QDateTime::fromString(text, Qt::ISODateWithMs).isValid();
+    return scanIso(text, IsoForm::Lenient).has_value();
 }
 
 bool matchesKind(const QJsonValue& value, ArgKind kind)

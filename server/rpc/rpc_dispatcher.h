@@ -2,6 +2,7 @@
 // JSON-RPC 2.0 over the method registry, independent of HTTP: takes the body
 // of one POST /rpc/<module> and gives back the answer to send.
 
+#include "protocol.h"
 #include "transaction.h"
 
 #include <QByteArray>
@@ -14,16 +15,6 @@ class MethodRegistry;
 class SessionService;
 class WorkerDatabases;
 struct MethodSpec;
-
-namespace RpcErrorCode {
-constexpr int ParseError = -32700;
-constexpr int InvalidRequest = -32600;
-constexpr int MethodNotFound = -32601;
-constexpr int InvalidParams = -32602;
-constexpr int Internal = -32603;
-constexpr int MethodFailed = -32000;
-constexpr int NoSession = -32001;
-}
 
 struct RpcReply {
     int httpStatus = 200;

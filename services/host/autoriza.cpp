@@ -1,7 +1,5 @@
 #include "autoriza.h"
 
-#ifdef PED_HAVE_CLIENT
-
 #include "autorizadialog.h"
 #include "host.h"
 #include "hostlog.h"
@@ -24,10 +22,11 @@ struct Decision {
 Decision decisionOf(const ServerResult& result)
 {
     if (result.ok()) {
+        using namespace Rpc::DBGeral::AutorizaOperadorResult;
         const QJsonArray answer = result.value().toArray();
-        if (answer.at(0).toBool())
-            return {true, answer.at(1).toString(), {}};
-        return {false, {}, answer.at(1).toString()};
+        if (answer.at(Autorizado).toBool())
+            return {true, answer.at(NomeSupervisor).toString(), {}};
+        return {false, {}, answer.at(NomeSupervisor).toString()};
     }
     return {false, {}, result.errorMessage()};
 }
@@ -45,7 +44,7 @@ QString refusalText(const QString& reason)
 
 bool Autoriza(TNetConnection& connection, int kind, const QString& operation, const QString& detail)
 {
-    TNetConnection release(QStringLiteral("Bib.rdmDBGeral"));
+    TNetConnection release(ServerNames::DBGeral);
     if (!connection.Host().isEmpty()) {
         release.setHost(connection.Host());
         release.setPort(connection.Port());
@@ -59,7 +58,7 @@ bool Autoriza(TNetConnection& connection, int kind, const QString& operation, co
         if (host().execModal(dialog) != QDialog::Accepted)
             return false;
         const ServerResult result =
-            release.call(QStringLiteral("AutorizaOperador"), {dialog.operador(), dialog.senha(), kind});
+            release.call(Rpc::DBGeral::AutorizaOperador, {dialog.operador(), dialog.senha(), kind});
         if (!result.ok() && result.errorCode() != ServerError::MethodFailed) {
             CheckResultServ(result, false);
             return false;
@@ -74,5 +73,3 @@ bool Autoriza(TNetConnection& connection, int kind, const QString& operation, co
     MensErro(refusal, false);
     return false;
 }
-
-#endif

@@ -1,7 +1,5 @@
 #include "hosthooks.h"
 
-#ifdef PED_HAVE_CLIENT
-
 #include "busy.h"
 #include "context.h"
 #include "host.h"
@@ -20,12 +18,3 @@ void installHostHooks()
     });
     TNetConnection::setBusyHooks([] { ActiveShowAvi(nullptr, BusyStyle::Aguarde); }, [] { DeactiveShowAvi(); });
 }
-
-#else
-
-// Built without the server client: there is nothing to connect.
-void installHostHooks()
-{
-}
-
-#endif

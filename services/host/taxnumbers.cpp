@@ -1,59 +1,15 @@
 #include "taxnumbers.h"
 
-#include <QList>
+#include "check_digits.h"
 
 namespace {
-
-bool isMaskPunctuation(QChar c)
-{
-    return c == u'.' || c == u'-' || c == u'/' || c.isSpace();
-}
-
-QString withoutPunctuation(const QString& number)
-{
-    QString bare;
-    for (const QChar c : number)
-        if (!isMaskPunctuation(c))
-            bare += c;
-    return bare;
-}
-
-bool isDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
 
 bool isAllDigits(const QString& text)
 {
     for (const QChar c : text)
-        if (!isDigit(c))
+        if (c < u'0' || c > u'9')
             return false;
     return !text.isEmpty();
-}
-
-bool isOneRepeatedChar(const QString& text)
-{
-    return text.count(text.front()) == text.size();
-}
-
-// Modulus-11 check digit over character values (digit or letter minus '0').
-int checkDigit(const QString& chars, const QList<int>& weights)
-{
-    int sum = 0;
-    for (qsizetype i = 0; i < weights.size(); ++i)
-        sum += (chars[i].unicode() - u'0') * weights[i];
-    const int remainder = sum % 11;
-    return remainder < 2 ? 0 : 11 - remainder;
-}
-
-bool hasCnpjShape(const QString& bare)
-{
-    if (bare.size() != 14)
-        return false;
-    for (qsizetype i = 0; i < 12; ++i)
-        if (!isDigit(bare[i]) && !(bare[i] >= u'A' && bare[i] <= u'Z'))
-            return false;
-    return isDigit(bare[12]) && isDigit(bare[13]);
 }
 
 } // namespace
@@ -65,22 +21,12 @@ bool isMaskPlaceholder(QChar c)
 
 bool CPFOk(const QString& number)
 {
-    const QString bare = withoutPunctuation(number);
-    if (bare.size() != 11 || !isAllDigits(bare) || isOneRepeatedChar(bare))
-        return false;
-    const int first = checkDigit(bare, {10, 9, 8, 7, 6, 5, 4, 3, 2});
-    const int second = checkDigit(bare, {11, 10, 9, 8, 7, 6, 5, 4, 3, 2});
-    return bare[9].digitValue() == first && bare[10].digitValue() == second;
+    return isValidCpf(number);
 }
 
 bool CGCOk(const QString& number)
 {
-    const QString bare = withoutPunctuation(number).toUpper();
-    if (!hasCnpjShape(bare) || isOneRepeatedChar(bare))
-        return false;
-    const int first = checkDigit(bare, {5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2});
-    const int second = checkDigit(bare, {6, 5, 4, 3, 2, 9, 8, 7, 6, 5, 4, 3, 2});
-    return bare[12].digitValue() == first && bare[13].digitValue() == second;
+    return isValidCnpj(number);
 }
 
 QString PictPess(const QString& kind)
@@ -102,7 +48,7 @@ QString Ajusta_Inscricao(QString& number)
         number = QString();
         return QString();
     }
-    const QString bare = withoutPunctuation(trimmed).toUpper();
+    const QString bare = withoutMaskPunctuation(trimmed).toUpper();
     QString kind;
     if (bare.size() == 11 && isAllDigits(bare))
         kind = QStringLiteral("F");

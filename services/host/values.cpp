@@ -1,94 +1,11 @@
 #include "values.h"
 
+#include "field.h"
 #include "messages.h"
 
 #include <QRegularExpression>
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
-#include <string>
-
-namespace {
-
-// A non-negative decimal number as its digits and the position of the point
-// within them: "123.45" is {"12345", 3}.
-struct DecimalDigits {
-    std::string digits;
-    std::size_t pointPos = 0;
-};
-
-DecimalDigits toDecimalDigits(double magnitude)
-{
-    char buffer[400];
-    const auto written = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed);
-    if (written.ec != std::errc())
-        throw std::runtime_error("RoundDec: valor não representável");
-    const std::string text(buffer, written.ptr);
-    const std::size_t point = text.find('.');
-    if (point == std::string::npos)
-        return {text, text.size()};
-    return {text.substr(0, point) + text.substr(point + 1), point};
-}
-
-// Keeps the first `keep` digits, rounding half up on the next one.
-void roundAt(DecimalDigits& number, std::size_t keep)
-{
-    if (keep >= number.digits.size())
-        return;
-    const bool roundUp = number.digits[keep] >= '5';
-    number.digits.resize(keep);
-    if (!roundUp)
-        return;
-    std::size_t i = keep;
-    while (i > 0) {
-        --i;
-        if (number.digits[i] != '9') {
-            ++number.digits[i];
-            return;
-        }
-        number.digits[i] = '0';
-    }
-    number.digits.insert(number.digits.begin(), '1');
-    ++number.pointPos;
-}
-
-double fromDecimalDigits(const DecimalDigits& number)
-{
-    std::string text = number.digits;
-    if (text.size() < number.pointPos)
-        text.append(number.pointPos - text.size(), '0');
-    if (text.size() > number.pointPos)
-        text.insert(number.pointPos, 1, '.');
-    if (text.empty())
-        return 0.0;
-    double value = 0.0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
-    return value;
-}
-
-constexpr std::size_t SafeSignificantDigits = 15;
-
-} // namespace
-
-double RoundDec(double value, int decimals)
-{
-    if (decimals < 0 || decimals > 15)
-        throw std::invalid_argument("RoundDec: casas decimais devem estar entre 0 e 15");
-    if (!std::isfinite(value) || value == 0.0)
-        return value;
-
-    DecimalDigits number = toDecimalDigits(std::fabs(value));
-    const std::size_t firstSignificant = number.digits.find_first_not_of('0');
-    if (firstSignificant == std::string::npos)
-        return 0.0;
-    roundAt(number, firstSignificant + SafeSignificantDigits);
-    roundAt(number, number.pointPos + std::size_t(decimals));
-
-    const double magnitude = fromDecimalDigits(number);
-    if (magnitude == 0.0)
-        return 0.0;   // never a negative zero
-    return value < 0 ? -magnitude : magnitude;
-}
 
 bool EmptyString(const QString& text)
 {
@@ -232,8 +149,8 @@ QString FormatDateTimeBR(const QDateTime& dateTime)
 
 double ParseNumberBR(const QString& text, bool* ok)
 {
-    bool parsed = false;
-    const double value = brLocale().toDouble(text.trimmed(), &parsed);
+    double value = 0.0;
+    const bool parsed = FieldText::parseNumber(text, &value, FieldText::LoneDot::Refused);
     if (ok)
         *ok = parsed;
     return parsed ? value : 0.0;

@@ -7,16 +7,8 @@
 #include <QString>
 #include <functional>
 
+#include "money.h"
 #include "taxnumbers.h"
-
-// Rounds half away from zero at `decimals` (0..15) places, on the decimal
-// text of the value: the shortest text that reads back as the same double
-// (1.005 is "1.005", not 1.00499999...), first taken to 15 significant
-// digits, the precision a double carries safely, so that the noise of
-// arithmetic (3.4499999999999997 from 1.15 * 3) does not decide the rounding.
-// So 1.005 -> 1.01, 2.675 -> 2.68, -1.005 -> -1.01. NaN and infinities come
-// back unchanged; decimals outside 0..15 throw std::invalid_argument.
-double RoundDec(double value, int decimals);
 
 // True when the text is empty or only blanks.
 bool EmptyString(const QString& text);

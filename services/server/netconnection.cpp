@@ -229,8 +229,17 @@ void TNetConnection::takeEndpoint()
     }
 }
 
-ServerResult TNetConnection::call(const QString& method, const QList<RpcArg>& args)
+ServerResult TNetConnection::call(const Rpc::MethodInfo& catalogued, const QList<RpcArg>& args)
 {
+    const QString method = catalogued.methodName();
+    if (catalogued.serverName() != m_serverName)
+        return ServerResult::failure(ServerError::BadCall,
+                                     QStringLiteral("Chamada inválida: %1 não é um método de %2.")
+                                         .arg(catalogued.label(), m_serverName));
+    const QString mismatch = RpcWire::argumentMismatch(catalogued, args);
+    if (!mismatch.isEmpty())
+        return ServerResult::failure(ServerError::BadCall, QStringLiteral("Chamada inválida: %1.").arg(mismatch));
+
     Open();
     if (!ServerAddress::fromContext(m_host, m_port))
         return ServerResult::failure(ServerError::NotConfigured,

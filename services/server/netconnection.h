@@ -10,12 +10,15 @@
 // A connection belongs to the thread that uses it; the busy hooks run only
 // for calls on the application's main thread.
 
+#include "method_catalogue.h"
 #include "rpcarg.h"
 #include "serverresult.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <array>
+#include <concepts>
 #include <functional>
 
 class QNetworkAccessManager;
@@ -56,13 +59,34 @@ public:
     // afresh; used after the server was restarted.
     void Reconnect();
 
-    // Calls `method` with positional `args` and waits for the answer (opening
-    // the connection first when needed). A call whose connection was refused
+    // Calls `method` (a method of the catalogue, core/method_catalogue.h)
+    // with positional `args` and waits for the answer (opening the
+    // connection first when needed). A call whose connection was refused
     // (the server restarting) is retried once on a new channel; any other
     // failure is returned as it is: the request may have reached the server,
     // and a change must never run twice. A host name that does not resolve
     // is not retried either: a new channel cannot change that.
-    ServerResult call(const QString& method, const QList<RpcArg>& args = {});
+    //
+    // A braced list of the wrong length does not compile:
+    //   net->call(Rpc::LanPedido::GetPrxPedido, {filial});
+    template <std::size_t N>
+    ServerResult call(const Rpc::Method<N>& method, const std::array<RpcArg, N>& args)
+    {
+        return call(method.info(), QList<RpcArg>(args.begin(), args.end()));
+    }
+    // A list built at run time (GetPedido's 53 arguments); its length and
+    // by-reference marks are checked below before anything is sent. Braced
+    // lists cannot reach this overload (List is not deduced from them).
+    template <std::size_t N, typename List>
+        requires std::same_as<List, QList<RpcArg>>
+    ServerResult call(const Rpc::Method<N>& method, const List& args)
+    {
+        return call(method.info(), args);
+    }
+    // A method whose arguments do not fit `args`, or that belongs to another
+    // server than this connection's, fails with ServerError::BadCall and
+    // nothing is sent.
+    ServerResult call(const Rpc::MethodInfo& method, const QList<RpcArg>& args);
 
     // Process-wide hooks, installed by the host at start and log-in.
     static void setEndpointProvider(std::function<ServerEndpoint()> provider);

@@ -1,6 +1,7 @@
 #include "rpcarg.h"
 
 #include "datapacket.h"
+#include "iso_datetime.h"
 
 #include <limits>
 
@@ -18,12 +19,10 @@ QJsonValue dateTimeValue(const QDateTime& dateTime)
     return dateTime.isValid() ? valueToJson(dateTime, FieldType::DateTime) : QJsonValue(QJsonValue::Null);
 }
 
-// Accepts a plain date as midnight, and whatever ISO form Qt reads.
+// A date output may come as a date alone (midnight) or as a date-time.
 QDateTime dateTimeFromWire(const QString& text)
 {
-    if (text.size() == 10)
-        return QDateTime(QDate::fromString(text, Qt::ISODate), QTime(0, 0));
-    return QDateTime::fromString(text, Qt::ISODateWithMs);
+    return parseIsoLenient(text);
 }
 
 QString kindName(const QJsonValue& value)

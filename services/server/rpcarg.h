@@ -4,9 +4,9 @@
 // variable: its current value is sent, and the value the server wrote into
 // it is stored back when the call succeeds.
 //
-//   QString stCliente = ...;  double dbResultado = 0;
-//   net->call("SetPreco", {filial, pedido, item, true,
-//                          RpcArg::ref(stTipo), RpcArg::ref(dbResultado), ...});
+//   QString stModPgto = ...;
+//   net->call(Rpc::LanPedido::GetPgcChange, {cliente, empenho, " ", modalidade, " ",
+//                                            RpcArg::ref(stModPgto), filial, pedido, situacao});
 //
 // Wire form: text -> string, boolean -> true/false, integer and float ->
 // number, date -> "yyyy-MM-dd", date-time -> "yyyy-MM-ddTHH:mm:ss", data
@@ -69,6 +69,8 @@ public:
 private:
     using Target = std::variant<std::monostate, QString*, bool*, int*, double*, QDate*,
                                 QDateTime*, QJsonObject*, QJsonValue*>;
+    // Private, so that a braced argument list shorter than the method's
+    // (std::array<RpcArg, N>, see TNetConnection::call) does not compile.
     RpcArg() = default;
     template<typename T> static RpcArg referenceTo(T& variable);
 

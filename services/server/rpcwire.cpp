@@ -34,6 +34,28 @@ QByteArray request(qint64 id, const QString& method, const QList<RpcArg>& args)
     return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }
 
+QString argumentMismatch(const Rpc::MethodInfo& method, const QList<RpcArg>& args)
+{
+    if (qsizetype(method.args.size()) != args.size())
+        return QStringLiteral("%1 recebe %2 argumentos; a chamada passou %3")
+            .arg(method.label())
+            .arg(method.args.size())
+            .arg(args.size());
+    bool anyReference = false;
+    for (const RpcArg& arg : args)
+        anyReference = anyReference || arg.isReference();
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const bool byReference = method.args[std::size_t(i)].byReference;
+        if (args.at(i).isReference() && !byReference)
+            return QStringLiteral("o argumento %1 de %2 é por valor, e a chamada o passou por referência")
+                .arg(i + 1).arg(method.label());
+        if (anyReference && byReference && !args.at(i).isReference())
+            return QStringLiteral("o argumento %1 de %2 é por referência, e a chamada o passou por valor")
+                .arg(i + 1).arg(method.label());
+    }
+    return {};
+}
+
 ServerResult parseResponse(const QByteArray& body, qint64 id)
 {
     QJsonParseError parseError;
@@ -50,8 +72,8 @@ ServerResult parseResponse(const QByteArray& body, qint64 id)
         const QJsonValue code = errorObject.value(QLatin1String("code"));
         if (!code.isDouble())
             return badResponse(QStringLiteral("erro sem código"));
-        // The client's own codes (0 to -4) never come from a server.
-        if (code.toInt() >= ServerError::NotConfigured && code.toInt() <= ServerError::None)
+        // The client's own codes (0 to -5) never come from a server.
+        if (code.toInt() >= ServerError::BadCall && code.toInt() <= ServerError::None)
             return badResponse(QStringLiteral("código de erro %1 inválido").arg(code.toInt()));
         return ServerResult::failure(code.toInt(), errorObject.value(QLatin1String("message")).toString());
     }

@@ -3,6 +3,8 @@
 // before using it. Calls never throw: a failure travels in the result until
 // CheckResultServ reports it and abandons the action.
 
+#include "protocol.h"
+
 #include <QJsonValue>
 #include <QString>
 #include <functional>
@@ -15,14 +17,15 @@ enum Code : int {
     Timeout = -2,
     BadResponse = -3,        // not JSON-RPC, or outputs that don't fit the caller's variables
     NotConfigured = -4,      // no host or port for the connection
+    BadCall = -5,            // arguments that don't fit the method, or the wrong connection; never sent
     // Answered by the server.
-    MethodFailed = -32000,   // the method's own message, often a catalog key ("SALDO_INSU")
-    SessionInvalid = -32001,
-    InvalidRequest = -32600,
-    MethodNotFound = -32601,
-    InvalidParams = -32602,
-    InternalError = -32603,
-    ParseError = -32700,
+    MethodFailed = RpcErrorCode::MethodFailed,   // the method's own message, often a catalog key ("SALDO_INSU")
+    SessionInvalid = RpcErrorCode::NoSession,
+    InvalidRequest = RpcErrorCode::InvalidRequest,
+    MethodNotFound = RpcErrorCode::MethodNotFound,
+    InvalidParams = RpcErrorCode::InvalidParams,
+    InternalError = RpcErrorCode::Internal,
+    ParseError = RpcErrorCode::ParseError,
 };
 }
 

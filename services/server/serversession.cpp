@@ -7,8 +7,6 @@
 
 namespace {
 
-const QString LoginServerName = QStringLiteral("Bib.rdmDBGeral");
-
 // Login answers the token as text, or as an object carrying it.
 QString tokenOf(const QJsonValue& answer)
 {
@@ -17,9 +15,11 @@ QString tokenOf(const QJsonValue& answer)
     return answer.toObject().value(QLatin1String("token")).toString();
 }
 
-ServerResult callSessionMethod(const ServerEndpoint& endpoint, const QString& method, const QList<RpcArg>& args)
+template <std::size_t N>
+ServerResult callSessionMethod(const ServerEndpoint& endpoint, const Rpc::Method<N>& method,
+                               const std::array<RpcArg, N>& args)
 {
-    TNetConnection connection(LoginServerName);
+    TNetConnection connection(ServerNames::DBGeral);
     connection.BeforeConnect = [](TNetConnection&) {};   // this endpoint, whatever is installed
     connection.setHost(endpoint.host);
     connection.setPort(endpoint.port);
@@ -39,7 +39,7 @@ ServerResult ServerSession::login(const QString& host, int port, const QString& 
 {
     logout();
     const ServerEndpoint endpoint{host, port};
-    const ServerResult result = callSessionMethod(endpoint, QStringLiteral("Login"), {operatorCode, password});
+    const ServerResult result = callSessionMethod(endpoint, Rpc::DBGeral::Login, {operatorCode, password});
     if (!result.ok())
         return result;
 
@@ -68,7 +68,7 @@ ServerResult ServerSession::logout()
     forget();
     if (ending.isEmpty())
         return ServerResult::success(false);
-    return callSessionMethod(where, QStringLiteral("Logout"), {ending});
+    return callSessionMethod(where, Rpc::DBGeral::Logout, {ending});
 }
 
 void ServerSession::forget()

@@ -9,6 +9,7 @@
 #include "screens/dbgeral.h"
 #include "serversession.h"
 #include "test_server.h"
+#include "iso_datetime.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -30,8 +31,8 @@ inline QVariant columnValue(const QVariant& raw, FieldType type)
     case FieldType::Float: return raw.toDouble();
     case FieldType::Integer: return raw.toLongLong();
     case FieldType::Boolean: return raw.toBool();
-    case FieldType::Date: return QDateTime::fromString(raw.toString().replace(u' ', u'T'), Qt::ISODate).date();
-    case FieldType::DateTime: return QDateTime::fromString(raw.toString().replace(u' ', u'T'), Qt::ISODate);
+    case FieldType::Date: return parseIsoLenient(raw.toString()).date();
+    case FieldType::DateTime: return parseIsoLenient(raw.toString());
     default: return raw.toString();
     }
 }

@@ -20,6 +20,8 @@
 #include "widgets/dateeditplus.h"
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
+#include "iso_datetime.h"
+#include "rpcwire.h"
 
 #include <QAction>
 #include <QDialog>
@@ -279,6 +281,7 @@ void TstHeaderRecord::argumentosPorReferencia()
     for (int numero = 1; numero <= 53; ++numero)
         QVERIFY2(lista.at(numero - 1).isReference() != porValor.contains(numero), qPrintable(QString::number(numero)));
     QVERIFY(lista.at(31).toJson().isBool());
+    QCOMPARE(RpcWire::argumentMismatch(Rpc::LanPedido::GetPedido.info(), lista), QString());
 }
 
 // Branch 0001 works with orders in progress: the initial filter lists its
@@ -294,7 +297,7 @@ void TstHeaderRecord::listaDoServidorParaOFiltroPadrao()
     const QStringList esperados = pedidosDoBanco(
         QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '2' AND IDTIPOPEDIDO = '1'"
                        " AND SUBSTR(DTPEDIDO, 1, 10) BETWEEN ? AND ?"),
-        {QDate::currentDate().addDays(-10).toString(Qt::ISODate), QDate::currentDate().toString(Qt::ISODate)});
+        {isoDateText(QDate::currentDate().addDays(-10)), isoDateText(QDate::currentDate())});
     QVERIFY(!esperados.isEmpty());
     QCOMPARE(carregados, esperados);
     QCOMPARE(tela->lblintde->text(), QDate::currentDate().addDays(-10).toString(QStringLiteral("dd/MM/yyyy")));
@@ -342,7 +345,7 @@ void TstHeaderRecord::filtroConfirmadoListaOsEscolhidos()
     const QStringList esperados = pedidosDoBanco(
         QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '4' AND IDTIPOPEDIDO = '1'"
                        " AND SUBSTR(DTPEDIDO, 1, 10) BETWEEN ? AND ?"),
-        {QDate::currentDate().addDays(-10).toString(Qt::ISODate), QDate::currentDate().toString(Qt::ISODate)});
+        {isoDateText(QDate::currentDate().addDays(-10)), isoDateText(QDate::currentDate())});
     QVERIFY(!esperados.isEmpty());
     QCOMPARE(carregados, esperados);
 }

@@ -14,6 +14,7 @@
 #include "store/database.h"
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
+#include "money.h"
 
 #include <QLabel>
 #include <QScopeGuard>
@@ -22,7 +23,6 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest/QtTest>
-#include <cmath>
 
 using namespace PedTest;
 
@@ -39,7 +39,7 @@ QVariantMap item(int number, double quantity, double price, double discount = 0,
 
 double cents(double value)
 {
-    return std::round(QString::number(value * 100.0, 'g', 15).toDouble()) / 100.0;
+    return RoundDec(value, 2);
 }
 
 } // namespace

@@ -50,7 +50,7 @@ void registerMeetingMethod(MethodRegistry& registry)
             QThread::msleep(2);
         return QJsonValue(arrivedCalls.load() >= ParallelCalls);
     };
-    registry.add(std::move(spec));
+    registry.addOutsideCatalogue(std::move(spec));
 }
 
 std::atomic<int> heldCalls{0};
@@ -70,7 +70,7 @@ void registerHoldingMethod(MethodRegistry& registry)
         --heldCalls;
         return QJsonValue(released);
     };
-    registry.add(std::move(spec));
+    registry.addOutsideCatalogue(std::move(spec));
 }
 
 std::atomic<int> lockingCalls{0};
@@ -114,7 +114,7 @@ void registerCrossingMethod(MethodRegistry& registry)
         execOrThrow(context.db, update, {params[1].toInt()});
         return QJsonValue(true);
     };
-    registry.add(std::move(spec));
+    registry.addOutsideCatalogue(std::move(spec));
 }
 
 QJsonValue callOver(HttpClient& client, const QString& module, const QString& method,

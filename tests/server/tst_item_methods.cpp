@@ -10,6 +10,7 @@
 #include "rpc/method_registry.h"
 #include "store/database.h"
 #include "store/sql.h"
+#include "money.h"
 
 #include <QSqlQuery>
 #include <QTest>
@@ -53,10 +54,9 @@ const QList<TestOrder> testOrders = {
      {{5, 10.0, 10.239, "S", "1"}, {1, 7.0, 0, "N", "1"}, {3, 50.0, 0, "N", "5"}}, {{"02", 0.35}}, {{"04", 1.0}, {"03", 0.5}}},
 };
 
-// Half away from zero at the cent, on the decimal text of the value.
 double cents(double value)
 {
-    return std::round(QString::number(value * 100.0, 'g', 15).toDouble()) / 100.0;
+    return RoundDec(value, 2);
 }
 
 void addTestOrders(const QSqlDatabase& db)

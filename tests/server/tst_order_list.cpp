@@ -12,6 +12,7 @@
 #include "store/database.h"
 #include "store/sql.h"
 #include "test_server.h"
+#include "iso_datetime.h"
 
 #include <QDate>
 #include <QJsonDocument>
@@ -55,7 +56,7 @@ QStringList column(const DataPacket& packet, const QString& field)
 
 QString day(int daysFromToday)
 {
-    return QDate::currentDate().addDays(daysFromToday).toString(Qt::ISODate);
+    return isoDateText(QDate::currentDate().addDays(daysFromToday));
 }
 
 // Arguments under which no criterion restricts the branch's list.
@@ -570,7 +571,7 @@ void TestOrderList::orderAndInvoiceLookups()
     while (stored.next()) {
         QVERIFY(row < invoices.rows.size());
         QCOMPARE(invoices.rows.at(row).at(1).toString(), stored.value(0).toString());
-        const QDate exit = QDate::fromString(stored.value(1).toString().left(10), Qt::ISODate);
+        const QDate exit = parseIsoLenient(stored.value(1).toString()).date();
         QCOMPARE(invoices.rows.at(row).at(2).toString(), exit.toString(QStringLiteral("dd/MM/yyyy")));
         ++row;
     }

@@ -12,6 +12,7 @@
 #include "method_calls.h"
 #include "store/temporary_database.h"
 #include "test_server.h"
+#include "money.h"
 
 #include <QTest>
 #include <memory>
@@ -482,7 +483,7 @@ void TestPageMethods::pedidoImpressao()
     for (int row = 0; row < items.rows.size(); ++row)
         total += value(items, row, QStringLiteral("VRTOTALITEM")).toDouble();
     if (order == withItems)
-        QCOMPARE(std::round(total * 100) / 100, value(header, 0, QStringLiteral("VRTOTALPED")).toDouble());
+        QCOMPARE(RoundDec(total, 2), value(header, 0, QStringLiteral("VRTOTALPED")).toDouble());
 }
 
 void TestPageMethods::badArgumentsAreRefused_data()

@@ -65,7 +65,7 @@ void writeRow(CallContext& context, const QString& text)
 // after a write, transient conflicts, a commit that cannot succeed.
 void registerTestMethods(MethodRegistry& registry)
 {
-    registry.add(testMethod(QStringLiteral("TstDobra"),
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstDobra"),
         {arg(QStringLiteral("label"), ArgKind::Text), arg(QStringLiteral("number"), ArgKind::Integer, true),
          arg(QStringLiteral("items"), ArgKind::ValueArray, true)},
         [](CallContext&, QJsonArray& params) {
@@ -75,21 +75,21 @@ void registerTestMethods(MethodRegistry& registry)
             params[2] = items;
             return QJsonValue(QStringLiteral("feito ") + params[0].toString());
         }));
-    registry.add(testMethod(QStringLiteral("TstFalhaAposGravar"), {arg(QStringLiteral("text"), ArgKind::Text)},
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstFalhaAposGravar"), {arg(QStringLiteral("text"), ArgKind::Text)},
         [](CallContext& context, QJsonArray& params) -> QJsonValue {
             writeRow(context, params[0].toString());
             throw MethodError("SALDO_INSU");
         }));
-    registry.add(testMethod(QStringLiteral("TstQuebra"), {},
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstQuebra"), {},
         [](CallContext&, QJsonArray&) -> QJsonValue {
             throw std::runtime_error("SELECT DSSENHAHASH FROM OPERADOR failed: segredo");
         }));
-    registry.add(testMethod(QStringLiteral("TstGrava"), {arg(QStringLiteral("text"), ArgKind::Text)},
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstGrava"), {arg(QStringLiteral("text"), ArgKind::Text)},
         [](CallContext& context, QJsonArray& params) {
             writeRow(context, params[0].toString());
             return QJsonValue(true);
         }));
-    registry.add(testMethod(QStringLiteral("TstConflito"),
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstConflito"),
         {arg(QStringLiteral("failures"), ArgKind::Integer), arg(QStringLiteral("log"), ArgKind::ValueArray, true)},
         [](CallContext& context, QJsonArray& params) {
             writeRow(context, QStringLiteral("tentativa"));
@@ -103,7 +103,7 @@ void registerTestMethods(MethodRegistry& registry)
                                                 QSqlError::StatementError, QStringLiteral("40001")));
             return QJsonValue(attempt);
         }));
-    registry.add(testMethod(QStringLiteral("TstSemCommit"), {arg(QStringLiteral("text"), ArgKind::Text)},
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstSemCommit"), {arg(QStringLiteral("text"), ArgKind::Text)},
         [](CallContext& context, QJsonArray& params) {
             // Ends the transaction behind the dispatcher's back: the commit
             // that follows must fail and the call must not report success.
@@ -111,7 +111,7 @@ void registerTestMethods(MethodRegistry& registry)
             QSqlQuery(context.db).exec(QStringLiteral("ROLLBACK"));
             return QJsonValue(QStringLiteral("ok"));
         }));
-    registry.add(testMethod(QStringLiteral("TstData"),
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstData"),
         {arg(QStringLiteral("day"), ArgKind::Date, false, false), arg(QStringLiteral("flag"), ArgKind::Boolean),
          arg(QStringLiteral("packet"), ArgKind::Packet), arg(QStringLiteral("amount"), ArgKind::Float)},
         [](CallContext&, QJsonArray& params) { return QJsonValue(params); }));

@@ -67,15 +67,15 @@ const QByteArray awkwardPacket =
 
 void registerRawMethods(MethodRegistry& registry)
 {
-    registry.add(rawMethod(QStringLiteral("TstBruto"), {textArg(QStringLiteral("label"))},
+    registry.addOutsideCatalogue(rawMethod(QStringLiteral("TstBruto"), {textArg(QStringLiteral("label"))},
         [](CallContext&, QJsonArray&) { return RawJson{awkwardPacket}; }));
-    registry.add(rawMethod(QStringLiteral("TstBrutoRef"),
+    registry.addOutsideCatalogue(rawMethod(QStringLiteral("TstBrutoRef"),
         {textArg(QStringLiteral("label")), textArg(QStringLiteral("echo"), true)},
         [](CallContext&, QJsonArray& params) {
             params[1] = params[1].toString() + QStringLiteral(" lido");
             return RawJson{'[' + awkwardPacket + ",null]"};
         }));
-    registry.add(rawMethod(QStringLiteral("TstBrutoFalha"), {},
+    registry.addOutsideCatalogue(rawMethod(QStringLiteral("TstBrutoFalha"), {},
         [](CallContext&, QJsonArray&) -> RawJson { throw MethodError("SEM_PEDIDO"); }));
 }
 
@@ -287,7 +287,7 @@ void TestRawResult::registryParsesRawResultsForCallersInProcess()
     QCOMPARE(value, QJsonValue(QJsonArray{objectOf(awkwardPacket), QJsonValue()}));
     QCOMPARE(params.at(1), QJsonValue(QStringLiteral("pedido lido")));
 
-    registry.add(rawMethod(QStringLiteral("TstQuebrado"), {}, [](CallContext&, QJsonArray&) { return RawJson{"[1,"}; }));
+    registry.addOutsideCatalogue(rawMethod(QStringLiteral("TstQuebrado"), {}, [](CallContext&, QJsonArray&) { return RawJson{"[1,"}; }));
     QJsonArray none;
     QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                              registry.find(lanPedido, QStringLiteral("TstQuebrado"))->function(context, none));

@@ -1,6 +1,8 @@
 // The store: connection settings, schema migrations, demo data and the
 // order generator, on SQLite and (when PED_TEST_PG_URL is set) PostgreSQL.
 
+#include "check_digits.h"
+#include "demo/demo_data.h"
 #include "rpc/password.h"
 #include "store/counters.h"
 #include "store/database.h"
@@ -21,38 +23,6 @@
 #include <memory>
 
 namespace {
-
-// Independent of the server's code: weights run 2, 3, ... from the right
-// (wrapping to 2 after 9 for a CNPJ).
-int checkDigit(const QString& digits, int wrapAfter)
-{
-    int sum = 0, weight = 2;
-    for (qsizetype i = digits.size() - 1; i >= 0; --i) {
-        sum += digits.at(i).digitValue() * weight;
-        weight = weight == wrapAfter ? 2 : weight + 1;
-    }
-    const int rest = sum % 11;
-    return rest < 2 ? 0 : 11 - rest;
-}
-
-bool allSameDigit(const QString& digits)
-{
-    return digits.count(digits.at(0)) == digits.size();
-}
-
-bool isValidCpf(const QString& cpf)
-{
-    if (cpf.size() != 11 || allSameDigit(cpf))
-        return false;
-    return checkDigit(cpf.left(9), 100) == cpf.at(9).digitValue() && checkDigit(cpf.left(10), 100) == cpf.at(10).digitValue();
-}
-
-bool isValidCnpj(const QString& cnpj)
-{
-    if (cnpj.size() != 14 || allSameDigit(cnpj))
-        return false;
-    return checkDigit(cnpj.left(12), 9) == cnpj.at(12).digitValue() && checkDigit(cnpj.left(13), 9) == cnpj.at(13).digitValue();
-}
 
 int count(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
 {

@@ -6,6 +6,7 @@
 #include "widgets/dateeditplus.h"
 #include "guard.h"
 #include "hostlog.h"
+#include "iso_datetime.h"
 #include "widgets/numberedit.h"
 #include "screenicons.h"
 
@@ -52,7 +53,7 @@ QJsonValue captureControl(QWidget* widget)
     if (auto* radio = qobject_cast<QRadioButton*>(widget))
         return radio->isChecked();
     if (auto* dateEdit = qobject_cast<TDateEditPlus*>(widget))
-        return dateEdit->date().isValid() ? dateEdit->date().toString(Qt::ISODate) : QString();
+        return dateEdit->date().isValid() ? isoDateText(dateEdit->date()) : QString();
     if (auto* numberEdit = qobject_cast<TNumberEdit*>(widget))
         return numberEdit->isEmpty() ? QJsonValue(QString()) : QJsonValue(numberEdit->value());
     if (auto* lineEdit = qobject_cast<QLineEdit*>(widget)) {
@@ -61,7 +62,7 @@ QJsonValue captureControl(QWidget* widget)
         return lineEdit->text();
     }
     if (auto* dateTimeEdit = qobject_cast<QDateTimeEdit*>(widget))
-        return dateTimeEdit->dateTime().toString(Qt::ISODate);
+        return isoDateTimeText(dateTimeEdit->dateTime());
     return QJsonValue::Null;
 }
 
@@ -86,7 +87,7 @@ bool applyControl(QWidget* widget, const QJsonValue& value)
     if (auto* dateEdit = qobject_cast<TDateEditPlus*>(widget)) {
         if (!value.isString())
             return false;
-        const QDate date = QDate::fromString(value.toString(), Qt::ISODate);
+        const QDate date = parseIsoDate(value.toString());
         if (!value.toString().isEmpty() && !date.isValid())
             return false;
         dateEdit->setDate(date);
@@ -108,7 +109,7 @@ bool applyControl(QWidget* widget, const QJsonValue& value)
         return true;
     }
     if (auto* dateTimeEdit = qobject_cast<QDateTimeEdit*>(widget)) {
-        const QDateTime dateTime = QDateTime::fromString(value.toString(), Qt::ISODate);
+        const QDateTime dateTime = parseIsoLenient(value.toString());
         if (!dateTime.isValid())
             return false;
         dateTimeEdit->setDateTime(dateTime);

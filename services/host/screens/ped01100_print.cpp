@@ -7,9 +7,7 @@
 #include "taxnumbers.h"
 #include "values.h"
 
-#ifdef PED_HAVE_CLIENT
 #include "netconnection.h"
-#endif
 
 #include <QDateTime>
 #include <QDialogButtonBox>
@@ -274,19 +272,17 @@ void openPed01100(const QVariantList& args)
         MensErro(QStringLiteral("Nenhum pedido informado para impressão."), false);
         return;
     }
-#ifdef PED_HAVE_CLIENT
-    TNetConnection netLanPed(QStringLiteral("PED00100.rdmLanPedido"));
-    const QJsonArray answer = CheckResultServ(netLanPed.call(QStringLiteral("GetPedidoImpressao"), {branch, order})).toArray();
-    const OrderPrintout printout{DataPacket::fromJson(answer.at(0).toObject()), DataPacket::fromJson(answer.at(1).toObject())};
+    using namespace Rpc::LanPedido;
+    TNetConnection netLanPed(ServerNames::LanPedido);
+    const QJsonArray answer = CheckResultServ(netLanPed.call(GetPedidoImpressao, {branch, order})).toArray();
+    const OrderPrintout printout{DataPacket::fromJson(answer.at(GetPedidoImpressaoResult::Cabecalho).toObject()),
+                                 DataPacket::fromJson(answer.at(GetPedidoImpressaoResult::Itens).toObject())};
     if (printout.header.rows.isEmpty()) {
         MensErro(QStringLiteral("Pedido %1/%2 não encontrado para impressão.").arg(branch, order), false);
         return;
     }
     TfrmImpPedido preview(printout);
     host().execModal(preview);
-#else
-    MensErro(QStringLiteral("Impressão indisponível: o serviço de aplicação não está ligado a este programa."), false);
-#endif
 }
 
 namespace {

@@ -1,0 +1,69 @@
+#include "method_catalogue.h"
+
+#include "protocol.h"
+
+namespace Rpc {
+
+namespace {
+
+using namespace LanPedido;
+
+constexpr MethodInfo AllMethods[] = {
+    DBGeral::Login.info(),
+    DBGeral::Logout.info(),
+    DBGeral::AutorizaOperador.info(),
+    DBGeral::getFilial.info(),
+
+    getParamGerPed.info(),
+    GetPermissao.info(),
+    LanPedido::getFilial.info(),
+    GetAbertura.info(),
+    GetPrxPedido.info(),
+    GetPedido.info(),
+    GetItemPedido.info(),
+    GetDadosAfterScroll.info(),
+    GetImposto_UltVendaP.info(),
+    GetPgcChange.info(),
+    GetTObser.info(),
+    GetObser.info(),
+    GetPesqObser.info(),
+    GetPrazoPgto.info(),
+    getEncargo.info(),
+    GetDadosEndPed.info(),
+    GetImposEncar.info(),
+    GetImposPedTot.info(),
+    SetDelTdsEncargos.info(),
+    GetCliente.info(),
+    GetNrPedido.info(),
+    GetNota.info(),
+    GetPedidoImpressao.info(),
+};
+
+} // namespace
+
+const QString& serverName(Module module)
+{
+    switch (module) {
+    case Module::LanPedido: return ServerNames::LanPedido;
+    case Module::NotaPedido: return ServerNames::NotaPedido;
+    case Module::GeraNFFutura: return ServerNames::GeraNFFutura;
+    case Module::DBGeral: return ServerNames::DBGeral;
+    }
+    Q_UNREACHABLE();
+}
+
+std::span<const MethodInfo> catalogue()
+{
+    return AllMethods;
+}
+
+const MethodInfo* findMethod(const QString& serverName, const QString& methodName)
+{
+    for (const MethodInfo& method : AllMethods) {
+        if (method.serverName() == serverName && method.methodName() == methodName)
+            return &method;
+    }
+    return nullptr;
+}
+
+} // namespace Rpc

@@ -1,0 +1,217 @@
+#pragma once
+// The methods of the application server's remote data modules, as client
+// and server both know them: each method's module, name and argument kinds
+// (by-reference marks included), and the positions of the result elements
+// that callers read. The server registers exactly these methods (checked as
+// it registers them); the client calls through these constants, so a
+// misspelt name does not compile, a braced argument list of the wrong
+// length does not compile either, and a list built at run time is checked
+// against the method before anything is sent.
+//
+//   net->call(Rpc::LanPedido::GetPrxPedido, {filial});
+//   const QJsonArray itens = CheckResultServ(net->call(Rpc::LanPedido::GetItemPedido, {f, p, s})).toArray();
+//   CarregaPacote(*cdsItemPedido, itens.at(Rpc::LanPedido::GetItemPedidoResult::Itens));
+//
+// Adding a method: declare it here (and its result elements when callers
+// read them by position), add it to the list in method_catalogue.cpp, then
+// register it on the server with the same argument kinds.
+
+#include <QString>
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string_view>
+
+// The kinds of a call argument on the wire.
+enum class ArgKind {
+    Text,        // JSON string
+    Boolean,     // JSON true/false
+    Integer,     // JSON number without fraction
+    Float,       // JSON number
+    Date,        // JSON string, ISO 8601 date or date-time
+    Packet,      // JSON object: a data packet or a delta
+    ValueArray,  // JSON array
+};
+
+namespace Rpc {
+
+enum class Module { LanPedido, NotaPedido, GeraNFFutura, DBGeral };
+
+// The server name of the module ("PED00100.rdmLanPedido", ...).
+const QString& serverName(Module module);
+
+struct Arg {
+    ArgKind kind = ArgKind::Text;
+    bool byReference = false;   // the server writes an output into it
+    constexpr bool operator==(const Arg&) const = default;
+};
+
+// A method of any number of arguments.
+struct MethodInfo {
+    Module module;
+    std::string_view name;
+    std::span<const Arg> args;
+
+    QString methodName() const { return QString::fromLatin1(name.data(), qsizetype(name.size())); }
+    QString serverName() const { return Rpc::serverName(module); }
+    QString label() const { return serverName() + QLatin1Char('.') + methodName(); }
+};
+
+// A method of N arguments; N is part of the type so that a braced argument
+// list is counted by the compiler.
+template <std::size_t N>
+struct Method {
+    Module module;
+    std::string_view name;
+    std::array<Arg, N> args;
+
+    constexpr MethodInfo info() const { return MethodInfo{module, name, args}; }
+};
+
+// Every method of every module.
+std::span<const MethodInfo> catalogue();
+// The method of the module by its exact name; nullptr when there is none.
+const MethodInfo* findMethod(const QString& serverName, const QString& methodName);
+
+// Shorthands for the declarations below.
+namespace Kind {
+inline constexpr Arg Text{ArgKind::Text};
+inline constexpr Arg TextRef{ArgKind::Text, true};
+inline constexpr Arg Boolean{ArgKind::Boolean};
+inline constexpr Arg Integer{ArgKind::Integer};
+inline constexpr Arg Float{ArgKind::Float};
+inline constexpr Arg FloatRef{ArgKind::Float, true};
+inline constexpr Arg Date{ArgKind::Date};
+inline constexpr Arg DateRef{ArgKind::Date, true};
+inline constexpr Arg Packet{ArgKind::Packet};
+inline constexpr Arg PacketRef{ArgKind::Packet, true};
+inline constexpr Arg Values{ArgKind::ValueArray};
+} // namespace Kind
+
+// ---- Bib.rdmDBGeral ----------------------------------------------------------
+namespace DBGeral {
+using namespace Kind;
+inline constexpr Method<2> Login{Module::DBGeral, "Login", {Text, Text}};
+inline constexpr Method<1> Logout{Module::DBGeral, "Logout", {Text}};
+inline constexpr Method<3> AutorizaOperador{Module::DBGeral, "AutorizaOperador", {Text, Text, Integer}};
+namespace AutorizaOperadorResult {
+enum Element : int { Autorizado = 0, NomeSupervisor = 1 };
+}
+inline constexpr Method<2> getFilial{Module::DBGeral, "getFilial", {Text, Text}};
+} // namespace DBGeral
+
+// ---- PED00100.rdmLanPedido -----------------------------------------------------
+namespace LanPedido {
+using namespace Kind;
+
+inline constexpr Method<0> getParamGerPed{Module::LanPedido, "getParamGerPed", {}};
+inline constexpr Method<3> GetPermissao{Module::LanPedido, "GetPermissao", {Text, Text, Text}};
+inline constexpr Method<2> getFilial{Module::LanPedido, "getFilial", {Text, Text}};
+
+inline constexpr Method<2> GetAbertura{Module::LanPedido, "GetAbertura", {Text, Text}};
+namespace GetAberturaResult {
+enum Element : int {
+    UsoTabPreClie = 0,
+    ParamPedido = 1,
+    ParExpedicao = 2,
+    CondDesc = 3,
+    OperTPed = 4,
+    VendLog = 5,
+};
+}
+
+inline constexpr Method<1> GetPrxPedido{Module::LanPedido, "GetPrxPedido", {Text}};
+
+inline constexpr Method<53> GetPedido{Module::LanPedido, "GetPedido", {
+    TextRef, TextRef, TextRef, TextRef, TextRef,          //  1 order number
+    TextRef, TextRef, TextRef, TextRef,                   //  6 sellers, commissioned sellers
+    TextRef, TextRef, TextRef, TextRef,                   // 10 customers, products
+    Text, TextRef, Text, TextRef, Text, TextRef,          // 14 priorities, order and item statuses
+    TextRef, DateRef, DateRef, TextRef, DateRef, DateRef, // 20 entry and delivery dates
+    TextRef, TextRef,                                     // 26 municipalities
+    Text, Text, Text, Text, Boolean, Text,                // 28 kinds, origins, branch, details, current order
+    TextRef, TextRef, TextRef, TextRef, TextRef, TextRef, // 34 destination branches, operation types, departments
+    Text, Text, Text,                                     // 40 quotations
+    TextRef, DateRef, DateRef, TextRef, TextRef, TextRef, // 43 import, without stock, purchase order
+    TextRef, TextRef, TextRef, TextRef, TextRef,          // 49 invoices
+}};
+namespace GetPedidoResult {
+enum Element : int {
+    Pedidos = 0,
+    Itens = 1,
+    Observacao = 2,
+    PrazoPgto = 3,
+    PosicaoEstoque = 4,
+    LancamentosNf = 5,
+    DadosAdicionais = 6,
+    Encargos = 7,
+    ImpostosPedido = 8,
+    DadosEndereco = 9,
+    Count = 10,
+};
+}
+
+inline constexpr Method<3> GetItemPedido{Module::LanPedido, "GetItemPedido", {Text, Text, Text}};
+namespace GetItemPedidoResult {
+enum Element : int { Itens = 0, LancamentosNf = 1 };
+}
+
+inline constexpr Method<14> GetDadosAfterScroll{Module::LanPedido, "GetDadosAfterScroll", {
+    Text, Text, Text, Text, Text, TextRef, Text, Text, TextRef, TextRef, TextRef, TextRef, TextRef, Text,
+}};
+namespace GetDadosAfterScrollResult {
+enum Element : int {
+    PosicaoEstoque = 0,
+    QtPedida = 1,
+    ImpostosItem = 2,
+    UltimosPrecos = 3,
+    QtDisponivel = 4,
+    IndicadorEstoque = 5,
+    QtOrcamento = 6,
+};
+}
+
+inline constexpr Method<5> GetImposto_UltVendaP{Module::LanPedido, "GetImposto_UltVendaP", {Text, Text, Text, Text, Text}};
+namespace GetImposto_UltVendaPResult {
+enum Element : int { ImpostosItem = 0, UltimasVendas = 1 };
+}
+
+inline constexpr Method<9> GetPgcChange{Module::LanPedido, "GetPgcChange", {
+    Text, Text, Text, Text, Text, TextRef, Text, Text, Text,
+}};
+namespace GetPgcChangeResult {
+enum Element : int {
+    SaldoEmpenho = 0,
+    Observacao = 6,
+    PrazoPgto = 7,
+    DadosAdicionais = 8,
+    Encargos = 9,
+    DadosEndereco = 10,
+    Count = 11,
+};
+}
+
+inline constexpr Method<2> GetTObser{Module::LanPedido, "GetTObser", {Text, Text}};
+namespace GetTObserResult {
+enum Element : int { Observacao = 0, DadosAdicionais = 1 };
+}
+
+inline constexpr Method<2> GetObser{Module::LanPedido, "GetObser", {Text, Text}};
+inline constexpr Method<2> GetPesqObser{Module::LanPedido, "GetPesqObser", {Text, Text}};
+inline constexpr Method<2> GetPrazoPgto{Module::LanPedido, "GetPrazoPgto", {Text, Text}};
+inline constexpr Method<2> getEncargo{Module::LanPedido, "getEncargo", {Text, Text}};
+inline constexpr Method<2> GetDadosEndPed{Module::LanPedido, "GetDadosEndPed", {Text, Text}};
+inline constexpr Method<2> GetImposEncar{Module::LanPedido, "GetImposEncar", {Text, Text}};
+inline constexpr Method<2> GetImposPedTot{Module::LanPedido, "GetImposPedTot", {Text, Text}};
+inline constexpr Method<2> SetDelTdsEncargos{Module::LanPedido, "SetDelTdsEncargos", {Text, Text}};
+inline constexpr Method<6> GetCliente{Module::LanPedido, "GetCliente", {Boolean, Text, Text, Text, Text, Text}};
+inline constexpr Method<1> GetNrPedido{Module::LanPedido, "GetNrPedido", {Text}};
+inline constexpr Method<1> GetNota{Module::LanPedido, "GetNota", {Text}};
+
+inline constexpr Method<2> GetPedidoImpressao{Module::LanPedido, "GetPedidoImpressao", {Text, Text}};
+namespace GetPedidoImpressaoResult {
+enum Element : int { Cabecalho = 0, Itens = 1 };
+}
+} // namespace LanPedido
+
+} // namespace Rpc
