@@ -24,6 +24,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <concepts>
 #include <functional>
@@ -333,10 +334,15 @@ public:
     QString paramPedido(const QString& fieldName) const;   // empty without parameters
     void AplicaParamPedido();
     void AplicaParamPedidoSempre();
+    // What the status codes and profitability colours mean: the hints of
+    // their column titles (legendas.cpp) and the help page.
+    void mostraLegendas();
+    QStringList textoAjuda() const override;
 
     // --- Branch (branch.cpp) -----------------------------------------------------
     void panFilialExit();
     void medCdFilialEnter();
+    bool trocandoDePagina() const;
     void Vd_Filial();
     bool ExibeVendedorLogado() const;
     QString ultimaFilialValidada() const { return m_ultimaFilial; }

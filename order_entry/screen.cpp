@@ -114,7 +114,9 @@ TfrmLanPedido::TfrmLanPedido(QWidget* parent)
     criaPainelFerramentas();
     criaPaginas();
     ligaEventos();
-    resize(1200, 660);
+    // As large as the shell's work area allows: the toolbar carries the branch
+    // and the order's caption, and the grids have many columns.
+    resize(1600, 900);
     m_pronto = true;
     FormCreate();
 }
@@ -271,9 +273,19 @@ bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::EnabledChange)
         if (QAction* action = m_botoesMenu.value(qobject_cast<QToolButton*>(watched), nullptr))
             action->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
-    if (watched == medCdFilial && event->type() == QEvent::FocusIn)
+    if (watched == medCdFilial && event->type() == QEvent::FocusIn && !trocandoDePagina())
         guarded([&] { medCdFilialEnter(); });
     return TfrmPadraoGrid::eventFilter(watched, event);
+}
+
+// The page control hides the outgoing page before it shows the incoming one,
+// and the focus that page held falls meanwhile to the next field, the
+// branch: that is no clerk entering the branch, and the focus goes on into
+// the incoming page.
+bool TfrmLanPedido::trocandoDePagina() const
+{
+    const QWidget* pagina = pgcPadrao->currentWidget();
+    return pgcPadrao->isVisible() && pagina && !pagina->isVisible();
 }
 
 bool TfrmLanPedido::event(QEvent* event)
