@@ -11,6 +11,7 @@
 #include "lookupquery.h"
 #include "recordset.h"
 #include "rpcarg.h"
+#include "rules/item_values.h"
 #include "screens/dbgeral.h"
 #include "values.h"
 #include "widgets/datasource.h"
@@ -138,9 +139,6 @@ const char* const discountProportions[] = {"QTPRITPDESC", "QTSEGTPDESC", "QTTERT
 // Price kinds in the order typed texts are compared with.
 const char* const priceKindCodes[] = {"S", "N", "P", "G", "R", "O"};
 
-// The colour of a profitability outside every band (E8FFFF, blue-green-red).
-constexpr double corSemFaixa = 15269887;
-
 Field& campo(const RecordSet* cds, const char* name)
 {
     return cds->fieldByName(QString::fromUtf8(name));
@@ -149,17 +147,6 @@ Field& campo(const RecordSet* cds, const char* name)
 QString sn(bool yes)
 {
     return yes ? QStringLiteral("S") : QStringLiteral("N");
-}
-
-// The discount as VrTotal takes it: written as text and cut two places after
-// the decimal separator, not rounded (10.239 counts as 10.23).
-double DescontoCortado(double desconto)
-{
-    const QString texto = QString::number(desconto, 'g', 15);
-    const int separador = texto.indexOf(u'.');
-    if (separador < 0)
-        return desconto;
-    return texto.left(separador + 3).toDouble();
 }
 
 } // namespace
@@ -324,9 +311,8 @@ void TfrmLanPedido::ligaEventosItemPedido()
     campo(&cds, "VRPREUNITPED").onChange = [this](Field& field) {
         if (!temLinhas(cdsPrecoBase))
             return;
-        const double base = campo(cdsPrecoBase, "VRITEPREBASE").asFloat();
         const double adicional = temLinhas(cdsPrecoUtil) ? campo(cdsPrecoUtil, "VRPEADPBASE").asFloat() : 0.0;
-        const double tabela = RoundDec(base + base * adicional / 100.0, 2);
+        const double tabela = RegrasPedido::precoDeTabela(campo(cdsPrecoBase, "VRITEPREBASE").asFloat(), adicional);
         if (field.asFloat() != 0 && field.asFloat() != tabela) {
             FTipoItemAtual = QStringLiteral("O");   // first, so that the kind's change is not taken as the user's
             campo(cdsItemPedido, "IDITPEDDIFER").setValue(QStringLiteral("O"));
@@ -369,27 +355,28 @@ void TfrmLanPedido::ligaEventosItemPedido()
 
 void TfrmLanPedido::cdsItemPedidoCalcFields(RecordSet& cds)
 {
-    const double preco = campo(&cds, "VRPREUNITPED").asFloat();
-    const double quantidade = campo(&cds, "QTITEMPED").asFloat();
-    const double desconto = campo(&cds, "VRDESITPED").asFloat();
-    const double markup = campo(&cds, "VRPERCMARKUPIT").asFloat();
-    const double bruto = RoundDec(preco, 2) * quantidade;
+    RegrasPedido::ValoresItem item;
+    item.precoUnitario = campo(&cds, "VRPREUNITPED").asFloat();
+    item.quantidade = campo(&cds, "QTITEMPED").asFloat();
+    item.desconto = campo(&cds, "VRDESITPED").asFloat();
+    item.percentualMarkup = campo(&cds, "VRPERCMARKUPIT").asFloat();
+    item.bonificado = campo(&cds, "IDPRODBONIF").asString() == u"S";
+    const RegrasPedido::TotaisItem totais = RegrasPedido::totaisItem(item);
+    campo(&cds, "VrTotal").setValue(totais.liquido);
+    campo(&cds, "VrTotalAux").setValue(totais.bruto);
+    campo(&cds, "VRTOTALITEM").setValue(totais.bruto);
+    campo(&cds, "VRTOTABONIFIT").setValue(totais.bonificacao);
 
-    double total = bruto - DescontoCortado(desconto);
-    if (markup > 0)
-        total = bruto + bruto * markup / 100.0;
-    campo(&cds, "VrTotal").setValue(total);
-    campo(&cds, "VrTotalAux").setValue(quantidade * preco);
-    campo(&cds, "VRTOTALITEM").setValue(quantidade * preco);
-    campo(&cds, "VRTOTABONIFIT")
-        .setValue(campo(&cds, "IDPRODBONIF").asString() == u"S" ? bruto - RoundDec(desconto, 2) : 0.0);
-
-    const double custo = campo(&cds, "VRCUSTPRODBASE").asFloat();
-    if (paramPedido(QStringLiteral("IDEXIBRENTPED")) != u"S" || custo == 0)
+    if (paramPedido(QStringLiteral("IDEXIBRENTPED")) != u"S")
         return;
-    const double base = RoundDec(campo(&cds, "VRITEPREBASE").asFloat(), 2) * quantidade;
-    const double rentabilidade = (total - base) / (custo * quantidade) + campo(&cds, "VRPEFORMPREC").asFloat() / 100.0;
-    if (const std::optional<double> cor = CorRentabilidade(rentabilidade * 100.0))
+    RegrasPedido::CustosItem custos;
+    custos.precoBase = campo(&cds, "VRITEPREBASE").asFloat();
+    custos.custo = campo(&cds, "VRCUSTPRODBASE").asFloat();
+    custos.percentualFormacao = campo(&cds, "VRPEFORMPREC").asFloat();
+    const std::optional<double> rentabilidade = RegrasPedido::percentualRentabilidade(totais.liquido, item.quantidade, custos);
+    if (!rentabilidade)
+        return;
+    if (const std::optional<double> cor = CorRentabilidade(*rentabilidade))
         campo(&cds, "vrRentabilidade").setValue(*cor);
 }
 
@@ -409,7 +396,9 @@ std::optional<double> TfrmLanPedido::CorRentabilidade(double percentual)
                                                 " WHERE :P_VRPERCT BETWEEN VRPERCINIRENT AND VRPERCFIMRENT"));
     qryRentabilidade.setParam(QStringLiteral("P_VRPERCT"), percentual);
     qryRentabilidade.open();
-    const double cor = qryRentabilidade.isEmpty() ? corSemFaixa : qryRentabilidade.fieldByName(QStringLiteral("VRCORRENT")).asFloat();
+    const double cor = RegrasPedido::corRentabilidade(
+        qryRentabilidade.isEmpty() ? std::nullopt
+                                   : std::optional(qryRentabilidade.fieldByName(QStringLiteral("VRCORRENT")).asFloat()));
     m_coresRentabilidade.insert(chave, cor);
     return cor;
 }
@@ -426,12 +415,11 @@ void TfrmLanPedido::cdsItemPedidoBeforeInsert()
     if (maximo != 0 && cdsItemPedido->recordCount() >= maximo)
         MensErro(texto(QStringLiteral("MaxPedido")), true);
 
-    // Numbers of deleted items come back only when they were the highest.
     cdsMaxItem->setData(cdsItemPedido->data());
-    qint64 maior = 0;
+    QStringList numeros;
     for (cdsMaxItem->first(); !cdsMaxItem->eof(); cdsMaxItem->next())
-        maior = qMax(maior, campo(cdsMaxItem, "NRITEMPED").asString().trimmed().toLongLong());
-    FNrProxItem = Ajusta(maior + 1, 10);
+        numeros.append(campo(cdsMaxItem, "NRITEMPED").asString());
+    FNrProxItem = RegrasPedido::proximoNrItem(numeros);
 
     const Field* tabelasCliente = temLinhas(cdsVerifUsoTabPreClie) ? cdsVerifUsoTabPreClie->findField(QStringLiteral("COUNT")) : nullptr;
     if (tabelasCliente && tabelasCliente->asFloat() > 0 && dbeCliente->text().trimmed().isEmpty())

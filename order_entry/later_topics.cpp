@@ -7,6 +7,7 @@
 #include "lanpedido_unit.h"
 
 #include "recordset.h"
+#include "rules/order_values.h"
 #include "values.h"
 #include "widgets/btnpesquisa.h"
 #include "widgets/dbedits.h"
@@ -65,8 +66,12 @@ void TfrmLanPedido::VrImposEncargo()
     nedImposDecres->setValue(total("IMPOSDECRES"));
     nedEncargoAcres->setValue(total("ENCARGOACRESC"));
     nedEncargoDecres->setValue(total("ENCARGODECRESC"));
-    nedTotalPed->setValue(RoundDec(nedTotLiq->value() + total("IMPOSACRES") - total("IMPOSDECRES")
-                                       + total("ENCARGOACRESC") - total("ENCARGODECRESC"), 2));
+    RegrasPedido::ImpostosEncargos impostosEncargos;
+    impostosEncargos.impostosAcrescimo = total("IMPOSACRES");
+    impostosEncargos.impostosDecrescimo = total("IMPOSDECRES");
+    impostosEncargos.encargosAcrescimo = total("ENCARGOACRESC");
+    impostosEncargos.encargosDecrescimo = total("ENCARGODECRESC");
+    nedTotalPed->setValue(RegrasPedido::totalPedido(nedTotLiq->value(), impostosEncargos));
 }
 
 void TfrmLanPedido::dbeModPgtoExit()

@@ -10,6 +10,7 @@
 #include "guard.h"
 #include "netconnection.h"
 #include "recordset.h"
+#include "rules/order_values.h"
 #include "values.h"
 #include "widgets/btnpesquisa.h"
 #include "widgets/dateeditplus.h"
@@ -179,10 +180,15 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
             const QJsonArray itens = Servidor(GetItemPedido,
                                               {filial, pedido, valor(cdsPedido, "IDSITPEDIDO")}).toArray();
             CarregaPacote(*cdsItemAux, itens.at(GetItemPedidoResult::Itens));
-            for (cdsItemAux->first(); !cdsItemAux->eof(); cdsItemAux->next())
-                Soma += RoundDec(cdsItemAux->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat(), 2)
-                        * cdsItemAux->fieldByName(QStringLiteral("QTITEMPED")).asFloat()
-                    - cdsItemAux->fieldByName(QStringLiteral("VRDESITPED")).asFloat();
+            QList<RegrasPedido::ValoresItem> mercadorias;
+            for (cdsItemAux->first(); !cdsItemAux->eof(); cdsItemAux->next()) {
+                RegrasPedido::ValoresItem item;
+                item.precoUnitario = cdsItemAux->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat();
+                item.quantidade = cdsItemAux->fieldByName(QStringLiteral("QTITEMPED")).asFloat();
+                item.desconto = cdsItemAux->fieldByName(QStringLiteral("VRDESITPED")).asFloat();
+                mercadorias.append(item);
+            }
+            Soma = RegrasPedido::valorMercadorias(mercadorias);
         }
     } else if (page == tshPadrao) {
         dbgPadrao->setFocus();

@@ -70,7 +70,7 @@ void registerHoldingMethod(MethodRegistry& registry)
         --heldCalls;
         return QJsonValue(released);
     };
-    registry.add(std::move(spec));
+    registry.addOutsideCatalogue(std::move(spec));
 }
 
 std::atomic<int> lockingCalls{0};

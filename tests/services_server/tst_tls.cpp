@@ -119,8 +119,8 @@ void TstTls::protocolRunsOverTls()
                                                                QStringLiteral("DEMO"), QStringLiteral("demo"));
     QVERIFY2(login.ok(), qPrintable(login.errorMessage()));
     TNetConnection netLanPed(LanPedido);
-    const ServerResult first = netLanPed.call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")});
-    const ServerResult second = netLanPed.call(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")});
+    const ServerResult first = netLanPed.call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0001")});
+    const ServerResult second = netLanPed.call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0001")});
     QVERIFY2(first.ok() && second.ok(), qPrintable(first.errorMessage() + second.errorMessage()));
     QVERIFY(second.value().toString() > first.value().toString());
 }

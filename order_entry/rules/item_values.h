@@ -1,0 +1,66 @@
+#pragma once
+// The values of one order item: its totals, its bonus value, its
+// profitability and the number of a new item.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace RegrasPedido {
+
+// What an item's totals are computed from (VRPREUNITPED, QTITEMPED,
+// VRDESITPED, VRPERCMARKUPIT, IDPRODBONIF = "S").
+struct ValoresItem {
+    double precoUnitario = 0;
+    double quantidade = 0;
+    double desconto = 0;
+    double percentualMarkup = 0;
+    bool bonificado = false;
+};
+
+struct TotaisItem {
+    double liquido = 0;        // VrTotal: what the item adds to the order
+    double bruto = 0;          // VrTotalAux and VRTOTALITEM: quantity x price, unrounded
+    double bonificacao = 0;    // VRTOTABONIFIT: 0 unless the item is a bonus
+};
+
+// The discount as the item's net value takes it: written as text and cut two
+// places after the decimal point, not rounded (10.239 counts as 10.23).
+double descontoCortado(double desconto);
+
+// The net value is the price rounded to the cent times the quantity, less
+// the cut discount; with a markup the markup is added instead and the
+// discount is ignored. The bonus value subtracts the discount rounded, not
+// cut, so 10.239 takes 10.24 off there.
+TotaisItem totaisItem(const ValoresItem& item);
+
+// The table price of an item: the base price plus the additional
+// percentage of the price list in use, rounded to the cent. A typed price
+// other than this one makes the item a price of its own.
+double precoDeTabela(double precoBase, double percentualAdicional);
+
+// What an item's profitability is computed from (VRITEPREBASE,
+// VRCUSTPRODBASE, VRPEFORMPREC).
+struct CustosItem {
+    double precoBase = 0;
+    double custo = 0;
+    double percentualFormacao = 0;
+};
+
+// The item's profitability in percent: (net value - base price to the cent x
+// quantity) / (cost x quantity) + price-formation percentage. None without a
+// cost or without a quantity (there is nothing to divide by).
+std::optional<double> percentualRentabilidade(double liquido, double quantidade, const CustosItem& custos);
+
+// The colour of a profitability that falls in no band (E8FFFF, blue-green-red).
+inline constexpr double corSemFaixaRentabilidade = 15269887;
+
+// The colour shown for a profitability: its band's colour, or the one of no band.
+double corRentabilidade(std::optional<double> corDaFaixa);
+
+// The number of a new item, 10 digits: one above the highest of the order's
+// item numbers (read as integers), "0000000001" for the first. Numbers of
+// deleted items come back only when they were the highest.
+QString proximoNrItem(const QStringList& numerosDosItens);
+
+} // namespace RegrasPedido

@@ -1,0 +1,164 @@
+#include "rules/item_values.h"
+
+#include <QtTest>
+
+using namespace RegrasPedido;
+
+Q_DECLARE_METATYPE(std::optional<double>)
+
+class TestItemValues : public QObject {
+    Q_OBJECT
+
+private slots:
+    void descontoCortadoCutsAfterTheSecondDecimal_data();
+    void descontoCortadoCutsAfterTheSecondDecimal();
+    void totaisItem_data();
+    void totaisItem();
+    void precoDeTabela_data();
+    void precoDeTabela();
+    void percentualRentabilidade_data();
+    void percentualRentabilidade();
+    void corRentabilidadeFallsBackToTheNoBandColour();
+    void proximoNrItem_data();
+    void proximoNrItem();
+};
+
+void TestItemValues::descontoCortadoCutsAfterTheSecondDecimal_data()
+{
+    QTest::addColumn<double>("desconto");
+    QTest::addColumn<double>("cortado");
+    QTest::newRow("third decimal cut, not rounded") << 10.239 << 10.23;
+    QTest::newRow("two decimals kept") << 10.23 << 10.23;
+    QTest::newRow("whole number") << 10.0 << 10.0;
+    QTest::newRow("negative cut toward zero") << -1.239 << -1.23;
+    QTest::newRow("arithmetic noise read as its 15 digits") << 0.1 + 0.2 << 0.3;
+    QTest::newRow("tiny remainder is nothing, not its mantissa") << 0.1 * 3 - 0.3 << 0.0;
+    QTest::newRow("below a hundredth") << 0.009 << 0.0;
+    QTest::newRow("beyond 15 digits stays") << 1e16 << 1e16;
+}
+
+void TestItemValues::descontoCortadoCutsAfterTheSecondDecimal()
+{
+    QFETCH(double, desconto);
+    QFETCH(double, cortado);
+    QCOMPARE(descontoCortado(desconto), cortado);
+}
+
+void TestItemValues::totaisItem_data()
+{
+    QTest::addColumn<double>("preco");
+    QTest::addColumn<double>("quantidade");
+    QTest::addColumn<double>("desconto");
+    QTest::addColumn<double>("markup");
+    QTest::addColumn<bool>("bonificado");
+    QTest::addColumn<double>("liquido");
+    QTest::addColumn<double>("bruto");
+    QTest::addColumn<double>("bonificacao");
+
+    QTest::newRow("plain item") << 5.0 << 2.0 << 0.0 << 0.0 << false << 10.0 << 10.0 << 0.0;
+    QTest::newRow("discount cut in the net value, rounded in the bonus")
+        << 50.0 << 1.0 << 10.239 << 0.0 << true << 39.77 << 50.0 << 39.76;
+    QTest::newRow("no bonus unless marked") << 50.0 << 1.0 << 10.239 << 0.0 << false << 39.77 << 50.0 << 0.0;
+    QTest::newRow("net value takes the price to the cent, gross does not")
+        << 1.005 << 3.0 << 0.0 << 0.0 << false << 3.03 << 3.015 << 0.0;
+    QTest::newRow("markup replaces the discount") << 5.0 << 2.0 << 3.0 << 10.0 << false << 11.0 << 10.0 << 0.0;
+    QTest::newRow("fractional quantity") << 2.5 << 0.4 << 0.0 << 0.0 << false << 1.0 << 1.0 << 0.0;
+    QTest::newRow("no quantity") << 5.0 << 0.0 << 0.0 << 0.0 << true << 0.0 << 0.0 << 0.0;
+}
+
+void TestItemValues::totaisItem()
+{
+    ValoresItem item;
+    QFETCH(double, preco);
+    QFETCH(double, quantidade);
+    QFETCH(double, desconto);
+    QFETCH(double, markup);
+    QFETCH(bool, bonificado);
+    item.precoUnitario = preco;
+    item.quantidade = quantidade;
+    item.desconto = desconto;
+    item.percentualMarkup = markup;
+    item.bonificado = bonificado;
+    const TotaisItem totais = RegrasPedido::totaisItem(item);
+    QTEST(totais.liquido, "liquido");
+    QTEST(totais.bruto, "bruto");
+    QTEST(totais.bonificacao, "bonificacao");
+}
+
+void TestItemValues::precoDeTabela_data()
+{
+    QTest::addColumn<double>("base");
+    QTest::addColumn<double>("adicional");
+    QTest::addColumn<double>("tabela");
+    QTest::newRow("no additional") << 12.34 << 0.0 << 12.34;
+    QTest::newRow("additional percentage") << 10.0 << 5.0 << 10.5;
+    QTest::newRow("rounded to the cent") << 3.33 << 10.0 << 3.66;
+    QTest::newRow("half a cent away from zero") << 1.0 << 0.5 << 1.01;
+    QTest::newRow("discount percentage") << 10.0 << -15.0 << 8.5;
+}
+
+void TestItemValues::precoDeTabela()
+{
+    QFETCH(double, base);
+    QFETCH(double, adicional);
+    QTEST(RegrasPedido::precoDeTabela(base, adicional), "tabela");
+}
+
+void TestItemValues::percentualRentabilidade_data()
+{
+    QTest::addColumn<double>("liquido");
+    QTest::addColumn<double>("quantidade");
+    QTest::addColumn<double>("precoBase");
+    QTest::addColumn<double>("custo");
+    QTest::addColumn<double>("formacao");
+    QTest::addColumn<std::optional<double>>("percentual");
+
+    QTest::newRow("above the base price") << 110.0 << 10.0 << 10.0 << 5.0 << 0.0 << std::optional(20.0);
+    QTest::newRow("base price taken to the cent") << 110.0 << 10.0 << 10.004 << 5.0 << 0.0 << std::optional(20.0);
+    QTest::newRow("price formation added") << 110.0 << 10.0 << 10.0 << 5.0 << 3.0 << std::optional(23.0);
+    QTest::newRow("below the base price") << 90.0 << 10.0 << 10.0 << 5.0 << 0.0 << std::optional(-20.0);
+    QTest::newRow("no cost") << 110.0 << 10.0 << 10.0 << 0.0 << 3.0 << std::optional<double>();
+    QTest::newRow("no quantity") << 0.0 << 0.0 << 10.0 << 5.0 << 3.0 << std::optional<double>();
+}
+
+void TestItemValues::percentualRentabilidade()
+{
+    QFETCH(double, liquido);
+    QFETCH(double, quantidade);
+    QFETCH(double, precoBase);
+    QFETCH(double, custo);
+    QFETCH(double, formacao);
+    QFETCH(std::optional<double>, percentual);
+    const std::optional<double> calculado = RegrasPedido::percentualRentabilidade(liquido, quantidade, {precoBase, custo, formacao});
+    QCOMPARE(calculado.has_value(), percentual.has_value());
+    if (percentual)
+        QVERIFY2(qAbs(*calculado - *percentual) < 1e-9, qPrintable(QString::number(*calculado, 'g', 17)));
+}
+
+void TestItemValues::corRentabilidadeFallsBackToTheNoBandColour()
+{
+    QCOMPARE(corRentabilidade(std::nullopt), 15269887.0);
+    QCOMPARE(corRentabilidade(255.0), 255.0);
+    QCOMPARE(corRentabilidade(0.0), 0.0);
+}
+
+void TestItemValues::proximoNrItem_data()
+{
+    QTest::addColumn<QStringList>("numeros");
+    QTest::addColumn<QString>("proximo");
+    QTest::newRow("first item") << QStringList() << "0000000001";
+    QTest::newRow("after the highest") << QStringList{"0000000001", "0000000003", "0000000002"} << "0000000004";
+    QTest::newRow("a deleted number in between is not reused") << QStringList{"0000000001", "0000000004"} << "0000000005";
+    QTest::newRow("blanks around numbers") << QStringList{" 7 ", "0000000002"} << "0000000008";
+    QTest::newRow("text that is no number counts as 0") << QStringList{"ABC"} << "0000000001";
+    QTest::newRow("past ten digits not cut") << QStringList{"9999999999"} << "10000000000";
+}
+
+void TestItemValues::proximoNrItem()
+{
+    QFETCH(QStringList, numeros);
+    QTEST(RegrasPedido::proximoNrItem(numeros), "proximo");
+}
+
+QTEST_APPLESS_MAIN(TestItemValues)
+#include "tst_item_values.moc"
