@@ -265,6 +265,7 @@ void TfrmLanPedido::ligaEventos()
             onDataChange();
     });
     ligaClienteVendedorFilial();
+    ligaPrecos();
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)

@@ -1,6 +1,7 @@
 #include "rules/pricing.h"
 
 #include "money.h"
+#include "rules/item_values.h"
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ PrecoItem precoDoItem(const PrecoTabela& tabela, const std::optional<Percentuais
 {
     PrecoItem item;
     item.precoTabela = tabela.precoBase;
-    item.precoParametro = RoundDec(tabela.precoBase + tabela.precoBase * tabela.percentualAdicional / 100.0, 2);
+    item.precoParametro = precoDeTabela(tabela.precoBase, tabela.percentualAdicional);
     item.tipoPreco = tabela.percentualAdicional != 0 ? QStringLiteral("R") : tabela.tipoPreco;
     item.promocional = tabela.promocional;
     item.precoUnitario = condicao ? precoComCondicao(item.precoParametro, *condicao) : item.precoParametro;
