@@ -7,9 +7,11 @@
 
 #include "abort.h"
 #include "context.h"
+#include "lookupquery.h"
 #include "messages.h"
 #include "netconnection.h"
 #include "recordset.h"
+#include "screens/dbgeral.h"
 #include "values.h"
 #include "widgets/btnpesquisa.h"
 #include "widgets/dbedits.h"
@@ -22,28 +24,42 @@
 using namespace LanPedido;
 using namespace Rpc::LanPedido;
 
+namespace {
+
+const QString qryPesqSql = QStringLiteral("SELECT CDFILIAL, NMFILIAL, CDSEGMER FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL");
+
+} // namespace
+
 bool TfrmLanPedido::ExibeVendedorLogado() const
 {
     return paramPedido(QStringLiteral("IDEXIBPEDIDO")) == u"2" && temLinhas(cdsOperTPed);
 }
 
-// The branch code must name a branch of the company; its name is shown.
+// The branch code must name a registered branch; its name is shown. The
+// company's list is loaded beside it (for the look-up), but a branch is
+// not refused for being missing from that list.
 void TfrmLanPedido::Vd_Filial()
 {
     const QString codigo = Ajusta(medCdFilial->text(), 4);
+    QString nome;
     try {
         if (codigo.isEmpty())
             MensErro(texto(QStringLiteral("FILIAL")), true);
-        carregaFiliais();
-        if (!cdsPesqFilial->locate(QStringLiteral("CDFILIAL"), codigo))
+        TNetConnection dbGeral(ServerNames::DBGeral);
+        CarregaPacote(*cdsPesqFilial, Servidor(Rpc::DBGeral::getFilial, {EmprProc(), FiliProc()}, &dbGeral));
+        LookupQuery qryPesq(QStringLiteral("qryPesq"), dtmDBGeral(), qryPesqSql);
+        qryPesq.setParam(QStringLiteral("P_CDFILIAL"), codigo);
+        qryPesq.open();
+        if (qryPesq.isEmpty())
             MensErro(texto(QStringLiteral("CD_NUL")), true);
+        nome = qryPesq.fieldByName(QStringLiteral("NMFILIAL")).asString();
     } catch (...) {
         if (medCdFilial->isEnabled())
             medCdFilial->setFocus();
         throw;
     }
     medCdFilial->setText(codigo);
-    edtNmFilial->setText(cdsPesqFilial->fieldByName(QStringLiteral("NMFILIAL")).asString());
+    edtNmFilial->setText(nome);
 }
 
 // The company's branches, from the general connection.

@@ -76,11 +76,15 @@ void TfrmLanPedido::sbtIncluirClick()
 {
     QWidget* page = pgcPadrao->currentWidget();
     if (page == tshFormaPgto) {
-        if (paramPedido(QStringLiteral("IDALTFORMAPAG")) == u"S") {
-            if (!cdsPrazoPgto->isActive())
-                cdsPrazoPgto->createDataSet();
-            cdsPrazoPgto->insert();
-        }
+        if (paramPedido(QStringLiteral("IDALTFORMAPAG")) != u"S" || !temLinhas(cdsPedido))
+            return;
+        // A term belongs to the order on screen: the order goes into edit
+        // (a closed order refuses), so that Confirm or Cancel takes the term.
+        if (!pedidoEmEdicao())
+            cdsPedido->edit();
+        if (!cdsPrazoPgto->isActive())
+            cdsPrazoPgto->createDataSet();
+        cdsPrazoPgto->insert();
         return;
     }
     if (page == tshObservacao) {
@@ -199,7 +203,8 @@ void TfrmLanPedido::sbtCancelarClick()
     cancelaTudo(cdsDadosAdicPed);
     esvazia(cdsValidaProduto);
     dtsPadraoStateChange();
-    if (temLinhas(cdsItemPedido))
+    // The order on screen again, also after a new order without items.
+    if (temLinhas(cdsPedido))
         cdsPedidoAfterScroll();
     AtualizaTipoPed();
     selecionaPagina(tshDadosPed);
@@ -216,8 +221,12 @@ void TfrmLanPedido::sbtVerificarClick()
         boGetPedido = true;
         DadosPedido(true);
     }
-    if (!pedido.isEmpty() && temLinhas(cdsPedido))
-        cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido);
+    if (!temLinhas(cdsPedido))
+        return;
+    // An order no longer listed, or none remembered (a closed list): the
+    // first order is the one on screen, and every page shows it.
+    if (pedido.isEmpty() || !cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido))
+        cdsPedidoAfterScroll();
 }
 
 void TfrmLanPedido::sbtProcurarClick()
@@ -225,10 +234,10 @@ void TfrmLanPedido::sbtProcurarClick()
     QWidget* page = pgcPadrao->currentWidget();
     if (page == tshItemPedido) {
         if (temLinhas(cdsItemPedido))
-            Procura(*cdsItemPedido, pgcPadrao->tabText(pgcPadrao->indexOf(page)));
+            Procura(*dbgItemPedido, pgcPadrao->tabText(pgcPadrao->indexOf(page)));
     } else if (page == tshEncargos) {
         if (temLinhas(cdsEncargos))
-            Procura(*cdsEncargos, pgcPadrao->tabText(pgcPadrao->indexOf(page)));
+            Procura(*dbgEncargos, pgcPadrao->tabText(pgcPadrao->indexOf(page)));
     } else {
         TfrmPadraoGrid::sbtProcurarClick();
     }

@@ -25,6 +25,7 @@
 #include <QJsonValue>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QToolButton>
@@ -122,6 +123,11 @@ void TfrmLanPedido::ligaClienteVendedorFilial()
     dbeVendedor->onChange = [this](DBEdit&) { dbeVendedorChange(); };
     dbeVendedor->onKeyPress = [this](DBEdit&, QChar& key) { dbeVendedorKeyPress(key); };
     btnVend->setTitle(QStringLiteral("Vendedor|Não há vendedor cadastrado."));
+    // Commission rates and discount limits are the seller's affair, not the clerk's.
+    PesquisaOpcoes vendedores;
+    for (const char* coluna : {"CDVENDEDOR", "NMFANVEN", "NMRAZSOCVEN", "NRINSJURVEN"})
+        vendedores.columns.append({QString::fromUtf8(coluna), QString()});
+    btnVend->setOptions(vendedores);
     btnVend->beforePesq = [this](TBtnPesquisa& button, bool&) {
         auto qryVend = std::make_shared<LookupQuery>(QStringLiteral("qryVend"), dtmDBGeral(), qryVendSql);
         qryVend->open();
@@ -150,45 +156,44 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
     if (!pedidoEmEdicao())
         return;
     // In Consist mode a failure stops the action with its message on the
-    // general page; otherwise the check just ends.
+    // general page. Otherwise a customer that does not exist is refused with
+    // its message too, and the other failures (blocked, empty) end the check
+    // without one; either way the caller learns of it (Abort).
     auto falha = [&](const char* key) {
-        if (!Consist)
+        const bool inexistente = qstrcmp(key, "CLIE_NAO_CAD") == 0;
+        if (!Consist && !inexistente)
             throw Abort();
         pgcPadrao->setCurrentWidget(tshDadosPed);
         focaSeHabilitado(dbeCliente);
+        if (!Consist)   // leaving the field: the focus comes back once it has moved on
+            QMetaObject::invokeMethod(dbeCliente, [this] { focaSeHabilitado(dbeCliente); }, Qt::QueuedConnection);
         MensErro(texto(QString::fromUtf8(key)), true);
     };
-    try {
-        QString documento = valor(cdsPedido, "NRINSJURCLIE");
-        const QString codigoAnterior = campo(cdsPedido, "CDCLIENTE");
-        Ajusta_Inscricao(documento);
-        if (documento.isEmpty())
-            falha("CLIE_NULO");
-        {
-            QScopedValueRollback aplicando(m_aplicandoCliente, true);
-            grava(cdsPedido, "NRINSJURCLIE", documento);
-        }
-
-        LookupQuery qryCdCliente(QStringLiteral("qryCdCliente"), dtmDBGeral(), qryCdClienteSql);
-        qryCdCliente.setParam(QStringLiteral("P_NRINSJURCLIE"), documento);
-        qryCdCliente.setOptionalParam(QStringLiteral("P_CDCLIENTE"), codigoAnterior, codigoAnterior.isEmpty());
-        qryCdCliente.open();
-        if (qryCdCliente.isEmpty())
-            falha("CLIE_NAO_CAD");
-
-        CarregaPacote(*cdsCliente, Servidor(GetCliente,
-                                            {ExibeVendedorLogado(), dbeVendedor->text().trimmed(),
-                                             qryCdCliente.fieldByName(QStringLiteral("CDCLIENTE")).asString(), QStringLiteral("T"),
-                                             medCdFilial->text(), campo(cdsPedido, "CDMODPGTO")}));
-        if (cdsCliente->isEmpty())
-            falha(ExibeVendedorLogado() ? "CLI_N_RELAC_VEND" : "CLIE_NAO_CAD");
-        if (campo(cdsCliente, "IDBLOQUEADO") == u"S")
-            falha("CLIE_BLOQ");
-    } catch (const Abort&) {
-        if (Consist)
-            throw;
-        return;
+    QString documento = valor(cdsPedido, "NRINSJURCLIE");
+    const QString codigoAnterior = campo(cdsPedido, "CDCLIENTE");
+    Ajusta_Inscricao(documento);
+    if (documento.isEmpty())
+        falha("CLIE_NULO");
+    {
+        QScopedValueRollback aplicando(m_aplicandoCliente, true);
+        grava(cdsPedido, "NRINSJURCLIE", documento);
     }
+
+    LookupQuery qryCdCliente(QStringLiteral("qryCdCliente"), dtmDBGeral(), qryCdClienteSql);
+    qryCdCliente.setParam(QStringLiteral("P_NRINSJURCLIE"), documento);
+    qryCdCliente.setOptionalParam(QStringLiteral("P_CDCLIENTE"), codigoAnterior, codigoAnterior.isEmpty());
+    qryCdCliente.open();
+    if (qryCdCliente.isEmpty())
+        falha("CLIE_NAO_CAD");
+
+    CarregaPacote(*cdsCliente, Servidor(GetCliente,
+                                        {ExibeVendedorLogado(), dbeVendedor->text().trimmed(),
+                                         qryCdCliente.fieldByName(QStringLiteral("CDCLIENTE")).asString(), QStringLiteral("T"),
+                                         medCdFilial->text(), campo(cdsPedido, "CDMODPGTO")}));
+    if (cdsCliente->isEmpty())
+        falha(ExibeVendedorLogado() ? "CLI_N_RELAC_VEND" : "CLIE_NAO_CAD");
+    if (campo(cdsCliente, "IDBLOQUEADO") == u"S")
+        falha("CLIE_BLOQ");
 
     {
         QScopedValueRollback aplicando(m_aplicandoCliente, true);
@@ -206,13 +211,17 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
         return;
 
     try {
+        // No to the question keeps the order's data; the rest of the check
+        // (existing orders, delivery locations, the address) still follows
+        // the new customer.
         const QString codigo = campo(cdsCliente, "CDCLIENTE");
+        bool aplica = true;
         if (!stCdClie.isEmpty() && stCdClie != codigo) {
             const QString lista = alteracoesDoCliente();
-            if (lista.size() > 3 && !pergunta(FormatMsg(texto(QStringLiteral("Alt_Cliente")), {lista})))
-                return;
+            aplica = lista.size() <= 3 || pergunta(FormatMsg(texto(QStringLiteral("Alt_Cliente")), {lista}));
         }
-        aplicaDadosDoCliente();
+        if (aplica)
+            aplicaDadosDoCliente();
         const QString ultimoPedido = campo(cdsCliente, "ULT_NRPEDIDO");
         if (novo && AskExisting && !ultimoPedido.isEmpty()) {
             if (!pergunta(FormatMsg(texto(QStringLiteral("DesCont")), {ultimoPedido}))) {
@@ -411,7 +420,8 @@ void TfrmLanPedido::btnClienteClick()
     qryFiltroCliente.setParam(QStringLiteral("P_TODOSVND"), ExibeVendedorLogado() ? QString() : QStringLiteral("T"));
     qryFiltroCliente.open();
     PesquisaOpcoes opcoes;
-    opcoes.columns = {{QStringLiteral("NRINSJURCLIE"), QStringLiteral("CPF/CNPJ")}, {QStringLiteral("NMFANTCLIE"), QStringLiteral("Fantasia")},
+    opcoes.columns = {{QStringLiteral("CDCLIENTE"), QStringLiteral("Código")}, {QStringLiteral("NRINSJURCLIE"), QStringLiteral("CPF/CNPJ")},
+                      {QStringLiteral("NMFANTCLIE"), QStringLiteral("Fantasia")},
                       {QStringLiteral("NMRAZSOCCLIE"), QStringLiteral("Razão Social")}, {QStringLiteral("NMMUNICIPIO"), QStringLiteral("Município")},
                       {QStringLiteral("SGESTADO"), QStringLiteral("UF")}, {QStringLiteral("NMFANVEN"), QStringLiteral("Vendedor")}};
     opcoes.searchField = QStringLiteral("NMFANTCLIE");

@@ -84,6 +84,9 @@ void TfrmLanPedido::dtsPadraoStateChange()
     }
     if (navegando && !temLinhas(cdsPedido) && pgcPadrao->currentWidget() != tshPadrao)
         pgcPadrao->setCurrentWidget(tshPadrao);
+    // The caption names the order on screen, and none without one.
+    if (!temLinhas(cdsPedido))
+        dbtNome->clear();
 
     HabilitaDesabilitaPedido();
     if (pgcPadrao->currentWidget() == tshItemPedido)

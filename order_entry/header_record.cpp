@@ -599,8 +599,12 @@ void TfrmLanPedido::VerificaSit()
 void TfrmLanPedido::cdsPedidoAfterScroll()
 {
     panItem->setVisible(!panExped->isHidden() || !nedTotal->isHidden());
-    cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setEditMask(PictPess(valor(cdsPedido, "IDTPIJURCLIE")));
-    cdsPedido->fieldByName(QStringLiteral("NRINSJURTRAN")).setEditMask(PictPess(valor(cdsPedido, "IDTPIJURTRAN")));
+    // The documents show with the masks of their person kinds.
+    for (const auto& [documento, tipo] : {std::pair{"NRINSJURCLIE", "IDTPIJURCLIE"}, {"NRINSJURTRAN", "IDTPIJURTRAN"}}) {
+        Field& campo = cdsPedido->fieldByName(nome(documento));
+        campo.setEditMask(PictPess(valor(cdsPedido, tipo)));
+        dtsPadrao->refreshField(campo);
+    }
 
     const QString situacao = valor(cdsPedido, "IDSITPEDIDO");
     sbtNFVendaFutura->setEnabled(situacao == u"2");

@@ -186,11 +186,13 @@ void TfrmLanPedido::criaItemPedido()
     campo(cdsItemPedido, "DSPRAZOENTITPED").setDisplayWidth(50);
     for (const char* name : {"PERDESC", "IDCOMP", "IDITEMERRO"})
         campo(cdsItemPedido, name).setWritesBack(false);
-    // The grid shows money the Brazilian way.
+    // As the item grid writes them.
     for (const char* name : {"VrTotal", "VRDESITPED", "VRPREUNITPED"})
-        campo(cdsItemPedido, name).setDisplayFormat(QStringLiteral("#,##0.00"));
-    campo(cdsItemPedido, "QTITEMPED").setDisplayFormat(QStringLiteral("#,##0.000"));
-    campo(cdsItemPedido, "PERDESC").setDisplayFormat(QStringLiteral("0.00"));
+        campo(cdsItemPedido, name).setDisplayFormat(duasCasas);
+    for (const char* name : {"QTITEMPED", "QTITEMPED2"})
+        campo(cdsItemPedido, name).setDisplayFormat(QStringLiteral("##0.000"));
+    campo(cdsItemPedido, "PERDESC").setDisplayFormat(QStringLiteral("###0.0000"));
+    campo(cdsItemPedido, "VRPESOITPED").setDisplayFormat(QStringLiteral("###0.00000"));
 
     cdsItemAux = new RecordSet(QStringLiteral("cdsItemAux"), this);
     cdsItemAux->addFields(cdsItemPedido->fieldDefs());

@@ -14,8 +14,9 @@
 //                       what the current order brings along
 //   customer_seller_branch.cpp  customer, seller and destination branch
 //   pricing.cpp         item prices, discounts, the base price, repricing
-//   later_topics.cpp    routines of the header, items, payment, charges and
-//                       transport topics that the spine calls
+//   payment_transport_totals.cpp  what the header shows of payment,
+//                       transport, commitment balance and totals
+//   rules/              the screen's arithmetic and decisions, widget-free
 
 #include "method_catalogue.h"
 #include "rpcarg.h"
@@ -24,6 +25,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <concepts>
 #include <functional>
@@ -317,8 +319,6 @@ public:
     int posicaoColunaListaPreco(const QString& fieldName) const;
     void ControlaActiveShowAvi(bool show, int kind);
     void ControlaDeActiveShowAvi(bool show);
-    // Calls a method of netLanPed (or `net`) with the busy animation and
-    // returns the checked result; a failure was shown and ends the action.
     // Calls a method of the order server (or of `net`) through the result
     // check, with the busy indicator when boShowAvi asks for it; a braced
     // argument list is counted by the compiler (see TNetConnection::call).
@@ -339,10 +339,15 @@ public:
     QString paramPedido(const QString& fieldName) const;   // empty without parameters
     void AplicaParamPedido();
     void AplicaParamPedidoSempre();
+    // What the status codes and profitability colours mean: the hints of
+    // their column titles (legendas.cpp) and the help page.
+    void mostraLegendas();
+    QStringList textoAjuda() const override;
 
     // --- Branch (branch.cpp) -----------------------------------------------------
     void panFilialExit();
     void medCdFilialEnter();
+    bool trocandoDePagina() const;
     void Vd_Filial();
     bool ExibeVendedorLogado() const;
     QString ultimaFilialValidada() const { return m_ultimaFilial; }
@@ -543,7 +548,7 @@ public:
     // order clear it.
     bool boLocalEntregaCli = false;
 
-    // --- Routines of other topics (later_topics.cpp) -------------------------------
+    // --- Payment, transport and totals shown (payment_transport_totals.cpp) ---------
     void Atualiza_TipoEdital();
     void Atualiza_Empenho(const QJsonValue& saldo);
     void AtualizaTipoTrans();

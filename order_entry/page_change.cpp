@@ -151,8 +151,10 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         if (!cdsDadosAdicPed->isEditing())
             CarregaPacote(*cdsDadosAdicPed, elementos.at(GetPgcChangeResult::DadosAdicionais));
     } else if (page == tshFormaPgto) {
-        if (!itensEmEdicao() && !pedidoEmEdicao())
+        if (!itensEmEdicao() && !pedidoEmEdicao()) {
             CarregaItens();
+            VrTotalItemPed();
+        }
         const bool alteraModalidade = paramPedido(QStringLiteral("IDALTMODPAG")) != u"N";
         dbeModPgto->setEnabled(alteraModalidade);
         btnModPgto->setEnabled(alteraModalidade);

@@ -11,6 +11,7 @@
 #include "widgets/dateeditplus.h"
 #include "widgets/dbedits.h"
 #include "widgets/dbgrid.h"
+#include "widgets/form.h"
 #include "widgets/numberedit.h"
 
 #include <QAction>
@@ -32,12 +33,8 @@
 
 namespace {
 
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
+using Form::named;
+using Form::lookupButton;
 
 DBEdit* dbEdit(QWidget* parent, const char* name, DataSource* source, const char* field, int widthChars = 0)
 {
@@ -60,14 +57,6 @@ QLineEdit* nameBox(QWidget* parent, const char* name)
     return edit;
 }
 
-TBtnPesquisa* lookupButton(QWidget* parent, const char* name)
-{
-    auto* button = named(new TBtnPesquisa(parent), name);
-    button->setText(QStringLiteral("..."));
-    button->setToolTip(QStringLiteral("Pesquisar (F9)"));
-    return button;
-}
-
 TNumberEdit* numberBox(QWidget* parent, const char* name, int decimals = 2)
 {
     auto* edit = named(new TNumberEdit(parent), name);
@@ -76,15 +65,6 @@ TNumberEdit* numberBox(QWidget* parent, const char* name, int decimals = 2)
     edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     edit->setMaximumWidth(130);
     return edit;
-}
-
-QLabel* label(QWidget* parent, const QString& text, QWidget* buddy = nullptr)
-{
-    auto* lbl = new QLabel(text, parent);
-    lbl->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    if (buddy)
-        lbl->setBuddy(buddy);
-    return lbl;
 }
 
 // code | lookup | name, in one row of a grid layout.
@@ -106,7 +86,7 @@ void codeRow(QGridLayout* grid, int row, QLabel* caption, QWidget* code, QWidget
 // The same, with a caption made for the code, in the grid's box.
 void codeRow(QGridLayout* grid, int row, const QString& caption, QWidget* code, QWidget* button, QWidget* name)
 {
-    codeRow(grid, row, label(grid->parentWidget(), caption, code), code, button, name);
+    codeRow(grid, row, Form::caption(grid->parentWidget(), caption, code), code, button, name);
 }
 
 void addColumns(DBGrid* grid, std::initializer_list<std::pair<const char*, int>> columns)
@@ -148,7 +128,7 @@ void TfrmLanPedido::criaPaginaLista()
     edtOrigem->setMaximumWidth(280);
     rodape->addWidget(new QLabel(QStringLiteral("Cliente:"), tshPadrao));
     rodape->addWidget(lblNmCliente, 1);
-    rodape->addWidget(label(tshPadrao, QStringLiteral("Origem:"), edtOrigem));
+    rodape->addWidget(Form::caption(tshPadrao, QStringLiteral("Origem:"), edtOrigem));
     rodape->addWidget(edtOrigem);
     static_cast<QVBoxLayout*>(tshPadrao->layout())->addLayout(rodape);
 }
@@ -179,7 +159,7 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     numeroData->addWidget(new QLabel(QStringLiteral("Data do pedido:"), grbPedido));
     numeroData->addWidget(depDtRetirada);
     numeroData->addStretch(1);
-    grid->addWidget(label(grbPedido, QStringLiteral("Nº pedido:"), medNrPedido), row, 0);
+    grid->addWidget(Form::caption(grbPedido, QStringLiteral("Nº pedido:"), medNrPedido), row, 0);
     grid->addLayout(numeroData, row++, 1);
 
     dbeCliente = dbEdit(grbPedido, "dbeCliente", dtsPadrao, "NRINSJURCLIE", 20);
@@ -202,7 +182,7 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     dbeTipoOper = dbEdit(grbPedido, "dbeTipoOper", dtsPadrao, "CDTIPOOPER", 2);
     btnTipoOper = lookupButton(grbPedido, "btnTipoOper");
     edtNmTipoOper = nameBox(grbPedido, "edtNmTipoOper");
-    lblTipoOper = label(grbPedido, QStringLiteral("Tipo de operação:"), dbeTipoOper);
+    lblTipoOper = Form::caption(grbPedido, QStringLiteral("Tipo de operação:"), dbeTipoOper);
     lblTipoOper->setObjectName(QStringLiteral("lblTipoOper"));
     codeRow(grid, row++, lblTipoOper, dbeTipoOper, btnTipoOper, edtNmTipoOper);
 
@@ -218,14 +198,14 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     edital->addSpacing(16);
     edital->addWidget(chbPedIndustria);
     edital->addStretch(1);
-    grid->addWidget(label(grbPedido, QStringLiteral("Tipo de edital:"), dbeTipoEdital), row, 0);
+    grid->addWidget(Form::caption(grbPedido, QStringLiteral("Tipo de edital:"), dbeTipoEdital), row, 0);
     grid->addLayout(edital, row++, 1);
 
     dbeEmpenho = dbEdit(grbPedido, "dbeEmpenho", dtsPadrao, "NREMPENHO", 20);
     btpEmpenho = lookupButton(grbPedido, "btpEmpenho");
     nedVrEmpenho = numberBox(grbPedido, "nedVrEmpenho");
     nedVrEmpenho->setToolTip(QStringLiteral("Saldo do empenho"));
-    lblEmpenho = label(grbPedido, QStringLiteral("Empenho:"), dbeEmpenho);
+    lblEmpenho = Form::caption(grbPedido, QStringLiteral("Empenho:"), dbeEmpenho);
     lblEmpenho->setObjectName(QStringLiteral("lblEmpenho"));
     auto* lblSaldo = new QLabel(QStringLiteral("Saldo:"), grbPedido);
     auto* empenho = new QHBoxLayout;
@@ -243,10 +223,10 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     dbeOrdemCompra = dbEdit(grbPedido, "dbeOrdemCompra", dtsPadrao, "NRORDEMCMPPED", 15);
     codeRow(grid, row++, QStringLiteral("Ordem de compra:"), dbeOrdemCompra, nullptr, nullptr);
     dbePedCliente = dbEdit(grbPedido, "dbePedCliente", dtsPadrao, "DSPEDCLI");
-    grid->addWidget(label(grbPedido, QStringLiteral("Texto ao cliente:"), dbePedCliente), row, 0);
+    grid->addWidget(Form::caption(grbPedido, QStringLiteral("Texto ao cliente:"), dbePedCliente), row, 0);
     grid->addWidget(dbePedCliente, row++, 1);
     dbePedVendedor = dbEdit(grbPedido, "dbePedVendedor", dtsPadrao, "DSPEDVEN");
-    grid->addWidget(label(grbPedido, QStringLiteral("Texto ao vendedor:"), dbePedVendedor), row, 0);
+    grid->addWidget(Form::caption(grbPedido, QStringLiteral("Texto ao vendedor:"), dbePedVendedor), row, 0);
     grid->addWidget(dbePedVendedor, row++, 1);
     columns->addWidget(grbPedido, 3);
 
@@ -291,9 +271,9 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     depData = named(new TDateEditPlus(grbEntrega), "depData");
     depData->setMaximumWidth(120);
     dbePrazo = dbEdit(grbEntrega, "dbePrazo", dtsPadrao, "DSPRAZOENTPED");
-    entrega->addWidget(label(grbEntrega, QStringLiteral("Data:"), depData), 0, 0);
+    entrega->addWidget(Form::caption(grbEntrega, QStringLiteral("Data:"), depData), 0, 0);
     entrega->addWidget(depData, 0, 1, Qt::AlignLeft);
-    entrega->addWidget(label(grbEntrega, QStringLiteral("Prazo:"), dbePrazo), 1, 0);
+    entrega->addWidget(Form::caption(grbEntrega, QStringLiteral("Prazo:"), dbePrazo), 1, 0);
     entrega->addWidget(dbePrazo, 1, 1);
     entrega->setColumnStretch(1, 1);
     lado->addWidget(grbEntrega);
@@ -302,9 +282,9 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     auto* valores = new QGridLayout(grbValores);
     dbeMulticash = dbEdit(grbValores, "dbeMulticash", dtsPadrao, "VRMULTICASH", 12);
     dbeBonificacao = dbEdit(grbValores, "dbeBonificacao", dtsPadrao, "VRBONIFICACAO", 12);
-    valores->addWidget(label(grbValores, QStringLiteral("Multicash:"), dbeMulticash), 0, 0);
+    valores->addWidget(Form::caption(grbValores, QStringLiteral("Multicash:"), dbeMulticash), 0, 0);
     valores->addWidget(dbeMulticash, 0, 1);
-    valores->addWidget(label(grbValores, QStringLiteral("Bonificação:"), dbeBonificacao), 1, 0);
+    valores->addWidget(Form::caption(grbValores, QStringLiteral("Bonificação:"), dbeBonificacao), 1, 0);
     valores->addWidget(dbeBonificacao, 1, 1);
     valores->setColumnStretch(2, 1);
     lado->addWidget(grbValores);
@@ -384,25 +364,25 @@ void TfrmLanPedido::criaPaginaItens()
     nedTotal = numberBox(grbTotais, "nedTotal");
     nedDescTotal = numberBox(grbTotais, "nedDescTotal");
     nedTotLiq = numberBox(grbTotais, "nedTotLiq");
-    lblTotal = label(grbTotais, QStringLiteral("Tot. Bruto:"), nedTotal);
+    lblTotal = Form::caption(grbTotais, QStringLiteral("Tot. Bruto:"), nedTotal);
     lblTotal->setObjectName(QStringLiteral("lblTotal"));
-    lblTotLiq = label(grbTotais, QStringLiteral("Tot. Líq.:"), nedTotLiq);
+    lblTotLiq = Form::caption(grbTotais, QStringLiteral("Tot. Líq.:"), nedTotLiq);
     lblTotLiq->setObjectName(QStringLiteral("lblTotLiq"));
     sbtVerQuantidades = named(new QToolButton(grbTotais), "sbtVerQuantidades");
     sbtVerQuantidades->setText(QStringLiteral("Quantidades"));
     sbtVerQuantidades->setCheckable(true);
     sbtVerQuantidades->setToolTip(QStringLiteral("Consulta Qt. Diponível e Qt. Pedido por Item"));
     totais->addWidget(sbtVerQuantidades, 0, 0);
-    totais->addWidget(label(grbTotais, QStringLiteral("Qt. Pedido:"), nedQtPed), 0, 1);
+    totais->addWidget(Form::caption(grbTotais, QStringLiteral("Qt. Pedido:"), nedQtPed), 0, 1);
     totais->addWidget(nedQtPed, 0, 2);
-    totais->addWidget(label(grbTotais, QStringLiteral("Qt. Orçamento:"), nedQtOrcamento), 1, 1);
+    totais->addWidget(Form::caption(grbTotais, QStringLiteral("Qt. Orçamento:"), nedQtOrcamento), 1, 1);
     totais->addWidget(nedQtOrcamento, 1, 2);
-    totais->addWidget(label(grbTotais, QStringLiteral("Qt. Disponível:"), nedQtDisp), 2, 1);
+    totais->addWidget(Form::caption(grbTotais, QStringLiteral("Qt. Disponível:"), nedQtDisp), 2, 1);
     totais->addWidget(nedQtDisp, 2, 2);
     totais->addWidget(lblUnidDisp, 2, 3);
     totais->addWidget(lblTotal, 0, 4);
     totais->addWidget(nedTotal, 0, 5);
-    totais->addWidget(label(grbTotais, QStringLiteral("Desc. Total:"), nedDescTotal), 1, 4);
+    totais->addWidget(Form::caption(grbTotais, QStringLiteral("Desc. Total:"), nedDescTotal), 1, 4);
     totais->addWidget(nedDescTotal, 1, 5);
     totais->addWidget(lblTotLiq, 2, 4);
     totais->addWidget(nedTotLiq, 2, 5);
@@ -440,11 +420,11 @@ void TfrmLanPedido::criaPaginaItens()
     edtLanc->setMaximumWidth(110);
     edtDataSaida = nameBox(panExped, "edtDataSaida");
     edtDataSaida->setMaximumWidth(150);
-    exped->addWidget(label(panExped, QStringLiteral("Qt. Exp.:"), dbeQtExp));
+    exped->addWidget(Form::caption(panExped, QStringLiteral("Qt. Exp.:"), dbeQtExp));
     exped->addWidget(dbeQtExp);
-    exped->addWidget(label(panExped, QStringLiteral("Lançamento:"), edtLanc));
+    exped->addWidget(Form::caption(panExped, QStringLiteral("Lançamento:"), edtLanc));
     exped->addWidget(edtLanc);
-    exped->addWidget(label(panExped, QStringLiteral("Dt. Saída:"), edtDataSaida));
+    exped->addWidget(Form::caption(panExped, QStringLiteral("Dt. Saída:"), edtDataSaida));
     exped->addWidget(edtDataSaida);
     panExped->setVisible(false);
     rodape->addWidget(panExped);
@@ -481,7 +461,7 @@ void TfrmLanPedido::criaPaginaTransportadora()
                         QStringLiteral("4 - Transporte Próprio por Conta do Destinatário"),
                         QStringLiteral("9 - Sem Ocorrência de Transporte")});
     cmbFrete->setCurrentIndex(-1);
-    grid->addWidget(label(panTransp, QStringLiteral("Frete:"), cmbFrete), 3, 0);
+    grid->addWidget(Form::caption(panTransp, QStringLiteral("Frete:"), cmbFrete), 3, 0);
     grid->addWidget(cmbFrete, 3, 1);
     page->addWidget(panTransp);
 
@@ -493,17 +473,17 @@ void TfrmLanPedido::criaPaginaTransportadora()
     dbeSGESTADOPED = dbEdit(grbEndereco, "dbeSGESTADOPED", dtsDadosEndPed, "SGESTADOPED", 2);
     dbeNMPAISPED = dbEdit(grbEndereco, "dbeNMPAISPED", dtsDadosEndPed, "NMPAISPED");
     dbeNRCEPPED = dbEdit(grbEndereco, "dbeNRCEPPED", dtsDadosEndPed, "NRCEPPED", 9);
-    endereco->addWidget(label(grbEndereco, QStringLiteral("Endereço:"), dbeDSENDEPED), 0, 0);
+    endereco->addWidget(Form::caption(grbEndereco, QStringLiteral("Endereço:"), dbeDSENDEPED), 0, 0);
     endereco->addWidget(dbeDSENDEPED, 0, 1, 1, 3);
-    endereco->addWidget(label(grbEndereco, QStringLiteral("Bairro:"), dbeNMBAIRROPED), 1, 0);
+    endereco->addWidget(Form::caption(grbEndereco, QStringLiteral("Bairro:"), dbeNMBAIRROPED), 1, 0);
     endereco->addWidget(dbeNMBAIRROPED, 1, 1);
-    endereco->addWidget(label(grbEndereco, QStringLiteral("CEP:"), dbeNRCEPPED), 1, 2);
+    endereco->addWidget(Form::caption(grbEndereco, QStringLiteral("CEP:"), dbeNRCEPPED), 1, 2);
     endereco->addWidget(dbeNRCEPPED, 1, 3);
-    endereco->addWidget(label(grbEndereco, QStringLiteral("Município:"), dbeNMMUNIPED), 2, 0);
+    endereco->addWidget(Form::caption(grbEndereco, QStringLiteral("Município:"), dbeNMMUNIPED), 2, 0);
     endereco->addWidget(dbeNMMUNIPED, 2, 1);
-    endereco->addWidget(label(grbEndereco, QStringLiteral("UF:"), dbeSGESTADOPED), 2, 2);
+    endereco->addWidget(Form::caption(grbEndereco, QStringLiteral("UF:"), dbeSGESTADOPED), 2, 2);
     endereco->addWidget(dbeSGESTADOPED, 2, 3);
-    endereco->addWidget(label(grbEndereco, QStringLiteral("País:"), dbeNMPAISPED), 3, 0);
+    endereco->addWidget(Form::caption(grbEndereco, QStringLiteral("País:"), dbeNMPAISPED), 3, 0);
     endereco->addWidget(dbeNMPAISPED, 3, 1);
     endereco->setColumnStretch(1, 1);
     page->addWidget(grbEndereco);
@@ -631,7 +611,7 @@ void TfrmLanPedido::criaPaginaFormaPgto()
                                  {"Encargo Acrescer:", nedEncargoAcres}, {"Encargo Decrescer:", nedEncargoDecres},
                                  {"Bonificação:", nedBonificacao2}, {"Total Pedido:", nedTotalPed},
                                  {"Total Recebimento:", nedRecebimento}}) {
-        totais->addWidget(label(grbTotais, QString::fromUtf8(caption), edit), row, 0);
+        totais->addWidget(Form::caption(grbTotais, QString::fromUtf8(caption), edit), row, 0);
         totais->addWidget(edit, row++, 1);
     }
     totais->setRowStretch(row, 1);

@@ -108,6 +108,7 @@ void TfrmLanPedido::AplicaParamPedido()
     showColumn(dbgPadrao, QStringLiteral("COR_RENTABILIDADE"), mostraRent);
     showColumn(dbgItemPedido, QStringLiteral("vrRentabilidade"), mostraRent);
     showColumn(dbgItemPedido, QStringLiteral("VRACREDESCITPEDUNIT"), rentabilidade == u"F");
+    mostraLegendas();
 
     const bool composicao = paramPedido(QStringLiteral("IDTPCOMPPROD")) == u"V";
     showColumn(dbgItemPedido, QStringLiteral("IDCOMP"), composicao);

@@ -50,11 +50,13 @@ void TfrmLanPedido::criaRecordSets()
     cdsItemProImpos = new RecordSet(QStringLiteral("cdsItemProImpos"), this);
     addFields(*cdsItemProImpos, {{"NRITEMPED", S, 10, "Item"}, {"SGIMPOSTO", S, 10, "Imposto"},
                                  {"VRPERCIMPOS", F, 0, "%"}, {"VRIMPOSTO", F, 0, "Valor"}});
-    for (const char* name : {"VRPERCIMPOS", "VRIMPOSTO"})
-        cdsItemProImpos->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("#,##0.00"));
+    cdsItemProImpos->fieldByName(QStringLiteral("VRPERCIMPOS")).setDisplayFormat(QStringLiteral("###0.00%"));
+    cdsItemProImpos->fieldByName(QStringLiteral("VRIMPOSTO")).setDisplayFormat(QStringLiteral("###0.00"));
     cdsConUltPrecVen = new RecordSet(QStringLiteral("cdsConUltPrecVen"), this);
     addFields(*cdsConUltPrecVen, {{"NRPEDIDO", S, 10, "Pedido"}, {"DTPEDIDO", DT, 0, "Data"},
                                   {"QTITEMPED", F, 0, "Quantidade"}, {"VRPREUNITPED", F, 0, "Preço Unit."}});
+    for (const char* name : {"QTITEMPED", "VRPREUNITPED"})
+        cdsConUltPrecVen->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("###0.00"));
     cdsPosiEstoq = new RecordSet(QStringLiteral("cdsPosiEstoq"), this);
     addFields(*cdsPosiEstoq, {{"CDFABRIC", S, 20, ""}, {"NMFABRIC", S, 50, "Fabricante"}, {"CDALMOXARIFE", S, 6, "Almoxarifado"},
                               {"DSALMOXARIFE", S, 30, "Almoxarifado"}, {"CDLOCALESTOQ", S, 6, "Localização"},
@@ -76,13 +78,14 @@ void TfrmLanPedido::criaRecordSets()
                               {"PREVISAO", DT, 0, "Previsão"}, {"VRPERCPGTOPED", F, 0, "%"},
                               {"DSPRAZOPGTOPED", S, 50, "Descrição"}, {"VRPARCELA", F, 0, "Valor Parcela"}});
     cdsPrazoPgto->fieldByName(QStringLiteral("PREVISAO")).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
-    cdsPrazoPgto->fieldByName(QStringLiteral("VRPARCELA")).setDisplayFormat(QStringLiteral("#,##0.00"));
+    for (const char* name : {"VRPERCPGTOPED", "VRPARCELA"})
+        cdsPrazoPgto->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("###0.00"));
     cdsEncargos = new RecordSet(QStringLiteral("cdsEncargos"), this);
     addFields(*cdsEncargos, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"CDENCARGO", S, 2, "Encargo"},
                              {"NMENCARGO", S, 20, "Descrição"}, {"VRENCARGOPED", F, 0, "Valor"},
                              {"VRPERCENTENC", F, 0, "%"}});
-    cdsEncargos->fieldByName(QStringLiteral("VRENCARGOPED")).setDisplayFormat(QStringLiteral("#,##0.00"));
-    cdsEncargos->fieldByName(QStringLiteral("VRPERCENTENC")).setDisplayFormat(QStringLiteral("0.00"));
+    for (const char* name : {"VRENCARGOPED", "VRPERCENTENC"})
+        cdsEncargos->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("##,#0.00"));
     cdsPesqObser = new RecordSet(QStringLiteral("cdsPesqObser"), this);
     cdsVerifUsoTabPreClie = new RecordSet(QStringLiteral("cdsVerifUsoTabPreClie"), this);
     cdsParExpedicao = new RecordSet(QStringLiteral("cdsParExpedicao"), this);

@@ -15,6 +15,7 @@
 #include "widgets/btnpesquisa.h"
 #include "widgets/datasource.h"
 #include "widgets/dateeditplus.h"
+#include "widgets/form.h"
 
 #include <QAction>
 #include <QDir>
@@ -148,9 +149,7 @@ void TfrmLanPedido::criaPainelFerramentas()
     medCdFilial->setInputMask(QStringLiteral("9999;_"));
     medCdFilial->setFixedWidth(medCdFilial->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     lblFilial->setBuddy(medCdFilial);
-    btnFilial = new TBtnPesquisa(panFilial);
-    btnFilial->setObjectName(QStringLiteral("btnFilial"));
-    btnFilial->setText(QStringLiteral("..."));
+    btnFilial = Form::lookupButton(panFilial, QStringLiteral("btnFilial"));
     edtNmFilial = new QLineEdit(panFilial);
     edtNmFilial->setObjectName(QStringLiteral("edtNmFilial"));
     edtNmFilial->setReadOnly(true);
@@ -273,9 +272,19 @@ bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::EnabledChange)
         if (QAction* action = m_botoesMenu.value(qobject_cast<QToolButton*>(watched), nullptr))
             action->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
-    if (watched == medCdFilial && event->type() == QEvent::FocusIn)
+    if (watched == medCdFilial && event->type() == QEvent::FocusIn && !trocandoDePagina())
         guarded([&] { medCdFilialEnter(); });
     return TfrmPadraoGrid::eventFilter(watched, event);
+}
+
+// The page control hides the outgoing page before it shows the incoming one,
+// and the focus that page held falls meanwhile to the next field, the
+// branch: that is no clerk entering the branch, and the focus goes on into
+// the incoming page.
+bool TfrmLanPedido::trocandoDePagina() const
+{
+    const QWidget* pagina = pgcPadrao->currentWidget();
+    return pgcPadrao->isVisible() && pagina && !pagina->isVisible();
 }
 
 bool TfrmLanPedido::event(QEvent* event)

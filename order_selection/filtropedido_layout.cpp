@@ -10,6 +10,7 @@
 #include "screens/screenicons.h"
 #include "widgets/buttonflat.h"
 #include "widgets/dateeditplus.h"
+#include "widgets/form.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -24,12 +25,7 @@
 
 namespace {
 
-template <typename W>
-W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
+using Form::named;
 
 QGroupBox* group(QWidget* parent, const char* name, const QString& caption)
 {
@@ -56,12 +52,7 @@ QLineEdit* digitsEdit(QWidget* parent, const char* name, int maxLength)
 
 TButtonFlat* lookupButton(QWidget* parent, const QString& name)
 {
-    auto* button = new TButtonFlat(QStringLiteral("…"), parent);
-    button->setObjectName(name);
-    button->setToolTip(QStringLiteral("Escolher a lista (F9)"));
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setFixedWidth(28);
-    return button;
+    return Form::listButton(parent, name, QStringLiteral("Escolher a lista (F9)"));
 }
 
 TDateEditPlus* dateEdit(QWidget* parent, const char* name)

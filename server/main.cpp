@@ -4,6 +4,7 @@
 #include "rpc/http_server.h"
 #include "rpc/protocol_doc.h"
 #include "rpc/server_config.h"
+#include "demo/demo_data.h"
 #include "store/database.h"
 #include "store/database_copy.h"
 

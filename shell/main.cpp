@@ -9,6 +9,7 @@
 #include "guihost.h"
 #include "headlesshost.h"
 #include "hosthooks.h"
+#include "keynames.h"
 #include "loadbpl.h"
 #include "login.h"
 #include "logindialog.h"
@@ -63,10 +64,37 @@ bool saveScreenshot(QWidget& window, const QString& path)
     return window.grab().save(path, "PNG");
 }
 
+// --help and --version answer anywhere, also where no display can be opened.
+bool asksForHelpOrVersion(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "-h" || argument == "-?" || argument == "--help" || argument == "--help-all"
+            || argument == "-v" || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+int printHelpOrVersion(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("erpshell"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PED_VERSION));
+    try {
+        parseShellOptions(QCoreApplication::arguments());   // prints and exits
+    } catch (const ShellOptionsError& error) {
+        return fail(QString::fromStdString(error.what()) + QStringLiteral(" (veja --help)"), false, 2);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (asksForHelpOrVersion(argc, argv))
+        return printHelpOrVersion(argc, argv);
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("ped00100"));
     QApplication::setApplicationName(QStringLiteral("erpshell"));
@@ -75,6 +103,7 @@ int main(int argc, char* argv[])
     QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     installQtTranslations(app);
     QApplication::setWindowIcon(shellIcon());
+    instalaNomesDasTeclas();
 
     ShellOptions options;
     try {

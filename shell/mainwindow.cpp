@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QHash>
@@ -17,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
@@ -85,7 +87,38 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMd
     buildStatusBar();
     rebuildModulesMenu();
     refreshContext();
-    resize(1280, 800);
+    fitToScreen();
+}
+
+// The preferred size, but never beyond the screen's free area: a taller
+// window would hide the status bar (company, branch, operator, date) below
+// the screen's edge where no window manager maximises it.
+void MainWindow::fitToScreen()
+{
+    const QScreen* display = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!display) {
+        resize(1280, 800);
+        return;
+    }
+    const QRect room = display->availableGeometry();
+    // The frame the window system draws around the window counts too; it is
+    // known once the window is on view.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize size = QSize(1280, 800).boundedTo(room.size() - frame);
+    resize(size);
+    move(room.topLeft());
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Also when it was asked to show maximised: without a window manager
+    // nobody maximises it.
+    const QScreen* display = screen();
+    if (m_fitted || isFullScreen() || !display || display->availableGeometry().contains(frameGeometry()))
+        return;
+    m_fitted = true;
+    fitToScreen();
 }
 
 MainWindow::~MainWindow() = default;

@@ -29,12 +29,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void setTabbedView(bool tabbed);
     void placeNewWindow(QMdiSubWindow* frame, const QSize& wanted, int alreadyOpen);
     void buildMenus();
     void buildStatusBar();
+    void fitToScreen();
+    bool m_fitted = false;
     void fillWindowMenu();
     void showAbout();
 

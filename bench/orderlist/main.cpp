@@ -21,6 +21,7 @@
 #include "list_text.h"
 #include "test_server.h"
 
+#include "demo/demo_data.h"
 #include "modules/order_list_query.h"
 #include "modules/packet_sql.h"
 #include "rpc/app_server.h"

@@ -53,10 +53,3 @@ QStringList appliedMigrations(QSqlDatabase& db);
 
 // True when the schema holds no company yet (a fresh database).
 bool isEmptyDatabase(QSqlDatabase& db);
-
-// Loads the deterministic demo data (company "01", branches "0001".."0003",
-// operator DEMO/demo, ...). Expects a migrated, empty database.
-void loadDemoData(QSqlDatabase& db);
-
-// Adds `orderCount` realistic orders with items for benchmarks.
-void generateOrders(QSqlDatabase& db, int orderCount);

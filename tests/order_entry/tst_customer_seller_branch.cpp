@@ -66,11 +66,14 @@ private slots:
     void filialComESemParametros_data();
     void filialComESemParametros();
     void filialInalteradaNaoRecarrega();
+    void filialDigitada_data();
+    void filialDigitada();
     void vendedorLogado_data();
     void vendedorLogado();
     void clienteRecusado_data();
     void clienteRecusado();
-    void clienteBloqueadoNaSaidaNaoETomado();
+    void clienteNaSaida_data();
+    void clienteNaSaida();
     void clienteNaoRelacionadoAoVendedorLogado();
     void clienteNovoTrazSeusDados();
     void falhaRevalidaPaginaAtual();
@@ -207,6 +210,45 @@ void TstCustomerSellerBranch::filialInalteradaNaoRecarrega()
     QVERIFY(!tela->pgcPadrao->isTabVisible(tela->pgcPadrao->indexOf(tela->tshEncargos)));
 }
 
+void TstCustomerSellerBranch::filialDigitada_data()
+{
+    QTest::addColumn<QString>("company");   // of the working context
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a branch of the company") << "01" << "2" << "" << "Filial Campinas";
+    QTest::newRow("a branch outside the company's list") << "99" << "0003" << "" << "Filial Curitiba";
+    QTest::newRow("unknown") << "01" << "0099" << "Filial não cadastrada." << "";
+    QTest::newRow("empty") << "01" << "" << "Filial deve ser informada." << "";
+}
+
+// The branch field takes any registered branch with its name; the company's
+// list beside it only feeds the look-up.
+void TstCustomerSellerBranch::filialDigitada()
+{
+    QFETCH(QString, company);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    QFETCH(QString, name);
+    abreTela();
+    const WorkingContext antes = workingContext();
+    const auto volta = qScopeGuard([&] { setWorkingContext(antes); });
+    WorkingContext context = antes;
+    context.empresa = company;
+    setWorkingContext(context);
+    tela->medCdFilial->setText(typed);
+    if (message.isEmpty()) {
+        tela->Vd_Filial();
+        QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'|')));
+        QCOMPARE(tela->edtNmFilial->text(), name);
+        QCOMPARE(tela->medCdFilial->text().size(), 4);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_Filial());
+        QCOMPARE(scripted->messageTexts(MsgType::Error), QStringList{message});
+        scripted->clear();
+    }
+}
+
 void TstCustomerSellerBranch::vendedorLogado_data()
 {
     QTest::addColumn<QString>("operatorCode");
@@ -274,17 +316,35 @@ void TstCustomerSellerBranch::clienteRecusado()
     scripted->clear();
 }
 
-// Leaving the field with a blocked customer says nothing and takes nothing;
-// the order cannot be saved with it (the header check refuses it).
-void TstCustomerSellerBranch::clienteBloqueadoNaSaidaNaoETomado()
+void TstCustomerSellerBranch::clienteNaSaida_data()
 {
+    QTest::addColumn<QString>("document");
+    QTest::addColumn<QString>("message");   // "" nothing said
+    QTest::newRow("blocked, silently not taken") << "@000003" << "";
+    QTest::newRow("a customer code is no tax number") << "000001" << "Cliente não cadastrado.";
+    QTest::newRow("valid CPF of nobody") << "529.982.247-25" << "Cliente não cadastrado.";
+}
+
+// Leaving the field, a blocked customer is not taken without a word (the
+// header check refuses it on saving); an unknown one is refused with its
+// message and the focus comes back to the field. The exit fails either way,
+// so whoever called the check knows.
+void TstCustomerSellerBranch::clienteNaSaida()
+{
+    QFETCH(QString, document);
+    QFETCH(QString, message);
     abreTela();
     novoPedido();
-    comDocumento(QStringLiteral("000003"));
-    tela->dbeClienteExit();
-    QVERIFY(scripted->messages().isEmpty());
+    tela->cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE"))
+        .setValue(document.startsWith(u'@') ? documento(document.mid(1)) : document);
+    tela->dbeVendedor->setFocus();
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->dbeClienteExit());
+    QCOMPARE(scripted->messageTexts(MsgType::Error), message.isEmpty() ? QStringList() : QStringList{message});
     QVERIFY(valor(tela->cdsPedido, "CDCLIENTE").isEmpty());
     QVERIFY(tela->edtNmCliente->text().isEmpty());
+    QCoreApplication::processEvents();
+    QCOMPARE(tela->focusWidget() == tela->dbeCliente, !message.isEmpty());
+    scripted->clear();
 }
 
 void TstCustomerSellerBranch::clienteNaoRelacionadoAoVendedorLogado()
@@ -385,6 +445,8 @@ void TstCustomerSellerBranch::alteracoesDoCliente()
     QFETCH(QString, list);
     QFETCH(bool, answerYes);
     abreTela();
+    int enderecos = 0;
+    tela->AtualizaEndereco = [&] { ++enderecos; };
     novoPedido();
     comDocumento(QStringLiteral("000102"));
     tela->Vd_Cliente(false, false);
@@ -409,6 +471,8 @@ void TstCustomerSellerBranch::alteracoesDoCliente()
         const QString kept = valor(tela->cdsPedido, field.toLatin1().constData());
         QCOMPARE(kept, answerYes ? original.value(field).toString() : change.section(u'=', 1));
     }
+    // The address follows the new customer whatever the answer.
+    QCOMPARE(enderecos, 2);
 }
 
 void TstCustomerSellerBranch::pedidoExistente_data()

@@ -8,6 +8,7 @@
 
 #include "filtropedidodialog.h"
 #include "getpedido_args.h"
+#include "legendas.h"
 #include "guard.h"
 #include "lanpedido.h"
 #include "lanpedido_unit.h"
@@ -15,6 +16,7 @@
 #include "screens/dbgeral.h"
 #include "store/database.h"
 #include "store/sql.h"
+#include "widgets/dbedits.h"
 #include "widgets/dateeditplus.h"
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
@@ -118,9 +120,15 @@ private slots:
     void rolagemCarregaDetalhesDaPagina_data();
     void rolagemCarregaDetalhesDaPagina();
     void atualizarTrazDetalhesDoPedidoAtual();
+    void atualizarDepoisDaListaFechada();
+    void legendaDasFaixas_data();
+    void legendaDasFaixas();
+    void legendasNaTela();
     void origemDesconhecidaMantemTexto();
     void novoPedido_data();
     void novoPedido();
+    void clientePadraoRecusado_data();
+    void clientePadraoRecusado();
     void numeracaoFalhaCancelaInclusao();
     void situacao_data();
     void situacao();
@@ -465,6 +473,81 @@ void TstHeaderRecord::atualizarTrazDetalhesDoPedidoAtual()
     QVERIFY(scripted->messages().isEmpty());
 }
 
+// A closed list (the branch field entered) shows no order; refreshing it
+// shows the first order on every control, as scrolling to it does.
+void TstHeaderRecord::atualizarDepoisDaListaFechada()
+{
+    abreTela();
+    tela->selecionaPagina(tela->tshDadosPed);
+    tela->medCdFilialEnter();
+    QVERIFY(!tela->cdsPedido->isActive());
+    QVERIFY(tela->dbtNome->text().isEmpty());
+
+    tela->sbtVerificarClick();
+    QVERIFY(tela->cdsPedido->recordCount() > 0);
+    QCOMPARE(tela->cdsPedido->recNo(), 1);
+    QCOMPARE(tela->dbtNome->text(), tela->cdsPedido->fieldByName(QStringLiteral("DsPedido")).asString());
+    QCOMPARE(tela->medNrPedido->text(), tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString());
+    QCOMPARE(tela->edtNmCliente->text(), tela->cdsPedido->fieldByName(QStringLiteral("NMFANTCLIE")).asString());
+    QCOMPARE(tela->rdbPedido->isChecked(), tela->cdsPedido->fieldByName(QStringLiteral("IDTIPOPEDIDO")).asString() == u"1");
+    QVERIFY(scripted->messages().isEmpty());
+}
+
+void TstHeaderRecord::legendaDasFaixas_data()
+{
+    QTest::addColumn<double>("de");
+    QTest::addColumn<double>("ate");
+    QTest::addColumn<QColor>("cor");
+    QTest::addColumn<QString>("texto");
+    QTest::newRow("aberta embaixo") << -1000.0 << 0.0 << QColor(255, 0, 0) << "Faixa: até 0 % (vermelho)";
+    QTest::newRow("fechada") << 5.0 << 15.0 << QColor(255, 255, 0) << "Faixa: de 5 % a 15 % (amarelo)";
+    QTest::newRow("decimais") << 2.5 << 7.75 << QColor(255, 165, 0) << "Faixa: de 2,50 % a 7,75 % (laranja)";
+    QTest::newRow("aberta em cima") << 30.0 << 1000.0 << QColor(0, 128, 0) << "Faixa: acima de 30 % (verde)";
+    QTest::newRow("cor vizinha") << 15.0 << 30.0 << QColor(150, 230, 140) << "Faixa: de 15 % a 30 % (verde-claro)";
+}
+
+// A band reads with its limits and the name of the colour nearest its own.
+void TstHeaderRecord::legendaDasFaixas()
+{
+    QFETCH(double, de);
+    QFETCH(double, ate);
+    QFETCH(QColor, cor);
+    QFETCH(QString, texto);
+    const QStringList linhas = LegendaTexto(QStringLiteral("Rentabilidade"),
+                                            LegendaRentabilidade({{QStringLiteral("Faixa"), de, ate, cor}}));
+    QCOMPARE(linhas, (QStringList{QStringLiteral("Rentabilidade:"), texto}));
+}
+
+// The status and profitability columns tell what their codes and colours
+// mean over their titles, and the help page tells it too; the colours stay
+// those the list paints.
+void TstHeaderRecord::legendasNaTela()
+{
+    abreTela();
+    DBGridColumn* situacao = tela->dbgPadrao->columnByField(QStringLiteral("IDSITPEDIDO"));
+    QVERIFY(situacao);
+    const QString dica = tela->dbgPadrao->model()->headerData(situacao->index(), Qt::Horizontal, Qt::ToolTipRole).toString();
+    for (const QString& codigo : {"1", "2", "3", "4", "6"})
+        QVERIFY2(dica.contains(QStringLiteral("color:%1'>%2</b>").arg(CorSituacaoPedido(codigo).name(),
+                                                                        TextoSituacaoPedido(tela->msgPadrao, codigo))),
+                 qPrintable(dica));
+    const int rentabilidade = tela->dbgPadrao->columnByField(QStringLiteral("COR_RENTABILIDADE"))->index();
+    const QString dicaRent = tela->dbgPadrao->model()->headerData(rentabilidade, Qt::Horizontal, Qt::ToolTipRole).toString();
+    QVERIFY2(dicaRent.contains(QStringLiteral("Margem baixa: de 5 % a 15 %")), qPrintable(dicaRent));
+    QVERIFY(dicaRent.contains(QColor(255, 255, 0).name()));   // the band's colour number 65535
+
+    tela->sbtAjudaClick();
+    const QStringList ajuda = scripted->messageTexts(MsgType::Information);
+    QCOMPARE(ajuda.size(), 1);
+    for (const QString& linha : {QStringLiteral("Situação do pedido:"), QStringLiteral("PE\tPendente (azul)"),
+                                 QStringLiteral("AN\tEm andamento (oliva)"), QStringLiteral("LQ\tLiquidado (roxo)"),
+                                 QStringLiteral("CN\tCancelado (vermelho)"), QStringLiteral("PA\tParcialmente atendido (verde-azulado)"),
+                                 QStringLiteral("Prejuízo: até 0 % (vermelho)"), QStringLiteral("Margem alta: acima de 30 % (verde)")})
+        QVERIFY2(ajuda.first().contains(linha), qPrintable(ajuda.first()));
+    QVERIFY(ajuda.first().contains(QStringLiteral("Ctrl+L\tFiltrar pedidos")));
+    scripted->clear();
+}
+
 // Origin codes without a text leave the origin box as it was.
 void TstHeaderRecord::origemDesconhecidaMantemTexto()
 {
@@ -577,6 +660,37 @@ void TstHeaderRecord::novoPedido()
     QCOMPARE(LanPedido::stCdModPag, modalidade);
     QVERIFY(scripted->messages().isEmpty());
     cds->cancel();
+}
+
+void TstHeaderRecord::clientePadraoRecusado_data()
+{
+    QTest::addColumn<QString>("cliente");
+    QTest::addColumn<QString>("documento");   // "" the customer's own
+    QTest::addColumn<QString>("mensagem");    // "" nothing said
+    QTest::newRow("blocked default customer") << "000003" << "" << "";
+    QTest::newRow("unknown default customer") << "999999" << "52998224725" << "Cliente não cadastrado.";
+}
+
+// A default customer the check refuses leaves the new order with the focus
+// on the customer field, not on the seller.
+void TstHeaderRecord::clientePadraoRecusado()
+{
+    QFETCH(QString, cliente);
+    QFETCH(QString, documento);
+    QFETCH(QString, mensagem);
+    if (documento.isEmpty())
+        documento = selectValue(demo, QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = ?"), {cliente}).toString();
+    abreTela(QStringLiteral("0002"));
+    setParam(*tela->cdsParamPedido, QStringLiteral("CDCLIENTE"), cliente);
+    setParam(*tela->cdsParamPedido, QStringLiteral("NRINSJURCLIE"), documento);
+    tela->selecionaPagina(tela->tshPadrao);
+    tela->sbtIncluirClick();
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Insert);
+    QCOMPARE(scripted->messageTexts(MsgType::Error), mensagem.isEmpty() ? QStringList() : QStringList{mensagem});
+    QCoreApplication::processEvents();
+    QVERIFY(tela->focusWidget() == tela->dbeCliente);
+    scripted->clear();
+    tela->cdsPedido->cancel();
 }
 
 // Without a number there is no new order: the row goes and the clerk is told.

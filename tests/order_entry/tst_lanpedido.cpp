@@ -9,9 +9,13 @@
 #include "lanpedido_unit.h"
 #include "recordset.h"
 #include "store/database.h"
+#include "taxnumbers.h"
+#include "cds_values.h"
+#include "eventguard.h"
 #include "widgets/datasource.h"
 #include "widgets/dbedits.h"
 #include "widgets/dbgrid.h"
+#include "widgets/numberedit.h"
 
 #include <QAction>
 #include <QDialog>
@@ -20,6 +24,7 @@
 #include <QMenu>
 #include <QScopeGuard>
 #include <QSqlDatabase>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QtTest/QtTest>
@@ -53,8 +58,15 @@ private slots:
     void imprimirAbreImpressao();
     void importaObservacaoDeArquivo();
     void paginasEmConsulta();
+    void paginaMostradaEEscolhidaConcordam_data();
+    void paginaMostradaEEscolhidaConcordam();
+    void cancelarNovoPedidoMostraOPedidoAtual_data();
+    void cancelarNovoPedidoMostraOPedidoAtual();
+    void incluirNaFormaDePagamento_data();
+    void incluirNaFormaDePagamento();
 
 private:
+    void soltaFilial();
     void carregaPedidoDemo();
 
     int demoItemCount = 0;
@@ -505,6 +517,148 @@ void TstLanPedido::paginasEmConsulta()
         QVERIFY(imagem.save(QStringLiteral("%1/ped00100_%2.png").arg(pasta, pagina->objectName())));
     }
     QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
+}
+
+// The working branch left free for the screen, for the rest of the test.
+void TstLanPedido::soltaFilial()
+{
+    WorkingContext context = workingContext();
+    context.modulosFilialFixa.clear();
+    setWorkingContext(context);
+}
+
+void TstLanPedido::paginaMostradaEEscolhidaConcordam_data()
+{
+    QTest::addColumn<bool>("filialFixa");
+    QTest::newRow("filial fixa") << true;
+    QTest::newRow("filial livre") << false;
+}
+
+// Clicking from the list to each page: the tab chosen, the page shown and
+// the menu item agree, the order list stays loaded and the page shows the
+// current order. With a free branch, the focus the list held used to fall
+// on the branch field as the list page hid, which emptied the screen.
+void TstLanPedido::paginaMostradaEEscolhidaConcordam()
+{
+    QFETCH(bool, filialFixa);
+    const auto fixaDeNovo = qScopeGuard([] {
+        WorkingContext fixa = workingContext();
+        fixa.modulosFilialFixa = {QStringLiteral("PED00100")};
+        setWorkingContext(fixa);
+    });
+    if (!filialFixa) {
+        soltaFilial();
+        abreTela();
+        respondeFiltro(*scripted, RespostaFiltro::Confirma);
+        tela->dbgPadrao->setFocus();   // the clerk leaves the branch for the list
+    } else {
+        abreTela();
+    }
+    tela->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(tela));
+    const QString pedido = valor(tela->cdsPedido, "NRPEDIDO");
+    QVERIFY(!pedido.isEmpty());
+    const QList<std::pair<QWidget*, QAction*>> paginas{{tela->tshDadosPed, tela->mnuDadosGerais},
+                                                       {tela->tshItemPedido, tela->mnuItemPed},
+                                                       {tela->tshTransportadora, tela->mnuTransp},
+                                                       {tela->tshFormaPgto, tela->mnuFormaPgto}};
+    QTabBar* abas = tela->pgcPadrao->tabBar();
+    for (const auto& [pagina, menu] : paginas) {
+        tela->selecionaPagina(tela->tshPadrao);
+        tela->dbgPadrao->setFocus();
+        QTest::mouseClick(abas, Qt::LeftButton, {}, abas->tabRect(tela->pgcPadrao->indexOf(pagina)).center());
+        QCOMPARE(tela->pgcPadrao->currentWidget(), pagina);
+        QCOMPARE(abas->currentIndex(), tela->pgcPadrao->indexOf(pagina));
+        QVERIFY(pagina->isVisible());
+        QVERIFY(menu->isChecked());
+        QVERIFY(tela->cdsPedido->isActive());
+        QVERIFY(tela->pgcPadrao->isTabEnabled(tela->pgcPadrao->indexOf(pagina)));
+        QCOMPARE(tela->dbtNome->text().left(10), pedido);
+        QVERIFY(tela->focusWidget() != tela->medCdFilial);
+    }
+    QCOMPARE(tela->medNrPedido->text(), pedido);
+    QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
+}
+
+void TstLanPedido::cancelarNovoPedidoMostraOPedidoAtual_data()
+{
+    QTest::addColumn<QString>("pagina");   // where the clerk cancels the new order
+    QTest::newRow("dados gerais") << "tshDadosPed";
+    QTest::newRow("transportadora") << "tshTransportadora";
+}
+
+// Cancelling a new order brings back the order that was on screen: the
+// caption and the general page name it, and its payment page sums its items
+// as its items page does.
+void TstLanPedido::cancelarNovoPedidoMostraOPedidoAtual()
+{
+    QFETCH(QString, pagina);
+    abreTela();
+    carregaPedidoDemo();
+    const QString pedido = valor(tela->cdsPedido, "NRPEDIDO");
+    tela->selecionaPagina(tela->tshPadrao);
+    tela->sbtIncluirClick();
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Insert);
+    const QString novo = valor(tela->cdsPedido, "NRPEDIDO");
+    QVERIFY(novo != pedido);
+    tela->selecionaPagina(tela->findChild<QWidget*>(pagina));
+    tela->sbtCancelarClick();
+
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
+    QCOMPARE(tela->dbtNome->text(), valor(tela->cdsPedido, "DsPedido"));
+    QVERIFY(tela->dbtNome->text().startsWith(pedido));
+    QCOMPARE(tela->medNrPedido->text(), pedido);
+    QCOMPARE(tela->dbeCliente->text(),
+             FormatInscricao(valor(tela->cdsPedido, "NRINSJURCLIE"), valor(tela->cdsPedido, "IDTPIJURCLIE")));
+    tela->selecionaPagina(tela->tshFormaPgto);
+    const double totalNoPagamento = tela->nedTotalBruto->value();
+    tela->selecionaPagina(tela->tshItemPedido);
+    QCOMPARE(tela->cdsItemPedido->recordCount(), demoItemCount);
+    QVERIFY(tela->nedTotal->value() > 0);
+    QCOMPARE(totalNoPagamento, tela->nedTotal->value());
+    QVERIFY(scripted->messages().isEmpty());
+}
+
+void TstLanPedido::incluirNaFormaDePagamento_data()
+{
+    QTest::addColumn<QString>("altFormaPag");   // IDALTFORMAPAG
+    QTest::addColumn<QString>("situacao");      // IDSITPEDIDO of the order on screen
+    QTest::addColumn<bool>("incluiPrazo");
+    QTest::newRow("prazos editáveis, pedido aberto") << "S" << "1" << true;
+    QTest::newRow("prazos fixos") << "N" << "1" << false;
+    QTest::newRow("pedido liquidado") << "S" << "3" << false;
+}
+
+// Include on the payment page adds a term to the order on screen, which
+// goes into edit so that Confirm or Cancel takes the term with it; nothing
+// is added to an order in browse state behind the clerk's back.
+void TstLanPedido::incluirNaFormaDePagamento()
+{
+    QFETCH(QString, altFormaPag);
+    QFETCH(QString, situacao);
+    QFETCH(bool, incluiPrazo);
+    abreTela();
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDALTFORMAPAG"), altFormaPag);
+    carregaPedidoDemo();
+    {
+        EventDetach semChecagem(tela->cdsPedido->beforeEdit);
+        setParam(*tela->cdsPedido, QStringLiteral("IDSITPEDIDO"), situacao);
+    }
+    tela->selecionaPagina(tela->tshFormaPgto);
+    const int prazos = tela->cdsPrazoPgto->recordCount();
+    tela->sbtIncluir->click();
+    if (incluiPrazo) {
+        QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Edit);
+        QCOMPARE(tela->cdsPrazoPgto->state(), RecordSet::State::Insert);
+        tela->sbtCancelarClick();
+        QCOMPARE(tela->cdsPrazoPgto->recordCount(), prazos);
+    } else {
+        QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
+        QVERIFY(!tela->cdsPrazoPgto->isEditing());
+    }
+    QCOMPARE(tela->cdsPrazoPgto->recordCount(), prazos);
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
+    QVERIFY(scripted->messages().isEmpty());
 }
 
 QTEST_MAIN(TstLanPedido)

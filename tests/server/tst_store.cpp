@@ -2,6 +2,7 @@
 // order generator, on SQLite and (when PED_TEST_PG_URL is set) PostgreSQL.
 
 #include "check_digits.h"
+#include "demo/demo_data.h"
 #include "rpc/password.h"
 #include "store/counters.h"
 #include "store/database.h"

@@ -74,6 +74,34 @@ private slots:
         QVERIFY(!QImage(png).isNull());
     }
 
+    // Where no display can be opened, --help and --version still answer.
+    void helpAndVersionWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("--help") << "--help" << "--server <ENDEREÇO>";
+        QTest::newRow("-h") << "-h" << "--auto-login";
+        QTest::newRow("--version") << "--version" << "erpshell";
+    }
+
+    void helpAndVersionWithoutDisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, expected);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QString::fromLatin1(name));
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(qEnvironmentVariable("PED_BIN_DIR") + QStringLiteral("/erpshell"), {option});
+        QVERIFY(process.waitForFinished(30000));
+        const QByteArray output = process.readAll();
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(process.exitCode() == 0, output.constData());
+        QVERIFY2(QString::fromUtf8(output).contains(expected), output.constData());
+    }
+
     void failures_data()
     {
         QTest::addColumn<QStringList>("arguments");

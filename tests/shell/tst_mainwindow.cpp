@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -107,6 +108,18 @@ private slots:
                                         QStringLiteral("Operador: DEMO"), QStringLiteral("Data: 10/03/2026"),
                                         QStringLiteral("Servidor: 127.0.0.1:8100")})
             QVERIFY2(texts.contains(expected), qPrintable(texts.join(u'|')));
+    }
+
+    // On a display smaller than the preferred size the window stays inside
+    // the screen's free area, its status bar on view.
+    void fitsTheScreen()
+    {
+        const QRect room = window->screen()->availableGeometry();
+        QVERIFY2(room.contains(window->frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %5x%6 em %3x%4").arg(window->frameGeometry().x()).arg(window->frameGeometry().y())
+                                .arg(room.width()).arg(room.height()).arg(window->frameGeometry().width()).arg(window->frameGeometry().height())));
+        const QRect barra(window->statusBar()->mapToGlobal(QPoint(0, 0)), window->statusBar()->size());
+        QVERIFY(room.contains(barra));
     }
 
     void screenBecomesOneChildWindow()

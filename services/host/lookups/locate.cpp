@@ -1,6 +1,8 @@
 #include "locate.h"
 
+#include "lookupcolumns.h"
 #include "procuradialog.h"
+#include "widgets/dbgrid.h"
 #include "recordset.h"
 
 #include <algorithm>
@@ -94,6 +96,23 @@ bool Procura(RecordSet& recordSet, const QString& title)
 {
     if (!recordSet.isActive() || recordSet.isEmpty())
         return false;
+    const ApresentacaoPesquisa apresentacao(recordSet);
     TfrmProcura dialog(recordSet, title);
+    return dialog.run();
+}
+
+bool Procura(DBGrid& grid, const QString& title)
+{
+    RecordSet* recordSet = grid.recordSet();
+    if (!recordSet || recordSet->isEmpty())
+        return false;
+    QList<PesquisaColuna> columns;
+    for (int i = 0; i < grid.columnCount(); ++i) {
+        const DBGridColumn& column = grid.column(i);
+        const bool colourCell = column.colorFieldName().compare(column.fieldName(), Qt::CaseInsensitive) == 0;
+        if (column.isVisible() && column.field() && !colourCell)
+            columns.append({column.fieldName(), column.title()});
+    }
+    TfrmProcura dialog(*recordSet, title, columns);
     return dialog.run();
 }

@@ -11,7 +11,7 @@
 //   LocateAllServ  the search runs on the server: `search` returns the rows
 //                  that match (a data packet), which replace the record set's
 //                  rows; then LocateAll positions on the best of them.
-//   Procura        asks for a field and a text in a small modal dialog
+//   Procura        asks for a field (a name first) and a text in a small modal dialog
 //                  "TfrmProcura" and finds the next match after the current
 //                  row (wrapping); tells "Texto não encontrado." otherwise.
 
@@ -20,6 +20,7 @@
 #include <QString>
 #include <functional>
 
+class DBGrid;
 class RecordSet;
 
 bool LocateAll(RecordSet& recordSet, const QString& fieldName, const QString& text);
@@ -30,6 +31,9 @@ bool LocateAllServ(RecordSet& recordSet, const QString& fieldName, const QString
                    const ServerSearch& search);
 
 bool Procura(RecordSet& recordSet, const QString& title = QString());
+// Procura over a grid's record set, offering the columns the grid shows
+// (with their titles; colour cells, which hold no text, left out).
+bool Procura(DBGrid& grid, const QString& title = QString());
 
 // The form texts are compared in: upper case, accents removed, blanks at the
 // ends dropped.

@@ -5,7 +5,9 @@
 #include "guard.h"
 #include "host.h"
 #include "locate.h"
+#include "lookupcolumns.h"
 #include "lookupframe.h"
+#include "widgets/gridutils.h"
 #include "lookupquery.h"
 #include "messages.h"
 #include "pesquisalistadialog.h"
@@ -190,13 +192,14 @@ QStringList parseStartingList(const QString& list)
     }
 }
 
-bool runPesquisaLista(const RecordSet* recordSet, const QString& keyField, const QString& caption, bool required,
+bool runPesquisaLista(RecordSet* recordSet, const QString& keyField, const QString& caption, bool required,
                       QString& list)
 {
     const PesquisaTitulo parts = splitPesquisaTitle(caption);
     if (!recordSet || !recordSet->isActive() || recordSet->isEmpty())
         MensErro(parts.emptyText, true);
     const int keyIndex = recordSet->fieldByName(keyField).index();
+    const ApresentacaoPesquisa apresentacao(*recordSet);
     TfrmPesquisaLista dialog(*recordSet, keyIndex, parts.name, parseStartingList(list), required);
     if (!dialog.run())
         return false;
@@ -267,7 +270,6 @@ TfrmPesquisaLista::TfrmPesquisaLista(const RecordSet& recordSet, int keyFieldInd
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
     m_table->horizontalHeader()->setHighlightSections(false);
     m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setColumnWidth(0, 30);
     m_table->installEventFilter(this);
     m_table->horizontalHeader()->setResizeContentsPrecision(200);   // widths from the first rows, not from all
@@ -275,6 +277,7 @@ TfrmPesquisaLista::TfrmPesquisaLista(const RecordSet& recordSet, int keyFieldInd
     m_table->setColumnWidth(0, 30);
     for (int column = 1; column < m_model->columnCount(); ++column)
         m_table->setColumnWidth(column, qBound(60, m_table->columnWidth(column) + 16, 360));
+    keepColumnsReadable(*m_table, m_model->columnCount() - 1);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_typingPause->setSingleShot(true);
     m_typingPause->setInterval(typingPauseMs);

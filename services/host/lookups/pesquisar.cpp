@@ -5,6 +5,7 @@
 #include "guard.h"
 #include "host.h"
 #include "locate.h"
+#include "lookupcolumns.h"
 #include "lookupframe.h"
 #include "lookupquery.h"
 #include "messages.h"
@@ -42,6 +43,7 @@ bool runPesquisa(RecordSet& recordSet, const QString& title, const PesquisaOpcoe
     if (recordSet.fieldCount() == 0)
         MensErro(QStringLiteral("Campos devem ser especificados para a consulta."), true);
     const Bookmark start = recordSet.bookmark();
+    const ApresentacaoPesquisa apresentacao(recordSet);
     TfrmPesquisa dialog(recordSet, parts.name, options, containing);
     if (dialog.run())
         return true;
@@ -149,7 +151,7 @@ TfrmPesquisa::TfrmPesquisa(RecordSet& recordSet, const QString& name, const Pesq
                        | DBGrid::RowSelect | DBGrid::AlwaysShowSelection);
     m_grid->setReadOnly(true);
     m_grid->setDataSource(m_dataSource);
-    m_grid->horizontalHeader()->setStretchLastSection(true);
+    m_grid->setStretchLastColumn(true);
     m_status->setObjectName(QStringLiteral("lblStatus"));
     m_typingPause->setSingleShot(true);
     m_typingPause->setInterval(typingPauseMs);

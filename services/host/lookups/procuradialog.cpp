@@ -15,7 +15,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TfrmProcura::TfrmProcura(RecordSet& recordSet, const QString& title, QWidget* parent)
+namespace {
+
+bool isNameField(const QString& fieldName)
+{
+    return fieldName.startsWith(QLatin1String("NM"), Qt::CaseInsensitive)
+        || fieldName.startsWith(QLatin1String("DS"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+TfrmProcura::TfrmProcura(RecordSet& recordSet, const QString& title, const QList<PesquisaColuna>& columns,
+                         QWidget* parent)
     : QDialog(parent), m_recordSet(recordSet)
 {
     setObjectName(QStringLiteral("frmProcura"));
@@ -27,12 +38,23 @@ TfrmProcura::TfrmProcura(RecordSet& recordSet, const QString& title, QWidget* pa
     form->setHorizontalSpacing(10);
     m_field = new QComboBox(this);
     m_field->setObjectName(QStringLiteral("cbbCampo"));
-    for (const Field* field : recordSet.fields()) {
-        if (field->isVisible() && field->kind() != Field::Kind::Aggregate) {
-            m_field->addItem(field->displayLabel());
-            m_fieldIndexes.append(field->index());
-        }
+    int nameEntry = -1;
+    auto offer = [&](const Field& field, const QString& caption) {
+        if (nameEntry < 0 && isNameField(field.name()))
+            nameEntry = m_field->count();
+        m_field->addItem(caption.isEmpty() ? field.displayLabel() : caption);
+        m_fieldIndexes.append(field.index());
+    };
+    if (columns.isEmpty()) {
+        for (const Field* field : recordSet.fields())
+            if (field->isVisible() && field->kind() != Field::Kind::Aggregate)
+                offer(*field, QString());
+    } else {
+        for (const PesquisaColuna& column : columns)
+            if (const Field* field = recordSet.findField(column.fieldName))
+                offer(*field, column.title);
     }
+    m_field->setCurrentIndex(qMax(nameEntry, 0));
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("edtTexto"));
     m_text->setMinimumWidth(260);

@@ -2,7 +2,11 @@
 // The find dialog of Procura: a field, a text, "Parte do texto", and
 // Procurar/Cancelar. Procurar moves the record set to the next match after
 // the current row (wrapping) and closes; without a match it says so and
-// stays open.
+// stays open. The field list offers the columns given (a grid's, with
+// their titles) or else the record set's visible fields; a name or
+// description (NM..., DS...) is offered first.
+
+#include "pesquisar.h"
 
 #include <QDialog>
 
@@ -15,7 +19,10 @@ class RecordSet;
 class TfrmProcura : public QDialog {
     Q_OBJECT
 public:
-    TfrmProcura(RecordSet& recordSet, const QString& title, QWidget* parent = nullptr);
+    TfrmProcura(RecordSet& recordSet, const QString& title, const QList<PesquisaColuna>& columns = {},
+                QWidget* parent = nullptr);
+
+    QComboBox* fieldList() const { return m_field; }
 
     bool run();        // through the host; true when a row was found
     void search();     // the Procurar button

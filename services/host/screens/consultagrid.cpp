@@ -3,6 +3,7 @@
 #include "dbgeral.h"
 #include "lookupquery.h"
 #include "values.h"
+#include "widgets/gridutils.h"
 
 #include <QFormLayout>
 #include <QHeaderView>
@@ -60,10 +61,7 @@ QTableWidget* consultaTabela(QWidget* parent, const QString& name, LookupQuery& 
 void ajustaColunas(QTableWidget* table, int stretchColumn)
 {
     table->resizeColumnsToContents();
-    QHeaderView* header = table->horizontalHeader();
-    for (int c = 0; c < table->columnCount(); ++c)
-        header->setSectionResizeMode(c, c == stretchColumn ? QHeaderView::Stretch : QHeaderView::Interactive);
-    header->setStretchLastSection(stretchColumn < 0);
+    keepColumnsReadable(*table, stretchColumn < 0 ? table->columnCount() - 1 : stretchColumn);
 }
 
 void consultaLinha(QFormLayout* form, const QString& caption, const QString& value, const QString& name)

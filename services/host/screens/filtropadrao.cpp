@@ -1,5 +1,6 @@
 #include "filtropadrao.h"
 
+
 #include "widgets/buttonflat.h"
 #include "context.h"
 #include "widgets/dateeditplus.h"
@@ -17,6 +18,8 @@
 #include <QHBoxLayout>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
 #include <QShowEvent>
@@ -147,7 +150,20 @@ TfrmFiltroPadrao::TfrmFiltroPadrao(const QString& screenCode, const QString& cap
         }
         btfLoadOpcClick();
     };
+    sbtConfirma->setToolTip(QStringLiteral("Confirmar (Enter)"));
     connect(this, &QDialog::accepted, this, &TfrmFiltroPadrao::saveAfterAccept);
+}
+
+void TfrmFiltroPadrao::FormKeyDown(QKeyEvent* event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~(Qt::ControlModifier | Qt::KeypadModifier))) {
+        TfrmRotiGeral::FormKeyDown(event);
+        return;
+    }
+    event->accept();
+    if (sbtConfirma->isEnabled() && sbtConfirma->isVisible())
+        sbtConfirma->click();
 }
 
 TfrmFiltroPadrao::~TfrmFiltroPadrao() = default;

@@ -10,7 +10,8 @@
 //
 // The options are loaded when the dialog is first shown (before it is
 // activated) and saved when it is accepted; a cancelled dialog saves nothing.
-// The buttons btfSaveOpc and btfLoadOpc save and load on demand. A dialog
+// Enter confirms the filter from any of its fields (as Ctrl+Enter does in
+// the other dialogs). The buttons btfSaveOpc and btfLoadOpc save and load on demand. A dialog
 // that adds values to lstOpcoes overrides btfSaveOpcClick (fill the list,
 // then call the base) and btfLoadOpcClick (call the base, then read the
 // list). setAutoOptions(false) leaves loading and saving to the buttons.
@@ -42,6 +43,8 @@ public:
     bool hasSavedOptions() const;
     bool autoOptions() const { return m_autoOptions; }
     void setAutoOptions(bool on) { m_autoOptions = on; }
+
+    void FormKeyDown(QKeyEvent* event) override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -66,7 +66,6 @@ TfrmPosicaoCliente::TfrmPosicaoCliente(const QString& customerCode, const QStrin
         grdTitulos->setItem(row, grdTitulos->columnCount() - 1, item);
     }
     ajustaColunas(grdTitulos, 1);
-    grdTitulos->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_vencido = RoundDec(m_vencido, 2);
     m_aVencer = RoundDec(m_aVencer, 2);
 

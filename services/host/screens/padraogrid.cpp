@@ -212,7 +212,7 @@ void TfrmPadraoGrid::buildPages()
     dbgPadrao = new DBGrid(tshPadrao);
     dbgPadrao->setObjectName(QStringLiteral("dbgPadrao"));
     dbgPadrao->setDataSource(dtsPadrao);
-    dbgPadrao->horizontalHeader()->setStretchLastSection(true);
+    dbgPadrao->setStretchLastColumn(true);
     pageLayout->addWidget(dbgPadrao);
     pgcPadrao->addTab(tshPadrao, QStringLiteral("Lista"));
     connect(pgcPadrao, &QTabWidget::currentChanged, this, [this] { guarded([&] { pgcPadraoChange(); }); });
@@ -482,7 +482,7 @@ void TfrmPadraoGrid::sbtProcurarClick()
     RecordSet* rs = recordSet();
     if (!rs || !rs->isActive() || rs->isEmpty())
         return;
-    Procura(*rs, windowTitle());
+    Procura(*dbgPadrao, windowTitle());
 }
 
 void TfrmPadraoGrid::sbtImprimirClick()
@@ -492,7 +492,7 @@ void TfrmPadraoGrid::sbtImprimirClick()
 
 // Lists the screen's keys, taken from the menu items so a screen's own
 // commands show up too.
-void TfrmPadraoGrid::sbtAjudaClick()
+QStringList TfrmPadraoGrid::textoAjuda() const
 {
     QStringList lines{QStringLiteral("%1 - %2").arg(m_screenCode, windowTitle()), QString(),
                       QStringLiteral("Teclas de atalho:")};
@@ -502,7 +502,12 @@ void TfrmPadraoGrid::sbtAjudaClick()
         lines << QStringLiteral("%1\t%2").arg(item->shortcut().toString(QKeySequence::NativeText),
                                                QString(item->text()).remove(u'&'));
     }
-    host().showMessage(MsgType::Information, lines.join(u'\n'), MsgButton::Ok, MsgButton::Ok);
+    return lines;
+}
+
+void TfrmPadraoGrid::sbtAjudaClick()
+{
+    host().showMessage(MsgType::Information, textoAjuda().join(u'\n'), MsgButton::Ok, MsgButton::Ok);
 }
 
 void TfrmPadraoGrid::sbtFecharClick()

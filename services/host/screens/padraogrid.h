@@ -132,6 +132,9 @@ public:
     virtual void sbtProcurarClick();
     virtual void sbtImprimirClick();
     virtual void sbtAjudaClick();
+    // The help page's lines: the screen and its keys; screens add what
+    // their codes and colours mean.
+    virtual QStringList textoAjuda() const;
     virtual void sbtFecharClick();
 
     // Closes the screen with its window: the MDI child window around it, or

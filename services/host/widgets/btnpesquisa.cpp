@@ -5,6 +5,7 @@
 #include "lookupquery.h"
 #include "recordset.h"
 
+#include <QEvent>
 #include <stdexcept>
 
 TBtnPesquisa::TBtnPesquisa(QWidget* parent) : TButtonFlat(parent)
@@ -36,8 +37,34 @@ void TBtnPesquisa::setSource(LookupQuery* query)
     m_query = query;
 }
 
+bool TBtnPesquisa::hasLookup() const
+{
+    return beforePesq || m_recordSet || m_dataSource || m_query;
+}
+
+void TBtnPesquisa::disableWithoutLookup()
+{
+    if (isEnabled() && !hasLookup())
+        setEnabled(false);
+}
+
+void TBtnPesquisa::changeEvent(QEvent* event)
+{
+    TButtonFlat::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange)
+        disableWithoutLookup();
+}
+
+void TBtnPesquisa::showEvent(QShowEvent* event)
+{
+    TButtonFlat::showEvent(event);
+    disableWithoutLookup();
+}
+
 bool TBtnPesquisa::execute()
 {
+    if (!hasLookup())
+        return false;
     bool chosen = false;
     guarded([&] { chosen = run(); });
     return chosen;

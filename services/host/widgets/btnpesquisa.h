@@ -4,6 +4,8 @@
 // a query, load a list from the server), then the look-up Pesquisar (or
 // Pesquisar_Plus) over the source, then AfterPesq when a row was chosen.
 // Everything runs inside the host's guard: an Abort anywhere ends the click.
+// A button with nothing to look up (no source and no BeforePesq to prepare
+// one) stays disabled and does nothing, rather than failing when pressed.
 
 #include "buttonflat.h"
 #include "lookups/pesquisar.h"
@@ -36,13 +38,20 @@ public:
 
     // Runs the look-up; true when a row was chosen and AfterPesq ran.
     bool execute();
+    // A source is set, or BeforePesq is there to prepare one.
+    bool hasLookup() const;
 
     // Set `cancel` to true to stop before the dialog.
     std::function<void(TBtnPesquisa&, bool& cancel)> beforePesq;
     std::function<void(TBtnPesquisa&)> afterPesq;
 
+protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
     bool run();
+    void disableWithoutLookup();
 
     QPointer<RecordSet> m_recordSet;
     QPointer<DataSource> m_dataSource;

@@ -119,6 +119,11 @@ void DataSource::onRowChanged(int row, int fieldIndex)
     notifyData(fieldIndex >= 0 ? &m_dataSet->field(fieldIndex) : nullptr);
 }
 
+void DataSource::refreshField(Field& field)
+{
+    notifyData(&field);
+}
+
 void DataSource::notifyData(Field* field)
 {
     if (!m_enabled)

@@ -49,6 +49,10 @@ public:
     // write on exit and on Enter).
     void updateRecord();
 
+    // A field's display settings (an edit mask, say) changed: its controls
+    // show the value again.
+    void refreshField(Field& field);
+
     // Screen hooks; `field` is null when the whole row changed (scroll,
     // reload, several fields).
     std::function<void(DataSource&)> onStateChange;

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
@@ -25,28 +26,6 @@ Q_LOGGING_CATEGORY(lcGrid, "ped.widgets.grid")
 namespace {
 
 constexpr int textPaddingPixels = 2;
-
-// The colour numbers the ERP tables store: red + 256 x green + 65536 x blue.
-bool colourFromNumber(const QVariant& value, QColor* colour)
-{
-    if (value.isNull())
-        return false;
-    bool ok = false;
-    double number = 0;
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        number = text.toLongLong(&ok);
-        if (!ok)
-            number = text.toDouble(&ok);
-    } else {
-        number = value.toDouble(&ok);
-    }
-    if (!ok || number < 0 || number > 0xFFFFFF || number != qint64(number))
-        return false;
-    const auto bgr = quint32(number);
-    *colour = QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-    return true;
-}
 
 QColor infoBackground(const QPalette& palette)
 {
@@ -74,6 +53,23 @@ QChar typedCharacter(const QKeyEvent* event)
     return !text.isEmpty() && text.at(0).isPrint() ? text.at(0) : QChar();
 }
 
+// Codes and numbers cut short read as other codes ("0000000…" is any item):
+// their columns show the whole value.
+bool isCodeField(const Field& field)
+{
+    return field.type() == FieldType::String
+        && (field.name().startsWith(QLatin1String("CD"), Qt::CaseInsensitive)
+            || field.name().startsWith(QLatin1String("NR"), Qt::CaseInsensitive));
+}
+
+// Characters of a code as shown: its size, or its mask's length with the
+// punctuation when that is longer.
+int codeCharacters(const Field& field)
+{
+    const QString mask = field.editMask().section(u';', 0, 0);
+    return qMax(field.size(), int(mask.size()));
+}
+
 bool modifiesText(const QKeyEvent* event)
 {
     if (event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut)
@@ -86,6 +82,27 @@ bool modifiesText(const QKeyEvent* event)
 }
 
 } // namespace
+
+bool colourFromNumber(const QVariant& value, QColor* colour)
+{
+    if (value.isNull())
+        return false;
+    bool ok = false;
+    double number = 0;
+    if (value.typeId() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        number = text.toLongLong(&ok);
+        if (!ok)
+            number = text.toDouble(&ok);
+    } else {
+        number = value.toDouble(&ok);
+    }
+    if (!ok || number < 0 || number > 0xFFFFFF || number != qint64(number))
+        return false;
+    const auto bgr = quint32(number);
+    *colour = QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    return true;
+}
 
 // --- cell editor ------------------------------------------------------------------
 
@@ -392,6 +409,12 @@ void DBGridColumn::setTitleAlignment(Qt::Alignment alignment)
     changed();
 }
 
+void DBGridColumn::setTitleHint(const QString& hint)
+{
+    m_titleHint = hint;
+    changed();
+}
+
 void DBGridColumn::setAlignment(Qt::Alignment alignment)
 {
     m_alignment = alignment;
@@ -484,8 +507,17 @@ DBGrid::DBGrid(QWidget* parent)
     disconnect(verticalHeader(), &QHeaderView::sectionPressed, this, nullptr);
     disconnect(verticalHeader(), &QHeaderView::sectionEntered, this, nullptr);
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (section < columnCount() && size > 0)
-            m_columns[size_t(section)]->m_width = size;
+        if (section >= columnCount() || size <= 0 || m_keepingWidth)
+            return;
+        // Dragged narrower than its title: the column stays readable.
+        const int minimum = minimumWidth(*m_columns[size_t(section)]);
+        if (size < minimum) {
+            const QScopedValueRollback keeping(m_keepingWidth, true);
+            horizontalHeader()->resizeSection(section, minimum);
+            return;
+        }
+        m_columns[size_t(section)]->m_width = size;
+        fillLastColumn();
     });
     connect(m_model, &RecordSetModel::currentRowChanged, this, &DBGrid::followRecordSet);
     connect(m_model, &QAbstractItemModel::modelReset, this, &DBGrid::applyColumnLook);
@@ -651,7 +683,7 @@ void DBGrid::columnsChanged()
     QList<RecordSetColumn> specs;
     for (const auto& column : m_columns)
         specs.append(RecordSetColumn{column->m_fieldName, column->m_title, column->m_alignment,
-                                     column->m_titleAlignment, column->m_readOnly});
+                                     column->m_titleAlignment, column->m_readOnly, column->m_titleHint});
     if (m_selectedColumn >= columnCount())
         m_selectedColumn = columnCount() - 1;
     m_model->setColumns(specs);   // resets; the grid follows the record set again
@@ -682,14 +714,67 @@ int DBGrid::defaultWidth(const DBGridColumn& column) const
     return qMax(textPixels + 2 * textPaddingPixels + 4, titlePixels);
 }
 
+int DBGrid::minimumWidth(const DBGridColumn& column) const
+{
+    int pixels = horizontalHeader()->sectionSizeHint(column.index());
+    if (const Field* f = column.field(); f && isCodeField(*f))
+        pixels = qMax(pixels, fontMetrics().horizontalAdvance(QString(codeCharacters(*f), QChar('0')))
+                                  + 2 * textPaddingPixels + 4);
+    return pixels;
+}
+
+// The width asked for, but never less than the column needs to show its
+// title and, for a code, its whole value.
+int DBGrid::wantedWidth(const DBGridColumn& column) const
+{
+    return qMax(column.m_width > 0 ? column.m_width : defaultWidth(column), minimumWidth(column));
+}
+
 void DBGrid::applyColumnLook()
 {
-    for (int i = 0; i < columnCount(); ++i) {
-        const DBGridColumn& column = *m_columns[size_t(i)];
-        setColumnHidden(i, !column.m_visible);
-        if (column.m_visible)
-            horizontalHeader()->resizeSection(i, column.m_width > 0 ? column.m_width : defaultWidth(column));
+    {
+        const QScopedValueRollback keeping(m_keepingWidth, true);
+        for (int i = 0; i < columnCount(); ++i) {
+            const DBGridColumn& column = *m_columns[size_t(i)];
+            setColumnHidden(i, !column.m_visible);
+            if (column.m_visible)
+                horizontalHeader()->resizeSection(i, wantedWidth(column));
+        }
     }
+    fillLastColumn();
+}
+
+void DBGrid::setStretchLastColumn(bool stretch)
+{
+    m_stretchLast = stretch;
+    horizontalHeader()->setStretchLastSection(false);
+    applyColumnLook();
+}
+
+void DBGrid::fillLastColumn()
+{
+    if (!m_stretchLast)
+        return;
+    int last = -1;
+    int others = 0;
+    for (int i = 0; i < columnCount(); ++i) {
+        if (!m_columns[size_t(i)]->m_visible)
+            continue;
+        if (last >= 0)
+            others += horizontalHeader()->sectionSize(last);
+        last = i;
+    }
+    if (last < 0)
+        return;
+    const QScopedValueRollback keeping(m_keepingWidth, true);
+    horizontalHeader()->resizeSection(last, qMax(wantedWidth(*m_columns[size_t(last)]), viewport()->width() - others));
+}
+
+bool DBGrid::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::Resize)
+        fillLastColumn();
+    return QTableView::viewportEvent(event);
 }
 
 // --- cursor -----------------------------------------------------------------------

@@ -26,6 +26,11 @@
 // OnDrawColumnCell runs while painting: a failure there is logged, not shown,
 // so a faulty hook cannot loop message boxes over repaints.
 //
+// Widths: a column is never narrower than its title, nor a code column (a
+// text field named CD... or NR...) than its whole value, whatever width a
+// screen asks for or a person drags it to. With StretchLastColumn the last
+// visible column also takes the room the others leave.
+//
 // Colour-number columns: a column may name a field whose text is a colour
 // number (red + 256 x green + 65536 x blue, as the ERP tables store them);
 // the cell is filled with that colour, or with the information-background
@@ -50,6 +55,9 @@ class RecordSet;
 class RecordSetModel;
 class QPainter;
 
+// The colour of a colour number (false when the value is none).
+bool colourFromNumber(const QVariant& value, QColor* colour);
+
 class DBGridColumn {
 public:
     // Auto: a pick list shows a drop-down, other cells a plain editor.
@@ -69,6 +77,9 @@ public:
     QString title() const;                       // the field's label when none set
     void setTitle(const QString& title);
     Qt::Alignment titleAlignment() const { return m_titleAlignment; }
+    // Shown over the title (what the column's codes or colours mean).
+    QString titleHint() const { return m_titleHint; }
+    void setTitleHint(const QString& hint);
     void setTitleAlignment(Qt::Alignment alignment);
     Qt::Alignment alignment() const { return m_alignment; }   // 0: numbers right, texts left
     void setAlignment(Qt::Alignment alignment);
@@ -103,6 +114,7 @@ private:
     QString m_title;
     Qt::Alignment m_alignment;
     Qt::Alignment m_titleAlignment;
+    QString m_titleHint;
     int m_width = 0;   // 0: from the field's display width or a default
     bool m_visible = true;
     bool m_readOnly = false;
@@ -167,6 +179,10 @@ public:
     void setOption(Option option, bool on = true);
     bool isReadOnly() const { return m_readOnly; }
     void setReadOnly(bool readOnly);
+    // The last visible column takes the room left in the grid (never less
+    // than its own width); the header's own stretching would squeeze it.
+    bool stretchLastColumn() const { return m_stretchLast; }
+    void setStretchLastColumn(bool stretch);
     // Cells' background (an item grid uses the information colour).
     QColor color() const;
     void setColor(const QColor& color);
@@ -213,6 +229,7 @@ public:
     std::function<void(DBGrid&, DBGridCell& cell)> onDrawColumnCell;
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyboardSearch(const QString& search) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -233,6 +250,10 @@ private:
     void applyColumnLook();
     void applyOptions();
     int defaultWidth(const DBGridColumn& column) const;
+    // The narrowest the column may show: its title, and a code's whole value.
+    int minimumWidth(const DBGridColumn& column) const;
+    int wantedWidth(const DBGridColumn& column) const;
+    void fillLastColumn();
     void followRecordSet();
     void trackDataChange(Field* field);
     KeyOutcome dispatchKey(QKeyEvent* event, QString* replacement);
@@ -262,6 +283,8 @@ private:
     bool m_readOnly = false;
     bool m_reverting = false;
     bool m_following = false;
+    bool m_keepingWidth = false;    // the grid itself is sizing its columns
+    bool m_stretchLast = false;
     bool m_inside = false;          // the focus is in the grid or its editor
     bool m_pristineInsert = false;  // a row the grid inserted, nothing typed yet
     int m_selectedColumn = -1;

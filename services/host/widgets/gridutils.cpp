@@ -4,7 +4,79 @@
 #include "field.h"
 #include "recordset.h"
 
+#include <QEvent>
+#include <QHeaderView>
+#include <QScopedValueRollback>
+#include <QTableView>
 #include <QWidget>
+
+namespace {
+
+// Watches one table's header and viewport for keepColumnsReadable.
+class ReadableColumns : public QObject {
+public:
+    ReadableColumns(QTableView& table, int fillColumn)
+        : QObject(&table), m_table(table), m_header(*table.horizontalHeader()), m_fill(fillColumn)
+    {
+        m_header.setStretchLastSection(false);
+        m_header.setSectionResizeMode(QHeaderView::Interactive);
+        {
+            const QScopedValueRollback adjusting(m_adjusting, true);
+            for (int section = 0; section < m_header.count(); ++section)
+                if (m_header.sectionSize(section) < m_header.sectionSizeHint(section))
+                    m_header.resizeSection(section, m_header.sectionSizeHint(section));
+        }
+        m_fillWidth = m_fill >= 0 && m_fill < m_header.count() ? m_header.sectionSize(m_fill) : 0;
+        connect(&m_header, &QHeaderView::sectionResized, this, [this](int section, int, int size) { resized(section, size); });
+        m_table.viewport()->installEventFilter(this);
+        fill();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_table.viewport() && event->type() == QEvent::Resize)
+            fill();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void resized(int section, int size)
+    {
+        if (m_adjusting)
+            return;
+        const QScopedValueRollback adjusting(m_adjusting, true);
+        if (size < m_header.sectionSizeHint(section)) {
+            m_header.resizeSection(section, m_header.sectionSizeHint(section));
+            return;
+        }
+        if (section == m_fill)
+            m_fillWidth = size;
+        m_adjusting = false;
+        fill();
+    }
+
+    void fill()
+    {
+        if (m_fill < 0 || m_fill >= m_header.count() || m_header.isSectionHidden(m_fill))
+            return;
+        int others = 0;
+        for (int section = 0; section < m_header.count(); ++section)
+            if (section != m_fill && !m_header.isSectionHidden(section))
+                others += m_header.sectionSize(section);
+        const QScopedValueRollback adjusting(m_adjusting, true);
+        m_header.resizeSection(m_fill, qMax(qMax(m_fillWidth, m_header.sectionSizeHint(m_fill)),
+                                            m_table.viewport()->width() - others));
+    }
+
+    QTableView& m_table;
+    QHeaderView& m_header;
+    int m_fill;
+    int m_fillWidth = 0;
+    bool m_adjusting = false;
+};
+
+} // namespace
 
 int IndiceCol(const DBGrid& grid, const QString& fieldName)
 {
@@ -73,4 +145,9 @@ void Seta_Campo_Null(RecordSet& recordSet)
         if (field->asString().trimmed().isEmpty())
             field->clear();
     }
+}
+
+void keepColumnsReadable(QTableView& table, int fillColumn)
+{
+    new ReadableColumns(table, fillColumn);
 }

@@ -22,11 +22,18 @@
 //   Seta_Campo_Null(cds)     in the row being edited or inserted, sets every
 //                            text field that is blank (empty or only spaces)
 //                            to null, so the server stores null, not blanks.
+//   keepColumnsReadable(table, fillColumn)
+//                            a plain table (not a DBGrid, which does this
+//                            itself) keeps every column at least as wide as
+//                            its title, whatever the layout or a drag asks;
+//                            `fillColumn` (-1: none) takes the room the
+//                            others leave, never less than its width now.
 
 #include <QString>
 
 class DBGrid;
 class DBGridColumn;
+class QTableView;
 class QWidget;
 class RecordSet;
 
@@ -39,3 +46,4 @@ void DestroiColuna(DBGrid& grid, const QString& fieldName);
 void RefreshGrid(DBGrid& grid);
 void SetChildEnabled(QWidget* widget, bool enabled);
 void Seta_Campo_Null(RecordSet& recordSet);
+void keepColumnsReadable(QTableView& table, int fillColumn);

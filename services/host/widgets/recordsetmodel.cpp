@@ -198,6 +198,8 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
         if (column.titleAlignment)
             return QVariant::fromValue(column.titleAlignment | Qt::AlignVCenter);
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    case Qt::ToolTipRole:
+        return column.hint.isEmpty() ? QVariant() : QVariant(column.hint);
     default:
         return {};
     }

@@ -25,6 +25,7 @@ struct RecordSetColumn {
     Qt::Alignment alignment;    // 0: numbers right, the rest left
     Qt::Alignment titleAlignment;
     bool readOnly = false;
+    QString hint;               // the title's tooltip (a legend, say)
 };
 
 class RecordSetModel : public QAbstractTableModel {

@@ -1,5 +1,6 @@
 #include "demo_backends.h"
 
+#include "demo/demo_data.h"
 #include "store/database.h"
 #include "store/temporary_database.h"
 

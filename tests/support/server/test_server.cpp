@@ -1,5 +1,6 @@
 #include "test_server.h"
 
+#include "demo/demo_data.h"
 #include "rpc/app_server.h"
 
 #include <QAtomicInteger>

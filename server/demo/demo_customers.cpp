@@ -11,7 +11,7 @@
 
 #include "check_digits.h"
 #include "rpc/password.h"
-#include "sql.h"
+#include "store/sql.h"
 
 #include <QDateTime>
 #include <QSqlQuery>

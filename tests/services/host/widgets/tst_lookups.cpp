@@ -1,6 +1,7 @@
 #include "abort.h"
 #include "lookupquery.h"
 #include "lookups/locate.h"
+#include "lookups/lookupcolumns.h"
 #include "lookups/pesquisalista.h"
 #include "lookups/pesquisalistadialog.h"
 #include "lookups/pesquisar.h"
@@ -82,6 +83,9 @@ private slots:
     void locateFindsByText();
     void locateOnTheServerReplacesTheRows();
     void procuraFindsTheNextMatch();
+    void procuraOffersTheGridsColumns();
+    void lookupColumnsReadAsTheClerksDo_data();
+    void lookupColumnsReadAsTheClerksDo();
     void screenshotsOfTheDialogs();
 
 private:
@@ -455,7 +459,8 @@ void TestLookups::procuraFindsTheNextMatch()
 {
     cds->setCurrentRow(0);
     host->expectDialog(QStringLiteral("TfrmProcura"), [&](QDialog& dialog) {
-        dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"))->setCurrentText(QStringLiteral("Nome"));
+        // A name is what a clerk looks for first.
+        QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"))->currentText(), QStringLiteral("Nome"));
         auto* text = dialog.findChild<QLineEdit*>(QStringLiteral("edtTexto"));
         text->setText(QStringLiteral("nada disso"));
         press(dialog, "btnProcurar");
@@ -467,12 +472,89 @@ void TestLookups::procuraFindsTheNextMatch()
     QCOMPARE(cds->currentRow(), 2);
 
     host->expectDialog(QStringLiteral("TfrmProcura"), [&](QDialog& dialog) {
+        dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"))->setCurrentText(QStringLiteral("Código"));
         dialog.findChild<QCheckBox*>(QStringLiteral("chbParte"))->setChecked(false);
         dialog.findChild<QLineEdit*>(QStringLiteral("edtTexto"))->setText(QStringLiteral("0002"));
         press(dialog, "btnProcurar");   // after the current row, wrapping to the start
     });
     QVERIFY(Procura(*cds));
     QCOMPARE(cds->currentRow(), 1);
+}
+
+// Over a grid, Procura offers what the grid shows, titled as there: hidden
+// columns and colour cells (no text to find) are left out.
+void TestLookups::procuraOffersTheGridsColumns()
+{
+    QWidget window;
+    DataSource source(QStringLiteral("dtsCliente"));
+    source.setDataSet(cds.get());
+    auto* grid = new DBGrid(&window);
+    grid->setDataSource(&source);
+    grid->addColumn(QStringLiteral("IDATIVO"), QStringLiteral("Cor")).setColorFieldName(QStringLiteral("IDATIVO"));
+    grid->addColumn(QStringLiteral("CDCLIENTE"), QStringLiteral("Cliente"));
+    grid->addColumn(QStringLiteral("VRLIMITE")).setVisible(false);
+    grid->addColumn(QStringLiteral("NMCLIENTE"), QStringLiteral("Razão Social"));
+    grid->addColumn(QStringLiteral("DTCADASTRO"));
+    host->expectDialog(QStringLiteral("TfrmProcura"), [&](QDialog& dialog) {
+        auto* fields = dialog.findChild<QComboBox*>(QStringLiteral("cbbCampo"));
+        QStringList offered;
+        for (int i = 0; i < fields->count(); ++i)
+            offered << fields->itemText(i);
+        QCOMPARE(offered, (QStringList{"Cliente", "Razão Social", "Cadastro"}));
+        QCOMPARE(fields->currentText(), QStringLiteral("Razão Social"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("edtTexto"))->setText(QStringLiteral("joão"));
+        press(dialog, "btnProcurar");
+    });
+    QVERIFY(Procura(*grid));
+    QCOMPARE(cds->fieldByName(QStringLiteral("NMCLIENTE")).asString(), QStringLiteral("João Pereira"));
+}
+
+void TestLookups::lookupColumnsReadAsTheClerksDo_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("label");     // its own label; "" none
+    QTest::addColumn<QString>("kind");      // IDTPIJUR... beside it; "-" no such field
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("seller code") << "CDVENDEDOR" << "" << "-" << "0003" << "Código" << "0003";
+    QTest::newRow("seller name") << "NMFANVEN" << "" << "-" << "João" << "Vendedor" << "João";
+    QTest::newRow("own label kept") << "NMFANVEN" << "Representante" << "-" << "João" << "Representante" << "João";
+    QTest::newRow("CPF by its kind") << "NRINSJURCLIE" << "" << "F" << "52998224725" << "CPF/CNPJ" << "529.982.247-25";
+    QTest::newRow("CNPJ by its kind") << "NRINSJURCLIE" << "" << "J" << "11222333000181" << "CPF/CNPJ" << "11.222.333/0001-81";
+    QTest::newRow("CNPJ by its length") << "NRINSJURVEN" << "" << "-" << "11222333000181" << "CPF/CNPJ" << "11.222.333/0001-81";
+}
+
+// A look-up titles the ERP's columns in Portuguese and punctuates CPF/CNPJ,
+// hiding the person kind; the record set gets its own labels back after.
+void TestLookups::lookupColumnsReadAsTheClerksDo()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, label);
+    QFETCH(QString, kind);
+    QFETCH(QString, value);
+    QFETCH(QString, title);
+    QFETCH(QString, shown);
+    RecordSet rows(QStringLiteral("qryPesq"));
+    rows.addField(field, FieldType::String, 20).setDisplayLabel(label);
+    const QString kindField = QStringLiteral("IDTPIJUR") + field.mid(8);
+    if (kind != u"-")
+        rows.addField(kindField, FieldType::String, 1);
+    DataPacket packet;
+    packet.fields = rows.fieldDefs();
+    packet.rows.append(kind == u"-" ? QVariantList{value} : QVariantList{value, kind});
+    rows.setData(packet);
+    {
+        const ApresentacaoPesquisa apresentacao(rows);
+        QCOMPARE(rows.fieldByName(field).displayLabel(), title);
+        QCOMPARE(rows.fieldByName(field).text(), shown);
+        if (kind != u"-")
+            QVERIFY(!rows.fieldByName(kindField).isVisible());
+    }
+    QCOMPARE(rows.fieldByName(field).displayLabel(), label.isEmpty() ? field : label);
+    QCOMPARE(rows.fieldByName(field).text(), value);
+    if (kind != u"-")
+        QVERIFY(rows.fieldByName(kindField).isVisible());
 }
 
 void TestLookups::screenshotsOfTheDialogs()

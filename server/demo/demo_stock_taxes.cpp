@@ -2,7 +2,7 @@
 
 #include "modules/tax_model.h"
 #include "money.h"
-#include "sql.h"
+#include "store/sql.h"
 
 #include <QStringList>
 

@@ -263,6 +263,47 @@ private slots:
     }
 
     // Writes the picture of a filter dialog when asked (PED_SCREENSHOT_DIR).
+    void enterConfirms_data()
+    {
+        QTest::addColumn<QString>("field");      // where the focus is when Enter is pressed
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("refused");       // the dialog's own check fails
+        QTest::addColumn<int>("result");
+        QTest::newRow("check box") << "chbPendente" << 0 << false << int(QDialog::Accepted);
+        QTest::newRow("radio button") << "rbtTodos" << 0 << false << int(QDialog::Accepted);
+        QTest::newRow("line edit") << "edtOrdem" << 0 << false << int(QDialog::Accepted);
+        QTest::newRow("keypad Enter on a date") << "depDe" << int(Qt::KeypadModifier) << false << int(QDialog::Accepted);
+        QTest::newRow("Ctrl+Enter") << "chbCancelado" << int(Qt::ControlModifier) << false << int(QDialog::Accepted);
+        QTest::newRow("refused by its check") << "chbPendente" << 0 << true << int(QDialog::Rejected);
+    }
+
+    // A filter is confirmed with Enter from wherever the clerk is in it; the
+    // confirmation's own checks still run.
+    void enterConfirms()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, modifiers);
+        QFETCH(bool, refused);
+        QFETCH(int, result);
+        scripted->expectDialog(QStringLiteral("TfrmFiltroTeste"), [&](QDialog& dialog) {
+            auto& d = static_cast<TfrmFiltroTeste&>(dialog);
+            d.refuse = refused;
+            QWidget* focus = d.findChild<QWidget*>(field);
+            QVERIFY(focus);
+            focus->setFocus();
+            QTest::keyClick(focus, modifiers & Qt::KeypadModifier ? Qt::Key_Enter : Qt::Key_Return,
+                            Qt::KeyboardModifiers(modifiers));
+            if (d.isVisible())
+                d.sbtCancela->click();
+        });
+        TfrmFiltroTeste dialog;
+        QCOMPARE(host().execModal(dialog), result);
+        if (refused) {
+            QVERIFY(scripted->hasMessage(QStringLiteral("Cliente deve ser informado.")));
+            scripted->clear();
+        }
+    }
+
     void screenshot()
     {
         const QString folder = qEnvironmentVariable("PED_SCREENSHOT_DIR");

@@ -1,6 +1,6 @@
 #include "order_factory.h"
 
-#include "database.h"
+#include "store/database.h"
 #include "money.h"
 
 #include <QSqlQuery>

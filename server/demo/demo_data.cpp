@@ -2,7 +2,8 @@
 // with three branches. Everything is fixed by a seed, so tests can rely on
 // codes, names and numbers; only dates follow the day of creation.
 
-#include "database.h"
+#include "demo_data.h"
+#include "store/database.h"
 
 #include "check_digits.h"
 #include "demo_customers.h"
@@ -10,7 +11,7 @@
 #include "money.h"
 #include "order_factory.h"
 #include "rpc/password.h"
-#include "sql.h"
+#include "store/sql.h"
 
 #include <QDate>
 #include <QDateTime>

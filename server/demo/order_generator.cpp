@@ -1,10 +1,11 @@
 // Large order volumes for benchmarks: many orders per transaction and many
 // rows per INSERT, so a million orders take minutes, not hours.
 
-#include "database.h"
+#include "demo_data.h"
+#include "store/database.h"
 
 #include "order_factory.h"
-#include "sql.h"
+#include "store/sql.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

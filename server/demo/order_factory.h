@@ -4,7 +4,7 @@
 // screens read the same way (items with statuses that fit the header,
 // totals, weights and profitability colour worked out from the items).
 
-#include "sql.h"
+#include "store/sql.h"
 
 #include <QDateTime>
 #include <QList>

@@ -1,6 +1,6 @@
-// Routines of the order header, items, payment, charges and transport
-// topics that the screen's spine calls. Each does what its callers here
-// need; the topics that own them extend them.
+// What the header shows of the order's payment, transport, commitment
+// balance and totals with taxes and charges, refreshed when the pages and
+// the records move; the payment and transport topics extend these.
 
 #include "lanpedido.h"
 #include "cds_values.h"
