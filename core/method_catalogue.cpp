@@ -37,6 +37,14 @@ constexpr MethodInfo AllMethods[] = {
     GetNrPedido.info(),
     GetNota.info(),
     GetPedidoImpressao.info(),
+    GetPreco.info(),
+    GetCondDesc.info(),
+    GetParam.info(),
+    VD_PRECOOK.info(),
+    SetMudaData.info(),
+    GetPesqPrcBase.info(),
+    getPrOpcionais.info(),
+    getVrDescClie.info(),
 };
 
 } // namespace

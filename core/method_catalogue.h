@@ -208,6 +208,19 @@ inline constexpr Method<6> GetCliente{Module::LanPedido, "GetCliente", {Boolean,
 inline constexpr Method<1> GetNrPedido{Module::LanPedido, "GetNrPedido", {Text}};
 inline constexpr Method<1> GetNota{Module::LanPedido, "GetNota", {Text}};
 
+// Item pricing.
+inline constexpr Method<8> GetPreco{Module::LanPedido, "GetPreco", {Text, Text, Text, Text, Text, Date, Text, Text}};
+namespace GetPrecoResult {
+enum Element : int { PrecoBase = 0, PrecoUtil = 1, Recusa = 2 };
+}
+inline constexpr Method<2> GetCondDesc{Module::LanPedido, "GetCondDesc", {Text, Text}};
+inline constexpr Method<2> GetParam{Module::LanPedido, "GetParam", {TextRef, Text}};
+inline constexpr Method<4> VD_PRECOOK{Module::LanPedido, "VD_PRECOOK", {Text, Date, Packet, Text}};
+inline constexpr Method<3> SetMudaData{Module::LanPedido, "SetMudaData", {Text, Text, Date}};
+inline constexpr Method<1> GetPesqPrcBase{Module::LanPedido, "GetPesqPrcBase", {Text}};
+inline constexpr Method<2> getPrOpcionais{Module::LanPedido, "getPrOpcionais", {Text, Text}};
+inline constexpr Method<1> getVrDescClie{Module::LanPedido, "getVrDescClie", {Text}};
+
 inline constexpr Method<2> GetPedidoImpressao{Module::LanPedido, "GetPedidoImpressao", {Text, Text}};
 namespace GetPedidoImpressaoResult {
 enum Element : int { Cabecalho = 0, Itens = 1 };

@@ -242,7 +242,9 @@ void TfrmLanPedido::criaItemPedido()
     for (const char* name : {"DTENTRLOTE", "DTVALILOTE"})
         campo(cdsLoteUtil, name).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
     cdsPrecoBase = new RecordSet(QStringLiteral("cdsPrecoBase"), this);
-    cdsPrecoBase->addField(QStringLiteral("VRITEPREBASE"), F);
+    addFields(*cdsPrecoBase, {{"VRITEPREBASE", F, 0, ""}, {"CDARVPROD", S, 20, ""}, {"CDPRECOBASE", S, 2, ""},
+                              {"DTINIVALIPB", DT, 0, ""}, {"DTFIMVALIPB", DT, 0, ""}, {"IDITPEDDIFER", S, 1, ""},
+                              {"IDPRECOPROM", S, 1, ""}, {"CDPRODUTO", S, 10, ""}});
     cdsPrecoUtil = new RecordSet(QStringLiteral("cdsPrecoUtil"), this);
     cdsPrecoUtil->addField(QStringLiteral("VRPEADPBASE"), F);
 
@@ -339,7 +341,10 @@ void TfrmLanPedido::ligaEventosItemPedido()
             campo(cdsItemPedido, "VRDESITPED").clear();
             campo(cdsItemPedido, "PERDESC").clear();
         }
-        FTipoItemAtual = novo;
+        // The lookup for the new kind puts the old one back when the table
+        // has no price of it.
+        PrecoBase(false);
+        FTipoItemAtual = field.asString();
     };
     campo(&cds, "CDPRODUTO").onChange = [this](Field& field) {
         if (cdsItemPedido->state() != RecordSet::State::Edit || field.oldValue() == field.value())

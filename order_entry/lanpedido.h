@@ -13,6 +13,7 @@
 //   header_record.cpp   the order header record set, the order list and
 //                       what the current order brings along
 //   customer_seller_branch.cpp  customer, seller and destination branch
+//   pricing.cpp         item prices, discounts, the base price, repricing
 //   payment_transport_totals.cpp  what the header shows of payment,
 //                       transport, commitment balance and totals
 //   rules/              the screen's arithmetic and decisions, widget-free
@@ -59,8 +60,12 @@ class TNumberEdit;
 class QJsonValue;
 class QJsonArray;
 class QColor;
+class QDate;
 class Field;
 class TMessages;
+namespace RegrasPedido {
+struct MaximosDesconto;
+}
 
 // The open/locked rule of an order: whether its header may still be changed.
 // `inserting` or `semPedido` (no order) make it open.
@@ -454,6 +459,47 @@ public:
     // The profitability colour of a profitability percentage.
     std::optional<double> CorRentabilidade(double percentual);
 
+    // --- Prices and discounts (pricing.cpp) ---------------------------------------
+    RecordSet* cdsPesqPrcBase;
+    RecordSet* cdsVdPrOpcional;
+    RecordSet* cdsVrDescComis;
+    QMenu* pmnDescontos;
+    QAction* mnuAltDesc;
+    QAction* mnuPrecUnit;
+    QAction* mnuAlterarPreoUnitrioMultiplosPedidos;
+    // The confirmation sends again what repricing changed.
+    bool FPrecosRecalculados = false;
+    bool FDataAlterada = false;
+    void ligaPrecos();
+    void PrecoBase(bool recalcula);
+    void GravaDescItem();
+    void GravaPeDescItem();
+    void vd_CondDesc(bool consist);
+    bool GetUtPreco(const QString& filial);
+    void Vd_DescMax();
+    void Vd_PrecoOpcio();
+    void ValorDescComisClie();
+    void Vd_Fator(bool consist);
+    void Vd_PrcBase(bool consist);
+    void btnPrcBaseBeforePesq(bool& cancel);
+    void btnPrcBaseAfterPesq();
+    void dbePrcBaseChange();
+    void dbePrcBaseExit();
+    void HabilitaProdAvanc();
+    void MudaPrcBase();
+    void MudaData(bool perguntaItens);
+    void sbtCalcularDescontoClick();
+    void mnuAltDescClick();
+    void mnuPrecUnitClick();
+    void mnuAlterarPreoUnitrioMultiplosPedidosClick();
+    // The item grid's column check (the pricing columns).
+    void dbgItemPedidoColExit();
+    // The dialogs of the discount menu; until one is set its command says it
+    // is not available yet.
+    std::function<void()> CriaCalcularDesconto;
+    std::function<void()> CriaCalcDescPreUnit;
+    std::function<void()> CriaAlteracaoPrecoAuto;
+
     // --- State and editability (editability.cpp) ---------------------------------
     void dtsPadraoStateChange() override;
     void HabilitaDesabilitaPedido();
@@ -560,6 +606,13 @@ private:
     void carregaFiliais();
     bool prazosDeOutroPedido() const;
     QString texto(const QString& key) const { return msgPadrao.Msg(key); }
+    void mostraItemNoProduto(const char* field = "CDARVPROD");
+    QDate depDtRetiradaData() const;
+    RegrasPedido::MaximosDesconto maximosDoItem(const QString& vendedor);
+    void ConfirmaPrecosDosItens();
+    void RepassaItens(const std::function<void()>& porItem);
+    void ExigePrecoNoItem();
+    void abreFerramentaPreco(const std::function<void()>& dialogo, const QAction* comando);
 
     QHash<QString, int> m_colunasListaPreco;
     QHash<QToolButton*, QAction*> m_botoesMenu;

@@ -266,6 +266,7 @@ void TfrmLanPedido::ligaEventos()
             onDataChange();
     });
     ligaClienteVendedorFilial();
+    ligaPrecos();
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)

@@ -3,9 +3,12 @@
 // posting an edit to one item with its totals at 10, 100 and 1,000 items
 // (the server call left out: the cost must not grow with the order), and
 // VrTotalItemPed with its GetImposEncar call on SQLite through the
-// in-process server. Prints "items.<measure> <value> <unit>".
+// in-process server; repricing every item of a 1,000-item order after a
+// change of base price, client and server together on SQLite, with the
+// number of server calls it made. Prints "items.<measure> <value> <unit>".
 
 #include "lanpedido_fixture.h"
+#include "lanpedido_screen.h"
 #include "scriptedhost.h"
 
 #include "eventguard.h"
@@ -19,6 +22,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHash>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -90,12 +95,69 @@ void storeOrder(const QSqlDatabase& db, const DataPacket& items)
     QSqlDatabase(db).commit();
 }
 
+// The server logs one line per call: counted by method here, not printed
+// among the figures.
+QHash<QString, int> serverCalls;
+QtMessageHandler previousHandler = nullptr;
+
+void countServerCalls(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtInfoMsg && context.category && QLatin1String(context.category).startsWith(QLatin1String("ped."))) {
+        static const QRegularExpression method(QStringLiteral("method=(\\S+)"));
+        if (const QRegularExpressionMatch match = method.match(message); match.hasMatch())
+            ++serverCalls[match.captured(1)];
+        return;
+    }
+    previousHandler(type, context, message);
+}
+
+int totalCalls()
+{
+    int total = 0;
+    for (const int calls : std::as_const(serverCalls))
+        total += calls;
+    return total;
+}
+
+// A 1,000-item order of demo products priced in the retail and the
+// wholesale tables, stored and on screen, in the wholesale table.
+void repricingOrder(TfrmLanPedido& tela, const QSqlDatabase& db)
+{
+    QList<std::pair<QString, QString>> products;   // CDPRODUTO, CDARVPROD
+    QSqlQuery query = execSql(db, QStringLiteral("SELECT P.CDPRODUTO, P.CDARVPROD FROM PRODUTO P WHERE"
+                                                 " EXISTS (SELECT 1 FROM ITEMPRECOBASE I WHERE I.CDPRODUTO = P.CDPRODUTO AND I.CDPRECOBASE = '01')"
+                                                 " AND EXISTS (SELECT 1 FROM ITEMPRECOBASE I WHERE I.CDPRODUTO = P.CDPRODUTO AND I.CDPRECOBASE = '02')"
+                                                 " ORDER BY P.CDPRODUTO"));
+    while (query.next())
+        products.append({query.value(0).toString(), query.value(1).toString()});
+    const QString order = QStringLiteral("0000007001");
+    const QString customer = QStringLiteral("000002");   // may use both tables
+    tela.cdsPedido->setData(PedTest::rowsOf(*tela.cdsPedido, {{{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRPEDIDO"), order},
+                                                               {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                                                               {QStringLiteral("CDCLIENTE"), customer},
+                                                               {QStringLiteral("CDPRECOBASE"), QStringLiteral("02")},
+                                                               {QStringLiteral("CDMODPGTO"), QStringLiteral("00003")},
+                                                               {QStringLiteral("DTPEDIDO"), QDateTime::currentDateTime()}}}));
+    QList<QVariantMap> rows;
+    for (int n = 1; n <= 1000; ++n) {
+        const auto& [code, typed] = products.at(n % products.size());
+        rows.append({{QStringLiteral("CDFILIAL"), branch}, {QStringLiteral("NRPEDIDO"), order},
+                     {QStringLiteral("NRITEMPED"), QStringLiteral("%1").arg(n, 10, 10, QLatin1Char('0'))},
+                     {QStringLiteral("CDARVPROD"), typed}, {QStringLiteral("CDPRODUTO"), code},
+                     {QStringLiteral("QTITEMPED"), double(1 + n % 12)}, {QStringLiteral("VRPREUNITPED"), 10.0},
+                     {QStringLiteral("PERDESC"), double(n % 4)}, {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}});
+    }
+    EventDetach semScroll(tela.cdsItemPedido->afterScroll);
+    tela.cdsItemPedido->setData(PedTest::rowsOf(*tela.cdsItemPedido, rows));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    previousHandler = qInstallMessageHandler(countServerCalls);
     ScriptedHost host;
     QTemporaryDir configDir;
     PedTest::TestServer server;
@@ -103,6 +165,7 @@ int main(int argc, char** argv)
     openDtmDBGeral(server.databaseConfig().sqlitePath);
     QSqlDatabase db = openDatabase(server.databaseConfig(), QStringLiteral("bench_items"));
 
+    PedTest::respondeFiltro(host, PedTest::RespostaFiltro::Confirma);
     CriaLanctoPedido();
     TfrmLanPedido& tela = *LanPedido::frmLanPedido;
     tela.FConfirmacaoLivre = false;
@@ -159,6 +222,24 @@ int main(int argc, char** argv)
             tela.VrTotalItemPed();
     });
     print("vrtotalitemped_1000.sqlite.ms", totalMs / calls, "ms");
+
+    // Repricing: the base price changes from the wholesale to the retail table.
+    repricingOrder(tela, db);
+    tela.cdsPedido->edit();
+    tela.cdsPedido->fieldByName(QStringLiteral("CDPRECOBASE")).setValue(QStringLiteral("01"));
+    host.expectQuestion(QStringLiteral("A mudança de preço base poderá"), MsgButton::Yes);
+    serverCalls.clear();
+    QElapsedTimer repricing;
+    repricing.start();
+    tela.MudaPrcBase();
+    print("reprice_1000.sqlite.ms", double(repricing.nsecsElapsed()) / 1e6, "ms");
+    print("reprice_1000.server_calls", totalCalls(), "calls");
+    print("reprice_1000.getpreco_calls", serverCalls.value(QStringLiteral("GetPreco")), "calls");
+    tela.cdsPedido->cancel();
+
+    const QString problems = host.problems();
+    if (!problems.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(problems));
 
     tela.closeScreen();
     closeDtmDBGeral();

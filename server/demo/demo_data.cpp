@@ -411,10 +411,12 @@ private:
                 {QStringLiteral("03"), QStringLiteral("Comissão de representante (vencida)"), 5.0, at(-730), at(-1)}});
         insert(QStringLiteral("PRECOBASE"), {QStringLiteral("CDPRECOBASE"), QStringLiteral("DSPRECOBASE")},
                {{QStringLiteral("01"), QStringLiteral("Tabela Varejo")}, {QStringLiteral("02"), QStringLiteral("Tabela Atacado")},
-                {QStringLiteral("03"), QStringLiteral("Tabela Governo")}});
+                {QStringLiteral("03"), QStringLiteral("Tabela Governo")},
+                {QStringLiteral("04"), QStringLiteral("Contrato Hospitalar")}});
         insert(QStringLiteral("PRECOBASEFIL"), {QStringLiteral("CDFILIAL"), QStringLiteral("CDPRECOBASE")},
                {{QStringLiteral("0001"), QStringLiteral("01")}, {QStringLiteral("0001"), QStringLiteral("02")},
-                {QStringLiteral("0001"), QStringLiteral("03")}, {QStringLiteral("0003"), QStringLiteral("01")}});
+                {QStringLiteral("0001"), QStringLiteral("03")}, {QStringLiteral("0001"), QStringLiteral("04")},
+                {QStringLiteral("0003"), QStringLiteral("01")}});
 
         QList<QVariantList> rows;
         for (const SellerDef& seller : sellerDefs)
@@ -540,6 +542,9 @@ private:
             } else if (company) {
                 priceTableRows.append({code, QStringLiteral("01"), QStringLiteral("S")});
                 priceTableRows.append({code, QStringLiteral("02"), QStringLiteral("N")});
+                // Hospital Santa Clara also buys under its own contract table.
+                if (index == 1)
+                    priceTableRows.append({code, QStringLiteral("04"), QStringLiteral("N")});
             }
             if (withCarrier)
                 carrierRows.append({code, QStringLiteral("J"), m_carrierDocuments.at(index % m_carrierDocuments.size())});
@@ -748,6 +753,19 @@ private:
                 tableRows.append({QStringLiteral("01"), product.code, QStringLiteral("P"), at(-5), at(30, 23, 59), RoundDec(price * 0.9, 2), QStringLiteral("S")});
             if (i % 10 == 7)   // a promotion that ended yesterday: "price not in force"
                 tableRows.append({QStringLiteral("01"), product.code, QStringLiteral("P"), at(-40), at(-1, 23, 59), RoundDec(price * 0.88, 2), QStringLiteral("S")});
+
+            // The contract table: the first ten products in force (the first two
+            // after an earlier window that ended), one whose contract ended last
+            // month, one whose contract starts next month, none for the rest.
+            if (i < 10) {
+                tableRows.append({QStringLiteral("04"), product.code, QStringLiteral("N"), at(-20), QVariant(), RoundDec(price * 0.8, 2), QStringLiteral("N")});
+                if (i < 2)
+                    tableRows.append({QStringLiteral("04"), product.code, QStringLiteral("N"), at(-400), at(-21, 23, 59), RoundDec(price * 0.85, 2), QStringLiteral("N")});
+            } else if (i == 10) {
+                tableRows.append({QStringLiteral("04"), product.code, QStringLiteral("N"), at(-400), at(-31, 23, 59), RoundDec(price * 0.8, 2), QStringLiteral("N")});
+            } else if (i == 11) {
+                tableRows.append({QStringLiteral("04"), product.code, QStringLiteral("N"), at(35), QVariant(), RoundDec(price * 0.8, 2), QStringLiteral("N")});
+            }
 
             factorRows.append({product.code, QStringLiteral("001"), price});
             factorRows.append({product.code, QStringLiteral("002"), RoundDec(price * 10 * 0.95, 2)});

@@ -164,6 +164,27 @@ QJsonValue getAbertura(CallContext& context, QJsonArray& params)
     };
 }
 
+// The parameters record set of one branch; the branch goes back unchanged.
+QJsonValue getParam(CallContext& context, QJsonArray& params)
+{
+    const QString branch = keyValue(params, 0, branchArg);
+    checkedCode(params, 1, "Parâmetro", {QStringLiteral("PARAMPEDIDO")});
+    return orderParameters(context.db, branch).toJson();
+}
+
+// One condition by its code; with the switch "T" and no code, every active
+// condition. An inactive or unknown condition gives no row.
+QJsonValue getCondDesc(CallContext& context, QJsonArray& params)
+{
+    const QString all = checkedCode(params, 0, "Todas", {QStringLiteral("T"), QStringLiteral("N"), QString()});
+    const QString code = keyValue(params, 1, KeyArg{"Condição de desconto", 10});
+    DataPacket conditions = discountConditions(context.db);
+    if (all == u"T" && code.isEmpty())
+        return conditions.toJson();
+    conditions.rows.removeIf([&](const QVariantList& row) { return row.first().toString() != code; });
+    return conditions.toJson();
+}
+
 QJsonValue getParamGerPed(CallContext& context, QJsonArray&)
 {
     return selectPacket(context.db, {textField(QStringLiteral("IDUTTABPRECOITEM"), 1)},
@@ -222,6 +243,33 @@ void registerLanPedidoParams(MethodRegistry& registry)
         QStringLiteral("Data packet CDGRUPOPER (2), CDOPERADOR (12), NMOPERADOR (40), CDSENHOPER (20, always empty), "
                        "CDLIDGRUPOP (12), IDLIDER (1): one row when the active operator holds the right, else none."),
         getPermissao,
+    });
+    registry.add(MethodSpec{
+        ServerNames::LanPedido,
+        QStringLiteral("GetParam"),
+        {ArgSpec{QStringLiteral("branch"), ArgKind::Text, true, false,
+                 QStringLiteral("By reference: branch code (CDFILIAL); comes back unchanged.")},
+         textArg(QStringLiteral("table"), QStringLiteral("\"PARAMPEDIDO\", the only parameter table read here."))},
+        QStringLiteral("Reads the order-entry parameters of one branch."),
+        QStringLiteral("Data packet with every field of the parameters record set, as element [1] of GetAbertura; no row "
+                       "when the branch has none."),
+        getParam,
+        true,
+        true,
+    });
+    registry.add(MethodSpec{
+        ServerNames::LanPedido,
+        QStringLiteral("GetCondDesc"),
+        {ArgSpec{QStringLiteral("all"), ArgKind::Text, false, true, QStringLiteral("\"T\" with an empty code lists every condition.")},
+         ArgSpec{QStringLiteral("condition"), ArgKind::Text, false, true,
+                 QStringLiteral("Discount condition (CDTIPODESC), up to 10 characters.")}},
+        QStringLiteral("Reads a discount condition, or every active one."),
+        QStringLiteral("Data packet CDTIPODESC (10), NMTIPODESC (50) and the eight percentages QTPRITPDESC ... QTOITTPDESC: "
+                       "the active condition of that code (no row when there is none or it is inactive), or with \"T\" "
+                       "and no code every active condition by code."),
+        getCondDesc,
+        true,
+        true,
     });
     registry.add(MethodSpec{
         ServerNames::LanPedido,

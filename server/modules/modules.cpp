@@ -13,4 +13,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoDetails(registry);
     registerLanPedidoCustomer(registry);
     registerLanPedidoItems(registry);
+    registerLanPedidoPricing(registry);
 }

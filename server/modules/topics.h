@@ -10,3 +10,4 @@ void registerLanPedidoOrders(MethodRegistry& registry);      // lanpedido_orders
 void registerLanPedidoDetails(MethodRegistry& registry);     // lanpedido_details.cpp
 void registerLanPedidoCustomer(MethodRegistry& registry);    // lanpedido_customer.cpp
 void registerLanPedidoItems(MethodRegistry& registry);       // lanpedido_items.cpp
+void registerLanPedidoPricing(MethodRegistry& registry);    // lanpedido_pricing.cpp

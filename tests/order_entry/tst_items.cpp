@@ -288,10 +288,7 @@ void TstItems::mudancaDeCampos()
     Field& tipo = itens.fieldByName(QStringLiteral("IDITPEDDIFER"));
     QCOMPARE(tela->FTipoItemAtual, QStringLiteral("N"));
 
-    DataPacket tabela;
-    tabela.fields = {FieldDef{QStringLiteral("VRITEPREBASE"), FieldType::Float, 0}};
-    tabela.rows = {{10.0}};
-    tela->cdsPrecoBase->setData(tabela);
+    tela->cdsPrecoBase->setData(rowsOf(*tela->cdsPrecoBase, {{{QStringLiteral("VRITEPREBASE"), 10.0}}}));
     itens.edit();
     itens.fieldByName(QStringLiteral("VRPREUNITPED")).setValue(10.0);
     QCOMPARE(tipo.asString(), QStringLiteral("N"));
@@ -316,7 +313,9 @@ void TstItems::mudancaDeCampos()
     itens.edit();
     scripted->expectQuestion(QStringLiteral("Deseja alterar o preço do item?"), MsgButton::Yes);
     tipo.setValue(QStringLiteral("P"));
-    QCOMPARE(tipo.asString(), QStringLiteral("P"));
+    // The order names no base price: no promotional price, the kind goes back.
+    QCOMPARE(tipo.asString(), QStringLiteral("N"));
+    QVERIFY(scripted->hasMessage(QStringLiteral("Preço Promocional, não cadastrado")));
     QVERIFY(itens.fieldByName(QStringLiteral("VRDESITPED")).isNull());
     QVERIFY(itens.fieldByName(QStringLiteral("PERDESC")).isNull());
     QVERIFY(!tela->FPrecoDigitado);

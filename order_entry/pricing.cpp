@@ -1,0 +1,668 @@
+// Item prices and discounts on the order screen: the price lookup with the
+// discount condition's cascade, discount value and percentage in step, the
+// discount maxima over the order, the commission discount, the optional-price
+// band, the price factor, the order's base price, repricing after a change of
+// base price or delivery date, and the discount menu. The arithmetic is in
+// rules/pricing.h; the handlers read fields, call it and write fields.
+
+#include "lanpedido.h"
+#include "cds_values.h"
+#include "lanpedido_unit.h"
+
+#include "abort.h"
+#include "autoriza.h"
+#include "eventguard.h"
+#include "guard.h"
+#include "loadbpl.h"
+#include "messages.h"
+#include "lookupquery.h"
+#include "recordset.h"
+#include "rules/pricing.h"
+#include "screens/dbgeral.h"
+#include "screens/ped00105_revisao.h"
+#include "values.h"
+#include "context.h"
+#include "widgets/btnpesquisa.h"
+#include "widgets/dbedits.h"
+#include "widgets/dateeditplus.h"
+#include "widgets/dbgrid.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QJsonArray>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPoint>
+#include <QScopeGuard>
+#include <QTabWidget>
+#include <QToolButton>
+
+using namespace LanPedido;
+using namespace Rpc::LanPedido;
+using namespace RegrasPedido;
+
+namespace {
+
+Field& campo(const RecordSet* cds, const char* name)
+{
+    return cds->fieldByName(QString::fromUtf8(name));
+}
+
+double numero(const RecordSet* cds, const char* name)
+{
+    return temLinhas(cds) ? campo(cds, name).asFloat() : 0.0;
+}
+
+std::optional<double> opcional(const RecordSet* cds, const char* name)
+{
+    if (!temLinhas(cds))
+        return std::nullopt;
+    const Field* field = cds->findField(QString::fromUtf8(name));
+    if (!field || field->isNull())
+        return std::nullopt;
+    return field->asFloat();
+}
+
+const char* const percentuaisCondicao[] = {"QTPRITPDESC", "QTSEGTPDESC", "QTTERTPDESC", "QTQUATPDESC",
+                                          "QTQUITPDESC", "QTSEXTPDESC", "QTSETTPDESC", "QTOITTPDESC"};
+
+PercentuaisCondicao percentuaisDe(const RecordSet* cds)
+{
+    PercentuaisCondicao percentuais{};
+    for (size_t i = 0; i < percentuais.size(); ++i)
+        percentuais[i] = campo(cds, percentuaisCondicao[i]).asFloat();
+    return percentuais;
+}
+
+const QString qryVdFatorSql = QStringLiteral(
+    "SELECT P.CDFATPRECO, F.SGFATPRECO\n"
+    "  FROM PRODFATOR P, PRODUTO PR, FATORPRECO F\n"
+    " WHERE\n"
+    "    (PR.CDARVPROD = :P_CDARVPROD) AND\n"
+    "    (PR.CDPRODUTO = P.CDPRODUTO ) AND\n"
+    "    ((P.CDFATPRECO = :P_CDFATPRECO)OR( UPPER(F.SGFATPRECO) = UPPER(:P_SGFATPRECO))) AND\n"
+    "    (F.CDFATPRECO = P.CDFATPRECO)");
+
+} // namespace
+
+void TfrmLanPedido::ligaPrecos()
+{
+    cdsPesqPrcBase = new RecordSet(QStringLiteral("cdsPesqPrcBase"), this);
+    cdsVdPrOpcional = new RecordSet(QStringLiteral("cdsVdPrOpcional"), this);
+    cdsVrDescComis = new RecordSet(QStringLiteral("cdsVrDescComis"), this);
+
+    dbePrcBase->onChange = [this](DBEdit&) { dbePrcBaseChange(); };
+    dbePrcBase->onExit = [this](DBEdit&) { dbePrcBaseExit(); };
+    btnPrcBase->setTitle(QStringLiteral("Preço Base|Não há preço base para o cliente."));
+    btnPrcBase->beforePesq = [this](TBtnPesquisa& button, bool& cancel) {
+        btnPrcBaseBeforePesq(cancel);
+        if (!cancel)
+            button.setSource(cdsPesqPrcBase);
+    };
+    btnPrcBase->afterPesq = [this](TBtnPesquisa&) { btnPrcBaseAfterPesq(); };
+
+    pmnDescontos = new QMenu(this);
+    pmnDescontos->setObjectName(QStringLiteral("pmnDescontos"));
+    mnuAltDesc = pmnDescontos->addAction(QStringLiteral("Alterar Desconto"));
+    mnuAltDesc->setObjectName(QStringLiteral("mnuAltDesc"));
+    mnuPrecUnit = pmnDescontos->addAction(QStringLiteral("Alterar Preço Unitário"));
+    mnuPrecUnit->setObjectName(QStringLiteral("mnuPrecUnit"));
+    mnuAlterarPreoUnitrioMultiplosPedidos = pmnDescontos->addAction(QStringLiteral("Alterar Preço Unitário (Múltiplos Pedidos)"));
+    mnuAlterarPreoUnitrioMultiplosPedidos->setObjectName(QStringLiteral("mnuAlterarPreoUnitrioMultiplosPedidos"));
+    mnuAlterarPreoUnitrioMultiplosPedidos->setVisible(false);
+    connectGuarded(mnuAltDesc, &QAction::triggered, this, &TfrmLanPedido::mnuAltDescClick);
+    connectGuarded(mnuPrecUnit, &QAction::triggered, this, &TfrmLanPedido::mnuPrecUnitClick);
+    connectGuarded(mnuAlterarPreoUnitrioMultiplosPedidos, &QAction::triggered, this,
+                   &TfrmLanPedido::mnuAlterarPreoUnitrioMultiplosPedidosClick);
+    connectGuarded(sbtCalcularDesconto, &QToolButton::clicked, this, &TfrmLanPedido::sbtCalcularDescontoClick);
+
+    dbgItemPedido->onColExit = [this](DBGrid&) { dbgItemPedidoColExit(); };
+}
+
+// ---- discount value and percentage ------------------------------------------------
+
+void TfrmLanPedido::GravaDescItem()
+{
+    if (!cdsItemPedido->isEditing())
+        return;
+    campo(cdsItemPedido, "VRDESITPED")
+        .setValue(valorDoDesconto(numero(cdsItemPedido, "QTITEMPED"), numero(cdsItemPedido, "VRPREUNITPED"),
+                                  numero(cdsItemPedido, "PERDESC")));
+}
+
+void TfrmLanPedido::GravaPeDescItem()
+{
+    if (!cdsItemPedido->isEditing())
+        return;
+    const double valor = numero(cdsItemPedido, "VRDESITPED");
+    if (valor != FVrDescDigitado) {
+        if (const std::optional<double> percentual =
+                percentualDoDesconto(valor, numero(cdsItemPedido, "QTITEMPED"), numero(cdsItemPedido, "VRPREUNITPED")))
+            campo(cdsItemPedido, "PERDESC").setValue(*percentual);
+    }
+    FPerDescDigitado = numero(cdsItemPedido, "PERDESC");
+}
+
+// ---- price lookup -----------------------------------------------------------------
+
+void TfrmLanPedido::PrecoBase(bool recalcula)
+{
+    if (!cdsItemPedido->isEditing())
+        return;
+    try {
+        if (FCdArvProdEdicao.isEmpty())
+            FCdArvProdEdicao = valor(cdsItemPedido, "CDARVPROD");
+        const QString tipo = valor(cdsItemPedido, "IDITPEDDIFER");
+        const QJsonArray resposta =
+            Servidor(GetPreco, {valor(cdsPedido, "CDPRECOBASE"), valor(cdsItemPedido, "CDARVPROD"), EmprProc(), valor(cdsPedido, "CDFILIAL"),
+                                valor(cdsPedido, "CDMODPGTO"), depDtRetiradaData(), valor(cdsPedido, "CDCLIENTE"), tipo})
+                .toArray();
+        const QJsonValue chave = resposta.at(GetPrecoResult::Recusa);
+        if (!chave.isNull()) {
+            const RecusaPreco recusa = recusaPreco(chave.toString(), tipo);
+            if (recusa == RecusaPreco::Ignorar)
+                return;
+            const QString textoTipo = msgPadrao1.Msg(tipo.isEmpty() ? QStringLiteral("N") : tipo);
+            const QString key = recusa == RecusaPreco::NaoCadastrado ? QStringLiteral("PRECO_NAO_CAD") : QStringLiteral("PRECO_N_VIGOR");
+            MensErro(FormatMsg(texto(key), {textoTipo}), false);
+            campo(cdsItemPedido, "IDITPEDDIFER").setValue(FTipoItemAtual);
+            return;
+        }
+        CarregaPacote(*cdsPrecoBase, resposta.at(GetPrecoResult::PrecoBase));
+        CarregaPacote(*cdsPrecoUtil, resposta.at(GetPrecoResult::PrecoUtil));
+
+        const DBGridColumn* colunaCondicao = dbgItemPedido->columnByField(QStringLiteral("CDTIPODESC"));
+        if (!consultaTrocaPreco(FPrecoDigitado, colunaCondicao != nullptr, valor(cdsItemPedido, "CDTIPODESC"), FCdTipoDescAnterior))
+            return;
+
+        // The item holds its condition's percentages, from the header or from
+        // the condition just read.
+        std::optional<PercentuaisCondicao> condicao;
+        if (!valor(cdsItemPedido, "CDTIPODESC").isEmpty())
+            condicao = percentuaisDe(cdsItemPedido);
+        const PrecoItem preco = precoDoItem({numero(cdsPrecoBase, "VRITEPREBASE"), numero(cdsPrecoUtil, "VRPEADPBASE"),
+                                             valor(cdsPrecoBase, "IDITPEDDIFER"), valor(cdsPrecoBase, "IDPRECOPROM")},
+                                            condicao);
+        // The kind first, so that its change is not taken as the clerk's;
+        // the price the lookup writes is no typed price.
+        FTipoItemAtual = preco.tipoPreco;
+        campo(cdsItemPedido, "IDITPEDDIFER").setValue(preco.tipoPreco);
+        campo(cdsItemPedido, "IDPRECOPROM").setValue(preco.promocional);
+        campo(cdsItemPedido, "VRPRTABITPED").setValue(preco.precoTabela);
+        campo(cdsItemPedido, "VRPRPARPRECO").setValue(preco.precoParametro);
+        {
+            EventDetach semTipoDigitado(campo(cdsItemPedido, "VRPREUNITPED").onChange);
+            campo(cdsItemPedido, "VRPREUNITPED").setValue(preco.precoUnitario);
+        }
+        if (recalcula)
+            GravaDescItem();
+    } catch (...) {
+        mostraItemNoProduto();
+        throw;
+    }
+}
+
+// A failed check of an item: its page in front, the cursor on the product.
+void TfrmLanPedido::mostraItemNoProduto(const char* field)
+{
+    if (pgcPadrao->currentWidget() != tshItemPedido) {
+        pgcPadrao->setCurrentWidget(tshItemPedido);
+        pgcPadraoChange();
+    }
+    if (dbgItemPedido->columnByField(QString::fromUtf8(field))) {
+        dbgItemPedido->setFocus();
+        dbgItemPedido->setSelectedField(QString::fromUtf8(field));
+    }
+}
+
+// The order date as the editor shows it, the stored one while it is empty.
+QDate TfrmLanPedido::depDtRetiradaData() const
+{
+    if (depDtRetirada->date().isValid())
+        return depDtRetirada->date();
+    const QDateTime pedido = temLinhas(cdsPedido) ? campo(cdsPedido, "DTPEDIDO").asDateTime() : QDateTime();
+    return pedido.isValid() ? pedido.date() : QDate::currentDate();
+}
+
+// ---- discount condition -----------------------------------------------------------
+
+void TfrmLanPedido::vd_CondDesc(bool)
+{
+    const QString digitado = valor(cdsItemPedido, "CDTIPODESC").trimmed();
+    if (digitado.isEmpty())
+        return;
+    try {
+        const QString codigo = Ajusta(digitado, 10);
+        campo(cdsItemPedido, "CDTIPODESC").setValue(codigo);
+        CarregaPacote(*cdsCondDesc, Servidor(GetCondDesc, {QStringLiteral("T"), codigo}));
+        if (!temLinhas(cdsCondDesc))
+            MensErro(texto(QStringLiteral("COND_CAD")), true);
+        campo(cdsItemPedido, "NMTIPODESC").setValue(valor(cdsCondDesc, "NMTIPODESC"));
+        for (const char* name : percentuaisCondicao)
+            campo(cdsItemPedido, name).setValue(campo(cdsCondDesc, name).value());
+        const bool temProduto = !valor(cdsItemPedido, "CDARVPROD").isEmpty();
+        if (condicaoZeraPreco(temProduto, numero(cdsItemPedido, "QTITEMPED"), numero(cdsItemPedido, "VrTotal")))
+            MensErro(texto(QStringLiteral("COND_ZERAPRECO")), true);
+    } catch (...) {
+        mostraItemNoProduto("CDTIPODESC");
+        throw;
+    }
+}
+
+// ---- price mode, maxima, commission, optional prices, factor ------------------------
+
+bool TfrmLanPedido::GetUtPreco(const QString& filial)
+{
+    if (!temLinhas(cdsParamPedido) || valor(cdsParamPedido, "CDFILIAL") != filial) {
+        QString branch = filial;
+        const QJsonValue resposta = Servidor(GetParam, {RpcArg::ref(branch), QStringLiteral("PARAMPEDIDO")});
+        CarregaPacote(*cdsParamPedido, resposta);
+    }
+    return usaPrecoNoItem(paramPedido(QStringLiteral("IDTABPRECO")), paramPedido(QStringLiteral("IDCALCPRECFAT")));
+}
+
+// The maxima of the current item: the product's for the order's base price
+// and the customer's state, the customer's and the seller's.
+MaximosDesconto TfrmLanPedido::maximosDoItem(const QString& vendedor)
+{
+    MaximosDesconto maximos;
+    if (!isDtmDBGeralOpen())
+        return maximos;
+    LookupQuery qryPesqClie(QStringLiteral("qryPesqClie"), dtmDBGeral(),
+                            QStringLiteral("SELECT VRPEMAXDESCL, CDPAIS, SGESTADO FROM CLIENTE WHERE CDCLIENTE = :P_CDCLIENTE"));
+    qryPesqClie.setParam(QStringLiteral("P_CDCLIENTE"), valor(cdsPedido, "CDCLIENTE"));
+    qryPesqClie.open();
+    if (!qryPesqClie.isEmpty() && !qryPesqClie.fieldByName(QStringLiteral("VRPEMAXDESCL")).isNull())
+        maximos.cliente = qryPesqClie.fieldByName(QStringLiteral("VRPEMAXDESCL")).asFloat();
+    if (!vendedor.isEmpty()) {
+        LookupQuery qryPesqVen(QStringLiteral("qryPesqVen"), dtmDBGeral(),
+                               QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = :P_CDVENDEDOR"));
+        qryPesqVen.setParam(QStringLiteral("P_CDVENDEDOR"), vendedor);
+        qryPesqVen.open();
+        if (!qryPesqVen.isEmpty() && !qryPesqVen.fieldByName(QStringLiteral("VRPEMAXDESVE")).isNull())
+            maximos.vendedor = qryPesqVen.fieldByName(QStringLiteral("VRPEMAXDESVE")).asFloat();
+    }
+    LookupQuery qryDescMax(QStringLiteral("qryDescMax"), dtmDBGeral(),
+                           QStringLiteral("SELECT IT.VRPEMAXDESPR\n"
+                                          "FROM ITDESPREBASE IT\n"
+                                          "WHERE IT.CDPRECOBASE = :P_CDPRECOBASE\n"
+                                          "  AND IT.CDPAIS      = :P_CDPAIS\n"
+                                          "  AND IT.SGESTADO    = :P_SGESTADO\n"
+                                          "  AND IT.CDPRODUTO   = :P_CDPRODUTO"));
+    qryDescMax.setParam(QStringLiteral("P_CDPRECOBASE"), valor(cdsPedido, "CDPRECOBASE"));
+    qryDescMax.setParam(QStringLiteral("P_CDPAIS"), qryPesqClie.isEmpty() ? QString() : qryPesqClie.fieldByName(QStringLiteral("CDPAIS")).asString());
+    qryDescMax.setParam(QStringLiteral("P_SGESTADO"), qryPesqClie.isEmpty() ? QString() : qryPesqClie.fieldByName(QStringLiteral("SGESTADO")).asString());
+    qryDescMax.setParam(QStringLiteral("P_CDPRODUTO"), valor(cdsItemPedido, "CDPRODUTO"));
+    qryDescMax.open();
+    if (!qryDescMax.isEmpty())
+        maximos.produto = qryDescMax.fieldByName(QStringLiteral("VRPEMAXDESPR")).asFloat();
+    return maximos;
+}
+
+void TfrmLanPedido::Vd_DescMax()
+{
+    const PoliticaMaximo politica = politicaMaximo(paramPedido(QStringLiteral("IDUTDESCMAXI")));
+    if (paramPedido(QStringLiteral("IDTABPRECO")) != u"1" || (politica != PoliticaMaximo::Avisa && politica != PoliticaMaximo::Recusa))
+        return;
+    RecordSet& itens = *cdsItemPedido;
+    try {
+        EventDetach semScroll(itens.afterScroll);
+        EventDetach semAntesPost(itens.beforePost);
+        EventDetach semDepoisPost(itens.afterPost);
+        EventDetach semEdicao(itens.afterEdit);
+        ControlsFreeze congelado(itens);
+        const QString vendedor = valor(cdsVendLog, "CDVENDEDOR");
+        for (itens.first(); !itens.eof(); itens.next()) {
+            const std::optional<double> percentual = opcional(&itens, "PERDESC");
+            if (!percentual)
+                continue;
+            const std::optional<double> maximo = descontoMaximo(maximosDoItem(vendedor));
+            const ConferenciaMaximo conferencia = confereMaximo(politica, *percentual, maximo);
+            if (conferencia == ConferenciaMaximo::Aceito)
+                continue;
+            const QString texto = FormatMsg(this->texto(QStringLiteral("DESC_MENS")), {textoPercentual(*maximo) + u'%'});
+            if (conferencia == ConferenciaMaximo::Perguntar) {
+                if (MsgAlertEx(texto, MsgType::Confirmation, {QStringLiteral("Sim"), QStringLiteral("Não")}) != MsgAlertFirstButton)
+                    throw Abort();
+            } else {
+                MensErro(FormatMsg(this->texto(QStringLiteral("Desc_Inv")), {textoPercentual(*maximo) + u'%'}), true);
+            }
+        }
+    } catch (...) {
+        cdsItemPedAux->setFiltered(false);
+        boValidaDescMax = false;
+        throw;
+    }
+}
+
+void TfrmLanPedido::ValorDescComisClie()
+{
+    CarregaPacote(*cdsVrDescComis, Servidor(getVrDescClie, {valor(cdsPedido, "CDCLIENTE")}));
+    if (!temLinhas(cdsVrDescComis))
+        return;
+    if (campo(cdsItemPedido, "VRPREUNITPED").isNull())
+        MensErro(texto(QStringLiteral("VR_NULO")), true);
+    if (campo(cdsItemPedido, "QTITEMPED").isNull())
+        MensErro(texto(QStringLiteral("QT_NULO")), true);
+    if (cdsItemPedido->isEditing())
+        campo(cdsItemPedido, "VRDESCCOMISS").setValue(campo(cdsVrDescComis, "VRDESCCOMISS").value());
+}
+
+void TfrmLanPedido::Vd_PrecoOpcio()
+{
+    const QString chave = valor(cdsItemPedido, "CDFILIAL") + valor(cdsItemPedido, "NRPEDIDO") + valor(cdsItemPedido, "NRITEMPED");
+    if (!Autoriza(*netLanPed, 14, QStringLiteral("ALTERA_PRECO_PEDIDO"), chave))
+        MensErro(FormatMsg(texto(QStringLiteral("VR_N_MAIOR")), {paramPedido(QStringLiteral("DSPERALTMAIOR")) + u'%'}), true);
+    if (temLinhas(cdsPermissao))
+        return;
+    CarregaPacote(*cdsVdPrOpcional, Servidor(getPrOpcionais, {valor(cdsItemPedido, "CDPRODUTO"), valor(cdsPedido, "CDPRECOBASE")}));
+    QList<double> precos;
+    for (cdsVdPrOpcional->first(); !cdsVdPrOpcional->eof(); cdsVdPrOpcional->next())
+        precos.append(campo(cdsVdPrOpcional, "VROPCIOPRBASE").asFloat());
+    const std::optional<FaixaPreco> faixa = faixaOpcional(precos);
+    if (faixa && !faixa->contem(numero(cdsItemPedido, "VRPREUNITPED"))) {
+        mostraItemNoProduto("VRPREUNITPED");
+        MensErro(msgPadrao1.Msg(QStringLiteral("VR_INV_PROPCIO")), true);
+    }
+}
+
+void TfrmLanPedido::Vd_Fator(bool consist)
+{
+    if (!cdsItemPedido->isEditing())
+        return;
+    try {
+        if (valor(cdsItemPedido, "SGFATPRECO").isEmpty()) {
+            if (consist)
+                MensErro(texto(QStringLiteral("VRFAT_NULL")), true);
+            return;
+        }
+        LookupQuery qryVdFator(QStringLiteral("qryVdFator"), dtmDBGeral(), qryVdFatorSql);
+        qryVdFator.setParam(QStringLiteral("P_CDARVPROD"), valor(cdsItemPedido, "CDARVPROD"));
+        qryVdFator.setParam(QStringLiteral("P_CDFATPRECO"), valor(cdsItemPedido, "CDFATPRECO"));
+        qryVdFator.setParam(QStringLiteral("P_SGFATPRECO"), valor(cdsItemPedido, "SGFATPRECO"));
+        qryVdFator.open();
+        if (qryVdFator.isEmpty())
+            MensErro(texto(QStringLiteral("FATOR_NCAD")), true);
+        campo(cdsItemPedido, "CDFATPRECO").setValue(qryVdFator.fieldByName(QStringLiteral("CDFATPRECO")).asString());
+        campo(cdsItemPedido, "SGFATPRECO").setValue(qryVdFator.fieldByName(QStringLiteral("SGFATPRECO")).asString());
+    } catch (...) {
+        mostraItemNoProduto("SGFATPRECO");
+        throw;
+    }
+}
+
+// ---- the order's base price -----------------------------------------------------------
+
+void TfrmLanPedido::btnPrcBaseBeforePesq(bool& cancel)
+{
+    if (valor(cdsPedido, "CDCLIENTE").isEmpty()) {
+        cancel = true;
+        pgcPadrao->setCurrentWidget(tshDadosPed);
+        dbeCliente->setFocus();
+        MensErro(texto(QStringLiteral("CLIE_NULO")), true);
+    }
+    CarregaPacote(*cdsPesqPrcBase, Servidor(GetPesqPrcBase, {valor(cdsPedido, "CDCLIENTE")}));
+    // The customer's own base prices when it has any, otherwise every one.
+    if (temLinhas(cdsPesqPrcBase)) {
+        cdsPesqPrcBase->setFilter(QStringLiteral("IDPESQ = '%1'").arg(valor(cdsPesqPrcBase, "IDPESQ")));
+        cdsPesqPrcBase->setFiltered(true);
+    }
+}
+
+void TfrmLanPedido::btnPrcBaseAfterPesq()
+{
+    if (cdsPedido->state() == RecordSet::State::Browse)
+        cdsPedido->edit();
+    campo(cdsPedido, "CDPRECOBASE").setValue(valor(cdsPesqPrcBase, "CDPRECOBASE"));
+    campo(cdsPedido, "DSPRECOBASE").setValue(valor(cdsPesqPrcBase, "DSPRECOBASE"));
+    edtPrcBase->setText(valor(cdsPesqPrcBase, "DSPRECOBASE"));
+    HabilitaProdAvanc();
+}
+
+void TfrmLanPedido::dbePrcBaseChange()
+{
+    if (pedidoEmEdicao() && dbePrcBase->hasFocus())
+        edtPrcBase->clear();
+    HabilitaProdAvanc();
+}
+
+void TfrmLanPedido::dbePrcBaseExit()
+{
+    if (pedidoEmEdicao())
+        Vd_PrcBase(false);
+}
+
+void TfrmLanPedido::HabilitaProdAvanc()
+{
+    sbtProdAvanc->setEnabled(temLinhas(cdsPedido) && !dbePrcBase->text().trimmed().isEmpty()
+                             && paramPedido(QStringLiteral("IDTABPRECO")) != u"2");
+}
+
+void TfrmLanPedido::Vd_PrcBase(bool consist)
+{
+    try {
+        const QString digitado = dbePrcBase->text().trimmed();
+        if (digitado.isEmpty()) {
+            if (consist) {
+                if (cdsItemPedido->state() == RecordSet::State::Insert)
+                    campo(cdsItemPedido, "CDARVPROD").clear();
+                if (pgcPadrao->currentWidget() != tshDadosPed)
+                    pgcPadrao->setCurrentWidget(tshDadosPed);
+                MensErro(texto(QStringLiteral("PrcBase_Deve")), true);
+            }
+            return;
+        }
+        const QString codigo = Ajusta(digitado, 2);
+        if (pedidoEmEdicao() && valor(cdsPedido, "CDPRECOBASE") != codigo)
+            campo(cdsPedido, "CDPRECOBASE").setValue(codigo);
+        CarregaPacote(*cdsPesqPrcBase, Servidor(GetPesqPrcBase, {valor(cdsPedido, "CDCLIENTE")}));
+        const QString idPesq = valor(cdsPesqPrcBase, "IDPESQ");
+        cdsPesqPrcBase->setFilter(filtroPrecoBase(idPesq, codigo));
+        cdsPesqPrcBase->setFiltered(true);
+        if (cdsPesqPrcBase->isEmpty())
+            MensErro(texto(idPesq == u"1" ? QStringLiteral("PrcBase_Nc_Cli") : QStringLiteral("PrcBase_Nc")), true);
+        edtPrcBase->setText(valor(cdsPesqPrcBase, "DSPRECOBASE"));
+        if (pedidoEmEdicao())
+            campo(cdsPedido, "DSPRECOBASE").setValue(valor(cdsPesqPrcBase, "DSPRECOBASE"));
+    } catch (...) {
+        pgcPadrao->setCurrentWidget(tshDadosPed);
+        dbePrcBase->setFocus();
+        throw;
+    }
+}
+
+// ---- repricing ----------------------------------------------------------------------
+
+// Null when every item has a price in the base price on the order date;
+// otherwise the review screen shows what the server found, and the change
+// stops here.
+void TfrmLanPedido::ConfirmaPrecosDosItens()
+{
+    const QJsonValue problemas = Servidor(VD_PRECOOK, {valor(cdsPedido, "CDPRECOBASE"), depDtRetiradaData(),
+                                                       cdsItemPedido->data().toJson(), valor(cdsPedido, "CDCLIENTE")});
+    if (problemas.isNull())
+        return;
+    RespostaRevisao resposta;
+    LoadBPL(QStringLiteral("PED00105"), {problemas.toVariant(), QVariant::fromValue(&resposta), QStringLiteral("X")});
+    throw Abort();
+}
+
+// Every item again from the first to the last, its events detached and the
+// display frozen; the current item is found again afterwards.
+void TfrmLanPedido::RepassaItens(const std::function<void()>& porItem)
+{
+    RecordSet& itens = *cdsItemPedido;
+    const QString atual = valor(&itens, "NRITEMPED");
+    {
+        EventDetach semAntesPost(itens.beforePost);
+        EventDetach semDepoisPost(itens.afterPost);
+        EventDetach semScroll(itens.afterScroll);
+        ControlsFreeze congelado(itens);
+        for (itens.first(); !itens.eof(); itens.next()) {
+            itens.edit();
+            porItem();
+            itens.post();
+        }
+        itens.locate(QStringLiteral("NRITEMPED"), QVariant(atual));
+    }
+}
+
+void TfrmLanPedido::MudaPrcBase()
+{
+    if (paramPedido(QStringLiteral("IDTABPRECO")) != u"1" || valor(cdsPedido, "CDPRECOBASE").isEmpty()
+        || valor(cdsPedido, "CDMODPGTO").isEmpty())
+        return;
+    try {
+        ConfirmaPrecosDosItens();
+        const Field& precoBase = campo(cdsPedido, "CDPRECOBASE");
+        if (precoBase.value() != precoBase.oldValue()
+            && msgPadrao.ShowMsg(QStringLiteral("ALT_MOD"), MsgType::Confirmation, MsgButton::Yes | MsgButton::No) != MsgButton::Yes)
+            throw Abort();
+        RepassaItens([this] {
+            FPrecoDigitado = false;   // the clerk asked for every price again
+            FTipoItemAtual.clear();
+            campo(cdsItemPedido, "IDITPEDDIFER").clear();
+            PrecoBase(true);
+        });
+        FPrecosRecalculados = true;
+    } catch (...) {
+        pgcPadrao->setCurrentWidget(tshDadosPed);
+        dbePrcBase->setFocus();
+        throw;
+    }
+}
+
+void TfrmLanPedido::MudaData(bool perguntaItens)
+{
+    const QDateTime entrega = QDateTime(campo(cdsPedido, "DTENTPED").asDateTime().date(), QTime::currentTime());
+    auto mudaDataNoServidor = [&] {
+        Servidor(SetMudaData, {valor(cdsPedido, "CDFILIAL"), valor(cdsPedido, "NRPEDIDO"), entrega});
+    };
+    if (paramPedido(QStringLiteral("IDTABPRECO")) != u"1") {
+        if (msgPadrao.ShowMsg(QStringLiteral("ALT_DTITEM"), MsgType::Confirmation, MsgButton::Yes | MsgButton::No) == MsgButton::Yes)
+            mudaDataNoServidor();
+        return;
+    }
+    ConfirmaPrecosDosItens();
+    if (!perguntaItens
+        || msgPadrao.ShowMsg(QStringLiteral("ALT_DTITEM"), MsgType::Confirmation, MsgButton::Yes | MsgButton::No) != MsgButton::Yes)
+        return;
+    mudaDataNoServidor();
+    if (msgPadrao.ShowMsg(QStringLiteral("MUDA_PRECO"), MsgType::Confirmation, MsgButton::Yes | MsgButton::No) != MsgButton::Yes)
+        return;
+    RepassaItens([&] {
+        FPrecoDigitado = false;
+        FTipoItemAtual.clear();
+        campo(cdsItemPedido, "IDITPEDDIFER").clear();
+        campo(cdsItemPedido, "DTENTITPED").setValue(entrega);
+        PrecoBase(false);
+    });
+    FDataAlterada = true;
+}
+
+// ---- the discount menu --------------------------------------------------------------
+
+void TfrmLanPedido::sbtCalcularDescontoClick()
+{
+    pmnDescontos->popup(sbtCalcularDesconto->mapToGlobal(QPoint(0, 21)));
+}
+
+// Each command is for branches that price their items on the order.
+void TfrmLanPedido::ExigePrecoNoItem()
+{
+    if (!GetUtPreco(medCdFilial->text()))
+        MensErro(msgPadrao1.Msg(QStringLiteral("BloqFator")), true);
+}
+
+void TfrmLanPedido::abreFerramentaPreco(const std::function<void()>& dialogo, const QAction* comando)
+{
+    if (!dialogo) {
+        MensErro(FormatMsg(texto(QStringLiteral("Tela_Indisponivel")), {comando->text()}), false);
+        return;
+    }
+    dialogo();
+}
+
+void TfrmLanPedido::mnuAltDescClick()
+{
+    ExigePrecoNoItem();
+    abreFerramentaPreco(CriaCalcularDesconto, mnuAltDesc);
+}
+
+void TfrmLanPedido::mnuPrecUnitClick()
+{
+    ExigePrecoNoItem();
+    abreFerramentaPreco(CriaCalcDescPreUnit, mnuPrecUnit);
+}
+
+void TfrmLanPedido::mnuAlterarPreoUnitrioMultiplosPedidosClick()
+{
+    ExigePrecoNoItem();
+    abreFerramentaPreco(CriaAlteracaoPrecoAuto, mnuAlterarPreoUnitrioMultiplosPedidos);
+}
+
+// ---- the pricing columns of the item grid --------------------------------------------
+
+void TfrmLanPedido::dbgItemPedidoColExit()
+{
+    const Field* saindo = dbgItemPedido->selectedField();
+    const QString coluna = saindo ? saindo->name() : QString();
+    RecordSet& itens = *cdsItemPedido;
+    auto ultimaCondicao = qScopeGuard([this] { FCdTipoDescAnterior = valor(cdsItemPedido, "CDTIPODESC"); });
+    if (!itens.isEditing())
+        return;
+    const double preco = numero(&itens, "VRPREUNITPED");
+    const double quantidade = numero(&itens, "QTITEMPED");
+    const bool podeCalcular = preco > 0 && quantidade > 0;
+
+    if (coluna == u"CDARVPROD") {
+        FPrecoDigitado = false;
+        if (paramPedido(QStringLiteral("IDTABPRECO")) == u"1" && pgcPadrao->currentWidget() == tshItemPedido)
+            PrecoBase(false);
+        if (numero(&itens, "PERDESC") > 0 && quantidade > 0)
+            GravaDescItem();
+    } else if (coluna == u"CDTIPODESC") {
+        vd_CondDesc(false);
+        const QString condicao = valor(&itens, "CDTIPODESC");
+        const bool mudou = itens.state() == RecordSet::State::Insert ? condicao != FCdTipoDescAnterior
+                                                                     : campo(&itens, "CDTIPODESC").value() != campo(&itens, "CDTIPODESC").oldValue();
+        if (mudou)
+            PrecoBase(false);
+        if (!condicao.isEmpty()) {
+            campo(&itens, "VRDESITPED").clear();
+            campo(&itens, "PERDESC").clear();
+        }
+    } else if (coluna == u"QTITEMPED") {
+        if (!campo(&itens, "PERDESC").text().isEmpty() && podeCalcular)
+            GravaDescItem();
+        FVrDescDigitado = numero(&itens, "VRDESITPED");
+    } else if (coluna == u"SGFATPRECO") {
+        Vd_Fator(false);
+    } else if (coluna == u"VRDESITPED") {
+        if (numero(&itens, "VrTotalAux") < numero(&itens, "VRDESITPED")) {
+            mostraItemNoProduto("VRDESITPED");
+            MensErro(texto(QStringLiteral("Desc>VrTotal")), true);
+        }
+        if (podeCalcular)
+            GravaPeDescItem();
+        FPerDescDigitado = numero(&itens, "PERDESC");
+    } else if (coluna == u"PERDESC") {
+        if (numero(&itens, "PERDESC") > 100) {
+            mostraItemNoProduto("PERDESC");
+            MensErro(texto(QStringLiteral("Desc>100")), true);
+        }
+        if (numero(&itens, "PERDESC") != FPerDescDigitado && podeCalcular)
+            GravaDescItem();
+        FVrDescDigitado = numero(&itens, "VRDESITPED");
+    } else if (coluna == u"VRDESCCOMISS") {
+        if (numero(&itens, "VRDESCCOMISS") > 100) {
+            mostraItemNoProduto("VRDESCCOMISS");
+            MensErro(texto(QStringLiteral("Desc>100")), true);
+        }
+    } else if (coluna == u"IDITPEDDIFER") {
+        const QString tipo = valor(&itens, "IDITPEDDIFER");
+        if (paramPedido(QStringLiteral("IDPERALTPRECO")) == u"N" && (tipo == u"S" || tipo == u"N")
+            && valor(&itens, "CDTIPODESC").isEmpty() && numero(&itens, "VRITEPREBASE") != 0)
+            campo(&itens, "VRPREUNITPED").setValue(numero(&itens, "VRITEPREBASE"));
+    }
+}

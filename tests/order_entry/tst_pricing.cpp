@@ -1,0 +1,463 @@
+// Item prices on the order screen against the in-process server over the
+// demo database: the table price with the modality's adjustment and the
+// condition's cascade, the typed price, the refusals of the price table,
+// the discount condition, value and percentage, the price factor, the
+// optional-price band, repricing after a change of base price, and the
+// discount menu.
+
+#include "lanpedido_screen.h"
+#include "scriptedhost.h"
+
+#include "abort.h"
+#include "autorizadialog.h"
+#include "lanpedido.h"
+#include "lanpedido_unit.h"
+#include "money.h"
+#include "recordset.h"
+#include "rules/pricing.h"
+#include "screens/ped00105_revisao.h"
+#include "store/sql.h"
+#include "widgets/dbgrid.h"
+
+#include <QAction>
+#include <QTableWidget>
+#include <QJsonDocument>
+#include <QSqlQuery>
+#include <QtTest/QtTest>
+
+using namespace PedTest;
+
+namespace {
+
+const QString pedido = QStringLiteral("0000009991");
+
+QVariant demoValue(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {})
+{
+    const QVariant value = selectValue(db, sql, values);
+    if (!value.isValid())
+        qFatal("no demo row for %s", qPrintable(sql));
+    return value;
+}
+
+} // namespace
+
+class TstPricing : public QObject, TelaTeste {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { abreServidor(QStringLiteral("tst_pricing_demo")); }
+    void init();
+    void cleanup();
+    void cleanupTestCase() { fechaServidor(); }
+
+    void precoDaTabelaComCascata_data();
+    void precoDaTabelaComCascata();
+    void precoDigitadoSobreviveAConsultaMasNaoACondicao();
+    void tabelaSemPrecoRestauraTipoEMantemPreco_data();
+    void tabelaSemPrecoRestauraTipoEMantemPreco();
+    void condicaoInexistenteOuQueZeraOPreco();
+    void valorEPercentualEmPasso();
+    void fatorEmQualquerCaixa();
+    void faixaDePrecosOpcionais_data();
+    void faixaDePrecosOpcionais();
+    void mudaPrecoBaseReprecifica();
+    void mudaPrecoBaseSemPrecoAbreRevisao();
+    void reprecificacaoQueFalhaReligaEventos();
+    void menuDeDescontos();
+
+private:
+    // Order 9991 of the reseller São Bento on screen: base price `base`,
+    // modality `modalidade`, items as given (product code, price, kind).
+    void abrePedido(const QString& base, const QString& modalidade, const QString& cliente = QStringLiteral("000001"));
+    void novoItem(const QString& produto, double quantidade = 2);
+    QString produtoDaTabela(const QString& base, const QString& tipo = QStringLiteral("N"));
+    double precoDaTabela(const QString& base, const QString& produto, const QString& tipo = QStringLiteral("N"));
+    Field& item(const char* name) { return tela->cdsItemPedido->fieldByName(QString::fromUtf8(name)); }
+};
+
+void TstPricing::init()
+{
+    scripted = std::make_unique<ScriptedHost>();
+    abreTela();
+    QVERIFY(tela);
+    tela->FConfirmacaoLivre = false;
+}
+
+void TstPricing::cleanup()
+{
+    fechaTelaDoTeste();
+    liberaHost();
+}
+
+void TstPricing::abrePedido(const QString& base, const QString& modalidade, const QString& cliente)
+{
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
+                                                         {QStringLiteral("NRPEDIDO"), pedido},
+                                                         {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                                                         {QStringLiteral("CDCLIENTE"), cliente},
+                                                         {QStringLiteral("NRINSJURCLIE"), QStringLiteral("11222333000181")},
+                                                         {QStringLiteral("CDPRECOBASE"), base},
+                                                         {QStringLiteral("CDMODPGTO"), modalidade},
+                                                         {QStringLiteral("DTPEDIDO"), QDateTime::currentDateTime()},
+                                                         {QStringLiteral("CDTIPOOPER"), QStringLiteral("01")}}}));
+    tela->cdsItemPedido->setData(rowsOf(*tela->cdsItemPedido, {}));
+}
+
+void TstPricing::novoItem(const QString& produto, double quantidade)
+{
+    tela->insereItem();
+    item("CDARVPROD").setValue(produto);
+    item("CDPRODUTO").setValue(demoValue(demo, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDARVPROD = ?"), {produto}));
+    item("QTITEMPED").setValue(quantidade);
+}
+
+QString TstPricing::produtoDaTabela(const QString& base, const QString& tipo)
+{
+    return demoValue(demo, QStringLiteral("SELECT MIN(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I ON I.CDPRODUTO = P.CDPRODUTO"
+                                          " WHERE I.CDPRECOBASE = ? AND I.IDITPEDDIFER = ? AND I.DTFIMVALIPB > CURRENT_TIMESTAMP"
+                                          " AND I.DTINIVALIPB < CURRENT_TIMESTAMP"),
+                     {base, tipo})
+        .toString();
+}
+
+double TstPricing::precoDaTabela(const QString& base, const QString& produto, const QString& tipo)
+{
+    return demoValue(demo, QStringLiteral("SELECT I.VRITEPREBASE FROM ITEMPRECOBASE I JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO"
+                                          " WHERE I.CDPRECOBASE = ? AND P.CDARVPROD = ? AND I.IDITPEDDIFER = ?"
+                                          " AND (I.DTFIMVALIPB IS NULL OR I.DTFIMVALIPB > CURRENT_TIMESTAMP)"
+                                          " AND I.DTINIVALIPB < CURRENT_TIMESTAMP"),
+                     {base, produto, tipo})
+        .toDouble();
+}
+
+void TstPricing::precoDaTabelaComCascata_data()
+{
+    QTest::addColumn<QString>("modalidade");
+    QTest::addColumn<double>("adicional");
+    QTest::addColumn<QString>("condicao");
+    QTest::addColumn<QList<double>>("percentuais");
+    QTest::addColumn<QString>("tipo");
+    QTest::newRow("30/60/90: +2.5 %, revenda 5 % + 2 %") << "00003" << 2.5 << "3" << QList<double>{5, 2} << "R";
+    QTest::newRow("30 dias: no adjustment, condition of zeros") << "00002" << 0.0 << "1" << QList<double>{} << "N";
+    QTest::newRow("à vista: -3 %, eight steps") << "00001" << -3.0 << "5" << QList<double>{3, 2, 1.5, 1, 0.5, 0.5, 0.25, 0.25} << "R";
+    QTest::newRow("no condition") << "00002" << 0.0 << "" << QList<double>{} << "N";
+}
+
+// The item takes the table price, the adjusted price and the price after
+// the condition, as the rules work them out from the demo's rows.
+void TstPricing::precoDaTabelaComCascata()
+{
+    QFETCH(QString, modalidade);
+    QFETCH(double, adicional);
+    QFETCH(QString, condicao);
+    QFETCH(QList<double>, percentuais);
+    abrePedido(QStringLiteral("02"), modalidade);
+    const QString produto = produtoDaTabela(QStringLiteral("02"));
+    const double base = precoDaTabela(QStringLiteral("02"), produto);
+    RegrasPedido::PercentuaisCondicao cascata{};
+    std::copy(percentuais.begin(), percentuais.end(), cascata.begin());
+    // The condition the item took from the header when it was inserted.
+    novoItem(produto);
+    if (!condicao.isEmpty()) {
+        item("CDTIPODESC").setValue(condicao.rightJustified(10, u'0'));
+        const char* const campos[] = {"QTPRITPDESC", "QTSEGTPDESC", "QTTERTPDESC", "QTQUATPDESC",
+                                      "QTQUITPDESC", "QTSEXTPDESC", "QTSETTPDESC", "QTOITTPDESC"};
+        for (size_t i = 0; i < cascata.size(); ++i)
+            item(campos[i]).setValue(cascata[i]);
+    }
+    tela->PrecoBase(false);
+
+    const double parametro = RoundDec(base + base * adicional / 100, 2);
+    QCOMPARE(item("VRPRTABITPED").asFloat(), base);
+    QCOMPARE(item("VRPRPARPRECO").asFloat(), parametro);
+    QCOMPARE(item("VRPREUNITPED").asFloat(), condicao.isEmpty() ? parametro : RegrasPedido::precoComCondicao(parametro, cascata));
+    QTEST(item("IDITPEDDIFER").asString(), "tipo");
+    QTEST(tela->FTipoItemAtual, "tipo");
+    if (!condicao.isEmpty())
+        QCOMPARE(item("QTSEGTPDESC").asFloat(), cascata[1]);
+    QVERIFY(scripted->messages().isEmpty());
+}
+
+void TstPricing::precoDigitadoSobreviveAConsultaMasNaoACondicao()
+{
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    const QString produto = produtoDaTabela(QStringLiteral("02"));
+    const double base = precoDaTabela(QStringLiteral("02"), produto);
+    novoItem(produto);
+    tela->FPrecoDigitado = true;   // keys typed in the grid
+    item("VRPREUNITPED").setValue(99.0);
+    tela->PrecoBase(false);
+    QCOMPARE(item("VRPREUNITPED").asFloat(), 99.0);
+
+    tela->FCdTipoDescAnterior = item("CDTIPODESC").asString();
+    item("CDTIPODESC").setValue(QStringLiteral("2"));
+    tela->vd_CondDesc(false);
+    tela->PrecoBase(false);
+    QCOMPARE(item("VRPREUNITPED").asFloat(), RoundDec(base * 0.95, 2));
+    QCOMPARE(item("IDITPEDDIFER").asString(), QStringLiteral("N"));
+
+    // A price typed over the table's is a price of its own, which the
+    // price table leaves alone.
+    tela->FCdTipoDescAnterior = item("CDTIPODESC").asString();
+    item("VRPREUNITPED").setValue(base + 1);
+    QCOMPARE(item("IDITPEDDIFER").asString(), QStringLiteral("O"));
+    tela->PrecoBase(false);
+    QCOMPARE(item("VRPREUNITPED").asFloat(), base + 1);
+    QVERIFY(scripted->messages().isEmpty());
+}
+
+void TstPricing::tabelaSemPrecoRestauraTipoEMantemPreco_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("produtoSql");
+    QTest::addColumn<QString>("mensagem");
+    QTest::newRow("no promotional price") << "03"
+                                          << "SELECT MIN(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I ON I.CDPRODUTO = P.CDPRODUTO"
+                                             " WHERE I.CDPRECOBASE = '03'"
+                                          << "Preço Promocional, não cadastrado para o produto informado";
+    QTest::newRow("promotion ended") << "01"
+                                     << "SELECT MIN(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I ON I.CDPRODUTO = P.CDPRODUTO"
+                                        " WHERE I.CDPRECOBASE = '01' AND I.IDITPEDDIFER = 'P' AND NOT EXISTS (SELECT 1 FROM"
+                                        " ITEMPRECOBASE J WHERE J.CDPRODUTO = I.CDPRODUTO AND J.IDITPEDDIFER = 'P'"
+                                        " AND J.DTFIMVALIPB > CURRENT_TIMESTAMP)"
+                                     << "Preço Promocional do produto fora da validade.";
+}
+
+// Asking for a promotional price the table does not have: told, the kind
+// goes back, the price stays.
+void TstPricing::tabelaSemPrecoRestauraTipoEMantemPreco()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, produtoSql);
+    QFETCH(QString, mensagem);
+    abrePedido(base, QStringLiteral("00002"), QStringLiteral("000029"));
+    novoItem(demoValue(demo, produtoSql).toString());
+    tela->PrecoBase(false);
+    const double preco = item("VRPREUNITPED").asFloat();
+    QCOMPARE(item("IDITPEDDIFER").asString(), QStringLiteral("N"));
+
+    scripted->expectQuestion(QStringLiteral("Deseja alterar o preço do item?"), MsgButton::Yes);
+    item("IDITPEDDIFER").setValue(QStringLiteral("P"));
+    QCOMPARE(item("IDITPEDDIFER").asString(), QStringLiteral("N"));
+    QCOMPARE(tela->FTipoItemAtual, QStringLiteral("N"));
+    QCOMPARE(item("VRPREUNITPED").asFloat(), preco);
+    QVERIFY2(scripted->hasMessage(mensagem), qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
+}
+
+void TstPricing::condicaoInexistenteOuQueZeraOPreco()
+{
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    novoItem(produtoDaTabela(QStringLiteral("02")));
+    tela->PrecoBase(false);
+    item("CDTIPODESC").setValue(QStringLiteral("77"));
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->vd_CondDesc(false));
+    QVERIFY(scripted->hasMessage(QStringLiteral("Condição de Desconto não cadastrada.")));
+    if (tela->cdsItemPedido->isEditing())
+        tela->cdsItemPedido->cancel();
+
+    // A discount as large as the item leaves nothing: the condition is refused.
+    novoItem(produtoDaTabela(QStringLiteral("02")));
+    tela->PrecoBase(false);
+    item("VRDESITPED").setValue(item("VrTotalAux").asFloat());
+    item("CDTIPODESC").setValue(QStringLiteral("2"));
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->vd_CondDesc(false));
+    QVERIFY(scripted->hasMessage(QStringLiteral("faria com que o preço do produto se tornasse inválido")));
+}
+
+void TstPricing::valorEPercentualEmPasso()
+{
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    novoItem(produtoDaTabela(QStringLiteral("02")), 2);
+    item("VRPREUNITPED").setValue(12.5);
+    item("VRDESITPED").setValue(5.0);
+    tela->GravaPeDescItem();
+    QCOMPARE(item("PERDESC").asFloat(), 20.0);
+    QCOMPARE(tela->FPerDescDigitado, 20.0);
+    item("QTITEMPED").setValue(3.0);
+    tela->GravaDescItem();
+    QCOMPARE(item("VRDESITPED").asFloat(), 7.5);
+}
+
+void TstPricing::fatorEmQualquerCaixa()
+{
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    novoItem(produtoDaTabela(QStringLiteral("02")));
+    item("SGFATPRECO").setValue(QStringLiteral("cX10"));
+    tela->Vd_Fator(true);
+    QCOMPARE(item("SGFATPRECO").asString(), QStringLiteral("CX10"));
+    QCOMPARE(item("CDFATPRECO").asString(), QStringLiteral("002"));
+
+    item("SGFATPRECO").setValue(QStringLiteral("zz"));
+    item("CDFATPRECO").setValue(QStringLiteral("999"));
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_Fator(false));
+    QVERIFY(scripted->hasMessage(QStringLiteral("Fator não cadastrado.")));
+    if (tela->cdsItemPedido->isEditing())
+        tela->cdsItemPedido->cancel();
+    novoItem(produtoDaTabela(QStringLiteral("02")));
+    tela->Vd_Fator(false);
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_Fator(true));
+    QVERIFY(scripted->hasMessage(QStringLiteral("Fator deve ser informado.")));
+}
+
+void TstPricing::faixaDePrecosOpcionais_data()
+{
+    QTest::addColumn<bool>("permissao");
+    QTest::addColumn<double>("fatorDoPreco");   // of the lowest optional price
+    QTest::addColumn<bool>("aceito");
+    QTest::newRow("inside the band") << false << 1.0 << true;
+    QTest::newRow("below the band") << false << 0.99 << false;
+    QTest::newRow("below the band with the permission row") << true << 0.5 << true;
+}
+
+void TstPricing::faixaDePrecosOpcionais()
+{
+    QFETCH(bool, permissao);
+    QFETCH(double, fatorDoPreco);
+    QFETCH(bool, aceito);
+    abrePedido(QStringLiteral("01"), QStringLiteral("00002"));
+    const QString codigo = demoValue(demo, QStringLiteral("SELECT MIN(CDPRODUTO) FROM PRECOOPCIONAL WHERE CDPRECOBASE = '01'")).toString();
+    const double menor = demoValue(demo, QStringLiteral("SELECT MIN(VROPCIOPRBASE) FROM PRECOOPCIONAL WHERE CDPRECOBASE = '01'"
+                                                        " AND CDPRODUTO = ?"), {codigo}).toDouble();
+    novoItem(demoValue(demo, QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = ?"), {codigo}).toString());
+    item("VRPREUNITPED").setValue(RoundDec(menor * fatorDoPreco, 2));
+    // DEMO holds the price-change right at branch 0001, MARIA does not.
+    const QString operador = permissao ? QStringLiteral("DEMO") : QStringLiteral("MARIA");
+    CarregaPacote(*tela->cdsPermissao, tela->Servidor(Rpc::LanPedido::GetPermissao,
+                                                      {operador, QStringLiteral("ALTP"), QStringLiteral("0001")}));
+    QCOMPARE(!tela->cdsPermissao->isEmpty(), permissao);
+    scripted->expectDialog(QStringLiteral("TfrmAutoriza"), [](QDialog& dialog) {
+        auto& liberacao = static_cast<TfrmAutoriza&>(dialog);
+        liberacao.setOperador(QStringLiteral("DEMO"));
+        liberacao.setSenha(QStringLiteral("demo"));
+        liberacao.accept();
+    });
+    if (aceito) {
+        tela->Vd_PrecoOpcio();
+    } else {
+        QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_PrecoOpcio());
+        QVERIFY(scripted->hasMessage(QStringLiteral("Valor do item não está dentro da faixa de preços opcionais.")));
+    }
+}
+
+// A saved order of the hospital moves to its contract table: every item is
+// priced again from it, the discount follows the kept percentage.
+void TstPricing::mudaPrecoBaseReprecifica()
+{
+    abrePedido(QStringLiteral("01"), QStringLiteral("00001"), QStringLiteral("000002"));
+    const QStringList produtos = {demoValue(demo, QStringLiteral("SELECT MIN(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I"
+                                                                 " ON I.CDPRODUTO = P.CDPRODUTO WHERE I.CDPRECOBASE = '04'"
+                                                                 " AND I.DTFIMVALIPB IS NULL AND I.DTINIVALIPB < CURRENT_TIMESTAMP")).toString(),
+                                  demoValue(demo, QStringLiteral("SELECT MAX(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I"
+                                                                 " ON I.CDPRODUTO = P.CDPRODUTO WHERE I.CDPRECOBASE = '04'"
+                                                                 " AND I.DTFIMVALIPB IS NULL AND I.DTINIVALIPB < CURRENT_TIMESTAMP")).toString()};
+    for (const QString& produto : produtos) {
+        novoItem(produto);
+        tela->PrecoBase(false);
+        item("PERDESC").setValue(10.0);
+        tela->GravaDescItem();
+        tela->cdsItemPedido->post();
+    }
+    tela->cdsItemPedido->first();
+    tela->cdsPedido->edit();
+    tela->cdsPedido->fieldByName(QStringLiteral("CDPRECOBASE")).setValue(QStringLiteral("04"));
+    scripted->expectQuestion(QStringLiteral("A mudança de preço base poderá"), MsgButton::Yes);
+    tela->MudaPrcBase();
+    QVERIFY(tela->FPrecosRecalculados);
+    QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Browse);
+    int n = 0;
+    for (tela->cdsItemPedido->first(); !tela->cdsItemPedido->eof(); tela->cdsItemPedido->next(), ++n) {
+        const double contrato = precoDaTabela(QStringLiteral("04"), produtos.at(n));
+        QCOMPARE(item("VRPREUNITPED").asFloat(), contrato);
+        QCOMPARE(item("IDITPEDDIFER").asString(), QStringLiteral("N"));
+        QCOMPARE(item("VRDESITPED").asFloat(), 2 * contrato * 10 / 100);
+    }
+    QCOMPARE(n, 2);
+}
+
+void TstPricing::mudaPrecoBaseSemPrecoAbreRevisao()
+{
+    abrePedido(QStringLiteral("01"), QStringLiteral("00001"), QStringLiteral("000002"));
+    const QString semContrato = demoValue(demo, QStringLiteral("SELECT MAX(P.CDARVPROD) FROM PRODUTO P WHERE NOT EXISTS (SELECT 1"
+                                                               " FROM ITEMPRECOBASE I WHERE I.CDPRODUTO = P.CDPRODUTO AND I.CDPRECOBASE = '04')"
+                                                               " AND EXISTS (SELECT 1 FROM ITEMPRECOBASE I WHERE I.CDPRODUTO = P.CDPRODUTO"
+                                                               " AND I.CDPRECOBASE = '01')")).toString();
+    novoItem(semContrato);
+    tela->PrecoBase(false);
+    const double preco = item("VRPREUNITPED").asFloat();
+    tela->cdsItemPedido->post();
+    tela->cdsPedido->edit();
+    tela->cdsPedido->fieldByName(QStringLiteral("CDPRECOBASE")).setValue(QStringLiteral("04"));
+    QString titulo;
+    QStringList celulas;
+    scripted->expectDialog(QStringLiteral("TfrmRevisaoPedido"), [&](QDialog& dialog) {
+        auto& revisao = static_cast<TfrmRevisaoPedido&>(dialog);
+        titulo = revisao.windowTitle();
+        for (int column = 0; column < revisao.grdRevisao->columnCount(); ++column)
+            celulas << revisao.grdRevisao->item(0, column)->text();
+        revisao.sbtCancelClick();
+    });
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->MudaPrcBase());
+    QVERIFY2(titulo.contains(QStringLiteral("Itens sem preço no preço base")), qPrintable(titulo));
+    QVERIFY2(celulas.contains(QStringLiteral("PRECO_NAO_CAD")), qPrintable(celulas.join(u'|')));
+    QVERIFY(celulas.contains(semContrato));
+    QCOMPARE(item("VRPREUNITPED").asFloat(), preco);
+    QVERIFY(!tela->FPrecosRecalculados);
+}
+
+// The second item's lookup fails: the loop stops, the item events are
+// attached again and the display released.
+void TstPricing::reprecificacaoQueFalhaReligaEventos()
+{
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"), QStringLiteral("000002"));
+    const QString produto = produtoDaTabela(QStringLiteral("02"));
+    for (int i = 0; i < 3; ++i) {
+        novoItem(produto);
+        tela->cdsItemPedido->post();
+    }
+    tela->cdsPedido->edit();
+    tela->cdsPedido->fieldByName(QStringLiteral("CDPRECOBASE")).setValue(QStringLiteral("01"));
+    // A check that refuses the second item's new discount.
+    int descontos = 0;
+    item("VRDESITPED").onChange = [&](Field&) {
+        if (++descontos == 2)
+            MensErro(QStringLiteral("Desconto recusado no segundo item."), true);
+    };
+    scripted->expectQuestion(QStringLiteral("A mudança de preço base poderá"), MsgButton::Yes);
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->MudaPrcBase());
+    item("VRDESITPED").onChange = nullptr;
+    RecordSet& itens = *tela->cdsItemPedido;
+    QCOMPARE(descontos, 2);
+    QVERIFY(itens.beforePost);
+    QVERIFY(itens.afterPost);
+    QVERIFY(itens.afterScroll);
+    QVERIFY(!itens.controlsDisabled());
+    QVERIFY(!tela->FPrecosRecalculados);
+    if (itens.isEditing())
+        itens.cancel();
+}
+
+void TstPricing::menuDeDescontos()
+{
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    QVERIFY(!tela->mnuAlterarPreoUnitrioMultiplosPedidos->isVisible());
+    tela->mnuAltDescClick();
+    tela->mnuPrecUnitClick();
+    QCOMPARE(scripted->messageTexts(MsgType::Error),
+             (QStringList{QStringLiteral("\"Alterar Desconto\" ainda não está disponível nesta versão."),
+                          QStringLiteral("\"Alterar Preço Unitário\" ainda não está disponível nesta versão.")}));
+    bool aberto = false;
+    tela->CriaCalcularDesconto = [&] { aberto = true; };
+    tela->mnuAltDescClick();
+    QVERIFY(aberto);
+
+    // A branch that prices at shipping blocks every command.
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDTABPRECO"), QStringLiteral("2"));
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDCALCPRECFAT"), QStringLiteral("E"));
+    aberto = false;
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->mnuAltDescClick());
+    QVERIFY(!aberto);
+    QVERIFY(scripted->hasMessage(QStringLiteral("Filial de origem do pedido utiliza fator de preço")));
+}
+
+QTEST_MAIN(TstPricing)
+#include "tst_pricing.moc"
