@@ -400,8 +400,14 @@ void TfrmLanPedido::btnPrcBaseBeforePesq(bool& cancel)
         pgcPadrao->setCurrentWidget(tshDadosPed);
         dbeCliente->setFocus();
         MensErro(texto(QStringLiteral("CLIE_NULO")), true);
+        return;
     }
     CarregaPacote(*cdsPesqPrcBase, Servidor(GetPesqPrcBase, {valor(cdsPedido, "CDCLIENTE")}));
+    // The clerk chooses by code and description; the markers only steer the screen.
+    for (const char* marcador : {"IDPESQ", "IDULTPRECPROMO"}) {
+        if (Field* field = cdsPesqPrcBase->findField(QString::fromLatin1(marcador)))
+            field->setVisible(false);
+    }
     // The customer's own base prices when it has any, otherwise every one.
     if (temLinhas(cdsPesqPrcBase)) {
         cdsPesqPrcBase->setFilter(QStringLiteral("IDPESQ = '%1'").arg(valor(cdsPesqPrcBase, "IDPESQ")));
