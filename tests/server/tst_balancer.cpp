@@ -67,18 +67,13 @@ QByteArray haproxyConfig(quint16 front, quint16 first, quint16 second)
 // The number, or empty when the call failed (its server died under it).
 QString nextNumber(HttpClient& client, const QString& token)
 {
-    const HttpResult answer = client.post("/rpc/" + LanPedido.toUtf8(), rpcRequest(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}),
-                                          {{"Authorization", "Bearer " + token.toLatin1()}});
-    if (answer.status != 200)
-        return {};
-    return answer.json().toObject().value(QStringLiteral("result")).toString();
+    return rpcCall(client, LanPedido, QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}, token)
+        .value(QStringLiteral("result")).toString();
 }
 
 QString logIn(HttpClient& client)
 {
-    const HttpResult answer = client.post("/rpc/" + DBGeral.toUtf8(),
-                                          rpcRequest(QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}));
-    return answer.json().toObject().value(QStringLiteral("result")).toString();
+    return rpcResult(client, DBGeral, QStringLiteral("Login"), {QStringLiteral("DEMO"), QStringLiteral("demo")}).toString();
 }
 
 } // namespace
@@ -143,29 +138,25 @@ void TstBalancer::twoServersBehindHaproxy()
     std::atomic<int> failed{0};
     std::atomic<int> lateSuccesses{0};   // after the kill
     std::atomic<bool> killed{false};
-    std::vector<std::unique_ptr<QThread>> threads;
-    for (int t = 0; t < ClientThreads; ++t) {
-        threads.emplace_back(QThread::create([&] {
-            auto client = std::make_unique<HttpClient>(front);
-            for (int i = 0; i < CallsPerThread; ++i) {
-                QString number;
-                try {
-                    number = nextNumber(*client, token);
-                } catch (const std::exception&) {
-                    client = std::make_unique<HttpClient>(front);   // the connection broke
-                }
-                if (number.isEmpty()) {
-                    ++failed;
-                    continue;
-                }
-                if (killed)
-                    ++lateSuccesses;
-                QMutexLocker lock(&mutex);
-                received.insert(number);
+    ThreadGroup threads(ClientThreads, [&](int) {
+        auto client = std::make_unique<HttpClient>(front);
+        for (int i = 0; i < CallsPerThread; ++i) {
+            QString number;
+            try {
+                number = nextNumber(*client, token);
+            } catch (const std::exception&) {
+                client = std::make_unique<HttpClient>(front);   // the connection broke
             }
-        }));
-        threads.back()->start();
-    }
+            if (number.isEmpty()) {
+                ++failed;
+                continue;
+            }
+            if (killed)
+                ++lateSuccesses;
+            QMutexLocker lock(&mutex);
+            received.insert(number);
+        }
+    });
     QDeadlineTimer deadline(120'000);
     while (!deadline.hasExpired()) {
         {
@@ -177,8 +168,7 @@ void TstBalancer::twoServersBehindHaproxy()
     }
     first.kill();
     killed = true;
-    for (auto& thread : threads)
-        thread->wait();
+    threads.wait();
 
     const std::set<QString> distinct(received.begin(), received.end());
     qInfo("%d numbers received, %d calls failed as their server died, %d answered after the kill",

@@ -4,6 +4,7 @@
 
 #include "datapacket.h"
 #include "demo_backends.h"
+#include "method_calls.h"
 #include "modules/order_list_query.h"
 #include "modules/packet_sql.h"
 #include "rpc/method_registry.h"
@@ -12,6 +13,7 @@
 #include "rpc/worker_databases.h"
 #include "store/database.h"
 #include "store/sql.h"
+#include "store/temporary_database.h"
 #include "test_server.h"
 
 #include <QDate>
@@ -46,17 +48,13 @@ QByteArray packetBytes(const QSqlDatabase& db, const QList<FieldDef>& fields, co
 
 ArgSpec textArg(const QString& name, bool byReference = false)
 {
-    return ArgSpec{name, ArgKind::Text, byReference, true, QString()};
+    return PedTest::testArg(name, ArgKind::Text, byReference);
 }
 
 MethodSpec rawMethod(const QString& name, QList<ArgSpec> args, RawMethodFunction function)
 {
-    MethodSpec spec;
-    spec.module = lanPedido;
-    spec.name = name;
-    spec.args = std::move(args);
+    MethodSpec spec = PedTest::testMethod(name, std::move(args), {});
     spec.rawFunction = std::move(function);
-    spec.needsSession = false;
     spec.readOnly = true;
     return spec;
 }
@@ -86,7 +84,6 @@ class TestRawResult : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void packetTextReadsLikeThePacket_data();
     void packetTextReadsLikeThePacket();
@@ -94,16 +91,14 @@ private slots:
     void orderTableReadsLikeThePacket();
     void emptyResultIsAPacketWithoutRows_data() { PedTest::DemoBackends::addKinds(); }
     void emptyResultIsAPacketWithoutRows();
+    void malformedStoredValueFails_data() { PedTest::DemoBackends::addKinds(); }
     void malformedStoredValueFails();
 
     void dispatcherSplicesRawResults();
     void registryParsesRawResultsForCallersInProcess();
-    void orderListOverHttpIsThePacket();
-    void productsWithStatusesListTheirOrders();
 
 private:
     PedTest::DemoBackends m_backends;
-    std::unique_ptr<PedTest::TestServer> m_server;
 };
 
 #define OPEN_BACKEND() PED_OPEN_BACKEND(m_backends, backend)
@@ -111,15 +106,6 @@ private:
 void TestRawResult::initTestCase()
 {
     m_backends.open(QStringLiteral("tst_raw_result"));
-    PedTest::TestServerOptions options;
-    options.extraMethods = registerRawMethods;
-    m_server = std::make_unique<PedTest::TestServer>(options);
-}
-
-void TestRawResult::cleanupTestCase()
-{
-    m_server.reset();
-    m_backends.close();
 }
 
 void TestRawResult::packetTextReadsLikeThePacket_data()
@@ -128,6 +114,7 @@ void TestRawResult::packetTextReadsLikeThePacket_data()
     QTest::addColumn<FieldDef>("field");
     QTest::addColumn<QVariant>("stored");
     QTest::addColumn<QString>("postgresType");
+    QTest::addColumn<QString>("wire");   // how a date goes out, when the row says
 
     const FieldDef text{QStringLiteral("T"), FieldType::String, 200};
     const FieldDef memo{QStringLiteral("M"), FieldType::Memo, 0};
@@ -143,6 +130,7 @@ void TestRawResult::packetTextReadsLikeThePacket_data()
         FieldDef field;
         QVariant stored;
         const char* postgresType;
+        const char* wire = "";
     } rows[] = {
         {"plain text", text, QStringLiteral("PEDIDO 0001"), "VARCHAR(200)"},
         {"empty text", text, QString(""), "VARCHAR(200)"},
@@ -164,17 +152,20 @@ void TestRawResult::packetTextReadsLikeThePacket_data()
         {"negative integer", integer, qlonglong(-7), "BIGINT"},
         {"date", date, QDate(2026, 3, 10), "DATE"},
         {"date as date-time text", date, QStringLiteral("2026-03-10T00:00:00"), "VARCHAR(30)"},
+        {"date of a date-time text", date, QStringLiteral("2026-03-10T14:30:00.000"), "VARCHAR(30)", "2026-03-10"},
         {"null date", date, QVariant(QMetaType::fromType<QDate>()), "DATE"},
         {"date-time", dateTime, QDateTime(QDate(2026, 3, 10), QTime(14, 30, 59)), "TIMESTAMP"},
-        {"date-time with milliseconds", dateTime, QStringLiteral("2026-03-10T14:30:59.999"), "VARCHAR(30)"},
-        {"date-time with a blank", dateTime, QStringLiteral("2026-12-31 23:59:59"), "VARCHAR(30)"},
-        {"date-time of a day", dateTime, QStringLiteral("2026-03-10"), "VARCHAR(30)"},
+        {"date-time with milliseconds cut", dateTime, QStringLiteral("2026-03-10T14:30:59.999"), "VARCHAR(30)", "2026-03-10T14:30:59"},
+        {"date-time with a blank", dateTime, QStringLiteral("2026-12-31 23:59:59"), "VARCHAR(30)", "2026-12-31T23:59:59"},
+        {"date-time of a day", dateTime, QStringLiteral("2026-03-10"), "VARCHAR(30)", "2026-03-10T00:00:00"},
+        {"hour 24 read as the next midnight", dateTime, QStringLiteral("2026-03-10T24:00:00"), "VARCHAR(30)", "2026-03-11T00:00:00"},
         {"null date-time", dateTime, QVariant(QMetaType::fromType<QDateTime>()), "TIMESTAMP"},
     };
     for (const char* kind : {"sqlite", "postgresql"}) {
         for (const auto& row : rows)
             QTest::addRow("%s %s", kind, row.name)
-                << QString::fromLatin1(kind) << row.field << row.stored << QString::fromLatin1(row.postgresType);
+                << QString::fromLatin1(kind) << row.field << row.stored << QString::fromLatin1(row.postgresType)
+                << QString::fromLatin1(row.wire);
     }
 }
 
@@ -186,6 +177,7 @@ void TestRawResult::packetTextReadsLikeThePacket()
     QFETCH(FieldDef, field);
     QFETCH(QVariant, stored);
     QFETCH(QString, postgresType);
+    QFETCH(QString, wire);
     const bool postgres = isPostgres(db);
     const QString value = postgres ? QStringLiteral("CAST(? AS %1)").arg(postgresType) : QStringLiteral("?");
     // Three rows: the separators between rows matter as much as the values.
@@ -196,6 +188,8 @@ void TestRawResult::packetTextReadsLikeThePacket()
     const QByteArray bytes = packetBytes(db, fields, sql, values);
     const DataPacket expected = selectPacket(db, fields, sql, values);
     QCOMPARE(objectOf(bytes), expected.toJson());
+    if (!wire.isEmpty())
+        QCOMPARE(objectOf(bytes).value(QStringLiteral("rows")).toArray().at(0).toArray().at(0).toString(), wire);
     const DataPacket parsed = DataPacket::fromBytes(bytes);
     QCOMPARE(parsed.fields, expected.fields);
     QCOMPARE(parsed.rows.size(), 3);
@@ -205,11 +199,7 @@ void TestRawResult::packetTextReadsLikeThePacket()
 void TestRawResult::orderTableReadsLikeThePacket()
 {
     OPEN_BACKEND();
-    const OrderListQuery query({"T", "", "", "T", "", "T", "", "T", "", "T", "", "T", "", "43210", "T", "123456", "T",
-                                "1234657", "T", "T", QJsonValue(), QJsonValue(), "T", QJsonValue(), QJsonValue(), "",
-                                "T", "1", "2", "123456789", "0001", false, "", "T", "", "", "T", "", "T", "", "", "T",
-                                "T", QJsonValue(), QJsonValue(), "T", "T", "", "", "T", "", "", "T"},
-                               isPostgres(db));
+    const OrderListQuery query(PedTest::openOrderListArguments(), isPostgres(db));
     const QByteArray bytes = packetBytes(db, OrderListQuery::fields(), query.selectSql(), query.values());
     const DataPacket expected = selectPacket(db, OrderListQuery::fields(), query.selectSql(), query.values());
     QVERIFY(expected.rows.size() > 3);
@@ -227,9 +217,10 @@ void TestRawResult::emptyResultIsAPacketWithoutRows()
 
 void TestRawResult::malformedStoredValueFails()
 {
-    QSqlDatabase db = m_backends.sqlite().db();
+    OPEN_BACKEND();
     const QList<FieldDef> fields = {dateTimeField(QStringLiteral("DTPEDIDO"))};
-    QVERIFY_THROWS_EXCEPTION(StoreError, packetBytes(db, fields, QStringLiteral("SELECT '10/03/2026'")));
+    QVERIFY_THROWS_EXCEPTION(StoreError, packetBytes(db, fields, QStringLiteral("SELECT '10/03/2026 14:30'")));
+    QVERIFY_THROWS_EXCEPTION(StoreError, packetBytes(db, fields, QStringLiteral("SELECT '2026-13-10T14:30:00'")));
     QVERIFY_THROWS_EXCEPTION(StoreError, packetBytes(db, {floatField(QStringLiteral("V"))}, QStringLiteral("SELECT 'doze'")));
     QVERIFY_THROWS_EXCEPTION(StoreError, packetBytes(db, fields, QStringLiteral("SELECT 1, 2")));
 }
@@ -238,7 +229,7 @@ void TestRawResult::malformedStoredValueFails()
 // answers of a batch, and a raw method's failure as a plain error.
 void TestRawResult::dispatcherSplicesRawResults()
 {
-    WorkerDatabases databases(m_server->databaseConfig());
+    WorkerDatabases databases(m_backends.sqlite().temporary->config());
     MethodRegistry registry;
     SessionService sessions({});
     sessions.registerMethods(registry);
@@ -291,78 +282,6 @@ void TestRawResult::registryParsesRawResultsForCallersInProcess()
     QJsonArray none;
     QVERIFY_THROWS_EXCEPTION(std::runtime_error,
                              registry.find(lanPedido, QStringLiteral("TstQuebrado"))->function(context, none));
-}
-
-// GetPedido over HTTP: its first element is the list's packet, the detail
-// packets follow it, and the by-reference arguments come back unchanged.
-void TestRawResult::orderListOverHttpIsThePacket()
-{
-    const QJsonArray args = {"T", "", "", "T", "", "T", "", "T", "", "T", "", "T", "", "43210", "T", "123456", "T",
-                             "1234657", "T", "T", QJsonValue(), QJsonValue(), "T", QJsonValue(), QJsonValue(), "",
-                             "T", "1", "2", "123456789", "0001", true, "0000000007", "T", "", "", "T", "", "T", "",
-                             "", "T", "T", QJsonValue(), QJsonValue(), "T", "T", "", "", "T", "", "", "T"};
-    const QString token = m_server->login();
-    const QJsonObject result = m_server->result(lanPedido, QStringLiteral("GetPedido"), args, token).toObject();
-    const QJsonArray value = result.value(QStringLiteral("value")).toArray();
-    QCOMPARE(value.size(), 10);
-    for (const QJsonValue& element : value)
-        QVERIFY(DataPacket::isPacket(element) || element.isArray());
-
-    QSqlDatabase db = openDatabase(m_server->databaseConfig(), QStringLiteral("tst_raw_result_http"));
-    {
-        const OrderListQuery query(args, false);
-        QCOMPARE(value.at(0).toObject(), selectPacket(db, OrderListQuery::fields(), query.selectSql(), query.values()).toJson());
-    }
-    db.close();
-    QSqlDatabase::removeDatabase(QStringLiteral("tst_raw_result_http"));
-    QJsonArray refs;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (i != 13 && i != 15 && i != 17 && i != 27 && i != 28 && i != 29 && i != 30 && i != 31 && i != 32 && i != 39
-            && i != 40 && i != 41)
-            refs.append(args.at(i));
-    }
-    QCOMPARE(result.value(QStringLiteral("refs")).toArray(), refs);
-}
-
-// On SQLite a product list changes how the statuses are read (by key rather
-// than by the status index); the orders must be the same.
-void TestRawResult::productsWithStatusesListTheirOrders()
-{
-    QSqlDatabase db = openDatabase(m_server->databaseConfig(), QStringLiteral("tst_raw_result_products"));
-    const auto column = [&](const QString& sql) {
-        QSqlQuery query = execSql(db, sql);
-        QStringList values;
-        while (query.next())
-            values.append(query.value(0).toString());
-        return values;
-    };
-    const QStringList products = column(QStringLiteral(
-        "SELECT DISTINCT R.CDARVPROD FROM PRODUTO R JOIN ITEMPEDIDO I ON I.CDPRODUTO = R.CDPRODUTO"
-        " JOIN PEDIDO P ON P.CDFILIAL = I.CDFILIAL AND P.NRPEDIDO = I.NRPEDIDO"
-        " WHERE I.CDFILIAL = '0001' AND P.IDSITPEDIDO = '1' ORDER BY R.CDARVPROD LIMIT 3"));
-    QVERIFY(!products.isEmpty());
-    const QStringList expected = column(QStringLiteral(
-        "SELECT P.NRPEDIDO FROM PEDIDO P WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO IN ('1', '2')"
-        " AND P.IDTIPOPEDIDO IN ('1', '2') AND P.IDORIGPED IN ('1','2','3','4','5','6','7','8','9')"
-        " AND EXISTS (SELECT 1 FROM ITEMPEDIDO I JOIN PRODUTO R ON R.CDPRODUTO = I.CDPRODUTO"
-        " WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO AND R.CDARVPROD IN ('%1'))"
-        " ORDER BY P.NRPEDIDO").arg(products.join(QStringLiteral("', '"))));
-    db.close();
-    QSqlDatabase::removeDatabase(QStringLiteral("tst_raw_result_products"));
-    QVERIFY(!expected.isEmpty());
-
-    QJsonArray args = {"T", "", "", "T", "", "T", "", "T", "", "T", "", "", "", "43210", "T", "12", "", "1234657",
-                       "T", "T", QJsonValue(), QJsonValue(), "T", QJsonValue(), QJsonValue(), "", "T", "1", "2",
-                       "123456789", "0001", false, "", "T", "", "", "T", "", "T", "", "", "T", "T", QJsonValue(),
-                       QJsonValue(), "T", "T", "", "", "T", "", "", "T"};
-    args[12] = QStringLiteral("'") + products.join(QStringLiteral("'_'")) + QStringLiteral("'");
-    const QJsonValue value = m_server->result(lanPedido, QStringLiteral("GetPedido"), args, m_server->login())
-                                 .toObject().value(QStringLiteral("value"));
-    const DataPacket orders = DataPacket::fromJson(value.toArray().at(0).toObject());
-    QStringList listed;
-    for (const QVariantList& row : orders.rows)
-        listed.append(row.at(orders.indexOf(QStringLiteral("NRPEDIDO"))).toString());
-    QCOMPARE(listed, expected);
 }
 
 QTEST_GUILESS_MAIN(TestRawResult)

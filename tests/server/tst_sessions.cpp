@@ -8,6 +8,7 @@
 #include "rpc/session_service.h"
 #include "rpc/worker_databases.h"
 #include "store/database.h"
+#include "demo_backends.h"
 #include "test_server.h"
 
 #include <QJsonArray>
@@ -37,22 +38,26 @@ QString errorMessage(const QJsonObject& answer)
     return answer.value(QStringLiteral("error")).toObject().value(QStringLiteral("message")).toString();
 }
 
-void addBackendRows(const std::function<void(const QString& backend, const char* backendTag)>& add)
+TestServerOptions sessionOptions()
 {
-    add(QStringLiteral("sqlite"), "sqlite");
-    add(QStringLiteral("postgresql"), "postgresql");
+    TestServerOptions options;
+    options.sessionIdleSeconds = IdleSeconds;
+    options.adjust = [](ServerOptions& server) {
+        server.sessions.maxOperatorFailures = MaxOperatorFailures;
+        server.sessions.maxAddressFailures = MaxAddressFailures;
+    };
+    return options;
+}
+
+// Rows of every case on both backends: "<kind>, <name>".
+QTestData& kindRow(const char* kind, const char* name)
+{
+    return QTest::addRow("%s, %s", kind, name) << QString::fromLatin1(kind);
 }
 
 } // namespace
 
-#define SERVER_FOR_BACKEND()                                                                      \
-    QFETCH(QString, backend);                                                                     \
-    if (backend == QLatin1String("postgresql") && !TestServer::postgresRequested())                \
-        QSKIP("PED_TEST_PG_URL is not set; scripts/test starts a PostgreSQL cluster and sets it"); \
-    TestServer* serverPointer = serverFor(backend);                                               \
-    if (!serverPointer)                                                                           \
-        return;                                                                                   \
-    TestServer& server = *serverPointer
+#define SERVER_FOR_BACKEND() PED_SERVER_OF_KIND(m_servers, server)
 
 class TestSessions : public QObject {
     Q_OBJECT
@@ -61,77 +66,48 @@ private slots:
     void init();
     void cleanupTestCase();
 
-    void loginGivesWorkingToken_data() { backendColumn(); }
+    void loginGivesWorkingToken_data() { addKinds(); }
     void loginGivesWorkingToken();
     void callsWithoutValidSessionAreRefused_data();
     void callsWithoutValidSessionAreRefused();
     void loginFailuresLookAlike_data();
     void loginFailuresLookAlike();
-    void sessionStaysAliveWhileUsed_data() { backendColumn(); }
+    void sessionStaysAliveWhileUsed_data() { addKinds(); }
     void sessionStaysAliveWhileUsed();
-    void logoutEndsTheSession_data() { backendColumn(); }
+    void logoutEndsTheSession_data() { addKinds(); }
     void logoutEndsTheSession();
-    void deactivatedOperatorLosesSession_data() { backendColumn(); }
+    void deactivatedOperatorLosesSession_data() { addKinds(); }
     void deactivatedOperatorLosesSession();
     void supervisorRelease_data();
     void supervisorRelease();
-    void passwordChecksAreRefusedInBatches_data() { backendColumn(); }
+    void passwordChecksAreRefusedInBatches_data() { addKinds(); }
     void passwordChecksAreRefusedInBatches();
     void wrongPasswordsLockOut_data();
     void wrongPasswordsLockOut();
-    void madeUpOperatorsUnlockNoOne_data() { backendColumn(); }
+    void madeUpOperatorsUnlockNoOne_data() { addKinds(); }
     void madeUpOperatorsUnlockNoOne();
     void guessingHoldsNoLockOthersNeed();
 
 private:
-    void backendColumn();
-    TestServer* serverFor(const QString& backend);   // null after failing the test
+    static void addKinds() { DemoBackends::addKinds(); }
     HttpResult callWithHeader(TestServer& server, const QByteArray& authorization);
     void forgetFailures(TestServer& server) { server.advanceClock(FailureWindowSeconds + 1); }
-    void execSql(TestServer& server, const QString& sql, const QVariantList& values = {});
-    QStringList storedHashes(TestServer& server);
 
-    std::map<QString, std::unique_ptr<TestServer>> m_servers;
+    ServerBackends m_servers{sessionOptions()};
 };
 
 // Each case starts with no failed log-ins counted.
 void TestSessions::init()
 {
-    for (auto& [backend, server] : m_servers)
-        forgetFailures(*server);
+    for (auto& [kind, server] : m_servers.started()) {
+        if (server)
+            forgetFailures(*server);
+    }
 }
 
 void TestSessions::cleanupTestCase()
 {
     m_servers.clear();
-}
-
-void TestSessions::backendColumn()
-{
-    QTest::addColumn<QString>("backend");
-    addBackendRows([](const QString& backend, const char* tag) { QTest::newRow(tag) << backend; });
-}
-
-TestServer* TestSessions::serverFor(const QString& backend)
-{
-    auto& server = m_servers[backend];
-    if (!server) {
-        TestServerOptions options;
-        options.backend = backend == QLatin1String("postgresql") ? TestServerOptions::Backend::PostgreSQL
-                                                                 : TestServerOptions::Backend::SQLite;
-        options.sessionIdleSeconds = IdleSeconds;
-        options.adjust = [](ServerOptions& server) {
-            server.sessions.maxOperatorFailures = MaxOperatorFailures;
-            server.sessions.maxAddressFailures = MaxAddressFailures;
-        };
-        try {
-            server = std::make_unique<TestServer>(options);
-        } catch (const std::exception& error) {
-            QTest::qFail(error.what(), __FILE__, __LINE__);
-            return nullptr;
-        }
-    }
-    return server.get();
 }
 
 HttpResult TestSessions::callWithHeader(TestServer& server, const QByteArray& authorization)
@@ -141,34 +117,6 @@ HttpResult TestSessions::callWithHeader(TestServer& server, const QByteArray& au
     if (!authorization.isEmpty())
         headers.append({"Authorization", authorization});
     return client.post("/rpc/" + LanPedido.toUtf8(), rpcRequest(QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}), headers);
-}
-
-void TestSessions::execSql(TestServer& server, const QString& sql, const QVariantList& values)
-{
-    {
-        QSqlDatabase db = openDatabase(server.databaseConfig(), QStringLiteral("tst-sessions"));
-        QSqlQuery query(db);
-        query.prepare(sql);
-        for (const QVariant& value : values)
-            query.addBindValue(value);
-        if (!query.exec())
-            QFAIL(qPrintable(query.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("tst-sessions"));
-}
-
-QStringList TestSessions::storedHashes(TestServer& server)
-{
-    QStringList hashes;
-    {
-        QSqlDatabase db = openDatabase(server.databaseConfig(), QStringLiteral("tst-sessions"));
-        QSqlQuery query(db);
-        query.exec(QStringLiteral("SELECT DSHASHTOKEN FROM SESSAOSERV"));
-        while (query.next())
-            hashes.append(query.value(0).toString());
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("tst-sessions"));
-    return hashes;
 }
 
 void TestSessions::loginGivesWorkingToken()
@@ -182,19 +130,19 @@ void TestSessions::loginGivesWorkingToken()
     const QString number = server.result(LanPedido, QStringLiteral("GetPrxPedido"), {QStringLiteral("0001")}, token).toString();
     QVERIFY2(QRegularExpression(QStringLiteral("^\\d{10}$")).match(number).hasMatch(), qPrintable(number));
 
-    const QStringList hashes = storedHashes(server);
-    QVERIFY(hashes.contains(SessionService::tokenHash(token)));
-    QVERIFY(!hashes.contains(token));
+    const QList<QVariantList> hashes = server.rows(QStringLiteral("SELECT DSHASHTOKEN FROM SESSAOSERV"));
+    QVERIFY(hashes.contains(QVariantList{SessionService::tokenHash(token)}));
+    QVERIFY(!hashes.contains(QVariantList{token}));
 }
 
 void TestSessions::callsWithoutValidSessionAreRefused_data()
 {
-    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("situation");
-    addBackendRows([](const QString& backend, const char* tag) {
+    for (const char* kind : {"sqlite", "postgresql"}) {
         for (const char* situation : {"missing", "unknown", "not bearer", "expired", "logged out"})
-            QTest::addRow("%s, %s", tag, situation) << backend << QString::fromLatin1(situation);
-    });
+            kindRow(kind, situation) << QString::fromLatin1(situation);
+    }
 }
 
 void TestSessions::callsWithoutValidSessionAreRefused()
@@ -223,18 +171,18 @@ void TestSessions::callsWithoutValidSessionAreRefused()
 
 void TestSessions::loginFailuresLookAlike_data()
 {
-    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("operatorCode");
     QTest::addColumn<QString>("password");
-    addBackendRows([](const QString& backend, const char* tag) {
-        QTest::addRow("%s, unknown operator", tag) << backend << "NINGUEM" << "demo";
-        QTest::addRow("%s, wrong password", tag) << backend << "DEMO" << "errada";
-        QTest::addRow("%s, password of another operator", tag) << backend << "DEMO" << "maria";
-        QTest::addRow("%s, empty password", tag) << backend << "DEMO" << "";
-        QTest::addRow("%s, inactive operator", tag) << backend << "ANTIGO" << "antigo";
-        QTest::addRow("%s, code in other case", tag) << backend << "demo" << "demo";
-        QTest::addRow("%s, SQL in the code", tag) << backend << "' OR '1'='1" << "' OR '1'='1";
-    });
+    for (const char* kind : {"sqlite", "postgresql"}) {
+        kindRow(kind, "unknown operator") << "NINGUEM" << "demo";
+        kindRow(kind, "wrong password") << "DEMO" << "errada";
+        kindRow(kind, "password of another operator") << "DEMO" << "maria";
+        kindRow(kind, "empty password") << "DEMO" << "";
+        kindRow(kind, "inactive operator") << "ANTIGO" << "antigo";
+        kindRow(kind, "code in other case") << "demo" << "demo";
+        kindRow(kind, "SQL in the code") << "' OR '1'='1" << "' OR '1'='1";
+    }
 }
 
 void TestSessions::loginFailuresLookAlike()
@@ -276,24 +224,24 @@ void TestSessions::deactivatedOperatorLosesSession()
     SERVER_FOR_BACKEND();
     const QByteArray authorization = "Bearer " + server.login(QStringLiteral("MARIA"), QStringLiteral("maria")).toLatin1();
     QCOMPARE(callWithHeader(server, authorization).status, 200);
-    execSql(server, QStringLiteral("UPDATE OPERADOR SET IDATIVO = 'N' WHERE CDOPERADOR = 'MARIA'"));
+    server.execSql(QStringLiteral("UPDATE OPERADOR SET IDATIVO = 'N' WHERE CDOPERADOR = 'MARIA'"));
     QCOMPARE(callWithHeader(server, authorization).status, 401);
-    execSql(server, QStringLiteral("UPDATE OPERADOR SET IDATIVO = 'S' WHERE CDOPERADOR = 'MARIA'"));
+    server.execSql(QStringLiteral("UPDATE OPERADOR SET IDATIVO = 'S' WHERE CDOPERADOR = 'MARIA'"));
 }
 
 void TestSessions::supervisorRelease_data()
 {
-    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("supervisor");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("expectedError");   // empty: released
-    addBackendRows([](const QString& backend, const char* tag) {
-        QTest::addRow("%s, leader with right password", tag) << backend << "DEMO" << "demo" << "";
-        QTest::addRow("%s, wrong password", tag) << backend << "DEMO" << "x" << "SENHA_INVALIDA";
-        QTest::addRow("%s, unknown supervisor", tag) << backend << "NINGUEM" << "demo" << "SENHA_INVALIDA";
-        QTest::addRow("%s, inactive supervisor", tag) << backend << "ANTIGO" << "antigo" << "SENHA_INVALIDA";
-        QTest::addRow("%s, no leader", tag) << backend << "MARIA" << "maria" << "OPER_SEM_PERMISSAO";
-    });
+    for (const char* kind : {"sqlite", "postgresql"}) {
+        kindRow(kind, "leader with right password") << "DEMO" << "demo" << "";
+        kindRow(kind, "wrong password") << "DEMO" << "x" << "SENHA_INVALIDA";
+        kindRow(kind, "unknown supervisor") << "NINGUEM" << "demo" << "SENHA_INVALIDA";
+        kindRow(kind, "inactive supervisor") << "ANTIGO" << "antigo" << "SENHA_INVALIDA";
+        kindRow(kind, "no leader") << "MARIA" << "maria" << "OPER_SEM_PERMISSAO";
+    }
 }
 
 void TestSessions::supervisorRelease()
@@ -342,12 +290,12 @@ void TestSessions::passwordChecksAreRefusedInBatches()
 
 void TestSessions::wrongPasswordsLockOut_data()
 {
-    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("method");
-    addBackendRows([](const QString& backend, const char* tag) {
-        QTest::addRow("%s, log-in", tag) << backend << "Login";
-        QTest::addRow("%s, supervisor release", tag) << backend << "AutorizaOperador";
-    });
+    for (const char* kind : {"sqlite", "postgresql"}) {
+        kindRow(kind, "log-in") << "Login";
+        kindRow(kind, "supervisor release") << "AutorizaOperador";
+    }
 }
 
 void TestSessions::wrongPasswordsLockOut()
@@ -411,14 +359,11 @@ void TestSessions::guessingHoldsNoLockOthersNeed()
     TestServer server(options);
     const QString token = server.login();
     std::atomic<bool> done = false;
-    std::vector<std::unique_ptr<QThread>> guessers;
-    for (int t = 0; t < 2; ++t) {
-        guessers.emplace_back(QThread::create([&server, &done, t] {
-            for (int i = 0; !done; ++i)
-                server.call(DBGeral, QStringLiteral("Login"), {QStringLiteral("G%1-%2").arg(t).arg(i), QStringLiteral("x")});
-        }));
-        guessers.back()->start();
-    }
+    ThreadGroup guessers(2, [&](int t) {
+        for (int i = 0; !done; ++i)
+            server.call(DBGeral, QStringLiteral("Login"), {QStringLiteral("G%1-%2").arg(t).arg(i), QStringLiteral("x")});
+    });
+    const auto stopGuessing = qScopeGuard([&] { done = true; });
     qint64 slowestMs = 0;
     for (int i = 0; i < 30; ++i) {
         QElapsedTimer clock;
@@ -427,9 +372,6 @@ void TestSessions::guessingHoldsNoLockOthersNeed()
         slowestMs = qMax(slowestMs, clock.elapsed());
         QVERIFY2(answer.contains(QStringLiteral("result")), qPrintable(errorMessage(answer)));
     }
-    done = true;
-    for (auto& guesser : guessers)
-        guesser->wait();
     QVERIFY2(slowestMs < 2000, qPrintable(QString::number(slowestMs)));
 }
 

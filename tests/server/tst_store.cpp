@@ -2,13 +2,14 @@
 // order generator, on SQLite and (when PED_TEST_PG_URL is set) PostgreSQL.
 
 #include "check_digits.h"
+#include "demo_backends.h"
+#include "method_calls.h"
 #include "demo/demo_data.h"
 #include "rpc/password.h"
 #include "store/counters.h"
 #include "store/database.h"
 #include "store/migration_text.h"
 #include "store/sql.h"
-#include "store/temporary_database.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -29,64 +30,24 @@ int count(const QSqlDatabase& db, const QString& sql, const QVariantList& values
     return selectValue(db, sql, values).toInt();
 }
 
-// One database of one kind, opened for the calling thread.
-class Fixture {
-public:
-    explicit Fixture(const QString& kind)
-    {
-        static int sequence = 0;
-        m_connection = QStringLiteral("tst_store_%1").arg(++sequence);
-        if (kind == QLatin1String("sqlite")) {
-            m_temporary = TemporaryDatabase::createSqlite();
-        } else {
-            const QString url = qEnvironmentVariable("PED_TEST_PG_URL");
-            if (url.isEmpty()) {
-                m_skipReason = QStringLiteral("PED_TEST_PG_URL is not set: PostgreSQL rows skipped (scripts/test sets it)");
-                return;
-            }
-            try {
-                m_temporary = TemporaryDatabase::createPostgres(url);
-            } catch (const StoreError& error) {
-                m_failure = QStringLiteral("PED_TEST_PG_URL is set but unusable: %1").arg(QString::fromUtf8(error.what()));
-                return;
-            }
-        }
-        m_db = openDatabase(m_temporary->config(), m_connection);
-    }
-
-    ~Fixture()
-    {
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connection);
-    }
-
-    QString skipReason() const { return m_skipReason; }
-    QString failure() const { return m_failure; }
-    QSqlDatabase& db() { return m_db; }
-    const DatabaseConfig& config() const { return m_temporary->config(); }
-
-private:
-    QString m_connection, m_skipReason, m_failure;
-    std::unique_ptr<TemporaryDatabase> m_temporary;
-    QSqlDatabase m_db;
-};
-
-#define OPEN_FIXTURE(fixture)                                                  \
-    QFETCH(QString, kind);                                                     \
-    Fixture fixture(kind);                                                     \
-    if (!fixture.failure().isEmpty())                                          \
-        QFAIL(qPrintable(fixture.failure()));                                  \
-    if (!fixture.skipReason().isEmpty())                                       \
-        QSKIP(qPrintable(fixture.skipReason()));
-
-void addKinds()
+QString nextConnection()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("sqlite") << QStringLiteral("sqlite");
-    QTest::newRow("postgresql") << QStringLiteral("postgresql");
+    static int sequence = 0;
+    return QStringLiteral("tst_store_%1").arg(++sequence);
 }
 
 } // namespace
+
+// An empty database of the kind for this test row, named `db`.
+#define OPEN_DATABASE(kindName)                 \
+    PedTest::DemoBackend fixture;               \
+    fixture.create(kindName, nextConnection()); \
+    PED_CHECK_BACKEND(fixture)                  \
+    QSqlDatabase db = fixture.db();
+
+#define OPEN_FIXTURE()     \
+    QFETCH(QString, kind); \
+    OPEN_DATABASE(kind)
 
 class TestStore : public QObject {
     Q_OBJECT
@@ -107,29 +68,29 @@ private slots:
     void dateTimesSurviveTheRoundTrip_data();
     void dateTimesSurviveTheRoundTrip();
 
-    void migrationsAreVersionedAndIdempotent_data() { addKinds(); }
+    void migrationsAreVersionedAndIdempotent_data() { PedTest::DemoBackends::addKinds(); }
     void migrationsAreVersionedAndIdempotent();
-    void newerSchemaIsRefused_data() { addKinds(); }
+    void newerSchemaIsRefused_data() { PedTest::DemoBackends::addKinds(); }
     void newerSchemaIsRefused();
-    void failedMigrationLeavesNoTrace_data() { addKinds(); }
+    void failedMigrationLeavesNoTrace_data() { PedTest::DemoBackends::addKinds(); }
     void failedMigrationLeavesNoTrace();
     void schemaHasTheLookUpColumns_data();
     void schemaHasTheLookUpColumns();
 
-    void demoDataHasThePromisedShape_data() { addKinds(); }
+    void demoDataHasThePromisedShape_data() { PedTest::DemoBackends::addKinds(); }
     void demoDataHasThePromisedShape();
     void demoDataGoesOnlyIntoAnEmptyMigratedDatabase();
 
-    void generatorAddsOrdersWithItems_data() { addKinds(); }
+    void generatorAddsOrdersWithItems_data() { PedTest::DemoBackends::addKinds(); }
     void generatorAddsOrdersWithItems();
 
-    void countersCountUpFromWhereTheyAre_data() { addKinds(); }
+    void countersCountUpFromWhereTheyAre_data() { PedTest::DemoBackends::addKinds(); }
     void countersCountUpFromWhereTheyAre();
 
     void cleanupTestCase() { m_migrated.reset(); }
 
 private:
-    std::unique_ptr<Fixture> m_migrated;   // shared by the schema rows
+    std::unique_ptr<PedTest::DemoBackend> m_migrated;   // shared by the schema rows
 };
 
 void TestStore::configFromText_data()
@@ -269,8 +230,7 @@ void TestStore::migrationTextRefusesAnUnterminatedStatement()
 
 void TestStore::sqliteConnectionSettings()
 {
-    Fixture fixture(QStringLiteral("sqlite"));
-    QSqlDatabase& db = fixture.db();
+    OPEN_DATABASE(QStringLiteral("sqlite"));
     QCOMPARE(selectValue(db, QStringLiteral("PRAGMA journal_mode")).toString().toLower(), QStringLiteral("wal"));
     QCOMPARE(selectValue(db, QStringLiteral("PRAGMA synchronous")).toInt(), 2);   // FULL
     QCOMPARE(selectValue(db, QStringLiteral("PRAGMA foreign_keys")).toInt(), 1);
@@ -299,8 +259,7 @@ void TestStore::dateTimesSurviveTheRoundTrip()
         tzset();
     });
 
-    OPEN_FIXTURE(fixture);
-    QSqlDatabase& db = fixture.db();
+    OPEN_FIXTURE();
     migrateSchema(db);
     const QDateTime orderDate(QDate(2026, 3, 10), QTime(10, 15, 30));
     const QDateTime deliveryDate(QDate(2026, 10, 18), QTime(0, 30));   // a DST change day in Brazil's old rules
@@ -318,8 +277,7 @@ void TestStore::dateTimesSurviveTheRoundTrip()
 
 void TestStore::migrationsAreVersionedAndIdempotent()
 {
-    OPEN_FIXTURE(fixture);
-    QSqlDatabase& db = fixture.db();
+    OPEN_FIXTURE();
     const QStringList files = QDir(QStringLiteral(":/store/migrations")).entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
     QVERIFY(files.size() >= 6);
 
@@ -339,8 +297,7 @@ void TestStore::migrationsAreVersionedAndIdempotent()
 // which versions each side has.
 void TestStore::newerSchemaIsRefused()
 {
-    OPEN_FIXTURE(fixture);
-    QSqlDatabase& db = fixture.db();
+    OPEN_FIXTURE();
     migrateSchema(db);
     const QStringList known = appliedMigrations(db);
     execSql(db, QStringLiteral("INSERT INTO SCHEMAVERSION (NMARQUIVO, DTAPLICACAO) VALUES ('9100_futuro.sql', ?)"),
@@ -360,8 +317,7 @@ void TestStore::newerSchemaIsRefused()
 // gone and it is not recorded, while the migration before it stays applied.
 void TestStore::failedMigrationLeavesNoTrace()
 {
-    OPEN_FIXTURE(fixture);
-    QSqlDatabase& db = fixture.db();
+    OPEN_FIXTURE();
     QTemporaryDir folder;
     const auto write = [&](const QString& name, const QByteArray& text) {
         QFile file(folder.filePath(name));
@@ -409,39 +365,10 @@ void TestStore::schemaHasTheLookUpColumns_data()
     QTest::newRow("DEPARTAMENTO") << "DEPARTAMENTO" << "CDDEPTO, NMDEPTO";
     QTest::newRow("SERIENF") << "SERIENF" << "CDSERIE, DSSERIE, CDEMPRESA, CDINSCESTA, CDINSCMUNI, NRMAXITNF, NRMAXSERVNF";
     QTest::newRow("OPERADOR") << "OPERADOR" << "CDOPERADOR, NMOPERADOR, CDGRUPOPER, CDLIDGRUPOP, IDLIDER, DSSENHAHASH, IDATIVO";
-    QTest::newRow("PARAMPEDIDO") << "PARAMPEDIDO"
-        << "IDTPCOMPPROD, IDPERALTPRECO, CDMODPGTO, CDVENDEDOR, IDTABPRECO, IDUTRESELOTE, IDLANCPED, IDTESTAEST, IDOBRINFTRAN, "
-           "NRDIASENTPED, NRMAXITNFPED, IDEXIBPEDIDO, DSMODPGTO, IDMENSVEND, IDOBRTPOPPED, NMFANVEN, IDUTVALIPED, QTDIAVALIPED, "
-           "IDUTDESCMAXI, IDEXCLPEDIDO, CDTIPOOPER, CDCLIENTE, NMFANTCLIE, IDTPIJURCLIE, NRINSJURCLIE, IDEXIBDADORC, IDUTCTRELANP, "
-           "IDEXIBIMPITPED, IDEXIBRENTPED, IDEXIBPRINATIV, IDLANENCARGOPED, IDEXIBEPRAZOPED, IDTIPOPEDINC, IDALTFORMAPAG, "
-           "DSPERALTMAIOR, DSPERALTMENOR, CDGRUALTPRECO, IDEXIBVENDCOM, IDALTMODPAG, IDOBRDIMENSAO, IDALTPRECOPC, IDDIMEVARDESC, "
-           "IDCALCPRECODIME, IDUTDEPOSITO, CDFILDEPOSITO, CDGRUNRENTAVEL, NRTPCUSTORENT, IDCONFISPRODCLIE, IDCONFISPRODFIL, "
-           "IDCONFISPRODTRA, IDCALCPRECFAT, IDUTFILIALDESTINO, IDEXIBLOCALENTRCLI, VRPECOMVEN, CDPRECOBASE, DSPRECOBASE, "
-           "IDUTENDEENTRPED, IDCTRLESTQ, IDCONSORCSALDEST, CDFILIAL";
-    QTest::newRow("PEDIDO") << "PEDIDO"
-        << "CDTIPOEDITAL, NMFILIAL, CDTIPODESC, NRPEDIDO, NMRAZSOCCLIE, DTPEDIDO, DTENTPED, VRPBRUVOLPED, VRPLIQVOLPED, CDCLIENTE, "
-           "IDTPIJURTRED, NRINSJURTRED, IDTPIJURTRAN, NRINSJURTRAN, CDTIPTRANS, CDFILIAL, CDVENDEDOR, VRPECOMVDPED, VRPEDENFPED, "
-           "VRPEDEDUPED, IDPRIOPED, DSPEDCLI, DSPEDVEN, DTHRLANPED, IDSITPEDIDO, IDPGFRETTRAN, CDFORMPGTO, IDTPFORPGTPED, "
-           "NRDIAPGFIXPED, NRPARCPGTOPED, IDUTDIAPAGPED, IDTPIJURCLIE, NRINSJURCLIE, CDMODPGTO, CDFILIALPED, NMFANVEN, DSMODPGTO, "
-           "IDTIPOPEDIDO, NMFANTTRAN, IDPEDIDOIMPR, CDOPELANPED, CDPRECOBASE, DSPRECOBASE, CDTIPOOPER, NMTIPOOPER, IDENTRSAIDOP, "
-           "DTVALIPED, NMFANTCLIE, CDFILIALORC, NRORCAEVENTO, NRSEQORCAEVE, CDDEPTO, NREMPENHO, IDORIGPED, NMROTATRANS, "
-           "CDROTATRANSPED, IDORIGDESTOP, NMTIPODESC, QTPRITPDESC, QTSEGTPDESC, QTTERTPDESC, QTQUATPDESC, QTQUITPDESC, QTSEXTPDESC, "
-           "QTSETTPDESC, QTOITTPDESC, COR_RENTABILIDADE, DSPRAZOENTPED, NRORDEMCMPPED, VRTOTALPED, VRMULTICASH, VRBONIFICACAO, "
-           "IDPEDINDUSTRIA, VRTOTPEDLIQ, NRITPEDAPROVADO, NRITPEDCONFIRMADO, IDULTPRECPROMO, IDCANCCOMISPED, IDPESQTRANSP, "
-           "DSNFVENDAFUTURA";
-    QTest::newRow("ITEMPEDIDO") << "ITEMPEDIDO"
-        << "VRITEPREBASE, VRCUSTPRODBASE, NRPEDIDO, CDARVPROD, QTITEMPED, NMPRODUTO, CDTIPODESC, NMTIPODESC, SGUNIDADE, "
-           "VRPREUNITPED, VRACREDESCITPEDUNIT, VRACREDESCITPED, NRITEMPED, IDSITITEMPED, QTEXPITEMPED, VRPREUNIT, CDFILIAL, "
-           "CDFATPRECO, QTITEMPED2, SGFATPRECO, CDPRODESTO, DTENTITPED, IDITPEDDIFER, DSITEMPED, VRPESOITPED, SGUNIDPAI, CDPRODUTO, "
-           "VRPESOBRUTPR, VRPESOLIQUPR, VRDESITPED, PERDESC, IDCOMP, IDITPEDRESER, VRPRTABITPED, VRPERCMARKUPIT, CDOPERADOR, "
-           "VRPEDEMAXIPE, QTOITTPDESC, QTSETTPDESC, QTSEXTPDESC, QTQUITPDESC, QTQUATPDESC, QTTERTPDESC, VRPEFORMPREC, QTSEGTPDESC, "
-           "QTPRITPDESC, IDITPEDSEMQTDIS, NRHISIMPITEEEEP, DSPRAZOENTITPED, DSEMISSAOITPED, CDEMISSAOITPED, IDPRECOPROM, IDITEMERRO, "
-           "VRVARIAVEL, CDFATOR, IDITEMPEDTERC, VRALTURAPROD, VRCOMPRIPROD, VRITRENTABIL, VRCRRENTABIL, DSFORMCALCSUGE, "
-           "DSFORMCALCRENT, VRPRPARPRECO, VRDESCCOMISS, NRITORDEMCMPPED, IDPRODBONIF";
-    QTest::newRow("ENDEPEDIDO") << "ENDEPEDIDO"
-        << "CDFILIAL, NRPEDIDO, NMRAZSOCPED, DSENDEPED, NRCEPPED, NRTELEPED, NRINSJURPED, NRINSESTPED, NMPAISPED, SGESTADOPED, "
-           "NMMUNIPED, NMBAIRROPED, CDPAISPED, NMESTADOPED, CDMUNICIPIOPED, CDCLIENTE, IDTPENDECLIE, NRSEQEND, NRLOCALENTRCLIENTE, "
-           "CDFILIALPED, DSLOCALENTRCLIENTE";
+    QTest::newRow("PARAMPEDIDO") << "PARAMPEDIDO" << PedTest::Fields::orderParameters.join(u", ");
+    QTest::newRow("PEDIDO") << "PEDIDO" << PedTest::Fields::orderList.join(u", ");
+    QTest::newRow("ITEMPEDIDO") << "ITEMPEDIDO" << PedTest::Fields::orderItems.join(u", ");
+    QTest::newRow("ENDEPEDIDO") << "ENDEPEDIDO" << PedTest::Fields::orderAddress.join(u", ");
     QTest::newRow("CONDDESC") << "CONDDESC" << "CDTIPODESC, NMTIPODESC, QTPRITPDESC, QTSEGTPDESC, QTTERTPDESC, QTQUATPDESC, QTQUITPDESC, QTSEXTPDESC, QTSETTPDESC, QTOITTPDESC";
     QTest::newRow("RESPRODPED") << "RESPRODPED" << "NRRESPRODPED, CDFILIAL, NRPEDIDO, NRITEMPED, QTRESPRODPED, NRLOTEESTQ, NRSUBLOTE";
     QTest::newRow("NOTAFISCAL") << "NOTAFISCAL" << "CDFILIEMIT, NRLANCTONF, DTENTRSAID, CDFILIAL, NRPEDIDO";
@@ -453,8 +380,10 @@ void TestStore::schemaHasTheLookUpColumns()
     QFETCH(QString, table);
     QFETCH(QString, columns);
     if (!m_migrated) {
-        m_migrated = std::make_unique<Fixture>(QStringLiteral("sqlite"));
-        migrateSchema(m_migrated->db());
+        m_migrated = std::make_unique<PedTest::DemoBackend>();
+        m_migrated->create(QStringLiteral("sqlite"), nextConnection());
+        QSqlDatabase db = m_migrated->db();
+        migrateSchema(db);
     }
     QSqlQuery query(m_migrated->db());
     QVERIFY2(query.exec(QStringLiteral("SELECT %1 FROM %2 WHERE 1 = 0").arg(columns, table)), qPrintable(query.lastError().text()));
@@ -463,8 +392,7 @@ void TestStore::schemaHasTheLookUpColumns()
 
 void TestStore::demoDataHasThePromisedShape()
 {
-    OPEN_FIXTURE(fixture);
-    QSqlDatabase& db = fixture.db();
+    OPEN_FIXTURE();
     migrateSchema(db);
     QVERIFY(isEmptyDatabase(db));
     loadDemoData(db);
@@ -532,8 +460,7 @@ void TestStore::demoDataHasThePromisedShape()
 
 void TestStore::demoDataGoesOnlyIntoAnEmptyMigratedDatabase()
 {
-    Fixture fixture(QStringLiteral("sqlite"));
-    QSqlDatabase& db = fixture.db();
+    OPEN_DATABASE(QStringLiteral("sqlite"));
     QVERIFY_THROWS_EXCEPTION(StoreError, loadDemoData(db));   // no schema yet
     migrateSchema(db);
     loadDemoData(db);
@@ -545,8 +472,7 @@ void TestStore::demoDataGoesOnlyIntoAnEmptyMigratedDatabase()
 
 void TestStore::generatorAddsOrdersWithItems()
 {
-    OPEN_FIXTURE(fixture);
-    QSqlDatabase& db = fixture.db();
+    OPEN_FIXTURE();
     migrateSchema(db);
     loadDemoData(db);
     const int ordersBefore = count(db, QStringLiteral("SELECT COUNT(*) FROM PEDIDO"));
@@ -579,8 +505,7 @@ void TestStore::generatorAddsOrdersWithItems()
 
 void TestStore::countersCountUpFromWhereTheyAre()
 {
-    OPEN_FIXTURE(fixture);
-    QSqlDatabase& db = fixture.db();
+    OPEN_FIXTURE();
     migrateSchema(db);
     loadDemoData(db);
     const qlonglong reservations = selectValue(db, QStringLiteral("SELECT MAX(NRRESPRODPED) FROM RESPRODPED")).toString().toLongLong();

@@ -7,6 +7,7 @@
 #include "datapacket.h"
 #include "netconnection.h"
 #include "serversession.h"
+#include "method_calls.h"
 #include "test_server.h"
 
 #include "rpc/app_server.h"
@@ -14,7 +15,6 @@
 #include "iso_datetime.h"
 
 #include <QJsonDocument>
-#include <QSemaphore>
 #include <QTest>
 #include <QThread>
 
@@ -30,44 +30,27 @@ constexpr Rpc::Method<5> TstEcoReferencias{Rpc::Module::LanPedido, "TstEcoRefere
                                            {TextRef, Integer, FloatRef, DateRef, PacketRef}};
 constexpr Rpc::Method<1> TstAguarda{Rpc::Module::LanPedido, "TstAguarda", {Integer}};
 
-ArgSpec arg(const QString& name, ArgKind kind, bool byReference = false)
-{
-    ArgSpec spec;
-    spec.name = name;
-    spec.kind = kind;
-    spec.byReference = byReference;
-    return spec;
-}
-
-MethodSpec method(const QString& name, QList<ArgSpec> args, MethodFunction function)
-{
-    MethodSpec spec;
-    spec.module = LanPedido;
-    spec.name = name;
-    spec.args = std::move(args);
-    spec.doc = QStringLiteral("Test method.");
-    spec.function = std::move(function);
-    return spec;
-}
+using PedTest::testArg;
+using PedTest::testMethod;
 
 void addTestMethods(MethodRegistry& registry)
 {
     // Answers its arguments as the server received them.
-    registry.addOutsideCatalogue(method(QStringLiteral("TstEcoTipos"),
-                        {arg(QStringLiteral("text"), ArgKind::Text), arg(QStringLiteral("flag"), ArgKind::Boolean),
-                         arg(QStringLiteral("count"), ArgKind::Integer), arg(QStringLiteral("amount"), ArgKind::Float),
-                         arg(QStringLiteral("day"), ArgKind::Date), arg(QStringLiteral("moment"), ArgKind::Date),
-                         arg(QStringLiteral("packet"), ArgKind::Packet),
-                         arg(QStringLiteral("values"), ArgKind::ValueArray),
-                         arg(QStringLiteral("nothing"), ArgKind::Packet)},
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstEcoTipos"),
+                        {testArg(QStringLiteral("text"), ArgKind::Text), testArg(QStringLiteral("flag"), ArgKind::Boolean),
+                         testArg(QStringLiteral("count"), ArgKind::Integer), testArg(QStringLiteral("amount"), ArgKind::Float),
+                         testArg(QStringLiteral("day"), ArgKind::Date), testArg(QStringLiteral("moment"), ArgKind::Date),
+                         testArg(QStringLiteral("packet"), ArgKind::Packet),
+                         testArg(QStringLiteral("values"), ArgKind::ValueArray),
+                         testArg(QStringLiteral("nothing"), ArgKind::Packet)},
                         [](CallContext&, QJsonArray& params) { return QJsonValue(params); }));
 
-    registry.addOutsideCatalogue(method(QStringLiteral("TstEcoReferencias"),
-                        {arg(QStringLiteral("text"), ArgKind::Text, true),
-                         arg(QStringLiteral("factor"), ArgKind::Integer),
-                         arg(QStringLiteral("amount"), ArgKind::Float, true),
-                         arg(QStringLiteral("day"), ArgKind::Date, true),
-                         arg(QStringLiteral("packet"), ArgKind::Packet, true)},
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstEcoReferencias"),
+                        {testArg(QStringLiteral("text"), ArgKind::Text, true),
+                         testArg(QStringLiteral("factor"), ArgKind::Integer),
+                         testArg(QStringLiteral("amount"), ArgKind::Float, true),
+                         testArg(QStringLiteral("day"), ArgKind::Date, true),
+                         testArg(QStringLiteral("packet"), ArgKind::Packet, true)},
                         [](CallContext&, QJsonArray& params) {
                             params[0] = params[0].toString() + QStringLiteral("-servidor");
                             params[2] = params[2].toDouble() * params[1].toInt();
@@ -78,46 +61,22 @@ void addTestMethods(MethodRegistry& registry)
                             return QJsonValue(QStringLiteral("OK"));
                         }));
 
-    registry.addOutsideCatalogue(method(QStringLiteral("TstAguarda"), {arg(QStringLiteral("milliseconds"), ArgKind::Integer)},
+    registry.addOutsideCatalogue(testMethod(QStringLiteral("TstAguarda"), {testArg(QStringLiteral("milliseconds"), ArgKind::Integer)},
                         [](CallContext&, QJsonArray& params) {
                             QThread::msleep(ulong(params[0].toInt()));
                             return QJsonValue(true);
                         }));
 }
 
-// An application server of the test's own, so that it can be stopped and
-// started again on the same port over the same database.
-class OwnServer : public QThread {
-public:
-    OwnServer(const DatabaseConfig& database, quint16 port)
-    {
-        m_options.database = database;
-        m_options.port = port;
-        start();
-        m_started.acquire();
-    }
-    ~OwnServer() override
-    {
-        quit();
-        wait();
-    }
-    quint16 port() const { return m_port; }
-
-protected:
-    void run() override
-    {
-        auto server = std::make_unique<AppServer>(m_options);
-        server->listen();
-        m_port = server->port();
-        m_started.release();
-        exec();
-    }
-
-private:
-    ServerOptions m_options;
-    QSemaphore m_started;
-    quint16 m_port = 0;
-};
+// A server over the test server's database on the given port, so that it
+// can be stopped and started again on the same port.
+std::unique_ptr<PedTest::TestServer> serverOver(const DatabaseConfig& database, quint16 port)
+{
+    PedTest::TestServerOptions options;
+    options.database = database;
+    options.port = port;
+    return std::make_unique<PedTest::TestServer>(options);
+}
 
 DataPacket onePacket()
 {
@@ -142,7 +101,6 @@ private slots:
     void generalParameterComesAsAPacket();
     void nextOrderNumberIncreases();
     void methodFailureIsReportedAndAborts();
-    void callerReportsTheNextNumberFailureItself();
     void callThatDoesNotFitTheDeclaration_data();
     void callThatDoesNotFitTheDeclaration();
     void everyArgumentKindArrivesAsDeclared();
@@ -231,21 +189,15 @@ void TstNetConnection::nextOrderNumberIncreases()
     QVERIFY(m_reported.isEmpty());
 }
 
+// Reported and aborting, unless the caller reports it itself (kind 10).
 void TstNetConnection::methodFailureIsReportedAndAborts()
 {
     const ServerResult result = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("9999")});
     QCOMPARE(result.errorCode(), int(ServerError::MethodFailed));
-    QVERIFY_THROWS_EXCEPTION(Abort, CheckResultServ(result, true, 0));
-    QCOMPARE(m_reported.size(), 1);
-    QCOMPARE(m_reported.first().first, QStringLiteral("Filial 9999 não cadastrada."));
-    QCOMPARE(m_reported.first().second, int(ServerError::MethodFailed));
-}
-
-void TstNetConnection::callerReportsTheNextNumberFailureItself()
-{
-    const ServerResult result = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("9999")});
     QVERIFY_THROWS_EXCEPTION(Abort, CheckResultServ(result, true, 10));
     QVERIFY(m_reported.isEmpty());
+    QVERIFY_THROWS_EXCEPTION(Abort, CheckResultServ(result, true, 0));
+    QCOMPARE(m_reported, (QList<QPair<QString, int>>{{QStringLiteral("Filial 9999 não cadastrada."), int(ServerError::MethodFailed)}}));
 }
 
 void TstNetConnection::callThatDoesNotFitTheDeclaration_data()
@@ -354,7 +306,7 @@ void TstNetConnection::slowCallTimesOutAndTheConnectionStaysUsable()
 
 void TstNetConnection::stoppedServerIsReportedAndRestartedServerIsReconnected()
 {
-    auto server = std::make_unique<OwnServer>(m_server->databaseConfig(), 0);
+    auto server = serverOver(m_server->databaseConfig(), 0);
     const quint16 port = server->port();
     m_netLanPed->BeforeConnect = [port](TNetConnection& connection) {
         connection.setHost(QStringLiteral("127.0.0.1"));
@@ -374,7 +326,7 @@ void TstNetConnection::stoppedServerIsReportedAndRestartedServerIsReconnected()
              QStringLiteral("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:%1: a conexão foi "
                             "recusada. Verifique se o servidor está em execução.").arg(port));
 
-    server = std::make_unique<OwnServer>(m_server->databaseConfig(), port);
+    server = serverOver(m_server->databaseConfig(), port);
     m_netLanPed->Reconnect();
     const ServerResult back = m_netLanPed->call(Rpc::LanPedido::GetPrxPedido, {QStringLiteral("0002")});
     QVERIFY2(back.ok(), qPrintable(back.errorMessage()));   // the session lives in the database

@@ -46,6 +46,11 @@ public:
         socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Type: application/json\r\n"
                       "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
     }
+    // A handler answering every call with `result`.
+    static Handler answering(const QJsonValue& result)
+    {
+        return [result](QTcpSocket* socket, const QByteArray& request) { answer(socket, 200, okBody(request, result)); };
+    }
     static QByteArray okBody(const QByteArray& request, const QJsonValue& result)
     {
         const QJsonObject call = QJsonDocument::fromJson(request.mid(request.indexOf("\r\n\r\n") + 4)).object();
@@ -237,9 +242,7 @@ void TstTransport::keepAliveChannelIsReused()
 
 void TstTransport::requestCarriesTokenAndServerName()
 {
-    TcpPeer peer([](QTcpSocket* socket, const QByteArray& request) {
-        TcpPeer::answer(socket, 200, TcpPeer::okBody(request, QStringLiteral("0000000001")));
-    });
+    TcpPeer peer(TcpPeer::answering(QStringLiteral("0000000001")));
     ServerSession::instance().adopt({QStringLiteral("127.0.0.1"), peer.port()}, QStringLiteral("DEMO"),
                                     QStringLiteral("tok-123"));
     TNetConnection connection(ServerNames::LanPedido);   // takes the session's endpoint
@@ -327,9 +330,7 @@ void TstTransport::busyIndicatorShowsOnlyForALongCall()
 
     events.clear();
     TNetConnection::setBusyDelayMs(60000);
-    TcpPeer quick([](QTcpSocket* socket, const QByteArray& request) {
-        TcpPeer::answer(socket, 200, TcpPeer::okBody(request, true));
-    });
+    TcpPeer quick(TcpPeer::answering(true));
     auto quickConnection = connectionTo(quick.port());
     QVERIFY(quickConnection->call(TstLeitura, {}).ok());
     QVERIFY(events.isEmpty());
@@ -400,9 +401,7 @@ void TstTransport::callThatDoesNotFitTheMethodIsNeverSent()
     QFETCH(int, argumentCount);
     QFETCH(QString, message);
 
-    TcpPeer peer([](QTcpSocket* socket, const QByteArray& request) {
-        TcpPeer::answer(socket, 200, TcpPeer::okBody(request, QStringLiteral("0000000001")));
-    });
+    TcpPeer peer(TcpPeer::answering(QStringLiteral("0000000001")));
     auto connection = connectionTo(peer.port());
     connection->setServerName(serverName);
     const QList<RpcArg> args(argumentCount, RpcArg(QStringLiteral("0001")));
@@ -432,9 +431,7 @@ void TstTransport::referencesThatDoNotFitAreRefusedBeforeSending()
     QFETCH(QList<int>, references);
     QFETCH(QString, message);
 
-    TcpPeer peer([](QTcpSocket* socket, const QByteArray& request) {
-        TcpPeer::answer(socket, 200, TcpPeer::okBody(request, QJsonArray{}));
-    });
+    TcpPeer peer(TcpPeer::answering(QJsonArray{}));
     auto connection = connectionTo(peer.port());
     std::array<QString, GetDadosAfterScroll.args.size()> variables;
     QList<RpcArg> args;

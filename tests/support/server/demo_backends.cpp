@@ -8,44 +8,59 @@
 
 namespace PedTest {
 
+DemoBackend::DemoBackend() = default;
+DemoBackend::~DemoBackend() { close(); }
+
+void DemoBackend::create(const QString& kind, const QString& connectionName)
+{
+    connection = connectionName;
+    if (kind == QLatin1String("sqlite")) {
+        temporary = TemporaryDatabase::createSqlite();
+    } else {
+        const QString url = qEnvironmentVariable("PED_TEST_PG_URL");
+        if (url.isEmpty()) {
+            skipReason = QStringLiteral("PED_TEST_PG_URL is not set: PostgreSQL rows skipped (scripts/test sets it)");
+            return;
+        }
+        try {
+            temporary = TemporaryDatabase::createPostgres(url);
+        } catch (const StoreError& error) {
+            failure = QStringLiteral("PED_TEST_PG_URL is set but unusable: %1").arg(QString::fromUtf8(error.what()));
+            return;
+        }
+    }
+    openDatabase(temporary->config(), connection);
+}
+
+void DemoBackend::close()
+{
+    if (QSqlDatabase::contains(connection))
+        QSqlDatabase::removeDatabase(connection);
+    temporary.reset();
+}
+
 DemoBackends::DemoBackends() = default;
 DemoBackends::~DemoBackends() { close(); }
 
 void DemoBackends::open(const QString& prefix, const std::function<void(QSqlDatabase&)>& extra)
 {
-    const auto prepare = [&](DemoBackend& backend) {
-        QSqlDatabase db = openDatabase(backend.temporary->config(), backend.connection);
+    for (const char* kind : {"sqlite", "postgresql"}) {
+        DemoBackend& backend = of(QLatin1String(kind));
+        backend.create(QLatin1String(kind), prefix + u'_' + QLatin1String(kind));
+        if (!backend.temporary)
+            continue;
+        QSqlDatabase db = backend.db();
         migrateSchema(db);
         loadDemoData(db);
         if (extra)
             extra(db);
-    };
-
-    m_sqlite.connection = prefix + QStringLiteral("_sqlite");
-    m_sqlite.temporary = TemporaryDatabase::createSqlite();
-    prepare(m_sqlite);
-
-    m_postgres.connection = prefix + QStringLiteral("_postgresql");
-    const QString url = qEnvironmentVariable("PED_TEST_PG_URL");
-    if (url.isEmpty()) {
-        m_postgres.skipReason = QStringLiteral("PED_TEST_PG_URL is not set: PostgreSQL rows skipped (scripts/test sets it)");
-        return;
-    }
-    try {
-        m_postgres.temporary = TemporaryDatabase::createPostgres(url);
-        prepare(m_postgres);
-    } catch (const StoreError& error) {
-        m_postgres.failure = QStringLiteral("PED_TEST_PG_URL is set but unusable: %1").arg(QString::fromUtf8(error.what()));
     }
 }
 
 void DemoBackends::close()
 {
-    for (DemoBackend* each : {&m_sqlite, &m_postgres}) {
-        if (!each->connection.isEmpty())
-            QSqlDatabase::removeDatabase(each->connection);
-        each->temporary.reset();
-    }
+    m_sqlite.close();
+    m_postgres.close();
 }
 
 DemoBackend& DemoBackends::of(const QString& kind)

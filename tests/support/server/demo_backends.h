@@ -17,6 +17,13 @@ struct DemoBackend {
     QString connection;
     QString skipReason;   // PostgreSQL not asked for
     QString failure;      // PostgreSQL asked for but unusable: the rows fail
+
+    DemoBackend();
+    ~DemoBackend();
+    // An empty database of the kind, opened as `connection` (nothing is
+    // created in it); on PostgreSQL not asked for or unusable, none.
+    void create(const QString& kind, const QString& connectionName);
+    void close();
     QSqlDatabase db() const { return QSqlDatabase::database(connection, false); }
 };
 
@@ -42,13 +49,17 @@ private:
 
 } // namespace PedTest
 
-// Starts a test row on its backend: fails when PostgreSQL was asked for but
-// is unusable, skips when it was not asked for, and names the connection `db`.
+// Fails the test row when PostgreSQL was asked for but is unusable, skips
+// it when it was not asked for.
+#define PED_CHECK_BACKEND(backend)                 \
+    if (!(backend).failure.isEmpty())              \
+        QFAIL(qPrintable((backend).failure));      \
+    if (!(backend).skipReason.isEmpty())           \
+        QSKIP(qPrintable((backend).skipReason));
+
+// Starts a test row on its backend and names the connection `db`.
 #define PED_OPEN_BACKEND(backends, name)              \
     QFETCH(QString, kind);                            \
     PedTest::DemoBackend& name = (backends).of(kind); \
-    if (!name.failure.isEmpty())                      \
-        QFAIL(qPrintable(name.failure));              \
-    if (!name.skipReason.isEmpty())                   \
-        QSKIP(qPrintable(name.skipReason));           \
+    PED_CHECK_BACKEND(name)                           \
     QSqlDatabase db = name.db();

@@ -1,16 +1,18 @@
 #include "test_server.h"
 
 #include "demo/demo_data.h"
+#include "method_calls.h"
 #include "rpc/app_server.h"
+#include "store/sql.h"
+#include "store/temporary_database.h"
 
 #include <QAtomicInteger>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QJsonDocument>
+#include <QScopeGuard>
 #include <QSemaphore>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QThreadStorage>
 #include <map>
@@ -36,11 +38,15 @@ HttpClient& clientFor(quint16 port)
     return *client;
 }
 
-void execAdmin(QSqlDatabase& db, const QString& sql)
+// Runs `work` on a connection to `config` of its own, removed afterwards.
+template <typename Work>
+auto onOwnConnection(const DatabaseConfig& config, Work work)
 {
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        throw std::runtime_error(QStringLiteral("%1: %2").arg(sql, query.lastError().text()).toStdString());
+    const QString name = QStringLiteral("ped-test-server-%1").arg(++serverCounter);
+    const auto removeConnection = qScopeGuard([&] { QSqlDatabase::removeDatabase(name); });
+    QSqlDatabase db = openDatabase(config, name);
+    const auto closeConnection = qScopeGuard([&] { db.close(); db = QSqlDatabase(); });
+    return work(db);
 }
 
 } // namespace
@@ -86,24 +92,32 @@ bool TestServer::postgresRequested()
     return !qEnvironmentVariableIsEmpty("PED_TEST_PG_URL");
 }
 
+TestServerOptions::Backend TestServer::backendOf(const QString& kind)
+{
+    return kind == QLatin1String("postgresql") ? TestServerOptions::Backend::PostgreSQL : TestServerOptions::Backend::SQLite;
+}
+
 TestServer::TestServer(TestServerOptions options)
     : m_options(options), m_clockOffsetSeconds(std::make_shared<std::atomic<qint64>>(0))
 {
-    if (m_options.backend == TestServerOptions::Backend::PostgreSQL) {
-        createPostgresDatabase();
+    if (m_options.database) {
+        m_database = *m_options.database;
+    } else if (m_options.backend == TestServerOptions::Backend::PostgreSQL) {
+        if (!postgresRequested())
+            throw std::runtime_error("PED_TEST_PG_URL is not set");
+        m_temporary = TemporaryDatabase::createPostgres(qEnvironmentVariable("PED_TEST_PG_URL"));
     } else {
-        m_dir = std::make_unique<QTemporaryDir>();
-        if (!m_dir->isValid())
-            throw std::runtime_error("cannot create a temporary folder");
-        m_database.kind = DatabaseConfig::Kind::SQLite;
-        m_database.sqlitePath = m_dir->filePath(QStringLiteral("erp.sqlite"));
+        m_temporary = TemporaryDatabase::createSqlite();
     }
+    if (m_temporary)
+        m_database = m_temporary->config();
     try {
-        prepareSchema();
+        if (m_temporary)
+            prepareSchema();
         ServerOptions serverOptions;
         serverOptions.database = m_database;
         serverOptions.address = QHostAddress::LocalHost;
-        serverOptions.port = 0;
+        serverOptions.port = m_options.port;
         serverOptions.workers = m_options.workers;
         serverOptions.http.maxBodyBytes = m_options.maxBodyBytes;
         serverOptions.sessions.idleSeconds = m_options.sessionIdleSeconds;
@@ -125,7 +139,6 @@ TestServer::TestServer(TestServerOptions options)
             m_thread->wait();
             m_thread.reset();
         }
-        dropPostgresDatabase();
         throw;
     }
 }
@@ -135,57 +148,25 @@ TestServer::~TestServer()
     m_thread->quit();
     m_thread->wait();
     m_thread.reset();
-    try {
-        dropPostgresDatabase();
-    } catch (const std::exception& error) {
-        qWarning("test server: %s", error.what());
-    }
 }
 
 void TestServer::prepareSchema()
 {
-    const QString name = QStringLiteral("ped-test-setup-%1").arg(++serverCounter);
-    {
-        QSqlDatabase db = openDatabase(m_database, name);
+    onOwnConnection(m_database, [&](QSqlDatabase& db) {
         migrateSchema(db);
         if (m_options.demoData)
             loadDemoData(db);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    });
 }
 
-void TestServer::createPostgresDatabase()
+void TestServer::execSql(const QString& sql, const QVariantList& values)
 {
-    if (!postgresRequested())
-        throw std::runtime_error("PED_TEST_PG_URL is not set");
-    m_adminDatabase = DatabaseConfig::fromText(qEnvironmentVariable("PED_TEST_PG_URL"));
-    m_database = m_adminDatabase;
-    m_database.databaseName = QStringLiteral("ped_test_%1_%2_%3")
-                                  .arg(QCoreApplication::applicationPid())
-                                  .arg(++serverCounter)
-                                  .arg(QDateTime::currentMSecsSinceEpoch() % 1'000'000);
-    const QString name = QStringLiteral("ped-test-admin-%1").arg(++serverCounter);
-    {
-        QSqlDatabase admin = openDatabase(m_adminDatabase, name);
-        execAdmin(admin, QStringLiteral("CREATE DATABASE %1").arg(m_database.databaseName));
-        admin.close();
-    }
-    QSqlDatabase::removeDatabase(name);
+    onOwnConnection(m_database, [&](QSqlDatabase& db) { ::execSql(db, sql, values); });
 }
 
-void TestServer::dropPostgresDatabase()
+QList<QVariantList> TestServer::rows(const QString& sql, const QVariantList& values)
 {
-    if (m_adminDatabase.databaseName.isEmpty() || m_database.databaseName.isEmpty())
-        return;
-    const QString name = QStringLiteral("ped-test-admin-%1").arg(++serverCounter);
-    {
-        QSqlDatabase admin = openDatabase(m_adminDatabase, name);
-        execAdmin(admin, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database.databaseName));
-        admin.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    m_database.databaseName.clear();
+    return onOwnConnection(m_database, [&](QSqlDatabase& db) { return rowsOf(db, sql, values); });
 }
 
 QString TestServer::baseUrl() const
@@ -203,18 +184,28 @@ QString TestServer::login(const QString& operatorCode, const QString& password)
 QJsonObject TestServer::call(const QString& module, const QString& method, const QJsonArray& params,
                              const QString& token)
 {
-    HeaderList headers;
-    if (!token.isEmpty())
-        headers.append({"Authorization", "Bearer " + token.toLatin1()});
-    const HttpResult answer = clientFor(m_port).post("/rpc/" + module.toUtf8(),
-                                                     rpcRequest(method, params), headers);
-    return answer.json().toObject();
+    return rpcCall(clientFor(m_port), module, method, params, token);
 }
 
 QJsonValue TestServer::result(const QString& module, const QString& method, const QJsonArray& params,
                               const QString& token)
 {
-    const QJsonObject answer = call(module, method, params, token);
+    return rpcResult(clientFor(m_port), module, method, params, token);
+}
+
+QJsonObject rpcCall(HttpClient& client, const QString& module, const QString& method, const QJsonArray& params,
+                    const QString& token)
+{
+    HeaderList headers;
+    if (!token.isEmpty())
+        headers.append({"Authorization", "Bearer " + token.toLatin1()});
+    return client.post("/rpc/" + module.toUtf8(), rpcRequest(method, params), headers).json().toObject();
+}
+
+QJsonValue rpcResult(HttpClient& client, const QString& module, const QString& method, const QJsonArray& params,
+                     const QString& token)
+{
+    const QJsonObject answer = rpcCall(client, module, method, params, token);
     if (answer.contains(QStringLiteral("error"))) {
         const QJsonObject error = answer.value(QStringLiteral("error")).toObject();
         throw std::runtime_error(QStringLiteral("%1 failed with %2: %3")
@@ -224,6 +215,58 @@ QJsonValue TestServer::result(const QString& module, const QString& method, cons
                                      .toStdString());
     }
     return answer.value(QStringLiteral("result"));
+}
+
+std::unique_ptr<TestServer> startServer(const QString& kind, TestServerOptions options)
+{
+    if (kind == QLatin1String("postgresql") && !TestServer::postgresRequested()) {
+        QTest::qSkip("PED_TEST_PG_URL is not set: PostgreSQL rows skipped (scripts/test sets it)", __FILE__, __LINE__);
+        return nullptr;
+    }
+    options.backend = TestServer::backendOf(kind);
+    try {
+        return std::make_unique<TestServer>(options);
+    } catch (const std::exception& error) {
+        QTest::qFail(error.what(), __FILE__, __LINE__);
+        return nullptr;
+    }
+}
+
+ServerBackends::ServerBackends(TestServerOptions options, std::function<void(TestServer&)> prepare)
+    : m_options(std::move(options)), m_prepare(std::move(prepare))
+{
+}
+
+ServerBackends::~ServerBackends() = default;
+
+TestServer* ServerBackends::of(const QString& kind)
+{
+    std::unique_ptr<TestServer>& server = m_servers[kind];
+    if (!server) {
+        server = startServer(kind, m_options);
+        if (server && m_prepare)
+            m_prepare(*server);
+    }
+    return server.get();
+}
+
+ThreadGroup::ThreadGroup(int count, const std::function<void(int index)>& work)
+{
+    for (int index = 0; index < count; ++index) {
+        m_threads.emplace_back(QThread::create(work, index));
+        m_threads.back()->start();
+    }
+}
+
+ThreadGroup::~ThreadGroup()
+{
+    wait();
+}
+
+void ThreadGroup::wait()
+{
+    for (const auto& thread : m_threads)
+        thread->wait();
 }
 
 QByteArray rpcRequest(const QString& method, const QJsonArray& params, const QJsonValue& id)
