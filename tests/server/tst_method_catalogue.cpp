@@ -61,6 +61,7 @@ private slots:
     void initTestCase();
     void everyRegisteredMethodIsCataloguedWithItsArguments();
     void everyCataloguedMethodIsRegistered();
+    void everyMethodIsDocumentedAndNeedsASession();
     void registeringADifferentMethodIsRefused_data();
     void registeringADifferentMethodIsRefused();
     void methodsAreFoundByExactName();
@@ -102,6 +103,25 @@ void TestMethodCatalogue::everyCataloguedMethodIsRegistered()
     QCOMPARE(m_registry.missingFromCatalogue(), QStringList());
     MethodRegistry partial;
     QVERIFY_THROWS_EXCEPTION(std::logic_error, partial.requireWholeCatalogue());
+}
+
+// docs/protocol.md is written from these texts; only Login and Logout run
+// without a session, and the order screen's look-ups write nothing.
+void TestMethodCatalogue::everyMethodIsDocumentedAndNeedsASession()
+{
+    const QStringList readOnly = QStringLiteral("GetPgcChange GetItemPedido GetImposPedTot GetImposEncar GetPesqObser "
+                                                "GetPedidoImpressao GetCliente GetObser").split(u' ');
+    for (const QString& module : m_registry.modules()) {
+        for (const MethodSpec* spec : m_registry.methods(module)) {
+            const QByteArray label = (module + u'.' + spec->name).toUtf8();
+            QVERIFY2(!spec->doc.isEmpty() && !spec->resultDoc.isEmpty(), label);
+            for (const ArgSpec& arg : spec->args)
+                QVERIFY2(!arg.doc.isEmpty(), label + ' ' + arg.name.toUtf8());
+            QVERIFY2(spec->needsSession != (spec->name == QLatin1String("Login") || spec->name == QLatin1String("Logout")), label);
+            if (readOnly.contains(spec->name))
+                QVERIFY2(spec->readOnly, label);
+        }
+    }
 }
 
 void TestMethodCatalogue::registeringADifferentMethodIsRefused_data()

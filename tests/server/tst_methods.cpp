@@ -1,6 +1,7 @@
-// The first order-entry methods, called through the registry as the
-// dispatcher calls them (a transaction open on the caller's connection), on
-// SQLite and (when PED_TEST_PG_URL is set) PostgreSQL demo databases.
+// The order screen's opening set, customer, note and numbering methods,
+// called through the registry as the dispatcher calls them (a transaction
+// open on the caller's connection), on SQLite and (when PED_TEST_PG_URL is
+// set) PostgreSQL demo databases.
 
 #include "datapacket.h"
 #include "modules/modules.h"
@@ -12,10 +13,7 @@
 #include "store/temporary_database.h"
 
 #include <QJsonDocument>
-#include <QMutex>
-#include <QSet>
 #include <QTest>
-#include <QThread>
 #include <memory>
 
 namespace {
@@ -32,6 +30,25 @@ QString text(const DataPacket& packet, int row, const QString& field)
     return PedTest::value(packet, row, field).toString();
 }
 
+QVariant value(const DataPacket& packet, const QString& field)
+{
+    return PedTest::value(packet, 0, field);
+}
+
+const QStringList customerFields = names(
+    "CDCLIENTE IDTPIJURCLIE CDVENDEDOR IDTPIJURVEN VRPECOMVEN NMFANVEN NRINSJURCLIE NMFANTCLIE NMRAZSOCCLIE NMPAIS "
+    "SGESTADO NMMUNICIPIO DSENDECLIE IDGRAVOBSCLIPED IDPGFRETTRANCLI IDTIPOCLIE CDTIPOOPERPED CDGRUPOFISC DSOBSERVCLIE "
+    "NRINSESTCLIE IDENDEMISCLI VRPEMAXDESCL IDBLOQUEADO NRTELECLIE NRINSJURTRAN IDTPIJURTRAN CDTIPTRANS NMFANTTRAN "
+    "NMTIPTRANS CDMODPGTO DSMODPGTO CDTIPODESC NMTIPODESC QTPRITPDESC QTSEGTPDESC QTTERTPDESC QTQUATPDESC QTQUITPDESC "
+    "QTSEXTPDESC QTSETTPDESC QTOITTPDESC CDPRECOBASE ULT_NRPEDIDO NMTIPOOPER IDENTRSAIDOP IDORIGDESTOP CDROTATRANS "
+    "NMROTATRANS IDLOCALENTREGACLIE IDPESQTRANSP");
+
+// A customer without a modality of its own, to see the order's one kept.
+void addTestRows(QSqlDatabase& db)
+{
+    execSql(db, QStringLiteral("UPDATE CLIENTE SET CDMODPGTO = NULL WHERE CDCLIENTE = '000105'"));
+}
+
 } // namespace
 
 class TestMethods : public QObject {
@@ -39,9 +56,6 @@ class TestMethods : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
-
-    void methodsAreDeclared();
 
     void getParamGerPed_data() { addKinds(); }
     void getParamGerPed();
@@ -54,14 +68,21 @@ private slots:
     void getFilial_data();
     void getFilial();
 
+    void clienteRestrictions_data();
+    void clienteRestrictions();
+    void clienteBringsItsOrderData_data() { addKinds(); }
+    void clienteBringsItsOrderData();
+    void clienteLatestOrderPerBranch_data() { addKinds(); }
+    void clienteLatestOrderPerBranch();
+    void obser_data() { addKinds(); }
+    void obser();
+
     void getPrxPedidoCountsUpPadded_data() { addKinds(); }
     void getPrxPedidoCountsUpPadded();
     void getPrxPedidoStartsAfterStoredOrders_data() { addKinds(); }
     void getPrxPedidoStartsAfterStoredOrders();
     void getPrxPedidoRefusesUnknownBranch_data() { addKinds(); }
     void getPrxPedidoRefusesUnknownBranch();
-    void getPrxPedidoParallelCallersGetDistinctNumbers_data() { addKinds(); }
-    void getPrxPedidoParallelCallersGetDistinctNumbers();
 
 private:
     static void addKinds() { PedTest::DemoBackends::addKinds(); }
@@ -78,35 +99,13 @@ private:
 void TestMethods::initTestCase()
 {
     registerAllMethods(m_registry);
-    m_backends.open(QStringLiteral("tst_methods"));
-}
-
-void TestMethods::cleanupTestCase()
-{
-    m_backends.close();
+    m_backends.open(QStringLiteral("tst_methods"), addTestRows);
 }
 
 QJsonValue TestMethods::call(QSqlDatabase db, const QString& module, const QString& method, QJsonArray params,
                              const QString& operatorCode)
 {
     return PedTest::callMethod(m_registry, db, module, method, params, operatorCode);
-}
-
-void TestMethods::methodsAreDeclared()
-{
-    const struct { QString module; const char* name; int argCount; } expected[] = {
-        {lanPedido, "getParamGerPed", 0}, {lanPedido, "GetPermissao", 3}, {lanPedido, "GetAbertura", 2},
-        {lanPedido, "GetPrxPedido", 1},   {lanPedido, "getFilial", 2},    {dbGeral, "getFilial", 2},
-    };
-    for (const auto& method : expected) {
-        const MethodSpec* spec = m_registry.find(method.module, QLatin1String(method.name));
-        QVERIFY2(spec, method.name);
-        QCOMPARE(spec->args.size(), method.argCount);
-        QVERIFY(!spec->doc.isEmpty() && !spec->resultDoc.isEmpty());
-        QVERIFY(spec->needsSession);
-        for (const ArgSpec& arg : spec->args)
-            QVERIFY(!arg.doc.isEmpty() && !arg.byReference);
-    }
 }
 
 void TestMethods::getParamGerPed()
@@ -167,14 +166,21 @@ void TestMethods::getAbertura_data()
     QTest::addColumn<QString>("operatorCode");
     QTest::addColumn<QString>("priceMode");   // empty: no parameters
     QTest::addColumn<bool>("customerPriceTables");
-    QTest::addColumn<QString>("boundSeller");
+    QTest::addColumn<QString>("sellerShown");            // IDEXIBPEDIDO
+    QTest::addColumn<QString>("dispatchSellerControl");  // IDCTRLVENEXP; empty: no row
+    QTest::addColumn<bool>("bound");                     // the operator is bound to a seller
+    QTest::addColumn<QVariantList>("seller");            // the bound seller's row; empty: none
+    const QVariantList maria{QStringLiteral("0002"), QStringLiteral("Maria Souza"), 2.5, QStringLiteral("01"), QStringLiteral("Tabela Varejo")};
+    const QVariantList roberto{QStringLiteral("0001"), QStringLiteral("Roberto Alves"), 3.0, QStringLiteral("01"), QStringLiteral("Tabela Varejo")};
     for (const char* kind : {"sqlite", "postgresql"}) {
         const auto row = [&](const char* name) -> QTestData& { return QTest::addRow("%s: %s", kind, name) << QString::fromLatin1(kind); };
-        row("0001 price tables") << "0001" << "DEMO" << "1" << true << "";
-        row("0002 price factor") << "0002" << "DEMO" << "2" << false << "";
-        row("0003 without parameters") << "0003" << "DEMO" << "" << true << "";
-        row("unknown branch") << "0077" << "DEMO" << "" << false << "";
-        row("operator bound to a seller") << "0002" << "MARIA" << "2" << false << "0002";
+        row("0001 price tables") << "0001" << "DEMO" << "1" << true << "1" << "N" << false << QVariantList();
+        row("0002 price factor") << "0002" << "DEMO" << "2" << false << "2" << "S" << false << QVariantList();
+        row("0003 without parameters") << "0003" << "DEMO" << "" << true << "" << "N" << false << QVariantList();
+        row("unknown branch") << "0077" << "DEMO" << "" << false << "" << "" << false << QVariantList();
+        row("operator bound to a seller") << "0002" << "MARIA" << "2" << false << "2" << "S" << true << maria;
+        row("another bound operator") << "0002" << "VEND01" << "2" << false << "2" << "S" << true << roberto;
+        row("bound to a seller who left") << "0002" << "EXVEND" << "2" << false << "2" << "S" << true << QVariantList();
     }
 }
 
@@ -185,7 +191,10 @@ void TestMethods::getAbertura()
     QFETCH(QString, operatorCode);
     QFETCH(QString, priceMode);
     QFETCH(bool, customerPriceTables);
-    QFETCH(QString, boundSeller);
+    QFETCH(QString, sellerShown);
+    QFETCH(QString, dispatchSellerControl);
+    QFETCH(bool, bound);
+    QFETCH(QVariantList, seller);
 
     const QJsonValue result = call(db, lanPedido, QStringLiteral("GetAbertura"), {branch, operatorCode});
     QVERIFY(result.isArray());
@@ -197,26 +206,21 @@ void TestMethods::getAbertura()
     QCOMPARE(priceTableUse.rows.first().first().toLongLong() > 0, customerPriceTables);
 
     const DataPacket parameters = packetOf(elements.at(1));
-    QCOMPARE(fieldNames(parameters),
-             names("IDTPCOMPPROD IDPERALTPRECO CDMODPGTO CDVENDEDOR IDTABPRECO IDUTRESELOTE IDLANCPED IDTESTAEST IDOBRINFTRAN "
-                   "NRDIASENTPED NRMAXITNFPED IDEXIBPEDIDO DSMODPGTO IDMENSVEND IDOBRTPOPPED NMFANVEN IDUTVALIPED QTDIAVALIPED "
-                   "IDUTDESCMAXI IDEXCLPEDIDO CDTIPOOPER CDCLIENTE NMFANTCLIE IDTPIJURCLIE NRINSJURCLIE IDEXIBDADORC IDUTCTRELANP "
-                   "IDEXIBIMPITPED IDEXIBRENTPED IDEXIBPRINATIV IDLANENCARGOPED IDEXIBEPRAZOPED IDTIPOPEDINC IDALTFORMAPAG "
-                   "DSPERALTMAIOR DSPERALTMENOR CDGRUALTPRECO IDEXIBVENDCOM IDALTMODPAG IDOBRDIMENSAO IDALTPRECOPC IDDIMEVARDESC "
-                   "IDCALCPRECODIME IDUTDEPOSITO CDFILDEPOSITO CDGRUNRENTAVEL NRTPCUSTORENT IDCONFISPRODCLIE IDCONFISPRODFIL "
-                   "IDCONFISPRODTRA IDCALCPRECFAT IDUTFILIALDESTINO IDEXIBLOCALENTRCLI VRPECOMVEN CDPRECOBASE DSPRECOBASE "
-                   "IDUTENDEENTRPED IDCTRLESTQ IDCONSORCSALDEST CDFILIAL"));
+    QCOMPARE(fieldNames(parameters), PedTest::Fields::orderParameters);
     QCOMPARE(parameters.fields.at(parameters.indexOf(QStringLiteral("NRMAXITNFPED"))).type, FieldType::Float);
     QCOMPARE(parameters.fields.at(parameters.indexOf(QStringLiteral("DSMODPGTO"))).size, 100);
     QCOMPARE(parameters.fields.at(parameters.indexOf(QStringLiteral("IDUTFILIALDESTINO"))).size, 3);
     QCOMPARE(parameters.rows.size(), priceMode.isEmpty() ? 0 : 1);
+    if (!priceMode.isEmpty()) {
+        QCOMPARE(text(parameters, 0, QStringLiteral("CDFILIAL")), branch);
+        QCOMPARE(text(parameters, 0, QStringLiteral("IDEXIBPEDIDO")), sellerShown);
+    }
     if (branch == QLatin1String("0001")) {
         QCOMPARE(text(parameters, 0, QStringLiteral("IDTABPRECO")), QStringLiteral("1"));
         QCOMPARE(text(parameters, 0, QStringLiteral("IDUTRESELOTE")), QStringLiteral("S"));
         QCOMPARE(text(parameters, 0, QStringLiteral("IDTESTAEST")), QStringLiteral("2"));
         QCOMPARE(text(parameters, 0, QStringLiteral("DSMODPGTO")), QStringLiteral("30 dias"));
         QCOMPARE(text(parameters, 0, QStringLiteral("DSPRECOBASE")), QStringLiteral("Tabela Varejo"));
-        QCOMPARE(text(parameters, 0, QStringLiteral("CDFILIAL")), QStringLiteral("0001"));
     } else if (!priceMode.isEmpty()) {
         QCOMPARE(text(parameters, 0, QStringLiteral("IDTABPRECO")), priceMode);
         QCOMPARE(text(parameters, 0, QStringLiteral("NMFANVEN")), QStringLiteral("João Martins"));
@@ -226,7 +230,9 @@ void TestMethods::getAbertura()
 
     const DataPacket dispatch = packetOf(elements.at(2));
     QCOMPARE(fieldNames(dispatch), names("IDCTRLVENEXP IDGERPRODEST IDCUSEXP"));
-    QCOMPARE(dispatch.rows.size(), branch == QLatin1String("0077") ? 0 : 1);
+    QCOMPARE(dispatch.rows.size(), dispatchSellerControl.isEmpty() ? 0 : 1);
+    if (!dispatchSellerControl.isEmpty())
+        QCOMPARE(text(dispatch, 0, QStringLiteral("IDCTRLVENEXP")), dispatchSellerControl);
 
     const DataPacket conditions = packetOf(elements.at(3));
     QCOMPARE(fieldNames(conditions),
@@ -237,13 +243,10 @@ void TestMethods::getAbertura()
 
     const DataPacket binding = packetOf(elements.at(4));
     QCOMPARE(binding.fields, (QList<FieldDef>{{QStringLiteral("CDOPERADOR"), FieldType::String, 32}}));
-    QCOMPARE(binding.rows.size(), boundSeller.isEmpty() ? 0 : 1);
-    const DataPacket seller = packetOf(elements.at(5));
-    QCOMPARE(fieldNames(seller), names("CDVENDEDOR NMFANVEN VRPECOMVEN CDPRECOBASE DSPRECOBASE"));
-    QCOMPARE(seller.rows.size(), boundSeller.isEmpty() ? 0 : 1);
-    if (!boundSeller.isEmpty())
-        QCOMPARE(seller.rows.first(), (QVariantList{boundSeller, QStringLiteral("Maria Souza"), 2.5, QStringLiteral("01"),
-                                                    QStringLiteral("Tabela Varejo")}));
+    QCOMPARE(binding.rows.size(), bound ? 1 : 0);
+    const DataPacket sellerRow = packetOf(elements.at(5));
+    QCOMPARE(fieldNames(sellerRow), names("CDVENDEDOR NMFANVEN VRPECOMVEN CDPRECOBASE DSPRECOBASE"));
+    QCOMPARE(sellerRow.rows, seller.isEmpty() ? QList<QVariantList>() : QList<QVariantList>{seller});
 }
 
 void TestMethods::getAberturaShowsCurrentNames()
@@ -295,6 +298,111 @@ void TestMethods::getFilial()
     QCOMPARE(found, expected);
 }
 
+// Who is found: the mode filters blocked customers, a fixed logged-in
+// seller sees only customers of that seller.
+void TestMethods::clienteRestrictions_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("fixed");
+    QTest::addColumn<QString>("seller");
+    QTest::addColumn<QString>("customer");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("found");
+    for (const char* kind : {"sqlite", "postgresql"}) {
+        const QString k = QString::fromLatin1(kind);
+        QTest::addRow("%s any seller", kind) << k << false << "0002" << "000001" << "T" << true;
+        QTest::addRow("%s fixed, own customer", kind) << k << true << "0001" << "000001" << "T" << true;
+        QTest::addRow("%s fixed, other seller's customer", kind) << k << true << "0002" << "000001" << "T" << false;
+        QTest::addRow("%s fixed without seller", kind) << k << true << "" << "000001" << "T" << false;
+        QTest::addRow("%s blocked, all modes", kind) << k << false << "" << "000003" << "T" << true;
+        QTest::addRow("%s blocked, not blocked only", kind) << k << false << "" << "000003" << "N" << false;
+        QTest::addRow("%s blocked, blocked only", kind) << k << false << "" << "000003" << "S" << true;
+        QTest::addRow("%s unknown", kind) << k << false << "" << "999999" << "T" << false;
+        QTest::addRow("%s quote in the code", kind) << k << false << "" << "' OR '1'='1" << "T" << false;
+        QTest::addRow("%s empty code", kind) << k << false << "" << "" << "T" << false;
+    }
+}
+
+void TestMethods::clienteRestrictions()
+{
+    OPEN_BACKEND(backend);
+    QFETCH(bool, fixed);
+    QFETCH(QString, seller);
+    QFETCH(QString, customer);
+    QFETCH(QString, mode);
+    QFETCH(bool, found);
+    const DataPacket packet = packetOf(call(db, lanPedido, QStringLiteral("GetCliente"), {fixed, seller, customer, mode, QStringLiteral("0001"), QString()}));
+    QCOMPARE(fieldNames(packet), customerFields);
+    QCOMPARE(packet.rows.size(), found ? 1 : 0);
+    if (found)
+        QCOMPARE(value(packet, QStringLiteral("CDCLIENTE")).toString(), customer);
+}
+
+void TestMethods::clienteBringsItsOrderData()
+{
+    OPEN_BACKEND(backend);
+    const DataPacket horizonte = packetOf(call(db, lanPedido, QStringLiteral("GetCliente"),
+                                               {false, QString(), QStringLiteral("000103"), QStringLiteral("T"), QStringLiteral("0001"),
+                                                QStringLiteral("00001")}));
+    QCOMPARE(horizonte.rows.size(), 1);
+    const QVariantMap expected = {
+        {QStringLiteral("CDVENDEDOR"), QStringLiteral("0005")}, {QStringLiteral("NMFANVEN"), QStringLiteral("Sérgio Nogueira")},
+        {QStringLiteral("CDPRECOBASE"), QStringLiteral("03")}, {QStringLiteral("CDTIPOOPERPED"), QStringLiteral("05")},
+        {QStringLiteral("NMTIPOOPER"), QStringLiteral("Bonificação")}, {QStringLiteral("IDORIGDESTOP"), QStringLiteral("C")},
+        {QStringLiteral("CDTIPODESC"), QStringLiteral("0000000003")}, {QStringLiteral("NMTIPODESC"), QStringLiteral("Revenda 5% + 2%")},
+        {QStringLiteral("CDTIPTRANS"), QStringLiteral("0002")}, {QStringLiteral("NMTIPTRANS"), QStringLiteral("Aéreo")},
+        {QStringLiteral("IDPGFRETTRANCLI"), QStringLiteral("2")}, {QStringLiteral("CDMODPGTO"), QStringLiteral("00004")},
+        {QStringLiteral("DSMODPGTO"), QStringLiteral("Dia fixo 10 - 3 parcelas")}, {QStringLiteral("IDPESQTRANSP"), QStringLiteral("P")},
+        {QStringLiteral("NMMUNICIPIO"), QStringLiteral("São Paulo")}, {QStringLiteral("NMPAIS"), QStringLiteral("Brasil")},
+        {QStringLiteral("DSENDECLIE"), QStringLiteral("Avenida do Estado, 5533")}, {QStringLiteral("IDBLOQUEADO"), QStringLiteral("N")},
+    };
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        QCOMPARE(value(horizonte, it.key()).toString(), it.value().toString());
+    QCOMPARE(value(horizonte, QStringLiteral("QTSEGTPDESC")).toDouble(), 2.0);
+    QVERIFY(!value(horizonte, QStringLiteral("NMFANTTRAN")).toString().isEmpty());
+    QVERIFY(value(horizonte, QStringLiteral("ULT_NRPEDIDO")).isNull());
+
+    // Without a modality of its own the customer keeps the order's.
+    const DataPacket semModalidade = packetOf(call(db, lanPedido, QStringLiteral("GetCliente"),
+                                                   {false, QString(), QStringLiteral("000105"), QStringLiteral("T"),
+                                                    QStringLiteral("0001"), QStringLiteral("00006")}));
+    QCOMPARE(value(semModalidade, QStringLiteral("CDMODPGTO")).toString(), QStringLiteral("00006"));
+    QCOMPARE(value(semModalidade, QStringLiteral("DSMODPGTO")).toString(), QStringLiteral("PIX antecipado"));
+    QCOMPARE(value(semModalidade, QStringLiteral("IDGRAVOBSCLIPED")).toString(), QStringLiteral("S"));
+    QVERIFY(value(semModalidade, QStringLiteral("DSOBSERVCLIE")).toString().startsWith(QStringLiteral("Entregar somente")));
+}
+
+void TestMethods::clienteLatestOrderPerBranch()
+{
+    OPEN_BACKEND(backend);
+    const QString customer = selectValue(db, QStringLiteral("SELECT MIN(CDCLIENTE) FROM PEDIDO WHERE CDFILIAL = '0001'")).toString();
+    const QString latest = selectValue(db, QStringLiteral("SELECT MAX(NRPEDIDO) FROM PEDIDO WHERE CDFILIAL = '0001' AND CDCLIENTE = ?"),
+                                       {customer}).toString();
+    QVERIFY(!latest.isEmpty());
+    auto ultimo = [&](const char* branch) {
+        const DataPacket packet = packetOf(call(db, lanPedido, QStringLiteral("GetCliente"),
+                                                {false, QString(), customer, QStringLiteral("T"), QString::fromLatin1(branch), QString()}));
+        return value(packet, QStringLiteral("ULT_NRPEDIDO"));
+    };
+    QCOMPARE(ultimo("0001").toString(), latest);
+    QVERIFY(ultimo("0003").isNull());
+}
+
+void TestMethods::obser()
+{
+    OPEN_BACKEND(backend);
+    const QString order = selectValue(db, QStringLiteral("SELECT MIN(NRPEDIDO) FROM OBSPEDIDO WHERE CDFILIAL = '0001'")).toString();
+    const QString text = selectValue(db, QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"),
+                                     {order}).toString();
+    QVERIFY(!text.isEmpty());
+    const DataPacket note = packetOf(call(db, lanPedido, QStringLiteral("GetObser"), {QStringLiteral("0001"), order}));
+    QCOMPARE(fieldNames(note), names("CDFILIAL NRPEDIDO TXOBSPED"));
+    QCOMPARE(note.rows.size(), 1);
+    QCOMPARE(value(note, QStringLiteral("TXOBSPED")).toString(), text);
+    QCOMPARE(packetOf(call(db, lanPedido, QStringLiteral("GetObser"), {QStringLiteral("0003"), order})).rows.size(), 0);
+    QCOMPARE(packetOf(call(db, lanPedido, QStringLiteral("GetObser"), {QStringLiteral("0001"), QString()})).rows.size(), 0);
+}
+
 void TestMethods::getPrxPedidoCountsUpPadded()
 {
     OPEN_BACKEND(backend);
@@ -337,57 +445,6 @@ void TestMethods::getPrxPedidoRefusesUnknownBranch()
         QCOMPARE(QString::fromUtf8(error.what()), QStringLiteral("Filial 0099 não cadastrada."));
     }
     QCOMPARE(selectValue(db, QStringLiteral("SELECT COUNT(*) FROM CONTADORPEDIDO WHERE CDFILIAL = '0099'")).toInt(), 0);
-}
-
-// Several workers, each with its own connection as the server's threads
-// have, ask for numbers at once: none may get a number another one got.
-void TestMethods::getPrxPedidoParallelCallersGetDistinctNumbers()
-{
-    OPEN_BACKEND(backend);
-    constexpr int workerCount = 4;
-    constexpr int callsPerWorker = 25;
-    const MethodSpec* spec = m_registry.find(lanPedido, QStringLiteral("GetPrxPedido"));
-    QVERIFY(spec);
-    const DatabaseConfig config = backend.temporary->config();
-
-    QMutex mutex;
-    QStringList numbers, errors;
-    QList<QThread*> workers;
-    for (int w = 0; w < workerCount; ++w) {
-        workers.append(QThread::create([&, w] {
-            const QString connection = QStringLiteral("tst_methods_worker_%1_%2").arg(kind).arg(w);
-            try {
-                QSqlDatabase workerDb = openDatabase(config, connection);
-                for (int i = 0; i < callsPerWorker; ++i) {
-                    if (!workerDb.transaction())
-                        throw StoreError("cannot begin a transaction");
-                    CallContext context{workerDb, QStringLiteral("DEMO"), lanPedido, spec->name};
-                    QJsonArray params{QStringLiteral("0002")};
-                    const QString number = spec->function(context, params).toString();
-                    if (!workerDb.commit())
-                        throw StoreError("commit failed");
-                    QMutexLocker lock(&mutex);
-                    numbers.append(number);
-                }
-            } catch (const std::exception& error) {
-                QMutexLocker lock(&mutex);
-                errors.append(QString::fromUtf8(error.what()));
-            }
-            QSqlDatabase::removeDatabase(connection);
-        }));
-    }
-    for (QThread* worker : workers)
-        worker->start();
-    for (QThread* worker : workers) {
-        worker->wait();
-        delete worker;
-    }
-
-    QVERIFY2(errors.isEmpty(), qPrintable(errors.join(QStringLiteral("; "))));
-    QCOMPARE(numbers.size(), workerCount * callsPerWorker);
-    QCOMPARE(QSet<QString>(numbers.cbegin(), numbers.cend()).size(), numbers.size());
-    numbers.sort();
-    QCOMPARE(numbers.last().toLongLong() - numbers.first().toLongLong() + 1, qlonglong(numbers.size()));
 }
 
 QTEST_GUILESS_MAIN(TestMethods)

@@ -73,7 +73,6 @@ class TestPricingMethods : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
 
     void getPreco_data();
     void getPreco();
@@ -85,8 +84,6 @@ private slots:
     void condDescParamOpcionaisComissao();
     void setMudaData_data() { PedTest::DemoBackends::addKinds(); }
     void setMudaData();
-    void badArgumentsAreRefused_data() { PedTest::DemoBackends::addKinds(); }
-    void badArgumentsAreRefused();
 
 private:
     QJsonValue call(QSqlDatabase db, const QString& method, QJsonArray params)
@@ -104,11 +101,6 @@ void TestPricingMethods::initTestCase()
 {
     registerAllMethods(m_registry);
     m_backends.open(QStringLiteral("tst_pricing_methods"));
-}
-
-void TestPricingMethods::cleanupTestCase()
-{
-    m_backends.close();
 }
 
 void TestPricingMethods::getPreco_data()
@@ -304,23 +296,6 @@ void TestPricingMethods::setMudaData()
                                                             " AND IDSITITEMPED = '1'"), {branch, number}).toDateTime();
     QCOMPARE(stored, when);
     QCOMPARE(call(db, QStringLiteral("SetMudaData"), {branch, QString(), when.toString(Qt::ISODate)}).toInteger(), 0);
-}
-
-void TestPricingMethods::badArgumentsAreRefused()
-{
-    OPEN_BACKEND();
-    auto refusal = [&](const QString& method, const QJsonArray& params) {
-        return PedTest::refusalOf(m_registry, db, lanPedido, method, params).value_or(QString());
-    };
-    QVERIFY(refusal(QStringLiteral("GetPreco"), {QStringLiteral("011"), QStringLiteral("X"), QStringLiteral("01"), QStringLiteral("0001"),
-                                                  QStringLiteral("00001"), today(), QString(), QString()})
-                .contains(QStringLiteral("Preço base")));
-    QVERIFY(refusal(QStringLiteral("GetPreco"), {QStringLiteral("01"), QStringLiteral("X"), QStringLiteral("01"), QStringLiteral("0001"),
-                                                  QStringLiteral("00001"), QStringLiteral("ontem"), QString(), QString()})
-                .contains(QStringLiteral("Data do pedido")));
-    QVERIFY(refusal(QStringLiteral("GetParam"), {QStringLiteral("0001"), QStringLiteral("CLIENTE")}).contains(QStringLiteral("PARAMPEDIDO")));
-    QVERIFY(refusal(QStringLiteral("VD_PRECOOK"), {QStringLiteral("01"), today(), DataPacket().toJson(), QString()}).isEmpty());
-    QVERIFY(!refusal(QStringLiteral("SetMudaData"), {QStringLiteral("0001"), QStringLiteral("1"), QStringLiteral("x")}).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPricingMethods)
