@@ -408,14 +408,10 @@ void TestConcurrency::commandLineErrors()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, messagePart);
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(ServerProcess::executable(), arguments);
-    QVERIFY(process.waitForFinished(60'000));
-    QVERIFY(process.exitCode() != 0);
-    const QString output = QString::fromUtf8(process.readAll());
-    QVERIFY2(output.contains(messagePart), qPrintable(output));
-    QCOMPARE(output.trimmed().count(QLatin1Char('\n')), 0);   // one line
+    const ServerProcess::Run run = ServerProcess::run(arguments, 60'000);
+    QVERIFY(run.exitCode > 0);
+    QVERIFY2(run.output.contains(messagePart), qPrintable(run.output));
+    QCOMPARE(run.output.trimmed().count(QLatin1Char('\n')), 0);   // one line
 }
 
 QTEST_GUILESS_MAIN(TestConcurrency)

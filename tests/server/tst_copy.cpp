@@ -16,23 +16,6 @@ using namespace PedTest;
 
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QString output;
-};
-
-Run pedserver(const QStringList& arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(ServerProcess::executable(), arguments);
-    Run run;
-    if (process.waitForFinished(240'000) && process.exitStatus() == QProcess::NormalExit)
-        run.exitCode = process.exitCode();
-    run.output = QString::fromUtf8(process.readAll());
-    return run;
-}
-
 QStringList userTables(QSqlDatabase& db)
 {
     QStringList tables;
@@ -58,14 +41,14 @@ void TstCopy::demoDatabaseMovesToPostgres()
     if (clusterUrl.isEmpty())
         QSKIP("PED_TEST_PG_URL is not set; scripts/test starts a PostgreSQL cluster and sets it");
     QTemporaryDir dataDir;
-    const Run demo = pedserver({QStringLiteral("--data-dir"), dataDir.path(), QStringLiteral("--init-demo"),
+    const ServerProcess::Run demo = ServerProcess::run({QStringLiteral("--data-dir"), dataDir.path(), QStringLiteral("--init-demo"),
                                 QStringLiteral("--generate-orders"), QStringLiteral("300")});
     QVERIFY2(demo.exitCode == 0, qPrintable(demo.output));
     const std::unique_ptr<TemporaryDatabase> target = TemporaryDatabase::createPostgres(clusterUrl);
     const QStringList copyArguments{QStringLiteral("--data-dir"), dataDir.path(), QStringLiteral("--copy-to"),
                                     target->config().displayText()};
 
-    const Run copy = pedserver(copyArguments);
+    const ServerProcess::Run copy = ServerProcess::run(copyArguments);
     QVERIFY2(copy.exitCode == 0, qPrintable(copy.output));
     QVERIFY2(copy.output.contains(QStringLiteral("counts and checksums match")), qPrintable(copy.output));
 
@@ -92,7 +75,7 @@ void TstCopy::demoDatabaseMovesToPostgres()
     QSqlDatabase::removeDatabase(QStringLiteral("tst-copy-to"));
 
     // A second copy finds rows and writes nothing.
-    const Run again = pedserver(copyArguments);
+    const ServerProcess::Run again = ServerProcess::run(copyArguments);
     QVERIFY(again.exitCode != 0);
     QVERIFY2(again.output.contains(QStringLiteral("not empty")), qPrintable(again.output));
 

@@ -122,11 +122,10 @@ private slots:
     void notificationsGetNoAnswer_data();
     void notificationsGetNoAnswer();
     void byReferenceArgumentsComeBackInRefs();
-    void failedCallLeavesNoWrite();
-    void internalErrorsLeakNothing();
+    void failedCallsWriteNothing_data();
+    void failedCallsWriteNothing();
     void transientConflictsAreRetried_data();
     void transientConflictsAreRetried();
-    void failedCommitIsNoSuccess();
     void oversizedBodies_data();
     void oversizedBodies();
     void malformedHttp_data();
@@ -355,21 +354,31 @@ void TestProtocol::byReferenceArgumentsComeBackInRefs()
     QCOMPARE(m_server->result(LanPedido, QStringLiteral("TstGrava"), {QStringLiteral("bare")}), QJsonValue(true));
 }
 
-void TestProtocol::failedCallLeavesNoWrite()
+void TestProtocol::failedCallsWriteNothing_data()
 {
-    const QJsonObject answer = m_server->call(LanPedido, QStringLiteral("TstFalhaAposGravar"), {QStringLiteral("desfeito")});
-    QCOMPARE(errorOf(answer).value(QStringLiteral("code")).toInt(), -32000);
-    QCOMPARE(rowsWritten(QStringLiteral("desfeito")), 0);
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QString>("text");   // what the method writes first; empty: it takes no argument
+    QTest::addColumn<int>("code");
+    QTest::newRow("method failure after a write") << "TstFalhaAposGravar" << "desfeito" << -32000;
+    QTest::newRow("commit that cannot succeed") << "TstSemCommit" << "sem-commit" << -32603;
+    QTest::newRow("internal error") << "TstQuebra" << "" << -32603;
 }
 
-void TestProtocol::internalErrorsLeakNothing()
+// Nothing stays written, and an internal error names a reference for the
+// log but nothing of what failed.
+void TestProtocol::failedCallsWriteNothing()
 {
-    const QJsonObject answer = m_server->call(LanPedido, QStringLiteral("TstQuebra"), {});
+    QFETCH(QString, method);
+    QFETCH(QString, text);
+    QFETCH(int, code);
+    const QJsonObject answer = m_server->call(LanPedido, method, text.isEmpty() ? QJsonArray() : QJsonArray{text});
+    QVERIFY2(!answer.contains(QStringLiteral("result")), QJsonDocument(answer).toJson().constData());
+    QCOMPARE(errorOf(answer).value(QStringLiteral("code")).toInt(), code);
+    if (!text.isEmpty())
+        QCOMPARE(rowsWritten(text), 0);
     const QString message = errorOf(answer).value(QStringLiteral("message")).toString();
-    QCOMPARE(errorOf(answer).value(QStringLiteral("code")).toInt(), -32603);
-    QVERIFY2(message.contains(QStringLiteral("reference")), qPrintable(message));
-    QVERIFY(!message.contains(QStringLiteral("SELECT")));
-    QVERIFY(!message.contains(QStringLiteral("segredo")));
+    QVERIFY2(code != -32603 || message.contains(QStringLiteral("reference")), qPrintable(message));
+    QVERIFY(!message.contains(QStringLiteral("SELECT")) && !message.contains(QStringLiteral("segredo")));
 }
 
 void TestProtocol::transientConflictsAreRetried_data()
@@ -400,14 +409,6 @@ void TestProtocol::transientConflictsAreRetried()
     // last attempt's write stays.
     QCOMPARE(result.value(QStringLiteral("refs")).toArray(), QJsonArray({QJsonArray{QStringLiteral("passou")}}));
     QCOMPARE(rowsWritten(QStringLiteral("tentativa")), rowsBefore + 1);
-}
-
-void TestProtocol::failedCommitIsNoSuccess()
-{
-    const QJsonObject answer = m_server->call(LanPedido, QStringLiteral("TstSemCommit"), {QStringLiteral("sem-commit")});
-    QVERIFY2(!answer.contains(QStringLiteral("result")), QJsonDocument(answer).toJson().constData());
-    QCOMPARE(errorOf(answer).value(QStringLiteral("code")).toInt(), -32603);
-    QCOMPARE(rowsWritten(QStringLiteral("sem-commit")), 0);
 }
 
 void TestProtocol::oversizedBodies_data()

@@ -65,4 +65,16 @@ int ServerProcess::terminate()
     return m_process->exitStatus() == QProcess::NormalExit ? m_process->exitCode() : -1;
 }
 
+ServerProcess::Run ServerProcess::run(const QStringList& arguments, int timeoutMs)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(executable(), arguments);
+    Run run;
+    if (process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit)
+        run.exitCode = process.exitCode();
+    run.output = QString::fromUtf8(process.readAll());
+    return run;
+}
+
 } // namespace PedTest

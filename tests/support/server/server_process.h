@@ -23,6 +23,14 @@ public:
 
     static QString executable();
 
+    // Runs pedserver with `arguments` to its end: its exit code (-1 when it
+    // crashed or did not end in time) and everything it printed.
+    struct Run {
+        int exitCode = -1;
+        QString output;
+    };
+    static Run run(const QStringList& arguments, int timeoutMs = 240'000);
+
 private:
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
