@@ -1,4 +1,5 @@
 #include "datapacket.h"
+#include "errorof.h"
 
 #include <QDateTime>
 #include <QJsonDocument>
@@ -16,16 +17,6 @@ DataPacket onePacket(FieldType type, const QVariant& value, int size = 0)
     packet.fields = {{QStringLiteral("CDFILIAL"), FieldType::String, 4}, {QStringLiteral("VALOR"), type, size}};
     packet.rows = {{QStringLiteral("0001"), value}};
     return packet;
-}
-
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const DataPacketError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return QStringLiteral("<no error>");
 }
 
 QByteArray packetBytes(const char* fields, const char* rows)
@@ -263,7 +254,7 @@ void TestDataPacket::malformedPacket()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
-    QCOMPARE(errorOf([&] { DataPacket::fromBytes(bytes); }), message);
+    QCOMPARE(errorOf<DataPacketError>([&] { DataPacket::fromBytes(bytes); }), message);
 }
 
 void TestDataPacket::unwritableValue_data()
@@ -298,8 +289,8 @@ void TestDataPacket::unwritableValue()
     QFETCH(QVariant, value);
     QFETCH(QString, message);
     const DataPacket packet = onePacket(FieldType(type), value);
-    QCOMPARE(errorOf([&] { packet.toBytes(); }), message);
-    QCOMPARE(errorOf([&] { packet.toJson(); }), message);
+    QCOMPARE(errorOf<DataPacketError>([&] { packet.toBytes(); }), message);
+    QCOMPARE(errorOf<DataPacketError>([&] { packet.toJson(); }), message);
 }
 
 void TestDataPacket::keysInAnyOrderAndBlanks()
@@ -312,7 +303,7 @@ void TestDataPacket::keysInAnyOrderAndBlanks()
 
     DataPacket wrongWidth = packet;
     wrongWidth.rows[0].append(2);
-    QCOMPARE(errorOf([&] { wrongWidth.toBytes(); }), QStringLiteral("row 1: has 3 values for 2 fields"));
+    QCOMPARE(errorOf<DataPacketError>([&] { wrongWidth.toBytes(); }), QStringLiteral("row 1: has 3 values for 2 fields"));
 }
 
 void TestDataPacket::damagedBytesAreRejectedCleanly()
@@ -327,7 +318,7 @@ void TestDataPacket::damagedBytesAreRejectedCleanly()
     const QByteArray bytes = packet.toBytes();
 
     for (qsizetype length = 0; length < bytes.size(); ++length) {
-        const QString error = errorOf([&] { DataPacket::fromBytes(bytes.left(length)); });
+        const QString error = errorOf<DataPacketError>([&] { DataPacket::fromBytes(bytes.left(length)); });
         QVERIFY2(error != QStringLiteral("<no error>"), qPrintable(QString::number(length)));
     }
     // Every single-byte damage either still reads as the generic reader
@@ -424,7 +415,7 @@ void TestDataPacket::malformedDelta()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
-    QCOMPARE(errorOf([&] { Delta::fromJson(QJsonDocument::fromJson(bytes).object()); }), message);
+    QCOMPARE(errorOf<DataPacketError>([&] { Delta::fromJson(QJsonDocument::fromJson(bytes).object()); }), message);
 }
 
 void TestDataPacket::recognisesPacketsAndDeltas_data()
@@ -464,7 +455,7 @@ void TestDataPacket::fieldTypeNames()
                            FieldType::Date, FieldType::DateTime})
         QCOMPARE(fieldTypeFromName(fieldTypeName(type)), type);
     QCOMPARE(fieldTypeName(FieldType::DateTime), QStringLiteral("datetime"));
-    QCOMPARE(errorOf([] { fieldTypeFromName(QStringLiteral("date-time")); }), QStringLiteral("unknown field type \"date-time\""));
+    QCOMPARE(errorOf<DataPacketError>([] { fieldTypeFromName(QStringLiteral("date-time")); }), QStringLiteral("unknown field type \"date-time\""));
 }
 
 QTEST_GUILESS_MAIN(TestDataPacket)

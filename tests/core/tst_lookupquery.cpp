@@ -1,3 +1,4 @@
+#include "errorof.h"
 #include "lookupquery.h"
 
 #include <QCoreApplication>
@@ -44,16 +45,6 @@ void createSchema(const QSqlDatabase& db)
           QVariant(), 12.35, 1, false, QVariant()});
 }
 
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const LookupQueryError& error) {
-        return QString::fromStdString(error.what());
-    }
-    return QStringLiteral("<no error>");
-}
-
 const QString filiDestSql = QStringLiteral(
     "SELECT CDFILIAL, NMFILIAL FROM FILIAL WHERE ( CDFILIAL = :P_CDFILIAL OR :P_TCDFILIAL = 'T') ORDER BY CDFILIAL");
 
@@ -63,25 +54,19 @@ class TestLookupQuery : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data();
     void initTestCase();
     void cleanupTestCase();
     void optionalFilter_data();
     void optionalFilter();
     void parameterFaults_data();
     void parameterFaults();
-    void valuesAreBoundNotPasted_data();
     void valuesAreBoundNotPasted();
-    void repeatedParameterTakesOneValue_data();
     void repeatedParameterTakesOneValue();
-    void namesInLiteralsAndCommentsAreNotParameters_data();
     void namesInLiteralsAndCommentsAreNotParameters();
-    void columnsComeBackUpperCase_data();
     void columnsComeBackUpperCase();
-    void typesAndPacket_data();
     void typesAndPacket();
-    void navigation_data();
     void navigation();
-    void statedFieldType_data();
     void statedFieldType();
     void newTextForgetsValues();
     void readingResultFields_data();
@@ -90,7 +75,6 @@ private slots:
     void unreadableResultFields();
 
 private:
-    void addDatabases();
     QSqlDatabase database() const;
 
     QString m_postgresName;
@@ -133,45 +117,38 @@ void TestLookupQuery::cleanupTestCase()
     }
 }
 
-void TestLookupQuery::addDatabases()
+// Every test runs on SQLite, and on PostgreSQL when a server is given.
+void TestLookupQuery::initTestCase_data()
 {
     QTest::addColumn<QString>("connection");
     QTest::newRow("sqlite") << QString::fromLatin1(sqliteConnection);
-    if (QSqlDatabase::contains(QLatin1String(postgresConnection)))
+    if (!qEnvironmentVariableIsEmpty("PED_TEST_PG_URL"))
         QTest::newRow("postgres") << QString::fromLatin1(postgresConnection);
 }
 
 QSqlDatabase TestLookupQuery::database() const
 {
-    return QSqlDatabase::database(QTest::currentDataTag() && QByteArray(QTest::currentDataTag()).startsWith("postgres")
-                                      ? QLatin1String(postgresConnection)
-                                      : QLatin1String(sqliteConnection));
+    QFETCH_GLOBAL(QString, connection);
+    return QSqlDatabase::database(connection);
 }
 
 void TestLookupQuery::optionalFilter_data()
 {
-    QTest::addColumn<QString>("connection");
     QTest::addColumn<QString>("branch");
     QTest::addColumn<bool>("all");
     QTest::addColumn<QStringList>("expected");
-    for (const char* connection : {sqliteConnection, postgresConnection}) {
-        if (!QSqlDatabase::contains(QLatin1String(connection)))
-            continue;
-        const QByteArray tag = connection == sqliteConnection ? "sqlite" : "postgres";
-        QTest::newRow((tag + " one branch").constData()) << connection << "0002" << false << QStringList{"0002"};
-        QTest::newRow((tag + " all branches").constData()) << connection << "" << true << QStringList{"0001", "0002", "0003"};
-        QTest::newRow((tag + " all wins over value").constData()) << connection << "0002" << true << QStringList{"0001", "0002", "0003"};
-        QTest::newRow((tag + " unknown branch").constData()) << connection << "9999" << false << QStringList{};
-    }
+    QTest::newRow("one branch") << "0002" << false << QStringList{"0002"};
+    QTest::newRow("all branches") << "" << true << QStringList{"0001", "0002", "0003"};
+    QTest::newRow("all wins over value") << "0002" << true << QStringList{"0001", "0002", "0003"};
+    QTest::newRow("unknown branch") << "9999" << false << QStringList{};
 }
 
 void TestLookupQuery::optionalFilter()
 {
-    QFETCH(QString, connection);
     QFETCH(QString, branch);
     QFETCH(bool, all);
     QFETCH(QStringList, expected);
-    LookupQuery qryFiliDest(QStringLiteral("qryFiliDest"), QSqlDatabase::database(connection), filiDestSql);
+    LookupQuery qryFiliDest(QStringLiteral("qryFiliDest"), database(), filiDestSql);
     qryFiliDest.setOptionalParam(QStringLiteral("P_CDFILIAL"), branch, all);
     QCOMPARE(qryFiliDest.param(QStringLiteral("P_TCDFILIAL")).toString(), all ? QStringLiteral("T") : QString());
     qryFiliDest.open();
@@ -231,13 +208,8 @@ void TestLookupQuery::parameterFaults()
     QFETCH(QString, sql);
     QFETCH(std::function<void(LookupQuery&)>, action);
     QFETCH(QString, message);
-    LookupQuery query(QStringLiteral("qryTeste"), QSqlDatabase::database(QLatin1String(sqliteConnection)), sql);
-    QCOMPARE(errorOf([&] { action(query); }), message);
-}
-
-void TestLookupQuery::valuesAreBoundNotPasted_data()
-{
-    addDatabases();
+    LookupQuery query(QStringLiteral("qryTeste"), database(), sql);
+    QCOMPARE(errorOf<LookupQueryError>([&] { action(query); }), message);
 }
 
 void TestLookupQuery::valuesAreBoundNotPasted()
@@ -261,11 +233,6 @@ void TestLookupQuery::valuesAreBoundNotPasted()
     QCOMPARE(count.fieldByName(QStringLiteral("N")).asInteger(), 3);
 }
 
-void TestLookupQuery::repeatedParameterTakesOneValue_data()
-{
-    addDatabases();
-}
-
 void TestLookupQuery::repeatedParameterTakesOneValue()
 {
     LookupQuery query(QStringLiteral("qryPesq"), database(),
@@ -280,11 +247,6 @@ void TestLookupQuery::repeatedParameterTakesOneValue()
     query.open();
     QCOMPARE(query.recordCount(), 1);
     QCOMPARE(query.fieldByName(QStringLiteral("cdfilial")).asString(), QStringLiteral("0002"));
-}
-
-void TestLookupQuery::namesInLiteralsAndCommentsAreNotParameters_data()
-{
-    addDatabases();
 }
 
 void TestLookupQuery::namesInLiteralsAndCommentsAreNotParameters()
@@ -302,11 +264,6 @@ void TestLookupQuery::namesInLiteralsAndCommentsAreNotParameters()
     QCOMPARE(query.fieldByName(QStringLiteral("CD")).asString(), QStringLiteral("0001"));
 }
 
-void TestLookupQuery::columnsComeBackUpperCase_data()
-{
-    addDatabases();
-}
-
 void TestLookupQuery::columnsComeBackUpperCase()
 {
     LookupQuery query(QStringLiteral("qryCaixa"), database(),
@@ -318,11 +275,6 @@ void TestLookupQuery::columnsComeBackUpperCase()
     QCOMPARE(names, QStringList({"CDFILIAL", "NOME", "CDFILIAL_1", "UM"}));
     QCOMPARE(query.fieldByName(QStringLiteral("nome")).asString(), QStringLiteral("Matriz São Paulo"));
     QCOMPARE(query.fieldByName(QStringLiteral("Nome")).name(), QStringLiteral("NOME"));
-}
-
-void TestLookupQuery::typesAndPacket_data()
-{
-    addDatabases();
 }
 
 void TestLookupQuery::typesAndPacket()
@@ -353,11 +305,6 @@ void TestLookupQuery::typesAndPacket()
     const DataPacket reread = DataPacket::fromBytes(packet.toBytes());
     QCOMPARE(reread.rows, packet.rows);
     QCOMPARE(reread.fields, packet.fields);
-}
-
-void TestLookupQuery::navigation_data()
-{
-    addDatabases();
 }
 
 void TestLookupQuery::navigation()
@@ -393,12 +340,7 @@ void TestLookupQuery::navigation()
 
     query.close();
     QVERIFY(!query.isOpen());
-    QCOMPARE(errorOf([&] { query.toPacket(); }), QStringLiteral("qryFiliDest: the query is not open"));
-}
-
-void TestLookupQuery::statedFieldType_data()
-{
-    addDatabases();
+    QCOMPARE(errorOf<LookupQueryError>([&] { query.toPacket(); }), QStringLiteral("qryFiliDest: the query is not open"));
 }
 
 void TestLookupQuery::statedFieldType()
@@ -411,19 +353,19 @@ void TestLookupQuery::statedFieldType()
     QCOMPARE(query.value(0, 1), QVariant(qlonglong(12)));
 
     query.setFieldType(QStringLiteral("TXDIA"), FieldType::Date);
-    QCOMPARE(errorOf([&] { query.open(); }), QStringLiteral("qryTexto: row 1, field \"TXDIA\": '0001' is not a date"));
+    QCOMPARE(errorOf<LookupQueryError>([&] { query.open(); }), QStringLiteral("qryTexto: row 1, field \"TXDIA\": '0001' is not a date"));
     QVERIFY(!query.isOpen());
 }
 
 void TestLookupQuery::newTextForgetsValues()
 {
-    LookupQuery query(QStringLiteral("qryFiliDest"), QSqlDatabase::database(QLatin1String(sqliteConnection)), filiDestSql);
+    LookupQuery query(QStringLiteral("qryFiliDest"), database(), filiDestSql);
     query.setOptionalParam(QStringLiteral("P_CDFILIAL"), QStringLiteral("0001"), false);
     QCOMPARE(query.param(QStringLiteral("p_cdfilial")).toString(), QStringLiteral("0001"));
     QVERIFY(query.hasParam(QStringLiteral("P_TCDFILIAL")));
     QVERIFY(!query.hasParam(QStringLiteral("P_TODOS")));
     query.setSql(filiDestSql);
-    QCOMPARE(errorOf([&] { query.open(); }), QStringLiteral("qryFiliDest: no value for parameter P_CDFILIAL, P_TCDFILIAL"));
+    QCOMPARE(errorOf<LookupQueryError>([&] { query.open(); }), QStringLiteral("qryFiliDest: no value for parameter P_CDFILIAL, P_TCDFILIAL"));
 }
 
 void TestLookupQuery::readingResultFields_data()
@@ -483,7 +425,7 @@ void TestLookupQuery::unreadableResultFields()
     QFETCH(std::function<void(const ResultField&)>, read);
     QFETCH(QString, message);
     const ResultField field(QStringLiteral("CAMPO"), FieldType::String, value);
-    QCOMPARE(errorOf([&] { read(field); }), message);
+    QCOMPARE(errorOf<LookupQueryError>([&] { read(field); }), message);
 
     const ResultField null(QStringLiteral("CAMPO"), FieldType::String, QVariant());
     QCOMPARE(null.asInteger(), 0);

@@ -100,6 +100,7 @@ class TestRecordSetChangeLog : public QObject {
     Q_OBJECT
 
 private slots:
+    void init();
     void noChangesMeansNoDelta();
     void deltaListsEachChangedRowOnce();
     void editOfInsertedRowStaysInsert();
@@ -123,35 +124,39 @@ private slots:
     void controlsFreezeNestsAndIsExceptionSafe();
     void signalsOfOneInsert();
     void randomOperationsKeepInvariants();
+
+private:
+    std::unique_ptr<RecordSet> cds;   // the items, loaded afresh for each test
 };
+
+void TestRecordSetChangeLog::init()
+{
+    cds = std::make_unique<RecordSet>("cdsItemPedido");
+    defineItems(*cds);
+    cds->setData(itemsPacket());
+}
 
 void TestRecordSetChangeLog::noChangesMeansNoDelta()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    QVERIFY(!cds.delta().has_value());
-    QCOMPARE(cds.changeCount(), 0);
-    cds.edit();
-    cds.fieldByName("QTITEMPED").setValue(99.0);
-    QVERIFY(!cds.delta().has_value());   // not posted yet
+    QVERIFY(!cds->delta().has_value());
+    QCOMPARE(cds->changeCount(), 0);
+    cds->edit();
+    cds->fieldByName("QTITEMPED").setValue(99.0);
+    QVERIFY(!cds->delta().has_value());   // not posted yet
 }
 
 void TestRecordSetChangeLog::deltaListsEachChangedRowOnce()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    editRow(cds, "0000000002", "QTITEMPED", 4.0);
-    editRow(cds, "0000000002", "VRDESITPED", 2.0);
-    editRow(cds, "0000000001", "PERDESC", 9.0);
-    QVERIFY(cds.locate("NRITEMPED", QString("0000000003")));
-    cds.deleteRecord();
-    appendItem(cds, "0000000004", 2, 3);
+    editRow(*cds, "0000000002", "QTITEMPED", 4.0);
+    editRow(*cds, "0000000002", "VRDESITPED", 2.0);
+    editRow(*cds, "0000000001", "PERDESC", 9.0);
+    QVERIFY(cds->locate("NRITEMPED", QString("0000000003")));
+    cds->deleteRecord();
+    appendItem(*cds, "0000000004", 2, 3);
 
-    const std::optional<Delta> delta = cds.delta();
+    const std::optional<Delta> delta = cds->delta();
     QVERIFY(delta.has_value());
-    QCOMPARE(cds.changeCount(), 5);
+    QCOMPARE(cds->changeCount(), 5);
     QCOMPARE(delta->fields.size(), 4);   // PERDESC does not write back
     QCOMPARE(delta->indexOf("PERDESC"), -1);
     QCOMPARE(delta->changes.size(), 4);
@@ -170,43 +175,34 @@ void TestRecordSetChangeLog::deltaListsEachChangedRowOnce()
 
 void TestRecordSetChangeLog::editOfInsertedRowStaysInsert()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    appendItem(cds, "0000000004", 2, 3);
-    editRow(cds, "0000000004", "QTITEMPED", 6.0);
-    const std::optional<Delta> delta = cds.delta();
+    appendItem(*cds, "0000000004", 2, 3);
+    editRow(*cds, "0000000004", "QTITEMPED", 6.0);
+    const std::optional<Delta> delta = cds->delta();
     QCOMPARE(delta->changes.size(), 1);
     QCOMPARE(delta->changes.at(0).op, ChangeOp::Insert);
     QCOMPARE(delta->changes.at(0).newValues.at(1), QVariant(6.0));
-    QCOMPARE(cds.changeCount(), 2);
+    QCOMPARE(cds->changeCount(), 2);
 }
 
 void TestRecordSetChangeLog::deleteOfInsertedRowLeavesNoTrace()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    appendItem(cds, "0000000004", 2, 3);
-    editRow(cds, "0000000004", "QTITEMPED", 6.0);
-    cds.deleteRecord();
-    QVERIFY(!cds.delta().has_value());
-    QCOMPARE(cds.changeCount(), 0);
-    QVERIFY(!cds.undoLastChange(true));
+    appendItem(*cds, "0000000004", 2, 3);
+    editRow(*cds, "0000000004", "QTITEMPED", 6.0);
+    cds->deleteRecord();
+    QVERIFY(!cds->delta().has_value());
+    QCOMPARE(cds->changeCount(), 0);
+    QVERIFY(!cds->undoLastChange(true));
 }
 
 void TestRecordSetChangeLog::postThatChangesNothingIsNotLogged()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    cds.edit();
-    cds.fieldByName("QTITEMPED").setValue(10.0);
-    cds.post();
-    cds.edit();
-    cds.post();
-    QCOMPARE(cds.changeCount(), 0);
-    QVERIFY(!cds.delta().has_value());
+    cds->edit();
+    cds->fieldByName("QTITEMPED").setValue(10.0);
+    cds->post();
+    cds->edit();
+    cds->post();
+    QCOMPARE(cds->changeCount(), 0);
+    QVERIFY(!cds->delta().has_value());
 }
 
 void TestRecordSetChangeLog::deltaRoundTripsThroughJson()
@@ -239,120 +235,102 @@ void TestRecordSetChangeLog::deltaRoundTripsThroughJson()
 
 void TestRecordSetChangeLog::mergeAcceptsChanges()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    editRow(cds, "0000000002", "QTITEMPED", 4.0);
-    cds.deleteRecord();
-    appendItem(cds, "0000000004", 2, 3);
-    cds.mergeChangeLog();
-    QVERIFY(!cds.delta().has_value());
-    QCOMPARE(cds.changeCount(), 0);
-    QCOMPARE(items(cds), (QStringList{"1", "3", "4"}));
-    QCOMPARE(cds.updateStatus(), RecordSet::UpdateStatus::Unmodified);
-    cds.cancelUpdates();
-    QCOMPARE(items(cds), (QStringList{"1", "3", "4"}));
+    editRow(*cds, "0000000002", "QTITEMPED", 4.0);
+    cds->deleteRecord();
+    appendItem(*cds, "0000000004", 2, 3);
+    cds->mergeChangeLog();
+    QVERIFY(!cds->delta().has_value());
+    QCOMPARE(cds->changeCount(), 0);
+    QCOMPARE(items(*cds), (QStringList{"1", "3", "4"}));
+    QCOMPARE(cds->updateStatus(), RecordSet::UpdateStatus::Unmodified);
+    cds->cancelUpdates();
+    QCOMPARE(items(*cds), (QStringList{"1", "3", "4"}));
 }
 
 void TestRecordSetChangeLog::cancelUpdatesRestoresOriginals()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    const DataPacket original = cds.data();
-    const QVariant sum = cds.fieldByName("VRTOTAPROD").value();
-    editRow(cds, "0000000002", "QTITEMPED", 4.0);
-    editRow(cds, "0000000002", "QTITEMPED", 5.0);
-    cds.first();
-    cds.deleteRecord();
-    appendItem(cds, "0000000004", 2, 3);
-    QVERIFY(cds.locate("NRITEMPED", QString("0000000003")));
-    cds.deleteRecord();
-    cds.edit();
-    cds.fieldByName("QTITEMPED").setValue(77.0);   // pending: cancelled first
+    const DataPacket original = cds->data();
+    const QVariant sum = cds->fieldByName("VRTOTAPROD").value();
+    editRow(*cds, "0000000002", "QTITEMPED", 4.0);
+    editRow(*cds, "0000000002", "QTITEMPED", 5.0);
+    cds->first();
+    cds->deleteRecord();
+    appendItem(*cds, "0000000004", 2, 3);
+    QVERIFY(cds->locate("NRITEMPED", QString("0000000003")));
+    cds->deleteRecord();
+    cds->edit();
+    cds->fieldByName("QTITEMPED").setValue(77.0);   // pending: cancelled first
 
-    cds.cancelUpdates();
-    QCOMPARE(cds.state(), RecordSet::State::Browse);
-    QCOMPARE(cds.data().rows, original.rows);
-    QCOMPARE(cds.fieldByName("VRTOTAPROD").value(), sum);
-    QVERIFY(!cds.delta().has_value());
+    cds->cancelUpdates();
+    QCOMPARE(cds->state(), RecordSet::State::Browse);
+    QCOMPARE(cds->data().rows, original.rows);
+    QCOMPARE(cds->fieldByName("VRTOTAPROD").value(), sum);
+    QVERIFY(!cds->delta().has_value());
 }
 
 void TestRecordSetChangeLog::undoLastChangeStepByStep()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    editRow(cds, "0000000001", "QTITEMPED", 20.0);
-    cds.next();
-    cds.deleteRecord();
-    appendItem(cds, "0000000004", 2, 3);
-    QCOMPARE(items(cds), (QStringList{"1", "3", "4"}));
+    editRow(*cds, "0000000001", "QTITEMPED", 20.0);
+    cds->next();
+    cds->deleteRecord();
+    appendItem(*cds, "0000000004", 2, 3);
+    QCOMPARE(items(*cds), (QStringList{"1", "3", "4"}));
 
-    QVERIFY(cds.undoLastChange(false));
-    QCOMPARE(items(cds), (QStringList{"1", "3"}));
-    QVERIFY(cds.undoLastChange(false));
-    QCOMPARE(items(cds), (QStringList{"1", "2", "3"}));   // back in its place
-    QCOMPARE(cds.value(0, cds.fieldIndex("QTITEMPED")).toDouble(), 20.0);
-    QVERIFY(cds.undoLastChange(false));
-    QCOMPARE(cds.value(0, cds.fieldIndex("QTITEMPED")).toDouble(), 10.0);
-    QVERIFY(!cds.undoLastChange(false));
-    QVERIFY(!cds.delta().has_value());
-    QCOMPARE(cds.fieldByName("VRTOTAPROD").asFloat(), 10 * 12.5 + 3 * 7.25 + 100.0);
+    QVERIFY(cds->undoLastChange(false));
+    QCOMPARE(items(*cds), (QStringList{"1", "3"}));
+    QVERIFY(cds->undoLastChange(false));
+    QCOMPARE(items(*cds), (QStringList{"1", "2", "3"}));   // back in its place
+    QCOMPARE(cds->value(0, cds->fieldIndex("QTITEMPED")).toDouble(), 20.0);
+    QVERIFY(cds->undoLastChange(false));
+    QCOMPARE(cds->value(0, cds->fieldIndex("QTITEMPED")).toDouble(), 10.0);
+    QVERIFY(!cds->undoLastChange(false));
+    QVERIFY(!cds->delta().has_value());
+    QCOMPARE(cds->fieldByName("VRTOTAPROD").asFloat(), 10 * 12.5 + 3 * 7.25 + 100.0);
 }
 
 void TestRecordSetChangeLog::undoFollowChangeMovesCursor()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    editRow(cds, "0000000003", "QTITEMPED", 2.0);
-    cds.first();
-    QVERIFY(cds.undoLastChange(true));
-    QCOMPARE(cds.recNo(), 3);
-    editRow(cds, "0000000003", "QTITEMPED", 2.0);
-    cds.first();
-    QVERIFY(cds.undoLastChange(false));
-    QCOMPARE(cds.recNo(), 1);
+    editRow(*cds, "0000000003", "QTITEMPED", 2.0);
+    cds->first();
+    QVERIFY(cds->undoLastChange(true));
+    QCOMPARE(cds->recNo(), 3);
+    editRow(*cds, "0000000003", "QTITEMPED", 2.0);
+    cds->first();
+    QVERIFY(cds->undoLastChange(false));
+    QCOMPARE(cds->recNo(), 1);
 }
 
 void TestRecordSetChangeLog::revertRecord()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    editRow(cds, "0000000002", "QTITEMPED", 4.0);
-    editRow(cds, "0000000001", "QTITEMPED", 11.0);
-    editRow(cds, "0000000002", "VRDESITPED", 1.0);
-    cds.revertRecord();
-    QCOMPARE(cds.fieldByName("QTITEMPED").asFloat(), 3.0);
-    QVERIFY(cds.fieldByName("VRDESITPED").asFloat() == 0.0);
-    QCOMPARE(cds.changeCount(), 1);
-    QCOMPARE(cds.delta()->changes.size(), 1);
-    appendItem(cds, "0000000004", 2, 3);
-    cds.revertRecord();
-    QCOMPARE(cds.recordCount(), 3);
-    QCOMPARE(cds.changeCount(), 1);
+    editRow(*cds, "0000000002", "QTITEMPED", 4.0);
+    editRow(*cds, "0000000001", "QTITEMPED", 11.0);
+    editRow(*cds, "0000000002", "VRDESITPED", 1.0);
+    cds->revertRecord();
+    QCOMPARE(cds->fieldByName("QTITEMPED").asFloat(), 3.0);
+    QVERIFY(cds->fieldByName("VRDESITPED").asFloat() == 0.0);
+    QCOMPARE(cds->changeCount(), 1);
+    QCOMPARE(cds->delta()->changes.size(), 1);
+    appendItem(*cds, "0000000004", 2, 3);
+    cds->revertRecord();
+    QCOMPARE(cds->recordCount(), 3);
+    QCOMPARE(cds->changeCount(), 1);
 }
 
 void TestRecordSetChangeLog::changeQueries()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    editRow(cds, "0000000002", "QTITEMPED", 4.0);
-    QCOMPARE(cds.updateStatus(), RecordSet::UpdateStatus::Modified);
-    QVERIFY(cds.isModified(1));
-    QVERIFY(!cds.isModified(0));
-    QCOMPARE(cds.changedFields(1), QStringList{"QTITEMPED"});
-    cds.append();
-    QCOMPARE(cds.updateStatus(), RecordSet::UpdateStatus::Inserted);
-    QVERIFY(cds.isInserted(3));
-    cds.fieldByName("NRITEMPED").setValue("0000000004");
-    cds.post();
-    QCOMPARE(cds.changedFields(3), QStringList{"NRITEMPED"});
-    QVERIFY(!cds.isInserted(0));
-    QVERIFY(cds.changedFields(0).isEmpty());
+    editRow(*cds, "0000000002", "QTITEMPED", 4.0);
+    QCOMPARE(cds->updateStatus(), RecordSet::UpdateStatus::Modified);
+    QVERIFY(cds->isModified(1));
+    QVERIFY(!cds->isModified(0));
+    QCOMPARE(cds->changedFields(1), QStringList{"QTITEMPED"});
+    cds->append();
+    QCOMPARE(cds->updateStatus(), RecordSet::UpdateStatus::Inserted);
+    QVERIFY(cds->isInserted(3));
+    cds->fieldByName("NRITEMPED").setValue("0000000004");
+    cds->post();
+    QCOMPARE(cds->changedFields(3), QStringList{"NRITEMPED"});
+    QVERIFY(!cds->isInserted(0));
+    QVERIFY(cds->changedFields(0).isEmpty());
 }
 
 void TestRecordSetChangeLog::aggregatesFollowEveryChange_data()
@@ -380,46 +358,43 @@ void TestRecordSetChangeLog::aggregatesFollowEveryChange()
     QFETCH(double, total);
     QFETCH(double, discount);
 
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    QSignalSpy changed(&cds, &RecordSet::aggregatesChanged);
+    QSignalSpy changed(cds.get(), &RecordSet::aggregatesChanged);
     if (operation == "insert") {
-        appendItem(cds, "0000000004", 2, 3.3);
-        cds.edit();
-        cds.fieldByName("VRDESITPED").setValue(0.5);
-        cds.post();
+        appendItem(*cds, "0000000004", 2, 3.3);
+        cds->edit();
+        cds->fieldByName("VRDESITPED").setValue(0.5);
+        cds->post();
     } else if (operation == "edit") {
-        editRow(cds, "0000000003", "QTITEMPED", 4.0);
+        editRow(*cds, "0000000003", "QTITEMPED", 4.0);
     } else if (operation == "delete") {
-        cds.deleteRecord();
+        cds->deleteRecord();
     } else if (operation == "cancel") {
-        cds.edit();
-        cds.fieldByName("QTITEMPED").setValue(50.0);
-        cds.cancel();
+        cds->edit();
+        cds->fieldByName("QTITEMPED").setValue(50.0);
+        cds->cancel();
     } else if (operation == "cancelInsert") {
-        cds.append();
-        cds.fieldByName("QTITEMPED").setValue(50.0);
-        cds.fieldByName("VRPREUNITPED").setValue(50.0);
-        cds.cancel();
+        cds->append();
+        cds->fieldByName("QTITEMPED").setValue(50.0);
+        cds->fieldByName("VRPREUNITPED").setValue(50.0);
+        cds->cancel();
     } else if (operation == "undo") {
-        editRow(cds, "0000000003", "QTITEMPED", 4.0);
-        cds.undoLastChange(false);
+        editRow(*cds, "0000000003", "QTITEMPED", 4.0);
+        cds->undoLastChange(false);
     } else if (operation == "undoDelete") {
-        cds.deleteRecord();
-        cds.undoLastChange(false);
+        cds->deleteRecord();
+        cds->undoLastChange(false);
     } else if (operation == "empty") {
-        cds.emptyDataSet();
+        cds->emptyDataSet();
     } else if (operation == "reload") {
-        cds.emptyDataSet();
-        cds.setData(itemsPacket());
+        cds->emptyDataSet();
+        cds->setData(itemsPacket());
     }
     if (total < 0) {
-        QVERIFY(cds.fieldByName("VRTOTAPROD").isNull());
-        QVERIFY(cds.fieldByName("VRTOTADESCPED").isNull());
+        QVERIFY(cds->fieldByName("VRTOTAPROD").isNull());
+        QVERIFY(cds->fieldByName("VRTOTADESCPED").isNull());
     } else {
-        QCOMPARE(cds.fieldByName("VRTOTAPROD").asFloat(), total);
-        QCOMPARE(cds.fieldByName("VRTOTADESCPED").asFloat(), discount);
+        QCOMPARE(cds->fieldByName("VRTOTAPROD").asFloat(), total);
+        QCOMPARE(cds->fieldByName("VRTOTADESCPED").asFloat(), discount);
     }
     if (operation != "none" && operation != "cancel" && operation != "cancelInsert")
         QVERIFY(changed.count() > 0);
@@ -500,14 +475,11 @@ void TestRecordSetChangeLog::minMaxCountAvg()
 
 void TestRecordSetChangeLog::aggregatesCanBeSwitchedOff()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    cds.setAggregatesActive(false);
-    QVERIFY(cds.fieldByName("VRTOTAPROD").isNull());
-    appendItem(cds, "0000000004", 1, 1);
-    cds.setAggregatesActive(true);
-    QCOMPARE(cds.fieldByName("VRTOTAPROD").asFloat(), 247.75);
+    cds->setAggregatesActive(false);
+    QVERIFY(cds->fieldByName("VRTOTAPROD").isNull());
+    appendItem(*cds, "0000000004", 1, 1);
+    cds->setAggregatesActive(true);
+    QCOMPARE(cds->fieldByName("VRTOTAPROD").asFloat(), 247.75);
 }
 
 void TestRecordSetChangeLog::badAggregatesAreRefused()
@@ -557,27 +529,24 @@ void TestRecordSetChangeLog::modelFollowsEveryChange()
 
 void TestRecordSetChangeLog::disabledControlsSendOneReset()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    RecordSetModel model(cds);
+    RecordSetModel model(*cds);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy resets(&cds, &RecordSet::resetDone);
-    QSignalSpy rowSignals(&cds, &RecordSet::rowChanged);
-    QSignalSpy inserted(&cds, &RecordSet::rowsInserted);
-    QSignalSpy frozen(&cds, &RecordSet::controlsFrozen);
-    QSignalSpy state(&cds, &RecordSet::stateChanged);
+    QSignalSpy resets(cds.get(), &RecordSet::resetDone);
+    QSignalSpy rowSignals(cds.get(), &RecordSet::rowChanged);
+    QSignalSpy inserted(cds.get(), &RecordSet::rowsInserted);
+    QSignalSpy frozen(cds.get(), &RecordSet::controlsFrozen);
+    QSignalSpy state(cds.get(), &RecordSet::stateChanged);
 
-    cds.disableControls();
-    for (cds.first(); !cds.eof(); cds.next()) {
-        cds.edit();
-        cds.fieldByName("PERDESC").setValue(10.0);
-        cds.post();
+    cds->disableControls();
+    for (cds->first(); !cds->eof(); cds->next()) {
+        cds->edit();
+        cds->fieldByName("PERDESC").setValue(10.0);
+        cds->post();
     }
-    appendItem(cds, "0000000004", 1, 1);
+    appendItem(*cds, "0000000004", 1, 1);
     QCOMPARE(resets.count(), 0);
     QCOMPARE(state.count(), 0);
-    cds.enableControls();
+    cds->enableControls();
 
     QCOMPARE(resets.count(), 1);
     QCOMPARE(rowSignals.count(), 0);
@@ -586,49 +555,43 @@ void TestRecordSetChangeLog::disabledControlsSendOneReset()
     QCOMPARE(frozen.count(), 2);
     QCOMPARE(model.rowCount(), 4);
 
-    cds.disableControls();
-    cds.next();
-    cds.prior();
-    cds.enableControls();
+    cds->disableControls();
+    cds->next();
+    cds->prior();
+    cds->enableControls();
     QCOMPARE(resets.count(), 1);   // nothing changed, nothing to redraw
 }
 
 void TestRecordSetChangeLog::controlsFreezeNestsAndIsExceptionSafe()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    QSignalSpy resets(&cds, &RecordSet::resetDone);
+    QSignalSpy resets(cds.get(), &RecordSet::resetDone);
     try {
-        ControlsFreeze outer(cds);
+        ControlsFreeze outer(*cds);
         {
-            ControlsFreeze inner(cds);
-            cds.deleteRecord();
+            ControlsFreeze inner(*cds);
+            cds->deleteRecord();
         }
-        QVERIFY(cds.controlsDisabled());
+        QVERIFY(cds->controlsDisabled());
         QCOMPARE(resets.count(), 0);
         throw std::runtime_error("falha no meio");
     } catch (const std::runtime_error&) {
     }
-    QVERIFY(!cds.controlsDisabled());
+    QVERIFY(!cds->controlsDisabled());
     QCOMPARE(resets.count(), 1);
 }
 
 void TestRecordSetChangeLog::signalsOfOneInsert()
 {
-    RecordSet cds("cdsItemPedido");
-    defineItems(cds);
-    cds.setData(itemsPacket());
-    cds.next();
+    cds->next();
     QStringList log;
-    connect(&cds, &RecordSet::rowsAboutToBeInserted, this, [&](int f, int l) { log << QString("about %1-%2").arg(f).arg(l); });
-    connect(&cds, &RecordSet::rowsInserted, this, [&](int f, int l) { log << QString("inserted %1-%2").arg(f).arg(l); });
-    connect(&cds, &RecordSet::stateChanged, this, [&](RecordSet::State s) { log << QString("state %1").arg(int(s)); });
-    connect(&cds, &RecordSet::currentRowChanged, this, [&](int row) { log << QString("current %1").arg(row); });
-    connect(&cds, &RecordSet::rowChanged, this, [&](int row, int) { log << QString("changed %1").arg(row); });
-    cds.insert();
-    cds.fieldByName("QTITEMPED").setValue(2.0);
-    cds.post();
+    connect(cds.get(), &RecordSet::rowsAboutToBeInserted, this, [&](int f, int l) { log << QString("about %1-%2").arg(f).arg(l); });
+    connect(cds.get(), &RecordSet::rowsInserted, this, [&](int f, int l) { log << QString("inserted %1-%2").arg(f).arg(l); });
+    connect(cds.get(), &RecordSet::stateChanged, this, [&](RecordSet::State s) { log << QString("state %1").arg(int(s)); });
+    connect(cds.get(), &RecordSet::currentRowChanged, this, [&](int row) { log << QString("current %1").arg(row); });
+    connect(cds.get(), &RecordSet::rowChanged, this, [&](int row, int) { log << QString("changed %1").arg(row); });
+    cds->insert();
+    cds->fieldByName("QTITEMPED").setValue(2.0);
+    cds->post();
     QCOMPARE(log, (QStringList{"about 1-1", "inserted 1-1", "state 3", "current 1", "changed 1", "state 1", "changed 1"}));
 }
 
