@@ -11,27 +11,24 @@ class TstTranslations : public QObject {
     Q_OBJECT
 
 private slots:
-    void standardButtonsArePortuguese_data();
-    void standardButtonsArePortuguese();
+    void standardButtonsArePortuguese_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("yes") << int(QDialogButtonBox::Yes) << QStringLiteral("Sim");
+        QTest::newRow("no") << int(QDialogButtonBox::No) << QStringLiteral("Não");
+        QTest::newRow("cancel") << int(QDialogButtonBox::Cancel) << QStringLiteral("Cancelar");
+    }
+
+    void standardButtonsArePortuguese()
+    {
+        static const bool installed = installQtTranslations(*QCoreApplication::instance());
+        QVERIFY2(installed, "qtbase_pt_BR.qm is missing (Debian package qt6-translations-l10n)");
+        QFETCH(int, button);
+        QDialogButtonBox box{QDialogButtonBox::StandardButtons(button)};
+        QTEST(box.button(QDialogButtonBox::StandardButton(button))->text().remove(QLatin1Char('&')), "text");
+    }
 };
-
-void TstTranslations::standardButtonsArePortuguese_data()
-{
-    QTest::addColumn<int>("button");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("yes") << int(QDialogButtonBox::Yes) << QStringLiteral("Sim");
-    QTest::newRow("no") << int(QDialogButtonBox::No) << QStringLiteral("Não");
-    QTest::newRow("cancel") << int(QDialogButtonBox::Cancel) << QStringLiteral("Cancelar");
-}
-
-void TstTranslations::standardButtonsArePortuguese()
-{
-    static const bool installed = installQtTranslations(*QCoreApplication::instance());
-    QVERIFY2(installed, "qtbase_pt_BR.qm is missing (Debian package qt6-translations-l10n)");
-    QFETCH(int, button);
-    QDialogButtonBox box{QDialogButtonBox::StandardButtons(button)};
-    QTEST(box.button(QDialogButtonBox::StandardButton(button))->text().remove(QLatin1Char('&')), "text");
-}
 
 QTEST_MAIN(TstTranslations)
 #include "tst_translations.moc"

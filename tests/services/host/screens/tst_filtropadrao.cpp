@@ -109,6 +109,14 @@ void fillAndConfirm(QDialog& dialog)
     d.sbtConfirma->click();
 }
 
+// Runs the dialog once, filled in and confirmed: its options are saved.
+void saveFilledOptions(ScriptedHost& scripted)
+{
+    scripted.expectDialog(QStringLiteral("TfrmFiltroTeste"), fillAndConfirm);
+    TfrmFiltroTeste dialog;
+    QCOMPARE(host().execModal(dialog), int(QDialog::Accepted));
+}
+
 struct Snapshot {
     bool pendente, cancelado, lista;
     QString ordem, senha, cliente;
@@ -155,11 +163,7 @@ private slots:
 
     void confirmedOptionsComeBack()
     {
-        scripted->expectDialog(QStringLiteral("TfrmFiltroTeste"), fillAndConfirm);
-        {
-            TfrmFiltroTeste dialog;
-            QCOMPARE(host().execModal(dialog), int(QDialog::Accepted));
-        }
+        saveFilledOptions(*scripted);
         const Snapshot seen = openAndRead(*scripted);
 
         QCOMPARE(seen.pendente, false);
@@ -174,11 +178,8 @@ private slots:
 
     void passwordsAreNeverSaved()
     {
-        scripted->expectDialog(QStringLiteral("TfrmFiltroTeste"), fillAndConfirm);
-        TfrmFiltroTeste dialog;
-        host().execModal(dialog);
-
-        QFile file(dialog.optionsFile());
+        saveFilledOptions(*scripted);
+        QFile file(TfrmFiltroTeste().optionsFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(!file.readAll().contains("segredo"));
         QCOMPARE(openAndRead(*scripted).senha, QString());
@@ -217,11 +218,7 @@ private slots:
 
     void eachOperatorHasOwnOptions()
     {
-        scripted->expectDialog(QStringLiteral("TfrmFiltroTeste"), fillAndConfirm);
-        {
-            TfrmFiltroTeste dialog;
-            host().execModal(dialog);
-        }
+        saveFilledOptions(*scripted);
         setOperator(QStringLiteral("MARIA"), configDir->path());
         QCOMPARE(openAndRead(*scripted).ordem, QString());
 

@@ -200,32 +200,28 @@ private slots:
         QCOMPARE(screen->cdsTeste.recordCount(), inserting && stateAfter == RecordSet::State::Insert ? 2 : 1);
     }
 
+    // Deleting the last row leaves nothing to change or delete.
     void deleteAsksFirst_data()
     {
+        QTest::addColumn<int>("rows");
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("rowsAfter");
-        QTest::newRow("no") << int(MsgButton::No) << 2;
-        QTest::newRow("yes") << int(MsgButton::Yes) << 1;
+        QTest::newRow("no") << 2 << int(MsgButton::No) << 2;
+        QTest::newRow("yes") << 2 << int(MsgButton::Yes) << 1;
+        QTest::newRow("yes to the last row") << 1 << int(MsgButton::Yes) << 0;
     }
 
     void deleteAsksFirst()
     {
+        QFETCH(int, rows);
         QFETCH(int, answer);
         QFETCH(int, rowsAfter);
-        screen->load(2);
+        screen->load(rows);
         scripted->expectQuestion(QStringLiteral("Confirma exclusão?"), MsgButton(answer));
         screen->sbtExcluir->click();
         QCOMPARE(screen->cdsTeste.recordCount(), rowsAfter);
-    }
-
-    // Deleting the last row leaves nothing to change or delete.
-    void deletingTheLastRowDisablesRowCommands()
-    {
-        screen->load(1);
-        scripted->expectQuestion(QStringLiteral("Confirma exclusão?"), MsgButton::Yes);
-        screen->sbtExcluir->click();
-        QVERIFY(screen->cdsTeste.isEmpty());
-        QCOMPARE(enabledCommands(*screen), QStringLiteral("Incluir Verificar Ajuda Fechar"));
+        if (rowsAfter == 0)
+            QCOMPARE(enabledCommands(*screen), QStringLiteral("Incluir Verificar Ajuda Fechar"));
     }
 
     void closeWithPendingEdit_data()
