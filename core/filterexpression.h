@@ -48,7 +48,8 @@ public:
     // (it returns -1).
     void bind(const std::function<int(const QString& fieldName)>& indexOf);
 
-    // After bind(): true when the row passes.
+    // After bind(): true when the row passes. Throws FilterError when a
+    // comparison meets values that cannot be compared (a number and a date).
     bool matches(const QVariantList& row) const;
 
 private:

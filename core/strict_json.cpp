@@ -274,6 +274,10 @@ private:
     bool string(std::string* decoded)
     {
         ++m_pos;   // the opening quote
+        // QJsonDocument drops a raw byte order mark that opens a string, so
+        // "\xEF\xBB\xBFid" would read as "id" there but not here.
+        if (m_end - m_pos >= 3 && QByteArrayView(m_pos, 3) == "\xEF\xBB\xBF")
+            fail("raw byte order mark at the start of a string (write it as \\ufeff)");
         const char* plainStart = m_pos;
         bool escaped = false;
         while (true) {
@@ -406,7 +410,10 @@ private:
     const char* m_pos;
     const char* m_end;
     bool m_escapedNul = false;
-    std::vector<KeysOfObject> m_keys;      // one per depth, reused by the objects at that depth
+    // One per depth, reused by the objects at that depth. A deque, because an
+    // object's entry is held by reference while its values grow the deque
+    // for deeper objects (a vector would move it away).
+    std::deque<KeysOfObject> m_keys;
     std::deque<std::string> m_decodedKeys; // keys that held escapes, in readable form
 };
 

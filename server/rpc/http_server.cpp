@@ -41,54 +41,11 @@ QByteArray reasonPhrase(int status)
     return "Status";
 }
 
-bool isToken(const QByteArray& text)
-{
-    if (text.isEmpty())
-        return false;
-    for (char c : text) {
-        if (c <= ' ' || c >= 127 || QByteArrayView("()<>@,;:\\\"/[]?={}").contains(c))
-            return false;
-    }
-    return true;
-}
-
-struct HeadError {
-    int status;
-    QString message;
-};
-
 // What a call costs beside its body (the request, its task, its answer),
 // so that a flood of small calls counts too.
 constexpr qint64 RequestOverheadBytes = 4096;
 
-bool isControlByte(char c)
-{
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\t') || byte == 0x7f;
-}
-
-// Checked as soon as the line has arrived, so that what is no HTTP is told
-// so at once instead of after the read timeout.
-void checkRequestLine(const QByteArray& line)
-{
-    const QList<QByteArray> parts = line.split(' ');
-    if (parts.size() != 3 || !isToken(parts[0]) || !parts[1].startsWith('/')
-        || std::any_of(parts[1].begin(), parts[1].end(), isControlByte))
-        throw HeadError{400, QStringLiteral("malformed request line")};
-    if (parts[2] != "HTTP/1.1" && parts[2] != "HTTP/1.0")
-        throw HeadError{505, QStringLiteral("only HTTP/1.1 and HTTP/1.0 are served")};
-}
-
 } // namespace
-
-QByteArray HttpRequest::header(const QByteArray& lowerCaseName) const
-{
-    for (const auto& [name, value] : headers) {
-        if (name == lowerCaseName)
-            return value;
-    }
-    return {};
-}
 
 class HttpServer::Connection {
 public:
@@ -106,8 +63,6 @@ private:
     void readAvailable();
     void parse();
     bool parseHead();   // false: wait for more bytes or gave up
-    bool findHeadEnd();  // false: wait for more bytes or gave up
-    void readHead(const QByteArray& head);
     void fail(int status, const QString& message);
     void writeResponse(const HttpResponse& response, bool keepAlive);
     qint64 unsentBytes() const;
@@ -123,8 +78,7 @@ private:
     QTimer m_timer;
     State m_state = State::Head;
     QByteArray m_buffer;
-    qsizetype m_scanned = 0;     // bytes of the head already searched for its end
-    qsizetype m_lineStart = 0;   // where the head's current line begins
+    HttpHeadReader m_headReader;
     QElapsedTimer m_requestClock;   // since the request's first byte
     HttpRequest m_request;
     qint64 m_bodyBytes = 0;
@@ -135,7 +89,8 @@ private:
 };
 
 HttpServer::Connection::Connection(HttpServer* server, quint64 id, QTcpSocket* socket)
-    : m_server(server), m_id(id), m_socket(socket), m_address(socket->peerAddress().toString())
+    : m_server(server), m_id(id), m_socket(socket), m_address(socket->peerAddress().toString()),
+      m_headReader(server->m_limits.maxHeaderBytes, server->m_limits.maxBodyBytes)
 {
     m_socket->setParent(nullptr);
     m_socket->setReadBufferSize(SocketReadBufferBytes);
@@ -260,136 +215,27 @@ void HttpServer::Connection::parse()
 
 bool HttpServer::Connection::parseHead()
 {
-    if (m_scanned == 0) {
-        while (m_buffer.startsWith("\r\n"))
-            m_buffer.remove(0, 2);
-        // Bytes that cannot begin a request line (a TLS handshake sent to the
-        // plain port, above all) are refused now, not after the read timeout.
-        const QByteArray start = m_buffer.left(33);
-        const qsizetype space = start.indexOf(' ');
-        const QByteArray method = start.left(space < 0 ? 32 : space);
-        if (!method.isEmpty() && (!isToken(method) || method.size() >= 32)) {
-            fail(400, m_buffer.startsWith('\x16') ? QStringLiteral("this port speaks plain HTTP, not TLS")
-                                                   : QStringLiteral("malformed request line"));
-            return false;
-        }
-    }
+    std::optional<HttpHead> head;
     try {
-        if (!findHeadEnd())
+        head = m_headReader.read(m_buffer);
+        if (!head)
             return false;
-        const QByteArray head = m_buffer.left(m_lineStart);   // every line with its CRLF
-        m_buffer.remove(0, m_lineStart + 2);
-        m_scanned = m_lineStart = 0;
-        readHead(head);
-    } catch (const HeadError& error) {
+        if (!m_server->reserve(head->bodyBytes + RequestOverheadBytes))
+            throw HttpHeadError{503, QStringLiteral("the server holds too many requests; try again shortly")};
+    } catch (const HttpHeadError& error) {
+        m_headOnly = m_headReader.isHeadRequest();
         fail(error.status, error.message);
         return false;
     }
-    return true;
-}
-
-// Searches only the bytes that arrived since the last search, line by line;
-// true with m_lineStart at the empty line that ends the head.
-bool HttpServer::Connection::findHeadEnd()
-{
-    const qint64 maxHeaderBytes = m_server->m_limits.maxHeaderBytes;
-    const HeadError tooLarge{431, QStringLiteral("request head larger than %1 bytes").arg(maxHeaderBytes)};
-    for (qsizetype lf; (lf = m_buffer.indexOf('\n', m_scanned)) >= 0;) {
-        if (lf == 0 || m_buffer.at(lf - 1) != '\r')
-            throw HeadError{400, QStringLiteral("header lines must end with CRLF")};
-        if (m_lineStart > 0 && lf - 1 == m_lineStart)
-            return true;
-        if (m_lineStart == 0)
-            checkRequestLine(m_buffer.left(lf - 1));
-        m_lineStart = m_scanned = lf + 1;
-        if (m_lineStart > maxHeaderBytes)
-            throw tooLarge;
-    }
-    m_scanned = m_buffer.size();
-    if (m_buffer.size() > maxHeaderBytes)
-        throw tooLarge;
-    return false;
-}
-
-void HttpServer::Connection::readHead(const QByteArray& head)
-{
-    QList<QByteArray> lines = head.split('\n');
-    lines.removeLast();   // after the final CRLF
-    for (QByteArray& line : lines) {
-        if (!line.endsWith('\r'))
-            throw HeadError{400, QStringLiteral("header lines must end with CRLF")};
-        line.chop(1);
-    }
-    checkRequestLine(lines.first());
-    const QList<QByteArray> requestLine = lines.first().split(' ');
-    const QByteArray& version = requestLine[2];
-
-    HttpRequest request;
-    request.method = requestLine[0];
-    m_headOnly = request.method == "HEAD";
-    QByteArray target = requestLine[1];
-    const qsizetype queryStart = target.indexOf('?');
-    if (queryStart >= 0)
-        target.truncate(queryStart);
-    request.path = target;   // routed as sent: "/rpc/%50ED..." names no server
-
-    bool keepAlive = version == "HTTP/1.1";
-    bool expectContinue = false;
-    std::optional<QByteArray> contentLength;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray& line = lines[i];
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0 || !isToken(line.left(colon)))
-            throw HeadError{400, QStringLiteral("malformed header line")};
-        const QByteArray name = line.left(colon).toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed();
-        if (std::any_of(value.cbegin(), value.cend(), isControlByte))
-            throw HeadError{400, QStringLiteral("control character in the value of header %1")
-                                     .arg(QString::fromLatin1(name.left(64)))};
-        request.headers.append({name, value});
-        if (name == "content-length") {
-            if (contentLength && *contentLength != value)
-                throw HeadError{400, QStringLiteral("conflicting Content-Length headers")};
-            contentLength = value;
-        } else if (name == "transfer-encoding") {
-            throw HeadError{411, QStringLiteral("send the body with Content-Length; "
-                                                "chunked bodies are not accepted")};
-        } else if (name == "connection") {
-            const QByteArray options = value.toLower();
-            if (options.contains("close"))
-                keepAlive = false;
-            else if (options.contains("keep-alive"))
-                keepAlive = true;
-        } else if (name == "expect") {
-            if (value.toLower() != "100-continue")
-                throw HeadError{417, QStringLiteral("unsupported expectation")};
-            expectContinue = version == "HTTP/1.1";
-        }
-    }
-
-    qint64 bodyBytes = 0;
-    if (contentLength) {
-        bool numeric = !contentLength->isEmpty() && contentLength->size() <= 18
-            && std::all_of(contentLength->cbegin(), contentLength->cend(),
-                           [](char c) { return c >= '0' && c <= '9'; });
-        bodyBytes = numeric ? contentLength->toLongLong(&numeric) : 0;
-        if (!numeric)
-            throw HeadError{400, QStringLiteral("malformed Content-Length")};
-    }
-    const qint64 maxBodyBytes = m_server->m_limits.maxBodyBytes;
-    if (bodyBytes > maxBodyBytes)
-        throw HeadError{413, QStringLiteral("request body of %1 bytes is over the limit of %2 bytes")
-                                 .arg(bodyBytes).arg(maxBodyBytes)};
-    if (!m_server->reserve(bodyBytes + RequestOverheadBytes))
-        throw HeadError{503, QStringLiteral("the server holds too many requests; try again shortly")};
-    m_heldBytes = bodyBytes + RequestOverheadBytes;
-    if (expectContinue)
+    m_heldBytes = head->bodyBytes + RequestOverheadBytes;
+    m_headOnly = head->request.method == "HEAD";
+    if (head->expectContinue)
         m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-
-    m_request = std::move(request);
-    m_bodyBytes = bodyBytes;
-    m_keepAlive = keepAlive;
+    m_request = std::move(head->request);
+    m_bodyBytes = head->bodyBytes;
+    m_keepAlive = head->keepAlive;
     m_state = State::Body;
+    return true;
 }
 
 void HttpServer::Connection::fail(int status, const QString& message)

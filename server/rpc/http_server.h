@@ -5,6 +5,8 @@
 // health check) are answered on the I/O thread. It checks the body size from
 // the headers before reading the body and drains calls in flight when closed.
 
+#include "http_head.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QHostAddress>
@@ -20,15 +22,6 @@
 class QThreadPool;
 class QTcpServer;
 class QTcpSocket;
-
-struct HttpRequest {
-    QByteArray method;
-    QByteArray path;          // without the query
-    QList<QPair<QByteArray, QByteArray>> headers;   // names in lower case
-    QByteArray body;
-    QString clientAddress;    // the peer's address, for the log
-    QByteArray header(const QByteArray& lowerCaseName) const;
-};
 
 struct HttpResponse {
     int status = 200;

@@ -22,6 +22,7 @@ const QHash<QString, Verdict> implementationChoices{
     {QStringLiteral("i_object_duplicate_key_after_escape"), Verdict::DuplicateKey},
     {QStringLiteral("i_object_duplicate_method"), Verdict::DuplicateKey},
     {QStringLiteral("i_object_duplicate_key_among_many"), Verdict::DuplicateKey},
+    {QStringLiteral("i_object_duplicate_key_after_nested"), Verdict::DuplicateKey},
     {QStringLiteral("i_number_huge_exponent"), Verdict::Refused},
     {QStringLiteral("i_number_huge_negative"), Verdict::Refused},
     {QStringLiteral("i_number_400_digits"), Verdict::Refused},
