@@ -177,6 +177,13 @@ void TestPricingMethods::getPreco()
                                    {basePrice, code, QStringLiteral("01"), branch, modality, today(), customer, priceKind})
                                   .toArray();
     QCOMPARE(answer.size(), 3);
+    // Repricing asks for many products at once: the same answer for each, in the order asked.
+    const QJsonArray none = call(db, QStringLiteral("GetPreco"), {basePrice, QStringLiteral("NAO-EXISTE"), QStringLiteral("01"),
+                                                                  branch, modality, today(), customer, priceKind})
+                                .toArray();
+    QCOMPARE(call(db, QStringLiteral("GetPrecos"), {basePrice, QJsonArray{code, QStringLiteral("NAO-EXISTE"), code},
+                                                    QStringLiteral("01"), branch, modality, today(), customer, priceKind}),
+             QJsonValue(QJsonArray{answer, none, answer}));
     const DataPacket row = packetOf(answer.at(0));
     const DataPacket adjustment = packetOf(answer.at(1));
     QCOMPARE(PedTest::fieldNames(row), PedTest::names("VRITEPREBASE CDARVPROD CDPRECOBASE DTINIVALIPB DTFIMVALIPB IDITPEDDIFER IDPRECOPROM CDPRODUTO"));
@@ -318,6 +325,10 @@ void TestPricingMethods::badArgumentsAreRefused()
     QVERIFY(refusal(QStringLiteral("GetPreco"), {QStringLiteral("01"), QStringLiteral("X"), QStringLiteral("01"), QStringLiteral("0001"),
                                                   QStringLiteral("00001"), QStringLiteral("ontem"), QString(), QString()})
                 .contains(QStringLiteral("Data do pedido")));
+    for (const QJsonArray& products : {QJsonArray{QStringLiteral("0101001"), 7}, QJsonArray{QString(21, u'9')}})
+        QVERIFY(refusal(QStringLiteral("GetPrecos"), {QStringLiteral("01"), products, QStringLiteral("01"), QStringLiteral("0001"),
+                                                       QStringLiteral("00001"), today(), QString(), QString()})
+                    .contains(QStringLiteral("Código do produto")));
     QVERIFY(refusal(QStringLiteral("GetParam"), {QStringLiteral("0001"), QStringLiteral("CLIENTE")}).contains(QStringLiteral("PARAMPEDIDO")));
     QVERIFY(refusal(QStringLiteral("VD_PRECOOK"), {QStringLiteral("01"), today(), DataPacket().toJson(), QString()}).isEmpty());
     QVERIFY(!refusal(QStringLiteral("SetMudaData"), {QStringLiteral("0001"), QStringLiteral("1"), QStringLiteral("x")}).isEmpty());
