@@ -38,6 +38,7 @@ constexpr MethodInfo AllMethods[] = {
     GetNota.info(),
     GetPedidoImpressao.info(),
     GetPreco.info(),
+    GetPrecos.info(),
     GetCondDesc.info(),
     GetParam.info(),
     VD_PRECOOK.info(),

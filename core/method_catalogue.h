@@ -213,6 +213,8 @@ inline constexpr Method<8> GetPreco{Module::LanPedido, "GetPreco", {Text, Text, 
 namespace GetPrecoResult {
 enum Element : int { PrecoBase = 0, PrecoUtil = 1, Recusa = 2 };
 }
+// GetPreco's answer for each product of the list, in its order.
+inline constexpr Method<8> GetPrecos{Module::LanPedido, "GetPrecos", {Text, Values, Text, Text, Text, Date, Text, Text}};
 inline constexpr Method<2> GetCondDesc{Module::LanPedido, "GetCondDesc", {Text, Text}};
 inline constexpr Method<2> GetParam{Module::LanPedido, "GetParam", {TextRef, Text}};
 inline constexpr Method<4> VD_PRECOOK{Module::LanPedido, "VD_PRECOOK", {Text, Date, Packet, Text}};

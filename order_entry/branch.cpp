@@ -36,8 +36,7 @@ bool TfrmLanPedido::ExibeVendedorLogado() const
 }
 
 // The branch code must name a registered branch; its name is shown. The
-// company's list is loaded beside it (for the look-up), but a branch is
-// not refused for being missing from that list.
+// look-up's list is not loaded here: the look-up loads it when it opens.
 void TfrmLanPedido::Vd_Filial()
 {
     const QString codigo = Ajusta(medCdFilial->text(), 4);
@@ -45,8 +44,6 @@ void TfrmLanPedido::Vd_Filial()
     try {
         if (codigo.isEmpty())
             MensErro(texto(QStringLiteral("FILIAL")), true);
-        TNetConnection dbGeral(ServerNames::DBGeral);
-        CarregaPacote(*cdsPesqFilial, Servidor(Rpc::DBGeral::getFilial, {EmprProc(), FiliProc()}, &dbGeral));
         LookupQuery qryPesq(QStringLiteral("qryPesq"), dtmDBGeral(), qryPesqSql);
         qryPesq.setParam(QStringLiteral("P_CDFILIAL"), codigo);
         qryPesq.open();

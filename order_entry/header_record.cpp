@@ -189,6 +189,7 @@ void TfrmLanPedido::criaPedido()
     cdsPedido->beforeEdit = [this](RecordSet&) { cdsPedidoBeforeEdit(); };
     cdsPedido->afterEdit = [this](RecordSet&) { cdsPedidoAfterEdit(); };
     cdsPedido->afterCancel = [this](RecordSet&) { cdsPedidoAfterCancel(); };
+    cdsPedido->beforePost = [this](RecordSet&) { cdsPedidoBeforePost(); };
     cdsPedido->afterPost = [this](RecordSet&) { cdsPedidoAfterPost(); };
     cdsPedido->afterOpen = [this](RecordSet&) { cdsPedidoAfterOpen(); };
     cdsPedido->beforeDelete = [this](RecordSet&) { cdsPedidoBeforeDelete(); };
@@ -547,6 +548,25 @@ void TfrmLanPedido::cdsPedidoAfterCancel()
     boModMsg = false;
     for (RecordSet* cds : {cdsObser, cdsDadosAdicPed, cdsPrazoPgto})
         limpaPendencias(cds);
+}
+
+// A saved order whose delivery date or base price changed has its items
+// priced again before the header is kept. The delivery date editor is not
+// bound to the record: its day goes into DTENTPED here.
+void TfrmLanPedido::cdsPedidoBeforePost()
+{
+    Field& entrega = cdsPedido->fieldByName(QStringLiteral("DTENTPED"));
+    if (depData->date().isValid() && depData->date() != entrega.asDateTime().date()) {
+        const QTime hora = entrega.isNull() ? QTime(0, 0) : entrega.asDateTime().time();
+        entrega.setValue(QDateTime(depData->date(), hora));
+    }
+    if (cdsPedido->state() != RecordSet::State::Edit)
+        return;
+    if (entrega.value() != entrega.oldValue() && pgcPadrao->currentWidget() != tshItemPedido)
+        MudaData(true);
+    const Field& precoBase = cdsPedido->fieldByName(QStringLiteral("CDPRECOBASE"));
+    if (precoBase.value() != precoBase.oldValue())
+        MudaPrcBase();
 }
 
 void TfrmLanPedido::cdsPedidoAfterPost()

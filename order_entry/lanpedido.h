@@ -23,6 +23,7 @@
 #include "screens/padraogrid.h"
 
 #include <QHash>
+#include <QJsonArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -430,6 +431,7 @@ public:
     QString FSitItemInicial;
     bool FSitItemAlterada = false;
     bool FPrecoDigitado = false;
+    QHash<QString, QJsonArray> FPrecosLidos;   // product -> price answer, while the order is priced again
     QString FCdTipoDescAnterior;
     bool FPerguntaDescMax = true;
     bool FVerificaDescMax = true;
@@ -472,6 +474,10 @@ public:
     bool FDataAlterada = false;
     void ligaPrecos();
     void PrecoBase(bool recalcula);
+    QJsonArray respostaPreco(const QString& tipo);
+    void LePrecosDosItens();
+    void pesquisaFator();
+    void dbgItemPedidoEditButtonClick();
     void GravaDescItem();
     void GravaPeDescItem();
     void vd_CondDesc(bool consist);
@@ -532,6 +538,7 @@ public:
     void cdsPedidoBeforeEdit();
     void cdsPedidoAfterEdit();
     void cdsPedidoAfterCancel();
+    void cdsPedidoBeforePost();
     void cdsPedidoAfterPost();
     void cdsPedidoAfterOpen();
     void cdsPedidoBeforeDelete();

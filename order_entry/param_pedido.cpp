@@ -117,6 +117,8 @@ void TfrmLanPedido::AplicaParamPedido()
     const bool porFator = paramPedido(QStringLiteral("IDTABPRECO")) == u"2";
     for (const char* name : {"SGFATPRECO", "QTITEMPED2", "SGUNIDPAI"})
         showColumn(dbgItemPedido, QString::fromUtf8(name), porFator);
+    if (DBGridColumn* fator = dbgItemPedido->columnByField(QStringLiteral("SGFATPRECO")))
+        fator->setButtonStyle(porFator ? DBGridColumn::ButtonStyle::Ellipsis : DBGridColumn::ButtonStyle::Auto);
     if (DBGridColumn* preco = dbgItemPedido->columnByField(QStringLiteral("VRPREUNITPED"))) {
         preco->setButtonStyle(porFator ? DBGridColumn::ButtonStyle::Ellipsis : DBGridColumn::ButtonStyle::Auto);
         preco->setReadOnly(paramPedido(QStringLiteral("IDPERALTPRECO")) == u"N");

@@ -83,6 +83,20 @@ const QString qryVdFatorSql = QStringLiteral(
     "    ((P.CDFATPRECO = :P_CDFATPRECO)OR( UPPER(F.SGFATPRECO) = UPPER(:P_SGFATPRECO))) AND\n"
     "    (F.CDFATPRECO = P.CDFATPRECO)");
 
+const QString qryFatorSql = QStringLiteral(
+    "SELECT\n"
+    "   DISTINCT(F.CDFATPRECO), F.SGFATPRECO,\n"
+    "   F.NMFATPRECO, P.VRFATPRECO\n"
+    "FROM\n"
+    "   FATORPRECO F, PRODFATOR P, PRODUTO PR\n"
+    "WHERE\n"
+    "   ((UPPER(F.SGFATPRECO) = UPPER(:P_SGFATPRECO)) OR (:P_TSGFATPRECO = 'T')) AND\n"
+    "   (F.CDFATPRECO = P.CDFATPRECO) AND\n"
+    "   (PR.CDARVPROD = :P_CDARVPROD) AND\n"
+    "   (PR.CDPRODUTO = P.CDPRODUTO )\n"
+    "ORDER BY\n"
+    "   F.CDFATPRECO");
+
 } // namespace
 
 void TfrmLanPedido::ligaPrecos()
@@ -117,6 +131,7 @@ void TfrmLanPedido::ligaPrecos()
     connectGuarded(sbtCalcularDesconto, &QToolButton::clicked, this, &TfrmLanPedido::sbtCalcularDescontoClick);
 
     dbgItemPedido->onColExit = [this](DBGrid&) { dbgItemPedidoColExit(); };
+    dbgItemPedido->onEditButtonClick = [this](DBGrid&) { guarded([this] { dbgItemPedidoEditButtonClick(); }); };
 }
 
 // ---- discount value and percentage ------------------------------------------------
@@ -153,10 +168,7 @@ void TfrmLanPedido::PrecoBase(bool recalcula)
         if (FCdArvProdEdicao.isEmpty())
             FCdArvProdEdicao = valor(cdsItemPedido, "CDARVPROD");
         const QString tipo = valor(cdsItemPedido, "IDITPEDDIFER");
-        const QJsonArray resposta =
-            Servidor(GetPreco, {valor(cdsPedido, "CDPRECOBASE"), valor(cdsItemPedido, "CDARVPROD"), EmprProc(), valor(cdsPedido, "CDFILIAL"),
-                                valor(cdsPedido, "CDMODPGTO"), depDtRetiradaData(), valor(cdsPedido, "CDCLIENTE"), tipo})
-                .toArray();
+        const QJsonArray resposta = respostaPreco(tipo);
         const QJsonValue chave = resposta.at(GetPrecoResult::Recusa);
         if (!chave.isNull()) {
             const RecusaPreco recusa = recusaPreco(chave.toString(), tipo);
@@ -200,6 +212,42 @@ void TfrmLanPedido::PrecoBase(bool recalcula)
         mostraItemNoProduto();
         throw;
     }
+}
+
+// The price answer for the current item: read ahead when the whole order
+// is priced again, asked now otherwise.
+QJsonArray TfrmLanPedido::respostaPreco(const QString& tipo)
+{
+    const QString produto = valor(cdsItemPedido, "CDARVPROD");
+    if (tipo.isEmpty()) {
+        const auto lida = FPrecosLidos.constFind(produto);
+        if (lida != FPrecosLidos.constEnd())
+            return *lida;
+    }
+    return Servidor(GetPreco, {valor(cdsPedido, "CDPRECOBASE"), produto, EmprProc(), valor(cdsPedido, "CDFILIAL"),
+                               valor(cdsPedido, "CDMODPGTO"), depDtRetiradaData(), valor(cdsPedido, "CDCLIENTE"), tipo})
+        .toArray();
+}
+
+// The normal prices of every product of the order, in one call.
+void TfrmLanPedido::LePrecosDosItens()
+{
+    QStringList produtos;
+    RecordSet& itens = *cdsItemPedido;
+    for (itens.first(); !itens.eof(); itens.next()) {
+        const QString produto = valor(&itens, "CDARVPROD");
+        if (!produto.isEmpty() && !produtos.contains(produto))
+            produtos.append(produto);
+    }
+    if (produtos.isEmpty())
+        return;
+    const QJsonArray respostas =
+        Servidor(GetPrecos, {valor(cdsPedido, "CDPRECOBASE"), QJsonArray::fromStringList(produtos), EmprProc(),
+                             valor(cdsPedido, "CDFILIAL"), valor(cdsPedido, "CDMODPGTO"), depDtRetiradaData(),
+                             valor(cdsPedido, "CDCLIENTE"), QString()})
+            .toArray();
+    for (qsizetype i = 0; i < produtos.size() && i < respostas.size(); ++i)
+        FPrecosLidos.insert(produtos.at(i), respostas.at(i).toArray());
 }
 
 // A failed check of an item: its page in front, the cursor on the product.
@@ -391,6 +439,34 @@ void TfrmLanPedido::Vd_Fator(bool consist)
     }
 }
 
+// The factor column's button offers the factors the item's product has.
+void TfrmLanPedido::pesquisaFator()
+{
+    // The costed factor list of a branch that prices by factor cost is not
+    // served yet: the clerk is told so instead of getting the plain list.
+    if (paramPedido(QStringLiteral("IDCALCPRECFAT")) == u"L") {
+        MensErro(FormatMsg(texto(QStringLiteral("Tela_Indisponivel")), {QStringLiteral("Fatores com custo")}), false);
+        return;
+    }
+    LookupQuery qryFator(QStringLiteral("qryFator"), dtmDBGeral(), qryFatorSql);
+    qryFator.setParam(QStringLiteral("P_CDARVPROD"), valor(cdsItemPedido, "CDARVPROD"));
+    qryFator.setParam(QStringLiteral("P_SGFATPRECO"), QString());
+    qryFator.setParam(QStringLiteral("P_TSGFATPRECO"), QStringLiteral("T"));
+    if (!Pesquisar_Plus(qryFator, texto(QStringLiteral("FATOR")) + u'|' + texto(QStringLiteral("FATOR_CAD"))))
+        return;
+    if (!cdsItemPedido->isEditing())
+        cdsItemPedido->edit();
+    campo(cdsItemPedido, "CDFATPRECO").setValue(qryFator.fieldByName(QStringLiteral("CDFATPRECO")).asString());
+    campo(cdsItemPedido, "SGFATPRECO").setValue(qryFator.fieldByName(QStringLiteral("SGFATPRECO")).asString());
+}
+
+void TfrmLanPedido::dbgItemPedidoEditButtonClick()
+{
+    const Field* coluna = dbgItemPedido->selectedField();
+    if (coluna && coluna->name() == u"SGFATPRECO")
+        pesquisaFator();
+}
+
 // ---- the order's base price -----------------------------------------------------------
 
 void TfrmLanPedido::btnPrcBaseBeforePesq(bool& cancel)
@@ -493,8 +569,9 @@ void TfrmLanPedido::ConfirmaPrecosDosItens()
     throw Abort();
 }
 
-// Every item again from the first to the last, its events detached and the
-// display frozen; the current item is found again afterwards.
+// Every item priced again from the first to the last, its events detached
+// and the display frozen; the current item is found again afterwards. The
+// prices are read ahead in one call, not one call per item.
 void TfrmLanPedido::RepassaItens(const std::function<void()>& porItem)
 {
     RecordSet& itens = *cdsItemPedido;
@@ -504,6 +581,8 @@ void TfrmLanPedido::RepassaItens(const std::function<void()>& porItem)
         EventDetach semDepoisPost(itens.afterPost);
         EventDetach semScroll(itens.afterScroll);
         ControlsFreeze congelado(itens);
+        auto esquecePrecos = qScopeGuard([this] { FPrecosLidos.clear(); });
+        LePrecosDosItens();
         for (itens.first(); !itens.eof(); itens.next()) {
             itens.edit();
             porItem();

@@ -235,6 +235,7 @@ int main(int argc, char** argv)
     print("reprice_1000.sqlite.ms", double(repricing.nsecsElapsed()) / 1e6, "ms");
     print("reprice_1000.server_calls", totalCalls(), "calls");
     print("reprice_1000.getpreco_calls", serverCalls.value(QStringLiteral("GetPreco")), "calls");
+    print("reprice_1000.getprecos_calls", serverCalls.value(QStringLiteral("GetPrecos")), "calls");
     tela.cdsPedido->cancel();
 
     const QString problems = host.problems();

@@ -120,10 +120,13 @@ OrderCatalog OrderCatalog::load(const QSqlDatabase& db)
     while (query.next())
         catalog.branches.append({text(query, 0), text(query, 1), text(query, 2)});
 
-    query = execSql(db, QStringLiteral("SELECT CDCLIENTE, IDTPIJURCLIE, NRINSJURCLIE, NMFANTCLIE, NMRAZSOCCLIE, CDVENDEDOR"
-                                       " FROM CLIENTE WHERE IDCLIEATIV = 'S' AND IDBLOQUEADO = 'N' ORDER BY CDCLIENTE"));
+    query = execSql(db, QStringLiteral("SELECT C.CDCLIENTE, C.IDTPIJURCLIE, C.NRINSJURCLIE, C.NMFANTCLIE, C.NMRAZSOCCLIE, C.CDVENDEDOR,"
+                                       " (SELECT MIN(B.CDPRECOBASE) FROM PRECOBASECLI B WHERE B.CDCLIENTE = C.CDCLIENTE"
+                                       "  AND B.IDPRBASEPRIN = 'S')"
+                                       " FROM CLIENTE C WHERE C.IDCLIEATIV = 'S' AND C.IDBLOQUEADO = 'N' ORDER BY C.CDCLIENTE"));
     while (query.next())
-        catalog.customers.append({text(query, 0), text(query, 1), text(query, 2), text(query, 3), text(query, 4), text(query, 5)});
+        catalog.customers.append(
+            {text(query, 0), text(query, 1), text(query, 2), text(query, 3), text(query, 4), text(query, 5), text(query, 6)});
 
     query = execSql(db, QStringLiteral("SELECT CDVENDEDOR, NMFANVEN, VRPECOMVEN FROM VENDEDOR WHERE IDVENDATIVO = 'S' ORDER BY CDVENDEDOR"));
     while (query.next())
@@ -188,7 +191,9 @@ OrderCatalog OrderCatalog::load(const QSqlDatabase& db)
     while (query.next())
         catalog.bands.append({number(query, 0), number(query, 1), number(query, 2)});
 
-    catalog.priceTableDescription = selectValue(db, QStringLiteral("SELECT DSPRECOBASE FROM PRECOBASE ORDER BY CDPRECOBASE LIMIT 1")).toString();
+    query = execSql(db, QStringLiteral("SELECT CDPRECOBASE, DSPRECOBASE FROM PRECOBASE"));
+    while (query.next())
+        catalog.priceTableDescriptions.insert(text(query, 0), text(query, 1));
 
     if (catalog.branches.isEmpty() || catalog.customers.isEmpty() || catalog.sellers.isEmpty()
         || catalog.products.isEmpty() || catalog.modalities.isEmpty() || catalog.saleOperations.isEmpty())
@@ -289,8 +294,11 @@ WrittenOrder OrderWriter::write(const OrderPlan& plan)
     const CatalogModality& modality = m_catalog.modalities.at(plan.modality);
     const CatalogOperationType& operation = m_catalog.saleOperations.at(plan.operationType);
     const bool fixedDay = modality.paymentType == QLatin1String("F");
-    const QString firstPriceTable = plan.items.isEmpty() ? QString()
-                                                         : m_catalog.products.at(plan.items.first().product).priceTable;
+    // A customer with base prices of its own is sold at its main one, so
+    // that new items of its orders find their prices.
+    QString firstPriceTable = plan.items.isEmpty() ? QString() : m_catalog.products.at(plan.items.first().product).priceTable;
+    if (!customer.priceTable.isEmpty() && !firstPriceTable.isEmpty())
+        firstPriceTable = customer.priceTable;
     m_headers.add({
         plan.branch, plan.number, plan.orderDate, plan.deliveryDate,
         plan.orderDate.addDays(30), plan.orderDate, plan.orderDate,
@@ -304,7 +312,7 @@ WrittenOrder OrderWriter::write(const OrderPlan& plan)
         modality.paymentType == QLatin1String("X") ? QString() : modality.paymentType,
         fixedDay ? QVariant(modality.fixedDay) : QVariant(), fixedDay ? QVariant(modality.installments) : QVariant(),
         QStringLiteral("I"), byFactor ? QVariant() : textOrNull(firstPriceTable),
-        byFactor || firstPriceTable.isEmpty() ? QVariant() : QVariant(m_catalog.priceTableDescription),
+        byFactor || firstPriceTable.isEmpty() ? QVariant() : QVariant(m_catalog.priceTableDescriptions.value(firstPriceTable)),
         operation.code, operation.name, operation.entryExit,
         operation.originDestination, textOrNull(plan.purchaseOrder),
         netTotal, netTotal, RoundDec(grossWeight, 5), RoundDec(netWeight, 5),

@@ -7,6 +7,7 @@
 #include "store/sql.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -32,6 +33,7 @@ struct CatalogBranch {
 
 struct CatalogCustomer {
     QString code, documentType, document, tradeName, legalName, seller;
+    QString priceTable;   // the customer's main base price; empty when it may use any
 };
 
 struct CatalogSeller {
@@ -69,7 +71,7 @@ struct OrderCatalog {
     QList<CatalogModality> modalities;
     QList<CatalogOperationType> saleOperations;
     QList<ProfitabilityBand> bands;
-    QString priceTableDescription;
+    QHash<QString, QString> priceTableDescriptions;   // CDPRECOBASE -> DSPRECOBASE
 
     // Throws StoreError when the master data to build orders from is missing.
     static OrderCatalog load(const QSqlDatabase& db);

@@ -34,15 +34,6 @@ constexpr KeyArg productCodeArg{"Código do produto", 20};
 const QString NotRegistered = QStringLiteral("PRECO_NAO_CAD");
 const QString NotInForce = QStringLiteral("PRECO_N_VIGOR");
 
-// SQLite keeps date-times as ISO text: the bare day sorts before every time
-// of that day.
-QVariant dayStart(const QSqlDatabase& db, const QDate& day)
-{
-    if (isPostgres(db))
-        return day.startOfDay();
-    return isoDateText(day);
-}
-
 QDate dayArg(const QJsonArray& params, int index, const char* label)
 {
     const QDate day = parseIsoLenient(params.at(index).toString().trimmed()).date();
@@ -77,49 +68,117 @@ const QString usableBasePrice = QStringLiteral(
     " AND (? = '' OR NOT EXISTS (SELECT 1 FROM PRECOBASECLI C WHERE C.CDCLIENTE = ?)"
     "      OR EXISTS (SELECT 1 FROM PRECOBASECLI C WHERE C.CDCLIENTE = ? AND C.CDPRECOBASE = I.CDPRECOBASE))");
 
-// One query: every row of the product for the base price and kind, the one
-// in force on the day first (the latest start among them), with the
-// adjustment of the branch's price parameter for the modality.
-QJsonValue getPreco(CallContext& context, QJsonArray& params)
-{
-    const QString basePrice = keyValue(params, 0, priceBaseArg);
-    const QString product = keyValue(params, 1, productCodeArg);
-    keyValue(params, 2, companyArg);
-    const QString branch = keyValue(params, 3, branchArg);
-    const QString modality = keyValue(params, 4, modalityArg);
-    const QDate day = dayArg(params, 5, "Data do pedido");
-    const QString customer = keyValue(params, 6, customerArg);
-    const QString kind = rowKind(keyValue(params, 7, priceKindArg));
+// What a price depends on besides the product: the order's header and the
+// item's price kind.
+struct PriceQuestion {
+    QString basePrice;
+    QString branch;
+    QString modality;
+    QDate day;
+    QString customer;
+    QString kind;
+};
 
+// The arguments GetPreco and GetPrecos share; the product (argument 1) is
+// read by each.
+PriceQuestion priceQuestion(const QJsonArray& params)
+{
+    PriceQuestion question;
+    question.basePrice = keyValue(params, 0, priceBaseArg);
+    keyValue(params, 2, companyArg);
+    question.branch = keyValue(params, 3, branchArg);
+    question.modality = keyValue(params, 4, modalityArg);
+    question.day = dayArg(params, 5, "Data do pedido");
+    question.customer = keyValue(params, 6, customerArg);
+    question.kind = rowKind(keyValue(params, 7, priceKindArg));
+    return question;
+}
+
+// GetPreco's answer from the first row of a product: the row in force, or
+// the reason there is none.
+QJsonArray priceAnswer(const QVariantList* firstRow)
+{
+    DataPacket priceRow = emptyPacket(fieldsOf(priceRowColumns));
+    DataPacket adjustment = emptyPacket(adjustmentFields);
+    QJsonValue refusal;
+    if (!firstRow) {
+        refusal = NotRegistered;
+    } else if (firstRow->last().toInt() != 1) {
+        refusal = NotInForce;
+    } else {
+        priceRow.rows.append(firstRow->mid(0, priceRowColumns.size()));
+        adjustment.rows.append({firstRow->at(priceRowColumns.size())});
+    }
+    return QJsonArray{priceRow.toJson(), adjustment.toJson(), refusal};
+}
+
+// One query per few hundred products: every row of each product for the
+// base price and kind, the one in force on the day first (the latest start
+// among them), with the adjustment of the branch's price parameter for the
+// modality. The answers come in the order of `products`.
+QJsonArray pricesOf(CallContext& context, const PriceQuestion& question, const QStringList& products)
+{
     QList<SelectColumn> columns = priceRowColumns;
     columns.append(number(QStringLiteral("VRPEADPBASE"), QStringLiteral("COALESCE(A.VRPEADPBASE, 0)")));
     columns.append(column(integerField(QStringLiteral("EMVIGOR")),
                           QStringLiteral("CASE WHEN I.DTINIVALIPB < ? AND (I.DTFIMVALIPB IS NULL OR I.DTFIMVALIPB >= ?)"
                                          " THEN 1 ELSE 0 END")));
-    const QVariant from = dayStart(context.db, day);
-    const QVariant until = dayStart(context.db, day.addDays(1));
-    const DataPacket rows = selectColumns(
-        context.db, columns,
-        QStringLiteral("FROM PRODUTO P"
-                       " INNER JOIN ITEMPRECOBASE I ON I.CDPRODUTO = P.CDPRODUTO AND I.CDPRECOBASE = ? AND I.IDITPEDDIFER = ?"
-                       " LEFT JOIN PARAMPRECO A ON A.CDFILIAL = ? AND A.CDMODPGTO = ? AND A.CDPRECOBASE = I.CDPRECOBASE"
-                       " WHERE P.CDARVPROD = ?")
-            + usableBasePrice + QStringLiteral(" ORDER BY 10 DESC, I.DTINIVALIPB DESC"),
-        {until, from, basePrice, kind, branch, modality, product, branch, customer, customer, customer});
+    const bool postgres = isPostgres(context.db);
+    const QVariant from = dayStart(postgres, question.day);
+    const QVariant until = dayStart(postgres, question.day.addDays(1));
 
-    DataPacket priceRow = emptyPacket(fieldsOf(priceRowColumns));
-    DataPacket adjustment = emptyPacket(adjustmentFields);
-    QJsonValue refusal;
-    if (rows.rows.isEmpty()) {
-        refusal = NotRegistered;
-    } else if (rows.rows.first().last().toInt() != 1) {
-        refusal = NotInForce;
-    } else {
-        const QVariantList& row = rows.rows.first();
-        priceRow.rows.append(row.mid(0, priceRowColumns.size()));
-        adjustment.rows.append({row.at(priceRowColumns.size())});
+    QHash<QString, QVariantList> firstRows;   // CDARVPROD -> its first row
+    constexpr qsizetype productsPerQuery = 500;
+    for (qsizetype start = 0; start < products.size(); start += productsPerQuery) {
+        const QStringList chunk = products.mid(start, productsPerQuery);
+        QVariantList values{until, from, question.basePrice, question.kind, question.branch, question.modality};
+        for (const QString& product : chunk)
+            values.append(product);
+        values.append({question.branch, question.customer, question.customer, question.customer});
+        const QString marks = QStringLiteral("?") + QStringLiteral(",?").repeated(chunk.size() - 1);
+        const DataPacket rows = selectColumns(
+            context.db, columns,
+            QStringLiteral("FROM PRODUTO P"
+                           " INNER JOIN ITEMPRECOBASE I ON I.CDPRODUTO = P.CDPRODUTO AND I.CDPRECOBASE = ? AND I.IDITPEDDIFER = ?"
+                           " LEFT JOIN PARAMPRECO A ON A.CDFILIAL = ? AND A.CDMODPGTO = ? AND A.CDPRECOBASE = I.CDPRECOBASE"
+                           " WHERE P.CDARVPROD IN (%1)")
+                    .arg(marks)
+                + usableBasePrice + QStringLiteral(" ORDER BY 2, 10 DESC, I.DTINIVALIPB DESC"),
+            values);
+        for (const QVariantList& row : rows.rows) {
+            const QString product = row.at(1).toString();
+            if (!firstRows.contains(product))
+                firstRows.insert(product, row);
+        }
     }
-    return QJsonArray{priceRow.toJson(), adjustment.toJson(), refusal};
+    QJsonArray answers;
+    for (const QString& product : products) {
+        const auto first = firstRows.constFind(product);
+        answers.append(priceAnswer(first == firstRows.constEnd() ? nullptr : &*first));
+    }
+    return answers;
+}
+
+QJsonValue getPreco(CallContext& context, QJsonArray& params)
+{
+    const QString product = keyValue(params, 1, productCodeArg);
+    return pricesOf(context, priceQuestion(params), {product}).first();
+}
+
+// Repricing a whole order asks for every product in one call: the answer
+// per product is GetPreco's, in the order of the list.
+QJsonValue getPrecos(CallContext& context, QJsonArray& params)
+{
+    const QJsonArray list = params.at(1).toArray();
+    QStringList products;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (!list.at(i).isString())
+            throw MethodError(QStringLiteral("Código do produto inválido na posição %1 da lista: deve ser um texto.")
+                                  .arg(i + 1)
+                                  .toStdString());
+        products.append(keyValue(list, int(i), productCodeArg));
+    }
+    return pricesOf(context, priceQuestion(params), products);
 }
 
 // ---- every item of an order ------------------------------------------------------
@@ -169,7 +228,8 @@ QJsonValue vdPrecoOk(CallContext& context, QJsonArray& params)
     QHash<QString, bool> inForce;
     for (qsizetype start = 0; start < products.size(); start += 20000) {
         const QStringList chunk = products.mid(start, 20000);
-        QVariantList values{dayStart(context.db, day.addDays(1)), dayStart(context.db, day), basePrice};
+        const bool postgres = isPostgres(context.db);
+        QVariantList values{dayStart(postgres, day.addDays(1)), dayStart(postgres, day), basePrice};
         for (const QString& product : chunk)
             values.append(product);
         QString marks = QStringLiteral("?");
@@ -307,6 +367,21 @@ void registerLanPedidoPricing(MethodRegistry& registry)
                        "one), one row when found; [2] null when found, \"PRECO_NAO_CAD\" when there is no such row (or the "
                        "base price may not be used here), \"PRECO_N_VIGOR\" when no row is in force on the day."),
         getPreco));
+    registry.add(readMethod(
+        QStringLiteral("GetPrecos"),
+        {textArg(QStringLiteral("basePrice"), priceBaseDoc),
+         ArgSpec{QStringLiteral("products"), ArgKind::ValueArray, false, false,
+                 QStringLiteral("Product codes as typed (CDARVPROD), each up to 20 characters.")},
+         textArg(QStringLiteral("company"), QStringLiteral("Company code (EmprProc), up to 4 characters; not read.")),
+         textArg(QStringLiteral("branch"), branchDoc),
+         textArg(QStringLiteral("modality"), QStringLiteral("Payment modality of the order (CDMODPGTO), up to 5 characters.")),
+         dateArg(QStringLiteral("orderDate"), QStringLiteral("Order date; its day decides the validity.")),
+         textArg(QStringLiteral("customer"), customerDoc),
+         textArg(QStringLiteral("priceKind"), QStringLiteral("Price kind of the items (IDITPEDDIFER); empty reads as \"N\"."))},
+        QStringLiteral("GetPreco for many products of one order at once, as repricing after a change of base price or date "
+                       "needs them: one call instead of one per item, and one query per 500 products."),
+        QStringLiteral("Value array with one element per product, in the order given: GetPreco's value array of 3."),
+        getPrecos));
     registry.add(readMethod(
         QStringLiteral("VD_PRECOOK"),
         {textArg(QStringLiteral("basePrice"), priceBaseDoc), dateArg(QStringLiteral("orderDate"), QStringLiteral("Order date.")),

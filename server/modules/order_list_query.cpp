@@ -4,6 +4,7 @@
 #include "list_text.h"
 #include "order_packets.h"
 #include "rpc/method_registry.h"
+#include "store/sql.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -263,18 +264,9 @@ void OrderListQuery::dayRange(const QString& column, int fromNumber, int toNumbe
         fail(fromNumber, QStringLiteral("%1: a data inicial deve ser informada.").arg(name));
     if (to.isValid() && to < from)
         fail(toNumber, QStringLiteral("%1: a data final é anterior à inicial.").arg(name));
-    add(column + QStringLiteral(" >= ?"), {dayStart(from)});
+    add(column + QStringLiteral(" >= ?"), {dayStart(m_postgres, from)});
     if (to.isValid())
-        add(column + QStringLiteral(" < ?"), {dayStart(to.addDays(1))});
-}
-
-// SQLite keeps date-times as ISO text: the bare day sorts before every
-// time of that day.
-QVariant OrderListQuery::dayStart(const QDate& day) const
-{
-    if (m_postgres)
-        return day.startOfDay();
-    return isoDateText(day);
+        add(column + QStringLiteral(" < ?"), {dayStart(m_postgres, to.addDays(1))});
 }
 
 // ---- criteria --------------------------------------------------------------------
@@ -398,10 +390,10 @@ void OrderListQuery::imports()
         if (!from.isValid())
             fail(44, QStringLiteral("Data da importação: a data inicial deve ser informada."));
         sql += QStringLiteral(" AND H.DTIMPORTACAO >= ?");
-        values.append(dayStart(from));
+        values.append(dayStart(m_postgres, from));
         if (to.isValid()) {
             sql += QStringLiteral(" AND H.DTIMPORTACAO < ?");
-            values.append(dayStart(to.addDays(1)));
+            values.append(dayStart(m_postgres, to.addDays(1)));
         }
     }
     if (byNumber) {

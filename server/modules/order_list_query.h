@@ -49,7 +49,6 @@ private:
     void textRange(const QString& column, const QString& from, const QString& to, int width);
     void numberBound(const QString& column, const QString& direction, const QString& bound);
     void dayRange(const QString& column, int fromNumber, int toNumber, const QString& name);
-    QVariant dayStart(const QDate& day) const;
 
     void orderNumbers();
     void itemsAndSellers();

@@ -1,5 +1,7 @@
 #include "database_copy.h"
 
+#include "iso_datetime.h"
+
 #include "sql.h"
 
 #include <QCryptographicHash>
@@ -77,7 +79,7 @@ QString canonical(const QVariant& value, ColumnKind kind)
     case ColumnKind::DateTime: {
         const QDateTime moment = value.userType() == QMetaType::QDateTime
                                      ? value.toDateTime()
-                                     : QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
+                                     : parseIsoLenient(value.toString());
         return moment.isValid() ? moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
                                 : QLatin1Char('?') + value.toString();
     }

@@ -1,6 +1,7 @@
 #include "sql.h"
 
 #include "database.h"
+#include "iso_datetime.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -36,6 +37,13 @@ QString shortened(const QString& sql)
 bool isPostgres(const QSqlDatabase& db)
 {
     return db.driverName() == QLatin1String("QPSQL");
+}
+
+QVariant dayStart(bool postgres, const QDate& day)
+{
+    if (postgres)
+        return day.startOfDay();
+    return isoDateText(day);
 }
 
 void execPrepared(QSqlQuery& query)

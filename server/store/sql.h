@@ -2,6 +2,7 @@
 // Small helpers over QSqlQuery: every statement is prepared with bound
 // values, and a failure becomes a StoreError naming the statement.
 
+#include <QDate>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -10,6 +11,11 @@
 #include <functional>
 
 bool isPostgres(const QSqlDatabase& db);
+
+// The value a "column >= ?" bound compares with for the start of `day`:
+// PostgreSQL takes a timestamp, SQLite keeps date-times as ISO text where
+// the bare day sorts before every time of that day.
+QVariant dayStart(bool postgres, const QDate& day);
 
 // Prepares `sql`, binds `values` in order, executes; throws StoreError.
 // Without values the statement is executed unprepared (DDL, LOCK, SET).

@@ -12,14 +12,17 @@
 #include "autorizadialog.h"
 #include "lanpedido.h"
 #include "lanpedido_unit.h"
+#include "lookups/pesquisardialog.h"
 #include "money.h"
 #include "recordset.h"
 #include "rules/pricing.h"
 #include "screens/ped00105_revisao.h"
 #include "store/sql.h"
+#include "widgets/dateeditplus.h"
 #include "widgets/dbgrid.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QJsonDocument>
 #include <QSqlQuery>
@@ -63,6 +66,9 @@ private slots:
     void mudaPrecoBaseReprecifica();
     void mudaPrecoBaseSemPrecoAbreRevisao();
     void reprecificacaoQueFalhaReligaEventos();
+    void cabecalhoGravadoReprecifica_data();
+    void cabecalhoGravadoReprecifica();
+    void fatorPelaLista();
     void menuDeDescontos();
 
 private:
@@ -434,6 +440,71 @@ void TstPricing::reprecificacaoQueFalhaReligaEventos()
     QVERIFY(!tela->FPrecosRecalculados);
     if (itens.isEditing())
         itens.cancel();
+}
+
+void TstPricing::cabecalhoGravadoReprecifica_data()
+{
+    QTest::addColumn<bool>("porData");
+    QTest::newRow("new base price") << false;
+    QTest::newRow("new delivery date") << true;
+}
+
+// Posting the header of a saved order asks about the change and prices the
+// items again; the delivery date editor's day reaches the record and the items.
+void TstPricing::cabecalhoGravadoReprecifica()
+{
+    QFETCH(bool, porData);
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"), QStringLiteral("000002"));
+    const QString produto = produtoDaTabela(QStringLiteral("01"));
+    novoItem(produto);
+    item("VRPREUNITPED").setValue(1.0);
+    tela->cdsItemPedido->post();
+    tela->cdsPedido->edit();
+    const QDate entrega = QDate::currentDate().addDays(9);
+    if (porData) {
+        tela->depData->setDate(entrega);
+        scripted->expectQuestion(QStringLiteral("Deseja alterar a data de entrega"), MsgButton::Yes);
+        scripted->expectQuestion(QStringLiteral("A mudança da data do pedido"), MsgButton::Yes);
+    } else {
+        tela->cdsPedido->fieldByName(QStringLiteral("CDPRECOBASE")).setValue(QStringLiteral("01"));
+        scripted->expectQuestion(QStringLiteral("A mudança de preço base poderá"), MsgButton::Yes);
+    }
+    tela->cdsPedido->post();
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
+    tela->cdsItemPedido->first();
+    QCOMPARE(porData ? tela->FDataAlterada : tela->FPrecosRecalculados, true);
+    QCOMPARE(item("VRPREUNITPED").asFloat(), precoDaTabela(porData ? QStringLiteral("02") : QStringLiteral("01"), produto));
+    if (porData) {
+        QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("DTENTPED")).asDateTime().date(), entrega);
+        QCOMPARE(item("DTENTITPED").asDateTime().date(), entrega);
+    }
+}
+
+// The factor column's list offers the product's factors; the choice names
+// the item's factor. A branch that prices by factor cost is told the list
+// is not served.
+void TstPricing::fatorPelaLista()
+{
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    const QString produto = produtoDaTabela(QStringLiteral("02"));
+    novoItem(produto);
+    const int fatores = demoValue(demo, QStringLiteral("SELECT COUNT(*) FROM PRODFATOR F JOIN PRODUTO P ON P.CDPRODUTO = F.CDPRODUTO"
+                                                       " WHERE P.CDARVPROD = ?"), {produto}).toInt();
+    scripted->expectDialog(QStringLiteral("TfrmPesquisa"), [&](QDialog& dialog) {
+        QVERIFY(dialog.windowTitle().contains(QStringLiteral("Fator")));
+        QCOMPARE(static_cast<TfrmPesquisa&>(dialog).shownRowCount(), fatores);
+        dialog.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
+    });
+    tela->pesquisaFator();
+    QCOMPARE(item("CDFATPRECO").asString(), QStringLiteral("001"));
+    QCOMPARE(item("SGFATPRECO").asString(),
+             demoValue(demo, QStringLiteral("SELECT SGFATPRECO FROM FATORPRECO WHERE CDFATPRECO = '001'")).toString());
+
+    tela->cdsParamPedido->edit();
+    tela->cdsParamPedido->fieldByName(QStringLiteral("IDCALCPRECFAT")).setValue(QStringLiteral("L"));
+    tela->cdsParamPedido->post();
+    tela->pesquisaFator();
+    QVERIFY(scripted->hasMessage(QStringLiteral("ainda não está disponível")));
 }
 
 void TstPricing::menuDeDescontos()

@@ -159,6 +159,7 @@ void TestBadArguments::codesThatCannotNameAnythingAreRefused_data()
     const QString longOrder = QStringLiteral("00000000001");
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     const QJsonArray price{"01", "X", "01", branch, "00001", today, "", ""};
+    const QJsonArray prices{"01", QJsonArray{}, "01", branch, "00001", today, "", ""};
     const QJsonArray pageChange{"", "", blank, "", blank, "", branch, order, "1"};
     const QJsonArray afterScroll{branch, "", order, order, "1", "", "1", "", "S", "S", "S", "S", "T", "01"};
     const QJsonArray customer{false, "", "000001", "T", branch, ""};
@@ -170,6 +171,8 @@ void TestBadArguments::codesThatCannotNameAnythingAreRefused_data()
     } rows[] = {
         {"price, long base price", "GetPreco", with(price, 0, "011"), "Preço base"},
         {"price, day not a date", "GetPreco", with(price, 5, "ontem"), "Data do pedido"},
+        {"prices, a product not a text", "GetPrecos", with(prices, 1, QJsonArray{"0101001", 7}), "Código do produto inválido na posição 2"},
+        {"prices, long product", "GetPrecos", with(prices, 1, QJsonArray{QString(21, u'9')}), "Código do produto inválido(a)"},
         {"parameters of another table", "GetParam", {branch, "CLIENTE"}, "Parâmetro inválido(a): \"CLIENTE\"; use PARAMPEDIDO"},
         {"repricing without items", "VD_PRECOOK", {"01", today, DataPacket().toJson(), ""}, ""},
         {"delivery date not a date", "SetMudaData", {branch, "1", "x"}, "Data de entrega inválida"},

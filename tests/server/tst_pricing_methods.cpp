@@ -169,6 +169,13 @@ void TestPricingMethods::getPreco()
                                    {basePrice, code, QStringLiteral("01"), branch, modality, today(), customer, priceKind})
                                   .toArray();
     QCOMPARE(answer.size(), 3);
+    // Repricing asks for many products at once: the same answer for each, in the order asked.
+    const QJsonArray none = call(db, QStringLiteral("GetPreco"), {basePrice, QStringLiteral("NAO-EXISTE"), QStringLiteral("01"),
+                                                                  branch, modality, today(), customer, priceKind})
+                                .toArray();
+    QCOMPARE(call(db, QStringLiteral("GetPrecos"), {basePrice, QJsonArray{code, QStringLiteral("NAO-EXISTE"), code},
+                                                    QStringLiteral("01"), branch, modality, today(), customer, priceKind}),
+             QJsonValue(QJsonArray{answer, none, answer}));
     const DataPacket row = packetOf(answer.at(0));
     const DataPacket adjustment = packetOf(answer.at(1));
     QCOMPARE(PedTest::fieldNames(row), PedTest::names("VRITEPREBASE CDARVPROD CDPRECOBASE DTINIVALIPB DTFIMVALIPB IDITPEDDIFER IDPRECOPROM CDPRODUTO"));
