@@ -475,6 +475,7 @@ public:
     void ligaPrecos();
     void PrecoBase(bool recalcula);
     QJsonArray respostaPreco(const QString& tipo);
+    std::array<RpcArg, 8> argumentosPreco(const RpcArg& produtos, const QString& tipo);
     void LePrecosDosItens();
     void pesquisaFator();
     void dbgItemPedidoEditButtonClick();

@@ -224,9 +224,14 @@ QJsonArray TfrmLanPedido::respostaPreco(const QString& tipo)
         if (lida != FPrecosLidos.constEnd())
             return *lida;
     }
-    return Servidor(GetPreco, {valor(cdsPedido, "CDPRECOBASE"), produto, EmprProc(), valor(cdsPedido, "CDFILIAL"),
-                               valor(cdsPedido, "CDMODPGTO"), depDtRetiradaData(), valor(cdsPedido, "CDCLIENTE"), tipo})
-        .toArray();
+    return Servidor(GetPreco, argumentosPreco(produto, tipo)).toArray();
+}
+
+// GetPreco and GetPrecos take the same header values around the product.
+std::array<RpcArg, 8> TfrmLanPedido::argumentosPreco(const RpcArg& produtos, const QString& tipo)
+{
+    return {valor(cdsPedido, "CDPRECOBASE"), produtos, EmprProc(), valor(cdsPedido, "CDFILIAL"),
+            valor(cdsPedido, "CDMODPGTO"), depDtRetiradaData(), valor(cdsPedido, "CDCLIENTE"), tipo};
 }
 
 // The normal prices of every product of the order, in one call.
@@ -242,10 +247,7 @@ void TfrmLanPedido::LePrecosDosItens()
     if (produtos.isEmpty())
         return;
     const QJsonArray respostas =
-        Servidor(GetPrecos, {valor(cdsPedido, "CDPRECOBASE"), QJsonArray::fromStringList(produtos), EmprProc(),
-                             valor(cdsPedido, "CDFILIAL"), valor(cdsPedido, "CDMODPGTO"), depDtRetiradaData(),
-                             valor(cdsPedido, "CDCLIENTE"), QString()})
-            .toArray();
+        Servidor(GetPrecos, argumentosPreco(QJsonArray::fromStringList(produtos), QString())).toArray();
     for (qsizetype i = 0; i < produtos.size() && i < respostas.size(); ++i)
         FPrecosLidos.insert(produtos.at(i), respostas.at(i).toArray());
 }

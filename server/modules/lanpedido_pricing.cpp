@@ -135,14 +135,13 @@ QJsonArray pricesOf(CallContext& context, const PriceQuestion& question, const Q
         for (const QString& product : chunk)
             values.append(product);
         values.append({question.branch, question.customer, question.customer, question.customer});
-        const QString marks = QStringLiteral("?") + QStringLiteral(",?").repeated(chunk.size() - 1);
         const DataPacket rows = selectColumns(
             context.db, columns,
             QStringLiteral("FROM PRODUTO P"
                            " INNER JOIN ITEMPRECOBASE I ON I.CDPRODUTO = P.CDPRODUTO AND I.CDPRECOBASE = ? AND I.IDITPEDDIFER = ?"
                            " LEFT JOIN PARAMPRECO A ON A.CDFILIAL = ? AND A.CDMODPGTO = ? AND A.CDPRECOBASE = I.CDPRECOBASE"
                            " WHERE P.CDARVPROD IN (%1)")
-                    .arg(marks)
+                    .arg(placeholders(chunk.size()))
                 + usableBasePrice + QStringLiteral(" ORDER BY 2, 10 DESC, I.DTINIVALIPB DESC"),
             values);
         for (const QVariantList& row : rows.rows) {
@@ -232,14 +231,12 @@ QJsonValue vdPrecoOk(CallContext& context, QJsonArray& params)
         QVariantList values{dayStart(postgres, day.addDays(1)), dayStart(postgres, day), basePrice};
         for (const QString& product : chunk)
             values.append(product);
-        QString marks = QStringLiteral("?");
-        marks += QStringLiteral(",?").repeated(chunk.size() - 1);
         QSqlQuery query = execSql(
             context.db,
             QStringLiteral("SELECT I.CDPRODUTO, MAX(CASE WHEN I.DTINIVALIPB < ? AND (I.DTFIMVALIPB IS NULL OR I.DTFIMVALIPB >= ?)"
                            " THEN 1 ELSE 0 END) FROM ITEMPRECOBASE I"
                            " WHERE I.CDPRECOBASE = ? AND I.IDITPEDDIFER = 'N' AND I.CDPRODUTO IN (%1) GROUP BY I.CDPRODUTO")
-                .arg(marks),
+                .arg(placeholders(chunk.size())),
             values);
         while (query.next())
             inForce.insert(query.value(0).toString(), query.value(1).toInt() == 1);

@@ -46,6 +46,11 @@ QVariant dayStart(bool postgres, const QDate& day)
     return isoDateText(day);
 }
 
+QString placeholders(qsizetype count)
+{
+    return QStringLiteral("?") + QStringLiteral(",?").repeated(count - 1);
+}
+
 void execPrepared(QSqlQuery& query)
 {
     if (!query.exec())

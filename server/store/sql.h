@@ -17,6 +17,9 @@ bool isPostgres(const QSqlDatabase& db);
 // the bare day sorts before every time of that day.
 QVariant dayStart(bool postgres, const QDate& day);
 
+// "?,?,…,?" with `count` marks, for an IN list of bound values (count >= 1).
+QString placeholders(qsizetype count);
+
 // Prepares `sql`, binds `values` in order, executes; throws StoreError.
 // Without values the statement is executed unprepared (DDL, LOCK, SET).
 QSqlQuery execSql(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
