@@ -46,6 +46,7 @@ constexpr MethodInfo AllMethods[] = {
     GetPesqPrcBase.info(),
     getPrOpcionais.info(),
     getVrDescClie.info(),
+    getFatorPre.info(),
 };
 
 } // namespace

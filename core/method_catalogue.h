@@ -222,6 +222,7 @@ inline constexpr Method<3> SetMudaData{Module::LanPedido, "SetMudaData", {Text, 
 inline constexpr Method<1> GetPesqPrcBase{Module::LanPedido, "GetPesqPrcBase", {Text}};
 inline constexpr Method<2> getPrOpcionais{Module::LanPedido, "getPrOpcionais", {Text, Text}};
 inline constexpr Method<1> getVrDescClie{Module::LanPedido, "getVrDescClie", {Text}};
+inline constexpr Method<4> getFatorPre{Module::LanPedido, "getFatorPre", {Text, Text, Text, Text}};
 
 inline constexpr Method<2> GetPedidoImpressao{Module::LanPedido, "GetPedidoImpressao", {Text, Text}};
 namespace GetPedidoImpressaoResult {

@@ -465,6 +465,8 @@ public:
     RecordSet* cdsPesqPrcBase;
     RecordSet* cdsVdPrOpcional;
     RecordSet* cdsVrDescComis;
+    RecordSet* cdsFator;
+    RecordSet* cdsPrOpcional;
     QMenu* pmnDescontos;
     QAction* mnuAltDesc;
     QAction* mnuPrecUnit;
@@ -478,6 +480,10 @@ public:
     std::array<RpcArg, 8> argumentosPreco(const RpcArg& produtos, const QString& tipo);
     void LePrecosDosItens();
     void pesquisaFator();
+    void pesquisaCondicao();
+    void copiaCondicao();
+    void pesquisaPrecoOpcional();
+    void editaItem();
     void dbgItemPedidoEditButtonClick();
     void GravaDescItem();
     void GravaPeDescItem();

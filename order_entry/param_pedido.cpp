@@ -120,9 +120,14 @@ void TfrmLanPedido::AplicaParamPedido()
     if (DBGridColumn* fator = dbgItemPedido->columnByField(QStringLiteral("SGFATPRECO")))
         fator->setButtonStyle(porFator ? DBGridColumn::ButtonStyle::Ellipsis : DBGridColumn::ButtonStyle::Auto);
     if (DBGridColumn* preco = dbgItemPedido->columnByField(QStringLiteral("VRPREUNITPED"))) {
-        preco->setButtonStyle(porFator ? DBGridColumn::ButtonStyle::Ellipsis : DBGridColumn::ButtonStyle::Auto);
+        // In factor mode the button prices by factor; where the clerk may change
+        // prices it offers the optional prices.
+        const bool botaoPreco = porFator || paramPedido(QStringLiteral("IDPERALTPRECO")) == u"S";
+        preco->setButtonStyle(botaoPreco ? DBGridColumn::ButtonStyle::Ellipsis : DBGridColumn::ButtonStyle::Auto);
         preco->setReadOnly(paramPedido(QStringLiteral("IDPERALTPRECO")) == u"N");
     }
+    if (DBGridColumn* condicao = dbgItemPedido->columnByField(QStringLiteral("CDTIPODESC")))
+        condicao->setButtonStyle(DBGridColumn::ButtonStyle::Ellipsis);
     showColumn(dbgItemPedido, QStringLiteral("CDTIPODESC"), !porFator && temLinhas(cdsCondDesc));
     showColumn(dbgItemPedido, QStringLiteral("IDITEMPEDTERC"), chbPedIndustria->isChecked());
 

@@ -16,6 +16,8 @@
 #include "loadbpl.h"
 #include "messages.h"
 #include "lookupquery.h"
+#include "lookups/pesquisar.h"
+#include "money.h"
 #include "recordset.h"
 #include "rules/pricing.h"
 #include "screens/dbgeral.h"
@@ -104,6 +106,8 @@ void TfrmLanPedido::ligaPrecos()
     cdsPesqPrcBase = new RecordSet(QStringLiteral("cdsPesqPrcBase"), this);
     cdsVdPrOpcional = new RecordSet(QStringLiteral("cdsVdPrOpcional"), this);
     cdsVrDescComis = new RecordSet(QStringLiteral("cdsVrDescComis"), this);
+    cdsFator = new RecordSet(QStringLiteral("cdsFator"), this);
+    cdsPrOpcional = new RecordSet(QStringLiteral("cdsPrOpcional"), this);
 
     dbePrcBase->onChange = [this](DBEdit&) { dbePrcBaseChange(); };
     dbePrcBase->onExit = [this](DBEdit&) { dbePrcBaseExit(); };
@@ -287,9 +291,7 @@ void TfrmLanPedido::vd_CondDesc(bool)
         CarregaPacote(*cdsCondDesc, Servidor(GetCondDesc, {QStringLiteral("T"), codigo}));
         if (!temLinhas(cdsCondDesc))
             MensErro(texto(QStringLiteral("COND_CAD")), true);
-        campo(cdsItemPedido, "NMTIPODESC").setValue(valor(cdsCondDesc, "NMTIPODESC"));
-        for (const char* name : percentuaisCondicao)
-            campo(cdsItemPedido, name).setValue(campo(cdsCondDesc, name).value());
+        copiaCondicao();
         const bool temProduto = !valor(cdsItemPedido, "CDARVPROD").isEmpty();
         if (condicaoZeraPreco(temProduto, numero(cdsItemPedido, "QTITEMPED"), numero(cdsItemPedido, "VrTotal")))
             MensErro(texto(QStringLiteral("COND_ZERAPRECO")), true);
@@ -441,32 +443,97 @@ void TfrmLanPedido::Vd_Fator(bool consist)
     }
 }
 
-// The factor column's button offers the factors the item's product has.
+// The factor column's button offers the factors the item's product has; a
+// branch that prices by factor over cost gets each factor's price too.
 void TfrmLanPedido::pesquisaFator()
 {
-    // The costed factor list of a branch that prices by factor cost is not
-    // served yet: the clerk is told so instead of getting the plain list.
+    const QString titulo = texto(QStringLiteral("FATOR")) + u'|' + texto(QStringLiteral("FATOR_CAD"));
     if (paramPedido(QStringLiteral("IDCALCPRECFAT")) == u"L") {
-        MensErro(FormatMsg(texto(QStringLiteral("Tela_Indisponivel")), {QStringLiteral("Fatores com custo")}), false);
+        const QString filial = valor(cdsItemPedido, "CDFILIAL");
+        CarregaPacote(*cdsFator, Servidor(getFatorPre, {valor(cdsItemPedido, "CDPRODUTO"), QString(), QStringLiteral("T"),
+                                                        filial.isEmpty() ? valor(cdsPedido, "CDFILIAL") : filial}));
+        if (!Pesquisar(*cdsFator, titulo))
+            return;
+        editaItem();
+        campo(cdsItemPedido, "CDFATPRECO").setValue(valor(cdsFator, "CDFATPRECO"));
+        campo(cdsItemPedido, "SGFATPRECO").setValue(valor(cdsFator, "SGFATPRECO"));
+        if (const std::optional<double> preco = opcional(cdsFator, "VRCUSTFATPR"))
+            campo(cdsItemPedido, "VRPREUNITPED").setValue(*preco);
         return;
     }
     LookupQuery qryFator(QStringLiteral("qryFator"), dtmDBGeral(), qryFatorSql);
     qryFator.setParam(QStringLiteral("P_CDARVPROD"), valor(cdsItemPedido, "CDARVPROD"));
     qryFator.setParam(QStringLiteral("P_SGFATPRECO"), QString());
     qryFator.setParam(QStringLiteral("P_TSGFATPRECO"), QStringLiteral("T"));
-    if (!Pesquisar_Plus(qryFator, texto(QStringLiteral("FATOR")) + u'|' + texto(QStringLiteral("FATOR_CAD"))))
+    if (!Pesquisar_Plus(qryFator, titulo))
         return;
-    if (!cdsItemPedido->isEditing())
-        cdsItemPedido->edit();
+    editaItem();
     campo(cdsItemPedido, "CDFATPRECO").setValue(qryFator.fieldByName(QStringLiteral("CDFATPRECO")).asString());
     campo(cdsItemPedido, "SGFATPRECO").setValue(qryFator.fieldByName(QStringLiteral("SGFATPRECO")).asString());
+}
+
+// The condition column's button offers every condition; choosing one drops
+// the item's own discount, which the condition replaces.
+void TfrmLanPedido::pesquisaCondicao()
+{
+    CarregaPacote(*cdsCondDesc, Servidor(GetCondDesc, {QStringLiteral("T"), QStringLiteral("T")}));
+    if (!Pesquisar(*cdsCondDesc, texto(QStringLiteral("CONDICAO")) + u'|' + texto(QStringLiteral("COND_CAD"))))
+        return;
+    editaItem();
+    copiaCondicao();
+    if (!valor(cdsItemPedido, "CDTIPODESC").isEmpty()) {
+        campo(cdsItemPedido, "VRDESITPED").clear();
+        campo(cdsItemPedido, "PERDESC").clear();
+    }
+}
+
+void TfrmLanPedido::copiaCondicao()
+{
+    campo(cdsItemPedido, "CDTIPODESC").setValue(valor(cdsCondDesc, "CDTIPODESC"));
+    campo(cdsItemPedido, "NMTIPODESC").setValue(valor(cdsCondDesc, "NMTIPODESC"));
+    for (const char* name : percentuaisCondicao)
+        campo(cdsItemPedido, name).setValue(campo(cdsCondDesc, name).value());
+}
+
+// The price column's button offers the product's optional prices, where
+// the clerk may change prices and the base price does not keep the last
+// promotional price.
+void TfrmLanPedido::pesquisaPrecoOpcional()
+{
+    const bool incluindo = cdsPedido->state() == RecordSet::State::Insert;
+    const QString ultimoPromocional = incluindo && temLinhas(cdsPesqPrcBase) ? valor(cdsPesqPrcBase, "IDULTPRECPROMO")
+                                                                            : valor(cdsPedido, "IDULTPRECPROMO");
+    const bool oferece = incluindo ? ultimoPromocional.startsWith(u'N')
+                                   : paramPedido(QStringLiteral("IDPERALTPRECO")) == u"S" && ultimoPromocional == u"N";
+    if (!oferece)
+        return;
+    CarregaPacote(*cdsPrOpcional, Servidor(getPrOpcionais, {valor(cdsItemPedido, "CDPRODUTO"), valor(cdsPedido, "CDPRECOBASE")}));
+    cdsPrOpcional->setFilter(QStringLiteral("(PROPCIO = 'S') "));
+    cdsPrOpcional->setFiltered(true);
+    const TMessages& padroes = msgMensagensPadroes();
+    if (!Pesquisar(*cdsPrOpcional, padroes.Msg(QStringLiteral("PROPCIONAL")) + u'|' + padroes.Msg(QStringLiteral("PROPCIONAL_N_CAD"))))
+        return;
+    editaItem();
+    campo(cdsItemPedido, "VRPREUNITPED").setValue(RoundDec(numero(cdsPrOpcional, "VROPCIOPRBASE"), 2));
+}
+
+void TfrmLanPedido::editaItem()
+{
+    if (!cdsItemPedido->isEditing())
+        cdsItemPedido->edit();
 }
 
 void TfrmLanPedido::dbgItemPedidoEditButtonClick()
 {
     const Field* coluna = dbgItemPedido->selectedField();
-    if (coluna && coluna->name() == u"SGFATPRECO")
+    if (!coluna)
+        return;
+    if (coluna->name() == u"SGFATPRECO")
         pesquisaFator();
+    else if (coluna->name() == u"CDTIPODESC")
+        pesquisaCondicao();
+    else if (coluna->name() == u"VRPREUNITPED")
+        pesquisaPrecoOpcional();
 }
 
 // ---- the order's base price -----------------------------------------------------------

@@ -179,7 +179,8 @@ QJsonValue getCondDesc(CallContext& context, QJsonArray& params)
     const QString all = checkedCode(params, 0, "Todas", {QStringLiteral("T"), QStringLiteral("N"), QString()});
     const QString code = keyValue(params, 1, KeyArg{"Condição de desconto", 10});
     DataPacket conditions = discountConditions(context.db);
-    if (all == u"T" && code.isEmpty())
+    // The condition look-up of the item grid asks ("T", "T").
+    if (all == u"T" && (code.isEmpty() || code == u"T"))
         return conditions.toJson();
     conditions.rows.removeIf([&](const QVariantList& row) { return row.first().toString() != code; });
     return conditions.toJson();
@@ -260,13 +261,13 @@ void registerLanPedidoParams(MethodRegistry& registry)
     registry.add(MethodSpec{
         ServerNames::LanPedido,
         QStringLiteral("GetCondDesc"),
-        {ArgSpec{QStringLiteral("all"), ArgKind::Text, false, true, QStringLiteral("\"T\" with an empty code lists every condition.")},
+        {ArgSpec{QStringLiteral("all"), ArgKind::Text, false, true, QStringLiteral("\"T\" with an empty code or \"T\" lists every condition.")},
          ArgSpec{QStringLiteral("condition"), ArgKind::Text, false, true,
                  QStringLiteral("Discount condition (CDTIPODESC), up to 10 characters.")}},
         QStringLiteral("Reads a discount condition, or every active one."),
         QStringLiteral("Data packet CDTIPODESC (10), NMTIPODESC (50) and the eight percentages QTPRITPDESC ... QTOITTPDESC: "
                        "the active condition of that code (no row when there is none or it is inactive), or with \"T\" "
-                       "and no code every active condition by code."),
+                       "and no code (or the code \"T\") every active condition by code."),
         getCondDesc,
         true,
         true,

@@ -12,6 +12,7 @@
 
 #include "argument_checks.h"
 #include "iso_datetime.h"
+#include "money.h"
 #include "method_declarations.h"
 #include "order_packets.h"
 #include "packet_sql.h"
@@ -319,6 +320,36 @@ QJsonValue getPrOpcionais(CallContext& context, QJsonArray& params)
         .toJson();
 }
 
+// The factors of a product with the price each gives, to the cent, beside
+// the product's cost at the branch (the latest cost of the branch's cost
+// type, or the product's own cost without one), so the clerk who prices by
+// factor at entry sees the margin of each.
+QJsonValue getFatorPre(CallContext& context, QJsonArray& params)
+{
+    constexpr KeyArg factorArg{"Fator", 4};
+    const QString product = keyValue(params, 0, productArg);
+    const QString factor = keyValue(params, 1, factorArg);
+    const QString all = params.at(2).toString();
+    const QString branch = keyValue(params, 3, branchArg);
+    DataPacket factors = selectPacket(
+        context.db,
+        {textField(QStringLiteral("CDFATPRECO"), 3), textField(QStringLiteral("SGFATPRECO"), 4),
+         textField(QStringLiteral("NMFATPRECO"), 30), floatField(QStringLiteral("VRFATPRECO")),
+         floatField(QStringLiteral("VRCUSTFATPR")), floatField(QStringLiteral("VRCUSTOPROD"))},
+        QStringLiteral("SELECT F.CDFATPRECO, F.SGFATPRECO, F.NMFATPRECO, P.VRFATPRECO, NULL,"
+                       " COALESCE((SELECT H.VRHISCUSTOPROD FROM HISTCUSTOPROD H"
+                       "           WHERE H.CDFILIALHIST = ? AND H.CDPRODUTOHIST = P.CDPRODUTO"
+                       "             AND H.NRTPCUSTORENT = (SELECT M.NRTPCUSTORENT FROM PARAMPEDIDO M WHERE M.CDFILIAL = ?)"
+                       "           ORDER BY H.DTHISCUSTO DESC LIMIT 1), R.VRCUSTPROD)"
+                       " FROM PRODFATOR P INNER JOIN FATORPRECO F ON F.CDFATPRECO = P.CDFATPRECO"
+                       " INNER JOIN PRODUTO R ON R.CDPRODUTO = P.CDPRODUTO"
+                       " WHERE P.CDPRODUTO = ? AND (? = 'T' OR UPPER(F.SGFATPRECO) = UPPER(?)) ORDER BY F.CDFATPRECO"),
+        {branch, branch, product, all, factor});
+    for (QVariantList& row : factors.rows)
+        row[4] = RoundDec(row.at(3).toDouble(), 2);
+    return factors.toJson();
+}
+
 QJsonValue getVrDescClie(CallContext& context, QJsonArray& params)
 {
     const QString customer = keyValue(params, 0, customerArg);
@@ -412,6 +443,20 @@ void registerLanPedidoPricing(MethodRegistry& registry)
         QStringLiteral("Lists the optional prices of a product in a base price."),
         QStringLiteral("Data packet SGFATPRECO (4), NMFATPRECO (30), VROPCIOPRBASE, PROPCIO (1), lowest price first."),
         getPrOpcionais));
+    registry.add(readMethod(
+        QStringLiteral("getFatorPre"),
+        {textArg(QStringLiteral("product"), QStringLiteral("Product (CDPRODUTO), up to 10 characters.")),
+         textArg(QStringLiteral("factor"), QStringLiteral("Factor abbreviation (SGFATPRECO, any letter case), up to 4 "
+                                                          "characters; read only when allFactors is not \"T\".")),
+         textArg(QStringLiteral("allFactors"), QStringLiteral("\"T\" for every factor of the product.")),
+         textArg(QStringLiteral("branch"), branchDoc)},
+        QStringLiteral("Lists the price factors of a product with the price each gives and the product's cost at the "
+                       "branch: the latest cost of the branch's cost type (PARAMPEDIDO.NRTPCUSTORENT), else the "
+                       "product's VRCUSTPROD."),
+        QStringLiteral("Data packet CDFATPRECO (3), SGFATPRECO (4), NMFATPRECO (30), VRFATPRECO, VRCUSTFATPR (the "
+                       "factor's price to the cent, the unit price the item takes), VRCUSTOPROD (null without a cost), "
+                       "by factor code."),
+        getFatorPre));
     registry.add(readMethod(
         QStringLiteral("getVrDescClie"), {textArg(QStringLiteral("customer"), customerDoc)},
         QStringLiteral("Reads the customer's commission discount."),

@@ -19,6 +19,7 @@
 #include "screens/ped00105_revisao.h"
 #include "store/sql.h"
 #include "widgets/dateeditplus.h"
+#include "widgets/dbedits.h"
 #include "widgets/dbgrid.h"
 
 #include <QAction>
@@ -68,7 +69,10 @@ private slots:
     void reprecificacaoQueFalhaReligaEventos();
     void cabecalhoGravadoReprecifica_data();
     void cabecalhoGravadoReprecifica();
-    void fatorPelaLista();
+    void botoesDaGrade();
+    void precoBaseDigitado_data();
+    void precoBaseDigitado();
+    void comissaoEMaximoDoPedido();
     void menuDeDescontos();
 
 private:
@@ -103,6 +107,7 @@ void TstPricing::abrePedido(const QString& base, const QString& modalidade, cons
                                                          {QStringLiteral("CDCLIENTE"), cliente},
                                                          {QStringLiteral("NRINSJURCLIE"), QStringLiteral("11222333000181")},
                                                          {QStringLiteral("CDPRECOBASE"), base},
+                                                         {QStringLiteral("IDULTPRECPROMO"), QStringLiteral("N")},
                                                          {QStringLiteral("CDMODPGTO"), modalidade},
                                                          {QStringLiteral("DTPEDIDO"), QDateTime::currentDateTime()},
                                                          {QStringLiteral("CDTIPOOPER"), QStringLiteral("01")}}}));
@@ -483,28 +488,127 @@ void TstPricing::cabecalhoGravadoReprecifica()
 // The factor column's list offers the product's factors; the choice names
 // the item's factor. A branch that prices by factor cost is told the list
 // is not served.
-void TstPricing::fatorPelaLista()
+// The item grid's buttons: the factors of the product (with the factor's
+// price where the branch prices by factor at entry), every discount
+// condition, and the product's optional prices.
+void TstPricing::botoesDaGrade()
+{
+    abrePedido(QStringLiteral("01"), QStringLiteral("00002"));
+    const QString codigo = demoValue(demo, QStringLiteral("SELECT MIN(O.CDPRODUTO) FROM PRECOOPCIONAL O JOIN PRODFATOR F"
+                                                          " ON F.CDPRODUTO = O.CDPRODUTO WHERE O.CDPRECOBASE = '01'")).toString();
+    novoItem(demoValue(demo, QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = ?"), {codigo}).toString());
+    const int fatores = demoValue(demo, QStringLiteral("SELECT COUNT(*) FROM PRODFATOR WHERE CDPRODUTO = ?"), {codigo}).toInt();
+    const auto primeiraLinha = [&](const QString& titulo, int linhas) {
+        scripted->expectDialog(QStringLiteral("TfrmPesquisa"), [=](QDialog& dialog) {
+            QVERIFY2(dialog.windowTitle().contains(titulo), qPrintable(dialog.windowTitle()));
+            QCOMPARE(static_cast<TfrmPesquisa&>(dialog).shownRowCount(), linhas);
+            dialog.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
+        });
+    };
+    const auto botao = [&](const char* coluna) {
+        tela->dbgItemPedido->setSelectedField(QString::fromUtf8(coluna));
+        tela->dbgItemPedidoEditButtonClick();
+    };
+
+    primeiraLinha(QStringLiteral("Fator"), fatores);
+    botao("SGFATPRECO");
+    QCOMPARE(item("CDFATPRECO").asString(), QStringLiteral("001"));
+    QCOMPARE(item("SGFATPRECO").asString(), QStringLiteral("UN"));
+
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDCALCPRECFAT"), QStringLiteral("L"));
+    primeiraLinha(QStringLiteral("Fator"), fatores);
+    botao("SGFATPRECO");
+    QCOMPARE(item("VRPREUNITPED").asFloat(),
+             RoundDec(demoValue(demo, QStringLiteral("SELECT VRFATPRECO FROM PRODFATOR WHERE CDPRODUTO = ? AND CDFATPRECO = '001'"),
+                                {codigo}).toDouble(), 2));
+    QVERIFY(!tela->cdsFator->fieldByName(QStringLiteral("VRCUSTOPROD")).isNull());
+
+    item("VRDESITPED").setValue(1.0);
+    primeiraLinha(QStringLiteral("Condição"), 5);
+    botao("CDTIPODESC");
+    QCOMPARE(item("CDTIPODESC").asString(), QStringLiteral("0000000001"));
+    QCOMPARE(item("NMTIPODESC").asString(), QStringLiteral("Sem desconto"));
+    QVERIFY(item("VRDESITPED").isNull());
+
+    // Only the optional prices marked for offer; none where the base price
+    // keeps the last promotional price.
+    primeiraLinha(QStringLiteral("Preço opcional"), 1);
+    botao("VRPREUNITPED");
+    QCOMPARE(item("VRPREUNITPED").asFloat(),
+             RoundDec(demoValue(demo, QStringLiteral("SELECT VROPCIOPRBASE FROM PRECOOPCIONAL WHERE CDPRECOBASE = '01'"
+                                                     " AND CDPRODUTO = ? AND IDPROPCIO = 'S'"), {codigo}).toDouble(), 2));
+    tela->cdsPedido->edit();
+    tela->cdsPedido->fieldByName(QStringLiteral("IDULTPRECPROMO")).setValue(QStringLiteral("S"));
+    botao("VRPREUNITPED");
+    tela->cdsPedido->cancel();
+    QVERIFY(scripted->failures().isEmpty());
+    QVERIFY(scripted->messages().isEmpty());
+}
+
+void TstPricing::precoBaseDigitado_data()
+{
+    QTest::addColumn<QString>("cliente");
+    QTest::addColumn<QString>("digitado");
+    QTest::addColumn<QString>("resposta");   // the error, or the description shown
+    QTest::newRow("empty") << "000002" << "" << "Preço base deve ser informado.";
+    QTest::newRow("the hospital's own table, typed short") << "000002" << "4" << "Contrato Hospitalar";
+    QTest::newRow("not one of the hospital's") << "000002" << "03" << "Preço Base não cadastrado para o cliente informado.";
+    QTest::newRow("a person: any table") << "000029" << "2" << "";
+    QTest::newRow("unknown") << "000029" << "99" << "Preço base não cadastrado.";
+}
+
+// The base price typed in the header: padded, checked against the
+// customer's own tables when it has any, described when found.
+void TstPricing::precoBaseDigitado()
+{
+    QFETCH(QString, cliente);
+    QFETCH(QString, digitado);
+    QFETCH(QString, resposta);
+    abrePedido(QStringLiteral("01"), QStringLiteral("00002"), cliente);
+    tela->cdsPedido->edit();
+    tela->dbePrcBase->setText(digitado);
+    if (resposta.endsWith(u'.')) {
+        QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_PrcBase(true));
+        QCOMPARE(scripted->messageTexts(MsgType::Error), QStringList{resposta});
+        QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshDadosPed);
+        return;
+    }
+    tela->Vd_PrcBase(true);
+    QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("CDPRECOBASE")).asString(), digitado.rightJustified(2, u'0'));
+    if (!resposta.isEmpty())
+        QCOMPARE(tela->edtPrcBase->text(), resposta);
+    QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("DSPRECOBASE")).asString(), tela->edtPrcBase->text());
+    QVERIFY(!tela->edtPrcBase->text().isEmpty());
+}
+
+// The customer's commission discount at item post, and the order-wide
+// check of the maxima with each policy.
+void TstPricing::comissaoEMaximoDoPedido()
 {
     abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
-    const QString produto = produtoDaTabela(QStringLiteral("02"));
-    novoItem(produto);
-    const int fatores = demoValue(demo, QStringLiteral("SELECT COUNT(*) FROM PRODFATOR F JOIN PRODUTO P ON P.CDPRODUTO = F.CDPRODUTO"
-                                                       " WHERE P.CDARVPROD = ?"), {produto}).toInt();
-    scripted->expectDialog(QStringLiteral("TfrmPesquisa"), [&](QDialog& dialog) {
-        QVERIFY(dialog.windowTitle().contains(QStringLiteral("Fator")));
-        QCOMPARE(static_cast<TfrmPesquisa&>(dialog).shownRowCount(), fatores);
-        dialog.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
-    });
-    tela->pesquisaFator();
-    QCOMPARE(item("CDFATPRECO").asString(), QStringLiteral("001"));
-    QCOMPARE(item("SGFATPRECO").asString(),
-             demoValue(demo, QStringLiteral("SELECT SGFATPRECO FROM FATORPRECO WHERE CDFATPRECO = '001'")).toString());
+    novoItem(produtoDaTabela(QStringLiteral("02")));
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->ValorDescComisClie());
+    QCOMPARE(scripted->messageTexts(MsgType::Error), QStringList{QStringLiteral("Preço unitário deve ser informado.")});
+    item("VRPREUNITPED").setValue(10.0);
+    tela->ValorDescComisClie();
+    QCOMPARE(item("VRDESCCOMISS").asFloat(), 1.5);
+    item("PERDESC").setValue(0.5);
+    tela->cdsItemPedido->post();
+    novoItem(produtoDaTabela(QStringLiteral("02")));
+    item("VRPREUNITPED").setValue(10.0);
+    item("PERDESC").setValue(60.0);
+    tela->cdsItemPedido->post();
 
-    tela->cdsParamPedido->edit();
-    tela->cdsParamPedido->fieldByName(QStringLiteral("IDCALCPRECFAT")).setValue(QStringLiteral("L"));
-    tela->cdsParamPedido->post();
-    tela->pesquisaFator();
-    QVERIFY(scripted->hasMessage(QStringLiteral("ainda não está disponível")));
+    scripted->expectChoice(QStringLiteral("maior que o desconto maximo"), QStringLiteral("Não"));
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_DescMax());
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDUTDESCMAXI"), QStringLiteral("3"));
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_DescMax());
+    QVERIFY(scripted->messageTexts(MsgType::Error).last().startsWith(QStringLiteral("O percentual de desconto do pedido deve")));
+    QVERIFY(!LanPedido::boValidaDescMax);
+    LanPedido::boValidaDescMax = true;
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDUTDESCMAXI"), QStringLiteral("1"));
+    tela->Vd_DescMax();
+    QVERIFY(scripted->failures().isEmpty());
 }
 
 void TstPricing::menuDeDescontos()

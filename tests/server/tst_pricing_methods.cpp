@@ -7,6 +7,7 @@
 #include "datapacket.h"
 #include "demo_backends.h"
 #include "method_calls.h"
+#include "money.h"
 #include "modules/modules.h"
 #include "modules/packet_sql.h"
 #include "rpc/method_registry.h"
@@ -266,6 +267,7 @@ void TestPricingMethods::condDescParamOpcionaisComissao()
     QCOMPARE(packetOf(call(db, QStringLiteral("GetCondDesc"), {QStringLiteral("T"), QStringLiteral("0000000006")})).rows.size(), 0);
     QCOMPARE(packetOf(call(db, QStringLiteral("GetCondDesc"), {QStringLiteral("T"), QStringLiteral("9999")})).rows.size(), 0);
     QCOMPARE(packetOf(call(db, QStringLiteral("GetCondDesc"), {QStringLiteral("T"), QString()})).rows.size(), 5);
+    QCOMPARE(packetOf(call(db, QStringLiteral("GetCondDesc"), {QStringLiteral("T"), QStringLiteral("T")})).rows.size(), 5);
 
     QJsonArray paramArgs{QStringLiteral("0001"), QStringLiteral("PARAMPEDIDO")};
     const DataPacket parameters =
@@ -280,6 +282,28 @@ void TestPricingMethods::condDescParamOpcionaisComissao()
     QCOMPARE(PedTest::fieldNames(optional), PedTest::names("SGFATPRECO NMFATPRECO VROPCIOPRBASE PROPCIO"));
     QCOMPARE(optional.rows.size(), 2);
     QVERIFY(value(optional, 0, "VROPCIOPRBASE").toDouble() < value(optional, 1, "VROPCIOPRBASE").toDouble());
+
+    // Factors with cost: the latest cost of the branch's cost type ("01" at
+    // 0001) before the product's own; another type's cost does not count.
+    const QString withFactors = selectValue(db, QStringLiteral("SELECT MIN(CDPRODUTO) FROM PRODFATOR WHERE CDFATPRECO = '003'")).toString();
+    const auto factorsOf = [&](const QString& factor, const QString& all) {
+        return packetOf(call(db, QStringLiteral("getFatorPre"), {withFactors, factor, all, QStringLiteral("0001")}));
+    };
+    DataPacket factors = factorsOf(QString(), QStringLiteral("T"));
+    QCOMPARE(PedTest::fieldNames(factors), PedTest::names("CDFATPRECO SGFATPRECO NMFATPRECO VRFATPRECO VRCUSTFATPR VRCUSTOPROD"));
+    QCOMPARE(factors.rows.size(), 3);
+    QCOMPARE(value(factors, 1, "VRCUSTFATPR").toDouble(), RoundDec(value(factors, 1, "VRFATPRECO").toDouble(), 2));
+    QCOMPARE(value(factors, 0, "VRCUSTOPROD").toDouble(),
+             selectValue(db, QStringLiteral("SELECT VRCUSTPROD FROM PRODUTO WHERE CDPRODUTO = ?"), {withFactors}).toDouble());
+    const QDate later = QDate::currentDate().addDays(-1);
+    for (const QVariantList& cost : {QVariantList{QStringLiteral("01"), later, 7.25}, QVariantList{QStringLiteral("02"), later.addDays(1), 9.5}})
+        execSql(db, QStringLiteral("INSERT INTO HISTCUSTOPROD (CDFILIALHIST, CDPRODUTOHIST, NRTPCUSTORENT, DTHISCUSTO, VRHISCUSTOPROD)"
+                                   " VALUES ('0001', ?, ?, ?, ?)"),
+                {withFactors, cost.at(0), dayStart(isPostgres(db), cost.at(1).toDate()), cost.at(2)});
+    QCOMPARE(value(factorsOf(QString(), QStringLiteral("T")), 2, "VRCUSTOPROD").toDouble(), 7.25);
+    factors = factorsOf(QStringLiteral("atac"), QString());
+    QCOMPARE(factors.rows.size(), 1);
+    QCOMPARE(value(factors, 0, "CDFATPRECO").toString(), QStringLiteral("003"));
 
     const DataPacket reseller = packetOf(call(db, QStringLiteral("getVrDescClie"), {QStringLiteral("000001")}));
     QCOMPARE(reseller.rows.size(), 1);
