@@ -485,17 +485,17 @@ void TstPricing::cabecalhoGravadoReprecifica()
     }
 }
 
-// The factor column's list offers the product's factors; the choice names
-// the item's factor. A branch that prices by factor cost is told the list
-// is not served.
 // The item grid's buttons: the factors of the product (with the factor's
 // price where the branch prices by factor at entry), every discount
 // condition, and the product's optional prices.
 void TstPricing::botoesDaGrade()
 {
-    abrePedido(QStringLiteral("01"), QStringLiteral("00002"));
+    abrePedido(QStringLiteral("01"), QStringLiteral("00002"), QStringLiteral("000029"));
     const QString codigo = demoValue(demo, QStringLiteral("SELECT MIN(O.CDPRODUTO) FROM PRECOOPCIONAL O JOIN PRODFATOR F"
-                                                          " ON F.CDPRODUTO = O.CDPRODUTO WHERE O.CDPRECOBASE = '01'")).toString();
+                                                          " ON F.CDPRODUTO = O.CDPRODUTO JOIN ITEMPRECOBASE I ON I.CDPRODUTO = O.CDPRODUTO"
+                                                          " AND I.CDPRECOBASE = '01' AND I.IDITPEDDIFER = 'N'"
+                                                          " AND I.DTINIVALIPB < CURRENT_TIMESTAMP AND I.DTFIMVALIPB > CURRENT_TIMESTAMP"
+                                                          " WHERE O.CDPRECOBASE = '01'")).toString();
     novoItem(demoValue(demo, QStringLiteral("SELECT CDARVPROD FROM PRODUTO WHERE CDPRODUTO = ?"), {codigo}).toString());
     const int fatores = demoValue(demo, QStringLiteral("SELECT COUNT(*) FROM PRODFATOR WHERE CDPRODUTO = ?"), {codigo}).toInt();
     const auto primeiraLinha = [&](const QString& titulo, int linhas) {
