@@ -402,7 +402,7 @@ void TfrmLanPedido::criaPaginaItens()
     dbgItemProImpos = named(new DBGrid(panImposto), "dbgItemProImpos");
     dbgItemProImpos->setDataSource(dtsImposPedTot);
     dbgItemProImpos->setReadOnly(true);
-    addColumns(dbgItemProImpos, {{"SGIMPOSTO", 70}, {"VRPERCIMPOS", 50}, {"VRIMPOSTO", 80}});
+    addColumns(dbgItemProImpos, {{"SGIMPOSTO", 70}, {"VRPERCIMPOS", 70}, {"VRIMPOSTO", 80}});
     dbgItemProImpos->setMaximumHeight(90);
     impostos->addWidget(dbgItemProImpos);
     panImposto->setVisible(false);

@@ -510,6 +510,8 @@ void TfrmLanPedido::pesquisaPrecoOpcional()
     CarregaPacote(*cdsPrOpcional, Servidor(getPrOpcionais, {valor(cdsItemPedido, "CDPRODUTO"), valor(cdsPedido, "CDPRECOBASE")}));
     cdsPrOpcional->setFilter(QStringLiteral("(PROPCIO = 'S') "));
     cdsPrOpcional->setFiltered(true);
+    if (Field* marcador = cdsPrOpcional->findField(QStringLiteral("PROPCIO")))
+        marcador->setVisible(false);
     const TMessages& padroes = msgMensagensPadroes();
     if (!Pesquisar(*cdsPrOpcional, padroes.Msg(QStringLiteral("PROPCIONAL")) + u'|' + padroes.Msg(QStringLiteral("PROPCIONAL_N_CAD"))))
         return;

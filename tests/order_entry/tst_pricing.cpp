@@ -24,6 +24,7 @@
 
 #include <QAction>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QTableWidget>
 #include <QJsonDocument>
 #include <QSqlQuery>
@@ -502,6 +503,14 @@ void TstPricing::botoesDaGrade()
         scripted->expectDialog(QStringLiteral("TfrmPesquisa"), [=](QDialog& dialog) {
             QVERIFY2(dialog.windowTitle().contains(titulo), qPrintable(dialog.windowTitle()));
             QCOMPARE(static_cast<TfrmPesquisa&>(dialog).shownRowCount(), linhas);
+            // Titled for the clerk, not by the database's column names.
+            const QTableView* grade = dialog.findChild<QTableView*>();
+            for (int coluna = 0; coluna < grade->model()->columnCount(); ++coluna) {
+                const QString cabecalho = grade->model()->headerData(coluna, Qt::Horizontal).toString();
+                QVERIFY2(grade->horizontalHeader()->isSectionHidden(coluna)
+                             || !QRegularExpression(QStringLiteral("^[A-Z0-9_]{4,}$")).match(cabecalho).hasMatch(),
+                         qPrintable(cabecalho));
+            }
             dialog.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
         });
     };

@@ -46,6 +46,23 @@ const QHash<QString, QString>& titulos()
         {QStringLiteral("CDPRODINTE"), QStringLiteral("Código Externo")},
         {QStringLiteral("NRORIGEM"), QStringLiteral("Código")},
         {QStringLiteral("NMORIGEM"), QStringLiteral("Origem")},
+        {QStringLiteral("CDTIPODESC"), QStringLiteral("Código")},
+        {QStringLiteral("NMTIPODESC"), QStringLiteral("Condição de Desconto")},
+        {QStringLiteral("QTPRITPDESC"), QStringLiteral("1º Desc. (%)")},
+        {QStringLiteral("QTSEGTPDESC"), QStringLiteral("2º Desc. (%)")},
+        {QStringLiteral("QTTERTPDESC"), QStringLiteral("3º Desc. (%)")},
+        {QStringLiteral("QTQUATPDESC"), QStringLiteral("4º Desc. (%)")},
+        {QStringLiteral("QTQUITPDESC"), QStringLiteral("5º Desc. (%)")},
+        {QStringLiteral("QTSEXTPDESC"), QStringLiteral("6º Desc. (%)")},
+        {QStringLiteral("QTSETTPDESC"), QStringLiteral("7º Desc. (%)")},
+        {QStringLiteral("QTOITTPDESC"), QStringLiteral("8º Desc. (%)")},
+        {QStringLiteral("CDFATPRECO"), QStringLiteral("Código")},
+        {QStringLiteral("SGFATPRECO"), QStringLiteral("Fator")},
+        {QStringLiteral("NMFATPRECO"), QStringLiteral("Descrição")},
+        {QStringLiteral("VRFATPRECO"), QStringLiteral("Valor do Fator")},
+        {QStringLiteral("VRCUSTFATPR"), QStringLiteral("Preço")},
+        {QStringLiteral("VRCUSTOPROD"), QStringLiteral("Custo do Produto")},
+        {QStringLiteral("VROPCIOPRBASE"), QStringLiteral("Preço Opcional")},
     };
     return lista;
 }
