@@ -59,4 +59,30 @@ QString proximoNrItem(const QStringList& numerosDosItens)
     return QString::number(maior + 1).rightJustified(10, u'0');
 }
 
+double NextMultiple(double valor, double multiplo)
+{
+    if (!std::isfinite(valor) || !std::isfinite(multiplo))
+        return valor;
+    constexpr double escala = 100000;
+    const double q = RoundDec(valor * escala, 0);
+    const double m = RoundDec(multiplo * escala, 0);
+    if (!(m > 0))
+        return valor;
+    // Counted in whole hundred-thousandths while a double holds them exactly
+    // (below 2^53), so that no sum of multiples drifts and nothing overflows.
+    constexpr double exato = 9007199254740992.0;
+    if (std::fabs(q) < exato && m < exato) {
+        const qint64 quantidade = qint64(q);
+        const qint64 unidade = qint64(m);
+        if (quantidade % unidade == 0)
+            return valor;
+        const qint64 vezes = quantidade > 0 ? quantidade / unidade + 1 : 1;
+        return double(vezes * unidade) / escala;
+    }
+    // Beyond that no hundred-thousandth is left to compare: whole multiples.
+    if (std::fmod(valor, multiplo) == 0)
+        return valor;
+    return std::max(1.0, std::ceil(valor / multiplo)) * multiplo;
+}
+
 } // namespace RegrasPedido

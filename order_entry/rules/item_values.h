@@ -63,4 +63,11 @@ double corRentabilidade(std::optional<double> corDaFaixa);
 // deleted items come back only when they were the highest.
 QString proximoNrItem(const QStringList& numerosDosItens);
 
+// The quantity rounded up to the product's sales multiple: the smallest of
+// 1, 2, 3, ... times the multiple that is not below the quantity, unless the
+// quantity is already a multiple (compared in hundred-thousandths) or there
+// is no multiple above 0. 10 on a multiple of 12 gives 12, 25 gives 36, 24
+// stays 24. Exact for every quantity the grid holds, however large.
+double NextMultiple(double valor, double multiplo);
+
 } // namespace RegrasPedido

@@ -21,6 +21,8 @@ private slots:
     void corRentabilidadeFallsBackToTheNoBandColour();
     void proximoNrItem_data();
     void proximoNrItem();
+    void NextMultiple_data();
+    void NextMultiple();
 };
 
 void TestItemValues::descontoCortadoCutsAfterTheSecondDecimal_data()
@@ -161,4 +163,36 @@ void TestItemValues::proximoNrItem()
 }
 
 QTEST_APPLESS_MAIN(TestItemValues)
+void TestItemValues::NextMultiple_data()
+{
+    QTest::addColumn<double>("valor");
+    QTest::addColumn<double>("multiplo");
+    QTest::addColumn<double>("esperado");
+    QTest::newRow("below one multiple") << 10.0 << 12.0 << 12.0;
+    QTest::newRow("between the second and third") << 25.0 << 12.0 << 36.0;
+    QTest::newRow("already a multiple") << 24.0 << 12.0 << 24.0;
+    QTest::newRow("no multiple") << 25.0 << 0.0 << 25.0;
+    QTest::newRow("negative multiple") << 25.0 << -12.0 << 25.0;
+    QTest::newRow("zero quantity") << 0.0 << 12.0 << 0.0;
+    QTest::newRow("negative quantity takes one multiple") << -5.0 << 12.0 << 12.0;
+    QTest::newRow("fractional multiple, no drift") << 0.35 << 0.1 << 0.4;
+    QTest::newRow("fraction of a multiple of 0.1") << 0.3 << 0.1 << 0.3;
+    QTest::newRow("equal below a hundred-thousandth") << 24.000001 << 12.0 << 24.000001;
+    QTest::newRow("fractional quantity") << 2.5 << 1.0 << 3.0;
+    QTest::newRow("beyond 32 bits scaled") << 30000.0 << 7.0 << 30002.0;
+    QTest::newRow("large multiple") << 1.0 << 50000.0 << 50000.0;
+    QTest::newRow("beyond 2^53 hundred-thousandths") << 1e12 + 1 << 1e11 << 1.1e12;
+    QTest::newRow("huge, already a multiple") << 1e15 << 1e12 << 1e15;
+}
+
+// Rounding up to the sales multiple never overflows, however large the
+// quantity or the multiple, and gives the same results as counting up.
+void TestItemValues::NextMultiple()
+{
+    QFETCH(double, valor);
+    QFETCH(double, multiplo);
+    QFETCH(double, esperado);
+    QCOMPARE(RegrasPedido::NextMultiple(valor, multiplo), esperado);
+}
+
 #include "tst_item_values.moc"
