@@ -47,6 +47,9 @@ constexpr MethodInfo AllMethods[] = {
     getPrOpcionais.info(),
     getVrDescClie.info(),
     getFatorPre.info(),
+    GetQtVolumes.info(),
+    GetDesconto.info(),
+    getQtProd.info(),
 };
 
 } // namespace

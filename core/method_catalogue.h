@@ -223,6 +223,9 @@ inline constexpr Method<1> GetPesqPrcBase{Module::LanPedido, "GetPesqPrcBase", {
 inline constexpr Method<2> getPrOpcionais{Module::LanPedido, "getPrOpcionais", {Text, Text}};
 inline constexpr Method<1> getVrDescClie{Module::LanPedido, "getVrDescClie", {Text}};
 inline constexpr Method<4> getFatorPre{Module::LanPedido, "getFatorPre", {Text, Text, Text, Text}};
+inline constexpr Method<1> GetQtVolumes{Module::LanPedido, "GetQtVolumes", {Text}};
+inline constexpr Method<3> GetDesconto{Module::LanPedido, "GetDesconto", {Text, Text, Text}};
+inline constexpr Method<2> getQtProd{Module::LanPedido, "getQtProd", {Text, Text}};
 
 inline constexpr Method<2> GetPedidoImpressao{Module::LanPedido, "GetPedidoImpressao", {Text, Text}};
 namespace GetPedidoImpressaoResult {

@@ -78,7 +78,8 @@ const QString qryFiliDestSql = QStringLiteral(
 const char* const tiersDesconto[] = {"QTPRITPDESC", "QTSEGTPDESC", "QTTERTPDESC", "QTQUATPDESC",
                                      "QTQUITPDESC", "QTSEXTPDESC", "QTSETTPDESC", "QTOITTPDESC"};
 
-QString campo(const RecordSet* cds, const char* name)
+// The field's text on the current row, without surrounding blanks.
+QString aparado(const RecordSet* cds, const char* name)
 {
     return valor(cds, name).trimmed();
 }
@@ -170,7 +171,7 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
         MensErro(texto(QString::fromUtf8(key)), true);
     };
     QString documento = valor(cdsPedido, "NRINSJURCLIE");
-    const QString codigoAnterior = campo(cdsPedido, "CDCLIENTE");
+    const QString codigoAnterior = aparado(cdsPedido, "CDCLIENTE");
     Ajusta_Inscricao(documento);
     if (documento.isEmpty())
         falha("CLIE_NULO");
@@ -189,17 +190,17 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
     CarregaPacote(*cdsCliente, Servidor(GetCliente,
                                         {ExibeVendedorLogado(), dbeVendedor->text().trimmed(),
                                          qryCdCliente.fieldByName(QStringLiteral("CDCLIENTE")).asString(), QStringLiteral("T"),
-                                         medCdFilial->text(), campo(cdsPedido, "CDMODPGTO")}));
+                                         medCdFilial->text(), aparado(cdsPedido, "CDMODPGTO")}));
     if (cdsCliente->isEmpty())
         falha(ExibeVendedorLogado() ? "CLI_N_RELAC_VEND" : "CLIE_NAO_CAD");
-    if (campo(cdsCliente, "IDBLOQUEADO") == u"S")
+    if (aparado(cdsCliente, "IDBLOQUEADO") == u"S")
         falha("CLIE_BLOQ");
 
     {
         QScopedValueRollback aplicando(m_aplicandoCliente, true);
-        grava(cdsPedido, "CDCLIENTE", campo(cdsCliente, "CDCLIENTE"));
-        grava(cdsPedido, "IDTPIJURCLIE", campo(cdsCliente, "IDTPIJURCLIE"));
-        cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setEditMask(PictPess(campo(cdsCliente, "IDTPIJURCLIE")));
+        grava(cdsPedido, "CDCLIENTE", aparado(cdsCliente, "CDCLIENTE"));
+        grava(cdsPedido, "IDTPIJURCLIE", aparado(cdsCliente, "IDTPIJURCLIE"));
+        cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setEditMask(PictPess(aparado(cdsCliente, "IDTPIJURCLIE")));
         grava(cdsPedido, "NMFANTCLIE", valor(cdsCliente, "NMFANTCLIE"));
         grava(cdsPedido, "NMRAZSOCCLIE", valor(cdsCliente, "NMRAZSOCCLIE"));
     }
@@ -214,7 +215,7 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
         // No to the question keeps the order's data; the rest of the check
         // (existing orders, delivery locations, the address) still follows
         // the new customer.
-        const QString codigo = campo(cdsCliente, "CDCLIENTE");
+        const QString codigo = aparado(cdsCliente, "CDCLIENTE");
         bool aplica = true;
         if (!stCdClie.isEmpty() && stCdClie != codigo) {
             const QString lista = alteracoesDoCliente();
@@ -222,7 +223,7 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
         }
         if (aplica)
             aplicaDadosDoCliente();
-        const QString ultimoPedido = campo(cdsCliente, "ULT_NRPEDIDO");
+        const QString ultimoPedido = aparado(cdsCliente, "ULT_NRPEDIDO");
         if (novo && AskExisting && !ultimoPedido.isEmpty()) {
             if (!pergunta(FormatMsg(texto(QStringLiteral("DesCont")), {ultimoPedido}))) {
                 cdsPedido->cancel();
@@ -235,7 +236,7 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
             else
                 focaSeHabilitado(dbeFiliDest);
         }
-        if (novo && paramPedido(QStringLiteral("IDEXIBLOCALENTRCLI")) == u"SIM" && campo(cdsCliente, "IDLOCALENTREGACLIE") == u"S"
+        if (novo && paramPedido(QStringLiteral("IDEXIBLOCALENTRCLI")) == u"SIM" && aparado(cdsCliente, "IDLOCALENTREGACLIE") == u"S"
             && CriaLocalEntrega)
             CriaLocalEntrega();
         if (AtualizaEndereco)
@@ -250,7 +251,7 @@ void TfrmLanPedido::Vd_Cliente(bool Consist, bool AskExisting)
 void TfrmLanPedido::copiaObservacaoDoCliente()
 {
     const QString nota = valor(cdsCliente, "DSOBSERVCLIE");
-    if (nota.trimmed().isEmpty() || campo(cdsCliente, "IDGRAVOBSCLIPED") != u"S")
+    if (nota.trimmed().isEmpty() || aparado(cdsCliente, "IDGRAVOBSCLIPED") != u"S")
         return;
     if (!cdsObser->isActive())
         CarregaPacote(*cdsObser, Servidor(GetObser, {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
@@ -267,8 +268,8 @@ void TfrmLanPedido::copiaObservacaoDoCliente()
 QString TfrmLanPedido::alteracoesDoCliente() const
 {
     auto difere = [this](const char* doCliente, const char* doPedido) {
-        const QString novo = campo(cdsCliente, doCliente);
-        return !novo.isEmpty() && novo != campo(cdsPedido, doPedido);
+        const QString novo = aparado(cdsCliente, doCliente);
+        return !novo.isEmpty() && novo != aparado(cdsPedido, doPedido);
     };
     QString lista = QStringLiteral("[ ");
     if (!ExibeVendedorLogado() && difere("CDVENDEDOR", "CDVENDEDOR"))
@@ -277,9 +278,9 @@ QString TfrmLanPedido::alteracoesDoCliente() const
         lista += QStringLiteral("Preço Base -");
     if (tomaTipoOperacaoDoCliente() && difere("CDTIPOOPERPED", "CDTIPOOPER"))
         lista += QStringLiteral("Tipo de Operação -");
-    if (!campo(cdsPedido, "CDTIPODESC").isEmpty() && difere("CDTIPODESC", "CDTIPODESC"))
+    if (!aparado(cdsPedido, "CDTIPODESC").isEmpty() && difere("CDTIPODESC", "CDTIPODESC"))
         lista += QStringLiteral("Condição de Desconto -");
-    if (campo(cdsCliente, "IDPESQTRANSP") == u"P" && difere("NRINSJURTRAN", "NRINSJURTRAN"))
+    if (aparado(cdsCliente, "IDPESQTRANSP") == u"P" && difere("NRINSJURTRAN", "NRINSJURTRAN"))
         lista += QStringLiteral("Transportadora -");
     if (difere("CDTIPTRANS", "CDTIPTRANS"))
         lista += QStringLiteral("Tipo de Transporte -");
@@ -295,20 +296,20 @@ QString TfrmLanPedido::alteracoesDoCliente() const
 // and the customer is a final consumer or a reseller.
 bool TfrmLanPedido::tomaTipoOperacaoDoCliente() const
 {
-    const QString tipoCliente = campo(cdsCliente, "IDTIPOCLIE");
+    const QString tipoCliente = aparado(cdsCliente, "IDTIPOCLIE");
     return paramPedido(QStringLiteral("IDOBRTPOPPED")) == u"S" && (tipoCliente == u"F" || tipoCliente == u"R");
 }
 
 void TfrmLanPedido::aplicaDadosDoCliente()
 {
-    if (!campo(cdsCliente, "CDVENDEDOR").isEmpty() && !ExibeVendedorLogado()) {
-        grava(cdsPedido, "CDVENDEDOR", campo(cdsCliente, "CDVENDEDOR"));
+    if (!aparado(cdsCliente, "CDVENDEDOR").isEmpty() && !ExibeVendedorLogado()) {
+        grava(cdsPedido, "CDVENDEDOR", aparado(cdsCliente, "CDVENDEDOR"));
         grava(cdsPedido, "NMFANVEN", valor(cdsCliente, "NMFANVEN"));
         edtNmVendedor->setText(valor(cdsCliente, "NMFANVEN"));
         if (valor(cdsParExpedicao, "IDCTRLVENEXP") == u"N")
             grava(cdsPedido, "VRPECOMVDPED", cdsCliente->fieldByName(QStringLiteral("VRPECOMVEN")).value());
     }
-    const QString precoBase = campo(cdsCliente, "CDPRECOBASE");
+    const QString precoBase = aparado(cdsCliente, "CDPRECOBASE");
     if (!precoBase.isEmpty()) {
         LookupQuery qryPrecoBase(QStringLiteral("qryPrecoBase"), dtmDBGeral(), qryPrecoBaseSql);
         qryPrecoBase.setParam(QStringLiteral("P_CDPRECOBASE"), precoBase);
@@ -317,42 +318,42 @@ void TfrmLanPedido::aplicaDadosDoCliente()
         grava(cdsPedido, "DSPRECOBASE", qryPrecoBase.fieldByName(QStringLiteral("DSPRECOBASE")).asString());
         edtPrcBase->setText(valor(cdsPedido, "DSPRECOBASE"));
     }
-    if (tomaTipoOperacaoDoCliente() && !campo(cdsCliente, "CDTIPOOPERPED").isEmpty()) {
-        grava(cdsPedido, "CDTIPOOPER", campo(cdsCliente, "CDTIPOOPERPED"));
+    if (tomaTipoOperacaoDoCliente() && !aparado(cdsCliente, "CDTIPOOPERPED").isEmpty()) {
+        grava(cdsPedido, "CDTIPOOPER", aparado(cdsCliente, "CDTIPOOPERPED"));
         grava(cdsPedido, "NMTIPOOPER", valor(cdsCliente, "NMTIPOOPER"));
-        grava(cdsPedido, "IDENTRSAIDOP", campo(cdsCliente, "IDENTRSAIDOP"));
-        grava(cdsPedido, "IDORIGDESTOP", campo(cdsCliente, "IDORIGDESTOP"));
+        grava(cdsPedido, "IDENTRSAIDOP", aparado(cdsCliente, "IDENTRSAIDOP"));
+        grava(cdsPedido, "IDORIGDESTOP", aparado(cdsCliente, "IDORIGDESTOP"));
         edtNmTipoOper->setText(valor(cdsCliente, "NMTIPOOPER"));
         if (dbeTipoOperExit)
             dbeTipoOperExit();
     }
-    if (!campo(cdsPedido, "CDTIPODESC").isEmpty() && !campo(cdsCliente, "CDTIPODESC").isEmpty()) {
-        grava(cdsPedido, "CDTIPODESC", campo(cdsCliente, "CDTIPODESC"));
+    if (!aparado(cdsPedido, "CDTIPODESC").isEmpty() && !aparado(cdsCliente, "CDTIPODESC").isEmpty()) {
+        grava(cdsPedido, "CDTIPODESC", aparado(cdsCliente, "CDTIPODESC"));
         grava(cdsPedido, "NMTIPODESC", valor(cdsCliente, "NMTIPODESC"));
         for (const char* tier : tiersDesconto)
             grava(cdsPedido, tier, cdsCliente->fieldByName(QString::fromUtf8(tier)).value());
     }
     if (ChamaRotaEntrega)
         ChamaRotaEntrega();
-    if (!campo(cdsCliente, "NRINSJURTRAN").isEmpty() && campo(cdsCliente, "IDPESQTRANSP") == u"P") {
-        const QString tipoTransp = campo(cdsCliente, "IDTPIJURTRAN");
+    if (!aparado(cdsCliente, "NRINSJURTRAN").isEmpty() && aparado(cdsCliente, "IDPESQTRANSP") == u"P") {
+        const QString tipoTransp = aparado(cdsCliente, "IDTPIJURTRAN");
         grava(cdsPedido, "IDTPIJURTRAN", tipoTransp);
         cdsPedido->fieldByName(QStringLiteral("NRINSJURTRAN")).setEditMask(PictPess(tipoTransp));
-        grava(cdsPedido, "NRINSJURTRAN", campo(cdsCliente, "NRINSJURTRAN"));
+        grava(cdsPedido, "NRINSJURTRAN", aparado(cdsCliente, "NRINSJURTRAN"));
         grava(cdsPedido, "NMFANTTRAN", valor(cdsCliente, "NMFANTTRAN"));
         edtNmTransp->setText(valor(cdsCliente, "NMFANTTRAN"));
     }
-    if (!campo(cdsCliente, "CDTIPTRANS").isEmpty())
-        grava(cdsPedido, "CDTIPTRANS", campo(cdsCliente, "CDTIPTRANS"));
-    const QString frete = campo(cdsCliente, "IDPGFRETTRANCLI");
+    if (!aparado(cdsCliente, "CDTIPTRANS").isEmpty())
+        grava(cdsPedido, "CDTIPTRANS", aparado(cdsCliente, "CDTIPTRANS"));
+    const QString frete = aparado(cdsCliente, "IDPGFRETTRANCLI");
     if (!frete.isEmpty()) {
         grava(cdsPedido, "IDPGFRETTRAN", frete);
         for (int i = 0; i < cmbFrete->count(); ++i)
             if (cmbFrete->itemText(i).startsWith(frete + QLatin1Char(' ')))
                 cmbFrete->setCurrentIndex(i);
     }
-    if (!campo(cdsCliente, "CDMODPGTO").isEmpty()) {
-        grava(cdsPedido, "CDMODPGTO", campo(cdsCliente, "CDMODPGTO"));
+    if (!aparado(cdsCliente, "CDMODPGTO").isEmpty()) {
+        grava(cdsPedido, "CDMODPGTO", aparado(cdsCliente, "CDMODPGTO"));
         grava(cdsPedido, "DSMODPGTO", valor(cdsCliente, "DSMODPGTO"));
         edtModPgto->setText(valor(cdsCliente, "DSMODPGTO"));
         dbeModPgtoExit();
@@ -430,7 +431,7 @@ void TfrmLanPedido::btnClienteClick()
     CarregaPacote(*cdsCliente, Servidor(GetCliente,
                                         {ExibeVendedorLogado(), dbeVendedor->text().trimmed(),
                                          qryFiltroCliente.fieldByName(QStringLiteral("CDCLIENTE")).asString(), QStringLiteral("N"),
-                                         medCdFilial->text(), campo(cdsPedido, "CDMODPGTO")}));
+                                         medCdFilial->text(), aparado(cdsPedido, "CDMODPGTO")}));
     if (cdsCliente->isEmpty())
         MensErro(texto(QStringLiteral("CLIE_NAO_CAD")), true);
     if (!pedidoEmEdicao()) {
@@ -440,11 +441,11 @@ void TfrmLanPedido::btnClienteClick()
     }
     {
         QScopedValueRollback aplicando(m_aplicandoCliente, true);
-        const QString tipo = campo(cdsCliente, "IDTPIJURCLIE");
-        grava(cdsPedido, "CDCLIENTE", campo(cdsCliente, "CDCLIENTE"));
+        const QString tipo = aparado(cdsCliente, "IDTPIJURCLIE");
+        grava(cdsPedido, "CDCLIENTE", aparado(cdsCliente, "CDCLIENTE"));
         grava(cdsPedido, "IDTPIJURCLIE", tipo);
         cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setEditMask(PictPess(tipo));
-        grava(cdsPedido, "NRINSJURCLIE", campo(cdsCliente, "NRINSJURCLIE"));
+        grava(cdsPedido, "NRINSJURCLIE", aparado(cdsCliente, "NRINSJURCLIE"));
         grava(cdsPedido, "NMFANTCLIE", valor(cdsCliente, "NMFANTCLIE"));
     }
     edtNmCliente->setText(valor(cdsCliente, "NMFANTCLIE"));
@@ -453,12 +454,12 @@ void TfrmLanPedido::btnClienteClick()
 
 void TfrmLanPedido::sbtClientesClick()
 {
-    LoadBPL(QStringLiteral("GER00700"), {QStringLiteral("VISUALIZA_CLIENTE"), true, campo(cdsPedido, "CDCLIENTE")});
+    LoadBPL(QStringLiteral("GER00700"), {QStringLiteral("VISUALIZA_CLIENTE"), true, aparado(cdsPedido, "CDCLIENTE")});
 }
 
 void TfrmLanPedido::sbtPosClienteClick()
 {
-    LoadBPL(QStringLiteral("GER23100"), {campo(cdsPedido, "CDCLIENTE"), valor(cdsPedido, "NMFANTCLIE"), QStringLiteral("OK")});
+    LoadBPL(QStringLiteral("GER23100"), {aparado(cdsPedido, "CDCLIENTE"), valor(cdsPedido, "NMFANTCLIE"), QStringLiteral("OK")});
 }
 
 // ---- seller --------------------------------------------------------------------
@@ -467,7 +468,7 @@ void TfrmLanPedido::Vd_Vendedor(bool Consist)
 {
     if (!pedidoEmEdicao())
         return;
-    stVend = campo(cdsPedido, "CDVENDEDOR");
+    stVend = aparado(cdsPedido, "CDVENDEDOR");
     const QString codigo = Ajusta(dbeVendedor->text(), 4);
     grava(cdsPedido, "CDVENDEDOR", codigo.isEmpty() ? QVariant() : QVariant(codigo));
     if (codigo.isEmpty()) {
@@ -488,11 +489,11 @@ void TfrmLanPedido::Vd_Vendedor(bool Consist)
         return;
 
     LookupQuery qryBuscaPrecoBase(QStringLiteral("qryBuscaPrecoBase"), dtmDBGeral(), qryBuscaPrecoBaseSql);
-    qryBuscaPrecoBase.setParam(QStringLiteral("P_CDCLIENTE"), campo(cdsPedido, "CDCLIENTE"));
+    qryBuscaPrecoBase.setParam(QStringLiteral("P_CDCLIENTE"), aparado(cdsPedido, "CDCLIENTE"));
     qryBuscaPrecoBase.setParam(QStringLiteral("P_CDVENDEDOR"), codigo);
     qryBuscaPrecoBase.open();
     const QString precoBase = qryBuscaPrecoBase.fieldByName(QStringLiteral("CDPRECOBASE")).asString();
-    if (precoBase.isEmpty() || precoBase == campo(cdsPedido, "CDPRECOBASE"))
+    if (precoBase.isEmpty() || precoBase == aparado(cdsPedido, "CDPRECOBASE"))
         return;
     if (pergunta(texto(QStringLiteral("Alt_PrcBase")))) {
         grava(cdsPedido, "CDPRECOBASE", precoBase);
@@ -554,10 +555,10 @@ void TfrmLanPedido::Vd_FilialDest(bool)
 {
     if (!pedidoEmEdicao())
         return;
-    const QString anterior = campo(cdsPedido, "CDFILIALPED");
+    const QString anterior = aparado(cdsPedido, "CDFILIALPED");
     const QString codigo = Ajusta(dbeFiliDest->text(), 4);
     if (codigo.isEmpty()) {
-        if (campo(cdsPedido, "IDORIGDESTOP") == u"L") {
+        if (aparado(cdsPedido, "IDORIGDESTOP") == u"L") {
             pgcPadrao->setCurrentWidget(tshDadosPed);
             focaSeHabilitado(dbeFiliDest);
             MensErro(texto(QStringLiteral("FILI_INF")), true);
@@ -587,7 +588,7 @@ void TfrmLanPedido::Vd_FilialDest(bool)
 // looked up.
 void TfrmLanPedido::AtualizaFiliDest()
 {
-    const QString codigo = campo(cdsPedido, "CDFILIALPED");
+    const QString codigo = aparado(cdsPedido, "CDFILIALPED");
     QString nome = valor(cdsPedido, "NMFILIAL");
     if (!codigo.isEmpty() && nome.isEmpty() && isDtmDBGeralOpen()) {
         LookupQuery qryFiliDest(QStringLiteral("qryFiliDest"), dtmDBGeral(), qryFiliDestSql);

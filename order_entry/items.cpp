@@ -139,11 +139,6 @@ const char* const discountProportions[] = {"QTPRITPDESC", "QTSEGTPDESC", "QTTERT
 // Price kinds in the order typed texts are compared with.
 const char* const priceKindCodes[] = {"S", "N", "P", "G", "R", "O"};
 
-Field& campo(const RecordSet* cds, const char* name)
-{
-    return cds->fieldByName(QString::fromUtf8(name));
-}
-
 QString sn(bool yes)
 {
     return yes ? QStringLiteral("S") : QStringLiteral("N");

@@ -461,6 +461,15 @@ public:
     // The profitability colour of a profitability percentage.
     std::optional<double> CorRentabilidade(double percentual);
 
+    // --- Quantity checks of an item (item_checks.cpp) ------------------------------
+    RecordSet* cdsQtVolumes;
+    RecordSet* cdsQtProd;
+    RecordSet* cdsDescProp;
+    void ligaConferenciasDoItem();
+    void ArredondaAoMultiplo();
+    void Vd_Quantidade(bool consist);
+    void Vd_QtMinPed();
+
     // --- Prices and discounts (pricing.cpp) ---------------------------------------
     RecordSet* cdsPesqPrcBase;
     RecordSet* cdsVdPrOpcional;

@@ -45,26 +45,6 @@ using namespace RegrasPedido;
 
 namespace {
 
-Field& campo(const RecordSet* cds, const char* name)
-{
-    return cds->fieldByName(QString::fromUtf8(name));
-}
-
-double numero(const RecordSet* cds, const char* name)
-{
-    return temLinhas(cds) ? campo(cds, name).asFloat() : 0.0;
-}
-
-std::optional<double> opcional(const RecordSet* cds, const char* name)
-{
-    if (!temLinhas(cds))
-        return std::nullopt;
-    const Field* field = cds->findField(QString::fromUtf8(name));
-    if (!field || field->isNull())
-        return std::nullopt;
-    return field->asFloat();
-}
-
 const char* const percentuaisCondicao[] = {"QTPRITPDESC", "QTSEGTPDESC", "QTTERTPDESC", "QTQUATPDESC",
                                           "QTQUITPDESC", "QTSEXTPDESC", "QTSETTPDESC", "QTOITTPDESC"};
 
@@ -775,7 +755,9 @@ void TfrmLanPedido::dbgItemPedidoColExit()
         FPrecoDigitado = false;
         if (paramPedido(QStringLiteral("IDTABPRECO")) == u"1" && pgcPadrao->currentWidget() == tshItemPedido)
             PrecoBase(false);
-        if (numero(&itens, "PERDESC") > 0 && quantidade > 0)
+        if (quantidade > 0)
+            ArredondaAoMultiplo();
+        if (numero(&itens, "PERDESC") > 0 && numero(&itens, "QTITEMPED") > 0)
             GravaDescItem();
     } else if (coluna == u"CDTIPODESC") {
         vd_CondDesc(false);
@@ -789,7 +771,9 @@ void TfrmLanPedido::dbgItemPedidoColExit()
             campo(&itens, "PERDESC").clear();
         }
     } else if (coluna == u"QTITEMPED") {
-        if (!campo(&itens, "PERDESC").text().isEmpty() && podeCalcular)
+        Vd_Quantidade(false);
+        Vd_QtMinPed();
+        if (!campo(&itens, "PERDESC").text().isEmpty() && preco > 0 && numero(&itens, "QTITEMPED") > 0)
             GravaDescItem();
         FVrDescDigitado = numero(&itens, "VRDESITPED");
     } else if (coluna == u"SGFATPRECO") {

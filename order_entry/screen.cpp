@@ -267,6 +267,7 @@ void TfrmLanPedido::ligaEventos()
     });
     ligaClienteVendedorFilial();
     ligaPrecos();
+    ligaConferenciasDoItem();
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)

@@ -16,7 +16,10 @@
 #include "rpc/method_registry.h"
 #include "store/sql.h"
 
+#include <QLocale>
 #include <QString>
+
+#include <cmath>
 
 namespace {
 
@@ -466,6 +469,58 @@ QJsonValue getDadosAfterScroll(CallContext& context, QJsonArray& params)
                       quoted};
 }
 
+// ---- sales multiple and discount proportions -----------------------------------
+
+constexpr KeyArg typedProductArg{"Código do produto", 20};
+
+// A quantity as the screen writes it: "12.5", or the Brazilian "12,5".
+double quantityValue(const QJsonArray& params, int index)
+{
+    const QString text = params.at(index).toString().trimmed();
+    bool ok = false;
+    double value = text.toDouble(&ok);
+    if (!ok)
+        value = QLocale(QLocale::Portuguese, QLocale::Brazil).toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
+        throw MethodError(QStringLiteral("Quantidade inválida: \"%1\".").arg(text.left(40)).toStdString());
+    return value;
+}
+
+QJsonValue getQtVolumes(CallContext& context, QJsonArray& params)
+{
+    const QString product = keyValue(params, 0, typedProductArg);
+    return selectPacket(context.db, {floatField(QStringLiteral("QTVOLUMES"))},
+                        QStringLiteral("SELECT QTVOLUMES FROM PRODUTO WHERE CDARVPROD = ?"), {product})
+        .toJson();
+}
+
+// The customer's discount for the quantity: the proportion whose range
+// holds it, the largest discount where ranges overlap.
+QJsonValue getDesconto(CallContext& context, QJsonArray& params)
+{
+    const QString customer = keyValue(params, 0, customerArg);
+    const QString product = keyValue(params, 1, productArg);
+    const double quantity = quantityValue(params, 2);
+    return selectPacket(context.db, {floatField(QStringLiteral("VRPERDESC"))},
+                        QStringLiteral("SELECT VRPERDESC FROM DESCPROPCLIE WHERE CDCLIENTE = ? AND CDPRODUTO = ?"
+                                       " AND QTINIDESC <= ? AND QTFINDESC >= ? ORDER BY VRPERDESC DESC LIMIT 1"),
+                        {customer, product, quantity, quantity})
+        .toJson();
+}
+
+// The quantity up to which the customer's discount proportions of the
+// product reach; no row when the customer has none.
+QJsonValue getQtProd(CallContext& context, QJsonArray& params)
+{
+    const QString product = keyValue(params, 0, typedProductArg);
+    const QString customer = keyValue(params, 1, customerArg);
+    return selectPacket(context.db, {floatField(QStringLiteral("QTFINDESC"))},
+                        QStringLiteral("SELECT MAX(D.QTFINDESC) FROM DESCPROPCLIE D INNER JOIN PRODUTO P ON P.CDPRODUTO = D.CDPRODUTO"
+                                       " WHERE P.CDARVPROD = ? AND D.CDCLIENTE = ? HAVING COUNT(*) > 0"),
+                        {product, customer})
+        .toJson();
+}
+
 // ---- registration --------------------------------------------------------------
 
 } // namespace
@@ -542,4 +597,27 @@ void registerLanPedidoItems(MethodRegistry& registry)
                        "the flags come back unchanged. A flag other than \"S\", \"N\" or empty, or a code longer than its "
                        "column, fails with a message naming it."),
         getDadosAfterScroll));
+    const QString typedProductDoc = QStringLiteral("Product code as the clerk types it (CDARVPROD), up to 20 characters.");
+    registry.add(readMethod(QStringLiteral("GetQtVolumes"), {textArg(QStringLiteral("product"), typedProductDoc)},
+                            QStringLiteral("Reads the product's sales multiple."),
+                            QStringLiteral("Data packet QTVOLUMES (null when the product has none); no row for an unknown "
+                                           "product."),
+                            getQtVolumes));
+    registry.add(readMethod(
+        QStringLiteral("GetDesconto"),
+        {textArg(QStringLiteral("customer"), QStringLiteral("Customer of the order (CDCLIENTE), up to 21 characters.")),
+         textArg(QStringLiteral("product"), QStringLiteral("Product (CDPRODUTO), up to 10 characters.")),
+         textArg(QStringLiteral("quantity"), QStringLiteral("The item's quantity as text (\"12.5\" or \"12,5\").") )},
+        QStringLiteral("Reads the customer's discount proportion for the product and quantity (DESCPROPCLIE)."),
+        QStringLiteral("Data packet VRPERDESC: the proportion whose range QTINIDESC ... QTFINDESC holds the quantity "
+                       "(the largest where ranges overlap); no row when none does."),
+        getDesconto));
+    registry.add(readMethod(
+        QStringLiteral("getQtProd"),
+        {textArg(QStringLiteral("product"), typedProductDoc),
+         textArg(QStringLiteral("customer"), QStringLiteral("Customer of the order (CDCLIENTE), up to 21 characters."))},
+        QStringLiteral("Reads how far the customer's discount proportions of the product reach."),
+        QStringLiteral("Data packet QTFINDESC, the highest end of the customer's ranges for the product; no row when "
+                       "the customer has none."),
+        getQtProd));
 }
