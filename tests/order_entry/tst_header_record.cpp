@@ -47,7 +47,7 @@ QString data(int dia, int mes = 12)
 }
 
 // The filter of each argument case: the screen's initial filter changed as
-// the case's name says.
+// the case's name says (any other name: unchanged).
 TFiltro filtroDoCaso(const QString& caso)
 {
     TFiltro f = filtroInicial(hoje);
@@ -167,13 +167,12 @@ QStringList TstHeaderRecord::pedidosDoBanco(const QString& where, const QVariant
 
 void TstHeaderRecord::argumentos_data()
 {
-    QTest::addColumn<QString>("caso");
     QTest::addColumn<QString>("exibDadOrc");
     QTest::addColumn<bool>("loadDetails");
     QTest::addColumn<QVariantMap>("esperado");   // argument number -> value (null: JSON null)
 
     const QVariant nulo;
-    QTest::newRow("filtro inicial") << "inicial" << "N" << false
+    QTest::newRow("filtro inicial") << "N" << false
         << QVariantMap{{"1", "T"}, {"2", ""}, {"3", ""}, {"4", "T"}, {"5", ""}, {"6", "T"}, {"7", ""}, {"8", "T"},
                        {"10", "T"}, {"12", "T"}, {"14", "43210"}, {"15", "T"}, {"16", "12"}, {"17", ""},
                        {"18", "1234657"}, {"19", "T"}, {"20", ""}, {"21", data(26, 11)}, {"22", data(6)},
@@ -182,53 +181,43 @@ void TstHeaderRecord::argumentos_data()
                        {"39", "T"}, {"40", ""}, {"41", ""}, {"42", "T"}, {"43", "T"}, {"44", nulo}, {"45", nulo},
                        {"46", "T"}, {"47", "T"}, {"48", ""}, {"49", ""}, {"50", "T"}, {"51", ""}, {"52", ""},
                        {"53", "T"}};
-    QTest::newRow("origens todas com orçamentos") << "inicial" << "S" << false
-                                                  << QVariantMap{{"30", "123456789"}};
-    QTest::newRow("origens escolhidas") << "origens escolhidas" << "S" << false << QVariantMap{{"30", "'2'_'9'"}};
-    QTest::newRow("todas as situações") << "todas as situações" << "N" << false
-                                        << QVariantMap{{"16", "123546"}, {"17", "T"}};
-    QTest::newRow("só cancelados") << "só cancelados" << "N" << false << QVariantMap{{"16", "4"}, {"17", ""}};
-    QTest::newRow("liquidados e parciais") << "liquidados e parciais" << "N" << false
-                                           << QVariantMap{{"16", "356"}, {"17", ""}};
-    QTest::newRow("sem prioridade baixa") << "sem prioridade baixa" << "N" << false
-                                          << QVariantMap{{"14", "3210"}, {"15", ""}};
-    QTest::newRow("nenhuma prioridade") << "nenhuma prioridade" << "N" << false << QVariantMap{{"14", ""}, {"15", ""}};
-    QTest::newRow("itens sem liquidados") << "itens sem liquidados" << "N" << false
-                                          << QVariantMap{{"18", "12357"}, {"19", ""}};
-    QTest::newRow("pedidos por intervalo") << "pedidos por intervalo" << "N" << false
+    QTest::newRow("origens todas com orçamentos") << "S" << false << QVariantMap{{"30", "123456789"}};
+    QTest::newRow("origens escolhidas") << "S" << false << QVariantMap{{"30", "'2'_'9'"}};
+    QTest::newRow("todas as situações") << "N" << false << QVariantMap{{"16", "123546"}, {"17", "T"}};
+    QTest::newRow("só cancelados") << "N" << false << QVariantMap{{"16", "4"}, {"17", ""}};
+    QTest::newRow("liquidados e parciais") << "N" << false << QVariantMap{{"16", "356"}, {"17", ""}};
+    QTest::newRow("sem prioridade baixa") << "N" << false << QVariantMap{{"14", "3210"}, {"15", ""}};
+    QTest::newRow("nenhuma prioridade") << "N" << false << QVariantMap{{"14", ""}, {"15", ""}};
+    QTest::newRow("itens sem liquidados") << "N" << false << QVariantMap{{"18", "12357"}, {"19", ""}};
+    QTest::newRow("pedidos por intervalo") << "N" << false
         << QVariantMap{{"1", ""}, {"2", "0000000010"}, {"3", "0000000020"}, {"4", "T"}, {"5", ""}};
-    QTest::newRow("pedidos por lista") << "pedidos por lista" << "N" << false
+    QTest::newRow("pedidos por lista") << "N" << false
         << QVariantMap{{"1", "T"}, {"4", ""}, {"5", "'0000000001'_'0000000002'"}};
-    QTest::newRow("notas por intervalo") << "notas por intervalo" << "N" << false
+    QTest::newRow("notas por intervalo") << "N" << false
         << QVariantMap{{"49", ""}, {"50", ""}, {"51", "1"}, {"52", "9"}, {"53", ""}};
-    QTest::newRow("notas por lista") << "notas por lista" << "N" << false
-        << QVariantMap{{"49", "'0000000005'"}, {"50", ""}, {"53", "T"}};
-    QTest::newRow("sem período") << "sem período" << "N" << false
-                                 << QVariantMap{{"20", "T"}, {"21", nulo}, {"22", nulo}};
-    QTest::newRow("entrega") << "entrega" << "N" << false
-                             << QVariantMap{{"23", ""}, {"24", data(1)}, {"25", data(10)}};
-    QTest::newRow("importação") << "importação" << "N" << false
+    QTest::newRow("notas por lista") << "N" << false << QVariantMap{{"49", "'0000000005'"}, {"50", ""}, {"53", "T"}};
+    QTest::newRow("sem período") << "N" << false << QVariantMap{{"20", "T"}, {"21", nulo}, {"22", nulo}};
+    QTest::newRow("entrega") << "N" << false << QVariantMap{{"23", ""}, {"24", data(1)}, {"25", data(10)}};
+    QTest::newRow("importação") << "N" << false
         << QVariantMap{{"43", ""}, {"44", data(1, 11)}, {"45", data(30, 11)}, {"46", "0000000123"}, {"47", "S"}};
-    QTest::newRow("orçamento de") << "orçamento de" << "N" << false
-                                  << QVariantMap{{"40", "0000000004"}, {"41", ""}, {"42", ""}};
-    QTest::newRow("critérios de lista") << "critérios de lista" << "N" << false
+    QTest::newRow("orçamento de") << "N" << false << QVariantMap{{"40", "0000000004"}, {"41", ""}, {"42", ""}};
+    QTest::newRow("critérios de lista") << "N" << false
         << QVariantMap{{"6", ""}, {"7", "'0003'"}, {"8", ""}, {"9", "'0001'_'0002'"}, {"10", ""},
                        {"11", "'000000000000000000027'"}, {"12", ""}, {"13", "'0000000010'"},
                        {"26", "'1058SP3550308'"}, {"27", ""}, {"34", ""}, {"35", "'0002'"}, {"36", "'01'"},
                        {"37", ""}, {"38", "'001'"}, {"39", ""}, {"48", "OC-004101"}};
-    QTest::newRow("só orçamentos") << "só orçamentos" << "N" << false << QVariantMap{{"28", ""}, {"29", "2"}};
-    QTest::newRow("com detalhes") << "inicial" << "N" << true << QVariantMap{{"32", true}, {"33", "0000000007"}};
+    QTest::newRow("só orçamentos") << "N" << false << QVariantMap{{"28", ""}, {"29", "2"}};
+    QTest::newRow("com detalhes") << "N" << true << QVariantMap{{"32", true}, {"33", "0000000007"}};
 }
 
 void TstHeaderRecord::argumentos()
 {
-    QFETCH(QString, caso);
     QFETCH(QString, exibDadOrc);
     QFETCH(bool, loadDetails);
     QFETCH(QVariantMap, esperado);
 
-    ArgumentosGetPedido argumentos(filtroDoCaso(caso), QStringLiteral("0001"), exibDadOrc, loadDetails,
-                                   loadDetails ? QStringLiteral("0000000007") : QString());
+    ArgumentosGetPedido argumentos(filtroDoCaso(QString::fromUtf8(QTest::currentDataTag())), QStringLiteral("0001"),
+                                   exibDadOrc, loadDetails, loadDetails ? QStringLiteral("0000000007") : QString());
     const QList<RpcArg> lista = argumentos.lista();
     QCOMPARE(lista.size(), 53);
     for (auto it = esperado.cbegin(); it != esperado.cend(); ++it) {
