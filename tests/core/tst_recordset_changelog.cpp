@@ -1,7 +1,7 @@
 // Change log, deltas, aggregates and view notifications of the record set.
 
 #include "eventguard.h"
-#include "recordset.h"
+#include "recordset_support.h"
 
 #include <QAbstractItemModelTester>
 #include <QAbstractTableModel>
@@ -26,17 +26,10 @@ DataPacket itemsPacket()
 
 void defineItems(RecordSet& cds)
 {
-    cds.addField("NRITEMPED", FieldType::String, 10);
-    cds.addField("QTITEMPED", FieldType::Float);
-    cds.addField("VRPREUNITPED", FieldType::Float);
-    cds.addField("VRDESITPED", FieldType::Float);
-    cds.addField("PERDESC", FieldType::Float).setWritesBack(false);
-    cds.addField("VRTOTALITEM", FieldType::Float, 0, Field::Kind::InternalCalc);
-    cds.addAggregate("VRTOTAPROD", "SUM(VRTOTALITEM)");
+    addFieldsOf(cds, itemsPacket());
+    cds.fieldByName("PERDESC").setWritesBack(false);
+    addItemTotal(cds);
     cds.addAggregate("VRTOTADESCPED", "SUM(VRDESITPED)");
-    cds.onCalcFields = [](RecordSet& rs) {
-        rs.fieldByName("VRTOTALITEM").setValue(rs.fieldByName("QTITEMPED").asFloat() * rs.fieldByName("VRPREUNITPED").asFloat());
-    };
 }
 
 void editRow(RecordSet& cds, const QString& item, const QString& field, const QVariant& value)
@@ -59,8 +52,8 @@ void appendItem(RecordSet& cds, const QString& item, double quantity, double pri
 QStringList items(RecordSet& cds)
 {
     QStringList names;
-    for (int row = 0; row < cds.recordCount(); ++row)
-        names << cds.value(row, cds.fieldIndex("NRITEMPED")).toString().right(1);
+    for (const QString& item : column(cds, "NRITEMPED"))
+        names << item.right(1);
     return names;
 }
 

@@ -3,7 +3,7 @@
 
 #include "errorof.h"
 #include "filterexpression.h"
-#include "recordset.h"
+#include "recordset_support.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,31 +33,16 @@ DataPacket itemsPacket()
 
 void defineItems(RecordSet& cds)
 {
-    cds.addField("CDFILIAL", FieldType::String, 4);
-    cds.addField("NRPEDIDO", FieldType::String, 10);
-    cds.addField("NRITEMPED", FieldType::String, 10);
-    cds.addField("QTITEMPED", FieldType::Float).setDisplayFormat("##0.000");
-    cds.addField("VRPREUNITPED", FieldType::Float).setDisplayFormat("###0.00");
-    cds.addField("VRDESITPED", FieldType::Float);
-    cds.addField("IDITPEDDIFER", FieldType::String, 1);
-    cds.addField("DTENTITPED", FieldType::DateTime);
+    addFieldsOf(cds, itemsPacket());
+    cds.fieldByName("QTITEMPED").setDisplayFormat("##0.000");
+    cds.fieldByName("VRPREUNITPED").setDisplayFormat("###0.00");
     cds.addField("VrTotalAux", FieldType::Float, 0, Field::Kind::Calculated);
-    cds.addField("VRTOTALITEM", FieldType::Float, 0, Field::Kind::InternalCalc);
-    cds.addAggregate("VRTOTAPROD", "SUM(VRTOTALITEM)");
-    cds.onCalcFields = [](RecordSet& rs) {
-        const double total = rs.fieldByName("QTITEMPED").asFloat() * rs.fieldByName("VRPREUNITPED").asFloat();
-        rs.fieldByName("VrTotalAux").setValue(total);
-        rs.fieldByName("VRTOTALITEM").setValue(total);
+    addItemTotal(cds);
+    const auto itemTotal = cds.onCalcFields;
+    cds.onCalcFields = [itemTotal](RecordSet& rs) {
+        itemTotal(rs);
+        rs.fieldByName("VrTotalAux").setValue(rs.fieldByName("VRTOTALITEM").value());
     };
-}
-
-QStringList column(RecordSet& cds, const QString& fieldName)
-{
-    QStringList values;
-    const int index = cds.fieldIndex(fieldName);
-    for (int row = 0; row < cds.recordCount(); ++row)
-        values << cds.value(row, index).toString();
-    return values;
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "abort.h"
 #include "errorof.h"
 #include "eventguard.h"
-#include "recordset.h"
+#include "recordset_support.h"
 
 #include <QtTest>
 
@@ -25,16 +25,8 @@ DataPacket itemPacket(int rows)
 
 void defineItems(RecordSet& cds)
 {
-    cds.addField("CDFILIAL", FieldType::String, 4);
-    cds.addField("NRPEDIDO", FieldType::String, 10);
-    cds.addField("NRITEMPED", FieldType::String, 10);
-    cds.addField("QTITEMPED", FieldType::Float);
-    cds.addField("VRPREUNITPED", FieldType::Float);
-    cds.addField("VRTOTALITEM", FieldType::Float, 0, Field::Kind::InternalCalc);
-    cds.addAggregate("VRTOTAPROD", "SUM(VRTOTALITEM)");
-    cds.onCalcFields = [](RecordSet& rs) {
-        rs.fieldByName("VRTOTALITEM").setValue(rs.fieldByName("QTITEMPED").asFloat() * rs.fieldByName("VRPREUNITPED").asFloat());
-    };
+    addFieldsOf(cds, itemPacket(0));
+    addItemTotal(cds);
 }
 
 // The record set's handlers by the names the event log gives them.

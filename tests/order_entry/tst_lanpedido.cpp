@@ -2,8 +2,7 @@
 // rule, page loading, cancelling a new order, the saved column order, notes
 // and printing.
 
-#include "lanpedido_screen.h"
-#include "scriptedhost.h"
+#include "lanpedido_testcase.h"
 
 #include "lanpedido.h"
 #include "lanpedido_unit.h"
@@ -31,15 +30,10 @@
 
 using namespace PedTest;
 
-class TstLanPedido : public QObject, TelaTeste {
+class TstLanPedido : public LanPedidoTestCase {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void cleanupTestCase();
-
     void abreComFilialFixaEParametros();
     void filialSemParametrosBloqueia();
     void filialLivreValidadaAoSair_data();
@@ -66,16 +60,16 @@ private slots:
     void incluirNaFormaDePagamento();
 
 private:
+    void aoAbrirServidor() override;
+    void depoisDoTeste() override { QVERIFY(!LanPedido::boStCriado); }
     void soltaFilial();
     void carregaPedidoDemo();
 
     int demoItemCount = 0;
 };
 
-void TstLanPedido::initTestCase()
+void TstLanPedido::aoAbrirServidor()
 {
-    abreServidor(QStringLiteral("tst_lanpedido_demo"));
-
     // The operator's saved column order, beside another operator's.
     QDir().mkpath(configDir.path() + QStringLiteral("/DEMO"));
     RecordSet salvas(QStringLiteral("cdsSalvaOpcoes"));
@@ -89,24 +83,6 @@ void TstLanPedido::initTestCase()
         salvas.post();
     }
     salvas.saveToFile(configDir.path() + QStringLiteral("/DEMO/Config.Cds"));
-
-}
-
-void TstLanPedido::init()
-{
-    scripted = std::make_unique<ScriptedHost>();
-}
-
-void TstLanPedido::cleanup()
-{
-    fechaTelaDoTeste();
-    QVERIFY(!LanPedido::boStCriado);
-    liberaHost();
-}
-
-void TstLanPedido::cleanupTestCase()
-{
-    fechaServidor();
 }
 
 // A branch with order parameters on the fixed working branch: the list opens
@@ -125,7 +101,6 @@ void TstLanPedido::abreComFilialFixaEParametros()
     QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshPadrao);
     QCOMPARE(LanPedido::Filtro.Emissao.dtDe, QDate::currentDate().addDays(-10));
     QCOMPARE(LanPedido::Filtro.Emissao.dtAte, QDate::currentDate());
-    QVERIFY(scripted->messages().isEmpty());
 }
 
 void TstLanPedido::filialSemParametrosBloqueia()
@@ -371,7 +346,6 @@ void TstLanPedido::itensRecarregamEmConsulta()
     tela->selecionaPagina(tela->tshPadrao);
     tela->selecionaPagina(tela->tshItemPedido);
     QCOMPARE(tela->cdsItemPedido->recordCount(), demoItemCount);
-    QVERIFY(scripted->messages().isEmpty());
 }
 
 // A new order keeps what was entered on its items page: no reload, and its
@@ -516,7 +490,6 @@ void TstLanPedido::paginasEmConsulta()
         QVERIFY(!imagem.isNull());
         QVERIFY(imagem.save(QStringLiteral("%1/ped00100_%2.png").arg(pasta, pagina->objectName())));
     }
-    QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
 }
 
 // The working branch left free for the screen, for the rest of the test.
@@ -577,7 +550,6 @@ void TstLanPedido::paginaMostradaEEscolhidaConcordam()
         QVERIFY(tela->focusWidget() != tela->medCdFilial);
     }
     QCOMPARE(tela->medNrPedido->text(), pedido);
-    QVERIFY2(scripted->messages().isEmpty(), qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
 }
 
 void TstLanPedido::cancelarNovoPedidoMostraOPedidoAtual_data()
@@ -616,7 +588,6 @@ void TstLanPedido::cancelarNovoPedidoMostraOPedidoAtual()
     QCOMPARE(tela->cdsItemPedido->recordCount(), demoItemCount);
     QVERIFY(tela->nedTotal->value() > 0);
     QCOMPARE(totalNoPagamento, tela->nedTotal->value());
-    QVERIFY(scripted->messages().isEmpty());
 }
 
 void TstLanPedido::incluirNaFormaDePagamento_data()
@@ -658,7 +629,6 @@ void TstLanPedido::incluirNaFormaDePagamento()
     }
     QCOMPARE(tela->cdsPrazoPgto->recordCount(), prazos);
     QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
-    QVERIFY(scripted->messages().isEmpty());
 }
 
 QTEST_MAIN(TstLanPedido)

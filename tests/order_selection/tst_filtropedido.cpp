@@ -104,8 +104,6 @@ private slots:
     void pesquisaPorF9();
     void pesquisaNoServidor_data();
     void pesquisaNoServidor();
-    void pesquisaNoServidorSemDados_data();
-    void pesquisaNoServidorSemDados();
     void pesquisaNoServidorFalha();
     void pesquisaSemDados_data();
     void pesquisaSemDados();
@@ -926,17 +924,35 @@ void TstFiltroPedido::pesquisaPorF9()
 void TstFiltroPedido::pesquisaNoServidor_data()
 {
     QTest::addColumn<bool>("nota");
-    QTest::newRow("pedidos") << false;
-    QTest::newRow("notas") << true;
+    QTest::addColumn<QString>("filial");
+    QTest::addColumn<QString>("mensagem");   // empty: one is chosen
+    QTest::newRow("pedidos") << false << "0001" << "";
+    QTest::newRow("notas") << true << "0001" << "";
+    // A branch without orders or invoices: the look-up says so and keeps the list.
+    QTest::newRow("filial sem pedidos") << false << "0003" << "Não há pedido cadastrado.";
+    QTest::newRow("filial sem notas") << true << "0003" << "Não há notas geradas para a filial.";
 }
 
 void TstFiltroPedido::pesquisaNoServidor()
 {
     QFETCH(bool, nota);
+    QFETCH(QString, filial);
+    QFETCH(QString, mensagem);
     TFiltro filtro = filtroDemo();
+    filtro.Filial = filial;
     QString code;
     abre(filtro, [&](TfrmFiltroPedido& d) {
         (nota ? d.rdbLNota : d.rbtLNrPedido)->setChecked(true);
+        if (!mensagem.isEmpty()) {
+            d.stNrPedido = QStringLiteral("'0000000001'");
+            (nota ? d.btnNota : d.btnNrPedido)->click();
+            QCOMPARE(ultimaMensagem(), mensagem);
+            QCOMPARE(d.focusWidget(), nota ? d.rdbLNota : d.rbtLNrPedido);
+            QCOMPARE(d.stNrPedido, QStringLiteral("'0000000001'"));
+            QCOMPARE(scripted->busyShows(), scripted->busyHides());
+            d.sbtCancela->click();
+            return;
+        }
         scripted->expectDialog(QStringLiteral("TfrmPesquisaLista"), [&code](QDialog& dialog) {
             auto& lista = static_cast<TfrmPesquisaLista&>(dialog);
             lista.checkAllShown(true);
@@ -953,32 +969,8 @@ void TstFiltroPedido::pesquisaNoServidor()
         d.sbtConfirma->click();
         QVERIFY2(!d.isVisible(), qPrintable(ultimaMensagem()));
     });
-    QVERIFY(!code.isEmpty());
-    QCOMPARE(nota ? filtro.Nota.stNota : filtro.NrPedido.stNrPedido, listText({code}));
-}
-
-// A branch without orders or invoices: the look-up says so and keeps the list.
-void TstFiltroPedido::pesquisaNoServidorSemDados_data()
-{
-    pesquisaNoServidor_data();
-}
-
-void TstFiltroPedido::pesquisaNoServidorSemDados()
-{
-    QFETCH(bool, nota);
-    TFiltro filtro = filtroDemo();
-    filtro.Filial = QStringLiteral("0003");
-    abre(filtro, [&](TfrmFiltroPedido& d) {
-        (nota ? d.rdbLNota : d.rbtLNrPedido)->setChecked(true);
-        d.stNrPedido = QStringLiteral("'0000000001'");
-        (nota ? d.btnNota : d.btnNrPedido)->click();
-        QCOMPARE(ultimaMensagem(), nota ? QStringLiteral("Não há notas geradas para a filial.")
-                                        : QStringLiteral("Não há pedido cadastrado."));
-        QCOMPARE(d.focusWidget(), nota ? d.rdbLNota : d.rbtLNrPedido);
-        QCOMPARE(d.stNrPedido, QStringLiteral("'0000000001'"));
-        QCOMPARE(scripted->busyShows(), scripted->busyHides());
-        d.sbtCancela->click();
-    });
+    if (mensagem.isEmpty())
+        QCOMPARE(nota ? filtro.Nota.stNota : filtro.NrPedido.stNrPedido, listText({code}));
 }
 
 // A failing server look-up is reported and leaves the list as it was.

@@ -55,33 +55,26 @@ class TestMethods : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addKinds(); }
     void initTestCase();
 
-    void getParamGerPed_data() { addKinds(); }
     void getParamGerPed();
     void getPermissao_data();
     void getPermissao();
     void getAbertura_data();
     void getAbertura();
-    void getAberturaShowsCurrentNames_data() { addKinds(); }
     void getAberturaShowsCurrentNames();
     void getFilial_data();
     void getFilial();
 
     void clienteRestrictions_data();
     void clienteRestrictions();
-    void clienteBringsItsOrderData_data() { addKinds(); }
     void clienteBringsItsOrderData();
-    void clienteLatestOrderPerBranch_data() { addKinds(); }
     void clienteLatestOrderPerBranch();
-    void obser_data() { addKinds(); }
     void obser();
 
-    void getPrxPedidoCountsUpPadded_data() { addKinds(); }
     void getPrxPedidoCountsUpPadded();
-    void getPrxPedidoStartsAfterStoredOrders_data() { addKinds(); }
     void getPrxPedidoStartsAfterStoredOrders();
-    void getPrxPedidoRefusesUnknownBranch_data() { addKinds(); }
     void getPrxPedidoRefusesUnknownBranch();
 
 private:
@@ -94,7 +87,7 @@ private:
     PedTest::DemoBackends m_backends;
 };
 
-#define OPEN_BACKEND(name) PED_OPEN_BACKEND(m_backends, name)
+#define OPEN_BACKEND(name) PED_OPEN_GLOBAL_BACKEND(m_backends, name)
 
 void TestMethods::initTestCase()
 {
@@ -118,21 +111,17 @@ void TestMethods::getParamGerPed()
 
 void TestMethods::getPermissao_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("operatorCode");
     QTest::addColumn<QString>("permission");
     QTest::addColumn<QString>("branch");
     QTest::addColumn<bool>("granted");
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        const auto row = [&](const char* name) -> QTestData& { return QTest::addRow("%s: %s", kind, name) << QString::fromLatin1(kind); };
-        row("leader holds the right") << "DEMO" << "ALTP" << "0003" << true;
-        row("other branch") << "DEMO" << "ALTP" << "0009" << false;
-        row("other right") << "DEMO" << "EXCP" << "0001" << false;
-        row("operator without rights") << "MARIA" << "ALTP" << "0001" << false;
-        row("inactive operator") << "ANTIGO" << "ALTP" << "0001" << false;
-        row("unknown operator") << "NINGUEM" << "ALTP" << "0001" << false;
-        row("SQL in the argument") << "DEMO' OR '1'='1" << "ALTP" << "0001" << false;
-    }
+    QTest::newRow("leader holds the right") << "DEMO" << "ALTP" << "0003" << true;
+    QTest::newRow("other branch") << "DEMO" << "ALTP" << "0009" << false;
+    QTest::newRow("other right") << "DEMO" << "EXCP" << "0001" << false;
+    QTest::newRow("operator without rights") << "MARIA" << "ALTP" << "0001" << false;
+    QTest::newRow("inactive operator") << "ANTIGO" << "ALTP" << "0001" << false;
+    QTest::newRow("unknown operator") << "NINGUEM" << "ALTP" << "0001" << false;
+    QTest::newRow("SQL in the argument") << "DEMO' OR '1'='1" << "ALTP" << "0001" << false;
 }
 
 void TestMethods::getPermissao()
@@ -161,7 +150,6 @@ void TestMethods::getPermissao()
 
 void TestMethods::getAbertura_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("branch");
     QTest::addColumn<QString>("operatorCode");
     QTest::addColumn<QString>("priceMode");   // empty: no parameters
@@ -172,16 +160,13 @@ void TestMethods::getAbertura_data()
     QTest::addColumn<QVariantList>("seller");            // the bound seller's row; empty: none
     const QVariantList maria{QStringLiteral("0002"), QStringLiteral("Maria Souza"), 2.5, QStringLiteral("01"), QStringLiteral("Tabela Varejo")};
     const QVariantList roberto{QStringLiteral("0001"), QStringLiteral("Roberto Alves"), 3.0, QStringLiteral("01"), QStringLiteral("Tabela Varejo")};
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        const auto row = [&](const char* name) -> QTestData& { return QTest::addRow("%s: %s", kind, name) << QString::fromLatin1(kind); };
-        row("0001 price tables") << "0001" << "DEMO" << "1" << true << "1" << "N" << false << QVariantList();
-        row("0002 price factor") << "0002" << "DEMO" << "2" << false << "2" << "S" << false << QVariantList();
-        row("0003 without parameters") << "0003" << "DEMO" << "" << true << "" << "N" << false << QVariantList();
-        row("unknown branch") << "0077" << "DEMO" << "" << false << "" << "" << false << QVariantList();
-        row("operator bound to a seller") << "0002" << "MARIA" << "2" << false << "2" << "S" << true << maria;
-        row("another bound operator") << "0002" << "VEND01" << "2" << false << "2" << "S" << true << roberto;
-        row("bound to a seller who left") << "0002" << "EXVEND" << "2" << false << "2" << "S" << true << QVariantList();
-    }
+    QTest::newRow("0001 price tables") << "0001" << "DEMO" << "1" << true << "1" << "N" << false << QVariantList();
+    QTest::newRow("0002 price factor") << "0002" << "DEMO" << "2" << false << "2" << "S" << false << QVariantList();
+    QTest::newRow("0003 without parameters") << "0003" << "DEMO" << "" << true << "" << "N" << false << QVariantList();
+    QTest::newRow("unknown branch") << "0077" << "DEMO" << "" << false << "" << "" << false << QVariantList();
+    QTest::newRow("operator bound to a seller") << "0002" << "MARIA" << "2" << false << "2" << "S" << true << maria;
+    QTest::newRow("another bound operator") << "0002" << "VEND01" << "2" << false << "2" << "S" << true << roberto;
+    QTest::newRow("bound to a seller who left") << "0002" << "EXVEND" << "2" << false << "2" << "S" << true << QVariantList();
 }
 
 void TestMethods::getAbertura()
@@ -260,24 +245,21 @@ void TestMethods::getAberturaShowsCurrentNames()
 
 void TestMethods::getFilial_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("module");
     QTest::addColumn<QString>("company");
     QTest::addColumn<QString>("branch");
     QTest::addColumn<QStringList>("expected");   // "CDFILIAL NMFILIAL"
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        for (const QString& module : {lanPedido, dbGeral}) {
-            const auto row = [&](const char* name) -> QTestData& {
-                return QTest::addRow("%s: %s: %s", kind, qPrintable(module), name) << QString::fromLatin1(kind) << module;
-            };
-            row("all branches") << "01" << "T"
-                                << QStringList{QStringLiteral("0001 Matriz São Paulo"), QStringLiteral("0002 Filial Campinas"),
-                                               QStringLiteral("0003 Filial Curitiba")};
-            row("one branch") << "01" << "0002" << QStringList{QStringLiteral("0002 Filial Campinas")};
-            row("unknown branch") << "01" << "0009" << QStringList{};
-            row("other company") << "02" << "T" << QStringList{};
-            row("SQL in the argument") << "01" << "0001' OR '1'='1" << QStringList{};
-        }
+    for (const QString& module : {lanPedido, dbGeral}) {
+        const auto row = [&](const char* name) -> QTestData& {
+            return QTest::addRow("%s: %s", qPrintable(module), name) << module;
+        };
+        row("all branches") << "01" << "T"
+                            << QStringList{QStringLiteral("0001 Matriz São Paulo"), QStringLiteral("0002 Filial Campinas"),
+                                           QStringLiteral("0003 Filial Curitiba")};
+        row("one branch") << "01" << "0002" << QStringList{QStringLiteral("0002 Filial Campinas")};
+        row("unknown branch") << "01" << "0009" << QStringList{};
+        row("other company") << "02" << "T" << QStringList{};
+        row("SQL in the argument") << "01" << "0001' OR '1'='1" << QStringList{};
     }
 }
 
@@ -302,25 +284,21 @@ void TestMethods::getFilial()
 // seller sees only customers of that seller.
 void TestMethods::clienteRestrictions_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("fixed");
     QTest::addColumn<QString>("seller");
     QTest::addColumn<QString>("customer");
     QTest::addColumn<QString>("mode");
     QTest::addColumn<bool>("found");
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        const QString k = QString::fromLatin1(kind);
-        QTest::addRow("%s any seller", kind) << k << false << "0002" << "000001" << "T" << true;
-        QTest::addRow("%s fixed, own customer", kind) << k << true << "0001" << "000001" << "T" << true;
-        QTest::addRow("%s fixed, other seller's customer", kind) << k << true << "0002" << "000001" << "T" << false;
-        QTest::addRow("%s fixed without seller", kind) << k << true << "" << "000001" << "T" << false;
-        QTest::addRow("%s blocked, all modes", kind) << k << false << "" << "000003" << "T" << true;
-        QTest::addRow("%s blocked, not blocked only", kind) << k << false << "" << "000003" << "N" << false;
-        QTest::addRow("%s blocked, blocked only", kind) << k << false << "" << "000003" << "S" << true;
-        QTest::addRow("%s unknown", kind) << k << false << "" << "999999" << "T" << false;
-        QTest::addRow("%s quote in the code", kind) << k << false << "" << "' OR '1'='1" << "T" << false;
-        QTest::addRow("%s empty code", kind) << k << false << "" << "" << "T" << false;
-    }
+    QTest::newRow("any seller") << false << "0002" << "000001" << "T" << true;
+    QTest::newRow("fixed, own customer") << true << "0001" << "000001" << "T" << true;
+    QTest::newRow("fixed, other seller's customer") << true << "0002" << "000001" << "T" << false;
+    QTest::newRow("fixed without seller") << true << "" << "000001" << "T" << false;
+    QTest::newRow("blocked, all modes") << false << "" << "000003" << "T" << true;
+    QTest::newRow("blocked, not blocked only") << false << "" << "000003" << "N" << false;
+    QTest::newRow("blocked, blocked only") << false << "" << "000003" << "S" << true;
+    QTest::newRow("unknown") << false << "" << "999999" << "T" << false;
+    QTest::newRow("quote in the code") << false << "" << "' OR '1'='1" << "T" << false;
+    QTest::newRow("empty code") << false << "" << "" << "T" << false;
 }
 
 void TestMethods::clienteRestrictions()

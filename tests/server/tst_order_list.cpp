@@ -112,28 +112,21 @@ class TestOrderList : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addKinds(); }
     void cleanupTestCase();
 
     void listsTheOrdersOfEachCriterion_data();
     void listsTheOrdersOfEachCriterion();
-    void orderListHasTheRecordSetsFields_data() { addKinds(); }
     void orderListHasTheRecordSetsFields();
-    void longListsAreBound_data() { addKinds(); }
     void longListsAreBound();
     void badArgumentsAreRefused_data();
     void badArgumentsAreRefused();
-    void detailsOfTheCurrentOrder_data() { addKinds(); }
     void detailsOfTheCurrentOrder();
-    void withoutDetailsOnlyTheAddress_data() { addKinds(); }
     void withoutDetailsOnlyTheAddress();
 
-    void orderAndInvoiceLookups_data() { addKinds(); }
     void orderAndInvoiceLookups();
-    void itemTaxesAndLastSales_data() { addKinds(); }
     void itemTaxesAndLastSales();
-    void detailMethodsOfAnUnknownOrder_data() { addKinds(); }
     void detailMethodsOfAnUnknownOrder();
-    void deletingChargesKeepsOtherOrders_data() { addKinds(); }
     void deletingChargesKeepsOtherOrders();
 
 private:
@@ -159,11 +152,11 @@ void TestOrderList::cleanupTestCase()
     }
 }
 
-// The server of the row's kind (the first word of its name), started and
-// given the test rows when a row first needs it.
+// The server of the row's kind, started and given the test rows when a row
+// first needs it.
 Backend& TestOrderList::backend()
 {
-    const QString kind = QString::fromLatin1(QTest::currentDataTag()).section(u' ', 0, 0);
+    QFETCH_GLOBAL(QString, kind);
     Backend& backend = kind == QLatin1String("postgresql") ? m_postgres : m_sqlite;
     if (!backend.server && (backend.server = PedTest::startServer(kind))) {
         backend.token = backend.server->login();
@@ -299,10 +292,8 @@ void TestOrderList::listsTheOrdersOfEachCriterion_data()
                         " AND IDORIGPED IN ('1', '2', '3', '9')")
              .arg(day(-10), day(0))},
     };
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        for (const auto& row : rows)
-            QTest::addRow("%s %s", kind, row.name) << row.overrides << row.where;
-    }
+    for (const auto& row : rows)
+        QTest::newRow(row.name) << row.overrides << row.where;
 }
 
 void TestOrderList::listsTheOrdersOfEachCriterion()
@@ -373,10 +364,8 @@ void TestOrderList::badArgumentsAreRefused_data()
         {"branch longer than its column", argumentsWith({{"31", "00001"}}), -32000, "Filial"},
         {"order bound longer than its column", argumentsWith({{"1", ""}, {"2", "00000000001"}}), -32000, "pedido"},
     };
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        for (const auto& row : rows)
-            QTest::addRow("%s %s", kind, row.name) << row.args << row.code << QString::fromUtf8(row.message);
-    }
+    for (const auto& row : rows)
+        QTest::newRow(row.name) << row.args << row.code << QString::fromUtf8(row.message);
 }
 
 void TestOrderList::badArgumentsAreRefused()

@@ -132,6 +132,7 @@ class TestPageMethods : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { addKinds(); }
     void initTestCase();
 
     void pgcChangeElements_data();
@@ -139,12 +140,10 @@ private slots:
     void pgcChangeRemembersModality_data();
     void pgcChangeRemembersModality();
     void pgcChangeOverHttpReturnsTheModality();
-    void pgcChangeCommitmentBalance_data() { addKinds(); }
     void pgcChangeCommitmentBalance();
 
     void itemPedido_data();
     void itemPedido();
-    void itemPedidoInvoicePostings_data() { addKinds(); }
     void itemPedidoInvoicePostings();
 
     void imposPedTot_data();
@@ -153,24 +152,18 @@ private slots:
     void imposEncar();
     void demoTaxesFollowTheRules_data();
     void demoTaxesFollowTheRules();
-    void imposEncarMatchesStoredTotals_data() { addKinds(); }
     void imposEncarMatchesStoredTotals();
 
-    void pesqObser_data() { addKinds(); }
     void pesqObser();
 
     void pedidoImpressao_data();
     void pedidoImpressao();
 
-    void dadosAfterScrollStockPosition_data() { addKinds(); }
     void dadosAfterScrollStockPosition();
-    void dadosAfterScrollQuantities_data() { addKinds(); }
     void dadosAfterScrollQuantities();
-    void dadosAfterScrollLotsUsedAndTaxes_data() { addKinds(); }
     void dadosAfterScrollLotsUsedAndTaxes();
     void dadosAfterScrollStockControl_data();
     void dadosAfterScrollStockControl();
-    void dadosAfterScrollWithoutFlags_data() { addKinds(); }
     void dadosAfterScrollWithoutFlags();
 
 private:
@@ -191,21 +184,18 @@ private:
     PedTest::DemoBackends m_backends;
 };
 
-// Orders by kind of backend: one with items (and a note, terms, an
+// Orders: one with items (and a note, terms, an
 // address), one without, one never stored, and no order at all.
 void TestPageMethods::addOrders()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("order");
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        QTest::addRow("%s with items", kind) << QString::fromLatin1(kind) << withItems;
-        QTest::addRow("%s without items", kind) << QString::fromLatin1(kind) << withoutItems;
-        QTest::addRow("%s unknown", kind) << QString::fromLatin1(kind) << unknownOrder;
-        QTest::addRow("%s none", kind) << QString::fromLatin1(kind) << QString();
-    }
+    QTest::newRow("with items") << withItems;
+    QTest::newRow("without items") << withoutItems;
+    QTest::newRow("unknown") << unknownOrder;
+    QTest::newRow("none") << QString();
 }
 
-#define OPEN_BACKEND() PED_OPEN_BACKEND(m_backends, backend)
+#define OPEN_BACKEND() PED_OPEN_GLOBAL_BACKEND(m_backends, backend)
 
 void TestPageMethods::initTestCase()
 {
@@ -271,18 +261,14 @@ void TestPageMethods::pgcChangeElements()
 
 void TestPageMethods::pgcChangeRemembersModality_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("order");
     QTest::addColumn<QString>("remembered");
     QTest::addColumn<QString>("expected");   // "stored": the order's stored modality
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        const QString k = QString::fromLatin1(kind);
-        QTest::addRow("%s stored order, nothing remembered", kind) << k << withItems << QString() << QStringLiteral("stored");
-        QTest::addRow("%s stored order, other remembered", kind) << k << withItems << QStringLiteral("XX") << QStringLiteral("stored");
-        QTest::addRow("%s new order, nothing remembered", kind) << k << unknownOrder << QString() << QStringLiteral("M9");
-        QTest::addRow("%s new order, one remembered", kind) << k << unknownOrder << QStringLiteral("XX") << QStringLiteral("XX");
-        QTest::addRow("%s no order", kind) << k << QString() << QStringLiteral("XX") << QStringLiteral("XX");
-    }
+    QTest::newRow("stored order, nothing remembered") << withItems << QString() << QStringLiteral("stored");
+    QTest::newRow("stored order, other remembered") << withItems << QStringLiteral("XX") << QStringLiteral("stored");
+    QTest::newRow("new order, nothing remembered") << unknownOrder << QString() << QStringLiteral("M9");
+    QTest::newRow("new order, one remembered") << unknownOrder << QStringLiteral("XX") << QStringLiteral("XX");
+    QTest::newRow("no order") << QString() << QStringLiteral("XX") << QStringLiteral("XX");
 }
 
 void TestPageMethods::pgcChangeRemembersModality()
@@ -304,10 +290,13 @@ void TestPageMethods::pgcChangeRemembersModality()
 // envelope's references.
 void TestPageMethods::pgcChangeOverHttpReturnsTheModality()
 {
-    PedTest::TestServer server;
-    const QString token = server.login();
+    QFETCH_GLOBAL(QString, kind);
+    const auto server = PedTest::startServer(kind);
+    if (!server)
+        return;
+    const QString token = server->login();
     const QJsonObject answer =
-        server.result(lanPedido, QStringLiteral("GetPgcChange"),
+        server->result(lanPedido, QStringLiteral("GetPgcChange"),
                       {QJsonValue::Null, QJsonValue::Null, QStringLiteral(" "), QJsonValue::Null, QStringLiteral(" "), QString(),
                        branch, withItems, QStringLiteral("1")},
                       token)
@@ -410,15 +399,12 @@ void TestPageMethods::imposPedTot()
 
 void TestPageMethods::imposEncar_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("order");   // in testOrders; -1: none stored
     QTest::addColumn<QString>("number");
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        for (int i = 0; i < testOrders.size(); ++i)
-            QTest::addRow("%s %s", kind, testOrders.at(i).name) << QString::fromLatin1(kind) << i << testOrders.at(i).number;
-        QTest::addRow("%s unknown", kind) << QString::fromLatin1(kind) << -1 << unknownOrder;
-        QTest::addRow("%s none", kind) << QString::fromLatin1(kind) << -1 << QString();
-    }
+    for (int i = 0; i < testOrders.size(); ++i)
+        QTest::newRow(testOrders.at(i).name) << i << testOrders.at(i).number;
+    QTest::newRow("unknown") << -1 << unknownOrder;
+    QTest::newRow("none") << -1 << QString();
 }
 
 // The figures worked out here from what was stored: goods at the cent less
@@ -470,13 +456,10 @@ void TestPageMethods::imposEncar()
 
 void TestPageMethods::demoTaxesFollowTheRules_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("group");   // fiscal group of the customer
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        QTest::addRow("%s public body", kind) << QString::fromLatin1(kind) << "003";
-        QTest::addRow("%s ICMS taxpayer", kind) << QString::fromLatin1(kind) << "001";
-        QTest::addRow("%s final consumer", kind) << QString::fromLatin1(kind) << "002";
-    }
+    QTest::newRow("public body") << "003";
+    QTest::newRow("ICMS taxpayer") << "001";
+    QTest::newRow("final consumer") << "002";
 }
 
 // Branch 0002's demo orders: public bodies pay nothing; taxpayers add ICMS
@@ -731,22 +714,18 @@ void TestPageMethods::dadosAfterScrollLotsUsedAndTaxes()
 
 void TestPageMethods::dadosAfterScrollStockControl_data()
 {
-    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("change");     // an UPDATE run before, undone after
     QTest::addColumn<QString>("undo");
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("indicator");
-    for (const char* kind : {"sqlite", "postgresql"}) {
-        const QString k = QString::fromLatin1(kind);
-        QTest::addRow("%s controlled", kind) << k << QString() << QString() << "01" << "S";
-        QTest::addRow("%s branch without stock control", kind)
-            << k << "UPDATE FILIAL SET IDCTRLESTFIL = 'N' WHERE CDFILIAL = '0001'"
-            << "UPDATE FILIAL SET IDCTRLESTFIL = 'S' WHERE CDFILIAL = '0001'" << "01" << "F";
-        QTest::addRow("%s operation not moving stock", kind) << k << QString() << QString() << "02" << "T";
-        QTest::addRow("%s product not controlled", kind)
-            << k << "UPDATE PRODUTO SET IDCTRLESTOQUE = 'N' WHERE CDPRODUTO = '%1'"
-            << "UPDATE PRODUTO SET IDCTRLESTOQUE = 'S' WHERE CDPRODUTO = '%1'" << "01" << "P";
-    }
+    QTest::newRow("controlled") << QString() << QString() << "01" << "S";
+    QTest::newRow("branch without stock control")
+        << "UPDATE FILIAL SET IDCTRLESTFIL = 'N' WHERE CDFILIAL = '0001'"
+        << "UPDATE FILIAL SET IDCTRLESTFIL = 'S' WHERE CDFILIAL = '0001'" << "01" << "F";
+    QTest::newRow("operation not moving stock") << QString() << QString() << "02" << "T";
+    QTest::newRow("product not controlled")
+        << "UPDATE PRODUTO SET IDCTRLESTOQUE = 'N' WHERE CDPRODUTO = '%1'"
+        << "UPDATE PRODUTO SET IDCTRLESTOQUE = 'S' WHERE CDPRODUTO = '%1'" << "01" << "P";
 }
 
 void TestPageMethods::dadosAfterScrollStockControl()

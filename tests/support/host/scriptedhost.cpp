@@ -78,6 +78,7 @@ void ScriptedHost::onScreen(const QString& code, ScreenScript handler)
 
 QStringList ScriptedHost::messageTexts(MsgType type) const
 {
+    read = recorded.size();
     QStringList texts;
     for (const Message& message : recorded)
         if (message.type == type)
@@ -87,10 +88,20 @@ QStringList ScriptedHost::messageTexts(MsgType type) const
 
 bool ScriptedHost::hasMessage(const QString& containsText) const
 {
+    read = recorded.size();
     for (const Message& message : recorded)
         if (message.text.contains(containsText))
             return true;
     return false;
+}
+
+QStringList ScriptedHost::unreadMessages() const
+{
+    QStringList texts;
+    for (qsizetype i = read; i < recorded.size(); ++i)
+        if (recorded.at(i).buttons != MsgButtons() && !isQuestion(recorded.at(i).buttons))
+            texts << recorded.at(i).text;
+    return texts;
 }
 
 QStringList ScriptedHost::pendingExpectations() const
@@ -125,6 +136,7 @@ void ScriptedHost::clear()
 {
     script.clear();
     recorded.clear();
+    read = 0;
     screens.clear();
     presented.clear();
     failed.clear();

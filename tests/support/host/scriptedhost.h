@@ -61,10 +61,17 @@ public:
     // Stands in for a screen whenever LoadBPL opens `code` (not part of the queue).
     void onScreen(const QString& code, ScreenScript handler);
 
-    // What happened.
-    const QList<Message>& messages() const { return recorded; }
+    // What happened. Looking at the messages marks them read.
+    const QList<Message>& messages() const
+    {
+        read = recorded.size();
+        return recorded;
+    }
     QStringList messageTexts(MsgType type) const;
     bool hasMessage(const QString& containsText) const;
+    // The one-button messages shown since the test last looked at the
+    // messages: nobody expected them.
+    QStringList unreadMessages() const;
     const QList<ScreenCall>& screenCalls() const { return screens; }
     const QList<QPointer<QWidget>>& presentedScreens() const { return presented; }
     int busyShows() const { return shows; }
@@ -107,6 +114,7 @@ private:
 
     std::deque<Expectation> script;
     QList<Message> recorded;
+    mutable qsizetype read = 0;   // messages the test has looked at
     QList<ScreenCall> screens;
     QList<QPointer<QWidget>> presented;
     QHash<QString, ScreenScript> screenScripts;

@@ -40,7 +40,9 @@ public:
     DemoBackend& of(const QString& kind);
     DemoBackend& sqlite() { return m_sqlite; }
 
-    static void addKinds();   // the "kind" column with one row per backend
+    // The "kind" column with one row per backend; from initTestCase_data
+    // every test runs on each.
+    static void addKinds();
 
 private:
     DemoBackend m_sqlite;
@@ -58,8 +60,11 @@ private:
         QSKIP(qPrintable((backend).skipReason));
 
 // Starts a test row on its backend and names the connection `db`.
-#define PED_OPEN_BACKEND(backends, name)              \
-    QFETCH(QString, kind);                            \
+#define PED_OPEN_BACKEND(backends, name) PED_OPEN_BACKEND_OF(backends, name, QFETCH)
+// The same where the backends are the rows of initTestCase_data.
+#define PED_OPEN_GLOBAL_BACKEND(backends, name) PED_OPEN_BACKEND_OF(backends, name, QFETCH_GLOBAL)
+#define PED_OPEN_BACKEND_OF(backends, name, fetch)    \
+    fetch(QString, kind);                             \
     PedTest::DemoBackend& name = (backends).of(kind); \
     PED_CHECK_BACKEND(name)                           \
     QSqlDatabase db = name.db();

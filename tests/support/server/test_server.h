@@ -138,8 +138,11 @@ private:
 
 // Starts a test row on the server of its kind, named `name`; the row ends
 // here when there is none.
-#define PED_SERVER_OF_KIND(servers, name)                      \
-    QFETCH(QString, kind);                                     \
+#define PED_SERVER_OF_KIND(servers, name) PED_SERVER_OF_KIND_FROM(servers, name, QFETCH)
+// The same where the kinds are the rows of initTestCase_data.
+#define PED_SERVER_OF_GLOBAL_KIND(servers, name) PED_SERVER_OF_KIND_FROM(servers, name, QFETCH_GLOBAL)
+#define PED_SERVER_OF_KIND_FROM(servers, name, fetch)          \
+    fetch(QString, kind);                                      \
     PedTest::TestServer* name##Pointer = (servers).of(kind);   \
     if (!name##Pointer)                                        \
         return;                                                \
