@@ -47,6 +47,7 @@ constexpr MethodInfo AllMethods[] = {
     getPrOpcionais.info(),
     getVrDescClie.info(),
     getFatorPre.info(),
+    SetAplicaDesconto.info(),
 };
 
 } // namespace

@@ -224,6 +224,14 @@ inline constexpr Method<2> getPrOpcionais{Module::LanPedido, "getPrOpcionais", {
 inline constexpr Method<1> getVrDescClie{Module::LanPedido, "getVrDescClie", {Text}};
 inline constexpr Method<4> getFatorPre{Module::LanPedido, "getFatorPre", {Text, Text, Text, Text}};
 
+// The order discount calculator.
+inline constexpr Method<11> SetAplicaDesconto{Module::LanPedido, "SetAplicaDesconto", {
+    Packet, Float, Text, FloatRef, Text, Text, Text, Float, FloatRef, Text, Boolean,
+}};
+namespace SetAplicaDescontoResult {
+enum Element : int { Resposta = 0, DescontoMaximo = 1 };
+}
+
 inline constexpr Method<2> GetPedidoImpressao{Module::LanPedido, "GetPedidoImpressao", {Text, Text}};
 namespace GetPedidoImpressaoResult {
 enum Element : int { Cabecalho = 0, Itens = 1 };
