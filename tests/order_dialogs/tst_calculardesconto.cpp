@@ -1,14 +1,14 @@
 // The order discount calculator over the demo database: the preview as the
 // clerk types, what the confirmation refuses, and what it has the server
 // store for the selected item or every item, with the maximum discount
-// asked about or refused as the branch's policy says.
+// asked about or refused as the branch's policy says; and opened from the
+// order entry screen, which shows the stored prices after it closes.
 
-#include "scriptedhost.h"
-#include "test_server.h"
-#include "../order_entry/lanpedido_fixture.h"
+#include "../order_entry/lanpedido_screen.h"
 
 #include "calculardesconto.h"
 #include "datapacket.h"
+#include "dialogos_pedido.h"
 #include "method_catalogue.h"
 #include "money.h"
 #include "netconnection.h"
@@ -33,7 +33,7 @@ const QString limitedSeller = QStringLiteral("0002");
 
 } // namespace
 
-class TstCalcularDesconto : public QObject {
+class TstCalcularDesconto : public QObject, public TelaTeste {
     Q_OBJECT
 
 private slots:
@@ -46,6 +46,7 @@ private slots:
     void digitacao();
     void confirma_data();
     void confirma();
+    void pelaTelaDePedidos();
 
 private:
     QList<double> storedPrices();
@@ -53,10 +54,6 @@ private:
     void abre(const QString& seller, const QString& idUtDescMaxi, const std::function<void(TfrmCalcularDesconto&)>& drive,
               const QStringList& perguntas = {});
 
-    std::unique_ptr<TestServer> server;
-    std::unique_ptr<ScriptedHost> scripted;
-    QTemporaryDir configDir;
-    QSqlDatabase demo;
     TNetConnection* netLanPed = nullptr;
     QObject owner;
     QString pedido;
@@ -66,10 +63,7 @@ private:
 
 void TstCalcularDesconto::initTestCase()
 {
-    QVERIFY(configDir.isValid());
-    server = std::make_unique<TestServer>();
-    openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
-    demo = openDatabase(server->databaseConfig(), QStringLiteral("tst_calculardesconto_demo"));
+    abreServidor(QStringLiteral("tst_calculardesconto_demo"));
     netLanPed = new TNetConnection(ServerNames::LanPedido, &owner);
 
     // An open order whose items carry no discount of their own.
@@ -103,8 +97,8 @@ void TstCalcularDesconto::init()
 
 void TstCalcularDesconto::cleanup()
 {
-    PED_VERIFY_HOST(*scripted);
-    scripted.reset();
+    fechaTelaDoTeste();
+    liberaHost();
     for (qsizetype i = 0; i < itens.size(); ++i)
         query(QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"),
               {precosIniciais.at(i), pedido, itens.at(i)});
@@ -112,9 +106,7 @@ void TstCalcularDesconto::cleanup()
 
 void TstCalcularDesconto::cleanupTestCase()
 {
-    closeDtmDBGeral();
-    demo = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("tst_calculardesconto_demo"));
+    fechaServidor();
     server.reset();
 }
 
@@ -273,6 +265,33 @@ void TstCalcularDesconto::confirma()
     QCOMPARE(prices.size(), precosIniciais.size());
     for (qsizetype i = 0; i < prices.size(); ++i)
         QCOMPARE(prices.at(i), i == 0 || todosMudam ? RoundDec(precosIniciais.at(i) * fator, 2) : precosIniciais.at(i));
+}
+
+// The discount menu opens the calculator on the screen's current item; once
+// it closes the screen shows the price the server stored.
+void TstCalcularDesconto::pelaTelaDePedidos()
+{
+    abreTela();
+    QVERIFY(tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido));
+    tela->selecionaPagina(tela->tshItemPedido);
+    QVERIFY(tela->cdsItemPedido->locate(QStringLiteral("NRITEMPED"), itens.first()));
+    LigaDialogosPedido(*tela);
+    scripted->expectDialog(QStringLiteral("TfrmCalcularDesconto"), [&](QDialog& aberto) {
+        auto& dialog = static_cast<TfrmCalcularDesconto&>(aberto);
+        QCOMPARE(dialog.cdsItem->fieldByName(QStringLiteral("NRITEMPED")).asString(), itens.first());
+        QTest::keyClicks(dialog.edtFormulaDesconto, QStringLiteral("1"));
+        dialog.sbtConfirma->click();
+        aberto.reject();
+    });
+    scripted->expectQuestion(QStringLiteral("ao Item Selecionado"), MsgButton::Yes);
+    tela->mnuAltDescClick();
+
+    QVERIFY(scripted->hasMessage(QStringLiteral("A Fórmula de Desconto foi aplicada com sucesso!")));
+    const double novo = RoundDec(precosIniciais.first() * 0.99, 2);
+    QCOMPARE(storedPrices().first(), novo);
+    QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString(), pedido);
+    QVERIFY(tela->cdsItemPedido->locate(QStringLiteral("NRITEMPED"), itens.first()));
+    QCOMPARE(tela->cdsItemPedido->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat(), novo);
 }
 
 QTEST_MAIN(TstCalcularDesconto)
