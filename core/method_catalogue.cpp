@@ -50,6 +50,7 @@ constexpr MethodInfo AllMethods[] = {
     GetQtVolumes.info(),
     GetDesconto.info(),
     getQtProd.info(),
+    SetAplicaDesconto.info(),
 };
 
 } // namespace

@@ -227,6 +227,14 @@ inline constexpr Method<1> GetQtVolumes{Module::LanPedido, "GetQtVolumes", {Text
 inline constexpr Method<3> GetDesconto{Module::LanPedido, "GetDesconto", {Text, Text, Text}};
 inline constexpr Method<2> getQtProd{Module::LanPedido, "getQtProd", {Text, Text}};
 
+// The order discount calculator.
+inline constexpr Method<11> SetAplicaDesconto{Module::LanPedido, "SetAplicaDesconto", {
+    Packet, Float, Text, FloatRef, Text, Text, Text, Float, FloatRef, Text, Boolean,
+}};
+namespace SetAplicaDescontoResult {
+enum Element : int { Resposta = 0, DescontoMaximo = 1 };
+}
+
 inline constexpr Method<2> GetPedidoImpressao{Module::LanPedido, "GetPedidoImpressao", {Text, Text}};
 namespace GetPedidoImpressaoResult {
 enum Element : int { Cabecalho = 0, Itens = 1 };

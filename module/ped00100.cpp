@@ -1,5 +1,6 @@
 // Entry point of the order entry module.
 
+#include "dialogos_pedido.h"
 #include "lanpedido_unit.h"
 #include "moduleapi.h"
 
@@ -8,4 +9,5 @@
 PED_MODULE_EXPORT void IniProc(const QVariantList&)
 {
     CriaLanctoPedido();
+    LigaDialogosPedido(*LanPedido::frmLanPedido);
 }

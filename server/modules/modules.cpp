@@ -14,4 +14,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoCustomer(registry);
     registerLanPedidoItems(registry);
     registerLanPedidoPricing(registry);
+    registerLanPedidoDiscount(registry);
 }

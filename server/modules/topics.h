@@ -11,3 +11,4 @@ void registerLanPedidoDetails(MethodRegistry& registry);     // lanpedido_detail
 void registerLanPedidoCustomer(MethodRegistry& registry);    // lanpedido_customer.cpp
 void registerLanPedidoItems(MethodRegistry& registry);       // lanpedido_items.cpp
 void registerLanPedidoPricing(MethodRegistry& registry);    // lanpedido_pricing.cpp
+void registerLanPedidoDiscount(MethodRegistry& registry);   // lanpedido_discount.cpp

@@ -1,0 +1,27 @@
+#include "dialogos_pedido.h"
+
+#include "busy.h"
+#include "calculardesconto.h"
+#include "cds_values.h"
+#include "lanpedido.h"
+
+void LigaDialogosPedido(TfrmLanPedido& tela)
+{
+    tela.CriaCalcularDesconto = [&tela] {
+        CalcularDescontoTela dados;
+        dados.itens = tela.cdsItemPedido->data();
+        dados.nrItemPed = valor(tela.cdsItemPedido, "NRITEMPED");
+        dados.netLanPed = tela.netLanPed;
+        dados.cdVendedor = valor(tela.cdsVendLog, "CDVENDEDOR");
+        dados.idUtDescMaxi = tela.paramPedido(QStringLiteral("IDUTDESCMAXI"));
+        dados.descMens = tela.msgPadrao.Msg(QStringLiteral("DESC_MENS"));
+        dados.descInv = tela.msgPadrao.Msg(QStringLiteral("Desc_Inv"));
+        dados.parent = &tela;
+        CriaCalcularDesconto(dados);
+        // The server changed the stored prices: show the order as stored now,
+        // with its taxes and charges.
+        tela.sbtVerificarClick();
+        const BusyScope aguarde(&tela);
+        tela.VrTotalItemPed();
+    };
+}

@@ -1,0 +1,263 @@
+// The order discount calculator's method: a discount formula applied to one
+// item of a stored order or to all of its items.
+//
+// The formula reaches the server as the one percentage it amounts to (10;5
+// is 14.5 %), which is all "Todos" needs; for "Item" the client also sends
+// the new unit price and the discount per item it previewed. A discount
+// lowers the unit price; the item's discount value (VRDESITPED) stays as it
+// was, since the net total already subtracts it and would otherwise count
+// the new discount twice.
+
+#include "topics.h"
+
+#include "argument_checks.h"
+#include "method_declarations.h"
+#include "money.h"
+#include "order_packets.h"
+#include "rpc/method_registry.h"
+#include "store/sql.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+using OrderPackets::OrderKey;
+
+const QString SelectedItem = QStringLiteral("Item");
+const QString AllItems = QStringLiteral("Todos");
+
+enum Arg : int {
+    ItemsArg = 0,
+    PercentageArg,
+    ScopeArg,
+    NewPriceArg,
+    ItemNumberArg,
+    OrderArg,
+    BranchArg,
+    CurrentDiscountArg,
+    TotalDiscountArg,
+    SellerArg,
+    AboveMaximumAcceptedArg,
+};
+
+struct StoredItem {
+    QString number;
+    QString product;
+    double price = 0;
+    double quantity = 0;
+    double discount = 0;
+};
+
+// Settled and cancelled items keep their prices.
+const QString changeableItem = QStringLiteral(" AND IDSITITEMPED NOT IN ('4', '5', '6')");
+
+// An order may be repriced while it is pending, and while it is under way
+// where the branch lets the clerk change orders in that state, as the
+// screen decides which orders it opens for change.
+void requireChangeableOrder(const QSqlDatabase& db, const OrderKey& order)
+{
+    const QVariant status = selectValue(db, QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+                                        {order.branch, order.number});
+    if (!status.isValid())
+        throw MethodError(QStringLiteral("Pedido %1 da filial %2 não encontrado.").arg(order.number, order.branch).toStdString());
+    const QString entry = selectValue(db, QStringLiteral("SELECT IDLANCPED FROM PARAMPEDIDO WHERE CDFILIAL = ?"), {order.branch})
+                              .toString();
+    const QString code = status.toString();
+    if (code == u"1" || (code == u"2" && (entry == u"2" || entry == u"3")))
+        return;
+    throw MethodError(QStringLiteral("Operação bloqueada! O pedido %1 não pode ser alterado na situação \"%2\".")
+                          .arg(order.number, code)
+                          .toStdString());
+}
+
+QList<StoredItem> storedItems(const QSqlDatabase& db, const OrderKey& order, const std::optional<QString>& itemNumber)
+{
+    QString sql = QStringLiteral("SELECT NRITEMPED, CDPRODUTO, VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO"
+                                 " WHERE CDFILIAL = ? AND NRPEDIDO = ?")
+                  + changeableItem;
+    QVariantList values{order.branch, order.number};
+    if (itemNumber) {
+        sql += QStringLiteral(" AND NRITEMPED = ?");
+        values.append(*itemNumber);
+    }
+    QSqlQuery query = execSql(db, sql + QStringLiteral(" ORDER BY NRITEMPED"), values);
+    QList<StoredItem> items;
+    while (query.next())
+        items.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toDouble(),
+                      query.value(3).toDouble(), query.value(4).toDouble()});
+    return items;
+}
+
+// The largest discount the order screen allows the item: with a row of the
+// product for the order's base price and the customer's state, the largest
+// of the product's, the customer's and the seller's maxima; without one the
+// larger of the customer's and the seller's; none when nothing limits it.
+class DiscountMaxima {
+public:
+    DiscountMaxima(const QSqlDatabase& db, const OrderKey& order, const QString& seller) : m_db(db)
+    {
+        QSqlQuery header = execSql(db,
+                                   QStringLiteral("SELECT P.CDPRECOBASE, C.CDPAIS, C.SGESTADO, C.VRPEMAXDESCL FROM PEDIDO P"
+                                                  " LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
+                                                  " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ?"),
+                                   {order.branch, order.number});
+        if (header.next()) {
+            m_basePrice = header.value(0).toString();
+            m_country = header.value(1).toString();
+            m_state = header.value(2).toString();
+            m_customer = optionalNumber(header.value(3));
+        }
+        if (!seller.isEmpty())
+            m_seller = optionalNumber(selectValue(db, QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = ?"), {seller}));
+    }
+
+    std::optional<double> of(const QString& product) const
+    {
+        const std::optional<double> productMaximum = optionalNumber(selectValue(
+            m_db,
+            QStringLiteral("SELECT VRPEMAXDESPR FROM ITDESPREBASE WHERE CDPRECOBASE = ? AND CDPAIS = ? AND SGESTADO = ?"
+                           " AND CDPRODUTO = ?"),
+            {m_basePrice, m_country, m_state, product}));
+        std::optional<double> largest = productMaximum;
+        for (const std::optional<double>& other : {m_customer, m_seller})
+            if (other)
+                largest = largest ? std::max(*largest, *other) : *other;
+        return largest;
+    }
+
+private:
+    static std::optional<double> optionalNumber(const QVariant& value)
+    {
+        return value.isValid() && !value.isNull() ? std::optional<double>(value.toDouble()) : std::nullopt;
+    }
+
+    QSqlDatabase m_db;
+    QString m_basePrice;
+    QString m_country;
+    QString m_state;
+    std::optional<double> m_customer;
+    std::optional<double> m_seller;
+};
+
+// The discount of the whole item after the change, as a percentage of what
+// it cost before: the new per-unit discount and the discount it had.
+double discountPercentage(const StoredItem& item, double newPrice)
+{
+    const double before = item.price * item.quantity;
+    if (before <= 0)
+        return 0;
+    return ((item.price - newPrice) * item.quantity + item.discount) * 100 / before;
+}
+
+void storePrice(const QSqlDatabase& db, const OrderKey& order, const StoredItem& item, double price)
+{
+    execSql(db, QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
+            {price, order.branch, order.number, item.number});
+}
+
+QJsonValue setAplicaDesconto(CallContext& context, QJsonArray& params)
+{
+    const QString scope = checkedCode(params, ScopeArg, "Aplicação", {SelectedItem, AllItems});
+    const OrderKey order = OrderPackets::orderKeyArgs(params, BranchArg, OrderArg);
+    const QString seller = keyValue(params, SellerArg, sellerArg);
+    const bool aboveMaximumAccepted = params.at(AboveMaximumAcceptedArg).toBool();
+    if (order.isEmpty())
+        throw MethodError("Informe a filial e o número do pedido.");
+    requireChangeableOrder(context.db, order);
+
+    // New unit price of each item, in the order of `items`.
+    QList<StoredItem> items;
+    QList<double> prices;
+    if (scope == SelectedItem) {
+        const QString itemNumber = keyValue(params, ItemNumberArg, orderItemArg);
+        const double newPrice = RoundDec(params.at(NewPriceArg).toDouble(), 2);
+        if (!(newPrice > 0))
+            throw MethodError("O resultado da Aplicação de Desconto deve ser maior que zero.");
+        items = storedItems(context.db, order, itemNumber);
+        if (items.isEmpty())
+            throw MethodError(QStringLiteral("Item %1 do pedido %2 não encontrado, liquidado ou cancelado.")
+                                  .arg(itemNumber, order.number)
+                                  .toStdString());
+        prices.append(newPrice);
+    } else {
+        const double percentage = params.at(PercentageArg).toDouble();
+        if (!(percentage >= 0 && percentage < 100))
+            throw MethodError("O resultado da Aplicação de Desconto deve ser maior que zero.");
+        items = storedItems(context.db, order, std::nullopt);
+        for (const StoredItem& item : items) {
+            const double newPrice = RoundDec(item.price * (1 - percentage / 100), 2);
+            if (!(newPrice > 0) && item.price > 0)
+                throw MethodError("O resultado da Aplicação de Desconto deve ser maior que zero.");
+            prices.append(newPrice);
+        }
+    }
+
+    if (!aboveMaximumAccepted) {
+        const QString policy = selectValue(context.db, QStringLiteral("SELECT IDUTDESCMAXI FROM PARAMPEDIDO WHERE CDFILIAL = ?"),
+                                           {order.branch})
+                                   .toString();
+        if (policy == u"2" || policy == u"3") {
+            const DiscountMaxima maxima(context.db, order, seller);
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                const std::optional<double> maximum = maxima.of(items[i].product);
+                if (maximum && RoundDec(discountPercentage(items[i], prices[i]), 2) > *maximum)
+                    return QJsonArray{QStringLiteral("DESC"), *maximum};
+            }
+        }
+    }
+
+    double totalDiscount = 0;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        storePrice(context.db, order, items[i], prices[i]);
+        totalDiscount += (items[i].price - prices[i]) * items[i].quantity;
+    }
+    params[NewPriceArg] = scope == SelectedItem ? prices.first() : 0.0;
+    params[TotalDiscountArg] = RoundDec(totalDiscount, 2);
+    return QJsonArray{QStringLiteral("OK")};
+}
+
+ArgSpec valueArg(const QString& name, ArgKind kind, const QString& doc, bool byReference = false)
+{
+    return ArgSpec{name, kind, byReference, false, doc};
+}
+
+} // namespace
+
+void registerLanPedidoDiscount(MethodRegistry& registry)
+{
+    registry.add(MethodSpec{
+        ServerNames::LanPedido, QStringLiteral("SetAplicaDesconto"),
+        {valueArg(QStringLiteral("items"), ArgKind::Packet,
+                  QStringLiteral("Data packet of the order's items as the screen holds them; the stored items are the ones "
+                                 "changed.")),
+         valueArg(QStringLiteral("percentage"), ArgKind::Float,
+                  QStringLiteral("The one percentage the formula amounts to (10;5 is 14.5); applied to every item under "
+                                 "\"Todos\", from 0 up to less than 100.")),
+         textArg(QStringLiteral("scope"), QStringLiteral("\"Item\": the selected item only; \"Todos\": every item.")),
+         valueArg(QStringLiteral("newPrice"), ArgKind::Float,
+                  QStringLiteral("Under \"Item\" the item's new unit price, above 0, stored rounded to the cent; 0 under "
+                                 "\"Todos\"."),
+                  true),
+         textArg(QStringLiteral("item"), QStringLiteral("Item number (NRITEMPED) under \"Item\"; empty under \"Todos\".")),
+         textArg(QStringLiteral("order"), orderDoc), textArg(QStringLiteral("branch"), branchDoc),
+         valueArg(QStringLiteral("currentDiscount"), ArgKind::Float,
+                  QStringLiteral("The item's discount value (VRDESITPED) as the screen shows it; the stored one is kept.")),
+         valueArg(QStringLiteral("totalDiscount"), ArgKind::Float,
+                  QStringLiteral("The discount the screen previewed for the item (per unit times the quantity)."), true),
+         textArg(QStringLiteral("seller"), QStringLiteral("The logged-in seller (CDVENDEDOR), whose maximum discount counts; "
+                                                          "empty for none.")),
+         valueArg(QStringLiteral("aboveMaximumAccepted"), ArgKind::Boolean,
+                  QStringLiteral("false on the first call; true when the clerk accepted a discount above the maximum."))},
+        QStringLiteral("Lowers the unit price of the selected item, or of every item of the order that is not settled or "
+                       "cancelled, in one transaction; each item's discount value stays. Under the branch's IDUTDESCMAXI "
+                       "\"2\" or \"3\", and unless aboveMaximumAccepted, an item whose whole discount (the price cut times "
+                       "the quantity plus its discount value, against its value before) would pass the largest maximum the "
+                       "order screen allows it changes nothing. Refused with a message: an empty key, an order not stored, "
+                       "an order that may no longer be changed (status other than \"1\", or \"2\" where IDLANCPED is not "
+                       "\"2\" or \"3\"), an item not found, settled or cancelled, a price that would not stay above 0."),
+        QStringLiteral("[\"OK\"] when applied, newPrice set to the stored price (0 under \"Todos\") and totalDiscount to "
+                       "the discount applied, price cut times quantity summed over the items, to the cent; [\"DESC\", "
+                       "maximum percentage] when a discount passes the maximum and nothing was stored."),
+        setAplicaDesconto});
+}
