@@ -26,6 +26,7 @@
 #include <QPushButton>
 #include <QHeaderView>
 #include <QTableWidget>
+#include <QTabWidget>
 #include <QJsonDocument>
 #include <QSqlQuery>
 #include <QtTest/QtTest>
@@ -71,6 +72,8 @@ private slots:
     void cabecalhoGravadoReprecifica_data();
     void cabecalhoGravadoReprecifica();
     void botoesDaGrade();
+    void colunaQuantidade_data();
+    void colunaQuantidade();
     void precoBaseDigitado_data();
     void precoBaseDigitado();
     void comissaoEMaximoDoPedido();
@@ -644,4 +647,53 @@ void TstPricing::menuDeDescontos()
 }
 
 QTEST_MAIN(TstPricing)
+void TstPricing::colunaQuantidade_data()
+{
+    QTest::addColumn<QString>("produtoSql");
+    QTest::addColumn<double>("quantidade");
+    QTest::addColumn<double>("esperada");
+    QTest::addColumn<QString>("mensagem");
+    QTest::addColumn<double>("percentual");   // -1: none
+    const QString porUnidade = QStringLiteral("SELECT MIN(CDARVPROD) FROM PRODUTO WHERE QTVOLUMES = 10");
+    const QString semProporcao = QStringLiteral("SELECT MIN(CDARVPROD) FROM PRODUTO WHERE QTVOLUMES = 1 AND CDPRODUTO NOT IN"
+                                                " (SELECT CDPRODUTO FROM DESCPROPCLIE WHERE CDCLIENTE = '000001')");
+    const QString comProporcao = QStringLiteral("SELECT MIN(P.CDARVPROD) FROM PRODUTO P JOIN DESCPROPCLIE D ON D.CDPRODUTO = P.CDPRODUTO"
+                                                " WHERE D.CDCLIENTE = '000001' AND P.QTVOLUMES = 1");
+    QTest::newRow("up to the multiple of 10") << porUnidade << 13.0 << 20.0 << "" << -1.0;
+    QTest::newRow("a multiple stays") << porUnidade << 20.0 << 20.0 << "" << -1.0;
+    QTest::newRow("whole units") << semProporcao << 2.5 << 3.0 << "" << -1.0;
+    QTest::newRow("zero refused") << semProporcao << 0.0 << 0.0 << "Quantidade deve ser maior que zero." << -1.0;
+    QTest::newRow("the customer's proportion") << comProporcao << 5.0 << 5.0 << "" << 2.0;
+    QTest::newRow("the next range") << comProporcao << 150.0 << 150.0 << "" << 5.0;
+    QTest::newRow("past every range") << comProporcao << 1000.0 << 1000.0 << "Quantidade da Proporção de Desconto foi ultrapassada."
+                                      << -1.0;
+}
+
+// Leaving the quantity column rounds it up to the product's sales multiple,
+// refuses what cannot be sold and takes the customer's discount proportion.
+void TstPricing::colunaQuantidade()
+{
+    QFETCH(QString, produtoSql);
+    QFETCH(double, quantidade);
+    QFETCH(double, esperada);
+    QFETCH(QString, mensagem);
+    QFETCH(double, percentual);
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    {
+        // The clerk is on the items page already: no page change on a refusal.
+        const QSignalBlocker semTroca(tela->pgcPadrao);
+        tela->pgcPadrao->setCurrentWidget(tela->tshItemPedido);
+    }
+    novoItem(demoValue(demo, produtoSql).toString(), quantidade);
+    tela->dbgItemPedido->setSelectedField(QStringLiteral("QTITEMPED"));
+    try {
+        tela->dbgItemPedidoColExit();
+    } catch (const Abort&) {
+    }
+    QCOMPARE(item("QTITEMPED").asFloat(), esperada);
+    QCOMPARE(item("PERDESC").isNull() ? -1.0 : item("PERDESC").asFloat(), percentual);
+    const QList<ScriptedHost::Message>& vistas = scripted->messages();
+    QCOMPARE(vistas.isEmpty() ? QString() : vistas.last().text, mensagem);
+}
+
 #include "tst_pricing.moc"

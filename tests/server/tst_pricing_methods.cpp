@@ -309,6 +309,28 @@ void TestPricingMethods::condDescParamOpcionaisComissao()
     QCOMPARE(reseller.rows.size(), 1);
     QCOMPARE(value(reseller, 0, "VRDESCCOMISS").toDouble(), 1.5);
     QCOMPARE(packetOf(call(db, QStringLiteral("getVrDescClie"), {QStringLiteral("000002")})).rows.size(), 0);
+
+    // The sales multiple, and the customer's proportions: 2 % from 0 to 99,
+    // 5 % from 100 to 999, nothing in between or beyond.
+    const QString byUnit = selectValue(db, QStringLiteral("SELECT MIN(CDARVPROD) FROM PRODUTO WHERE QTVOLUMES = 10")).toString();
+    QCOMPARE(value(packetOf(call(db, QStringLiteral("GetQtVolumes"), {byUnit})), 0, "QTVOLUMES").toDouble(), 10.0);
+    QCOMPARE(packetOf(call(db, QStringLiteral("GetQtVolumes"), {QStringLiteral("nenhum")})).rows.size(), 0);
+    const QVariantList proportioned = PedTest::rowsOf(db, QStringLiteral("SELECT P.CDPRODUTO, P.CDARVPROD FROM PRODUTO P JOIN DESCPROPCLIE D"
+                                                                         " ON D.CDPRODUTO = P.CDPRODUTO WHERE D.CDCLIENTE = '000001'"
+                                                                         " ORDER BY P.CDPRODUTO LIMIT 1")).value(0);
+    const QString customer = QStringLiteral("000001");
+    for (const auto& [quantity, percent] : QList<std::pair<QString, double>>{
+             {QStringLiteral("5"), 2.0}, {QStringLiteral("150,5"), 5.0}, {QStringLiteral("99.5"), -1}, {QStringLiteral("1000"), -1}}) {
+        const DataPacket found = packetOf(call(db, QStringLiteral("GetDesconto"), {customer, proportioned.value(0).toString(), quantity}));
+        QCOMPARE(found.rows.isEmpty() ? -1.0 : value(found, 0, "VRPERDESC").toDouble(), percent);
+    }
+    QVERIFY(PedTest::refusalOf(m_registry, db, lanPedido, QStringLiteral("GetDesconto"),
+                               {customer, proportioned.value(0).toString(), QStringLiteral("muitos")})
+                .value_or(QString())
+                .contains(QStringLiteral("Quantidade inválida")));
+    QCOMPARE(value(packetOf(call(db, QStringLiteral("getQtProd"), {proportioned.value(1).toString(), customer})), 0, "QTFINDESC").toDouble(),
+             999.0);
+    QCOMPARE(packetOf(call(db, QStringLiteral("getQtProd"), {proportioned.value(1).toString(), QStringLiteral("000002")})).rows.size(), 0);
 }
 
 void TestPricingMethods::setMudaData()
