@@ -16,6 +16,7 @@
 #include "order_packets.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
+#include "tax_model.h"
 
 #include <algorithm>
 #include <optional>
@@ -212,6 +213,8 @@ QJsonValue setAplicaDesconto(CallContext& context, QJsonArray& params)
         storePrice(context.db, order, items[i], prices[i]);
         totalDiscount += (items[i].price - prices[i]) * items[i].quantity;
     }
+    // The item taxes follow the new prices, so the screen's reload shows them.
+    storeOrderTaxes(context.db, order.branch, order.number);
     params[NewPriceArg] = scope == SelectedItem ? prices.first() : 0.0;
     params[TotalDiscountArg] = RoundDec(totalDiscount, 2);
     return QJsonArray{QStringLiteral("OK")};
@@ -250,7 +253,7 @@ void registerLanPedidoDiscount(MethodRegistry& registry)
          valueArg(QStringLiteral("aboveMaximumAccepted"), ArgKind::Boolean,
                   QStringLiteral("false on the first call; true when the clerk accepted a discount above the maximum."))},
         QStringLiteral("Lowers the unit price of the selected item, or of every item of the order that is not settled or "
-                       "cancelled, in one transaction; each item's discount value stays. Under the branch's IDUTDESCMAXI "
+                       "cancelled, in one transaction, and works the order's stored taxes out again; each item's discount value stays. Under the branch's IDUTDESCMAXI "
                        "\"2\" or \"3\", and unless aboveMaximumAccepted, an item whose whole discount (the price cut times "
                        "the quantity plus its discount value, against its value before) would pass the largest maximum the "
                        "order screen allows it changes nothing. Refused with a message: an empty key, an order not stored, "

@@ -6,6 +6,7 @@
 #include "demo_backends.h"
 #include "method_calls.h"
 #include "money.h"
+#include "modules/goods_value.h"
 #include "modules/modules.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
@@ -144,6 +145,15 @@ void TestDiscountMethods::aplica()
     }
     QCOMPARE(params.at(3).toDouble(), todos ? 0.0 : after.first().price);
     QCOMPARE(params.at(8).toDouble(), RoundDec(applied, 2));
+    // The stored taxes follow: the first item's tax base is its new goods value.
+    const Item& first = after.first();
+    const QVariant goods = PedTest::rowsOf(db, QStringLiteral("SELECT MAX(VRCONTIMPITPED) FROM ITEMPEDIMPOS WHERE CDFILIAL = ?"
+                                                              " AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                                           {order.branch, order.number, first.number})
+                              .value(0)
+                              .value(0);
+    if (!goods.isNull())
+        QCOMPARE(goods.toDouble(), RoundDec(netGoodsValue(first.price, first.quantity, first.discount), 2));
 }
 
 // With only the seller's 5 % limiting the items, 10 % asks first and
