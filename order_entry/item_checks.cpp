@@ -1,7 +1,9 @@
-// The quantity checks of an item: the quantity rounded up to the product's
-// sales multiple, refused when missing, not above zero or written with an
-// exponent, the customer's discount proportion for it, and the warning when
-// it passes the proportion's range. The rounding is in rules/item_values.h.
+// The checks of an item's quantity and delivery date: the quantity rounded
+// up to the product's sales multiple, refused when missing, not above zero
+// or written with an exponent, the customer's discount proportion for it,
+// the warning when it passes the proportion's range; a delivery date with a
+// time of day and not before the zero date. The rules are in
+// rules/item_values.h.
 
 #include "lanpedido.h"
 #include "cds_values.h"
@@ -94,4 +96,29 @@ void TfrmLanPedido::Vd_QtMinPed()
         return;
     mostraItemNoProduto("PERDESC");
     msgPadrao.ShowMsg(QStringLiteral("QTMINPED"), MsgType::Information, MsgButton::Ok);
+}
+
+void TfrmLanPedido::Vd_DtEntItPed(bool consist)
+{
+    if (!cdsItemPedido->isEditing())
+        return;
+    const Field& entrega = campo(cdsItemPedido, "DTENTITPED");
+    const char* recusa = nullptr;
+    switch (RegrasPedido::confereEntrega(entrega.isNull() ? QDateTime() : entrega.asDateTime())) {
+    case RegrasPedido::ConferenciaEntrega::SemData:
+        recusa = consist ? "DtEntrega_inf" : nullptr;
+        break;
+    case RegrasPedido::ConferenciaEntrega::SemHora:
+        recusa = "HR_N_INF";
+        break;
+    case RegrasPedido::ConferenciaEntrega::AntesDaDataZero:
+        recusa = "DT_MENOR";
+        break;
+    case RegrasPedido::ConferenciaEntrega::Aceita:
+        break;
+    }
+    if (!recusa)
+        return;
+    mostraItemNoProduto("DTENTITPED");
+    MensErro(texto(QString::fromLatin1(recusa)), true);
 }

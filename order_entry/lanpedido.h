@@ -469,6 +469,7 @@ public:
     void ArredondaAoMultiplo();
     void Vd_Quantidade(bool consist);
     void Vd_QtMinPed();
+    void Vd_DtEntItPed(bool consist);
 
     // --- Prices and discounts (pricing.cpp) ---------------------------------------
     RecordSet* cdsPesqPrcBase;

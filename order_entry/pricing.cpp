@@ -799,6 +799,8 @@ void TfrmLanPedido::dbgItemPedidoColExit()
             mostraItemNoProduto("VRDESCCOMISS");
             MensErro(texto(QStringLiteral("Desc>100")), true);
         }
+    } else if (coluna == u"DTENTITPED") {
+        Vd_DtEntItPed(false);
     } else if (coluna == u"IDITPEDDIFER") {
         const QString tipo = valor(&itens, "IDITPEDDIFER");
         if (paramPedido(QStringLiteral("IDPERALTPRECO")) == u"N" && (tipo == u"S" || tipo == u"N")

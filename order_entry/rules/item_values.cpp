@@ -85,4 +85,15 @@ double NextMultiple(double valor, double multiplo)
     return std::max(1.0, std::ceil(valor / multiplo)) * multiplo;
 }
 
+ConferenciaEntrega confereEntrega(const QDateTime& entrega)
+{
+    if (!entrega.isValid())
+        return ConferenciaEntrega::SemData;
+    if (entrega.time().hour() == 0 && entrega.time().minute() == 0)
+        return ConferenciaEntrega::SemHora;
+    if (entrega.date() < QDate(1899, 12, 30))
+        return ConferenciaEntrega::AntesDaDataZero;
+    return ConferenciaEntrega::Aceita;
+}
+
 } // namespace RegrasPedido

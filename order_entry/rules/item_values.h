@@ -2,6 +2,7 @@
 // The values of one order item: its totals, its bonus value, its
 // profitability and the number of a new item.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -69,5 +70,11 @@ QString proximoNrItem(const QStringList& numerosDosItens);
 // is no multiple above 0. 10 on a multiple of 12 gives 12, 25 gives 36, 24
 // stays 24. Exact for every quantity the grid holds, however large.
 double NextMultiple(double valor, double multiplo);
+
+// What the item's delivery date check finds: no date, a time of day of
+// 00:00 (seconds do not count: the clerk types hours and minutes), a date
+// before 30/12/1899 (the zero date), or a date that passes.
+enum class ConferenciaEntrega { SemData, SemHora, AntesDaDataZero, Aceita };
+ConferenciaEntrega confereEntrega(const QDateTime& entrega);
 
 } // namespace RegrasPedido

@@ -74,6 +74,8 @@ private slots:
     void botoesDaGrade();
     void colunaQuantidade_data();
     void colunaQuantidade();
+    void colunaEntrega_data();
+    void colunaEntrega();
     void precoBaseDigitado_data();
     void precoBaseDigitado();
     void comissaoEMaximoDoPedido();
@@ -692,6 +694,46 @@ void TstPricing::colunaQuantidade()
     }
     QCOMPARE(item("QTITEMPED").asFloat(), esperada);
     QCOMPARE(item("PERDESC").isNull() ? -1.0 : item("PERDESC").asFloat(), percentual);
+    const QList<ScriptedHost::Message>& vistas = scripted->messages();
+    QCOMPARE(vistas.isEmpty() ? QString() : vistas.last().text, mensagem);
+}
+
+void TstPricing::colunaEntrega_data()
+{
+    QTest::addColumn<QDateTime>("entrega");
+    QTest::addColumn<QString>("mensagem");
+    const QDate dia = QDate::currentDate().addDays(3);
+    QTest::newRow("with a time") << QDateTime(dia, QTime(14, 0)) << "";
+    QTest::newRow("left empty while typing") << QDateTime() << "";
+    QTest::newRow("midnight") << QDateTime(dia, QTime(0, 0)) << "Hora de entrega do item deve ser maior que zero.";
+    QTest::newRow("before the zero date") << QDateTime(QDate(1899, 1, 2), QTime(9, 0)) << "A data deve ser maior que 30/12/1899.";
+}
+
+// Leaving the delivery date column refuses a date without a time of day and
+// one before the zero date; the item stays as typed, in edit.
+void TstPricing::colunaEntrega()
+{
+    QFETCH(QDateTime, entrega);
+    QFETCH(QString, mensagem);
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    {
+        const QSignalBlocker semTroca(tela->pgcPadrao);
+        tela->pgcPadrao->setCurrentWidget(tela->tshItemPedido);
+    }
+    novoItem(produtoDaTabela(QStringLiteral("02")));
+    if (entrega.isValid())
+        item("DTENTITPED").setValue(entrega);
+    else
+        item("DTENTITPED").clear();
+    tela->dbgItemPedido->setSelectedField(QStringLiteral("DTENTITPED"));
+    bool recusado = false;
+    try {
+        tela->dbgItemPedidoColExit();
+    } catch (const Abort&) {
+        recusado = true;
+    }
+    QCOMPARE(recusado, !mensagem.isEmpty());
+    QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Insert);
     const QList<ScriptedHost::Message>& vistas = scripted->messages();
     QCOMPARE(vistas.isEmpty() ? QString() : vistas.last().text, mensagem);
 }

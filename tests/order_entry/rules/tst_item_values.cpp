@@ -23,6 +23,8 @@ private slots:
     void proximoNrItem();
     void NextMultiple_data();
     void NextMultiple();
+    void confereEntrega_data();
+    void confereEntrega();
 };
 
 void TestItemValues::descontoCortadoCutsAfterTheSecondDecimal_data()
@@ -193,6 +195,28 @@ void TestItemValues::NextMultiple()
     QFETCH(double, multiplo);
     QFETCH(double, esperado);
     QCOMPARE(RegrasPedido::NextMultiple(valor, multiplo), esperado);
+}
+
+void TestItemValues::confereEntrega_data()
+{
+    QTest::addColumn<QDateTime>("entrega");
+    QTest::addColumn<int>("esperado");
+    using C = ConferenciaEntrega;
+    const QDate dia(2026, 12, 10);
+    QTest::newRow("no date") << QDateTime() << int(C::SemData);
+    QTest::newRow("midnight") << QDateTime(dia, QTime(0, 0)) << int(C::SemHora);
+    QTest::newRow("seconds after midnight still none") << QDateTime(dia, QTime(0, 0, 30)) << int(C::SemHora);
+    QTest::newRow("one minute past midnight") << QDateTime(dia, QTime(0, 1)) << int(C::Aceita);
+    QTest::newRow("afternoon") << QDateTime(dia, QTime(14, 0)) << int(C::Aceita);
+    QTest::newRow("before the zero date") << QDateTime(QDate(1899, 12, 29), QTime(9, 0)) << int(C::AntesDaDataZero);
+    QTest::newRow("the zero date itself") << QDateTime(QDate(1899, 12, 30), QTime(9, 0)) << int(C::Aceita);
+}
+
+void TestItemValues::confereEntrega()
+{
+    QFETCH(QDateTime, entrega);
+    QFETCH(int, esperado);
+    QCOMPARE(int(RegrasPedido::confereEntrega(entrega)), esperado);
 }
 
 #include "tst_item_values.moc"
