@@ -502,6 +502,7 @@ public:
     void Vd_DescMax();
     void Vd_PrecoOpcio();
     void ValorDescComisClie();
+    void Vd_Preco(bool consist);
     void Vd_Fator(bool consist);
     void Vd_PrcBase(bool consist);
     void btnPrcBaseBeforePesq(bool& cancel);

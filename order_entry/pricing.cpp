@@ -398,6 +398,55 @@ void TfrmLanPedido::Vd_PrecoOpcio()
     }
 }
 
+// A price the clerk typed stays within what the branch allows: inside the
+// band around the parameter price, or released by a supervisor. Where the
+// price is worked out at shipping, a new item carries none.
+void TfrmLanPedido::Vd_Preco(bool consist)
+{
+    RecordSet& itens = *cdsItemPedido;
+    if (!itens.isEditing())
+        return;
+    try {
+        if (!GetUtPreco(medCdFilial->text())) {
+            if (itens.state() == RecordSet::State::Insert && paramPedido(QStringLiteral("IDCALCPRECFAT")) != u"L")
+                campo(&itens, "VRPREUNITPED").setValue(0.0);
+            return;
+        }
+        const Field& preco = campo(&itens, "VRPREUNITPED");
+        if (preco.isNull()) {
+            if (consist)
+                MensErro(texto(QStringLiteral("VR_NULO")), true);
+            return;
+        }
+        if (valor(cdsPedido, "CDFILIALORC").isEmpty() && preco.asFloat() == 0)
+            MensErro(texto(QStringLiteral("VRUNIT")), true);
+        // Without a parameter price (the item was never priced) there is no
+        // band to hold the price to.
+        const Field& parametro = campo(&itens, "VRPRPARPRECO");
+        if (paramPedido(QStringLiteral("IDTABPRECO")) != u"1" || parametro.isNull())
+            return;
+        const QString chave = valor(&itens, "CDFILIAL") + valor(&itens, "NRPEDIDO") + valor(&itens, "NRITEMPED");
+        if (paramPedido(QStringLiteral("IDPERALTPRECO")) != u"S") {
+            if (preco.asFloat() != parametro.asFloat() && !Autoriza(*netLanPed, 14, QStringLiteral("ALTERA_PRECO_PEDIDO"), chave))
+                MensErro(texto(QStringLiteral("Nao_Altera_Preco")), true);
+            return;
+        }
+        const PosicaoNaFaixa posicao = posicaoNaFaixa(preco.asFloat(), parametro.asFloat(), paramPedido(QStringLiteral("DSPERALTMAIOR")),
+                                                      paramPedido(QStringLiteral("DSPERALTMENOR")));
+        if (posicao == PosicaoNaFaixa::Dentro)
+            return;
+        if (!paramPedido(QStringLiteral("CDGRUALTPRECO")).isEmpty() && Autoriza(*netLanPed, 14, QStringLiteral("ALTERA_PRECO_PEDIDO"), chave))
+            return;
+        const bool acima = posicao == PosicaoNaFaixa::AcimaDoMaior;
+        MensErro(FormatMsg(texto(acima ? QStringLiteral("VR_N_MAIOR") : QStringLiteral("VR_N_MENOR")),
+                           {paramPedido(acima ? QStringLiteral("DSPERALTMAIOR") : QStringLiteral("DSPERALTMENOR")) + u'%'}),
+                 true);
+    } catch (...) {
+        mostraItemNoProduto("VRPREUNITPED");
+        throw;
+    }
+}
+
 void TfrmLanPedido::Vd_Fator(bool consist)
 {
     if (!cdsItemPedido->isEditing())
@@ -776,6 +825,8 @@ void TfrmLanPedido::dbgItemPedidoColExit()
         if (!campo(&itens, "PERDESC").text().isEmpty() && preco > 0 && numero(&itens, "QTITEMPED") > 0)
             GravaDescItem();
         FVrDescDigitado = numero(&itens, "VRDESITPED");
+    } else if (coluna == u"VRPREUNITPED") {
+        Vd_Preco(false);
     } else if (coluna == u"SGFATPRECO") {
         Vd_Fator(false);
     } else if (coluna == u"VRDESITPED") {

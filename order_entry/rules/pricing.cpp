@@ -131,6 +131,20 @@ std::optional<FaixaPreco> faixaOpcional(QList<double> precosOpcionais)
     return FaixaPreco{precosOpcionais.first(), precosOpcionais.last()};
 }
 
+PosicaoNaFaixa posicaoNaFaixa(double preco, double precoParametro, const QString& maior, const QString& menor)
+{
+    const auto percentual = [](const QString& texto) -> std::optional<double> {
+        bool ok = false;
+        const double valor = QString(texto).replace(u',', u'.').trimmed().toDouble(&ok);
+        return ok ? std::optional<double>(valor) : std::nullopt;
+    };
+    if (const std::optional<double> acima = percentual(maior); acima && preco > precoParametro + precoParametro * *acima / 100)
+        return PosicaoNaFaixa::AcimaDoMaior;
+    if (const std::optional<double> abaixo = percentual(menor); abaixo && preco < precoParametro - precoParametro * *abaixo / 100)
+        return PosicaoNaFaixa::AbaixoDoMenor;
+    return PosicaoNaFaixa::Dentro;
+}
+
 bool usaPrecoNoItem(const QString& idTabPreco, const QString& idCalcPrecFat)
 {
     return idTabPreco == u"1" || (idTabPreco == u"2" && idCalcPrecFat == u"L");

@@ -76,6 +76,8 @@ private slots:
     void colunaQuantidade();
     void colunaEntrega_data();
     void colunaEntrega();
+    void colunaPreco_data();
+    void colunaPreco();
     void precoBaseDigitado_data();
     void precoBaseDigitado();
     void comissaoEMaximoDoPedido();
@@ -734,6 +736,57 @@ void TstPricing::colunaEntrega()
     }
     QCOMPARE(recusado, !mensagem.isEmpty());
     QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Insert);
+    const QList<ScriptedHost::Message>& vistas = scripted->messages();
+    QCOMPARE(vistas.isEmpty() ? QString() : vistas.last().text, mensagem);
+}
+
+void TstPricing::colunaPreco_data()
+{
+    QTest::addColumn<double>("preco");
+    QTest::addColumn<int>("liberacao");   // 0: not asked, 1: given, -1: declined
+    QTest::addColumn<QString>("mensagem");
+    // Branch 0001 allows 10 % above and 5 % below the parameter price of
+    // 10.00 and has a supervisor group for the rest.
+    QTest::newRow("inside the band") << 10.5 << 0 << "";
+    QTest::newRow("above, released") << 12.0 << 1 << "";
+    QTest::newRow("above, declined") << 12.0 << -1 << "Operação bloqueada. O preço foi alterado para mais que 10%.";
+    QTest::newRow("below, declined") << 9.0 << -1 << "Operação bloqueada. O preço foi alterado para menos que 5%.";
+    QTest::newRow("zero") << 0.0 << 0 << "Preço unitário deve ser maior que zero.";
+}
+
+// Leaving the price column holds a typed price to the band around the
+// parameter price unless a supervisor releases it.
+void TstPricing::colunaPreco()
+{
+    QFETCH(double, preco);
+    QFETCH(int, liberacao);
+    QFETCH(QString, mensagem);
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    {
+        const QSignalBlocker semTroca(tela->pgcPadrao);
+        tela->pgcPadrao->setCurrentWidget(tela->tshItemPedido);
+    }
+    novoItem(produtoDaTabela(QStringLiteral("02")));
+    // On the price column first: leaving the product column prices the item.
+    tela->dbgItemPedido->setSelectedField(QStringLiteral("VRPREUNITPED"));
+    item("VRPRPARPRECO").setValue(10.0);
+    item("VRPREUNITPED").setValue(preco);
+    if (liberacao != 0)
+        scripted->expectDialog(QStringLiteral("TfrmAutoriza"), [liberacao](QDialog& dialog) {
+            auto& autoriza = static_cast<TfrmAutoriza&>(dialog);
+            autoriza.setOperador(QStringLiteral("DEMO"));
+            autoriza.setSenha(QStringLiteral("demo"));
+            liberacao > 0 ? autoriza.accept() : autoriza.reject();
+        });
+    bool recusado = false;
+    try {
+        tela->dbgItemPedidoColExit();
+    } catch (const Abort&) {
+        recusado = true;
+    }
+    QCOMPARE(recusado, !mensagem.isEmpty());
+    QCOMPARE(item("VRPREUNITPED").asFloat(), preco);
+    QVERIFY(scripted->pendingExpectations().isEmpty());
     const QList<ScriptedHost::Message>& vistas = scripted->messages();
     QCOMPARE(vistas.isEmpty() ? QString() : vistas.last().text, mensagem);
 }

@@ -28,6 +28,8 @@ class TstPricing : public QObject {
     Q_OBJECT
 
 private slots:
+    void posicaoNaFaixa_data();
+    void posicaoNaFaixa();
     void precoDoItem_data();
     void precoDoItem();
     void consultaTrocaPreco_data();
@@ -285,4 +287,33 @@ void TstPricing::filtroPrecoBaseDobraAspas()
 }
 
 QTEST_APPLESS_MAIN(TstPricing)
+void TstPricing::posicaoNaFaixa_data()
+{
+    QTest::addColumn<double>("preco");
+    QTest::addColumn<QString>("maior");
+    QTest::addColumn<QString>("menor");
+    QTest::addColumn<int>("esperado");
+    using P = PosicaoNaFaixa;
+    // Parameter price 10.00: the band +10 % / -5 % is 9.50 ... 11.00.
+    QTest::newRow("inside") << 10.5 << "10" << "5" << int(P::Dentro);
+    QTest::newRow("the upper bound itself") << 11.0 << "10" << "5" << int(P::Dentro);
+    QTest::newRow("above") << 11.01 << "10" << "5" << int(P::AcimaDoMaior);
+    QTest::newRow("the lower bound itself") << 9.5 << "10" << "5" << int(P::Dentro);
+    QTest::newRow("below") << 9.49 << "10" << "5" << int(P::AbaixoDoMenor);
+    QTest::newRow("no upper percentage: no upper bound") << 50.0 << "" << "5" << int(P::Dentro);
+    QTest::newRow("no lower percentage: no lower bound") << 0.01 << "10" << "" << int(P::Dentro);
+    QTest::newRow("decimal comma") << 10.26 << "2,5" << "" << int(P::AcimaDoMaior);
+    QTest::newRow("zero percent: the parameter price only") << 10.01 << "0" << "0" << int(P::AcimaDoMaior);
+}
+
+// A typed price is held to the band around the parameter price.
+void TstPricing::posicaoNaFaixa()
+{
+    QFETCH(double, preco);
+    QFETCH(QString, maior);
+    QFETCH(QString, menor);
+    QFETCH(int, esperado);
+    QCOMPARE(int(RegrasPedido::posicaoNaFaixa(preco, 10.0, maior, menor)), esperado);
+}
+
 #include "tst_pricing.moc"
