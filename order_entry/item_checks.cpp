@@ -14,8 +14,10 @@
 #include "messages.h"
 #include "recordset.h"
 #include "rules/item_values.h"
+#include "rules/pricing.h"
 #include "widgets/dbgrid.h"
 
+#include <QScopeGuard>
 #include <QTabWidget>
 
 using namespace LanPedido;
@@ -121,4 +123,19 @@ void TfrmLanPedido::Vd_DtEntItPed(bool consist)
         return;
     mostraItemNoProduto("DTENTITPED");
     MensErro(texto(QString::fromLatin1(recusa)), true);
+}
+
+// Whether the order already holds a posted item of the product. The typed
+// code goes into the filter quoted, and the filter never outlives the call.
+bool TfrmLanPedido::ValidaProduto(const QString& pedido, const QString& produto)
+{
+    if (!cdsValidaProduto->isActive())
+        return false;
+    auto semFiltro = qScopeGuard([this] {
+        cdsValidaProduto->setFiltered(false);
+        cdsValidaProduto->setFilter(QString());
+    });
+    cdsValidaProduto->setFilter(RegrasPedido::filtroProdutoDoPedido(pedido, produto));
+    cdsValidaProduto->setFiltered(true);
+    return !cdsValidaProduto->isEmpty();
 }

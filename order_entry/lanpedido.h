@@ -470,6 +470,7 @@ public:
     void Vd_Quantidade(bool consist);
     void Vd_QtMinPed();
     void Vd_DtEntItPed(bool consist);
+    bool ValidaProduto(const QString& pedido, const QString& produto);
 
     // --- Prices and discounts (pricing.cpp) ---------------------------------------
     RecordSet* cdsPesqPrcBase;

@@ -155,4 +155,9 @@ QString filtroPrecoBase(const QString& idPesq, const QString& precoBase)
     return QStringLiteral("IDPESQ = ") + entreAspas(idPesq) + QStringLiteral(" AND CDPRECOBASE = ") + entreAspas(precoBase);
 }
 
+QString filtroProdutoDoPedido(const QString& pedido, const QString& produto)
+{
+    return QStringLiteral("NRPEDIDO = ") + entreAspas(pedido) + QStringLiteral(" AND CDARVPROD = ") + entreAspas(produto);
+}
+
 } // namespace RegrasPedido

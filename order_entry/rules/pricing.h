@@ -132,4 +132,8 @@ bool usaPrecoNoItem(const QString& idTabPreco, const QString& idCalcPrecFat);
 // IDPESQ of the first row and the code, each quoted with its quotes doubled.
 QString filtroPrecoBase(const QString& idPesq, const QString& precoBase);
 
+// The filter of an order's posted items of a product, as the clerk typed its
+// code: NRPEDIDO and CDARVPROD, each quoted with its quotes doubled.
+QString filtroProdutoDoPedido(const QString& pedido, const QString& produto);
+
 } // namespace RegrasPedido

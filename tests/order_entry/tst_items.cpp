@@ -452,11 +452,19 @@ void TstItems::agregadosAcompanhamAsAlteracoes()
     itens.fieldByName(QStringLiteral("VRPREUNITPED")).setValue(2.5);
     itens.fieldByName(QStringLiteral("VRDESITPED")).setValue(0.25);
     itens.fieldByName(QStringLiteral("IDPRODBONIF")).setValue(QStringLiteral("S"));
+    const QString comAspas = QStringLiteral("01'9");
+    itens.fieldByName(QStringLiteral("CDARVPROD")).setValue(comAspas);
     itens.post();
     linhas << Linha{4, 2.5, 0.25, true};
     confere("depois de incluir");
     QVERIFY(tela->cdsValidaProduto->locate(QStringLiteral("NRITEMPED"), QStringLiteral("0000000004")));
     QCOMPARE(tela->cdsValidaProduto->fieldByName(QStringLiteral("QTITEMPED")).asFloat(), 4.0);
+    // The posted product is found as typed, quotes and all; a typed code
+    // cannot widen the filter, and the filter goes with the call.
+    const QString pedido = itens.fieldByName(QStringLiteral("NRPEDIDO")).asString();
+    QVERIFY(tela->ValidaProduto(pedido, comAspas));
+    QVERIFY(!tela->ValidaProduto(pedido, QStringLiteral("x' OR '1' = '1")));
+    QVERIFY(!tela->cdsValidaProduto->isFiltered());
 
     itens.locate(QStringLiteral("NRITEMPED"), QStringLiteral("0000000001"));
     itens.deleteRecord();

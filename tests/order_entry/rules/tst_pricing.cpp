@@ -284,9 +284,10 @@ void TstPricing::usaPrecoNoItem()
 void TstPricing::filtroPrecoBaseDobraAspas()
 {
     QCOMPARE(filtroPrecoBase(QStringLiteral("1"), QStringLiteral("0'")), QStringLiteral("IDPESQ = '1' AND CDPRECOBASE = '0'''"));
+    QCOMPARE(filtroProdutoDoPedido(QStringLiteral("0000000001"), QStringLiteral("x' OR '1' = '1")),
+             QStringLiteral("NRPEDIDO = '0000000001' AND CDARVPROD = 'x'' OR ''1'' = ''1'"));
 }
 
-QTEST_APPLESS_MAIN(TstPricing)
 void TstPricing::posicaoNaFaixa_data()
 {
     QTest::addColumn<double>("preco");
@@ -316,4 +317,5 @@ void TstPricing::posicaoNaFaixa()
     QCOMPARE(int(RegrasPedido::posicaoNaFaixa(preco, 10.0, maior, menor)), esperado);
 }
 
+QTEST_APPLESS_MAIN(TstPricing)
 #include "tst_pricing.moc"
