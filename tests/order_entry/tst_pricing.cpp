@@ -91,6 +91,12 @@ private:
     QString produtoDaTabela(const QString& base, const QString& tipo = QStringLiteral("N"));
     double precoDaTabela(const QString& base, const QString& produto, const QString& tipo = QStringLiteral("N"));
     Field& item(const char* name) { return tela->cdsItemPedido->fieldByName(QString::fromUtf8(name)); }
+    // A new item on the items page, where the clerk works: a refusal then
+    // changes no page.
+    void novoItemNaPagina(const QString& produto, double quantidade = 2);
+    // Leaves the grid's current column: the last message shown (empty for
+    // none), and whether the exit was refused.
+    QString saiDaColuna(bool& recusado);
 };
 
 void TstPricing::init()
@@ -128,6 +134,28 @@ void TstPricing::novoItem(const QString& produto, double quantidade)
     item("CDARVPROD").setValue(produto);
     item("CDPRODUTO").setValue(demoValue(demo, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDARVPROD = ?"), {produto}));
     item("QTITEMPED").setValue(quantidade);
+}
+
+void TstPricing::novoItemNaPagina(const QString& produto, double quantidade)
+{
+    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
+    {
+        const QSignalBlocker semTroca(tela->pgcPadrao);
+        tela->pgcPadrao->setCurrentWidget(tela->tshItemPedido);
+    }
+    novoItem(produto, quantidade);
+}
+
+QString TstPricing::saiDaColuna(bool& recusado)
+{
+    recusado = false;
+    try {
+        tela->dbgItemPedidoColExit();
+    } catch (const Abort&) {
+        recusado = true;
+    }
+    const QList<ScriptedHost::Message>& vistas = scripted->messages();
+    return vistas.isEmpty() ? QString() : vistas.last().text;
 }
 
 QString TstPricing::produtoDaTabela(const QString& base, const QString& tipo)
@@ -682,22 +710,12 @@ void TstPricing::colunaQuantidade()
     QFETCH(double, esperada);
     QFETCH(QString, mensagem);
     QFETCH(double, percentual);
-    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
-    {
-        // The clerk is on the items page already: no page change on a refusal.
-        const QSignalBlocker semTroca(tela->pgcPadrao);
-        tela->pgcPadrao->setCurrentWidget(tela->tshItemPedido);
-    }
-    novoItem(demoValue(demo, produtoSql).toString(), quantidade);
+    novoItemNaPagina(demoValue(demo, produtoSql).toString(), quantidade);
     tela->dbgItemPedido->setSelectedField(QStringLiteral("QTITEMPED"));
-    try {
-        tela->dbgItemPedidoColExit();
-    } catch (const Abort&) {
-    }
+    bool recusado = false;
+    QCOMPARE(saiDaColuna(recusado), mensagem);
     QCOMPARE(item("QTITEMPED").asFloat(), esperada);
     QCOMPARE(item("PERDESC").isNull() ? -1.0 : item("PERDESC").asFloat(), percentual);
-    const QList<ScriptedHost::Message>& vistas = scripted->messages();
-    QCOMPARE(vistas.isEmpty() ? QString() : vistas.last().text, mensagem);
 }
 
 void TstPricing::colunaEntrega_data()
@@ -717,27 +735,16 @@ void TstPricing::colunaEntrega()
 {
     QFETCH(QDateTime, entrega);
     QFETCH(QString, mensagem);
-    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
-    {
-        const QSignalBlocker semTroca(tela->pgcPadrao);
-        tela->pgcPadrao->setCurrentWidget(tela->tshItemPedido);
-    }
-    novoItem(produtoDaTabela(QStringLiteral("02")));
+    novoItemNaPagina(produtoDaTabela(QStringLiteral("02")));
     if (entrega.isValid())
         item("DTENTITPED").setValue(entrega);
     else
         item("DTENTITPED").clear();
     tela->dbgItemPedido->setSelectedField(QStringLiteral("DTENTITPED"));
     bool recusado = false;
-    try {
-        tela->dbgItemPedidoColExit();
-    } catch (const Abort&) {
-        recusado = true;
-    }
+    QCOMPARE(saiDaColuna(recusado), mensagem);
     QCOMPARE(recusado, !mensagem.isEmpty());
     QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Insert);
-    const QList<ScriptedHost::Message>& vistas = scripted->messages();
-    QCOMPARE(vistas.isEmpty() ? QString() : vistas.last().text, mensagem);
 }
 
 void TstPricing::colunaPreco_data()
@@ -761,12 +768,7 @@ void TstPricing::colunaPreco()
     QFETCH(double, preco);
     QFETCH(int, liberacao);
     QFETCH(QString, mensagem);
-    abrePedido(QStringLiteral("02"), QStringLiteral("00002"));
-    {
-        const QSignalBlocker semTroca(tela->pgcPadrao);
-        tela->pgcPadrao->setCurrentWidget(tela->tshItemPedido);
-    }
-    novoItem(produtoDaTabela(QStringLiteral("02")));
+    novoItemNaPagina(produtoDaTabela(QStringLiteral("02")));
     // On the price column first: leaving the product column prices the item.
     tela->dbgItemPedido->setSelectedField(QStringLiteral("VRPREUNITPED"));
     item("VRPRPARPRECO").setValue(10.0);
@@ -779,16 +781,10 @@ void TstPricing::colunaPreco()
             liberacao > 0 ? autoriza.accept() : autoriza.reject();
         });
     bool recusado = false;
-    try {
-        tela->dbgItemPedidoColExit();
-    } catch (const Abort&) {
-        recusado = true;
-    }
+    QCOMPARE(saiDaColuna(recusado), mensagem);
     QCOMPARE(recusado, !mensagem.isEmpty());
     QCOMPARE(item("VRPREUNITPED").asFloat(), preco);
     QVERIFY(scripted->pendingExpectations().isEmpty());
-    const QList<ScriptedHost::Message>& vistas = scripted->messages();
-    QCOMPARE(vistas.isEmpty() ? QString() : vistas.last().text, mensagem);
 }
 
 #include "tst_pricing.moc"
