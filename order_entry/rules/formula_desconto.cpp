@@ -21,11 +21,6 @@ std::optional<double> termo(const QString& texto)
     return ok ? std::optional<double>(valor) : std::nullopt;
 }
 
-QString numero(double valor)
-{
-    return textoPercentual(valor);
-}
-
 PreviaDesconto invalida()
 {
     PreviaDesconto previa;
@@ -53,8 +48,8 @@ PreviaDesconto previaDesconto(double precoUnitario, const QString& formula)
         const double desconto = precoUnitario * *percentual / 100;
         previa.desconto = desconto;
         previa.resultado = precoUnitario - desconto;
-        previa.previa = numero(precoUnitario) + QStringLiteral(" - ") + numero(desconto) + QStringLiteral(" = ")
-                        + numero(previa.resultado);
+        previa.previa = textoPercentual(precoUnitario) + QStringLiteral(" - ") + textoPercentual(desconto) + QStringLiteral(" = ")
+                        + textoPercentual(previa.resultado);
         previa.percentualTotal = *percentual;
         previa.situacao = PreviaDesconto::Situacao::Valida;
         return previa;
@@ -65,7 +60,7 @@ PreviaDesconto previaDesconto(double precoUnitario, const QString& formula)
         return invalida();
     QString restante = formula.mid(separador + 1).trimmed();
     double desconto = precoUnitario * *primeiro / 100;
-    previa.previa = numero(precoUnitario) + QStringLiteral(" - ") + numero(desconto);
+    previa.previa = textoPercentual(precoUnitario) + QStringLiteral(" - ") + textoPercentual(desconto);
     previa.resultado = precoUnitario - desconto;
     previa.desconto = desconto;
     restanteDoPreco *= 1 - *primeiro / 100;
@@ -78,7 +73,7 @@ PreviaDesconto previaDesconto(double precoUnitario, const QString& formula)
             return invalida();
         restante = restante.mid(proximo + 1).trimmed();
         desconto = novoPreco * *percentual / 100;
-        previa.previa += QStringLiteral(" - ") + numero(desconto);
+        previa.previa += QStringLiteral(" - ") + textoPercentual(desconto);
         previa.resultado -= desconto;
         previa.desconto += desconto;
         restanteDoPreco *= 1 - *percentual / 100;
@@ -87,14 +82,14 @@ PreviaDesconto previaDesconto(double precoUnitario, const QString& formula)
 
     if (restante.isEmpty()) {
         // The formula ended with ";": the steps so far are the whole formula.
-        previa.previa += QStringLiteral(" = ") + numero(previa.resultado);
+        previa.previa += QStringLiteral(" = ") + textoPercentual(previa.resultado);
     } else {
         const std::optional<double> ultimo = termo(restante);
         if (!ultimo)
             return invalida();
         desconto = novoPreco * *ultimo / 100;
-        previa.previa += QStringLiteral(" - ") + numero(desconto) + QStringLiteral(" = ")
-                         + numero(previa.resultado - desconto);
+        previa.previa += QStringLiteral(" - ") + textoPercentual(desconto) + QStringLiteral(" = ")
+                         + textoPercentual(previa.resultado - desconto);
         previa.resultado -= desconto;
         previa.desconto += desconto;
         restanteDoPreco *= 1 - *ultimo / 100;

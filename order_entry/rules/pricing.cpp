@@ -86,22 +86,6 @@ DescontoPadrao descontoPadrao(double descontoModalidade, const MaximosDesconto& 
     return {descontoModalidade, false};
 }
 
-std::optional<double> descontoMaximo(const MaximosDesconto& maximos)
-{
-    if (maximos.produto) {
-        double maior = *maximos.produto;
-        for (const std::optional<double>& outro : {maximos.cliente, maximos.vendedor})
-            if (outro)
-                maior = std::max(maior, *outro);
-        return maior;
-    }
-    if (!maximos.cliente && !maximos.vendedor)
-        return std::nullopt;
-    if (!maximos.cliente)
-        return maximos.vendedor;
-    return maximos.vendedor ? std::max(*maximos.cliente, *maximos.vendedor) : *maximos.cliente;
-}
-
 ConferenciaMaximo confereMaximo(PoliticaMaximo politica, double percentual, std::optional<double> maximo)
 {
     if (!maximo || percentual <= *maximo)

@@ -3,6 +3,8 @@
 // modality's adjustment, the discount condition's cascade, the discount as
 // value and as percentage, the discount maxima and the optional-price band.
 
+#include "discount_maxima.h"
+
 #include <QList>
 #include <QString>
 #include <array>
@@ -71,13 +73,6 @@ enum class PoliticaMaximo {
 };
 PoliticaMaximo politicaMaximo(const QString& idUtDescMaxi);
 
-// The maxima of an item: the product's for the price base and the
-// customer's state (a row of qryDescMax), the customer's and the seller's.
-struct MaximosDesconto {
-    std::optional<double> produto;    // VRPEMAXDESPR, none without a row
-    std::optional<double> cliente;    // VRPEMAXDESCL
-    std::optional<double> vendedor;   // VRPEMAXDESVE
-};
 
 // The default discount of a new item: the modality's, replaced under "S" by
 // the first maximum lower than it in the order product, customer, seller
@@ -89,10 +84,6 @@ struct DescontoPadrao {
 };
 DescontoPadrao descontoPadrao(double descontoModalidade, const MaximosDesconto& maximos, PoliticaMaximo politica);
 
-// The largest discount allowed under "2" and "3": with a product row the
-// largest of the three maxima; otherwise none (no limit) when neither the
-// customer nor the seller has one, else the larger of those two.
-std::optional<double> descontoMaximo(const MaximosDesconto& maximos);
 
 enum class ConferenciaMaximo { Aceito, Perguntar, Recusar };
 // A percentage above the maximum asks under "2" and is refused under "3";

@@ -11,6 +11,7 @@
 #include "topics.h"
 
 #include "argument_checks.h"
+#include "discount_maxima.h"
 #include "method_declarations.h"
 #include "money.h"
 #include "order_packets.h"
@@ -18,7 +19,8 @@
 #include "store/sql.h"
 #include "tax_model.h"
 
-#include <algorithm>
+#include <QHash>
+
 #include <optional>
 
 namespace {
@@ -90,41 +92,41 @@ QList<StoredItem> storedItems(const QSqlDatabase& db, const OrderKey& order, con
     return items;
 }
 
-// The largest discount the order screen allows the item: with a row of the
-// product for the order's base price and the customer's state, the largest
-// of the product's, the customer's and the seller's maxima; without one the
-// larger of the customer's and the seller's; none when nothing limits it.
+// The largest discount the order screen allows each item of the order (the
+// shared rule of core/discount_maxima.h), read once for the whole order: the
+// customer's and the seller's maxima, and the product maxima of the order's
+// products for its base price and the customer's state.
 class DiscountMaxima {
 public:
-    DiscountMaxima(const QSqlDatabase& db, const OrderKey& order, const QString& seller) : m_db(db)
+    DiscountMaxima(const QSqlDatabase& db, const OrderKey& order, const QString& seller)
     {
         QSqlQuery header = execSql(db,
-                                   QStringLiteral("SELECT P.CDPRECOBASE, C.CDPAIS, C.SGESTADO, C.VRPEMAXDESCL FROM PEDIDO P"
-                                                  " LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
+                                   QStringLiteral("SELECT C.VRPEMAXDESCL FROM PEDIDO P LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
                                                   " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ?"),
                                    {order.branch, order.number});
-        if (header.next()) {
-            m_basePrice = header.value(0).toString();
-            m_country = header.value(1).toString();
-            m_state = header.value(2).toString();
-            m_customer = optionalNumber(header.value(3));
-        }
+        if (header.next())
+            m_orderMaxima.cliente = optionalNumber(header.value(0));
         if (!seller.isEmpty())
-            m_seller = optionalNumber(selectValue(db, QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = ?"), {seller}));
+            m_orderMaxima.vendedor =
+                optionalNumber(selectValue(db, QStringLiteral("SELECT VRPEMAXDESVE FROM VENDEDOR WHERE CDVENDEDOR = ?"), {seller}));
+        QSqlQuery products = execSql(
+            db,
+            QStringLiteral("SELECT D.CDPRODUTO, D.VRPEMAXDESPR FROM PEDIDO P INNER JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
+                           " INNER JOIN ITDESPREBASE D ON D.CDPRECOBASE = P.CDPRECOBASE AND D.CDPAIS = C.CDPAIS"
+                           "  AND D.SGESTADO = C.SGESTADO"
+                           " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ? AND D.VRPEMAXDESPR IS NOT NULL AND D.CDPRODUTO IN"
+                           "  (SELECT I.CDPRODUTO FROM ITEMPEDIDO I WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO)"),
+            {order.branch, order.number});
+        while (products.next())
+            m_productMaxima.insert(products.value(0).toString(), products.value(1).toDouble());
     }
 
     std::optional<double> of(const QString& product) const
     {
-        const std::optional<double> productMaximum = optionalNumber(selectValue(
-            m_db,
-            QStringLiteral("SELECT VRPEMAXDESPR FROM ITDESPREBASE WHERE CDPRECOBASE = ? AND CDPAIS = ? AND SGESTADO = ?"
-                           " AND CDPRODUTO = ?"),
-            {m_basePrice, m_country, m_state, product}));
-        std::optional<double> largest = productMaximum;
-        for (const std::optional<double>& other : {m_customer, m_seller})
-            if (other)
-                largest = largest ? std::max(*largest, *other) : *other;
-        return largest;
+        RegrasPedido::MaximosDesconto maxima = m_orderMaxima;
+        if (const auto found = m_productMaxima.constFind(product); found != m_productMaxima.constEnd())
+            maxima.produto = *found;
+        return RegrasPedido::descontoMaximo(maxima);
     }
 
 private:
@@ -133,12 +135,8 @@ private:
         return value.isValid() && !value.isNull() ? std::optional<double>(value.toDouble()) : std::nullopt;
     }
 
-    QSqlDatabase m_db;
-    QString m_basePrice;
-    QString m_country;
-    QString m_state;
-    std::optional<double> m_customer;
-    std::optional<double> m_seller;
+    RegrasPedido::MaximosDesconto m_orderMaxima;
+    QHash<QString, double> m_productMaxima;
 };
 
 // The discount of the whole item after the change, as a percentage of what
