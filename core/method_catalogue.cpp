@@ -50,6 +50,9 @@ constexpr MethodInfo AllMethods[] = {
     GetQtVolumes.info(),
     GetDesconto.info(),
     getQtProd.info(),
+    GetNovoItem.info(),
+    VD_ESTITEM.info(),
+    VerificaSitItem.info(),
     SetAplicaDesconto.info(),
 };
 

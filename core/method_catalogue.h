@@ -227,6 +227,29 @@ inline constexpr Method<1> GetQtVolumes{Module::LanPedido, "GetQtVolumes", {Text
 inline constexpr Method<3> GetDesconto{Module::LanPedido, "GetDesconto", {Text, Text, Text}};
 inline constexpr Method<2> getQtProd{Module::LanPedido, "getQtProd", {Text, Text}};
 
+// Item validation: the product of a new item, the stock figures at post and
+// the stored status of an item.
+inline constexpr Method<19> GetNovoItem{Module::LanPedido, "GetNovoItem", {
+    Text, Text, Text, Text, TextRef, Text, Text, Text, Text, Text, Text, Text, Text, Text, Text, Text, Text, Text, Boolean,
+}};
+namespace GetNovoItemResult {
+enum Element : int {
+    ItensDoProduto = 0,
+    ProdutoDoCliente = 1,
+    UltimosPrecos = 2,
+    QtPedida = 3,
+    QtDisponivel = 4,
+    Rentabilidade = 11,
+    QtPedidaEstoque = 13,
+    Count = 14,
+};
+}
+inline constexpr Method<6> VD_ESTITEM{Module::LanPedido, "VD_ESTITEM", {Text, Text, Text, Float, Text, Text}};
+namespace VD_ESTITEMResult {
+enum Element : int { Disponivel = 0, EmPedidos = 1, EmEstoque = 2, Controlado = 3, EmOrcamentos = 4 };
+}
+inline constexpr Method<3> VerificaSitItem{Module::LanPedido, "VerificaSitItem", {Text, Text, Text}};
+
 // The order discount calculator.
 inline constexpr Method<11> SetAplicaDesconto{Module::LanPedido, "SetAplicaDesconto", {
     Packet, Float, Text, FloatRef, Text, Text, Text, Float, FloatRef, Text, Boolean,
