@@ -7,6 +7,7 @@
 
 #include "check_digits.h"
 #include "demo_customers.h"
+#include "demo_item_checks.h"
 #include "demo_stock_taxes.h"
 #include "money.h"
 #include "order_factory.h"
@@ -251,6 +252,7 @@ public:
         counters();
         loadDemoCustomers(m_db, m_today);
         loadDemoStockAndTaxes(m_db);
+        loadDemoItemChecks(m_db);
     }
 
 private:

@@ -13,6 +13,7 @@
 #include "method_declarations.h"
 #include "order_packets.h"
 #include "packet_sql.h"
+#include "stock_figures.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
 
@@ -24,6 +25,7 @@
 namespace {
 
 using namespace OrderPackets;
+using namespace StockFigures;
 
 // ---- arguments -----------------------------------------------------------------
 
@@ -349,30 +351,6 @@ DataPacket usedLots(const QSqlDatabase& db, const OrderKey& order, const QString
         {stockProduct, stockProduct, stockProduct, order.branch, order.number, item});
 }
 
-// Open quantity in stock units of the product's items at the branch, over
-// orders (kind "1") or quotations (kind "2"); settled and cancelled items
-// ask for nothing more.
-double openQuantity(const QSqlDatabase& db, const QString& branch, const QString& stockProduct, const QString& orderKind)
-{
-    return selectValue(db,
-                  QStringLiteral("SELECT SUM((I.QTITEMPED - COALESCE(I.QTEXPITEMPED, 0)) * P.VRFATOCONV) FROM ITEMPEDIDO I"
-                                 " INNER JOIN PEDIDO D ON D.CDFILIAL = I.CDFILIAL AND D.NRPEDIDO = I.NRPEDIDO"
-                                 " INNER JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO"
-                                 " WHERE I.CDFILIAL = ? AND COALESCE(I.CDPRODESTO, P.CDPRODESTO, P.CDPRODUTO) = ?"
-                                 " AND I.IDSITITEMPED IN ('1', '2', '3', '7') AND D.IDTIPOPEDIDO = ?"),
-                  {branch, stockProduct, orderKind}).toDouble();
-}
-
-// The branch's stock of the product less what every order reserved of it.
-double availableQuantity(const QSqlDatabase& db, const QString& branch, const QString& stockProduct)
-{
-    const double stock = selectValue(db, QStringLiteral("SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = ? AND CDPRODUTO = ?"),
-                                {branch, stockProduct}).toDouble();
-    const double reserved = selectValue(db, QStringLiteral("SELECT SUM(QTRESPRODPED) FROM RESPRODPED WHERE CDFILIALDEP = ? AND CDPRODRES = ?"),
-                                   {branch, stockProduct}).toDouble();
-    return stock - reserved;
-}
-
 // `cdsItemProImpos`: the stored taxes of the item.
 const QList<SelectColumn> itemTaxColumns = {
     text(QStringLiteral("NRITEMPED"), 10, QStringLiteral("T.NRITEMPED")),
@@ -392,43 +370,6 @@ DataPacket itemTaxes(const QSqlDatabase& db, const OrderKey& order, const QStrin
                          {order.branch, order.number, item});
 }
 
-// `cdsConUltPrecVen`: the customer's last purchases of the product at the
-// branch, newest first, other orders only, cancelled items left out.
-const QList<SelectColumn> lastPriceColumns = {
-    text(QStringLiteral("NRPEDIDO"), 10, QStringLiteral("D.NRPEDIDO")),
-    dateTime(QStringLiteral("DTPEDIDO"), QStringLiteral("D.DTPEDIDO")),
-    number(QStringLiteral("QTITEMPED"), QStringLiteral("I.QTITEMPED")),
-    number(QStringLiteral("VRPREUNITPED"), QStringLiteral("I.VRPREUNITPED")),
-};
-constexpr int lastPriceCount = 10;
-
-DataPacket lastPrices(const QSqlDatabase& db, const OrderKey& order, const QString& product, const QString& customer)
-{
-    if (customer.isEmpty() || product.isEmpty())
-        return emptyPacket(fieldsOf(lastPriceColumns));
-    return selectColumns(db, lastPriceColumns,
-                         QStringLiteral("FROM ITEMPEDIDO I INNER JOIN PEDIDO D ON D.CDFILIAL = I.CDFILIAL AND D.NRPEDIDO = I.NRPEDIDO"
-                                        " WHERE D.CDFILIAL = ? AND D.CDCLIENTE = ? AND I.CDPRODUTO = ? AND D.NRPEDIDO <> ?"
-                                        " AND I.IDSITITEMPED <> '5'"
-                                        " ORDER BY D.DTPEDIDO DESC, D.NRPEDIDO DESC, I.NRITEMPED LIMIT %1")
-                             .arg(lastPriceCount),
-                         {order.branch, customer, product, order.number});
-}
-
-// "S" stock is controlled; "F" the branch does not control stock; "T" the
-// operation type does not move stock; "P" the product is not controlled.
-QString stockControl(const QSqlDatabase& db, const QString& branch, const QString& stockProduct, const QString& operation)
-{
-    if (selectValue(db, QStringLiteral("SELECT IDCTRLESTFIL FROM FILIAL WHERE CDFILIAL = ?"), {branch}).toString() == u"N")
-        return QStringLiteral("F");
-    if (!operation.isEmpty()
-        && selectValue(db, QStringLiteral("SELECT IDATUESTTPOP FROM TIPOOPERAC WHERE CDTIPOOPER = ?"), {operation}).toString() == u"N")
-        return QStringLiteral("T");
-    if (selectValue(db, QStringLiteral("SELECT IDCTRLESTOQUE FROM PRODUTO WHERE CDPRODUTO = ?"), {stockProduct}).toString() != u"S")
-        return QStringLiteral("P");
-    return QStringLiteral("S");
-}
-
 QJsonValue getDadosAfterScroll(CallContext& context, QJsonArray& params)
 {
     const OrderKey order = orderKeyArgs(params, BranchArg, OrderArg);
@@ -445,9 +386,8 @@ QJsonValue getDadosAfterScroll(CallContext& context, QJsonArray& params)
     keyValue(params, AllArg, statusArg);
     const QString operation = keyValue(params, OperationArg, operationArg);
 
-    if (stockProduct.isEmpty() && !product.isEmpty())
-        stockProduct = selectValue(context.db, QStringLiteral("SELECT COALESCE(CDPRODESTO, CDPRODUTO) FROM PRODUTO WHERE CDPRODUTO = ?"),
-                                  {product}).toString();
+    if (stockProduct.isEmpty())
+        stockProduct = stockProductOf(context.db, product);
     params[StockProductArg] = stockProduct;
 
     const bool settled = itemStatus == u"4";
@@ -455,8 +395,8 @@ QJsonValue getDadosAfterScroll(CallContext& context, QJsonArray& params)
     if (wantsStock && !stockProduct.isEmpty())
         position = settled ? usedLots(context.db, order, item, stockProduct) : stockPosition(context.db, order, item, stockProduct);
     const bool quantities = wantsQuantities && !stockProduct.isEmpty();
-    const double ordered = quantities ? openQuantity(context.db, order.branch, stockProduct, QStringLiteral("1")) : 0.0;
-    const double quoted = quantities ? openQuantity(context.db, order.branch, stockProduct, QStringLiteral("2")) : 0.0;
+    const double ordered = quantities ? openQuantity(context.db, order.branch, stockProduct, orders) : 0.0;
+    const double quoted = quantities ? openQuantity(context.db, order.branch, stockProduct, quotations) : 0.0;
     const double available = quantities ? availableQuantity(context.db, order.branch, stockProduct) : 0.0;
     const DataPacket taxes = wantsTaxes && !order.isEmpty() && !item.isEmpty() ? itemTaxes(context.db, order, item)
                                                                               : emptyPacket(fieldsOf(itemTaxColumns));

@@ -13,6 +13,7 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoDetails(registry);
     registerLanPedidoCustomer(registry);
     registerLanPedidoItems(registry);
+    registerLanPedidoItemChecks(registry);
     registerLanPedidoPricing(registry);
     registerLanPedidoDiscount(registry);
 }

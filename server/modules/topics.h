@@ -10,5 +10,6 @@ void registerLanPedidoOrders(MethodRegistry& registry);      // lanpedido_orders
 void registerLanPedidoDetails(MethodRegistry& registry);     // lanpedido_details.cpp
 void registerLanPedidoCustomer(MethodRegistry& registry);    // lanpedido_customer.cpp
 void registerLanPedidoItems(MethodRegistry& registry);       // lanpedido_items.cpp
+void registerLanPedidoItemChecks(MethodRegistry& registry);  // lanpedido_item_checks.cpp
 void registerLanPedidoPricing(MethodRegistry& registry);    // lanpedido_pricing.cpp
 void registerLanPedidoDiscount(MethodRegistry& registry);   // lanpedido_discount.cpp
