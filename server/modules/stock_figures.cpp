@@ -48,8 +48,11 @@ QString stockControl(const QSqlDatabase& db, const QString& branch, const QStrin
 {
     if (selectValue(db, QStringLiteral("SELECT IDCTRLESTFIL FROM FILIAL WHERE CDFILIAL = ?"), {branch}).toString() == u"N")
         return QStringLiteral("F");
+    // Only an outgoing type moves stock, unless marked not to; an incoming
+    // type or one not registered moves none.
     if (!operation.isEmpty()
-        && selectValue(db, QStringLiteral("SELECT IDATUESTTPOP FROM TIPOOPERAC WHERE CDTIPOOPER = ?"), {operation}).toString() == u"N")
+        && selectValue(db, QStringLiteral("SELECT COALESCE(IDATUESTTPOP, 'S') FROM TIPOOPERAC WHERE CDTIPOOPER = ? AND IDENTRSAIDOP = 'S'"),
+                       {operation}).toString() != u"S")
         return QStringLiteral("T");
     if (selectValue(db, QStringLiteral("SELECT IDCTRLESTOQUE FROM PRODUTO WHERE CDPRODUTO = ?"), {stockProduct}).toString() != u"S")
         return QStringLiteral("P");
