@@ -392,6 +392,11 @@ void TfrmLanPedido::cdsPedidoAfterInsert()
 {
     stAltSitItem.clear();
     boAlteraSituItem = false;
+    // A new order asks about the discount maxima again and sees its items'
+    // status afresh.
+    FPerguntaDescMax = true;
+    FSitItemInicial.clear();
+    FSitItemAlterada = false;
     pintaNavegador(QColor());
     EventDetach semSaidaFilial(onPanFilialExit);
 

@@ -472,13 +472,6 @@ void TfrmLanPedido::cdsItemPedidoBeforeEdit()
     FCdArvProdEdicao = valor(cdsItemPedido, "CDARVPROD");
 }
 
-// The item checks run here; what this topic needs of a post is whether it
-// was an edit.
-void TfrmLanPedido::cdsItemPedidoBeforePost()
-{
-    FItemEditado = cdsItemPedido->state() == RecordSet::State::Edit;
-}
-
 void TfrmLanPedido::cdsItemPedidoBeforeDelete()
 {
     if (valor(cdsItemPedido, "IDITEMPEDTERC") != u"S")
@@ -553,17 +546,31 @@ bool TfrmLanPedido::ConfirmacaoImediata() const
     return TipoOperAtualizaEstoque();
 }
 
-// An operation type without a stock mark moves stock.
+// An order without an operation type moves stock; otherwise only an
+// outgoing type does, unless it is marked not to (no mark moves it). An
+// incoming type, or one not registered, moves none.
 bool TfrmLanPedido::TipoOperAtualizaEstoque() const
 {
     const QString tipo = valor(cdsPedido, "CDTIPOOPER");
     if (tipo.isEmpty() || !isDtmDBGeralOpen())
         return true;
     LookupQuery qryTpOperAtuEstoq(QStringLiteral("qryTpOperAtuEstoq"), dtmDBGeral(),
-                                  QStringLiteral("SELECT IDATUESTTPOP FROM TIPOOPERAC WHERE CDTIPOOPER = :P_CDTIPOOPER"));
+                                  QStringLiteral("SELECT\n"
+                                                 "   CDTIPOOPER,\n"
+                                                 "   NMTIPOOPER,\n"
+                                                 "   IDENTRSAIDOP,\n"
+                                                 "   IDORIGDESTOP,\n"
+                                                 "   COALESCE(IDATUESTTPOP, 'S') IDATUESTTPOP\n"
+                                                 "FROM\n"
+                                                 "   TIPOOPERAC\n"
+                                                 "WHERE\n"
+                                                 "   CDTIPOOPER   = :P_CDTIPOOPER AND\n"
+                                                 "   IDENTRSAIDOP = 'S' \n"
+                                                 "ORDER BY\n"
+                                                 "   CDTIPOOPER"));
     qryTpOperAtuEstoq.setParam(QStringLiteral("P_CDTIPOOPER"), tipo);
     qryTpOperAtuEstoq.open();
-    return qryTpOperAtuEstoq.fieldByName(QStringLiteral("IDATUESTTPOP")).asString() != u"N";
+    return qryTpOperAtuEstoq.fieldByName(QStringLiteral("IDATUESTTPOP")).asString() == u"S";
 }
 
 // ---- totals ----------------------------------------------------------------------

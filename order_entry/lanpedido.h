@@ -7,6 +7,10 @@
 //   param_pedido.cpp    the branch's order parameters and their effects
 //   page_change.cpp     changing pages and what each page loads
 //   items.cpp           the order's items, their events, codes and totals
+//   item_checks.cpp     the checks of an item's columns: product, quantity,
+//                       delivery date
+//   item_post.cpp       the full check of an item at post: status, discounts,
+//                       stock and reservations
 //   editability.cpp     record-set state and the open/locked rule
 //   commands.cpp        toolbar commands, branch entry, print, notes files
 //   branch.cpp          branch validation
@@ -20,6 +24,7 @@
 
 #include "method_catalogue.h"
 #include "rpcarg.h"
+#include "rules/item_post.h"
 #include "screens/padraogrid.h"
 
 #include <QHash>
@@ -62,11 +67,27 @@ class QJsonValue;
 class QJsonArray;
 class QColor;
 class QDate;
+class QTime;
 class Field;
 class TMessages;
 namespace RegrasPedido {
 struct MaximosDesconto;
 }
+
+// The product of an item as the clerk typed its code (qryProdEsto): the
+// stock product it is kept as, the factor from the sales unit to the stock
+// unit and the weight of one stock unit.
+struct ProdutoEstoque {
+    bool existe = false;
+    QString cdArvProd;
+    QString cdProduto;
+    QString nmProduto;
+    QString sgUnidade;
+    QString cdProdEsto;
+    QString sgUnidPai;
+    double vrFatoConv = 1;
+    double vrPesoUnid = 0;
+};
 
 // The open/locked rule of an order: whether its header may still be changed.
 // `inserting` or `semPedido` (no order) make it open.
@@ -461,16 +482,41 @@ public:
     // The profitability colour of a profitability percentage.
     std::optional<double> CorRentabilidade(double percentual);
 
-    // --- Quantity checks of an item (item_checks.cpp) ------------------------------
+    // --- Checks of an item's columns (item_checks.cpp) ------------------------------
     RecordSet* cdsQtVolumes;
     RecordSet* cdsQtProd;
     RecordSet* cdsDescProp;
+    RecordSet* cdsPesqItem;        // stored items of this order with the product
+    RecordSet* cdsProdEsto;        // the product as the customer names it
+    RecordSet* cdsVdProdRent;      // the product's cost data for profitability
+    QJsonArray FNovoItem;          // the last GetNovoItem answer
+    double FQtPedidaEstoque = 0;   // ordered in other orders, for the stock check
+    ProdutoEstoque FProduto;       // the typed product, as qryProdEsto read it
     void ligaConferenciasDoItem();
+    ProdutoEstoque leProduto(const QString& cdArvProd);
+    void Vd_CdProduto(bool consist, bool textos);
+    void confereProdutoRepetido(bool consist);
+    void completaDoProduto(bool textos);
+    QTime horaDeEntrega();
     void ArredondaAoMultiplo();
     void Vd_Quantidade(bool consist);
     void Vd_QtMinPed();
     void Vd_DtEntItPed(bool consist);
+    void LevaEntregaDoPedido();
     bool ValidaProduto(const QString& pedido, const QString& produto);
+
+    // --- The full check of an item at post (item_post.cpp) --------------------------
+    RecordSet* cdsVerificaSitItem;
+    RecordSet* cdsConsisteSaldEst = nullptr;   // created on the first shortage
+    RegrasPedido::FigurasEstoque FEstoqueItem;   // the last stock figures of the item
+    void VerificaSitItem();
+    void SituacaoDoItem();
+    void CopiaTextosDaGrade();
+    void DescontosDaTabela(const QString& colunaNoInicio);
+    void DescontoPadrao();
+    void ConfereDescontoMaximo();
+    void ConsisteEstoque();
+    void ConfereReserva();
 
     // --- Prices and discounts (pricing.cpp) ---------------------------------------
     RecordSet* cdsPesqPrcBase;

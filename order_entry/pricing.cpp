@@ -802,9 +802,8 @@ void TfrmLanPedido::dbgItemPedidoColExit()
 
     if (coluna == u"CDARVPROD") {
         FPrecoDigitado = false;
-        if (paramPedido(QStringLiteral("IDTABPRECO")) == u"1" && pgcPadrao->currentWidget() == tshItemPedido)
-            PrecoBase(false);
-        if (quantidade > 0)
+        Vd_CdProduto(false, true);
+        if (!campo(&itens, "QTITEMPED").isNull())
             ArredondaAoMultiplo();
         if (numero(&itens, "PERDESC") > 0 && numero(&itens, "QTITEMPED") > 0)
             GravaDescItem();

@@ -1,11 +1,13 @@
 // Figures of the order items on the real screen: loading an order of 1,000
 // items (packet -> record set with calculated fields and aggregates),
 // posting an edit to one item with its totals at 10, 100 and 1,000 items
-// (the server call left out: the cost must not grow with the order), and
-// VrTotalItemPed with its GetImposEncar call on SQLite through the
-// in-process server; repricing every item of a 1,000-item order after a
-// change of base price, client and server together on SQLite, with the
-// number of server calls it made. Prints "items.<measure> <value> <unit>".
+// (the item checks and the server call left out: the record set's own cost
+// must not grow with the order), and VrTotalItemPed with its GetImposEncar
+// call on SQLite through the in-process server; repricing every item of a
+// 1,000-item order after a change of base price, client and server
+// together on SQLite, with the number of server calls it made; posting a
+// new item with the full check and its server calls in an order of 10 and
+// of 1,000 items. Prints "items.<measure> <value> <unit>".
 
 #include "lanpedido_fixture.h"
 #include "lanpedido_screen.h"
@@ -23,7 +25,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QRadioButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -192,6 +196,7 @@ int main(int argc, char** argv)
             EventDetach semScroll(itens.afterScroll);
             itens.setData(itemPacket(itens, count));
             EventReplace soTotaisDoCliente(itens.afterPost, RecordSet::Event([&tela](RecordSet&) { tela.MostraTotaisItens(); }));
+            EventDetach semConferencia(itens.beforePost);
             constexpr int posts = 200;
             itens.setCurrentRow(count / 2);
             const double ms = bestMs(3, [&] {
@@ -237,6 +242,57 @@ int main(int argc, char** argv)
     print("reprice_1000.getpreco_calls", serverCalls.value(QStringLiteral("GetPreco")), "calls");
     print("reprice_1000.getprecos_calls", serverCalls.value(QStringLiteral("GetPrecos")), "calls");
     tela.cdsPedido->cancel();
+
+    // A new item posted with the full check: product, multiple, price,
+    // discounts, delivery date and stock, every server call included.
+    {
+        const QString product = selectValue(db, QStringLiteral("SELECT MIN(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I"
+                                                               " ON I.CDPRODUTO = P.CDPRODUTO WHERE I.CDPRECOBASE = '02'"
+                                                               " AND I.IDITPEDDIFER = 'N' AND I.DTFIMVALIPB > CURRENT_TIMESTAMP"
+                                                               " AND I.DTINIVALIPB < CURRENT_TIMESTAMP"))
+                                    .toString();
+        execSql(db, QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 1e12"));
+        tela.cdsPedido->setData(PedTest::rowsOf(*tela.cdsPedido, {{{QStringLiteral("CDFILIAL"), branch},
+                                                                     {QStringLiteral("NRPEDIDO"), benchOrder},
+                                                                     {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                                                                     {QStringLiteral("IDTIPOPEDIDO"), QStringLiteral("1")},
+                                                                     {QStringLiteral("CDCLIENTE"), QStringLiteral("000001")},
+                                                                     {QStringLiteral("CDPRECOBASE"), QStringLiteral("02")},
+                                                                     {QStringLiteral("CDMODPGTO"), QStringLiteral("00002")},
+                                                                     {QStringLiteral("DTPEDIDO"), QDateTime::currentDateTime()},
+                                                                     {QStringLiteral("CDTIPOOPER"), QStringLiteral("01")}}}));
+        tela.rdbPedido->setChecked(true);
+        {
+            const QSignalBlocker semTroca(tela.pgcPadrao);
+            tela.pgcPadrao->setCurrentWidget(tela.tshItemPedido);
+        }
+        double perPost10 = 0;
+        for (int count : {10, 1000}) {
+            {
+                EventDetach semScroll(itens.afterScroll);
+                itens.setData(itemPacket(itens, count));
+            }
+            constexpr int posts = 20;
+            serverCalls.clear();
+            const double ms = bestMs(3, [&] {
+                for (int i = 0; i < posts; ++i) {
+                    tela.insereItem();
+                    itens.fieldByName(QStringLiteral("CDARVPROD")).setValue(product);
+                    itens.fieldByName(QStringLiteral("QTITEMPED")).setValue(double(10 + i));
+                    itens.fieldByName(QStringLiteral("DTENTITPED")).setValue(QDateTime(QDate::currentDate().addDays(3), QTime(14, 0)));
+                    itens.post();
+                }
+            });
+            const double perPostMs = ms / posts;
+            if (count == 10)
+                perPost10 = perPostMs;
+            print(("post_new_item_" + QByteArray::number(count) + ".sqlite.ms").constData(), perPostMs, "ms");
+            if (count == 1000) {
+                print("post_new_item_ratio_1000_to_10", perPostMs / perPost10, "x");
+                print("post_new_item.server_calls", double(totalCalls()) / (3 * posts), "calls");
+            }
+        }
+    }
 
     const QString problems = host.problems();
     if (!problems.isEmpty())

@@ -110,6 +110,28 @@ protected:
         LanPedido::resetUnit();
     }
 
+    // A demo order of branch 0001 with a reserved item, on screen with its
+    // items page showing, under lot reservation and table prices.
+    QString abrePedidoReservado(const QString& tipoOperacao = QStringLiteral("01"))
+    {
+        setParam(*tela->cdsParamPedido, QStringLiteral("IDUTRESELOTE"), QStringLiteral("S"));
+        setParam(*tela->cdsParamPedido, QStringLiteral("IDEXIBIMPITPED"), QStringLiteral("S"));
+        setParam(*tela->cdsParamPedido, QStringLiteral("IDTABPRECO"), QStringLiteral("1"));
+        setParam(*tela->cdsParamPedido, QStringLiteral("IDEXIBRENTPED"), QStringLiteral("S"));
+        QSqlQuery query(demo);
+        if (!query.exec(QStringLiteral("SELECT MIN(R.NRPEDIDO) FROM RESPRODPED R INNER JOIN PEDIDO P ON P.CDFILIAL = R.CDFILIAL"
+                                       " AND P.NRPEDIDO = R.NRPEDIDO WHERE R.CDFILIAL = '0001' AND P.IDSITPEDIDO = '1'"))
+            || !query.next())
+            return {};
+        const QString pedido = query.value(0).toString();
+        DataPacket packet = orderRows(demo, QStringLiteral("PEDIDO"), tela->cdsPedido->fieldDefs(), QStringLiteral("0001"), pedido);
+        packet.rows[0][packet.indexOf(QStringLiteral("CDTIPOOPER"))] = tipoOperacao;
+        tela->cdsPedido->setData(packet);
+        tela->dtsPadraoStateChange();
+        tela->selecionaPagina(tela->tshItemPedido);
+        return pedido;
+    }
+
     std::unique_ptr<TestServer> server;
     std::unique_ptr<ScriptedHost> scripted;
     QTemporaryDir configDir;

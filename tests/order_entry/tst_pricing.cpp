@@ -105,6 +105,8 @@ void TstPricing::init()
     abreTela();
     QVERIFY(tela);
     tela->FConfirmacaoLivre = false;
+    // The maxima at post have their own tests; items here take any discount.
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDUTDESCMAXI"), QStringLiteral("1"));
 }
 
 void TstPricing::cleanup()
@@ -134,6 +136,7 @@ void TstPricing::novoItem(const QString& produto, double quantidade)
     item("CDARVPROD").setValue(produto);
     item("CDPRODUTO").setValue(demoValue(demo, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDARVPROD = ?"), {produto}));
     item("QTITEMPED").setValue(quantidade);
+    item("DTENTITPED").setValue(QDateTime(QDate::currentDate().addDays(3), QTime(14, 0)));
 }
 
 void TstPricing::novoItemNaPagina(const QString& produto, double quantidade)
@@ -459,6 +462,8 @@ void TstPricing::reprecificacaoQueFalhaReligaEventos()
     const QString produto = produtoDaTabela(QStringLiteral("02"));
     for (int i = 0; i < 3; ++i) {
         novoItem(produto);
+        tela->PrecoBase(false);
+        item("PERDESC").setValue(10.0);
         tela->cdsItemPedido->post();
     }
     tela->cdsPedido->edit();
@@ -643,6 +648,7 @@ void TstPricing::comissaoEMaximoDoPedido()
     item("PERDESC").setValue(60.0);
     tela->cdsItemPedido->post();
 
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDUTDESCMAXI"), QStringLiteral("2"));
     scripted->expectChoice(QStringLiteral("maior que o desconto maximo"), QStringLiteral("Não"));
     QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_DescMax());
     setParam(*tela->cdsParamPedido, QStringLiteral("IDUTDESCMAXI"), QStringLiteral("3"));

@@ -1,3 +1,4 @@
+#include "rules/item_post.h"
 #include "rules/item_values.h"
 
 #include <QtTest>
@@ -25,6 +26,12 @@ private slots:
     void NextMultiple();
     void confereEntrega_data();
     void confereEntrega();
+    void situacaoDoItem_data();
+    void situacaoDoItem();
+    void recusaSituacaoItem_data();
+    void recusaSituacaoItem();
+    void faltaEstoque_data();
+    void faltaEstoque();
 };
 
 void TestItemValues::descontoCortadoCutsAfterTheSecondDecimal_data()
@@ -220,3 +227,95 @@ void TestItemValues::confereEntrega()
 }
 
 #include "tst_item_values.moc"
+
+void TestItemValues::situacaoDoItem_data()
+{
+    QTest::addColumn<bool>("orcamento");
+    QTest::addColumn<QString>("modalidade");
+    QTest::addColumn<QString>("filial");
+    QTest::addColumn<QString>("situacao");   // "-": the item keeps its own
+    QTest::newRow("quotation, whatever launches") << true << "3" << "2" << "1";
+    QTest::newRow("modality's code wins") << false << "2" << "3" << "2";
+    QTest::newRow("modality 3") << false << "3" << "" << "3";
+    QTest::newRow("no modality code: the branch's") << false << "" << "3" << "3";
+    QTest::newRow("branch 2") << false << "" << "2" << "2";
+    QTest::newRow("branch empty counts as 1") << false << "" << "" << "1";
+    QTest::newRow("unknown modality code keeps the item's") << false << "7" << "2" << "-";
+    QTest::newRow("unknown branch code keeps the item's") << false << "" << "X" << "-";
+}
+
+void TestItemValues::situacaoDoItem()
+{
+    QFETCH(bool, orcamento);
+    QFETCH(QString, modalidade);
+    QFETCH(QString, filial);
+    QFETCH(QString, situacao);
+    QCOMPARE(RegrasPedido::situacaoDoItem(orcamento, modalidade, filial).value_or(QStringLiteral("-")), situacao);
+}
+
+void TestItemValues::recusaSituacaoItem_data()
+{
+    QTest::addColumn<QString>("situacao");
+    QTest::addColumn<QString>("chave");   // empty: passes
+    QTest::addColumn<bool>("segundoCatalogo");
+    QTest::newRow("pending") << "1" << "" << false;
+    QTest::newRow("none") << "" << "" << false;
+    QTest::newRow("8 passes") << "8" << "" << false;
+    QTest::newRow("settled") << "4" << "IT_LIQUIDADO" << false;
+    QTest::newRow("settled 6") << "6" << "IT_LIQUIDADO" << false;
+    QTest::newRow("cancelled") << "5" << "IT_CANCELADO" << false;
+    QTest::newRow("partly served") << "7" << "IT_PA" << false;
+    QTest::newRow("confirmed or approved") << "9" << "IT_APRCONF" << true;
+    QTest::newRow("first character counts") << "5X" << "IT_CANCELADO" << false;
+}
+
+void TestItemValues::recusaSituacaoItem()
+{
+    QFETCH(QString, situacao);
+    QFETCH(QString, chave);
+    QFETCH(bool, segundoCatalogo);
+    const std::optional<RecusaSituacao> recusa = RegrasPedido::recusaSituacaoItem(situacao);
+    QCOMPARE(recusa ? recusa->chave : QString(), chave);
+    QCOMPARE(recusa && recusa->segundoCatalogo, segundoCatalogo);
+}
+
+void TestItemValues::faltaEstoque_data()
+{
+    QTest::addColumn<double>("quantidade");
+    QTest::addColumn<double>("estoque");
+    QTest::addColumn<double>("pedidos");
+    QTest::addColumn<double>("orcamentos");
+    QTest::addColumn<double>("outrosItens");
+    QTest::addColumn<bool>("falta");
+    QTest::addColumn<double>("disponivel");
+    QTest::addColumn<double>("diferenca");
+    QTest::newRow("fits") << 10.0 << 100.0 << 50.0 << 20.0 << 0.0 << false << 30.0 << 20.0;
+    QTest::newRow("exactly what is left fits") << 30.0 << 100.0 << 50.0 << 20.0 << 0.0 << false << 30.0 << 0.0;
+    QTest::newRow("one more is short") << 31.0 << 100.0 << 50.0 << 20.0 << 0.0 << true << 30.0 << -1.0;
+    QTest::newRow("the order's other items count") << 10.0 << 100.0 << 50.0 << 20.0 << 25.0 << true << 5.0 << -5.0;
+    QTest::newRow("nothing in stock") << 1.0 << 0.0 << 0.0 << 0.0 << 0.0 << true << 0.0 << -1.0;
+    QTest::newRow("compared to five places") << 30.000001 << 100.0 << 50.0 << 20.0 << 0.0 << false << 30.0 << 0.0;
+}
+
+// The available quantity the dialog shows is the stock less everything
+// promised, and the shortage test agrees with it.
+void TestItemValues::faltaEstoque()
+{
+    QFETCH(double, quantidade);
+    QFETCH(double, estoque);
+    QFETCH(double, pedidos);
+    QFETCH(double, orcamentos);
+    QFETCH(double, outrosItens);
+    QFETCH(bool, falta);
+    QFETCH(double, disponivel);
+    QFETCH(double, diferenca);
+    const FigurasEstoque figuras{estoque - pedidos - orcamentos, pedidos, estoque, orcamentos, true};
+    const std::optional<FaltaEstoque> achada = RegrasPedido::faltaEstoque(quantidade, figuras, outrosItens);
+    QCOMPARE(achada.has_value(), falta);
+    if (!achada)
+        return;
+    QCOMPARE(achada->qtDisponivel, disponivel);
+    QCOMPARE(achada->vrDiferenca, diferenca);
+    QCOMPARE(achada->qtPedTotal, pedidos + outrosItens);
+    QCOMPARE(achada->qtSolicitada, quantidade);
+}
