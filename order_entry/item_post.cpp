@@ -63,6 +63,11 @@ void TfrmLanPedido::cdsItemPedidoBeforePost()
     const Field* noInicio = dbgItemPedido->selectedField();
     const QString colunaNoInicio = noInicio ? noInicio->name() : QString();
     const bool novo = itens.state() == RecordSet::State::Insert;
+    // The checks change the item a field at a time and wait on the server in
+    // between: the screen is painted once, when they are done.
+    const bool pintava = updatesEnabled();
+    setUpdatesEnabled(false);
+    const auto repinta = qScopeGuard([this, pintava] { setUpdatesEnabled(pintava); });
 
     VerificaSitItem();
     vd_CondDesc(false);
@@ -284,16 +289,18 @@ void TfrmLanPedido::ConsisteEstoque()
     // stock too; being of the same product, they share its factor.
     double outrosItens = 0;
     if (quantidadeMudou && cdsValidaProduto->isActive()) {
-        const DataPacket postados = cdsValidaProduto->data();
-        const int filial = postados.indexOf(QStringLiteral("CDFILIAL"));
-        const int pedido = postados.indexOf(QStringLiteral("NRPEDIDO"));
-        const int item = postados.indexOf(QStringLiteral("NRITEMPED"));
-        const int produto = postados.indexOf(QStringLiteral("CDARVPROD"));
-        const int qtde = postados.indexOf(QStringLiteral("QTITEMPED"));
-        for (const QVariantList& linha : postados.rows) {
-            if (linha.at(filial).toString() == valor(&itens, "CDFILIAL") && linha.at(pedido).toString() == valor(&itens, "NRPEDIDO")
-                && linha.at(produto).toString() == valor(&itens, "CDARVPROD") && linha.at(item).toString() != valor(&itens, "NRITEMPED"))
-                outrosItens += linha.at(qtde).toDouble();
+        const RecordSet& postados = *cdsValidaProduto;
+        const int filial = postados.fieldIndex(QStringLiteral("CDFILIAL"));
+        const int pedido = postados.fieldIndex(QStringLiteral("NRPEDIDO"));
+        const int item = postados.fieldIndex(QStringLiteral("NRITEMPED"));
+        const int produto = postados.fieldIndex(QStringLiteral("CDARVPROD"));
+        const int qtde = postados.fieldIndex(QStringLiteral("QTITEMPED"));
+        const QStringList deste = {valor(&itens, "CDFILIAL"), valor(&itens, "NRPEDIDO"), valor(&itens, "CDARVPROD")};
+        for (int linha = 0; linha < postados.recordCount(); ++linha) {
+            if (postados.value(linha, produto).toString() == deste.at(2) && postados.value(linha, pedido).toString() == deste.at(1)
+                && postados.value(linha, filial).toString() == deste.at(0)
+                && postados.value(linha, item).toString() != valor(&itens, "NRITEMPED"))
+                outrosItens += postados.value(linha, qtde).toDouble();
         }
         outrosItens = RoundDec(outrosItens * FProduto.vrFatoConv, 5);
     }

@@ -22,6 +22,7 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -202,8 +203,6 @@ void TfrmLanPedido::criaItemPedido()
     cdsItemPedAux->addField(QStringLiteral("PERDESC"), F, 0, K::Calculated);
     cdsItemPedAux->addField(QStringLiteral("VrTotalAux"), F, 0, K::Calculated);
 
-    cdsMaxItem = new RecordSet(QStringLiteral("cdsMaxItem"), this);
-    cdsMaxItem->addFields(cdsItemPedido->fieldDefs());
 
     cdsValidaProduto = new RecordSet(QStringLiteral("cdsValidaProduto"), this);
     cdsValidaProduto->addField(QStringLiteral("CDFILIAL"), S, 4);
@@ -417,10 +416,11 @@ void TfrmLanPedido::cdsItemPedidoBeforeInsert()
     if (maximo != 0 && cdsItemPedido->recordCount() >= maximo)
         MensErro(texto(QStringLiteral("MaxPedido")), true);
 
-    cdsMaxItem->setData(cdsItemPedido->data());
+    // Read in place: a copy of a large order would cost every new item.
     QStringList numeros;
-    for (cdsMaxItem->first(); !cdsMaxItem->eof(); cdsMaxItem->next())
-        numeros.append(campo(cdsMaxItem, "NRITEMPED").asString());
+    const int coluna = cdsItemPedido->fieldIndex(QStringLiteral("NRITEMPED"));
+    for (int linha = 0; linha < cdsItemPedido->recordCount(); ++linha)
+        numeros.append(cdsItemPedido->value(linha, coluna).toString());
     FNrProxItem = RegrasPedido::proximoNrItem(numeros);
 
     const Field* tabelasCliente = temLinhas(cdsVerifUsoTabPreClie) ? cdsVerifUsoTabPreClie->findField(QStringLiteral("COUNT")) : nullptr;
@@ -577,6 +577,10 @@ bool TfrmLanPedido::TipoOperAtualizaEstoque() const
 
 void TfrmLanPedido::VrTotalItemPed()
 {
+    // Painted once with every total, not again while the server answers.
+    const bool pintava = updatesEnabled();
+    setUpdatesEnabled(false);
+    const auto repinta = qScopeGuard([this, pintava] { setUpdatesEnabled(pintava); });
     MostraTotaisItens();
     CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar,
                                            {valor(cdsItemPedido, "CDFILIAL"), valor(cdsItemPedido, "NRPEDIDO")}));

@@ -426,7 +426,6 @@ public:
     void CarregaItens();
 
     // --- Items (items.cpp) -------------------------------------------------------
-    RecordSet* cdsMaxItem;
     RecordSet* cdsLoteUtil;
     RecordSet* cdsPrecoBase;
     RecordSet* cdsPrecoUtil;
@@ -522,6 +521,7 @@ public:
     RecordSet* cdsPesqPrcBase;
     RecordSet* cdsVdPrOpcional;
     RecordSet* cdsVrDescComis;
+    QString m_clienteDescComis;   // the customer cdsVrDescComis holds
     RecordSet* cdsFator;
     RecordSet* cdsPrOpcional;
     QMenu* pmnDescontos;

@@ -367,9 +367,15 @@ void TfrmLanPedido::Vd_DescMax()
     }
 }
 
+// The customer's commission discount is the same for every item of the
+// order: asked once per customer.
 void TfrmLanPedido::ValorDescComisClie()
 {
-    CarregaPacote(*cdsVrDescComis, Servidor(getVrDescClie, {valor(cdsPedido, "CDCLIENTE")}));
+    const QString cliente = valor(cdsPedido, "CDCLIENTE");
+    if (!cdsVrDescComis->isActive() || cliente != m_clienteDescComis) {
+        CarregaPacote(*cdsVrDescComis, Servidor(getVrDescClie, {cliente}));
+        m_clienteDescComis = cliente;
+    }
     if (!temLinhas(cdsVrDescComis))
         return;
     if (campo(cdsItemPedido, "VRPREUNITPED").isNull())
