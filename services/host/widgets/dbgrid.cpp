@@ -944,10 +944,11 @@ void DBGrid::followRecordSet()
     scrollTo(currentIndex());
 }
 
-void DBGrid::trackDataChange(Field* field)
+// Any change to the new row keeps it: a record set with calculated fields
+// reports a typed value as a change of the whole row (no field).
+void DBGrid::trackDataChange(Field*)
 {
-    if (field && m_pristineInsert)
-        m_pristineInsert = false;
+    m_pristineInsert = false;
 }
 
 void DBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)

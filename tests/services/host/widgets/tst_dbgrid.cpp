@@ -249,8 +249,26 @@ private slots:
         QCOMPARE(grid->model()->rowCount(), rowsLeft);
     }
 
+    void downOnTheLastRowAppendsAndEscCancels_data()
+    {
+        QTest::addColumn<bool>("calculado");
+        QTest::newRow("plain fields") << false;
+        // Such a record set reports a typed value as a change of the row.
+        QTest::newRow("with a calculated field") << true;
+    }
+
     void downOnTheLastRowAppendsAndEscCancels()
     {
+        QFETCH(bool, calculado);
+        if (calculado) {
+            const DataPacket dados = cds->data();
+            cds->close();
+            cds->addField(QStringLiteral("VRDOBRO"), FieldType::Float, 0, Field::Kind::Calculated);
+            cds->onCalcFields = [](RecordSet& r) {
+                r.fieldByName(QStringLiteral("VRDOBRO")).setValue(r.fieldByName(QStringLiteral("VRLIMITE")).asFloat() * 2);
+            };
+            cds->setData(dados);
+        }
         cds->last();
         grid->setSelectedIndex(0);
         focusGrid();
