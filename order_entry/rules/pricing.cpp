@@ -122,9 +122,13 @@ PosicaoNaFaixa posicaoNaFaixa(double preco, double precoParametro, const QString
         const double valor = QString(texto).replace(u',', u'.').trimmed().toDouble(&ok);
         return ok ? std::optional<double>(valor) : std::nullopt;
     };
-    if (const std::optional<double> acima = percentual(maior); acima && preco > precoParametro + precoParametro * *acima / 100)
+    // Prices are in cents, and so are the bounds: 5 % off 1.13 is 1.0735,
+    // and 1.07, the condition's price rounded to the cent, is inside.
+    if (const std::optional<double> acima = percentual(maior);
+        acima && preco > RoundDec(precoParametro + precoParametro * *acima / 100, 2))
         return PosicaoNaFaixa::AcimaDoMaior;
-    if (const std::optional<double> abaixo = percentual(menor); abaixo && preco < precoParametro - precoParametro * *abaixo / 100)
+    if (const std::optional<double> abaixo = percentual(menor);
+        abaixo && preco < RoundDec(precoParametro - precoParametro * *abaixo / 100, 2))
         return PosicaoNaFaixa::AbaixoDoMenor;
     return PosicaoNaFaixa::Dentro;
 }

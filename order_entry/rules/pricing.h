@@ -109,8 +109,9 @@ std::optional<FaixaPreco> faixaOpcional(QList<double> precosOpcionais);
 
 // Where a typed price stands in the band around the parameter price: above
 // parameter + parameter x maior / 100, below parameter - parameter x menor /
-// 100, or inside. A bound whose percentage is not given does not limit;
-// the percentages are the parameter's texts ("10", "2,5").
+// 100 (each bound rounded to the cent), or inside. A bound whose
+// percentage is not given does not limit; the percentages are the
+// parameter's texts ("10", "2,5").
 enum class PosicaoNaFaixa { Dentro, AcimaDoMaior, AbaixoDoMenor };
 PosicaoNaFaixa posicaoNaFaixa(double preco, double precoParametro, const QString& maior, const QString& menor);
 

@@ -305,6 +305,9 @@ void TstPricing::posicaoNaFaixa_data()
     QTest::newRow("no lower percentage: no lower bound") << 0.01 << "10" << "" << int(P::Dentro);
     QTest::newRow("decimal comma") << 10.26 << "2,5" << "" << int(P::AcimaDoMaior);
     QTest::newRow("zero percent: the parameter price only") << 10.01 << "0" << "0" << int(P::AcimaDoMaior);
+    // -4.565 % is 9.5435, 9.54 in cents: a price rounded to the cent there is inside.
+    QTest::newRow("the lower bound in cents") << 9.54 << "" << "4,565" << int(P::Dentro);
+    QTest::newRow("a cent below the bound in cents") << 9.53 << "" << "4,565" << int(P::AbaixoDoMenor);
 }
 
 // A typed price is held to the band around the parameter price.
