@@ -330,8 +330,8 @@ void TfrmLanPedido::ConsisteEstoque()
     saldo.post();
     const DataPacket linha = saldo.data();
     saldo.close();
-    mostraItemNoProduto("QTITEMPED");
     CriaMsgSaldoEst(this, linha);
+    mostraItemNoProduto("QTITEMPED");
     throw Abort();
 }
 

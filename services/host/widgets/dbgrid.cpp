@@ -869,8 +869,10 @@ void DBGrid::refresh()
 
 void DBGrid::moveToColumn(int column)
 {
-    if (m_inColExit) {
-        m_requestedColumn = column;   // taken once OnColExit returns, without another exit
+    // Taken once OnColExit returns, or once the row being left refused to
+    // post, without another exit; moving now would leave the row again.
+    if (m_inColExit || m_leavingRow) {
+        m_requestedColumn = column;
         return;
     }
     const QModelIndex current = currentIndex();
@@ -1012,7 +1014,10 @@ bool DBGrid::leaveCell(const QModelIndex& current, const QModelIndex& previous, 
             --targetRow;
         *followed = true;
     }
-    if (!guarded([&] { rs->setCurrentRow(targetRow); }))
+    m_leavingRow = true;
+    const bool left = guarded([&] { rs->setCurrentRow(targetRow); });
+    m_leavingRow = false;
+    if (!left)
         return false;
     if (*followed) {
         m_following = true;

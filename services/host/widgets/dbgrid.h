@@ -287,6 +287,7 @@ private:
     bool m_stretchLast = false;
     bool m_inside = false;          // the focus is in the grid or its editor
     bool m_pristineInsert = false;  // a row the grid inserted, nothing typed yet
+    bool m_leavingRow = false;      // the record set is posting the row the cursor leaves
     int m_selectedColumn = -1;
     bool m_inColExit = false;
     int m_requestedColumn = -1;     // set by OnColExit through setSelectedIndex

@@ -3,6 +3,8 @@
 #include "widgets/gridutils.h"
 #include "widgettestdata.h"
 
+#include "abort.h"
+
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QGroupBox>
@@ -289,6 +291,31 @@ private slots:
         QCOMPARE(cds->state(), RecordSet::State::Browse);
         QCOMPARE(cds->recordCount(), 6);
         QVERIFY(cds->locate(QStringLiteral("CDCLIENTE"), QStringLiteral("0077")));
+    }
+
+    // A check that refuses the post and puts the cursor on the column to
+    // correct runs once, and the cursor stays on the row it refused.
+    void refusedPostKeepsTheRowAndTheColumnAsked()
+    {
+        int posts = 0;
+        cds->beforePost = [&](RecordSet&) {
+            ++posts;
+            grid->setSelectedField(QStringLiteral("VRLIMITE"));
+            throw Abort();
+        };
+        cds->setCurrentRow(2);
+        grid->setSelectedIndex(0);
+        focusGrid();
+        cds->edit();
+        cds->fieldByName("NMCLIENTE").setValue(QStringLiteral("Outro nome"));
+        pressKey(Qt::Key_Up);
+        QCOMPARE(posts, 1);
+        QCOMPARE(cds->state(), RecordSet::State::Edit);
+        QCOMPARE(cds->currentRow(), 2);
+        QCOMPARE(grid->currentIndex().row(), 2);
+        QCOMPARE(grid->selectedField()->name(), QStringLiteral("VRLIMITE"));
+        cds->beforePost = nullptr;
+        cds->cancel();
     }
 
     void leavingAnUntouchedNewRowDropsIt()
