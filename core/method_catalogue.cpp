@@ -54,6 +54,8 @@ constexpr MethodInfo AllMethods[] = {
     VD_ESTITEM.info(),
     VerificaSitItem.info(),
     SetAplicaDesconto.info(),
+    SetPreco.info(),
+    SetGeraItemPed.info(),
 };
 
 } // namespace

@@ -258,6 +258,19 @@ namespace SetAplicaDescontoResult {
 enum Element : int { Resposta = 0, DescontoMaximo = 1 };
 }
 
+// The unit-price calculator: branch, order, item, only the selected item,
+// kind "P"/"V", percentage or new price, action "A"/"D", then (SetPreco)
+// the operator and whether the operator's permission is checked.
+inline constexpr Method<9> SetPreco{Module::LanPedido, "SetPreco", {
+    Text, Text, Text, Boolean, TextRef, FloatRef, TextRef, Text, Boolean,
+}};
+inline constexpr Method<7> SetGeraItemPed{Module::LanPedido, "SetGeraItemPed", {
+    Text, Text, Text, Boolean, TextRef, FloatRef, TextRef,
+}};
+namespace SetGeraItemPedResult {
+enum Element : int { Itens = 0, VrTotalProdutos = 1 };
+}
+
 inline constexpr Method<2> GetPedidoImpressao{Module::LanPedido, "GetPedidoImpressao", {Text, Text}};
 namespace GetPedidoImpressaoResult {
 enum Element : int { Cabecalho = 0, Itens = 1 };

@@ -11,6 +11,7 @@
 #include "topics.h"
 
 #include "argument_checks.h"
+#include "changeable_order.h"
 #include "discount_maxima.h"
 #include "method_declarations.h"
 #include "money.h"
@@ -52,33 +53,11 @@ struct StoredItem {
     double discount = 0;
 };
 
-// Settled and cancelled items keep their prices.
-const QString changeableItem = QStringLiteral(" AND IDSITITEMPED NOT IN ('4', '5', '6')");
-
-// An order may be repriced while it is pending, and while it is under way
-// where the branch lets the clerk change orders in that state, as the
-// screen decides which orders it opens for change.
-void requireChangeableOrder(const QSqlDatabase& db, const OrderKey& order)
-{
-    const QVariant status = selectValue(db, QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-                                        {order.branch, order.number});
-    if (!status.isValid())
-        throw MethodError(QStringLiteral("Pedido %1 da filial %2 não encontrado.").arg(order.number, order.branch).toStdString());
-    const QString entry = selectValue(db, QStringLiteral("SELECT IDLANCPED FROM PARAMPEDIDO WHERE CDFILIAL = ?"), {order.branch})
-                              .toString();
-    const QString code = status.toString();
-    if (code == u"1" || (code == u"2" && (entry == u"2" || entry == u"3")))
-        return;
-    throw MethodError(QStringLiteral("Operação bloqueada! O pedido %1 não pode ser alterado na situação \"%2\".")
-                          .arg(order.number, code)
-                          .toStdString());
-}
-
 QList<StoredItem> storedItems(const QSqlDatabase& db, const OrderKey& order, const std::optional<QString>& itemNumber)
 {
     QString sql = QStringLiteral("SELECT NRITEMPED, CDPRODUTO, VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO"
                                  " WHERE CDFILIAL = ? AND NRPEDIDO = ?")
-                  + changeableItem;
+                  + changeableItemCondition;
     QVariantList values{order.branch, order.number};
     if (itemNumber) {
         sql += QStringLiteral(" AND NRITEMPED = ?");
