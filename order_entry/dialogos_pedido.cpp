@@ -1,8 +1,10 @@
 #include "dialogos_pedido.h"
 
 #include "busy.h"
+#include "calcdescpreunit.h"
 #include "calculardesconto.h"
 #include "cds_values.h"
+#include "context.h"
 #include "lanpedido.h"
 
 void LigaDialogosPedido(TfrmLanPedido& tela)
@@ -20,6 +22,24 @@ void LigaDialogosPedido(TfrmLanPedido& tela)
         CriaCalcularDesconto(dados);
         // The server changed the stored prices: show the order as stored now,
         // with its taxes and charges.
+        tela.sbtVerificarClick();
+        const BusyScope aguarde(&tela);
+        tela.VrTotalItemPed();
+    };
+
+    tela.CriaCalcDescPreUnit = [&tela] {
+        CalcDescPreUnitTela dados;
+        dados.itens = tela.cdsItemPedido->data();
+        dados.nrItemPed = valor(tela.cdsItemPedido, "NRITEMPED");
+        dados.netLanPed = tela.netLanPed;
+        dados.operador = Operador();
+        dados.idPerAltPreco = tela.paramPedido(QStringLiteral("IDPERALTPRECO"));
+        dados.dsPerAltMaior = tela.paramPedido(QStringLiteral("DSPERALTMAIOR"));
+        dados.dsPerAltMenor = tela.paramPedido(QStringLiteral("DSPERALTMENOR"));
+        dados.parent = &tela;
+        CriaCalcDescPreUnit(dados);
+        // The server may have changed the stored prices: show the order as
+        // stored now, with its taxes and charges.
         tela.sbtVerificarClick();
         const BusyScope aguarde(&tela);
         tela.VrTotalItemPed();
