@@ -53,6 +53,9 @@ constexpr MethodInfo AllMethods[] = {
     GetNovoItem.info(),
     VD_ESTITEM.info(),
     VerificaSitItem.info(),
+    GetProdCli.info(),
+    GetProdGrid.info(),
+    SetAlteracaoPreco.info(),
     SetAplicaDesconto.info(),
 };
 

@@ -16,4 +16,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoItemChecks(registry);
     registerLanPedidoPricing(registry);
     registerLanPedidoDiscount(registry);
+    registerLanPedidoPriceChange(registry);
 }

@@ -13,3 +13,4 @@ void registerLanPedidoItems(MethodRegistry& registry);       // lanpedido_items.
 void registerLanPedidoItemChecks(MethodRegistry& registry);  // lanpedido_item_checks.cpp
 void registerLanPedidoPricing(MethodRegistry& registry);    // lanpedido_pricing.cpp
 void registerLanPedidoDiscount(MethodRegistry& registry);   // lanpedido_discount.cpp
+void registerLanPedidoPriceChange(MethodRegistry& registry);   // lanpedido_price_change.cpp
