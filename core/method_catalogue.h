@@ -275,6 +275,23 @@ inline constexpr Method<2> GetPedidoImpressao{Module::LanPedido, "GetPedidoImpre
 namespace GetPedidoImpressaoResult {
 enum Element : int { Cabecalho = 0, Itens = 1 };
 }
+
+// The automatic price change across orders: the products of the chosen
+// customers, the grid of their current prices, and the new prices applied.
+inline constexpr Method<7> GetProdCli{Module::LanPedido, "GetProdCli", {
+    Boolean, TextRef, TextRef, Date, Date, Boolean, TextRef,
+}};
+inline constexpr Method<9> GetProdGrid{Module::LanPedido, "GetProdGrid", {
+    Boolean, TextRef, TextRef, Date, Date, Boolean, TextRef, Boolean, TextRef,
+}};
+inline constexpr Method<8> SetAlteracaoPreco{Module::LanPedido, "SetAlteracaoPreco", {
+    Packet, Boolean, TextRef, TextRef, Date, Date, Boolean, TextRef,
+}};
+namespace SetAlteracaoPrecoResult {
+// ["OK", items changed, orders changed] or ["BLOQUEADO", blocked orders
+// packet: CDFILIAL, NRPEDIDO, IDSITPEDIDO].
+enum Element : int { Resposta = 0, Itens = 1, PedidosBloqueados = 1, Pedidos = 2 };
+}
 } // namespace LanPedido
 
 } // namespace Rpc

@@ -1,11 +1,14 @@
 #include "dialogos_pedido.h"
 
+#include "alteracaoprecoauto.h"
 #include "busy.h"
 #include "calcdescpreunit.h"
 #include "calculardesconto.h"
 #include "cds_values.h"
 #include "context.h"
 #include "lanpedido.h"
+
+#include <QLineEdit>
 
 void LigaDialogosPedido(TfrmLanPedido& tela)
 {
@@ -43,5 +46,16 @@ void LigaDialogosPedido(TfrmLanPedido& tela)
         tela.sbtVerificarClick();
         const BusyScope aguarde(&tela);
         tela.VrTotalItemPed();
+    };
+
+    tela.CriaAlteracaoPrecoAuto = [&tela] {
+        AlteracaoPrecoAutoTela dados;
+        dados.netLanPed = tela.netLanPed;
+        dados.cdFilial = tela.medCdFilial->text();
+        dados.nrDiasEntPed = tela.paramPedido(QStringLiteral("NRDIASENTPED"));
+        dados.parent = &tela;
+        CriaAlteracaoPrecoAuto(dados);
+        // Prices of many orders changed: show the current one as stored now.
+        tela.sbtVerificarClick();
     };
 }

@@ -17,4 +17,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoPricing(registry);
     registerLanPedidoDiscount(registry);
     registerLanPedidoUnitPrice(registry);
+    registerLanPedidoPriceChange(registry);
 }

@@ -5,6 +5,8 @@
 #include "store/sql.h"
 
 #include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMap>
 
 namespace {
@@ -55,6 +57,61 @@ QMap<QString, Rule> productRules(const QSqlDatabase& db, const QString& group, c
     return rules;
 }
 
+// The taxes of one item under its product's rules.
+void appendItemTaxes(QList<ItemTax>& taxes, const QString& item, double goods, const QMap<QString, Rule>& rules)
+{
+    for (auto rule = rules.cbegin(); rule != rules.cend(); ++rule) {
+        if (rule->rate == 0)
+            continue;
+        ItemTax tax;
+        tax.item = item;
+        tax.tax = rule.key();
+        tax.goods = RoundDec(goods, 2);
+        tax.reduction = rule->reduction;
+        tax.base = RoundDec(goods * (1.0 - rule->reduction / 100.0), 2);
+        tax.rate = rule->rate;
+        tax.value = RoundDec(tax.base * rule->rate / 100.0, 2);
+        tax.treatment = rule->treatment;
+        tax.fiscalCode = rule->fiscalCode;
+        taxes.append(tax);
+    }
+}
+
+// Many items share a product and a fiscal group: their rules are read once.
+class RuleBook {
+public:
+    explicit RuleBook(const QSqlDatabase& db) : m_db(db) {}
+    const QMap<QString, Rule>& of(const QString& group, const QString& product)
+    {
+        const QString key = group + QChar(u'\x1f') + product;
+        auto known = m_rules.constFind(key);
+        if (known == m_rules.cend())
+            known = m_rules.insert(key, productRules(m_db, group, product));
+        return *known;
+    }
+
+private:
+    QSqlDatabase m_db;
+    QHash<QString, QMap<QString, Rule>> m_rules;
+};
+
+// Codes bound as one JSON array, so a long list needs one placeholder.
+QString inCodes(const QSqlDatabase& db)
+{
+    return isPostgres(db) ? QStringLiteral("IN (SELECT json_array_elements_text(CAST(? AS json)))")
+                          : QStringLiteral("IN (SELECT value FROM json_each(?))");
+}
+
+QString codesValue(const QStringList& codes)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(codes)).toJson(QJsonDocument::Compact));
+}
+
+struct TaxTotal {
+    double value = 0, base = 0;
+    QString treatment;
+};
+
 } // namespace
 
 QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order)
@@ -67,31 +124,10 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
                        " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5' ORDER BY NRITEMPED"),
         {branch, order});
     QList<ItemTax> taxes;
-    // Many items share a product: its rules are read once per order.
-    QHash<QString, QMap<QString, Rule>> rulesByProduct;
-    for (const QVariantList& row : items.rows) {
-        const double goods = netGoodsValue(row.at(3).toDouble(), row.at(2).toDouble(), row.at(4).toDouble());
-        const QString product = row.at(1).toString();
-        auto known = rulesByProduct.constFind(product);
-        if (known == rulesByProduct.cend())
-            known = rulesByProduct.insert(product, productRules(db, group, product));
-        const QMap<QString, Rule>& rules = *known;
-        for (auto rule = rules.cbegin(); rule != rules.cend(); ++rule) {
-            if (rule->rate == 0)
-                continue;
-            ItemTax tax;
-            tax.item = row.at(0).toString();
-            tax.tax = rule.key();
-            tax.goods = RoundDec(goods, 2);
-            tax.reduction = rule->reduction;
-            tax.base = RoundDec(goods * (1.0 - rule->reduction / 100.0), 2);
-            tax.rate = rule->rate;
-            tax.value = RoundDec(tax.base * rule->rate / 100.0, 2);
-            tax.treatment = rule->treatment;
-            tax.fiscalCode = rule->fiscalCode;
-            taxes.append(tax);
-        }
-    }
+    RuleBook rules(db);
+    for (const QVariantList& row : items.rows)
+        appendItemTaxes(taxes, row.at(0).toString(), netGoodsValue(row.at(3).toDouble(), row.at(2).toDouble(), row.at(4).toDouble()),
+                        rules.of(group, row.at(1).toString()));
     return taxes;
 }
 
@@ -120,4 +156,58 @@ void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QStrin
         execSql(db, QStringLiteral("INSERT INTO IMPOSPEDTOT (CDFILIAL, NRPEDIDO, CDIMPOSTO, VRTOTIMPPED, VRTOTBCALCPED, IDTRATIMPO)"
                                    " VALUES (?, ?, ?, ?, ?, ?)"),
                 {branch, order, total.key(), RoundDec(total->value, 2), RoundDec(total->base, 2), total->treatment});
+}
+
+void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders)
+{
+    constexpr qsizetype ordersPerRound = 500;
+    RuleBook rules(db);
+    BatchInserter itemTaxes(db, QStringLiteral("ITEMPEDIMPOS"),
+                            {QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("NRITEMPED"), QStringLiteral("CDIMPOSTO"),
+                             QStringLiteral("VRCONTIMPITPED"), QStringLiteral("VRPERREDBCITPED"), QStringLiteral("VRBASECALCITPED"),
+                             QStringLiteral("VRPARCDEDITPED"), QStringLiteral("VRIMPOSTOITPED"), QStringLiteral("VRALIQITPED"),
+                             QStringLiteral("VRACREDESCITPED"), QStringLiteral("CDFISCALITPED"), QStringLiteral("IDTRATIMPO")});
+    BatchInserter orderTotals(db, QStringLiteral("IMPOSPEDTOT"),
+                              {QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("CDIMPOSTO"), QStringLiteral("VRTOTIMPPED"),
+                               QStringLiteral("VRTOTBCALCPED"), QStringLiteral("IDTRATIMPO")});
+    for (qsizetype first = 0; first < orders.size(); first += ordersPerRound) {
+        const QString round = codesValue(orders.mid(first, ordersPerRound));
+        QSqlQuery items = execSql(
+            db,
+            QStringLiteral("SELECT I.NRPEDIDO, I.NRITEMPED, I.CDPRODUTO, I.QTITEMPED, I.VRPREUNITPED, I.VRDESITPED, C.CDGRUPOFISC"
+                           " FROM ITEMPEDIDO I INNER JOIN PEDIDO P ON P.CDFILIAL = I.CDFILIAL AND P.NRPEDIDO = I.NRPEDIDO"
+                           " LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
+                           " WHERE I.CDFILIAL = ? AND I.IDSITITEMPED <> '5' AND I.NRPEDIDO ")
+                + inCodes(db) + QStringLiteral(" ORDER BY I.NRPEDIDO, I.NRITEMPED"),
+            {branch, round});
+        // Read whole first: PostgreSQL streams the rows, and the rules are
+        // read by other statements.
+        QList<QVariantList> rows;
+        while (items.next())
+            rows.append({items.value(0), items.value(1), items.value(2), items.value(3), items.value(4), items.value(5), items.value(6)});
+        items.finish();
+        QMap<QString, QList<ItemTax>> taxesByOrder;
+        for (const QVariantList& row : rows) {
+            const double goods = netGoodsValue(row.at(4).toDouble(), row.at(3).toDouble(), row.at(5).toDouble());
+            appendItemTaxes(taxesByOrder[row.at(0).toString()], row.at(1).toString(), goods,
+                            rules.of(row.at(6).toString(), row.at(2).toString()));
+        }
+        execSql(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO ") + inCodes(db), {branch, round});
+        execSql(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO ") + inCodes(db), {branch, round});
+        for (auto order = taxesByOrder.cbegin(); order != taxesByOrder.cend(); ++order) {
+            QMap<QString, TaxTotal> totals;
+            for (const ItemTax& tax : *order) {
+                itemTaxes.add({branch, order.key(), tax.item, tax.tax, tax.goods, tax.reduction, tax.base, 0, tax.value, tax.rate, 0,
+                               tax.fiscalCode.isEmpty() ? QVariant() : QVariant(tax.fiscalCode), tax.treatment});
+                TaxTotal& total = totals[tax.tax];
+                total.value += tax.value;
+                total.base += tax.base;
+                total.treatment = tax.treatment;
+            }
+            for (auto total = totals.cbegin(); total != totals.cend(); ++total)
+                orderTotals.add({branch, order.key(), total.key(), RoundDec(total->value, 2), RoundDec(total->base, 2), total->treatment});
+        }
+        itemTaxes.flush();
+        orderTotals.flush();
+    }
 }

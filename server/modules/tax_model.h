@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 struct ItemTax {
     QString item;          // NRITEMPED
@@ -27,3 +28,8 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
 // (IMPOSPEDTOT) with what the rules give now. The caller holds the
 // transaction.
 void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order);
+
+// The same for many orders of one branch at once (a price change across
+// orders): a few statements per few hundred orders instead of a dozen per
+// order, with the same rules.
+void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders);

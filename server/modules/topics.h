@@ -14,3 +14,4 @@ void registerLanPedidoItemChecks(MethodRegistry& registry);  // lanpedido_item_c
 void registerLanPedidoPricing(MethodRegistry& registry);    // lanpedido_pricing.cpp
 void registerLanPedidoDiscount(MethodRegistry& registry);   // lanpedido_discount.cpp
 void registerLanPedidoUnitPrice(MethodRegistry& registry);  // lanpedido_unit_price.cpp
+void registerLanPedidoPriceChange(MethodRegistry& registry);   // lanpedido_price_change.cpp
