@@ -115,24 +115,6 @@ std::optional<FaixaPreco> faixaOpcional(QList<double> precosOpcionais)
     return FaixaPreco{precosOpcionais.first(), precosOpcionais.last()};
 }
 
-PosicaoNaFaixa posicaoNaFaixa(double preco, double precoParametro, const QString& maior, const QString& menor)
-{
-    const auto percentual = [](const QString& texto) -> std::optional<double> {
-        bool ok = false;
-        const double valor = QString(texto).replace(u',', u'.').trimmed().toDouble(&ok);
-        return ok ? std::optional<double>(valor) : std::nullopt;
-    };
-    // Prices are in cents, and so are the bounds: 5 % off 1.13 is 1.0735,
-    // and 1.07, the condition's price rounded to the cent, is inside.
-    if (const std::optional<double> acima = percentual(maior);
-        acima && preco > RoundDec(precoParametro + precoParametro * *acima / 100, 2))
-        return PosicaoNaFaixa::AcimaDoMaior;
-    if (const std::optional<double> abaixo = percentual(menor);
-        abaixo && preco < RoundDec(precoParametro - precoParametro * *abaixo / 100, 2))
-        return PosicaoNaFaixa::AbaixoDoMenor;
-    return PosicaoNaFaixa::Dentro;
-}
-
 bool usaPrecoNoItem(const QString& idTabPreco, const QString& idCalcPrecFat)
 {
     return idTabPreco == u"1" || (idTabPreco == u"2" && idCalcPrecFat == u"L");

@@ -4,6 +4,7 @@
 // value and as percentage, the discount maxima and the optional-price band.
 
 #include "discount_maxima.h"
+#include "price_band.h"
 
 #include <QList>
 #include <QString>
@@ -107,13 +108,6 @@ struct FaixaPreco {
 // None without optional prices (there is no band to hold the price to).
 std::optional<FaixaPreco> faixaOpcional(QList<double> precosOpcionais);
 
-// Where a typed price stands in the band around the parameter price: above
-// parameter + parameter x maior / 100, below parameter - parameter x menor /
-// 100 (each bound rounded to the cent), or inside. A bound whose
-// percentage is not given does not limit; the percentages are the
-// parameter's texts ("10", "2,5").
-enum class PosicaoNaFaixa { Dentro, AcimaDoMaior, AbaixoDoMenor };
-PosicaoNaFaixa posicaoNaFaixa(double preco, double precoParametro, const QString& maior, const QString& menor);
 
 // The branch prices its items on the order (GetUtPreco): from the price
 // table ("1"), or by price factor ("2") when the factor price is taken at

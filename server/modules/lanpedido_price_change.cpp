@@ -15,6 +15,7 @@
 #include "list_text.h"
 #include "method_declarations.h"
 #include "money.h"
+#include "price_band.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
@@ -257,13 +258,6 @@ bool orderChangeable(const Candidate& item)
     return item.status == u"1" || (item.status == u"2" && (item.entryMode == u"2" || item.entryMode == u"3"));
 }
 
-std::optional<double> percentage(const QString& text)
-{
-    bool ok = false;
-    const double value = QString(text).replace(u',', u'.').trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(value) : std::nullopt;
-}
-
 // The band an item's price must stay in, as the order screen holds a
 // typed price to it; no supervisor can release a change across orders, so
 // where the screen would ask for one the change is refused. Empty when
@@ -278,10 +272,11 @@ QString outOfBand(const Candidate& item)
                    ? QString()
                    : QStringLiteral("a filial não permite alterar o preço (preço do parâmetro %1)").arg(parameter, 0, 'f', 2);
     }
-    if (const auto up = percentage(item.raiseBy); up && cents(item.newPrice) > cents(parameter + parameter * *up / 100))
-        return QStringLiteral("acima do máximo de %1 (%2% sobre %3)").arg(RoundDec(parameter + parameter * *up / 100, 2), 0, 'f', 2).arg(item.raiseBy, QString::number(parameter, 'f', 2));
-    if (const auto down = percentage(item.lowerBy); down && cents(item.newPrice) < cents(parameter - parameter * *down / 100))
-        return QStringLiteral("abaixo do mínimo de %1 (%2% sobre %3)").arg(RoundDec(parameter - parameter * *down / 100, 2), 0, 'f', 2).arg(item.lowerBy, QString::number(parameter, 'f', 2));
+    const RegrasPedido::FaixaAlteracao faixa = RegrasPedido::faixaAlteracao(parameter, item.raiseBy, item.lowerBy);
+    if (faixa.maximo && cents(item.newPrice) > cents(*faixa.maximo))
+        return QStringLiteral("acima do máximo de %1 (%2% sobre %3)").arg(*faixa.maximo, 0, 'f', 2).arg(item.raiseBy, QString::number(parameter, 'f', 2));
+    if (faixa.minimo && cents(item.newPrice) < cents(*faixa.minimo))
+        return QStringLiteral("abaixo do mínimo de %1 (%2% sobre %3)").arg(*faixa.minimo, 0, 'f', 2).arg(item.lowerBy, QString::number(parameter, 'f', 2));
     return {};
 }
 

@@ -17,6 +17,7 @@
 #include "method_declarations.h"
 #include "modules/goods_value.h"
 #include "money.h"
+#include "price_band.h"
 #include "order_packets.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
@@ -112,13 +113,6 @@ struct PriceRules {
     }
 };
 
-std::optional<double> percentageOf(const QString& text)
-{
-    bool ok = false;
-    const double value = QString(text).replace(u',', u'.').toDouble(&ok);
-    return ok && std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
-}
-
 // One item as it is and as it would be.
 struct ItemChange {
     QString number;
@@ -160,8 +154,6 @@ QList<ItemChange> itemChanges(const QSqlDatabase& db, const Change& change, cons
 {
     QSqlQuery query = execSql(db, QStringLiteral("SELECT ") + itemColumns + itemWhere(change) + QStringLiteral(" ORDER BY NRITEMPED"),
                               itemValues(change));
-    const std::optional<double> maior = percentageOf(rules.maior);
-    const std::optional<double> menor = percentageOf(rules.menor);
     QList<ItemChange> items;
     while (query.next()) {
         ItemChange item;
@@ -174,10 +166,9 @@ QList<ItemChange> itemChanges(const QSqlDatabase& db, const Change& change, cons
         item.newPrice = change.priceOf(item.oldPrice);
         // Without a parameter price the item was never priced: no band.
         if (item.hasParameterPrice) {
-            if (maior)
-                item.highest = RoundDec(item.parameterPrice + item.parameterPrice * *maior / 100, 2);
-            if (menor)
-                item.lowest = RoundDec(item.parameterPrice - item.parameterPrice * *menor / 100, 2);
+            const RegrasPedido::FaixaAlteracao faixa = RegrasPedido::faixaAlteracao(item.parameterPrice, rules.maior, rules.menor);
+            item.highest = faixa.maximo;
+            item.lowest = faixa.minimo;
         }
         if (!(item.newPrice > 0))
             throw MethodError(QStringLiteral("O novo preço unitário do item %1 deve ser maior que zero.").arg(item.number).toStdString());
