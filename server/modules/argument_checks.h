@@ -24,6 +24,10 @@ inline constexpr KeyArg productArg{"Produto", 10};
 inline constexpr KeyArg orderStatusArg{"Situação do pedido", 1};
 inline constexpr KeyArg orderItemArg{"Item do pedido", 10};
 inline constexpr KeyArg commitmentArg{"Empenho", 20};
+inline constexpr KeyArg operationArg{"Tipo de operação", 2};
+inline constexpr KeyArg basePriceArg{"Preço base", 2};
+inline constexpr KeyArg typedProductArg{"Código do produto", 20};   // CDARVPROD, as the clerk types it
+inline constexpr KeyArg blankArg{"Reservado", 20};                   // the empty strings a call carries
 
 // A code as the caller sent it (null reads as empty). Longer than its
 // column it cannot name anything stored: a MethodError naming the argument.

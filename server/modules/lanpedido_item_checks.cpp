@@ -25,11 +25,7 @@ namespace {
 using namespace OrderPackets;
 using namespace StockFigures;
 
-constexpr KeyArg typedProductArg{"Código do produto", 20};
 constexpr KeyArg stockProductArg{"Produto de estoque", 10};
-constexpr KeyArg basePriceArg{"Preço base", 2};
-constexpr KeyArg operationArg{"Tipo de operação", 2};
-constexpr KeyArg blankArg{"Reservado", 20};
 
 struct Product {
     QString code;          // CDPRODUTO; empty when none was found

@@ -31,8 +31,6 @@ using namespace StockFigures;
 
 constexpr KeyArg itemArg{"Número do item", 10};
 constexpr KeyArg statusArg{"Situação", 1};
-constexpr KeyArg operationArg{"Tipo de operação", 2};
-constexpr KeyArg blankArg{"Reservado", 20};
 
 // ---- items ---------------------------------------------------------------------
 
@@ -410,8 +408,6 @@ QJsonValue getDadosAfterScroll(CallContext& context, QJsonArray& params)
 }
 
 // ---- sales multiple and discount proportions -----------------------------------
-
-constexpr KeyArg typedProductArg{"Código do produto", 20};
 
 // A quantity as the screen writes it: "12.5", or the Brazilian "12,5".
 double quantityValue(const QJsonArray& params, int index)

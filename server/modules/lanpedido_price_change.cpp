@@ -89,7 +89,6 @@ QDate dayArg(const QJsonArray& params, int index, const char* label)
     return day;
 }
 
-constexpr KeyArg operationArg{"Tipo de operação", 2};
 
 // Which orders and items a call is about, as a WHERE clause over PEDIDO P
 // and ITEMPEDIDO I with its bound values.

@@ -27,10 +27,8 @@ namespace {
 
 using namespace OrderPackets;
 
-constexpr KeyArg priceBaseArg{"Preço base", 2};
 constexpr KeyArg companyArg{"Empresa", 4};
 constexpr KeyArg priceKindArg{"Tipo de preço", 1};
-constexpr KeyArg productCodeArg{"Código do produto", 20};
 
 const QString NotRegistered = QStringLiteral("PRECO_NAO_CAD");
 const QString NotInForce = QStringLiteral("PRECO_N_VIGOR");
@@ -85,7 +83,7 @@ struct PriceQuestion {
 PriceQuestion priceQuestion(const QJsonArray& params)
 {
     PriceQuestion question;
-    question.basePrice = keyValue(params, 0, priceBaseArg);
+    question.basePrice = keyValue(params, 0, basePriceArg);
     keyValue(params, 2, companyArg);
     question.branch = keyValue(params, 3, branchArg);
     question.modality = keyValue(params, 4, modalityArg);
@@ -161,7 +159,7 @@ QJsonArray pricesOf(CallContext& context, const PriceQuestion& question, const Q
 
 QJsonValue getPreco(CallContext& context, QJsonArray& params)
 {
-    const QString product = keyValue(params, 1, productCodeArg);
+    const QString product = keyValue(params, 1, typedProductArg);
     return pricesOf(context, priceQuestion(params), {product}).first();
 }
 
@@ -176,7 +174,7 @@ QJsonValue getPrecos(CallContext& context, QJsonArray& params)
             throw MethodError(QStringLiteral("Código do produto inválido na posição %1 da lista: deve ser um texto.")
                                   .arg(i + 1)
                                   .toStdString());
-        products.append(keyValue(list, int(i), productCodeArg));
+        products.append(keyValue(list, int(i), typedProductArg));
     }
     return pricesOf(context, priceQuestion(params), products);
 }
@@ -201,7 +199,7 @@ QString itemText(const DataPacket& items, const QVariantList& row, const char* f
 // order's products are read in one query.
 QJsonValue vdPrecoOk(CallContext& context, QJsonArray& params)
 {
-    const QString basePrice = keyValue(params, 0, priceBaseArg);
+    const QString basePrice = keyValue(params, 0, basePriceArg);
     const QDate day = dayArg(params, 1, "Data do pedido");
     const DataPacket items = DataPacket::fromJson(params.at(2).toObject());
     const QString customer = keyValue(params, 3, customerArg);
@@ -309,7 +307,7 @@ QJsonValue getPesqPrcBase(CallContext& context, QJsonArray& params)
 QJsonValue getPrOpcionais(CallContext& context, QJsonArray& params)
 {
     const QString product = keyValue(params, 0, productArg);
-    const QString basePrice = keyValue(params, 1, priceBaseArg);
+    const QString basePrice = keyValue(params, 1, basePriceArg);
     return selectPacket(context.db,
                         {textField(QStringLiteral("SGFATPRECO"), 4), textField(QStringLiteral("NMFATPRECO"), 30),
                          floatField(QStringLiteral("VROPCIOPRBASE")), textField(QStringLiteral("PROPCIO"), 1)},
