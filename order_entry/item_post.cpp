@@ -74,7 +74,9 @@ void TfrmLanPedido::cdsItemPedidoBeforePost()
     if (campo(&itens, "VRVARIAVEL").isNull())
         campo(&itens, "VRVARIAVEL").setValue(0.0);
     campo(&itens, "CDOPERADOR").setValue(Operador());
-    SituacaoDoItem();
+    // The modality is read once: the status and the default discount both take it.
+    const Modalidade modalidade = leModalidade(dbeModPgto->text());
+    SituacaoDoItem(modalidade.idLancPedMod);
 
     if (novo && paramPedido(QStringLiteral("IDEXIBEPRAZOPED")) == u"S" && !dbePrazo->text().isEmpty()
         && GridText(*dbgItemPedido, QStringLiteral("DSPRAZOENTITPED")).isEmpty())
@@ -105,7 +107,7 @@ void TfrmLanPedido::cdsItemPedidoBeforePost()
     if (FPerDescPostado.isEmpty())
         FPerDescPostado = QStringLiteral("0");
     if (paramPedido(QStringLiteral("IDTABPRECO")) == u"1")
-        DescontosDaTabela(colunaNoInicio);
+        DescontosDaTabela(colunaNoInicio, modalidade.desconto);
     Vd_DtEntItPed(true);
     if (paramPedido(QStringLiteral("IDTABPRECO")) == u"2")
         Vd_Fator(true);
@@ -147,9 +149,9 @@ void TfrmLanPedido::VerificaSitItem()
 // The status of a quotation's item, or the one the modality or the branch
 // launches items with. Where neither gives a known code the item keeps
 // its own.
-void TfrmLanPedido::SituacaoDoItem()
+void TfrmLanPedido::SituacaoDoItem(const QString& idLancPedMod)
 {
-    const std::optional<QString> situacao = situacaoDoItem(rdbOrcamento->isChecked(), leModalidade(dbeModPgto->text()).idLancPedMod,
+    const std::optional<QString> situacao = situacaoDoItem(rdbOrcamento->isChecked(), idLancPedMod,
                                                           paramPedido(QStringLiteral("IDLANCPED")));
     if (situacao)
         campo(cdsItemPedido, "IDSITITEMPED").setValue(*situacao);
@@ -182,12 +184,12 @@ void TfrmLanPedido::CopiaTextosDaGrade()
 // maximum discount, a discount not above the item, and value and
 // percentage agreeing. The column checks stay out of it: the cursor moves
 // to the column refused.
-void TfrmLanPedido::DescontosDaTabela(const QString& colunaNoInicio)
+void TfrmLanPedido::DescontosDaTabela(const QString& colunaNoInicio, double descontoModalidade)
 {
     RecordSet& itens = *cdsItemPedido;
     {
         EventDetach semSaidaDeColuna(dbgItemPedido->onColExit);
-        DescontoPadrao();
+        DescontoPadrao(descontoModalidade);
         ConfereDescontoMaximo();
         const Field& desconto = campo(&itens, "VRDESITPED");
         if (!desconto.isNull() && RoundDec(desconto.asFloat(), 2) > RoundDec(numero(&itens, "VrTotalAux"), 2)) {
@@ -204,7 +206,7 @@ void TfrmLanPedido::DescontosDaTabela(const QString& colunaNoInicio)
 // A new item without a discount of its own takes the modality's, held to
 // the first lower maximum where the branch caps it (asked once per order);
 // a discount value typed gives the percentage.
-void TfrmLanPedido::DescontoPadrao()
+void TfrmLanPedido::DescontoPadrao(double descontoModalidade)
 {
     RecordSet& itens = *cdsItemPedido;
     const double percentual = numero(&itens, "PERDESC");
@@ -220,7 +222,7 @@ void TfrmLanPedido::DescontoPadrao()
         }
         return;
     }
-    const RegrasPedido::DescontoPadrao padrao = descontoPadrao(leModalidade(dbeModPgto->text()).desconto,
+    const RegrasPedido::DescontoPadrao padrao = descontoPadrao(descontoModalidade,
                                                  maximosDoItem(valor(cdsVendLog, "CDVENDEDOR")),
                                                  politicaMaximo(paramPedido(QStringLiteral("IDUTDESCMAXI"))));
     if (padrao.limitado && FPerguntaDescMax) {
@@ -295,11 +297,12 @@ void TfrmLanPedido::ConsisteEstoque()
         const int item = postados.fieldIndex(QStringLiteral("NRITEMPED"));
         const int produto = postados.fieldIndex(QStringLiteral("CDARVPROD"));
         const int qtde = postados.fieldIndex(QStringLiteral("QTITEMPED"));
-        const QStringList deste = {valor(&itens, "CDFILIAL"), valor(&itens, "NRPEDIDO"), valor(&itens, "CDARVPROD")};
+        const QStringList deste = {valor(&itens, "CDFILIAL"), valor(&itens, "NRPEDIDO"), valor(&itens, "CDARVPROD"),
+                                   valor(&itens, "NRITEMPED")};
         for (int linha = 0; linha < postados.recordCount(); ++linha) {
             if (postados.value(linha, produto).toString() == deste.at(2) && postados.value(linha, pedido).toString() == deste.at(1)
                 && postados.value(linha, filial).toString() == deste.at(0)
-                && postados.value(linha, item).toString() != valor(&itens, "NRITEMPED"))
+                && postados.value(linha, item).toString() != deste.at(3))
                 outrosItens += postados.value(linha, qtde).toDouble();
         }
         outrosItens = RoundDec(outrosItens * FProduto.vrFatoConv, 5);

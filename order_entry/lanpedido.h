@@ -509,10 +509,10 @@ public:
     RecordSet* cdsConsisteSaldEst = nullptr;   // created on the first shortage
     RegrasPedido::FigurasEstoque FEstoqueItem;   // the last stock figures of the item
     void VerificaSitItem();
-    void SituacaoDoItem();
+    void SituacaoDoItem(const QString& idLancPedMod);
     void CopiaTextosDaGrade();
-    void DescontosDaTabela(const QString& colunaNoInicio);
-    void DescontoPadrao();
+    void DescontosDaTabela(const QString& colunaNoInicio, double descontoModalidade);
+    void DescontoPadrao(double descontoModalidade);
     void ConfereDescontoMaximo();
     void ConsisteEstoque();
     void ConfereReserva();
