@@ -22,9 +22,13 @@
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
+#include "store/supervisor_releases.h"
 #include "tax_model.h"
 
+#include <QDateTime>
 #include <QJsonArray>
+
+#include <algorithm>
 
 #include <cmath>
 #include <optional>
@@ -32,6 +36,9 @@
 namespace {
 
 using OrderPackets::OrderKey;
+
+// The kind of supervisor release a price change stands on.
+constexpr qint64 PriceReleaseKind = 14;
 
 enum Arg : int {
     BranchArg = 0,
@@ -280,10 +287,17 @@ QJsonValue setPreco(CallContext& context, QJsonArray& params)
 
     if (!rules.changeAllowed)
         return QStringLiteral("IDPERALTPRECO");
-    if (checkPermission && !rules.group.isEmpty() && operatorGroup(context.db, context.operatorCode) != rules.group)
+    const bool inGroup = rules.group.isEmpty() || operatorGroup(context.db, context.operatorCode) == rules.group;
+    if (checkPermission && !inGroup)
         return QStringLiteral("OP_N_AUT");
     if (const QString refusal = bandRefusal(items, rules, checkPermission); !refusal.isEmpty())
         return refusal;
+    // Unchecked, a price only the group may give, or one outside the band,
+    // stands on a supervisor's release the server recorded itself.
+    const bool needsRelease = !inGroup || !std::all_of(items.begin(), items.end(), [](const ItemChange& item) { return item.insideBand(); });
+    if (!checkPermission && needsRelease
+        && !takeSupervisorRelease(context.db, context.operatorCode, PriceReleaseKind, QDateTime::currentSecsSinceEpoch()))
+        throw MethodError("Alteração de preço sem liberação do supervisor: peça a liberação e confirme de novo.");
 
     for (const ItemChange& item : items)
         execSql(context.db,
@@ -350,7 +364,9 @@ void registerLanPedidoUnitPrice(MethodRegistry& registry)
         QStringLiteral("Stores the new unit prices SetGeraItemPed shows, in one transaction, and works the order's stored "
                        "taxes out again; each item's discount value stays. Every price must lie inside the band, except "
                        "where the branch names an operator group for price changes (CDGRUALTPRECO) and checkPermission is "
-                       "false. A refusal key stores nothing.")
+                       "false. Unchecked, a price outside the band, or any price by an operator outside the group, needs the "
+                       "release of kind 14 that AutorizaOperador recorded for the session's operator within 5 minutes, and "
+                       "takes it; without one the call fails with a message. A refusal key stores nothing.")
             + changeRefusals,
         QStringLiteral("Text: \"OK\" when stored. Otherwise a refusal key: \"IDPERALTPRECO\" (the branch does not let "
                        "unit prices change); \"DSPERALTMAIOR\" / \"DSPERALTMENOR\" (a price above / below the band, no "

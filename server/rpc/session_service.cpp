@@ -2,6 +2,7 @@
 
 #include "method_registry.h"
 #include "password.h"
+#include "store/supervisor_releases.h"
 #include "transaction.h"
 
 #include <QCryptographicHash>
@@ -129,7 +130,9 @@ void SessionService::registerMethods(MethodRegistry& registry)
                        QStringLiteral("kind of release (14: price change)")}};
     authorize.doc = QStringLiteral(
         "Supervisor release: checks the supervisor's password and that the supervisor leads "
-        "a group of operators (IDLIDER = 'S').");
+        "a group of operators (IDLIDER = 'S'). A release is recorded for the session's operator and "
+        "kind, and taken once by the method it was given for within 5 minutes (kind 14: SetPreco "
+        "without the permission check).");
     authorize.resultDoc = QStringLiteral(
         "Value array [true, supervisor name]. Error \"SENHA_INVALIDA\" for an unknown, inactive "
         "or wrong supervisor or password; \"OPER_SEM_PERMISSAO\" when the supervisor is no leader.");
@@ -416,6 +419,13 @@ QJsonArray SessionService::authorize(CallContext& context, const QString& operat
                                     << context.operatorCode << ":" << operatorCode << "is no leader";
         throw MethodError(NotLeaderKey.toStdString());
     }
+    // The method that stores what was released asks the database, not the
+    // client, whether a supervisor released it.
+    runInTransaction(context.db, [&] {
+        recordSupervisorRelease(context.db, context.operatorCode, kind, operatorCode,
+                                QDateTime::currentSecsSinceEpoch());
+        return QJsonValue();
+    });
     qCInfo(lcSession).noquote() << "release of kind" << kind << "for operator"
                                 << context.operatorCode << "by" << operatorCode;
     return QJsonArray{true, row->name};

@@ -11,7 +11,9 @@
 #include "money.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
+#include "store/supervisor_releases.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QScopeGuard>
@@ -173,7 +175,8 @@ void TestUnitPriceMethods::previaEhOQueGrava()
 }
 
 // Outside the band: the key, the preview's IDPRECOOK "N", nothing stored;
-// released (checkPermission false) it is stored where a group is named.
+// unchecked (checkPermission false) it is stored where a group is named and
+// a supervisor's release was recorded for the operator, which it uses up.
 void TestUnitPriceMethods::faixa_data()
 {
     QTest::addColumn<QString>("kind");
@@ -182,7 +185,8 @@ void TestUnitPriceMethods::faixa_data()
     QTest::addColumn<QString>("operatorCode");
     QTest::addColumn<bool>("checkPermission");
     QTest::addColumn<QString>("parameters");   // SET clause for branch 0001's PARAMPEDIDO; empty: as in the demo
-    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("releasedAgo");      // seconds since the operator's release; -1: none
+    QTest::addColumn<QString>("answer");       // "!": refused with a message
     QTest::addColumn<QString>("idPrecoOk");
     struct Case {
         const char* name;
@@ -191,24 +195,30 @@ void TestUnitPriceMethods::faixa_data()
         const char* operatorCode;
         bool check;
         const char* parameters;
+        int releasedAgo;
         const char* answer;
         const char* ok;
     };
     const Case cases[] = {
-        {"up 15 %", "A", 15, "DEMO", true, "", "ALTMAIOR_10", "N"},
-        {"down 8 %", "D", 8, "DEMO", true, "", "ALTMENOR_5", "N"},
-        {"operator of another group", "A", 2, "MARIA", true, "", "OP_N_AUT", "S"},
-        {"released", "A", 15, "DEMO", false, "", "OK", "N"},
-        {"no group", "A", 15, "DEMO", true, "CDGRUALTPRECO = NULL", "DSPERALTMAIOR", "N"},
-        {"no group, released all the same", "D", 8, "DEMO", false, "CDGRUALTPRECO = NULL", "DSPERALTMENOR", "N"},
-        {"no group, inside", "A", 5, "MARIA", true, "CDGRUALTPRECO = NULL", "OK", "S"},
-        {"no raise limit", "A", 50, "DEMO", true, "DSPERALTMAIOR = NULL", "OK", "S"},
-        {"prices may not change", "A", 1, "DEMO", false, "IDPERALTPRECO = 'N'", "IDPERALTPRECO", "S"},
+        {"up 15 %", "A", 15, "DEMO", true, "", -1, "ALTMAIOR_10", "N"},
+        {"down 8 %", "D", 8, "DEMO", true, "", -1, "ALTMENOR_5", "N"},
+        {"operator of another group", "A", 2, "MARIA", true, "", -1, "OP_N_AUT", "S"},
+        {"released", "A", 15, "DEMO", false, "", 10, "OK", "N"},
+        {"another group's operator released", "A", 2, "MARIA", false, "", 0, "OK", "S"},
+        {"unchecked without a release", "A", 15, "DEMO", false, "", -1, "!", "N"},
+        {"another group's operator unchecked without a release", "A", 2, "MARIA", false, "", -1, "!", "S"},
+        {"release too old", "A", 15, "DEMO", false, "", 301, "!", "N"},
+        {"group's operator unchecked inside the band", "A", 2, "DEMO", false, "", -1, "OK", "S"},
+        {"no group", "A", 15, "DEMO", true, "CDGRUALTPRECO = NULL", -1, "DSPERALTMAIOR", "N"},
+        {"no group, released all the same", "D", 8, "DEMO", false, "CDGRUALTPRECO = NULL", 0, "DSPERALTMENOR", "N"},
+        {"no group, inside", "A", 5, "MARIA", true, "CDGRUALTPRECO = NULL", -1, "OK", "S"},
+        {"no raise limit", "A", 50, "DEMO", true, "DSPERALTMAIOR = NULL", -1, "OK", "S"},
+        {"prices may not change", "A", 1, "DEMO", false, "IDPERALTPRECO = 'N'", 0, "IDPERALTPRECO", "S"},
     };
     for (const char* kind : {"sqlite", "postgresql"})
         for (const Case& c : cases)
             QTest::addRow("%s, %s", kind, c.name) << QString::fromUtf8(kind) << c.action << c.value << c.operatorCode << c.check
-                                                  << c.parameters << c.answer << c.ok;
+                                                  << c.parameters << c.releasedAgo << c.answer << c.ok;
 }
 
 void TestUnitPriceMethods::faixa()
@@ -219,6 +229,7 @@ void TestUnitPriceMethods::faixa()
     QFETCH(QString, operatorCode);
     QFETCH(bool, checkPermission);
     QFETCH(QString, parameters);
+    QFETCH(int, releasedAgo);
     QFETCH(QString, answer);
     QFETCH(QString, idPrecoOk);
     if (!parameters.isEmpty())
@@ -227,8 +238,19 @@ void TestUnitPriceMethods::faixa()
     const DataPacket rows = PedTest::packetOf(call(db, QStringLiteral("SetGeraItemPed"), preview).toArray().at(0));
     QCOMPARE(PedTest::value(rows, 0, QStringLiteral("IDPRECOOK")).toString(), idPrecoOk);
 
+    execSql(db, QStringLiteral("DELETE FROM LIBERACAOSUPERV"));
+    if (releasedAgo >= 0)
+        recordSupervisorRelease(db, operatorCode, 14, QStringLiteral("SUPER"), QDateTime::currentSecsSinceEpoch() - releasedAgo);
     QJsonArray store = storeArgs(m_order, false, QStringLiteral("P"), value, action, operatorCode, checkPermission);
-    QCOMPARE(call(db, QStringLiteral("SetPreco"), store, operatorCode).toString(), answer);
+    if (answer == u"!") {
+        const std::optional<QString> refused = PedTest::refusalOf(m_registry, db, lanPedido, QStringLiteral("SetPreco"), store, operatorCode);
+        QVERIFY(refused && refused->startsWith(u"Alteração de preço sem liberação do supervisor"));
+    } else {
+        QCOMPARE(call(db, QStringLiteral("SetPreco"), store, operatorCode).toString(), answer);
+    }
+    // A release serves one change only.
+    if (answer == u"OK" && !checkPermission && releasedAgo >= 0)
+        QCOMPARE(selectValue(db, QStringLiteral("SELECT COUNT(*) FROM LIBERACAOSUPERV")).toInt(), 0);
     const QList<double> after = storedPrices(db, m_order);
     for (qsizetype i = 0; i < after.size(); ++i)
         QCOMPARE(after.at(i), answer == u"OK" ? PedTest::value(rows, int(i), QStringLiteral("VRPREUNITPED")).toDouble()

@@ -49,10 +49,10 @@ QJsonValue callMethod(const MethodRegistry& registry, QSqlDatabase db, const QSt
 }
 
 std::optional<QString> refusalOf(const MethodRegistry& registry, QSqlDatabase db, const QString& module, const QString& method,
-                                 QJsonArray params)
+                                 QJsonArray params, const QString& operatorCode)
 {
     try {
-        callMethod(registry, db, module, method, params);
+        callMethod(registry, db, module, method, params, operatorCode);
         return std::nullopt;
     } catch (const MethodError& error) {
         return QString::fromUtf8(error.what());

@@ -30,7 +30,7 @@ QJsonValue callMethod(const MethodRegistry& registry, QSqlDatabase db, const QSt
 // The text of the MethodError a call is refused with; none when the call
 // was accepted.
 std::optional<QString> refusalOf(const MethodRegistry& registry, QSqlDatabase db, const QString& module, const QString& method,
-                                 QJsonArray params);
+                                 QJsonArray params, const QString& operatorCode = QStringLiteral("DEMO"));
 
 // "A B C" as {"A", "B", "C"}: field lists written the way the docs list them.
 QStringList names(const char* spaceSeparated);
