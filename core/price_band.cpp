@@ -33,4 +33,14 @@ PosicaoNaFaixa posicaoNaFaixa(double preco, double precoParametro, const QString
     return PosicaoNaFaixa::Dentro;
 }
 
+bool usaPrecoNoItem(const QString& idTabPreco, const QString& idCalcPrecFat)
+{
+    return idTabPreco == u"1" || (idTabPreco == u"2" && idCalcPrecFat == u"L");
+}
+
+QString usaPrecoNoItemSql(const QString& alias)
+{
+    return QStringLiteral("(%1.IDTABPRECO = '1' OR (%1.IDTABPRECO = '2' AND %1.IDCALCPRECFAT = 'L'))").arg(alias);
+}
+
 } // namespace RegrasPedido

@@ -26,4 +26,11 @@ FaixaAlteracao faixaAlteracao(double precoParametro, const QString& maior, const
 enum class PosicaoNaFaixa { Dentro, AcimaDoMaior, AbaixoDoMenor };
 PosicaoNaFaixa posicaoNaFaixa(double preco, double precoParametro, const QString& maior, const QString& menor);
 
+// Whether the branch prices its items on the order: by its price table
+// ("1"), or by factor worked out on the order ("2" with "L"). Otherwise the
+// price is calculated only at shipping, and an order item has none to change.
+bool usaPrecoNoItem(const QString& idTabPreco, const QString& idCalcPrecFat);
+// The same, as an SQL condition over the branch's PARAMPEDIDO row `alias`.
+QString usaPrecoNoItemSql(const QString& alias);
+
 } // namespace RegrasPedido

@@ -115,11 +115,6 @@ std::optional<FaixaPreco> faixaOpcional(QList<double> precosOpcionais)
     return FaixaPreco{precosOpcionais.first(), precosOpcionais.last()};
 }
 
-bool usaPrecoNoItem(const QString& idTabPreco, const QString& idCalcPrecFat)
-{
-    return idTabPreco == u"1" || (idTabPreco == u"2" && idCalcPrecFat == u"L");
-}
-
 QString filtroPrecoBase(const QString& idPesq, const QString& precoBase)
 {
     return QStringLiteral("IDPESQ = ") + entreAspas(idPesq) + QStringLiteral(" AND CDPRECOBASE = ") + entreAspas(precoBase);

@@ -108,12 +108,6 @@ struct FaixaPreco {
 // None without optional prices (there is no band to hold the price to).
 std::optional<FaixaPreco> faixaOpcional(QList<double> precosOpcionais);
 
-
-// The branch prices its items on the order (GetUtPreco): from the price
-// table ("1"), or by price factor ("2") when the factor price is taken at
-// entry (IDCALCPRECFAT "L"); otherwise the price is worked out at shipping.
-bool usaPrecoNoItem(const QString& idTabPreco, const QString& idCalcPrecFat);
-
 // The filter of the base prices the customer may use down to the typed one:
 // IDPESQ of the first row and the code, each quoted with its quotes doubled.
 QString filtroPrecoBase(const QString& idPesq, const QString& precoBase);

@@ -5,7 +5,8 @@
 // cancelled, "4") and, in them, the items that are neither settled nor
 // cancelled. The grid lists each product at each price it has there; a new
 // price replaces that price only, so what changes is what the clerk saw.
-// The change is all or nothing: an order of the selection that may no
+// Orders of branches that work their prices out only at shipping are not
+// part of it. The change is all or nothing: an order of the selection that may no
 // longer be changed, or a price outside an item's band, changes nothing.
 
 #include "topics.h"
@@ -104,8 +105,11 @@ public:
         const QStringList customers = listArg(params, first + CustomersArg, customerArg);
         if (customers.isEmpty())
             throw MethodError("Cliente deve ser informado.");
-        m_where = QStringLiteral("P.IDSITPEDIDO NOT IN ('3', '4', '5') AND I.IDSITITEMPED NOT IN ('4', '5', '6') AND P.CDCLIENTE ")
-                  + inCodes(db);
+        // A branch that works its prices out only at shipping has no item
+        // price to change.
+        m_where = QStringLiteral("P.IDSITPEDIDO NOT IN ('3', '4', '5') AND I.IDSITITEMPED NOT IN ('4', '5', '6')"
+                                 " AND P.CDFILIAL IN (SELECT F.CDFILIAL FROM PARAMPEDIDO F WHERE ")
+                  + RegrasPedido::usaPrecoNoItemSql(QStringLiteral("F")) + QStringLiteral(") AND P.CDCLIENTE ") + inCodes(db);
         m_values.append(codesValue(customers));
 
         const QString noDates = checkedCode(params, first + NoDatesArg, "Datas vazias", {QString(), QStringLiteral("T")});
@@ -400,7 +404,8 @@ QList<ArgSpec> criteriaArgs()
 
 const QString selectionDoc = QStringLiteral(
     " The orders are the open ones (status other than \"3\", \"4\" and \"5\") of the chosen customers, delivery period and "
-    "operation types; their items are those neither settled nor cancelled (status other than \"4\", \"5\" and \"6\"). "
+    "operation types, in branches that price their items on the order (PARAMPEDIDO IDTABPRECO \"1\", or \"2\" with "
+    "IDCALCPRECFAT \"L\"); their items are those neither settled nor cancelled (status other than \"4\", \"5\" and \"6\"). "
     "Refused with a message: allCustomers true, an empty or malformed list, a code longer than its column, noDates other "
     "than \"T\" or empty, a missing or invalid date, a period that ends before it begins.");
 

@@ -175,6 +175,16 @@ void TestPriceChangeMethods::alteracao()
                  .first()
                  .toInt(),
              3);
+
+    // A branch that works its prices out only at shipping has no item price
+    // to change: its orders drop out of the products, the grid and the change.
+    const DataPacket current = PedTest::packetOf(call(db, QStringLiteral("GetProdGrid"), gridArgs(f)));
+    execSql(db, QStringLiteral("UPDATE PARAMPEDIDO SET IDTABPRECO = '2', IDCALCPRECFAT = 'E' WHERE CDFILIAL = ?"), {branch});
+    QCOMPARE(PedTest::packetOf(call(db, QStringLiteral("GetProdCli"), criteria(f))).rows.size(), 0);
+    QCOMPARE(PedTest::packetOf(call(db, QStringLiteral("GetProdGrid"), gridArgs(f))).rows.size(), 0);
+    QVERIFY(PedTest::refusalOf(m_registry, db, lanPedido, QStringLiteral("SetAlteracaoPreco"),
+                               changeArgs(current, f.productX, 11.5, criteria(f))));
+    QCOMPARE(storedPrices(db), expected);
 }
 
 void TestPriceChangeMethods::recusas_data()
