@@ -112,6 +112,12 @@ void TfrmLanPedido::ligaPrecos()
     connectGuarded(mnuPrecUnit, &QAction::triggered, this, &TfrmLanPedido::mnuPrecUnitClick);
     connectGuarded(mnuAlterarPreoUnitrioMultiplosPedidos, &QAction::triggered, this,
                    &TfrmLanPedido::mnuAlterarPreoUnitrioMultiplosPedidosClick);
+    // The pop-up keeps the change across orders hidden; the maintenance menu's
+    // Ctrl+A opens it, when the discount button would.
+    connectGuarded(mnuAlteracaoPrecoAuto, &QAction::triggered, this, [this] {
+        if (sbtCalcularDesconto->isEnabled())
+            mnuAlterarPreoUnitrioMultiplosPedidosClick();
+    });
     connectGuarded(sbtCalcularDesconto, &QToolButton::clicked, this, &TfrmLanPedido::sbtCalcularDescontoClick);
 
     dbgItemPedido->onColExit = [this](DBGrid&) { dbgItemPedidoColExit(); };

@@ -29,6 +29,7 @@
 #include <QTabWidget>
 #include <QJsonDocument>
 #include <QSqlQuery>
+#include <QToolButton>
 #include <QtTest/QtTest>
 
 using namespace PedTest;
@@ -674,6 +675,16 @@ void TstPricing::menuDeDescontos()
     tela->CriaCalcularDesconto = [&] { aberto = true; };
     tela->mnuAltDescClick();
     QVERIFY(aberto);
+    // The change across orders is hidden in the pop-up; Ctrl+A opens it
+    // while the discount button could.
+    int multiplos = 0;
+    tela->CriaAlteracaoPrecoAuto = [&] { ++multiplos; };
+    QCOMPARE(tela->mnuAlteracaoPrecoAuto->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_A));
+    tela->sbtCalcularDesconto->setEnabled(false);
+    tela->mnuAlteracaoPrecoAuto->trigger();
+    tela->sbtCalcularDesconto->setEnabled(true);
+    tela->mnuAlteracaoPrecoAuto->trigger();
+    QCOMPARE(multiplos, 1);
 
     // A branch that prices at shipping blocks every command.
     setParam(*tela->cdsParamPedido, QStringLiteral("IDTABPRECO"), QStringLiteral("2"));
