@@ -16,6 +16,7 @@
 #include "lookupquery.h"
 #include "messages.h"
 #include "netconnection.h"
+#include "paintonce.h"
 #include "recordset.h"
 #include "screens/dbgeral.h"
 #include "taxnumbers.h"
@@ -304,8 +305,7 @@ void TfrmLanPedido::carregaDetalhesPedido(const QJsonArray& resultado)
     stItem = valor(cdsItemPedido, "NRITEMPED");
     {
         ControlsFreeze congelaItens(*cdsItemPedido);
-        setUpdatesEnabled(false);
-        const auto reabilita = qScopeGuard([this] { setUpdatesEnabled(true); });
+        const PaintOnce pintaUmaVez(*this);
         CarregaPacote(*cdsItemPedido, resultado.at(GetPedidoResult::Itens));
         if (!stItem.isEmpty())
             cdsItemPedido->locate(QStringLiteral("NRITEMPED"), stItem);

@@ -17,6 +17,7 @@
 #include "messages.h"
 #include "money.h"
 #include "msgsaldoest.h"
+#include "paintonce.h"
 #include "recordset.h"
 #include "rules/pricing.h"
 #include "screens/dbgeral.h"
@@ -65,9 +66,7 @@ void TfrmLanPedido::cdsItemPedidoBeforePost()
     const bool novo = itens.state() == RecordSet::State::Insert;
     // The checks change the item a field at a time and wait on the server in
     // between: the screen is painted once, when they are done.
-    const bool pintava = updatesEnabled();
-    setUpdatesEnabled(false);
-    const auto repinta = qScopeGuard([this, pintava] { setUpdatesEnabled(pintava); });
+    const PaintOnce pintaUmaVez(*this);
 
     VerificaSitItem();
     vd_CondDesc(false);

@@ -9,6 +9,7 @@
 
 #include "abort.h"
 #include "lookupquery.h"
+#include "paintonce.h"
 #include "recordset.h"
 #include "rpcarg.h"
 #include "rules/item_values.h"
@@ -22,7 +23,6 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScopeGuard>
 #include <QTabWidget>
 #include <QToolButton>
 #include <algorithm>
@@ -578,9 +578,7 @@ bool TfrmLanPedido::TipoOperAtualizaEstoque() const
 void TfrmLanPedido::VrTotalItemPed()
 {
     // Painted once with every total, not again while the server answers.
-    const bool pintava = updatesEnabled();
-    setUpdatesEnabled(false);
-    const auto repinta = qScopeGuard([this, pintava] { setUpdatesEnabled(pintava); });
+    const PaintOnce pintaUmaVez(*this);
     MostraTotaisItens();
     CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar,
                                            {valor(cdsItemPedido, "CDFILIAL"), valor(cdsItemPedido, "NRPEDIDO")}));

@@ -9,6 +9,7 @@
 #include "eventguard.h"
 #include "guard.h"
 #include "netconnection.h"
+#include "paintonce.h"
 #include "recordset.h"
 #include "rules/order_values.h"
 #include "values.h"
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -229,8 +229,7 @@ void TfrmLanPedido::CarregaItens()
     CarregaPacote(*cdsLancNf, resultado.at(GetItemPedidoResult::LancamentosNf));
     {
         ControlsFreeze congelaItens(*cdsItemPedido);
-        setUpdatesEnabled(false);
-        const auto reabilita = qScopeGuard([this] { setUpdatesEnabled(true); });
+        const PaintOnce pintaUmaVez(*this);
         CarregaPacote(*cdsItemPedido, resultado.at(GetItemPedidoResult::Itens));
         CarregaPacote(*cdsItemAux, resultado.at(GetItemPedidoResult::Itens));
         if (!itemAtual.isEmpty())
