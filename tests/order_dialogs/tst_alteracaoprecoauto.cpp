@@ -42,7 +42,6 @@ private slots:
     void pelaTelaDePedidos();
 
 private:
-    void sql(const QString& statement, const QVariantList& values = {});
     QList<double> precos();
     void escolheCliente(TfrmAlteracaoPrecoAuto& dialog);
     void abre(const std::function<void(TfrmAlteracaoPrecoAuto&)>& drive);
@@ -59,13 +58,13 @@ void TstAlteracaoPrecoAuto::initTestCase()
     QSqlQuery primeiro(demo);
     QVERIFY(primeiro.exec(QStringLiteral("SELECT MIN(CDCLIENTE) FROM CLIENTE")) && primeiro.next());
     cliente = primeiro.value(0).toString();
-    sql(QStringLiteral("INSERT INTO TIPOOPERAC (CDTIPOOPER, NMTIPOOPER, IDENTRSAIDOP, IDORIGDESTOP) VALUES ('ZP', 'Teste', 'S', 'C')"));
-    sql(QStringLiteral("UPDATE PARAMPEDIDO SET IDLANCPED = '1' WHERE CDFILIAL = '0001'"));
+    execSql(demo, QStringLiteral("INSERT INTO TIPOOPERAC (CDTIPOOPER, NMTIPOOPER, IDENTRSAIDOP, IDORIGDESTOP) VALUES ('ZP', 'Teste', 'S', 'C')"));
+    execSql(demo, QStringLiteral("UPDATE PARAMPEDIDO SET IDLANCPED = '1' WHERE CDFILIAL = '0001'"));
     for (const QString& pedido : pedidos) {
-        sql(QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, DTPEDIDO, DTENTPED, CDCLIENTE, CDTIPOOPER, IDSITPEDIDO)"
+        execSql(demo, QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, DTPEDIDO, DTENTPED, CDCLIENTE, CDTIPOOPER, IDSITPEDIDO)"
                            " VALUES ('0001', ?, '2031-05-01T10:00:00', '2031-05-10T10:00:00', ?, 'ZP', '1')"),
             {pedido, cliente});
-        sql(QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, IDSITITEMPED)"
+        execSql(demo, QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED, IDSITITEMPED)"
                            " VALUES ('0001', ?, '0000000001', (SELECT MIN(CDPRODUTO) FROM PRODUTO), 2, 10, '1')"),
             {pedido});
     }
@@ -74,8 +73,8 @@ void TstAlteracaoPrecoAuto::initTestCase()
 void TstAlteracaoPrecoAuto::init()
 {
     scripted = std::make_unique<ScriptedHost>();
-    sql(QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = 10 WHERE CDFILIAL = '0001' AND NRPEDIDO LIKE '99000000%'"));
-    sql(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '1' WHERE CDFILIAL = '0001' AND NRPEDIDO LIKE '99000000%'"));
+    execSql(demo, QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = 10 WHERE CDFILIAL = '0001' AND NRPEDIDO LIKE '99000000%'"));
+    execSql(demo, QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '1' WHERE CDFILIAL = '0001' AND NRPEDIDO LIKE '99000000%'"));
 }
 
 void TstAlteracaoPrecoAuto::cleanup()
@@ -88,15 +87,6 @@ void TstAlteracaoPrecoAuto::cleanupTestCase()
 {
     fechaServidor();
     server.reset();
-}
-
-void TstAlteracaoPrecoAuto::sql(const QString& statement, const QVariantList& values)
-{
-    QSqlQuery query(demo);
-    QVERIFY2(query.prepare(statement), qPrintable(statement));
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    QVERIFY2(query.exec(), qPrintable(statement));
 }
 
 QList<double> TstAlteracaoPrecoAuto::precos()
@@ -191,7 +181,7 @@ void TstAlteracaoPrecoAuto::confirma()
     QFETCH(QString, situacao);
     QFETCH(QList<double>, esperados);
     QFETCH(QString, mensagem);
-    sql(QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {situacao, pedidos[1]});
+    execSql(demo, QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {situacao, pedidos[1]});
     abre([&](TfrmAlteracaoPrecoAuto& dialog) {
         escolheCliente(dialog);
         dialog.CarregaGrade();

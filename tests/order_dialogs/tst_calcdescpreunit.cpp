@@ -69,78 +69,39 @@ private slots:
     void pelaTelaDePedidos();
 
 private:
-    QList<double> storedPrices();
-    void query(const QString& sql, const QVariantList& values = {});
     void abre(const std::function<void(TfrmCalcDescPreUnit&)>& drive);
 
     TNetConnection* netLanPed = nullptr;
     QObject owner;
+    PedTest::PedidoDeTeste m_pedido;
     QString pedido;
     QStringList itens;
-    QList<double> precosIniciais;
 };
 
 void TstCalcDescPreUnit::initTestCase()
 {
     abreServidor(QStringLiteral("tst_calcdescpreunit_demo"));
     netLanPed = new TNetConnection(ServerNames::LanPedido, &owner);
-    QSqlQuery found(demo);
-    QVERIFY(found.exec(QStringLiteral(
-        "SELECT P.NRPEDIDO FROM PEDIDO P WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO IN ('1', '2')"
-        " AND (SELECT COUNT(*) FROM ITEMPEDIDO I WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO"
-        "      AND I.IDSITITEMPED NOT IN ('4', '5', '6') AND I.VRPREUNITPED > 0) >= 2 ORDER BY P.NRPEDIDO")));
-    QVERIFY(found.next());
-    pedido = found.value(0).toString();
+    m_pedido = PedTest::PedidoDeTeste::encontra(demo);
+    pedido = m_pedido.pedido;
+    itens = m_pedido.itens;
     // The band is around the items' own prices.
-    query(QStringLiteral("UPDATE ITEMPEDIDO SET VRPRPARPRECO = VRPREUNITPED, VRDESITPED = 0 WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"),
-          {pedido});
-    QSqlQuery items(demo);
-    items.prepare(QStringLiteral("SELECT NRITEMPED FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"
-                                 " AND IDSITITEMPED NOT IN ('4', '5', '6') ORDER BY NRITEMPED"));
-    items.addBindValue(pedido);
-    QVERIFY(items.exec());
-    while (items.next())
-        itens << items.value(0).toString();
-    precosIniciais = storedPrices();
+    execSql(demo, QStringLiteral("UPDATE ITEMPEDIDO SET VRPRPARPRECO = VRPREUNITPED, VRDESITPED = 0 WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"),
+            {pedido});
 }
 
 void TstCalcDescPreUnit::cleanup()
 {
     fechaTelaDoTeste();
     liberaHost();
-    for (qsizetype i = 0; i < itens.size(); ++i)
-        query(QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"),
-              {precosIniciais.at(i), pedido, itens.at(i)});
-    query(QStringLiteral("UPDATE PARAMPEDIDO SET CDGRUALTPRECO = '01' WHERE CDFILIAL = '0001'"));
+    m_pedido.restauraPrecos(demo);
+    execSql(demo, QStringLiteral("UPDATE PARAMPEDIDO SET CDGRUALTPRECO = '01' WHERE CDFILIAL = '0001'"));
 }
 
 void TstCalcDescPreUnit::cleanupTestCase()
 {
     fechaServidor();
     server.reset();
-}
-
-void TstCalcDescPreUnit::query(const QString& sql, const QVariantList& values)
-{
-    QSqlQuery statement(demo);
-    QVERIFY2(statement.prepare(sql), qPrintable(sql));
-    for (const QVariant& value : values)
-        statement.addBindValue(value);
-    QVERIFY2(statement.exec(), qPrintable(sql));
-}
-
-QList<double> TstCalcDescPreUnit::storedPrices()
-{
-    QList<double> prices;
-    for (const QString& item : std::as_const(itens)) {
-        QSqlQuery price(demo);
-        price.prepare(QStringLiteral("SELECT VRPREUNITPED FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"));
-        price.addBindValue(pedido);
-        price.addBindValue(item);
-        if (price.exec() && price.next())
-            prices << price.value(0).toDouble();
-    }
-    return prices;
 }
 
 // Opens the calculator on the order's first item, as the order screen would.
@@ -193,7 +154,7 @@ void TstCalcDescPreUnit::validacoes()
         QCOMPARE(guarded([&] { dialog.Vd_Validacoes(); }), erro.isEmpty());
     });
     QCOMPARE(scripted->messageTexts(MsgType::Error).value(0), erro);
-    QCOMPARE(storedPrices(), precosIniciais);
+    QCOMPARE(m_pedido.precosGravados(demo), m_pedido.precos);
 }
 
 // The preview shows what the confirmation stores; outside the band it is
@@ -248,9 +209,9 @@ void TstCalcDescPreUnit::confirma()
     });
     QVERIFY2(scripted->hasMessage(mensagem), qPrintable(scripted->unreadMessages().join(u'\n')));
     QCOMPARE(previa.size(), todos ? itens.size() : 1);
-    const QList<double> gravados = storedPrices();
+    const QList<double> gravados = m_pedido.precosGravados(demo);
     for (qsizetype i = 0; i < gravados.size(); ++i)
-        QCOMPARE(gravados.at(i), mensagem == sucesso && i < previa.size() ? previa.at(i) : precosIniciais.at(i));
+        QCOMPARE(gravados.at(i), mensagem == sucesso && i < previa.size() ? previa.at(i) : m_pedido.precos.at(i));
 }
 
 // The answers the server gives, in the user's words.
@@ -285,7 +246,7 @@ void TstCalcDescPreUnit::pelaTelaDePedidos()
     tela->selecionaPagina(tela->tshItemPedido);
     QVERIFY(tela->cdsItemPedido->locate(QStringLiteral("NRITEMPED"), itens.first()));
     LigaDialogosPedido(*tela);
-    const double novo = RoundDec(precosIniciais.first() * 1.02, 2);
+    const double novo = RoundDec(m_pedido.precos.first() * 1.02, 2);
     scripted->expectDialog(QStringLiteral("TfrmCalcDescPreUnit"), [&](QDialog& aberto) {
         auto& dialog = static_cast<TfrmCalcDescPreUnit&>(aberto);
         QCOMPARE(dialog.cdsItem->fieldByName(QStringLiteral("NRITEMPED")).asString(), itens.first());
@@ -294,11 +255,11 @@ void TstCalcDescPreUnit::pelaTelaDePedidos()
     });
     tela->mnuPrecUnitClick();
     QVERIFY(scripted->hasMessage(sucesso));
-    QCOMPARE(storedPrices().first(), novo);
+    QCOMPARE(m_pedido.precosGravados(demo).first(), novo);
     QVERIFY(tela->cdsItemPedido->locate(QStringLiteral("NRITEMPED"), itens.first()));
     QCOMPARE(tela->cdsItemPedido->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat(), novo);
 
-    query(QStringLiteral("UPDATE PARAMPEDIDO SET CDGRUALTPRECO = NULL WHERE CDFILIAL = '0001'"));
+    execSql(demo, QStringLiteral("UPDATE PARAMPEDIDO SET CDGRUALTPRECO = NULL WHERE CDFILIAL = '0001'"));
     scripted->expectDialog(QStringLiteral("TfrmCalcDescPreUnit"), [&](QDialog& aberto) {
         auto& dialog = static_cast<TfrmCalcDescPreUnit&>(aberto);
         informa(dialog, QStringLiteral("V"), novo * 2, false);
@@ -308,7 +269,7 @@ void TstCalcDescPreUnit::pelaTelaDePedidos()
     });
     tela->mnuPrecUnitClick();
     QVERIFY(scripted->hasMessage(QStringLiteral("Operação bloqueada. O preço foi alterado para mais que 10%.")));
-    QCOMPARE(storedPrices().first(), novo);
+    QCOMPARE(m_pedido.precosGravados(demo).first(), novo);
 }
 
 QTEST_MAIN(TstCalcDescPreUnit)

@@ -49,16 +49,14 @@ private slots:
     void pelaTelaDePedidos();
 
 private:
-    QList<double> storedPrices();
-    void query(const QString& sql, const QVariantList& values = {});
     void abre(const QString& seller, const QString& idUtDescMaxi, const std::function<void(TfrmCalcularDesconto&)>& drive,
               const QStringList& perguntas = {});
 
     TNetConnection* netLanPed = nullptr;
     QObject owner;
+    PedTest::PedidoDeTeste m_pedido;
     QString pedido;
     QStringList itens;
-    QList<double> precosIniciais;
 };
 
 void TstCalcularDesconto::initTestCase()
@@ -67,27 +65,14 @@ void TstCalcularDesconto::initTestCase()
     netLanPed = new TNetConnection(ServerNames::LanPedido, &owner);
 
     // An open order whose items carry no discount of their own.
-    QSqlQuery found(demo);
-    QVERIFY(found.exec(QStringLiteral(
-        "SELECT P.NRPEDIDO FROM PEDIDO P WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO IN ('1', '2')"
-        " AND (SELECT COUNT(*) FROM ITEMPEDIDO I WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO"
-        "      AND I.IDSITITEMPED NOT IN ('4', '5', '6') AND I.VRPREUNITPED > 0) >= 2"
-        " ORDER BY P.NRPEDIDO")));
-    QVERIFY(found.next());
-    pedido = found.value(0).toString();
-    query(QStringLiteral("UPDATE ITEMPEDIDO SET VRDESITPED = 0 WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido});
-    QSqlQuery items(demo);
-    items.prepare(QStringLiteral("SELECT NRITEMPED FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"
-                                 " AND IDSITITEMPED NOT IN ('4', '5', '6') ORDER BY NRITEMPED"));
-    items.addBindValue(pedido);
-    QVERIFY(items.exec());
-    while (items.next())
-        itens << items.value(0).toString();
+    m_pedido = PedTest::PedidoDeTeste::encontra(demo);
+    pedido = m_pedido.pedido;
+    itens = m_pedido.itens;
+    execSql(demo, QStringLiteral("UPDATE ITEMPEDIDO SET VRDESITPED = 0 WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido});
     // Only the limited seller's maximum counts.
-    query(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = NULL"));
-    query(QStringLiteral("DELETE FROM ITDESPREBASE"));
-    query(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 5 WHERE CDVENDEDOR = ?"), {limitedSeller});
-    precosIniciais = storedPrices();
+    execSql(demo, QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = NULL"));
+    execSql(demo, QStringLiteral("DELETE FROM ITDESPREBASE"));
+    execSql(demo, QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 5 WHERE CDVENDEDOR = ?"), {limitedSeller});
 }
 
 void TstCalcularDesconto::init()
@@ -99,38 +84,13 @@ void TstCalcularDesconto::cleanup()
 {
     fechaTelaDoTeste();
     liberaHost();
-    for (qsizetype i = 0; i < itens.size(); ++i)
-        query(QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"),
-              {precosIniciais.at(i), pedido, itens.at(i)});
+    m_pedido.restauraPrecos(demo);
 }
 
 void TstCalcularDesconto::cleanupTestCase()
 {
     fechaServidor();
     server.reset();
-}
-
-void TstCalcularDesconto::query(const QString& sql, const QVariantList& values)
-{
-    QSqlQuery statement(demo);
-    QVERIFY2(statement.prepare(sql), qPrintable(sql));
-    for (const QVariant& value : values)
-        statement.addBindValue(value);
-    QVERIFY2(statement.exec(), qPrintable(sql));
-}
-
-QList<double> TstCalcularDesconto::storedPrices()
-{
-    QList<double> prices;
-    for (const QString& item : std::as_const(itens)) {
-        QSqlQuery price(demo);
-        price.prepare(QStringLiteral("SELECT VRPREUNITPED FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"));
-        price.addBindValue(pedido);
-        price.addBindValue(item);
-        if (price.exec() && price.next())
-            prices << price.value(0).toDouble();
-    }
-    return prices;
 }
 
 // Opens the dialog on the order's first item, with the items as the server
@@ -261,10 +221,10 @@ void TstCalcularDesconto::confirma()
     const QList<ScriptedHost::Message>& shown = scripted->messages();
     const QString last = shown.isEmpty() || shown.last().buttons != MsgButton::Ok ? QString() : shown.last().text;
     QCOMPARE(last, mensagem);
-    const QList<double> prices = storedPrices();
-    QCOMPARE(prices.size(), precosIniciais.size());
+    const QList<double> prices = m_pedido.precosGravados(demo);
+    QCOMPARE(prices.size(), m_pedido.precos.size());
     for (qsizetype i = 0; i < prices.size(); ++i)
-        QCOMPARE(prices.at(i), i == 0 || todosMudam ? RoundDec(precosIniciais.at(i) * fator, 2) : precosIniciais.at(i));
+        QCOMPARE(prices.at(i), i == 0 || todosMudam ? RoundDec(m_pedido.precos.at(i) * fator, 2) : m_pedido.precos.at(i));
 }
 
 // The discount menu opens the calculator on the screen's current item; once
@@ -287,8 +247,8 @@ void TstCalcularDesconto::pelaTelaDePedidos()
     tela->mnuAltDescClick();
 
     QVERIFY(scripted->hasMessage(QStringLiteral("A Fórmula de Desconto foi aplicada com sucesso!")));
-    const double novo = RoundDec(precosIniciais.first() * 0.99, 2);
-    QCOMPARE(storedPrices().first(), novo);
+    const double novo = RoundDec(m_pedido.precos.first() * 0.99, 2);
+    QCOMPARE(m_pedido.precosGravados(demo).first(), novo);
     QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString(), pedido);
     QVERIFY(tela->cdsItemPedido->locate(QStringLiteral("NRITEMPED"), itens.first()));
     QCOMPARE(tela->cdsItemPedido->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat(), novo);

@@ -9,9 +9,11 @@
 #include "lanpedido_unit.h"
 #include "scriptedhost.h"
 #include "store/database.h"
+#include "store/sql.h"
 
 #include <QDialog>
 #include <QPointer>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest/QtTest>
 #include <memory>
@@ -62,6 +64,51 @@ inline void fechaTela()
     closing->closeScreen();
     QTRY_VERIFY(closing.isNull());
 }
+
+// A pending order of branch 0001 with two or more priced items, as the demo
+// database holds it: the price tools' tests change its prices and put them
+// back.
+struct PedidoDeTeste {
+    QString pedido;
+    QStringList itens;       // not settled or cancelled, by number
+    QList<double> precos;    // as found
+
+    static PedidoDeTeste encontra(const QSqlDatabase& demo)
+    {
+        PedidoDeTeste found;
+        found.pedido = selectValue(demo, QStringLiteral(
+            "SELECT MIN(P.NRPEDIDO) FROM PEDIDO P WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO IN ('1', '2')"
+            " AND (SELECT COUNT(*) FROM ITEMPEDIDO I WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO"
+            "      AND I.IDSITITEMPED NOT IN ('4', '5', '6') AND I.VRPREUNITPED > 0) >= 2")).toString();
+        if (found.pedido.isEmpty())
+            qFatal("the demo database has no pending order with two priced items");
+        QSqlQuery items = execSql(demo, QStringLiteral("SELECT NRITEMPED FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"
+                                                       " AND IDSITITEMPED NOT IN ('4', '5', '6') ORDER BY NRITEMPED"),
+                                  {found.pedido});
+        while (items.next())
+            found.itens << items.value(0).toString();
+        found.precos = found.precosGravados(demo);
+        return found;
+    }
+
+    QList<double> precosGravados(const QSqlDatabase& demo) const
+    {
+        QList<double> stored;
+        for (const QString& item : itens)
+            stored << selectValue(demo, QStringLiteral("SELECT VRPREUNITPED FROM ITEMPEDIDO WHERE CDFILIAL = '0001'"
+                                                       " AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                                  {pedido, item})
+                          .toDouble();
+        return stored;
+    }
+
+    void restauraPrecos(const QSqlDatabase& demo) const
+    {
+        for (qsizetype i = 0; i < itens.size(); ++i)
+            execSql(demo, QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                    {precos.at(i), pedido, itens.at(i)});
+    }
+};
 
 // What every order entry screen test class holds: the server with its demo
 // database read directly, the scripted host of the running test and the

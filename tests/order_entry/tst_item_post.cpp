@@ -76,7 +76,6 @@ private:
     }
 
     Field& item(const char* name) { return tela->cdsItemPedido->fieldByName(QString::fromUtf8(name)); }
-    void sql(const QString& text, const QVariantList& values = {});
     // An unsaved order of the reseller São Bento on the items page, base
     // price 02, modality 00002, and the first product of the table in stock.
     QString abrePedido();
@@ -88,15 +87,6 @@ private:
 
     QString produto;
 };
-
-void TstItemPost::sql(const QString& text, const QVariantList& values)
-{
-    QSqlQuery query(demo);
-    query.prepare(text);
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    QVERIFY2(query.exec(), qPrintable(text));
-}
 
 QString TstItemPost::abrePedido()
 {
@@ -121,7 +111,7 @@ QString TstItemPost::abrePedido()
                                                " WHERE I.CDPRECOBASE = '02' AND I.IDITPEDDIFER = 'N'"
                                                " AND I.DTFIMVALIPB > CURRENT_TIMESTAMP AND I.DTINIVALIPB < CURRENT_TIMESTAMP"))
                   .toString();
-    sql(QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 100000 WHERE CDFILIAL = '0001'"
+    execSql(demo, QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 100000 WHERE CDFILIAL = '0001'"
                        " AND CDPRODUTO = (SELECT CDPRODESTO FROM PRODUTO WHERE CDARVPROD = ?)"),
         {produto});
     return produto;
@@ -172,8 +162,8 @@ void TstItemPost::multiploNaGravacao()
     QFETCH(double, editada);
     QFETCH(double, regravada);
     novoItem(abrePedido(), digitada);
-    sql(QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = ? WHERE CDARVPROD = ?"), {multiplo, produto});
-    sql(QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 1e12 WHERE CDFILIAL = '0001'"));
+    execSql(demo, QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = ? WHERE CDARVPROD = ?"), {multiplo, produto});
+    execSql(demo, QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 1e12 WHERE CDFILIAL = '0001'"));
     bool recusado = false;
     QCOMPARE(grava(recusado), QString());
     QVERIFY(!recusado);
@@ -214,11 +204,11 @@ void TstItemPost::descontoPadrao()
     QFETCH(double, percentual);
     abrePedido();
     setParam(*tela->cdsParamPedido, QStringLiteral("IDUTDESCMAXI"), politica);
-    sql(QStringLiteral("UPDATE MODPGTO SET VRPEDESMODPG = 10 WHERE CDMODPGTO = '00002'"));
-    sql(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = 5 WHERE CDCLIENTE = '000001'"));
-    sql(QStringLiteral("DELETE FROM DESCPROPCLIE WHERE CDCLIENTE = '000001'"));
-    sql(QStringLiteral("DELETE FROM ITDESPREBASE WHERE CDPRECOBASE = '02'"));
-    sql(QStringLiteral("INSERT INTO ITDESPREBASE (CDPRECOBASE, CDPAIS, SGESTADO, CDPRODUTO, VRPEMAXDESPR)"
+    execSql(demo, QStringLiteral("UPDATE MODPGTO SET VRPEDESMODPG = 10 WHERE CDMODPGTO = '00002'"));
+    execSql(demo, QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = 5 WHERE CDCLIENTE = '000001'"));
+    execSql(demo, QStringLiteral("DELETE FROM DESCPROPCLIE WHERE CDCLIENTE = '000001'"));
+    execSql(demo, QStringLiteral("DELETE FROM ITDESPREBASE WHERE CDPRECOBASE = '02'"));
+    execSql(demo, QStringLiteral("INSERT INTO ITDESPREBASE (CDPRECOBASE, CDPAIS, SGESTADO, CDPRODUTO, VRPEMAXDESPR)"
                        " SELECT '02', C.CDPAIS, C.SGESTADO, P.CDPRODUTO, 8 FROM CLIENTE C, PRODUTO P"
                        " WHERE C.CDCLIENTE = '000001' AND P.CDARVPROD = ?"),
         {produto});
@@ -272,10 +262,10 @@ void TstItemPost::descontoMaximo()
     tela->cdsPedido->fieldByName(QStringLiteral("CDVENDEDOR")).setValue(vendedor);
     tela->cdsPedido->post();
     tela->cdsVendLog->close();
-    sql(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 6 WHERE CDVENDEDOR = ?"), {vendedor});
-    sql(QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = 7 WHERE CDCLIENTE = '000001'"));
-    sql(QStringLiteral("DELETE FROM ITDESPREBASE WHERE CDPRECOBASE = '02'"));
-    sql(QStringLiteral("INSERT INTO ITDESPREBASE (CDPRECOBASE, CDPAIS, SGESTADO, CDPRODUTO, VRPEMAXDESPR)"
+    execSql(demo, QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 6 WHERE CDVENDEDOR = ?"), {vendedor});
+    execSql(demo, QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = 7 WHERE CDCLIENTE = '000001'"));
+    execSql(demo, QStringLiteral("DELETE FROM ITDESPREBASE WHERE CDPRECOBASE = '02'"));
+    execSql(demo, QStringLiteral("INSERT INTO ITDESPREBASE (CDPRECOBASE, CDPAIS, SGESTADO, CDPRODUTO, VRPEMAXDESPR)"
                        " SELECT '02', C.CDPAIS, C.SGESTADO, P.CDPRODUTO, 5 FROM CLIENTE C, PRODUTO P"
                        " WHERE C.CDCLIENTE = '000001' AND P.CDARVPROD = ?"),
         {produto});
@@ -331,7 +321,7 @@ void TstItemPost::produtoConferido()
     abrePedido();
     if (codigo == u"inativo") {
         codigo = produto;
-        sql(QStringLiteral("UPDATE PRODUTO SET IDPRODATIVO = 'N' WHERE CDARVPROD = ?"), {produto});
+        execSql(demo, QStringLiteral("UPDATE PRODUTO SET IDPRODATIVO = 'N' WHERE CDARVPROD = ?"), {produto});
     }
     novoItem(codigo, 12);
     bool recusado = false;
@@ -339,7 +329,7 @@ void TstItemPost::produtoConferido()
     QVERIFY(recusado);
     QCOMPARE(item("CDARVPROD").asString(), codigo);
     QCOMPARE(tela->dbgItemPedido->selectedField()->name(), QStringLiteral("CDARVPROD"));
-    sql(QStringLiteral("UPDATE PRODUTO SET IDPRODATIVO = 'S'"));
+    execSql(demo, QStringLiteral("UPDATE PRODUTO SET IDPRODATIVO = 'S'"));
 }
 
 // More than the stock can give opens the stock balance with the figures
@@ -348,8 +338,8 @@ void TstItemPost::faltaDeEstoqueAbreOSaldo()
 {
     abrePedido();
     const QString estoque = selectValue(demo, QStringLiteral("SELECT CDPRODESTO FROM PRODUTO WHERE CDARVPROD = ?"), {produto}).toString();
-    sql(QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 5 WHERE CDFILIAL = '0001' AND CDPRODUTO = ?"), {estoque});
-    sql(QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = NULL WHERE CDARVPROD = ?"), {produto});
+    execSql(demo, QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 5 WHERE CDFILIAL = '0001' AND CDPRODUTO = ?"), {estoque});
+    execSql(demo, QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = NULL WHERE CDARVPROD = ?"), {produto});
     const double emPedidos = selectValue(demo, QStringLiteral("SELECT COALESCE(SUM(I.QTITEMPED - COALESCE(I.QTEXPITEMPED, 0)), 0)"
                                                               " FROM ITEMPEDIDO I JOIN PEDIDO D ON D.CDFILIAL = I.CDFILIAL"
                                                               " AND D.NRPEDIDO = I.NRPEDIDO WHERE I.CDFILIAL = '0001'"
@@ -403,8 +393,8 @@ void TstItemPost::consultaDeEstoque()
         novoItem(abrePedido(), 12);
     } else {
         abrePedidoReservado();
-        sql(QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 1e9"));
-        sql(QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = NULL"));
+        execSql(demo, QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 1e9"));
+        execSql(demo, QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = NULL"));
         tela->cdsItemPedido->first();
         tela->cdsItemPedido->edit();
         if (alterado == u"QTITEMPED")
@@ -443,13 +433,13 @@ void TstItemPost::situacaoGravadaRecusa()
     setParam(*tela->cdsParamPedido, QStringLiteral("IDUTRESELOTE"), QStringLiteral("N"));
     RecordSet& itens = *tela->cdsItemPedido;
     itens.first();
-    sql(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"),
+    execSql(demo, QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"),
         {situacao, pedidoReservado, itens.fieldByName(QStringLiteral("NRITEMPED")).asString()});
     itens.edit();
     item("DSITEMPED").setValue(QStringLiteral("conferido"));
     bool recusado = false;
     const QString vista = grava(recusado);
-    sql(QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '1' WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedidoReservado});
+    execSql(demo, QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '1' WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedidoReservado});
     QCOMPARE(recusado, !mensagem.isEmpty());
     if (recusado)
         QCOMPARE(vista, mensagem);
@@ -463,8 +453,8 @@ void TstItemPost::reservaDeveSomarAQuantidade()
     RecordSet& itens = *tela->cdsItemPedido;
     itens.first();
     QVERIFY(tela->cdsPosiEstoq->isActive());
-    sql(QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = NULL"));
-    sql(QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 1e9"));
+    execSql(demo, QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = NULL"));
+    execSql(demo, QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 1e9"));
     const double quantidade = item("QTITEMPED").asFloat();
     itens.edit();
     item("QTITEMPED").setValue(quantidade + 1);
