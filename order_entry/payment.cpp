@@ -197,8 +197,9 @@ void TfrmLanPedido::carregaPrazosDaModalidade(const QString& codigo, bool mesmoS
 // Every term row goes, a row being typed in first (handlers as the caller left them).
 void TfrmLanPedido::apagaPrazos()
 {
+    // The terms' fields are declared: an empty table needs no packet.
     if (!cdsPrazoPgto->isActive()) {
-        CarregaPacote(*cdsPrazoPgto, Servidor(GetPrazoPgto, {QString(), QString()}));
+        cdsPrazoPgto->createDataSet();
         return;
     }
     EventDetach semAposApagar(cdsPrazoPgto->afterDelete);
