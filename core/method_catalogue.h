@@ -292,6 +292,17 @@ namespace SetAlteracaoPrecoResult {
 // packet: CDFILIAL, NRPEDIDO, IDSITPEDIDO].
 enum Element : int { Resposta = 0, Itens = 1, PedidosBloqueados = 1, Pedidos = 2 };
 }
+
+// The payment page: a modality's default terms, and the order's terms
+// checked and stored with the installment values worked out at the cent.
+inline constexpr Method<1> GetPrazoMod{Module::LanPedido, "GetPrazoMod", {Text}};
+inline constexpr Method<11> setFormaPagto{Module::LanPedido, "setFormaPagto", {
+    Packet, Text, Text, Text, Text, Text, Text, Text, Text, Text, Boolean,
+}};
+namespace setFormaPagtoResult {
+// [modality differs from the stored one, "" | "PARCMZERO" | an error text].
+enum Element : int { ModalidadeAlterada = 0, Resposta = 1 };
+}
 } // namespace LanPedido
 
 } // namespace Rpc

@@ -54,6 +54,7 @@ class QLineEdit;
 class QMenu;
 class QRadioButton;
 class QSize;
+class QSpinBox;
 class QSplitter;
 class QToolButton;
 class QWidget;
@@ -329,6 +330,69 @@ public:
     TNumberEdit* nedEncargoAcres;
     TNumberEdit* nedEncargoDecres;
     TNumberEdit* nedTotalPed;
+
+    // --- Payment page (payment.cpp) ------------------------------------------------
+    // The type radio group (read-only: the modality sets it), the fixed-day
+    // settings and the automatic installments.
+    QGroupBox* drgFormPgto;
+    QRadioButton* rbtAVista;
+    QRadioButton* rbtDiaFixo;
+    QRadioButton* rbtPelaForma;
+    QSpinBox* speDiaFixo;     // 0 shows empty
+    QSpinBox* speParcela;
+    QCheckBox* dckProxMes;
+    QLabel* lblCom;
+    QLabel* lblParcelas;
+    QLabel* lblParenteses;
+    QSpinBox* speQtParcela;
+    QSpinBox* spePrazo;
+    QLineEdit* edtDescricao;
+    QLabel* lblGerarParcelas;
+    RecordSet* cdsAuxPrazoPgto;    // the terms as they were before a row was inserted or edited
+    RecordSet* cdsAuxPrazoAutom;   // the automatic installments being generated
+    RecordSet* cdsPrazoMod;        // a modality's default terms
+    // Checks of the payment page; `Consist`: an empty value is an error.
+    void Vd_CdModPgto(bool Consist);
+    void Vd_DiaFixo(bool Consist);
+    void Vd_Prazo(bool Consist);
+    void Vd_Percentual(bool Consist);
+    void Vd_VerifSomaPerc();
+    void FormPgto();
+    // Sends the terms to the server when they have unsent changes; `aplica`
+    // is the apply flag of setFormaPagto.
+    void atualizaFormaPagto(bool aplica);
+    void dbeModPgtoChange();
+    void drgFormPgtoClick();
+    void btnModPgtoBeforePesq(bool& cancel);
+    void btnModPgtoAfterPesq();
+    void dbgPrazoPgKeyPress(QChar& key);
+    void dbgPrazoPgColExit();
+    void dbgPrazoPgExit();
+    void cdsPrazoPgtoBeforeInsert();
+    void cdsPrazoPgtoAfterInsert();
+    void cdsPrazoPgtoBeforeEdit();
+    void cdsPrazoPgtoBeforeScroll();
+    void cdsPrazoPgtoAfterDelete();
+    void dtsPrazoPgtoStateChange();
+    void speDiaFixoChange();
+    void sbtGeraParcAutomaticoClick();
+    void lblGerarParcelasClick();
+    void ligaPagamento();
+    void mostraTipoPagamento();
+    void mostraPaginaPagamento();   // the payment page's own part of the page change
+    struct ModalidadePagamento;
+    void aplicaModalidade(const ModalidadePagamento& modalidade);
+    void carregaPrazosDaModalidade(const QString& codigo, bool mesmoSemPrazos);
+    void apagaPrazos();
+    void refazPaginaPagamento();
+    void limpaDiaFixo();
+    QString textoDaCelulaDoPrazo(const char* fieldName) const;
+    QList<RpcArg> argumentosFormaPagto(const DataPacket& prazos, const QString& modo, bool aplica) const;
+    void confereRespostaFormaPagto(const QJsonArray& resposta);
+    std::shared_ptr<LookupQuery> m_qryModPgto;   // the modality look-up's rows
+    bool m_aplicandoModalidade = false;          // the screen writes CDMODPGTO: no typed change
+    bool m_refazendoPaginaPagamento = false;     // a failed check shows the page again
+    std::optional<double> m_diasDaLinhaEditada;  // the days of the term row as its edit began
 
     // --- Creation, activation, closing (screen.cpp) -------------------------------
     void FormCreate() override;

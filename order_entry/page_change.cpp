@@ -169,6 +169,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
             CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar,
                                                    {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
         VrImposEncargo();
+        mostraPaginaPagamento();
     } else if (page == tshEncargos) {
         if (!cdsEncargos->isEditing())
             CarregaPacote(*cdsEncargos, elementos.at(GetPgcChangeResult::Encargos));

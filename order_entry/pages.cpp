@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
@@ -617,6 +618,75 @@ void TfrmLanPedido::criaPaginaFormaPgto()
     totais->setRowStretch(row, 1);
     meio->addWidget(grbTotais, 1);
     page->addLayout(meio, 1);
+
+    // The payment type the modality sets, the fixed-day settings and the
+    // automatic installments.
+    {
+        drgFormPgto = named(new QGroupBox(QStringLiteral("Tipo de Pagamento"), panFormaPgto), "drgFormPgto");
+        auto* tipos = new QHBoxLayout(drgFormPgto);
+        rbtAVista = named(new QRadioButton(QStringLiteral("À Vista"), drgFormPgto), "rbtAVista");
+        rbtDiaFixo = named(new QRadioButton(QStringLiteral("Pagamento Fixo no Dia"), drgFormPgto), "rbtDiaFixo");
+        rbtPelaForma = named(new QRadioButton(QStringLiteral("Pela Forma de Pagamento"), drgFormPgto), "rbtPelaForma");
+        for (QRadioButton* tipo : {rbtAVista, rbtDiaFixo, rbtPelaForma}) {
+            // Read-only: the modality sets the type.
+            tipo->setAttribute(Qt::WA_TransparentForMouseEvents);
+            tipo->setFocusPolicy(Qt::NoFocus);
+            tipos->addWidget(tipo);
+        }
+        tipos->addStretch(1);
+        grid->addWidget(drgFormPgto, 2, 0, 1, 2);
+
+        auto* fixo = new QHBoxLayout;
+        speDiaFixo = named(new QSpinBox(panFormaPgto), "speDiaFixo");
+        speParcela = named(new QSpinBox(panFormaPgto), "speParcela");
+        // 0 stands for an empty spin edit.
+        speDiaFixo->setRange(0, 99);
+        speParcela->setRange(0, 99);
+        for (QSpinBox* spin : {speDiaFixo, speParcela}) {
+            spin->setSpecialValueText(QStringLiteral(" "));
+            spin->setMaximumWidth(spin->fontMetrics().horizontalAdvance(QStringLiteral("999")) + 40);
+        }
+        lblCom = named(new QLabel(QStringLiteral("com"), panFormaPgto), "lblCom");
+        lblParenteses = named(new QLabel(QStringLiteral("("), panFormaPgto), "lblParenteses");
+        lblParcelas = named(new QLabel(QStringLiteral("Parcela(s)"), panFormaPgto), "lblParcelas");
+        dckProxMes = named(new QCheckBox(QStringLiteral("1ª Próximo Mês )"), panFormaPgto), "dckProxMes");
+        auto* lblDiaFixo = Form::caption(panFormaPgto, QStringLiteral("Dia fixo:"), speDiaFixo);
+        for (QWidget* parte : std::initializer_list<QWidget*>{speDiaFixo, lblCom, speParcela, lblParcelas, lblParenteses, dckProxMes})
+            fixo->addWidget(parte);
+        fixo->addStretch(1);
+        grid->addWidget(lblDiaFixo, 3, 0);
+        grid->addLayout(fixo, 3, 1);
+
+        const std::pair<const char*, const char*> titulos[] = {{"NRDIASPGTOPED", "Prazo (dias)"}, {"PREVISAO", "Previsão"},
+                                                                {"VRPERCPGTOPED", "Percentual (%)"}, {"DSPRAZOPGTOPED", "Descrição"},
+                                                                {"VRPARCELA", "Valor"}};
+        for (const auto& [campo, titulo] : titulos)
+            dbgPrazoPg->columnByField(QString::fromUtf8(campo))->setTitle(QString::fromUtf8(titulo));
+        dbgPrazoPg->columnByField(QStringLiteral("PREVISAO"))->setWidth(115);
+
+        grbParcAutomatico->setTitle(QStringLiteral("Parcelamento Automático"));
+        speQtParcela = named(new QSpinBox(grbParcAutomatico), "speQtParcela");
+        speQtParcela->setRange(1, 31);
+        spePrazo = named(new QSpinBox(grbParcAutomatico), "spePrazo");
+        spePrazo->setRange(1, 31);
+        spePrazo->setValue(30);
+        edtDescricao = named(new QLineEdit(grbParcAutomatico), "edtDescricao");
+        edtDescricao->setMaxLength(20);
+        int posicao = 0;
+        for (auto [legenda, controle] : {std::pair<const char*, QWidget*>{"Quantidade de Parcelas", speQtParcela},
+                                         {"Prazo(Dias)", spePrazo}, {"Descrição", edtDescricao}}) {
+            parc->insertWidget(posicao++, Form::caption(grbParcAutomatico, QString::fromUtf8(legenda), controle));
+            parc->insertWidget(posicao++, controle, controle == edtDescricao ? 1 : 0);
+        }
+        sbtGeraParcAutomatico->setToolTip(QStringLiteral("Gerar Parcelas Automáticas"));
+        sbtGeraParcAutomatico->setIcon(screenIcon(ScreenIcon::Confirmar));
+        lblGerarParcelas = named(new QLabel(QStringLiteral("<a href=\"gerar\">Gerar Parcelas</a>"), grbParcAutomatico),
+                                 "lblGerarParcelas");
+        parc->insertWidget(posicao + 1, lblGerarParcelas);
+        for (QWidget* automatico : std::initializer_list<QWidget*>{grbParcAutomatico, sbtGeraParcAutomatico, lblGerarParcelas})
+            automatico->setVisible(false);
+        ligaPagamento();
+    }
 
     pgcPadrao->addTab(tshFormaPgto, QStringLiteral("Forma de Pagamento"));
 }

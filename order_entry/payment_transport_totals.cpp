@@ -47,11 +47,6 @@ void TfrmLanPedido::Vd_Transport()
     edtNmTransp->setText(valor(cdsPedido, "NMFANTTRAN"));
 }
 
-void TfrmLanPedido::AtualizaFormaPgto()
-{
-    edtModPgto->setText(valor(cdsPedido, "DSMODPGTO"));
-}
-
 // Order totals with taxes and charges, from the server's figures for the
 // stored order.
 void TfrmLanPedido::VrImposEncargo()
@@ -72,9 +67,5 @@ void TfrmLanPedido::VrImposEncargo()
     impostosEncargos.encargosAcrescimo = total("ENCARGOACRESC");
     impostosEncargos.encargosDecrescimo = total("ENCARGODECRESC");
     nedTotalPed->setValue(RegrasPedido::totalPedido(nedTotLiq->value(), impostosEncargos));
-}
-
-void TfrmLanPedido::dbeModPgtoExit()
-{
 }
 

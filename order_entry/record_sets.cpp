@@ -6,6 +6,7 @@
 #include "field_list.h"
 
 #include "recordset.h"
+#include "rules/payment.h"
 #include "values.h"
 #include "widgets/datasource.h"
 
@@ -80,6 +81,21 @@ void TfrmLanPedido::criaRecordSets()
     cdsPrazoPgto->fieldByName(QStringLiteral("PREVISAO")).setDisplayFormat(QStringLiteral("dd/mm/yyyy"));
     for (const char* name : {"VRPERCPGTOPED", "VRPARCELA"})
         cdsPrazoPgto->fieldByName(QString::fromUtf8(name)).setDisplayFormat(QStringLiteral("###0.00"));
+    // The order date the forecasts count from; the forecast shows its weekday;
+    // the snapshot and the generation buffer have the terms' columns.
+    {
+        cdsPrazoPgto->addField(QStringLiteral("DTPEDIDO"), DT).setVisible(false);
+        Field& previsao = cdsPrazoPgto->fieldByName(QStringLiteral("PREVISAO"));
+        previsao.setReadOnly(true);
+        previsao.onGetText = [](Field& field, bool) { return RegrasPedido::textoPrevisao(field.asDateTime()); };
+        cdsAuxPrazoPgto = new RecordSet(QStringLiteral("cdsAuxPrazoPgto"), this);
+        cdsAuxPrazoAutom = new RecordSet(QStringLiteral("cdsAuxPrazoAutom"), this);
+        for (RecordSet* copia : {cdsAuxPrazoPgto, cdsAuxPrazoAutom})
+            copia->addFields(cdsPrazoPgto->fieldDefs());
+        cdsPrazoMod = new RecordSet(QStringLiteral("cdsPrazoMod"), this);
+        addFields(*cdsPrazoMod, {{"NRDIASMODPGTO", F, 0, ""}, {"CDMODPGTO", S, 5, ""}, {"VRPERCMODPGTO", F, 0, ""},
+                                 {"DTPREVISAO", DT, 0, ""}, {"IDTPPERIODO", S, 1, ""}});
+    }
     cdsEncargos = new RecordSet(QStringLiteral("cdsEncargos"), this);
     addFields(*cdsEncargos, {{"CDFILIAL", S, 4, ""}, {"NRPEDIDO", S, 10, ""}, {"CDENCARGO", S, 2, "Encargo"},
                              {"NMENCARGO", S, 20, "Descrição"}, {"VRENCARGOPED", F, 0, "Valor"},
