@@ -59,6 +59,10 @@ constexpr MethodInfo AllMethods[] = {
     SetAplicaDesconto.info(),
     SetPreco.info(),
     SetGeraItemPed.info(),
+    replicaPedido.info(),
+    IntegraNeolog.info(),
+    GeraNFFutura::GeraNFFutura.info(),
+    GeraNFFutura::GetNFFutura.info(),
 };
 
 } // namespace

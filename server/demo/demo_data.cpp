@@ -8,6 +8,7 @@
 #include "check_digits.h"
 #include "demo_customers.h"
 #include "demo_item_checks.h"
+#include "demo_replication.h"
 #include "demo_stock_taxes.h"
 #include "money.h"
 #include "order_factory.h"
@@ -253,6 +254,7 @@ public:
         loadDemoCustomers(m_db, m_today);
         loadDemoStockAndTaxes(m_db);
         loadDemoItemChecks(m_db);
+        loadDemoReplication(m_db);
     }
 
 private:

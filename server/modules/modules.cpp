@@ -18,4 +18,6 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoDiscount(registry);
     registerLanPedidoUnitPrice(registry);
     registerLanPedidoPriceChange(registry);
+    registerLanPedidoReplication(registry);
+    registerGeraNFFutura(registry);
 }
