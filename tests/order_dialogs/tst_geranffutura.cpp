@@ -7,6 +7,7 @@
 
 #include "dialogos_pedido.h"
 #include "geranffutura.h"
+#include "guard.h"
 #include "recordset.h"
 
 #include <QAction>
@@ -133,9 +134,12 @@ void TstGeraNFFutura::geraUmaVez()
     QVERIFY(!tela->cdsPedido->fieldByName(QStringLiteral("DSNFVENDAFUTURA")).asString().isEmpty());
 
     // The order with its invoice is not sent again.
-    tela->cdsPedido->edit();
-    tela->sbtConfirmarClick();
-    QVERIFY(scripted->hasMessage(QStringLiteral("Operação bloqueada. Pedido possui nota fiscal de venda futura.")));
+    guarded([&] {
+        tela->cdsPedido->edit();
+        tela->sbtConfirmarClick();
+    });
+    QVERIFY2(scripted->hasMessage(QStringLiteral("Operação bloqueada. Pedido possui nota fiscal de venda futura.")),
+             qPrintable(scripted->messageTexts(MsgType::Error).join(u'\n')));
     QVERIFY(tela->cdsPedido->isEditing());
     tela->cdsPedido->cancel();
     fechaTelaDoTeste();

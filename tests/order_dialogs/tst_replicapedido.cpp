@@ -6,7 +6,7 @@
 #include "../order_entry/lanpedido_screen.h"
 
 #include "dialogos_pedido.h"
-#include "exp00107_erros.h"
+#include "screens/exp00107_erros.h"
 #include "field.h"
 #include "recordset.h"
 #include "replicapedido.h"
@@ -14,6 +14,7 @@
 #include "widgets/dateeditplus.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -117,6 +118,8 @@ void TstReplicaPedido::replica()
     QFETCH(int, novos);
     abreTela();
     LigaDialogosPedido(*tela);
+    // Branch 0001 lists orders in progress; the copy is pending.
+    LanPedido::Filtro.StatusPedido.boPendente = true;
     QVERIFY(tela->sbtReplicaPedido->isEnabled());
     const QString origem = tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString();
     const int antes = pedidos();

@@ -32,16 +32,17 @@ QVariant one(const QSqlDatabase& db, const QString& sql, const QVariantList& val
     return selectValue(db, sql, values);
 }
 
-// A live order of branch 0001 whose items are all of the normal price kind
-// with a normal price in force today, none of a product branch 0002 does
-// not sell: it copies cleanly to either branch.
+// A live order of branch 0001 with a delivery address whose items are all of
+// the normal price kind
+// with a normal price in force today, none of a product branch 0002 does not
+// sell: it copies cleanly to either branch.
 QString cleanSource(const QSqlDatabase& db)
 {
     const bool postgres = isPostgres(db);
     const QVariant number = one(
         db,
         QStringLiteral("SELECT MIN(P.NRPEDIDO) FROM PEDIDO P WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO IN ('1', '2')"
-                       " AND P.IDTIPOPEDIDO = '1' AND P.DSNFVENDAFUTURA IS NULL"
+                       " AND P.DSNFVENDAFUTURA IS NULL"
                        " AND EXISTS (SELECT 1 FROM ITEMPEDIDO I WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO)"
                        " AND EXISTS (SELECT 1 FROM ENDEPEDIDO E WHERE E.CDFILIAL = P.CDFILIAL AND E.NRPEDIDO = P.NRPEDIDO)"
                        " AND NOT EXISTS (SELECT 1 FROM ITEMPEDIDO I WHERE I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO"
