@@ -59,7 +59,7 @@ private:
 void TstGeraNFFutura::initTestCase()
 {
     abreServidor(QStringLiteral("tst_geranffutura_demo"));
-    pedido = valor(QStringLiteral("SELECT NRPEDIDO FROM PEDIDO WHERE CDFILIAL = '0001' AND CDTIPOOPER = '02' AND IDSITPEDIDO = '2'"
+    pedido = valor(QStringLiteral("SELECT MAX(NRPEDIDO) FROM PEDIDO WHERE CDFILIAL = '0001' AND CDTIPOOPER = '02' AND IDSITPEDIDO = '2'"
                                   " AND DSNFVENDAFUTURA IS NULL"));
     serie = valor(QStringLiteral("SELECT MIN(S.CDSERIE) FROM SERIENF S INNER JOIN FILIAL F ON F.CDEMPRESA = S.CDEMPRESA"
                                  " AND F.CDINSCESTA = S.CDINSCESTA AND F.CDINSCMUNI = S.CDINSCMUNI WHERE F.CDFILIAL = '0001'"));

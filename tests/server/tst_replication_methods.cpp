@@ -259,7 +259,7 @@ void TestReplicationMethods::nadaGravado()
 void TestReplicationMethods::notaFuturaUmaVez()
 {
     PED_OPEN_GLOBAL_BACKEND(m_backends, backend);
-    const QString order = one(db, QStringLiteral("SELECT NRPEDIDO FROM PEDIDO WHERE CDFILIAL = '0001' AND CDTIPOOPER = '02'"
+    const QString order = one(db, QStringLiteral("SELECT MAX(NRPEDIDO) FROM PEDIDO WHERE CDFILIAL = '0001' AND CDTIPOOPER = '02'"
                                                  " AND IDSITPEDIDO = '2' AND DSNFVENDAFUTURA IS NULL")).toString();
     QVERIFY(!order.isEmpty());
     const QString series = one(db, QStringLiteral("SELECT MIN(S.CDSERIE) FROM SERIENF S INNER JOIN FILIAL F ON F.CDEMPRESA = S.CDEMPRESA"
@@ -307,8 +307,9 @@ void TestReplicationMethods::notaFuturaRecusada()
     QFETCH(QString, change);
     QFETCH(QString, outcome);
     // An order in progress of its own, so that each row starts alike.
-    const QString order = one(db, QStringLiteral("SELECT MIN(NRPEDIDO) FROM PEDIDO WHERE CDFILIAL = '0001' AND IDSITPEDIDO = '2'"
-                                                 " AND DSNFVENDAFUTURA IS NULL")).toString();
+    const QString order = one(db, QStringLiteral("SELECT MIN(P.NRPEDIDO) FROM PEDIDO P WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO = '2'"
+                                                 " AND NOT EXISTS (SELECT 1 FROM NOTAFISCAL N WHERE N.CDFILIAL = P.CDFILIAL"
+                                                 "  AND N.NRPEDIDO = P.NRPEDIDO)")).toString();
     execSql(db, QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = '3' WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
             {order});
     const QString series = one(db, QStringLiteral("SELECT MIN(S.CDSERIE) FROM SERIENF S INNER JOIN FILIAL F ON F.CDEMPRESA = S.CDEMPRESA"
