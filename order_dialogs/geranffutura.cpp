@@ -86,7 +86,11 @@ using namespace GeraNFFutura;
 
 bool CriaNFFutura(const QString& filial, const QString& pedido, QWidget* parent)
 {
-    delete frmGeraNFFutura;
+    // One at a time: a second start shows the one already open.
+    if (frmGeraNFFutura) {
+        frmGeraNFFutura->raise();
+        return false;
+    }
     st_Filial = filial;
     st_Pedido = pedido;
     TfrmGeraNFFutura dialogo(parent);

@@ -90,7 +90,11 @@ bool CriaReplicacaoPedido(const ReplicaPedidoTela& tela)
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-    delete frmReplicaPedido;
+    // One at a time: a second start shows the one already open.
+    if (frmReplicaPedido) {
+        frmReplicaPedido->raise();
+        return false;
+    }
     TfrmReplicaPedido dialogo(tela);
     frmReplicaPedido = &dialogo;
     restoreCursor.dismiss();
