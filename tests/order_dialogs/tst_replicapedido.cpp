@@ -11,6 +11,7 @@
 #include "recordset.h"
 #include "replicapedido.h"
 #include "taxnumbers.h"
+#include "widgets/btnpesquisa.h"
 #include "widgets/dateeditplus.h"
 
 #include <QAction>
@@ -44,6 +45,7 @@ private slots:
     void regras();
     void replica_data();
     void replica();
+    void pesquisaCliente();
 
 private:
     int pedidos()
@@ -160,6 +162,30 @@ void TstReplicaPedido::replica()
     QVERIFY(copia.exec(QStringLiteral("SELECT MAX(NRPEDIDO) FROM PEDIDO WHERE CDFILIAL = '0001'")) && copia.next());
     QVERIFY2(tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), copia.value(0).toString()), qPrintable(copia.value(0).toString()));
     QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("CDCLIENTE")).asString(), cliente);
+}
+
+// A customer picked in the look-up is taken by its code, with its name and
+// its tax number masked.
+void TstReplicaPedido::pesquisaCliente()
+{
+    abreTela();
+    LigaDialogosPedido(*tela);
+    scripted->expectDialog(QStringLiteral("TfrmReplicaPedido"), [&](QDialog& aberto) {
+        auto& dialogo = static_cast<TfrmReplicaPedido&>(aberto);
+        scripted->expectDialog(QStringLiteral("TfrmPesquisa"), [&](QDialog& pesquisa) {
+            auto* clientes = dialogo.findChild<RecordSet*>(QStringLiteral("cdsPesqCliente"));
+            QVERIFY(clientes && clientes->locate(QStringLiteral("CDCLIENTE"), QStringLiteral("000002")));
+            QCOMPARE(clientes->fieldByName(QStringLiteral("NRINSJURCLIE")).text(),
+                     FormatInscricao(cnpjDoCliente(QStringLiteral("000002")), QStringLiteral("J")));
+            pesquisa.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
+        });
+        dialogo.btnCliente->click();
+        QCOMPARE(dialogo.stCliente, QStringLiteral("000002"));
+        QCOMPARE(dialogo.medInscClie->text(), FormatInscricao(cnpjDoCliente(QStringLiteral("000002")), QStringLiteral("J")));
+        QVERIFY(!dialogo.edtNmCliente->text().isEmpty());
+        dialogo.reject();
+    });
+    tela->sbtReplicaPedido->click();
 }
 
 QTEST_MAIN(TstReplicaPedido)
