@@ -61,6 +61,10 @@ constexpr MethodInfo AllMethods[] = {
     SetGeraItemPed.info(),
     GetPrazoMod.info(),
     setFormaPagto.info(),
+    replicaPedido.info(),
+    IntegraNeolog.info(),
+    GeraNFFutura::GeraNFFutura.info(),
+    GeraNFFutura::GetNFFutura.info(),
 };
 
 } // namespace

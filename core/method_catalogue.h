@@ -303,6 +303,27 @@ namespace setFormaPagtoResult {
 // [modality differs from the stored one, "" | "PARCMZERO" | an error text].
 enum Element : int { ModalidadeAlterada = 0, Resposta = 1 };
 }
+// Order replication: the current order copied into a new one for another
+// branch, customer (by reference: the customer code as the server took it),
+// destination branch and dates; then the hand-over to the logistics
+// integration.
+inline constexpr Method<10> replicaPedido{Module::LanPedido, "replicaPedido", {
+    Text, TextRef, Text, Date, Date, Date, Text, Text, Text, Text,
+}};
+inline constexpr Method<0> IntegraNeolog{Module::LanPedido, "IntegraNeolog", {}};
 } // namespace LanPedido
+
+
+// ---- Ped00120.rdmGeraNFFutura -----------------------------------------------------
+// The future-delivery invoice of an order: branch and order (by reference),
+// then operation type and output series.
+namespace GeraNFFutura {
+using namespace Kind;
+inline constexpr Method<4> GeraNFFutura{Module::GeraNFFutura, "GeraNFFutura", {TextRef, TextRef, Text, Text}};
+namespace GeraNFFuturaResult {
+enum Element : int { Resposta = 0, SemImpostosObrigatorios = 1 };
+}
+inline constexpr Method<2> GetNFFutura{Module::GeraNFFutura, "GetNFFutura", {TextRef, TextRef}};
+} // namespace GeraNFFutura
 
 } // namespace Rpc

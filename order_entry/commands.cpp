@@ -309,3 +309,22 @@ void TfrmLanPedido::sbtSalvaClick()
     else
         cdsObser->post();
 }
+
+// ---- order replication and future-delivery invoice ------------------------------
+
+void TfrmLanPedido::sbtReplicaPedidoClick()
+{
+    abreFerramentaPreco(CriaReplicacaoPedido, mnuReplicarPedido);
+}
+
+void TfrmLanPedido::sbtNFVendaFuturaClick()
+{
+    abreFerramentaPreco(CriaNFFutura, mnuVendaFutura);
+}
+
+void TfrmLanPedido::sbtConfirmarClick()
+{
+    if (pedidoEmEdicao() && !valor(cdsPedido, "DSNFVENDAFUTURA").trimmed().isEmpty())
+        MensErro(msgPadrao1.Msg(QStringLiteral("NF_Futura")), true);
+    TfrmPadraoGrid::sbtConfirmarClick();
+}

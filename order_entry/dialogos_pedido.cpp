@@ -6,7 +6,9 @@
 #include "calculardesconto.h"
 #include "cds_values.h"
 #include "context.h"
+#include "geranffutura.h"
 #include "lanpedido.h"
+#include "replicapedido.h"
 
 #include <QLineEdit>
 
@@ -57,5 +59,30 @@ void LigaDialogosPedido(TfrmLanPedido& tela)
         CriaAlteracaoPrecoAuto(dados);
         // Prices of many orders changed: show the current one as stored now.
         tela.sbtVerificarClick();
+    };
+
+    tela.CriaReplicacaoPedido = [&tela] {
+        ReplicaPedidoTela dados;
+        for (const auto& [destino, campo] : {std::pair{&dados.cdFilial, "CDFILIAL"}, {&dados.nrPedido, "NRPEDIDO"},
+                                             {&dados.nrInsJurClie, "NRINSJURCLIE"}, {&dados.idTpIjurClie, "IDTPIJURCLIE"},
+                                             {&dados.cdCliente, "CDCLIENTE"}, {&dados.nmFantClie, "NMFANTCLIE"},
+                                             {&dados.cdFilialPed, "CDFILIALPED"}})
+            *destino = valor(tela.cdsPedido, campo);
+        dados.idUtValiPed = tela.paramPedido(QStringLiteral("IDUTVALIPED"));
+        dados.qtDiaValiPed = tela.paramPedido(QStringLiteral("QTDIAVALIPED")).replace(u',', u'.').toDouble();
+        dados.nrDiasEntPed = tela.paramPedido(QStringLiteral("NRDIASENTPED"));
+        dados.msgTela = &tela.msgPadrao;
+        dados.netLanPed = tela.netLanPed;
+        dados.cdsPesqFilial = tela.cdsPesqFilial;
+        dados.parent = &tela;
+        // The new order joins the list when the list's criteria take it in.
+        if (CriaReplicacaoPedido(dados))
+            tela.sbtVerificarClick();
+    };
+
+    tela.CriaNFFutura = [&tela] {
+        // The order now carries its invoice: show it as stored.
+        if (CriaNFFutura(valor(tela.cdsPedido, "CDFILIAL"), valor(tela.cdsPedido, "NRPEDIDO"), &tela))
+            tela.sbtVerificarClick();
     };
 }

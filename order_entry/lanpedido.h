@@ -654,6 +654,15 @@ public:
     void mnuImpPedidoClick();
     void sbtSalvaClick();
 
+    // --- Order replication and future-delivery invoice (commands.cpp) --------------
+    void sbtReplicaPedidoClick();
+    void sbtNFVendaFuturaClick();
+    // An order with a future-delivery invoice is not sent again.
+    void sbtConfirmarClick() override;
+    // The dialogs; until one is set its command says it is not available yet.
+    std::function<void()> CriaReplicacaoPedido;
+    std::function<void()> CriaNFFutura;
+
     // --- Order header record (header_record.cpp) ----------------------------------
     // The filter button: runs the filter dialog and reloads the list, also
     // when the dialog was cancelled; true when it was confirmed.

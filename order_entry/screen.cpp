@@ -241,6 +241,8 @@ void TfrmLanPedido::criaPainelFerramentas()
     }
 
     connectGuarded(sbtFiltro, &QToolButton::clicked, this, &TfrmLanPedido::sbtFiltroClick);
+    connectGuarded(sbtReplicaPedido, &QToolButton::clicked, this, &TfrmLanPedido::sbtReplicaPedidoClick);
+    connectGuarded(sbtNFVendaFutura, &QToolButton::clicked, this, &TfrmLanPedido::sbtNFVendaFuturaClick);
     onPanFilialExit = [this] { panFilialExit(); };
     connect(medCdFilial, &QLineEdit::editingFinished, this, [this] {
         guarded([&] {

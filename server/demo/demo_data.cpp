@@ -9,6 +9,7 @@
 #include "demo_customers.h"
 #include "demo_item_checks.h"
 #include "demo_payment.h"
+#include "demo_replication.h"
 #include "demo_stock_taxes.h"
 #include "money.h"
 #include "order_factory.h"
@@ -255,6 +256,7 @@ public:
         loadDemoStockAndTaxes(m_db);
         loadDemoItemChecks(m_db);
         loadDemoPayment(m_db);
+        loadDemoReplication(m_db);
     }
 
 private:

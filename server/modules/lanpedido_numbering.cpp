@@ -1,6 +1,7 @@
 // Order numbers: unique per branch, never handed out twice, also when
 // several servers call at once and across restarts.
 
+#include "order_numbers.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
 #include "topics.h"
@@ -61,6 +62,8 @@ bool orderExists(const QSqlDatabase& db, const QString& branch, const QString& o
                        {branch, orderNumber}).toInt() > 0;
 }
 
+} // namespace
+
 QString nextOrderNumber(const QSqlDatabase& db, const QString& branch)
 {
     if (!advanceCounter(db, branch)) {
@@ -78,6 +81,8 @@ QString nextOrderNumber(const QSqlDatabase& db, const QString& branch)
         throw MethodError(QStringLiteral("Os números de pedido da filial %1 se esgotaram.").arg(branch).toStdString());
     return padded(number);
 }
+
+namespace {
 
 QJsonValue getPrxPedido(CallContext& context, QJsonArray& params)
 {

@@ -19,4 +19,6 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoUnitPrice(registry);
     registerLanPedidoPriceChange(registry);
     registerLanPedidoPayment(registry);
+    registerLanPedidoReplication(registry);
+    registerGeraNFFutura(registry);
 }

@@ -16,3 +16,5 @@ void registerLanPedidoDiscount(MethodRegistry& registry);   // lanpedido_discoun
 void registerLanPedidoUnitPrice(MethodRegistry& registry);  // lanpedido_unit_price.cpp
 void registerLanPedidoPriceChange(MethodRegistry& registry);   // lanpedido_price_change.cpp
 void registerLanPedidoPayment(MethodRegistry& registry);      // lanpedido_payment.cpp
+void registerLanPedidoReplication(MethodRegistry& registry);   // lanpedido_replication.cpp
+void registerGeraNFFutura(MethodRegistry& registry);           // geranffutura.cpp
