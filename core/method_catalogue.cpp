@@ -59,6 +59,8 @@ constexpr MethodInfo AllMethods[] = {
     SetAplicaDesconto.info(),
     SetPreco.info(),
     SetGeraItemPed.info(),
+    VD_ESTPED.info(),
+    GetAtuItemPed.info(),
 };
 
 } // namespace

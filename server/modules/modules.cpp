@@ -18,4 +18,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoDiscount(registry);
     registerLanPedidoUnitPrice(registry);
     registerLanPedidoPriceChange(registry);
+    registerLanPedidoHeaderChecks(registry);
 }

@@ -15,3 +15,4 @@ void registerLanPedidoPricing(MethodRegistry& registry);    // lanpedido_pricing
 void registerLanPedidoDiscount(MethodRegistry& registry);   // lanpedido_discount.cpp
 void registerLanPedidoUnitPrice(MethodRegistry& registry);  // lanpedido_unit_price.cpp
 void registerLanPedidoPriceChange(MethodRegistry& registry);   // lanpedido_price_change.cpp
+void registerLanPedidoHeaderChecks(MethodRegistry& registry);   // lanpedido_header_checks.cpp
