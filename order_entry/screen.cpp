@@ -268,6 +268,7 @@ void TfrmLanPedido::ligaEventos()
     ligaClienteVendedorFilial();
     ligaPrecos();
     ligaConferenciasDoItem();
+    ligaConferenciasDoCabecalho();
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)
