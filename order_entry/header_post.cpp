@@ -90,6 +90,14 @@ QString codigoPrioridade(const std::initializer_list<std::pair<QRadioButton*, co
     return QStringLiteral("3");
 }
 
+// A code look-up shows the code and the name, with Portuguese titles.
+PesquisaOpcoes colunas(const char* codigo, const char* nome, const char* titulo)
+{
+    PesquisaOpcoes opcoes;
+    opcoes.columns = {{QString::fromLatin1(codigo), QStringLiteral("Código")}, {QString::fromLatin1(nome), QString::fromUtf8(titulo)}};
+    return opcoes;
+}
+
 } // namespace
 
 void TfrmLanPedido::ligaConferenciasDoCabecalho()
@@ -105,10 +113,12 @@ void TfrmLanPedido::ligaConferenciasDoCabecalho()
     dbeTipoOper->onExit = [this](DBEdit&) { Vd_TipoOper(false); };
     dbeTipoOperExit = [this] { Vd_TipoOper(false); };
     btnTipoOper->setTitle(QStringLiteral("Tipo de Operação|Não há tipo de operação cadastrado."));
+    btnTipoOper->setOptions(colunas("CDTIPOOPER", "NMTIPOOPER", "Tipo de operação"));
     btnTipoOper->beforePesq = [this](TBtnPesquisa&, bool& cancel) { btnTipoOperBeforePesq(cancel); };
     btnTipoOper->afterPesq = [this](TBtnPesquisa&) { btnTipoOperAfterPesq(); };
     dbeTipoEdital->onExit = [this](DBEdit&) { Vd_TipoEital(); };
     btpTipoEdita->setTitle(QStringLiteral("Tipo Edital|Não há tipo de edital cadastrado."));
+    btpTipoEdita->setOptions(colunas("CDTIPOEDITAL", "NMTIPOEDITAL", "Tipo de edital"));
     btpTipoEdita->beforePesq = [this](TBtnPesquisa& botao, bool&) {
         m_qryTipoEdital = std::make_shared<LookupQuery>(QStringLiteral("qryTipoEdital"), dtmDBGeral(), qryTipoEditalSql);
         m_qryTipoEdital->open();
