@@ -168,8 +168,10 @@ void TfrmLanPedido::cdsPedidoBeforePost()
             grava(cdsPedido, "IDTPFORPGTPED", QVariant());
         // payment checks: for a fixed-day form ("F") NRDIAPGFIXPED := speDiaFixo and NRPARCPGTOPED := speParcela here
 
+        // The server tests the stored items, so also when the items page was
+        // never opened; only an item being typed holds the test back.
         const Field& tipo = campo(cdsPedido, "IDTIPOPEDIDO");
-        if (editando && tipo.value() != tipo.oldValue() && cdsItemPedido->state() == RecordSet::State::Browse)
+        if (editando && tipo.value() != tipo.oldValue() && !itensEmEdicao())
             confereEstoqueDoPedido();
 
         if (editando) {

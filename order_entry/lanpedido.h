@@ -16,6 +16,8 @@
 //   branch.cpp          branch validation
 //   header_record.cpp   the order header record set, the order list and
 //                       what the current order brings along
+//   header_post.cpp     the header post and its checks: dates, operation,
+//                       tender and transport types, status, stock
 //   customer_seller_branch.cpp  customer, seller and destination branch
 //   pricing.cpp         item prices, discounts, the base price, repricing
 //   payment_transport_totals.cpp  what the header shows of payment,

@@ -146,8 +146,10 @@ void TstHeaderPost::orcamentoViraPedido_data()
 {
     QTest::addColumn<double>("estoque");
     QTest::addColumn<bool>("recusado");
-    QTest::newRow("stock for both items") << 10.0 << false;
-    QTest::newRow("the second item short") << 4.0 << true;
+    QTest::addColumn<bool>("itensNaTela");
+    QTest::newRow("stock for both items") << 10.0 << false << true;
+    QTest::newRow("the second item short") << 4.0 << true << true;
+    QTest::newRow("short, the items page never opened") << 4.0 << true << false;
 }
 
 // A quotation of 3 and 2 thermometers saved as an order: with the stock
@@ -157,6 +159,7 @@ void TstHeaderPost::orcamentoViraPedido()
 {
     QFETCH(double, estoque);
     QFETCH(bool, recusado);
+    QFETCH(bool, itensNaTela);
     const QString termometro = selectValue(demo, thermometerSql).toString();
     // On top of what other orders and quotations still ask.
     const double emOutros = selectValue(demo, QStringLiteral("SELECT COALESCE(SUM(I.QTITEMPED - COALESCE(I.QTEXPITEMPED, 0)), 0)"
@@ -169,6 +172,8 @@ void TstHeaderPost::orcamentoViraPedido()
                            {QStringLiteral("QTITEMPED"), quantidade}, {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}};
     };
     abrePedido(QStringLiteral("2"), {item("0000000001", 3), item("0000000002", 2)});
+    if (!itensNaTela)
+        tela->cdsItemPedido->close();
     tela->rdbPedido->setChecked(true);
     DataPacket mostrado;
     if (recusado)
