@@ -65,6 +65,8 @@ constexpr MethodInfo AllMethods[] = {
     IntegraNeolog.info(),
     GeraNFFutura::GeraNFFutura.info(),
     GeraNFFutura::GetNFFutura.info(),
+    VD_ESTPED.info(),
+    GetAtuItemPed.info(),
 };
 
 } // namespace

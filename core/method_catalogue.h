@@ -311,6 +311,23 @@ inline constexpr Method<10> replicaPedido{Module::LanPedido, "replicaPedido", {
     Text, TextRef, Text, Date, Date, Date, Text, Text, Text, Text,
 }};
 inline constexpr Method<0> IntegraNeolog{Module::LanPedido, "IntegraNeolog", {}};
+// The header post: the stock test of a quotation becoming an order, and an
+// item's stock position refreshed after the header changed.
+inline constexpr Method<4> VD_ESTPED{Module::LanPedido, "VD_ESTPED", {Text, Text, Boolean, Text}};
+namespace VD_ESTPEDResult {
+// "QUANT_PROD": the item that does not fit; "QUANT_PROD_ARRED": the item
+// that fits only before it is rounded up to a whole stock unit.
+enum Element : int {
+    Chave = 0,
+    CdProduto = 1, CdArvProd = 2, NmProduto = 3, SgUnidade = 4, QtSolicitada = 5, QtPedAtual = 6, QtEstoque = 7,
+    QtPedido = 8, QtOrcaPed = 9,
+    ArredProduto = 1, ArredQuantidade = 2, ArredDisponivel = 3,
+};
+}
+inline constexpr Method<6> GetAtuItemPed{Module::LanPedido, "GetAtuItemPed", {Text, Text, Text, Text, Text, Text}};
+namespace GetAtuItemPedResult {
+enum Element : int { PosicaoEstoque = 0, QtPedida = 1, QtDisponivel = 2 };
+}
 } // namespace LanPedido
 
 

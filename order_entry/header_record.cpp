@@ -555,25 +555,6 @@ void TfrmLanPedido::cdsPedidoAfterCancel()
         limpaPendencias(cds);
 }
 
-// A saved order whose delivery date or base price changed has its items
-// priced again before the header is kept. The delivery date editor is not
-// bound to the record: its day goes into DTENTPED here.
-void TfrmLanPedido::cdsPedidoBeforePost()
-{
-    Field& entrega = cdsPedido->fieldByName(QStringLiteral("DTENTPED"));
-    if (depData->date().isValid() && depData->date() != entrega.asDateTime().date()) {
-        const QTime hora = entrega.isNull() ? QTime(0, 0) : entrega.asDateTime().time();
-        entrega.setValue(QDateTime(depData->date(), hora));
-    }
-    if (cdsPedido->state() != RecordSet::State::Edit)
-        return;
-    if (entrega.value() != entrega.oldValue() && pgcPadrao->currentWidget() != tshItemPedido)
-        MudaData(true);
-    const Field& precoBase = cdsPedido->fieldByName(QStringLiteral("CDPRECOBASE"));
-    if (precoBase.value() != precoBase.oldValue())
-        MudaPrcBase();
-}
-
 void TfrmLanPedido::cdsPedidoAfterPost()
 {
     boModMsg = false;

@@ -16,6 +16,8 @@
 //   branch.cpp          branch validation
 //   header_record.cpp   the order header record set, the order list and
 //                       what the current order brings along
+//   header_post.cpp     the header post and its checks: dates, operation,
+//                       tender and transport types, status, stock
 //   customer_seller_branch.cpp  customer, seller and destination branch
 //   pricing.cpp         item prices, discounts, the base price, repricing
 //   payment_transport_totals.cpp  what the header shows of payment,
@@ -692,6 +694,41 @@ public:
     // Set by the customer delivery-location dialog; Include and a confirmed
     // order clear it.
     bool boLocalEntregaCli = false;
+
+    // --- Header post and its checks (header_post.cpp) ------------------------------
+    QLineEdit* edtNmTipoEdital;
+    TBtnPesquisa* btpTipoEdita;
+    QLineEdit* edtNmTipoTransp;
+    void ligaConferenciasDoCabecalho();
+    void Vd_Geral();
+    void Vd_DataPedido(bool Consist);
+    void Vd_DataEntrega(bool Consist);
+    void Vd_Data();
+    void Vd_TipoOper(bool Consist);
+    void btnTipoOperBeforePesq(bool& cancel);
+    void btnTipoOperAfterPesq();
+    void Vd_TipoEital();
+    void btpTipoEditaAfterPesq();
+    void Vd_CdTipTrans(bool Consist);
+    // Until their own topics: the commitment number and the industry flag
+    // reach the record as typed.
+    void Vd_Empenho();
+    void Vd_PedIndustria();
+    // A refusal of a header check: its page shown, its editor focused, its
+    // message; `texto` is the editor's text the message quotes.
+    [[noreturn]] void recusaCabecalho(const QString& chave, bool citaTexto = false, const QString& texto = {});
+    // Runs a check of another topic; a refusal shows `pagina` with the
+    // cursor on `campo` before it travels on.
+    void naPagina(QWidget* pagina, QWidget* campo, const std::function<void()>& confere);
+    void copiaEditoresNoCabecalho();
+    void situacaoAoGravar();
+    void confereEstoqueDoPedido();
+    void mostraFaltaDoPedido(const QJsonArray& falta);
+    void aplicaDescontoDaModalidade();
+    void atualizaEstoqueDosItens();
+    void revalidaPaginaDaData();
+    std::shared_ptr<LookupQuery> m_qryPesqTipoOper;
+    std::shared_ptr<LookupQuery> m_qryTipoEdital;
 
     // --- Payment, transport and totals shown (payment_transport_totals.cpp) ---------
     void Atualiza_TipoEdital();

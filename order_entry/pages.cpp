@@ -195,7 +195,12 @@ void TfrmLanPedido::criaPaginaDadosGerais()
     dbeTipoEdital = dbEdit(grbPedido, "dbeTipoEdital", dtsPadrao, "CDTIPOEDITAL", 3);
     chbPedIndustria = named(new QCheckBox(QStringLiteral("Pedido de industrialização"), grbPedido), "chbPedIndustria");
     auto* edital = new QHBoxLayout;
+    btpTipoEdita = lookupButton(grbPedido, "btpTipoEdita");
+    edtNmTipoEdital = nameBox(grbPedido, "edtNmTipoEdital");
+    edital->setSpacing(2);
     edital->addWidget(dbeTipoEdital);
+    edital->addWidget(btpTipoEdita);
+    edital->addWidget(edtNmTipoEdital, 1);
     edital->addSpacing(16);
     edital->addWidget(chbPedIndustria);
     edital->addStretch(1);
@@ -449,7 +454,8 @@ void TfrmLanPedido::criaPaginaTransportadora()
     codeRow(grid, 0, QStringLiteral("Transportadora:"), dbeTransp, btnTransp, edtNmTransp);
     dbeTipoTransp = dbEdit(panTransp, "dbeTipoTransp", dtsPadrao, "CDTIPTRANS", 4);
     btnTipoTransp = lookupButton(panTransp, "btnTipoTransp");
-    codeRow(grid, 1, QStringLiteral("Tipo de transporte:"), dbeTipoTransp, btnTipoTransp, nullptr);
+    edtNmTipoTransp = nameBox(panTransp, "edtNmTipoTransp");
+    codeRow(grid, 1, QStringLiteral("Tipo de transporte:"), dbeTipoTransp, btnTipoTransp, edtNmTipoTransp);
     dbeRotaEntrega = dbEdit(panTransp, "dbeRotaEntrega", dtsPadrao, "CDROTATRANSPED", 6);
     btnRotaEntrega = lookupButton(panTransp, "btnRotaEntrega");
     edtNmRotaEntrega = nameBox(panTransp, "edtNmRotaEntrega");

@@ -23,10 +23,6 @@
 
 using namespace LanPedido;
 
-void TfrmLanPedido::Atualiza_TipoEdital()
-{
-}
-
 // The customer's commitment balance: a packet with one row when there is one.
 void TfrmLanPedido::Atualiza_Empenho(const QJsonValue& saldo)
 {
@@ -36,10 +32,6 @@ void TfrmLanPedido::Atualiza_Empenho(const QJsonValue& saldo)
         nedVrEmpenho->clear();
     else
         nedVrEmpenho->setValue(packet.rows.first().at(coluna).toDouble());
-}
-
-void TfrmLanPedido::AtualizaTipoTrans()
-{
 }
 
 void TfrmLanPedido::Vd_Transport()

@@ -270,6 +270,7 @@ void TfrmLanPedido::ligaEventos()
     ligaClienteVendedorFilial();
     ligaPrecos();
     ligaConferenciasDoItem();
+    ligaConferenciasDoCabecalho();
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)

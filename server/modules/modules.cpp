@@ -21,4 +21,5 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoPayment(registry);
     registerLanPedidoReplication(registry);
     registerGeraNFFutura(registry);
+    registerLanPedidoHeaderChecks(registry);
 }

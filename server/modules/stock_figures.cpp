@@ -36,6 +36,12 @@ double stockQuantity(const QSqlDatabase& db, const QString& branch, const QStrin
         .toDouble();
 }
 
+ShortageFigures shortageFigures(const QSqlDatabase& db, const QString& branch, const QString& stockProduct, const QString& order)
+{
+    return {openQuantity(db, branch, stockProduct, orders, order), openQuantity(db, branch, stockProduct, quotations, order),
+            stockQuantity(db, branch, stockProduct)};
+}
+
 double availableQuantity(const QSqlDatabase& db, const QString& branch, const QString& stockProduct)
 {
     const double reserved = selectValue(db, QStringLiteral("SELECT SUM(QTRESPRODPED) FROM RESPRODPED WHERE CDFILIALDEP = ? AND CDPRODRES = ?"),

@@ -28,6 +28,17 @@ double openQuantity(const QSqlDatabase& db, const QString& branch, const QString
 // The branch's stock of the product (ESTOQUE).
 double stockQuantity(const QSqlDatabase& db, const QString& branch, const QString& stockProduct);
 
+// What the shortage tests of an item and of a whole order compare with, in
+// stock units: the branch's stock less what other orders and other
+// quotations still ask of it. Both tests leave out the order being checked.
+struct ShortageFigures {
+    double ordered = 0;   // open in the branch's other orders
+    double quoted = 0;    // open in the branch's other quotations
+    double stock = 0;
+    double available() const { return stock - ordered - quoted; }
+};
+ShortageFigures shortageFigures(const QSqlDatabase& db, const QString& branch, const QString& stockProduct, const QString& order);
+
 // The branch's stock of the product less what every order reserved of it.
 double availableQuantity(const QSqlDatabase& db, const QString& branch, const QString& stockProduct);
 

@@ -18,3 +18,4 @@ void registerLanPedidoPriceChange(MethodRegistry& registry);   // lanpedido_pric
 void registerLanPedidoPayment(MethodRegistry& registry);      // lanpedido_payment.cpp
 void registerLanPedidoReplication(MethodRegistry& registry);   // lanpedido_replication.cpp
 void registerGeraNFFutura(MethodRegistry& registry);           // geranffutura.cpp
+void registerLanPedidoHeaderChecks(MethodRegistry& registry);   // lanpedido_header_checks.cpp

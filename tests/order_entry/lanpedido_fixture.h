@@ -5,6 +5,7 @@
 
 #include "context.h"
 #include "datapacket.h"
+#include "eventguard.h"
 #include "recordset.h"
 #include "screens/dbgeral.h"
 #include "serversession.h"
@@ -74,9 +75,11 @@ inline DataPacket rowsOf(const RecordSet& cds, const QList<QVariantMap>& rows)
     return packet;
 }
 
-// Changes one value of a one-row record set such as the order parameters.
+// Changes one value of a one-row record set such as the order parameters,
+// as set-up: the record's own post checks (the order header's) stay out.
 inline void setParam(RecordSet& cds, const QString& field, const QVariant& value)
 {
+    EventDetach semConferencia(cds.beforePost);
     cds.edit();
     cds.fieldByName(field).setValue(value);
     cds.post();

@@ -258,9 +258,7 @@ void TstItemPost::descontoMaximo()
     abrePedido();
     setParam(*tela->cdsParamPedido, QStringLiteral("IDUTDESCMAXI"), politica);
     const QString vendedor = selectValue(demo, QStringLiteral("SELECT MIN(CDVENDEDOR) FROM VENDEDOR")).toString();
-    tela->cdsPedido->edit();
-    tela->cdsPedido->fieldByName(QStringLiteral("CDVENDEDOR")).setValue(vendedor);
-    tela->cdsPedido->post();
+    setParam(*tela->cdsPedido, QStringLiteral("CDVENDEDOR"), vendedor);
     tela->cdsVendLog->close();
     execSql(demo, QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 6 WHERE CDVENDEDOR = ?"), {vendedor});
     execSql(demo, QStringLiteral("UPDATE CLIENTE SET VRPEMAXDESCL = 7 WHERE CDCLIENTE = '000001'"));

@@ -502,6 +502,15 @@ void TstPricing::cabecalhoGravadoReprecifica()
 {
     QFETCH(bool, porData);
     abrePedido(QStringLiteral("02"), QStringLiteral("00002"), QStringLiteral("000002"));
+    // The header as its post checks it: the customer's own document, a
+    // seller, a delivery and a validity date.
+    for (const auto& [campo, valor] : {std::pair{"NRINSJURCLIE", demoValue(demo, QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = '000002'"))},
+                                       std::pair{"CDVENDEDOR", demoValue(demo, QStringLiteral("SELECT MIN(CDVENDEDOR) FROM VENDEDOR"))},
+                                       std::pair{"DTENTPED", QVariant(QDateTime(QDate::currentDate().addDays(3), QTime(0, 0)))}})
+        setParam(*tela->cdsPedido, QString::fromLatin1(campo), valor);
+    tela->cdsPedido->mergeChangeLog();   // as stored
+    tela->depData->setDate(QDate::currentDate().addDays(3));
+    tela->depDtVal->setDate(QDate::currentDate().addDays(15));
     const QString produto = produtoDaTabela(QStringLiteral("01"));
     novoItem(produto);
     item("VRPREUNITPED").setValue(1.0);
