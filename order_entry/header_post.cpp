@@ -25,6 +25,7 @@
 #include "widgets/dateeditplus.h"
 #include "widgets/dbedits.h"
 
+#include <QSpinBox>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -166,7 +167,10 @@ void TfrmLanPedido::cdsPedidoBeforePost()
         situacaoAoGravar();
         if (valor(cdsPedido, "IDTPFORPGTPED") == u"X")
             grava(cdsPedido, "IDTPFORPGTPED", QVariant());
-        // payment checks: for a fixed-day form ("F") NRDIAPGFIXPED := speDiaFixo and NRPARCPGTOPED := speParcela here
+        if (valor(cdsPedido, "IDTPFORPGTPED") == u"F") {
+            grava(cdsPedido, "NRDIAPGFIXPED", speDiaFixo->value());
+            grava(cdsPedido, "NRPARCPGTOPED", speParcela->value());
+        }
 
         // The server tests the stored items, so also when the items page was
         // never opened; only an item being typed holds the test back.
@@ -365,6 +369,16 @@ void TfrmLanPedido::atualizaEstoqueDosItens()
 
 // ---- the general check --------------------------------------------------------------------
 
+// The modality is applied again only when its editor holds a code the
+// record does not have yet: applied again, it would put the modality's own
+// terms and fixed day over those the clerk typed.
+void TfrmLanPedido::confereModalidade(bool Consist)
+{
+    const QString digitado = dbeModPgto->text().trimmed();
+    if (digitado.isEmpty() || Ajusta(digitado, 5) != valor(cdsPedido, "CDMODPGTO"))
+        Vd_CdModPgto(Consist);
+}
+
 void TfrmLanPedido::naPagina(QWidget* pagina, QWidget* campo, const std::function<void()>& confere)
 {
     try {
@@ -433,7 +447,8 @@ void TfrmLanPedido::Vd_Geral()
     if (!grbDtVal->isHidden())
         if (const std::optional<RecusaData> recusa = confereValidade(digitada(depDtVal), depDtRetirada->date()))
             naPagina(tshDadosPed, depDtVal, [&] { recusaCabecalho(recusa->chave, recusa->citaTexto, depDtVal->text()); });
-    // payment checks: Vd_CdModPgto(true) / Vd_DiaFixo(true) here
+    naPagina(tshFormaPgto, dbeModPgto, [this] { confereModalidade(true); });
+    naPagina(tshFormaPgto, speDiaFixo, [this] { Vd_DiaFixo(true); });
     const bool transporteObrigatorio = paramPedido(QStringLiteral("IDOBRINFTRAN")) == u"2" && rdbPedido->isChecked();
     naPagina(tshTransportadora, dbeTransp, [this] { Vd_Transport(); });
     Vd_CdTipTrans(transporteObrigatorio);
@@ -502,7 +517,8 @@ void TfrmLanPedido::revalidaPaginaDaData()
         return;
     try {
         if (pagina == tshFormaPgto) {
-            // payment checks: Vd_CdModPgto(false) / Vd_DiaFixo(false) here
+            confereModalidade(false);
+            Vd_DiaFixo(false);
         } else if (pagina == tshTransportadora) {
             Vd_Transport();
             Vd_CdTipTrans(false);

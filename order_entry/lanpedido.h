@@ -720,6 +720,7 @@ public:
     // Runs a check of another topic; a refusal shows `pagina` with the
     // cursor on `campo` before it travels on.
     void naPagina(QWidget* pagina, QWidget* campo, const std::function<void()>& confere);
+    void confereModalidade(bool Consist);
     void copiaEditoresNoCabecalho();
     void situacaoAoGravar();
     void confereEstoqueDoPedido();
