@@ -272,32 +272,11 @@ void TfrmLanPedido::confereEstoqueDoPedido()
 void TfrmLanPedido::mostraFaltaDoPedido(const QJsonArray& falta)
 {
     using namespace VD_ESTPEDResult;
-    if (!cdsConsisteSaldEst) {
-        cdsConsisteSaldEst = new RecordSet(QStringLiteral("cdsConsisteSaldEst"), this);
-        criaCamposConsisteSaldEst(*cdsConsisteSaldEst);
-    }
-    RecordSet& saldo = *cdsConsisteSaldEst;
-    saldo.createDataSet();
-    saldo.append();
     const auto numero = [&](Element elemento) { return falta.at(elemento).toDouble(); };
-    grava(&saldo, "MSG", msgPadrao1.Msg(QStringLiteral("CONSISTE_QUANT_PROD")));
-    grava(&saldo, "CDPRODUTO", falta.at(CdProduto).toString());
-    grava(&saldo, "CDARVPROD", falta.at(CdArvProd).toString());
-    grava(&saldo, "NMPRODUTO", falta.at(NmProduto).toString());
-    grava(&saldo, "SGUNIDADE", falta.at(SgUnidade).toString());
-    grava(&saldo, "QTPEDIDO", numero(QtPedido));
-    grava(&saldo, "QTPEDATUAL", numero(QtPedAtual));
-    grava(&saldo, "QTPEDTOTAL", numero(QtPedido) + numero(QtPedAtual));
-    grava(&saldo, "QTESTOQUE", numero(QtEstoque));
-    grava(&saldo, "QTORCAPED", numero(QtOrcaPed));
-    const double disponivel = numero(QtEstoque) - (numero(QtPedido) + numero(QtPedAtual) + numero(QtOrcaPed));
-    grava(&saldo, "QTDISPONIVEL", disponivel);
-    grava(&saldo, "VRDIFERENCA", disponivel - numero(QtSolicitada));
-    grava(&saldo, "QTSOLICITADA", numero(QtSolicitada));
-    saldo.post();
-    const DataPacket linha = saldo.data();
-    saldo.close();
-    CriaMsgSaldoEst(this, linha);
+    abreFaltaEstoque({falta.at(CdProduto).toString(), falta.at(CdArvProd).toString(), falta.at(NmProduto).toString(),
+                      falta.at(SgUnidade).toString()},
+                     RegrasPedido::figurasDaFalta(numero(QtEstoque), numero(QtPedido), numero(QtPedAtual), numero(QtOrcaPed),
+                                                  numero(QtSolicitada)));
     throw Abort();
 }
 

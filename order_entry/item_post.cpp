@@ -309,6 +309,17 @@ void TfrmLanPedido::ConsisteEstoque()
     const std::optional<FaltaEstoque> falta = faltaEstoque(quantidadeEstoque, FEstoqueItem, outrosItens);
     if (!falta)
         return;
+    // The figures are in stock units, and so is the unit shown with them.
+    abreFaltaEstoque({valor(&itens, "CDPRODUTO"), valor(&itens, "CDARVPROD"), valor(&itens, "NMPRODUTO"),
+                      FProduto.sgUnidPai.isEmpty() ? valor(&itens, "SGUNIDADE") : FProduto.sgUnidPai},
+                     *falta);
+    mostraItemNoProduto("QTITEMPED");
+    throw Abort();
+}
+
+// The stock-balance dialog on one product's shortage.
+void TfrmLanPedido::abreFaltaEstoque(const ProdutoEmFalta& produto, const FaltaEstoque& falta)
+{
     if (!cdsConsisteSaldEst) {
         cdsConsisteSaldEst = new RecordSet(QStringLiteral("cdsConsisteSaldEst"), this);
         criaCamposConsisteSaldEst(*cdsConsisteSaldEst);
@@ -317,24 +328,22 @@ void TfrmLanPedido::ConsisteEstoque()
     saldo.createDataSet();
     saldo.append();
     campo(&saldo, "MSG").setValue(msgPadrao1.Msg(QStringLiteral("CONSISTE_QUANT_PROD")));
-    for (const char* nome : {"CDPRODUTO", "CDARVPROD", "NMPRODUTO"})
-        campo(&saldo, nome).setValue(valor(&itens, nome));
-    // The figures are in stock units, and so is the unit shown with them.
-    campo(&saldo, "SGUNIDADE").setValue(FProduto.sgUnidPai.isEmpty() ? valor(&itens, "SGUNIDADE") : FProduto.sgUnidPai);
-    campo(&saldo, "QTPEDIDO").setValue(falta->qtPedido);
-    campo(&saldo, "QTPEDATUAL").setValue(falta->qtPedAtual);
-    campo(&saldo, "QTORCAPED").setValue(falta->qtOrcaPed);
-    campo(&saldo, "QTPEDTOTAL").setValue(falta->qtPedTotal);
-    campo(&saldo, "QTESTOQUE").setValue(falta->qtEstoque);
-    campo(&saldo, "QTDISPONIVEL").setValue(falta->qtDisponivel);
-    campo(&saldo, "VRDIFERENCA").setValue(falta->vrDiferenca);
-    campo(&saldo, "QTSOLICITADA").setValue(falta->qtSolicitada);
+    campo(&saldo, "CDPRODUTO").setValue(produto.cdProduto);
+    campo(&saldo, "CDARVPROD").setValue(produto.cdArvProd);
+    campo(&saldo, "NMPRODUTO").setValue(produto.nmProduto);
+    campo(&saldo, "SGUNIDADE").setValue(produto.sgUnidade);
+    campo(&saldo, "QTPEDIDO").setValue(falta.qtPedido);
+    campo(&saldo, "QTPEDATUAL").setValue(falta.qtPedAtual);
+    campo(&saldo, "QTORCAPED").setValue(falta.qtOrcaPed);
+    campo(&saldo, "QTPEDTOTAL").setValue(falta.qtPedTotal);
+    campo(&saldo, "QTESTOQUE").setValue(falta.qtEstoque);
+    campo(&saldo, "QTDISPONIVEL").setValue(falta.qtDisponivel);
+    campo(&saldo, "VRDIFERENCA").setValue(falta.vrDiferenca);
+    campo(&saldo, "QTSOLICITADA").setValue(falta.qtSolicitada);
     saldo.post();
     const DataPacket linha = saldo.data();
     saldo.close();
     CriaMsgSaldoEst(this, linha);
-    mostraItemNoProduto("QTITEMPED");
-    throw Abort();
 }
 
 // Under lot reservation, an edited item of a stock-moving order keeps its

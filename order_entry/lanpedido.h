@@ -388,6 +388,7 @@ public:
     void apagaPrazos();
     void refazPaginaPagamento();
     void limpaDiaFixo();
+    void habilitaDiaFixo();
     QString textoDaCelulaDoPrazo(const char* fieldName) const;
     QList<RpcArg> argumentosFormaPagto(const DataPacket& prazos, const QString& modo, bool aplica) const;
     void confereRespostaFormaPagto(const QJsonArray& resposta);
@@ -725,6 +726,11 @@ public:
     void situacaoAoGravar();
     void confereEstoqueDoPedido();
     void mostraFaltaDoPedido(const QJsonArray& falta);
+    // The product a shortage is about, with the unit its figures are in.
+    struct ProdutoEmFalta {
+        QString cdProduto, cdArvProd, nmProduto, sgUnidade;
+    };
+    void abreFaltaEstoque(const ProdutoEmFalta& produto, const RegrasPedido::FaltaEstoque& falta);
     void aplicaDescontoDaModalidade();
     void atualizaEstoqueDosItens();
     void revalidaPaginaDaData();

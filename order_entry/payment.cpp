@@ -324,6 +324,16 @@ void TfrmLanPedido::limpaDiaFixo()
         controle->setEnabled(false);
 }
 
+// The fixed day is typed; the number of installments and the next month
+// come with the modality.
+void TfrmLanPedido::habilitaDiaFixo()
+{
+    for (QWidget* controle : std::initializer_list<QWidget*>{speDiaFixo, lblCom, lblParcelas, lblParenteses})
+        controle->setEnabled(true);
+    speParcela->setEnabled(false);
+    dckProxMes->setEnabled(false);
+}
+
 void TfrmLanPedido::drgFormPgtoClick()
 {
     if (!pedidoEmEdicao())
@@ -339,10 +349,7 @@ void TfrmLanPedido::drgFormPgtoClick()
         campo(cdsPedido, "NRDIAPGFIXPED").setValue(1);
         mostraNoSpin(speParcela, 1);
         campo(cdsPedido, "NRPARCPGTOPED").setValue(1);
-        for (QWidget* controle : std::initializer_list<QWidget*>{speDiaFixo, lblCom, lblParcelas, lblParenteses})
-            controle->setEnabled(true);
-        speParcela->setEnabled(false);
-        dckProxMes->setEnabled(false);
+        habilitaDiaFixo();
     } else {
         limpaDiaFixo();
         campo(cdsPedido, "NRDIAPGFIXPED").clear();
@@ -374,10 +381,7 @@ void TfrmLanPedido::FormPgto()
     if (tipo == DiaFixo) {
         mostraNoSpin(speDiaFixo, int(numero(cdsPedido, "NRDIAPGFIXPED")));
         mostraNoSpin(speParcela, int(numero(cdsPedido, "NRPARCPGTOPED")));
-        for (QWidget* controle : std::initializer_list<QWidget*>{speDiaFixo, lblCom, lblParcelas, lblParenteses})
-            controle->setEnabled(true);
-        speParcela->setEnabled(false);
-        dckProxMes->setEnabled(false);
+        habilitaDiaFixo();
     } else {
         limpaDiaFixo();
     }

@@ -3,19 +3,14 @@
 // with, whether its dates pass, where each refusal takes the clerk, and the
 // discount the items keep when the payment modality changes.
 
+#include "order_status.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
 #include <optional>
 
 namespace RegrasPedido {
-
-// The status the order is saved with: "1" for a quotation; a partly served
-// order ("6") keeps it; otherwise the modality's launch code (IDLANCPEDMOD)
-// "1" gives "1" and "2" or "3" give "2"; with none the branch's IDLANCPED
-// decides the same way, empty counting as "1". Any other code keeps the
-// status the order has.
-QString situacaoDoPedido(bool orcamento, const QString& situacaoAtual, const QString& idLancPedMod, const QString& idLancPed);
 
 // A date editor as the checks read it: its text and the date it holds
 // (invalid when the text is none).

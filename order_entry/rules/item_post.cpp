@@ -46,15 +46,20 @@ std::optional<FaltaEstoque> faltaEstoque(double quantidadeEstoque, const Figuras
     const double disponivel = figuras.disponivel - outrosItensDoPedido;
     if (RoundDec(quantidadeEstoque, 5) <= RoundDec(disponivel, 5))
         return std::nullopt;
+    return figurasDaFalta(figuras.emEstoque, figuras.emPedidos, outrosItensDoPedido, figuras.emOrcamentos, quantidadeEstoque);
+}
+
+FaltaEstoque figurasDaFalta(double emEstoque, double emPedidos, double doPedido, double emOrcamentos, double solicitada)
+{
     FaltaEstoque falta;
-    falta.qtPedido = figuras.emPedidos;
-    falta.qtPedAtual = outrosItensDoPedido;
-    falta.qtOrcaPed = figuras.emOrcamentos;
-    falta.qtPedTotal = figuras.emPedidos + outrosItensDoPedido;
-    falta.qtEstoque = figuras.emEstoque;
-    falta.qtDisponivel = figuras.emEstoque - (falta.qtPedido + falta.qtPedAtual + falta.qtOrcaPed);
-    falta.vrDiferenca = falta.qtDisponivel - quantidadeEstoque;
-    falta.qtSolicitada = quantidadeEstoque;
+    falta.qtPedido = emPedidos;
+    falta.qtPedAtual = doPedido;
+    falta.qtOrcaPed = emOrcamentos;
+    falta.qtPedTotal = emPedidos + doPedido;
+    falta.qtEstoque = emEstoque;
+    falta.qtDisponivel = emEstoque - (emPedidos + doPedido + emOrcamentos);
+    falta.vrDiferenca = falta.qtDisponivel - solicitada;
+    falta.qtSolicitada = solicitada;
     return falta;
 }
 

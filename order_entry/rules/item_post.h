@@ -45,6 +45,10 @@ struct FaltaEstoque {
     double qtSolicitada = 0;
 };
 
+// The dialog's figures from the stock, the other orders, this order's other
+// items of the product, the quotations and the quantity asked for.
+FaltaEstoque figurasDaFalta(double emEstoque, double emPedidos, double doPedido, double emOrcamentos, double solicitada);
+
 // Whether the item's quantity in stock units fits what is available once
 // the order's other items of the product are taken off; compared to five
 // places, as the stock is kept. None when it fits.

@@ -20,6 +20,7 @@
 #include "money.h"
 #include "order_numbers.h"
 #include "order_packets.h"
+#include "order_status.h"
 #include "order_tables.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
@@ -163,12 +164,10 @@ Header headerOf(const QSqlDatabase& db, const Request& request)
     header.priceMode = params.value(3).toString();
     // A new order's status as the screen gives it: quotations are pending;
     // otherwise the modality's launch code, or the branch's, decides.
-    QString launch = selectValue(db, QStringLiteral("SELECT IDLANCPEDMOD FROM MODPGTO WHERE CDMODPGTO = ?"), {header.modality})
-                         .toString()
-                         .trimmed();
-    if (launch.isEmpty())
-        launch = params.value(4).toString().trimmed();
-    header.status = header.orderType != u"2" && (launch == u"2" || launch == u"3") ? QStringLiteral("2") : QStringLiteral("1");
+    const QString modalityLaunch =
+        selectValue(db, QStringLiteral("SELECT IDLANCPEDMOD FROM MODPGTO WHERE CDMODPGTO = ?"), {header.modality}).toString().trimmed();
+    header.status = RegrasPedido::situacaoDoPedido(header.orderType == u"2", QStringLiteral("1"), modalityLaunch,
+                                                   params.value(4).toString().trimmed());
 
     if (!request.destination.isEmpty()
         && !selectValue(db, QStringLiteral("SELECT 1 FROM FILIAL WHERE CDFILIAL = ?"), {request.destination}).isValid())
