@@ -67,6 +67,11 @@ constexpr MethodInfo AllMethods[] = {
     GeraNFFutura::GetNFFutura.info(),
     VD_ESTPED.info(),
     GetAtuItemPed.info(),
+    SetConfirma.info(),
+    GetPrecoUtil.info(),
+    getVrMinPed.info(),
+    SetItemIrregular.info(),
+    GetHistPedido.info(),
 };
 
 } // namespace

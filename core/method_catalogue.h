@@ -328,6 +328,26 @@ inline constexpr Method<6> GetAtuItemPed{Module::LanPedido, "GetAtuItemPed", {Te
 namespace GetAtuItemPedResult {
 enum Element : int { PosicaoEstoque = 0, QtPedida = 1, QtDisponivel = 2 };
 }
+// The confirmation: every pending change of the order in one call, stored
+// as a whole or not at all, and what the server found for the clerk to review.
+inline constexpr Method<25> SetConfirma{Module::LanPedido, "SetConfirma", {
+    PacketRef, PacketRef, Packet, PacketRef, PacketRef,   //  1 header, terms, items, item delta, stock position
+    Boolean, Boolean, Text, Boolean, Boolean,             //  6 first submission, order kind, operator, date and base price changed
+    Text, Text, PacketRef, Integer, Date,                 // 11 seller, stored seller, observation, item count, delivery date
+    Text, PacketRef, Float, PacketRef, PacketRef,         // 16 item null fields, additional data, reserved, sellers, address
+    Boolean, TextRef, Boolean, Text, PacketRef,           // 21 review pass, server text, first only, address null fields, charges
+}};
+namespace SetConfirmaResult {
+enum Element : int {
+    ErrosItem = 0, ConfirmaRes = 1, Mensagem = 2, AlvaraProd = 3, RentabilidadeProd = 4, ValidadeComissao = 5,
+};
+}
+// The modality's price adjustments, the branch's minimum order value, the
+// items marked irregular after a review, and an order's confirmation history.
+inline constexpr Method<4> GetPrecoUtil{Module::LanPedido, "GetPrecoUtil", {Text, Text, Text, Text}};
+inline constexpr Method<1> getVrMinPed{Module::LanPedido, "getVrMinPed", {Text}};
+inline constexpr Method<1> SetItemIrregular{Module::LanPedido, "SetItemIrregular", {Packet}};
+inline constexpr Method<2> GetHistPedido{Module::LanPedido, "GetHistPedido", {Text, Text}};
 } // namespace LanPedido
 
 
