@@ -106,7 +106,10 @@ inline void openSession(TestServer& server, const QString& branch, const QString
     context.webPort = server.port();
     context.configDir = configDir;
     setWorkingContext(context);
-    openDtmDBGeral(server.databaseConfig().sqlitePath);
+    const DatabaseConfig& database = server.databaseConfig();
+    // The test cluster takes no password, so its URL without one opens it.
+    openDtmDBGeral(database.kind == DatabaseConfig::Kind::PostgreSQL ? database.postgresUrl().withoutPassword()
+                                                                     : database.sqlitePath);
 }
 
 } // namespace PedTest

@@ -118,10 +118,18 @@ class TelaTeste {
 protected:
     // From initTestCase: the server and DEMO's session at branch 0001; the
     // demo database opens on `demoConnection`.
+    // PED_TEST_SCREEN_BACKEND=postgresql runs the screen over PostgreSQL,
+    // skipped when PED_TEST_PG_URL names none.
     void abreServidor(const QString& demoConnection)
     {
         QVERIFY(configDir.isValid());
-        server = std::make_unique<TestServer>();
+        TestServerOptions options;
+        if (qEnvironmentVariable("PED_TEST_SCREEN_BACKEND") == u"postgresql") {
+            if (!TestServer::postgresRequested())
+                QSKIP("PostgreSQL not asked for (PED_TEST_PG_URL)");
+            options.backend = TestServerOptions::Backend::PostgreSQL;
+        }
+        server = std::make_unique<TestServer>(options);
         openSession(*server, QStringLiteral("0001"), configDir.path() + u'/');
         demoConnectionName = demoConnection;
         demo = openDatabase(server->databaseConfig(), demoConnectionName);
