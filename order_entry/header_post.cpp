@@ -146,8 +146,10 @@ void TfrmLanPedido::cdsPedidoBeforePost()
         }
 
         grava(cdsPedido, "CDROTATRANSPED", dbeRotaEntrega->text().trimmed().isEmpty() ? QVariant() : QVariant(dbeRotaEntrega->text()));
-        if (!cdsPrazoPgto->isEditing() && cdsPedido->state() != RecordSet::State::Insert)
-            dbeModPgtoExit();
+        // The modality's exit check, without putting its own terms over
+        // those the clerk typed under the same modality.
+        if (!cdsPrazoPgto->isEditing() && cdsPedido->state() != RecordSet::State::Insert && !m_refazendoPaginaPagamento)
+            confereModalidade(false);
         Field& entrega = campo(cdsPedido, "DTENTPED");
         const QTime hora = entrega.isNull() ? QTime(0, 0) : entrega.asDateTime().time();
         if (entrega.isNull() || entrega.asDateTime().date() != depData->date())

@@ -114,13 +114,17 @@ void TstHeaderPost::situacaoAoGravar_data()
     QTest::addColumn<bool>("orcamento");
     QTest::addColumn<QString>("lancamentoModalidade");   // IDLANCPEDMOD of the order's modality
     QTest::addColumn<QString>("lancamentoFilial");       // IDLANCPED
+    QTest::addColumn<QString>("situacaoInicial");
     QTest::addColumn<QString>("situacao");
-    QTest::newRow("quotation, modality 2") << true << "2" << "2" << "1";
-    QTest::newRow("modality 1") << false << "1" << "2" << "1";
-    QTest::newRow("modality 2") << false << "2" << "1" << "2";
-    QTest::newRow("modality 3") << false << "3" << "1" << "2";
-    QTest::newRow("no modality code, branch 3") << false << "" << "3" << "2";
-    QTest::newRow("no modality code, branch empty") << false << "" << "" << "1";
+    QTest::addColumn<QString>("mensagem");
+    QTest::newRow("quotation, modality 2") << true << "2" << "2" << "1" << "1" << "";
+    QTest::newRow("modality 1") << false << "1" << "2" << "1" << "1" << "";
+    QTest::newRow("modality 2") << false << "2" << "1" << "1" << "2" << "";
+    QTest::newRow("modality 3") << false << "3" << "1" << "1" << "2" << "";
+    QTest::newRow("no modality code, branch 3") << false << "" << "3" << "1" << "2" << "";
+    QTest::newRow("no modality code, branch empty") << false << "" << "" << "1" << "1" << "";
+    QTest::newRow("partly served: refused, the status kept") << false << "1" << "1" << "6" << "6"
+                                                             << "Operação bloqueada! Este pedido encontra-se parcialmente atendido.";
 }
 
 // The status a stored order is saved with, from its type, its modality's
@@ -134,10 +138,13 @@ void TstHeaderPost::situacaoAoGravar()
         {lancamentoModalidade.isEmpty() ? QVariant() : QVariant(lancamentoModalidade)});
     setParam(*tela->cdsParamPedido, QStringLiteral("IDLANCPED"), lancamentoFilial);
     abrePedido();
+    QFETCH(QString, situacaoInicial);
+    cabecalho("IDSITPEDIDO").setValue(situacaoInicial);
     (orcamento ? tela->rdbOrcamento : tela->rdbPedido)->setChecked(true);
     bool recusado = false;
-    QCOMPARE(grava(recusado), QString());
-    QVERIFY(!recusado);
+    QFETCH(QString, mensagem);
+    QCOMPARE(grava(recusado), mensagem);
+    QCOMPARE(recusado, !mensagem.isEmpty());
     QTEST(cabecalho("IDSITPEDIDO").asString(), "situacao");
     QCOMPARE(cabecalho("IDTIPOPEDIDO").asString(), orcamento ? QStringLiteral("2") : QStringLiteral("1"));
 }

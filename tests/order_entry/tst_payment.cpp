@@ -47,6 +47,7 @@ private slots:
     void modalidadeDefineTipoEPrazos();
     void conferencias_data();
     void conferencias();
+    void modalidadeAoGravarOCabecalho();
     void parcelasDePedidoNovo();
     void parcelasDePedidoGravado();
 
@@ -206,6 +207,31 @@ void TstPayment::conferencias()
 }
 
 // A new order's installments only fill the grid: no server call, no message.
+// The header post applies the modality again only when its editor holds a
+// code the record does not have: terms the clerk typed under the same
+// modality stay; a code typed and not yet left brings its own settings.
+void TstPayment::modalidadeAoGravarOCabecalho()
+{
+    abrePedido(QStringLiteral("0000000001"));
+    digitaModalidade(QStringLiteral("3"));
+    tela->cdsPrazoPgto->first();
+    tela->cdsPrazoPgto->edit();
+    campo(tela->cdsPrazoPgto, "NRDIASPGTOPED").setValue(45);
+    tela->cdsPrazoPgto->post();
+    QCOMPARE(prazos("NRDIASPGTOPED"), (QList<double>{45, 60, 90}));
+    tela->dbeModPgto->setText(QStringLiteral("00003"));
+    tela->cdsPedido->post();
+    QCOMPARE(prazos("NRDIASPGTOPED"), (QList<double>{45, 60, 90}));
+
+    tela->cdsPedido->edit();
+    tela->dbeModPgto->selectAll();
+    QTest::keyClicks(tela->dbeModPgto, QStringLiteral("7"));
+    tela->cdsPedido->post();
+    QCOMPARE(valor(tela->cdsPedido, "CDMODPGTO"), QStringLiteral("00007"));
+    QVERIFY(tela->rbtDiaFixo->isChecked());
+    QCOMPARE(campo(tela->cdsPedido, "NRDIAPGFIXPED").asInteger(), 31);
+}
+
 void TstPayment::parcelasDePedidoNovo()
 {
     tela->selecionaPagina(tela->tshPadrao);
