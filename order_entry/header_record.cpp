@@ -686,12 +686,8 @@ void TfrmLanPedido::carregaDetalhesDaPagina(const QJsonArray& elementos)
         CarregaItens();
         cdsItemPedidoAfterScroll();
         AtualizaFormaPgto();
-        if (prazosDeOutroPedido()) {
+        if (prazosDeOutroPedido())
             CarregaPacote(*cdsPrazoPgto, elementos.at(GetPgcChangeResult::PrazoPgto));
-            CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar,
-                                                   {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
-        }
-        VrTotalItemPed();
         VrImposEncargo();
     } else if (page == tshObservacao) {
         CarregaPacote(*cdsObser, elementos.at(GetPgcChangeResult::Observacao));

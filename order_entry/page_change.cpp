@@ -151,10 +151,8 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         if (!cdsDadosAdicPed->isEditing())
             CarregaPacote(*cdsDadosAdicPed, elementos.at(GetPgcChangeResult::DadosAdicionais));
     } else if (page == tshFormaPgto) {
-        if (!itensEmEdicao() && !pedidoEmEdicao()) {
+        if (!itensEmEdicao() && !pedidoEmEdicao())
             CarregaItens();
-            VrTotalItemPed();
-        }
         const bool alteraModalidade = paramPedido(QStringLiteral("IDALTMODPAG")) != u"N";
         dbeModPgto->setEnabled(alteraModalidade);
         btnModPgto->setEnabled(alteraModalidade);
@@ -165,9 +163,6 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
             CarregaPacote(*cdsPrazoPgto, elementos.at(GetPgcChangeResult::PrazoPgto));
         if (!valor(cdsPedido, "CDMODPGTO").isEmpty() && valor(cdsPedido, "CDPRECOBASE").isEmpty())
             dbeModPgtoExit();
-        if (temPedido && cdsPedido->state() != RecordSet::State::Insert)
-            CarregaPacote(*cdsImposEncar, Servidor(GetImposEncar,
-                                                   {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO")}));
         VrImposEncargo();
         mostraPaginaPagamento();
     } else if (page == tshEncargos) {

@@ -7,7 +7,6 @@
 #include "lanpedido_unit.h"
 
 #include "recordset.h"
-#include "rules/order_values.h"
 #include "values.h"
 #include "widgets/btnpesquisa.h"
 #include "widgets/dbedits.h"
@@ -40,24 +39,11 @@ void TfrmLanPedido::Vd_Transport()
 }
 
 // Order totals with taxes and charges, from the server's figures for the
-// stored order.
+// stored order; an order only being looked at gets its items first.
 void TfrmLanPedido::VrImposEncargo()
 {
-    auto total = [this](const char* field) {
-        const Field* campo = cdsImposEncar->isActive() ? cdsImposEncar->findField(QString::fromUtf8(field)) : nullptr;
-        return campo && !cdsImposEncar->isEmpty() ? campo->asFloat() : 0.0;
-    };
-    nedTotalBruto->setValue(nedTotal->value());
-    nedDescTot->setValue(nedDescTotal->value());
-    nedImposAcres->setValue(total("IMPOSACRES"));
-    nedImposDecres->setValue(total("IMPOSDECRES"));
-    nedEncargoAcres->setValue(total("ENCARGOACRESC"));
-    nedEncargoDecres->setValue(total("ENCARGODECRESC"));
-    RegrasPedido::ImpostosEncargos impostosEncargos;
-    impostosEncargos.impostosAcrescimo = total("IMPOSACRES");
-    impostosEncargos.impostosDecrescimo = total("IMPOSDECRES");
-    impostosEncargos.encargosAcrescimo = total("ENCARGOACRESC");
-    impostosEncargos.encargosDecrescimo = total("ENCARGODECRESC");
-    nedTotalPed->setValue(RegrasPedido::totalPedido(nedTotLiq->value(), impostosEncargos));
+    if (cdsPedido->state() == RecordSet::State::Browse && !temLinhas(cdsItemPedido))
+        CarregaItens();
+    VrTotalItemPed();
 }
 

@@ -29,11 +29,4 @@ bool abaixoDoMinimo(double valorMinimo, double valorPedido)
     return valorMinimo > valorPedido;
 }
 
-double totalPedido(double liquido, const ImpostosEncargos& impostosEncargos)
-{
-    return RoundDec(liquido + impostosEncargos.impostosAcrescimo - impostosEncargos.impostosDecrescimo
-                        + impostosEncargos.encargosAcrescimo - impostosEncargos.encargosDecrescimo,
-                    2);
-}
-
 } // namespace RegrasPedido

@@ -29,17 +29,4 @@ double valorParaMinimo(const TotaisItens& totais);
 // An order below the branch minimum is refused; one exactly at it passes.
 bool abaixoDoMinimo(double valorMinimo, double valorPedido);
 
-// The server's totals of a stored order (VRTOTAL, IMPOSACRES, IMPOSDECRES,
-// ENCARGOACRESC, ENCARGODECRESC), 0 where it sent none.
-struct ImpostosEncargos {
-    double impostosAcrescimo = 0;
-    double impostosDecrescimo = 0;
-    double encargosAcrescimo = 0;
-    double encargosDecrescimo = 0;
-};
-
-// The order's total: the net value plus taxes and charges that add, less
-// those that take off, rounded to the cent.
-double totalPedido(double liquido, const ImpostosEncargos& impostosEncargos);
-
 } // namespace RegrasPedido

@@ -5,8 +5,6 @@
 using namespace RegrasPedido;
 
 Q_DECLARE_METATYPE(RegrasPedido::ValoresItem)
-Q_DECLARE_METATYPE(RegrasPedido::ImpostosEncargos)
-
 Q_DECLARE_METATYPE(std::optional<double>)
 
 namespace {
@@ -30,8 +28,6 @@ private slots:
     void valorMercadorias();
     void valorParaMinimo_data();
     void valorParaMinimo();
-    void totalPedido_data();
-    void totalPedido();
 };
 
 void TestOrderValues::valorMercadorias_data()
@@ -78,24 +74,6 @@ void TestOrderValues::valorParaMinimo()
     const double calculado = RegrasPedido::valorParaMinimo({produtos, descontos, bonificacoes});
     QCOMPARE(calculado, valor);
     QTEST(abaixoDoMinimo(minimo, calculado), "abaixo");
-}
-
-void TestOrderValues::totalPedido_data()
-{
-    QTest::addColumn<double>("liquido");
-    QTest::addColumn<ImpostosEncargos>("impostosEncargos");
-    QTest::addColumn<double>("total");
-    QTest::newRow("nothing added") << 100.0 << ImpostosEncargos{} << 100.0;
-    QTest::newRow("taxes and charges each way, rounded to the cent")
-        << 100.0 << ImpostosEncargos{1.5, 0.25, 2.125, 0} << 103.38;
-    QTest::newRow("half a cent below zero rounds away") << 0.0 << ImpostosEncargos{0, 0.005, 0, 0} << -0.01;
-}
-
-void TestOrderValues::totalPedido()
-{
-    QFETCH(double, liquido);
-    QFETCH(ImpostosEncargos, impostosEncargos);
-    QTEST(RegrasPedido::totalPedido(liquido, impostosEncargos), "total");
 }
 
 QTEST_APPLESS_MAIN(TestOrderValues)
