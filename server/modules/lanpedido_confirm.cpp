@@ -378,7 +378,7 @@ private:
                 QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
                                " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
                 {RoundDec(total, 2), RoundDec(total, 2), changed, order.branch, order.number});
-        storeOrderTaxes(db, order.branch, order.number);
+        storeOrdersTaxes(db, order.branch, {order.number});   // in batches: an order of many lines
         shareInstallments(context, order);
     }
 

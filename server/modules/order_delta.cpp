@@ -8,10 +8,13 @@
 #include "store/sql.h"
 
 #include <QDateTime>
+#include <QMutex>
 #include <QSet>
 #include <QSqlField>
 #include <QSqlRecord>
 #include <cmath>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace OrderDelta {
@@ -107,6 +110,37 @@ QString driverText(const StoreError& failure)
     return (statement > 0 ? text.left(statement) : text).trimmed().left(200);
 }
 
+// The columns of a table with their lengths, read from the database once
+// per connection (the schema does not change while the server runs).
+QSqlRecord columnsOf(const QSqlDatabase& db, const QString& table)
+{
+    static QMutex lock;
+    static QHash<QString, QSqlRecord> known;
+    const QString key = db.connectionName() + u'\n' + table;
+    QMutexLocker locked(&lock);
+    auto found = known.constFind(key);
+    if (found != known.constEnd())
+        return *found;
+    locked.unlock();
+    const QSqlRecord record = db.record(isPostgres(db) ? table.toLower() : table);
+    locked.relock();
+    known.insert(key, record);
+    return record;
+}
+
+// A row key as one text, numbers in their shortest form, so that a key
+// read from the database and one sent compare alike.
+QString keyText(const QVariantList& key)
+{
+    QStringList parts;
+    for (const QVariant& value : key) {
+        const int type = value.typeId();
+        const bool numeric = type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong;
+        parts << (numeric ? QString::number(value.toDouble(), 'g', 15) : value.toString());
+    }
+    return parts.join(u'\x1f');
+}
+
 QString whereKey(const QStringList& names)
 {
     QStringList terms;
@@ -155,7 +189,7 @@ Writer::Writer(const QSqlDatabase& db, const OrderKey& order) : m_db(db), m_orde
 Writer::Shape Writer::shapeOf(const QString& table, const Delta& delta, const QString& label) const
 {
     const OrderTables::Table& known = OrderTables::table(table);
-    const QSqlRecord record = m_db.record(isPostgres(m_db) ? table.toLower() : table);
+    const QSqlRecord record = columnsOf(m_db, table);
     if (record.isEmpty())
         throw std::logic_error("the database has no table " + table.toStdString());
     Shape shape;
@@ -255,6 +289,30 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
         }
     };
     const QVariantMap defaults = m_defaults.value(table);
+    // Inserts go out in batches of rows with the same columns: one
+    // statement for many rows, written before any other change.
+    std::unique_ptr<BatchInserter> batch;
+    QStringList batchColumns;
+    int batchFirst = 0;
+    // A batch writes when it is full or flushed: a failure names its first change.
+    const auto batchWrite = [&](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (const StoreError& failure) {
+            if (isTransientConflict(failure))
+                throw;
+            refuse(QStringLiteral("Alterações de %1 (alteração %2 em diante): a linha não pode ser gravada (%3).")
+                       .arg(label)
+                       .arg(batchFirst)
+                       .arg(driverText(failure)));
+        }
+    };
+    const auto flush = [&] {
+        if (!batch)
+            return;
+        batchWrite([&] { batch->flush(); });
+        batch.reset();
+    };
     const auto insert = [&](const QVariantList& values, const QVariantList& key, int change) {
         QVariantMap row = defaults;
         for (const Shape::Column& column : shape.columns) {
@@ -266,9 +324,27 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
         row.insert(branchColumn, key.at(0));
         row.insert(orderColumn, key.at(1));
         const QStringList names = row.keys();
-        write(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, names.join(QStringLiteral(", ")), placeholders(names.size())),
-              row.values(), change);
+        if (!batch || names != batchColumns) {
+            flush();
+            batch = std::make_unique<BatchInserter>(m_db, table, names);
+            batchColumns = names;
+            batchFirst = change;
+        }
+        batchWrite([&] { batch->add(row.values()); });
     };
+    // The keys stored now, read once: an insert must not find its own.
+    QSet<QString> storedKeys;
+    {
+        QStringList selected = keyNames;
+        QSqlQuery rows = execSql(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(selected.join(u','), table),
+                                 {m_order.branch, m_order.number});
+        while (rows.next()) {
+            QVariantList key;
+            for (int i = 0; i < keyNames.size(); ++i)
+                key << rows.value(i);
+            storedKeys.insert(keyText(key));
+        }
+    }
 
     int number = 0;
     for (const RowChange& change : delta.changes) {
@@ -277,12 +353,14 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
         case ChangeOp::Insert: {
             checkLengths(change.newValues, number);
             const QVariantList key = keyOf(change.newValues, number);
-            if (stored(key))
+            if (storedKeys.contains(keyText(key)))
                 return Outcome::Conflict;   // someone else stored this row meanwhile
+            storedKeys.insert(keyText(key));
             insert(change.newValues, key, number);
             break;
         }
         case ChangeOp::Update: {
+            flush();
             checkLengths(change.newValues, number);
             const QVariantList oldKey = keyOf(change.oldValues, number);
             const QVariantList newKey = keyOf(change.newValues, number);
@@ -290,9 +368,12 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
             if (!row) {
                 if (!shape.placeholders)
                     return Outcome::Conflict;
+                storedKeys.insert(keyText(newKey));
                 insert(change.newValues, newKey, number);
                 break;
             }
+            storedKeys.remove(keyText(oldKey));
+            storedKeys.insert(keyText(newKey));
             QStringList assignments;
             QVariantList bind;
             for (qsizetype i = 0; i < shape.columns.size(); ++i) {
@@ -314,7 +395,9 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
             break;
         }
         case ChangeOp::Delete: {
+            flush();
             const QVariantList key = keyOf(change.oldValues, number);
+            storedKeys.remove(keyText(key));
             const std::optional<QVariantList> row = stored(key);
             if (!row) {
                 if (shape.placeholders)
@@ -331,6 +414,7 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
         }
         }
     }
+    flush();
     return Outcome::Applied;
 }
 
