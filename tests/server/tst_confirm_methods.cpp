@@ -381,6 +381,18 @@ void TestConfirmMethods::retriedSubmissionAppliesOnce()
     // Without the key the same submission is a second one, refused by the stored order.
     QCOMPARE(messageOf(Clerk::elements(clerk.send(clerk.newOrder(order)))), QStringLiteral("PED_ALTER"));
     QCOMPARE(clerk.send(clerk.newOrder(order), QStringLiteral("não-é-uuid")).value("error").toObject().value("code").toInt(), -32000);
+
+    // Keys are kept a day at least; older ones go when the next key comes.
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const QString dayOld = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString twoDaysOld = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    for (const auto& [oldKey, age] : {std::pair{dayOld, 24 * 3600 + 60}, std::pair{twoDaysOld, 49 * 3600}})
+        server.execSql(QStringLiteral("INSERT INTO CONFIRMACAOPED (CDCHAVECONF, CDOPERADOR, DSHASHREQ, TXRESPOSTA, DTCONFIRMA)"
+                                      " VALUES (?, 'DEMO', 'x', 'j{}', ?)"),
+                       {oldKey, now - age});
+    clerk.send(clerk.newOrder(clerk.nextNumber()), QUuid::createUuid().toString(QUuid::WithoutBraces));
+    QCOMPARE(clerk.value(QStringLiteral("SELECT COUNT(*) FROM CONFIRMACAOPED WHERE CDCHAVECONF IN (?, ?)"), {dayOld, twoDaysOld}).toInt(), 1);
+    QCOMPARE(clerk.value(QStringLiteral("SELECT COUNT(*) FROM CONFIRMACAOPED WHERE CDCHAVECONF = ?"), {dayOld}).toInt(), 1);
 }
 
 void TestConfirmMethods::findingsStoreNothingUntilReviewed_data()
