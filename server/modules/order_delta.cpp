@@ -110,13 +110,14 @@ QString driverText(const StoreError& failure)
     return (statement > 0 ? text.left(statement) : text).trimmed().left(200);
 }
 
-// The columns of a table with their lengths, read from the database once
-// per connection (the schema does not change while the server runs).
+// The columns of a table with their lengths, read from each database once
+// (the schema does not change while the server runs).
 QSqlRecord columnsOf(const QSqlDatabase& db, const QString& table)
 {
     static QMutex lock;
     static QHash<QString, QSqlRecord> known;
-    const QString key = db.connectionName() + u'\n' + table;
+    const QString key = QStringList{db.connectionName(), db.driverName(), db.hostName(), QString::number(db.port()), db.databaseName(), table}
+                            .join(u'\n');
     QMutexLocker locked(&lock);
     auto found = known.constFind(key);
     if (found != known.constEnd())
