@@ -5,7 +5,8 @@
 // numbered by GetPrxPedido and confirmed by SetConfirma in a transaction of
 // its own as the dispatcher runs it; then the same rows (header, items, one
 // term) written directly through QtSql, one transaction per order; then one
-// order of 1,000 lines. Prints "confirm.<db>.<measure> <value> <unit>".
+// order of 1,000 lines; then 8 clients at once, each on its own
+// connection. Prints "confirm.<db>.<measure> <value> <unit>".
 
 #include "datapacket.h"
 #include "demo/demo_data.h"
@@ -22,7 +23,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -123,6 +127,37 @@ public:
         print("order_1000_lines", confirm(LongOrderLines), "ms");
     }
 
+    // Orders/s with `clients` confirming at once, each on its own connection.
+    double parallel(const DatabaseConfig& config, int clients)
+    {
+        QElapsedTimer all;
+        all.start();
+        std::vector<std::thread> threads;
+        std::atomic<int> failures{0};
+        for (int c = 0; c < clients; ++c)
+            threads.emplace_back([&, c] {
+                const QString name = QStringLiteral("bench_%1_%2").arg(m_kind).arg(c);
+                try {
+                    QSqlDatabase db = openDatabase(config, name);
+                    Bench client(db, m_kind);
+                    for (int i = 0; i < OrderCount / clients; ++i)
+                        client.confirm(LineCount);
+                    db.close();
+                } catch (const std::exception& error) {
+                    std::fprintf(stderr, "bench_confirm client %d: %s\n", c, error.what());
+                    ++failures;
+                }
+                QSqlDatabase::removeDatabase(name);
+            });
+        for (std::thread& thread : threads)
+            thread.join();
+        if (failures > 0)
+            throw std::runtime_error("a client failed");
+        const double rate = (OrderCount / clients) * clients / (all.elapsed() / 1000.0);
+        print(qPrintable(QStringLiteral("clients%1_orders_per_s").arg(clients)), rate, "orders/s");
+        return rate;
+    }
+
 private:
     double confirm(int lines)
     {
@@ -195,7 +230,9 @@ void benchOn(const TemporaryDatabase& temporary, const QString& kind)
         QSqlDatabase db = openDatabase(temporary.config(), QStringLiteral("bench_") + kind);
         migrateSchema(db);
         loadDemoData(db);
-        Bench(db, kind).run();
+        Bench bench(db, kind);
+        bench.run();
+        bench.parallel(temporary.config(), 8);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench_") + kind);
