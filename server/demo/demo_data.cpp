@@ -9,6 +9,7 @@
 #include "demo_customers.h"
 #include "demo_item_checks.h"
 #include "demo_payment.h"
+#include "demo_confirmation.h"
 #include "demo_replication.h"
 #include "demo_stock_taxes.h"
 #include "money.h"
@@ -257,6 +258,7 @@ public:
         loadDemoItemChecks(m_db);
         loadDemoPayment(m_db);
         loadDemoReplication(m_db);
+        loadDemoConfirmation(m_db);
     }
 
 private:
@@ -1310,6 +1312,8 @@ void DemoLoader::taxes(const OrderPlan& plan, const WrittenOrder& written)
     struct Tax { const char* code; double rate; };
     QHash<QString, std::pair<double, double>> totals;   // tax -> (tax value, base)
     for (const WrittenItem& item : written.items) {
+        if (item.status == QLatin1String("5"))
+            continue;   // a cancelled item pays no tax
         const ProductRow& product = productByCode(item.product);
         const bool medicine = product.userCode.startsWith(QLatin1String("01"));
         const double base = RoundDec(item.unitPrice * item.quantity - item.discount, 2);

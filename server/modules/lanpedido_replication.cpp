@@ -363,11 +363,6 @@ QJsonValue replicaPedido(CallContext& context, QJsonArray& params)
     return QJsonValue::Null;
 }
 
-QJsonValue integraNeolog(CallContext&, QJsonArray&)
-{
-    return QStringLiteral("OK");
-}
-
 ArgSpec dateArgSpec(const QString& name, const QString& doc)
 {
     return ArgSpec{name, ArgKind::Date, false, true, doc};
@@ -412,9 +407,4 @@ void registerLanPedidoReplication(MethodRegistry& registry)
                        "ITEMPRECOBASE PRECOVENC (price rows, none in force on the order date), ITEMPEDIDO VRPREUNITPED (a "
                        "unit price at or below 0). customer is written back."),
         replicaPedido});
-
-    registry.add(MethodSpec{ServerNames::LanPedido, QStringLiteral("IntegraNeolog"), {},
-                            QStringLiteral("Hands the orders stored last to the logistics integration. This server has no "
-                                           "integration configured and hands nothing over."),
-                            QStringLiteral("Text: \"OK\", or an error text for the result check."), integraNeolog});
 }

@@ -22,4 +22,6 @@ void registerAllMethods(MethodRegistry& registry)
     registerLanPedidoReplication(registry);
     registerGeraNFFutura(registry);
     registerLanPedidoHeaderChecks(registry);
+    registerLanPedidoConfirm(registry);
+    registerLanPedidoConfirmSupport(registry);
 }

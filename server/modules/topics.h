@@ -19,3 +19,5 @@ void registerLanPedidoPayment(MethodRegistry& registry);      // lanpedido_payme
 void registerLanPedidoReplication(MethodRegistry& registry);   // lanpedido_replication.cpp
 void registerGeraNFFutura(MethodRegistry& registry);           // geranffutura.cpp
 void registerLanPedidoHeaderChecks(MethodRegistry& registry);   // lanpedido_header_checks.cpp
+void registerLanPedidoConfirm(MethodRegistry& registry);        // lanpedido_confirm.cpp
+void registerLanPedidoConfirmSupport(MethodRegistry& registry); // lanpedido_confirm_support.cpp

@@ -186,7 +186,8 @@ HttpResponse AppServer::route(const HttpRequest& request)
                 return methodNotAllowed("POST", request);
             const QString module = QString::fromUtf8(request.path.mid(5));
             const RpcReply reply = m_dispatcher.handle(module, bearerToken(request), request.body,
-                                                       request.clientAddress);
+                                                       request.clientAddress,
+                                                       QString::fromLatin1(request.header("idempotency-key").trimmed()));
             HttpResponse response;
             response.status = reply.httpStatus;
             response.body = reply.body;

@@ -38,6 +38,9 @@ struct CallContext {
     QString module;         // "PED00100.rdmLanPedido", ...
     QString method;
     QString clientAddress;  // who called, as the server sees it (for counting failed log-ins)
+    // The request's Idempotency-Key header (empty without one): a changing
+    // call that a client may retry stores its answer under it.
+    QString idempotencyKey;
     // A method may ask for its reply to be held back this long (slowing down
     // password guessing) without keeping the worker busy.
     int replyDelayMs = 0;

@@ -146,6 +146,7 @@ struct Refusal {
 struct RpcDispatcher::Request {
     QString clientAddress;
     QString token;
+    QString idempotencyKey;
     bool inBatch = false;
     bool escapedNul = false;   // some string of the body holds \u0000
     bool sessionChecked = false;
@@ -200,10 +201,12 @@ void RpcDispatcher::logCall(const Request& request, const QString& module, const
 }
 
 RpcReply RpcDispatcher::handle(const QString& module, const QString& bearerToken,
-                               const QByteArray& body, const QString& clientAddress)
+                               const QByteArray& body, const QString& clientAddress,
+                               const QString& idempotencyKey)
 {
     Request request;
     request.clientAddress = clientAddress;
+    request.idempotencyKey = idempotencyKey;
     request.token = bearerToken;
     if (!isKnownModule(m_registry, module)) {
         logCall(request, module, QStringLiteral("-"), 0, RpcErrorCode::MethodNotFound);
@@ -408,6 +411,7 @@ RpcDispatcher::Outcome RpcDispatcher::run(const MethodSpec& spec, Request& reque
     context.module = spec.module;
     context.method = spec.name;
     context.clientAddress = request.clientAddress;
+    context.idempotencyKey = request.idempotencyKey;
     const TransactionMode mode = spec.readOnly ? TransactionMode::ReadOnly : TransactionMode::ReadWrite;
     try {
         context.db = m_databases.current();

@@ -29,8 +29,9 @@ public:
                   WorkerDatabases& databases, RetryPolicy retryPolicy = {});
 
     // Logs one line per call: client, operator, module, method, duration, outcome.
+    // `idempotencyKey` is the request's Idempotency-Key header, handed to the method.
     RpcReply handle(const QString& module, const QString& bearerToken, const QByteArray& body,
-                    const QString& clientAddress = QStringLiteral("-"));
+                    const QString& clientAddress = QStringLiteral("-"), const QString& idempotencyKey = {});
 
     // A complete error answer (id null), for failures outside any call.
     static QByteArray errorBody(int code, const QString& message);

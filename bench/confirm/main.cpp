@@ -1,0 +1,219 @@
+// bench_confirm: the confirmation of new orders.
+//
+// On a temporary demo database (SQLite in WAL mode, and PostgreSQL when
+// PED_TEST_PG_URL names a cluster): 200 new orders of 10 lines, each
+// numbered by GetPrxPedido and confirmed by SetConfirma in a transaction of
+// its own as the dispatcher runs it; then the same rows (header, items, one
+// term) written directly through QtSql, one transaction per order; then one
+// order of 1,000 lines. Prints "confirm.<db>.<measure> <value> <unit>".
+
+#include "datapacket.h"
+#include "demo/demo_data.h"
+#include "modules/modules.h"
+#include "rpc/method_registry.h"
+#include "rpc/transaction.h"
+#include "store/database.h"
+#include "store/sql.h"
+#include "store/temporary_database.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int OrderCount = 200;
+constexpr int LineCount = 10;
+constexpr int LongOrderLines = 1000;
+
+struct Defaults {
+    QString customer, seller, modality, basePrice, operation, product;
+};
+
+FieldDef field(const char* name, FieldType type = FieldType::String)
+{
+    return {QLatin1String(name), type, 0};
+}
+
+const QList<FieldDef> headerFields{field("CDFILIAL"),  field("NRPEDIDO"),   field("DTPEDIDO", FieldType::DateTime), field("CDCLIENTE"),
+                                   field("CDVENDEDOR"), field("CDMODPGTO"), field("CDPRECOBASE"), field("CDTIPOOPER"), field("IDSITPEDIDO")};
+const QList<FieldDef> itemFields{field("CDFILIAL"),  field("NRPEDIDO"),  field("NRITEMPED"), field("CDPRODUTO"),
+                                 field("QTITEMPED", FieldType::Float), field("VRPREUNITPED", FieldType::Float), field("IDSITITEMPED")};
+const QList<FieldDef> termFields{field("CDFILIAL"), field("NRPEDIDO"), field("NRDIASPGTOPED", FieldType::Float),
+                                 field("VRPERCPGTOPED", FieldType::Float)};
+
+QJsonObject insertsOf(const QList<FieldDef>& fields, const QList<QVariantList>& rows)
+{
+    Delta delta;
+    delta.fields = fields;
+    for (const QVariantList& row : rows)
+        delta.changes.append({ChangeOp::Insert, {}, row});
+    return delta.toJson();
+}
+
+struct Order {
+    QVariantList header;
+    QList<QVariantList> items;
+    QVariantList term;
+};
+
+Order orderOf(const Defaults& d, const QString& number, int lines)
+{
+    Order order;
+    order.header = {QStringLiteral("0001"), number, QDateTime::currentDateTime(), d.customer, d.seller, d.modality, d.basePrice, d.operation,
+                    QStringLiteral("1")};
+    for (int n = 1; n <= lines; ++n)
+        order.items.append({QStringLiteral("0001"), number, QStringLiteral("%1").arg(n, 4, 10, QChar(u'0')), d.product, 2.0, 10.0,
+                            QStringLiteral("1")});
+    order.term = {QStringLiteral("0001"), number, 30.0, 100.0};
+    return order;
+}
+
+QJsonArray confirmArgs(const Order& order)
+{
+    return {insertsOf(headerFields, {order.header}), insertsOf(termFields, {order.term}), QJsonValue::Null,
+            insertsOf(itemFields, order.items), QJsonValue::Null, true, true, QStringLiteral("DEMO"), false, false, QString(), QString(),
+            QJsonValue::Null, order.items.size(), QStringLiteral("2031-01-10T00:00:00"), QString(), QJsonValue::Null, 0.0, QJsonValue::Null,
+            QJsonValue::Null, true, QString(), true, QString(), QJsonValue::Null};
+}
+
+class Bench {
+public:
+    Bench(QSqlDatabase db, QString kind) : m_db(std::move(db)), m_kind(std::move(kind))
+    {
+        registerAllMethods(m_registry);
+        m_context.db = m_db;
+        m_context.operatorCode = QStringLiteral("DEMO");
+        m_context.method = QStringLiteral("SetConfirma");
+        const auto one = [&](const char* sql) { return selectValue(m_db, QLatin1String(sql)).toString(); };
+        m_defaults = {one("SELECT MIN(CDCLIENTE) FROM CLIENTE WHERE CDCLIENTE NOT IN (SELECT CDCLIENTE FROM CLIEALVARA)"),
+                      one("SELECT MIN(CDVENDEDOR) FROM VENDEDOR WHERE CDCOMISSAO = '01'"),
+                      one("SELECT CDMODPGTO FROM PARAMPEDIDO WHERE CDFILIAL = '0001'"),
+                      one("SELECT CDPRECOBASE FROM PARAMPEDIDO WHERE CDFILIAL = '0001'"),
+                      one("SELECT CDTIPOOPER FROM PARAMPEDIDO WHERE CDFILIAL = '0001'"),
+                      one("SELECT MIN(CDPRODUTO) FROM PRODUTO WHERE IDPRODATIVO = 'S' AND CDPRODUTO NOT IN (SELECT CDPRODUTO FROM PRODALVARA)"
+                          " AND CDPRODUTO NOT IN (SELECT CDPRODUTO FROM PRODFILIAL)")};
+    }
+
+    void run()
+    {
+        QList<double> confirmMs;
+        QElapsedTimer all;
+        all.start();
+        for (int i = 0; i < OrderCount; ++i)
+            confirmMs.append(confirm(LineCount));
+        const double confirmRate = OrderCount / (all.elapsed() / 1000.0);
+
+        QList<double> directMs;
+        all.restart();
+        for (int i = 0; i < OrderCount; ++i)
+            directMs.append(writeDirectly(LineCount));
+        const double directRate = OrderCount / (all.elapsed() / 1000.0);
+
+        print("orders_per_s", confirmRate, "orders/s");
+        print("p50", percentile(confirmMs, 0.50), "ms");
+        print("p99", percentile(confirmMs, 0.99), "ms");
+        print("direct_orders_per_s", directRate, "orders/s");
+        print("direct_p50", percentile(directMs, 0.50), "ms");
+        print("ratio", confirmRate / directRate, "x");
+        print("order_1000_lines", confirm(LongOrderLines), "ms");
+    }
+
+private:
+    double confirm(int lines)
+    {
+        const MethodSpec* number = m_registry.find(ServerNames::LanPedido, QStringLiteral("GetPrxPedido"));
+        const MethodSpec* confirmation = m_registry.find(ServerNames::LanPedido, QStringLiteral("SetConfirma"));
+        QElapsedTimer timer;
+        timer.start();
+        QString order;
+        runInTransaction(m_db, [&] {
+            QJsonArray args{QStringLiteral("0001")};
+            order = number->function(m_context, args).toString();
+            return QJsonValue();
+        });
+        QJsonValue answer;
+        runInTransaction(m_db, [&] {
+            QJsonArray args = confirmArgs(orderOf(m_defaults, order, lines));
+            answer = confirmation->function(m_context, args);
+            return QJsonValue();
+        });
+        const QJsonArray elements = answer.toArray();
+        if (!std::all_of(elements.begin(), elements.end(), [](const QJsonValue& v) { return v.isNull(); }))
+            throw std::runtime_error("the confirmation found something: " + QJsonDocument(elements).toJson().toStdString());
+        return timer.nsecsElapsed() / 1e6;
+    }
+
+    double writeDirectly(int lines)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        runInTransaction(m_db, [&] {
+            const QString number = QStringLiteral("77%1").arg(m_direct++, 8, 10, QChar(u'0'));
+            const Order order = orderOf(m_defaults, number, lines);
+            execSql(m_db, QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, DTPEDIDO, CDCLIENTE, CDVENDEDOR, CDMODPGTO, CDPRECOBASE,"
+                                         " CDTIPOOPER, IDSITPEDIDO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                    order.header);
+            for (const QVariantList& item : order.items)
+                execSql(m_db, QStringLiteral("INSERT INTO ITEMPEDIDO (CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO, QTITEMPED, VRPREUNITPED,"
+                                             " IDSITITEMPED) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                        item);
+            execSql(m_db, QStringLiteral("INSERT INTO PRAZOPGTOPED (CDFILIAL, NRPEDIDO, NRDIASPGTOPED, VRPERCPGTOPED) VALUES (?, ?, ?, ?)"),
+                    order.term);
+            return QJsonValue();
+        });
+        return timer.nsecsElapsed() / 1e6;
+    }
+
+    static double percentile(QList<double> values, double share)
+    {
+        std::sort(values.begin(), values.end());
+        return values.at(std::min<qsizetype>(values.size() - 1, qsizetype(share * values.size())));
+    }
+
+    void print(const char* measure, double value, const char* unit) const
+    {
+        std::printf("confirm.%s.%s %.3f %s\n", qPrintable(m_kind), measure, value, unit);
+        std::fflush(stdout);
+    }
+
+    QSqlDatabase m_db;
+    QString m_kind;
+    MethodRegistry m_registry;
+    CallContext m_context;
+    Defaults m_defaults;
+    int m_direct = 0;
+};
+
+void benchOn(const TemporaryDatabase& temporary, const QString& kind)
+{
+    {
+        QSqlDatabase db = openDatabase(temporary.config(), QStringLiteral("bench_") + kind);
+        migrateSchema(db);
+        loadDemoData(db);
+        Bench(db, kind).run();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("bench_") + kind);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    try {
+        benchOn(*TemporaryDatabase::createSqlite(), QStringLiteral("sqlite"));
+        const QString pg = qEnvironmentVariable("PED_TEST_PG_URL");
+        if (!pg.isEmpty())
+            benchOn(*TemporaryDatabase::createPostgres(pg), QStringLiteral("postgresql"));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "bench_confirm: %s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// What the confirmation finds in an order for the clerk to review, read
+// from the order as it would be stored (docs/confirmation.md states the
+// rules). Each finder returns its packet, or null when it finds nothing.
+
+#include "order_packets.h"
+
+#include <QJsonValue>
+#include <QSqlDatabase>
+#include <QStringList>
+
+namespace ConfirmFindings {
+
+// Element 0: live items that cannot be sold as they are: an unknown or
+// inactive product, one the branch does not sell, a quantity not above 0,
+// a unit price not above 0 on an item that is not a free good.
+// `itemsInError` receives their numbers.
+QJsonValue itemErrors(const QSqlDatabase& db, const OrderPackets::OrderKey& order, QStringList* itemsInError = nullptr);
+// How many live items the order has.
+int liveItemCount(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+
+// Element 1, code "ALT_PR": of the `pricedItems` (those this submission
+// inserted or changed), the live items of a price-table kind whose table
+// price (VRITEPREBASE) is no longer the one in force on the order date, at
+// a branch that prices from price tables.
+QList<QVariantList> priceChanges(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QStringList& pricedItems);
+// Gives the items of `changes` the table price in force now, with the
+// branch's adjustment for the modality and their discount percentage.
+void reprice(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QList<QVariantList>& changes);
+
+// Element 1, code "QT_RESE": live items of an order (not a quotation) that
+// hold more reserved than they ask for, in stock units.
+QList<QVariantList> overReservations(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+// Cuts those reservations down to the items' quantities, newest first.
+void trimReservations(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QList<QVariantList>& findings);
+// The packet of element 1 from rows of the two kinds above (null: none).
+QJsonValue confirmaRes(const QList<QVariantList>& rows);
+
+// Element 3: live items of a product that needs a licence kind the
+// customer holds no licence of, valid on the order date.
+QJsonValue permits(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+// Element 4: live items whose margin (VRITRENTABIL) lies below the top of
+// the lowest profitability band.
+QJsonValue profitability(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+// Element 5: the order's seller and commissioned sellers whose commission
+// is not valid on the order date.
+QJsonValue commissions(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+
+// Element 2: one message row.
+QJsonValue message(const QString& code, const QVariant& quantity = {});
+
+} // namespace ConfirmFindings

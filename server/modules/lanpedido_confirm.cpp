@@ -1,0 +1,527 @@
+// The confirmation (SetConfirma): every pending change of an order stored
+// in one transaction, or none of them, and what the server found for the
+// clerk to review. docs/confirmation.md states the rules and the meaning
+// of the submission flags; in short:
+//
+// - a review pass (argument 21 true) stores only on the first submission
+//   and only when it finds nothing at all; whatever it finds comes back and
+//   nothing is stored, so that declining a review leaves the order as it was;
+// - a final pass (argument 21 false) follows the clerk's review: it stores,
+//   with the reviewed price changes and reservations applied, unless the
+//   order was changed meanwhile ("PED_ALTER"), a lot would be over-reserved
+//   ("QTRES_ANT") or every item is in error.
+//
+// A stored confirmation also brings the order's item statuses, totals,
+// taxes and installment values up to date, writes its audit row and its
+// row of the logistics outbox. With an Idempotency-Key the answer is kept
+// with the key, in the same transaction.
+
+#include "topics.h"
+
+#include "argument_checks.h"
+#include "changeable_order.h"
+#include "confirm_findings.h"
+#include "confirmation_keys.h"
+#include "goods_value.h"
+#include "method_declarations.h"
+#include "money.h"
+#include "order_delta.h"
+#include "order_packets.h"
+#include "order_reservations.h"
+#include "rpc/method_registry.h"
+#include "store/sql.h"
+#include "tax_model.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlRecord>
+
+namespace {
+
+using OrderPackets::OrderKey;
+
+enum Arg : int {
+    HeaderArg = 0, TermsArg, AllItemsArg, ItemsArg, StockArg,
+    FirstArg, IsOrderArg, OperatorArg, DateChangedArg, BasePriceChangedArg,
+    SellerArg, StoredSellerArg, NoteArg, ItemCountArg, DeliveryDateArg,
+    ItemNullsArg, AdditionalArg, ReservedArg, SellersArg, AddressArg,
+    ReviewArg, ServerTextArg, FirstOnlyArg, AddressNullsArg, ChargesArg,
+};
+
+// The record sets whose change logs travel, with their tables, parents first.
+struct DeltaArg {
+    Arg arg;
+    QString table;
+    QString label;   // as a message names it
+};
+const QList<DeltaArg> deltaArgs{
+    {HeaderArg, QStringLiteral("PEDIDO"), QStringLiteral("pedido")},
+    {ItemsArg, QStringLiteral("ITEMPEDIDO"), QStringLiteral("itens")},
+    {TermsArg, QStringLiteral("PRAZOPGTOPED"), QStringLiteral("prazos de pagamento")},
+    {NoteArg, QStringLiteral("OBSPEDIDO"), QStringLiteral("observação")},
+    {AdditionalArg, QStringLiteral("DADOADICPED"), QStringLiteral("dados adicionais")},
+    {SellersArg, QStringLiteral("VENDPEDIDO"), QStringLiteral("vendedores")},
+    {AddressArg, QStringLiteral("ENDEPEDIDO"), QStringLiteral("endereço de entrega")},
+    {ChargesArg, QStringLiteral("ENCARGOPED"), QStringLiteral("encargos")},
+};
+
+constexpr KeyArg operatorArg{"Operador", 12};
+constexpr int elementCount = 6;
+
+[[noreturn]] void refuse(const QString& message)
+{
+    throw MethodError(message.toStdString());
+}
+
+// Which submission of a confirmation this is (docs/confirmation.md).
+enum class Pass {
+    First,     // 6 and 21 true: stores when it finds nothing
+    Recheck,   // 6 false, 21 true: after a review, finds again, stores nothing
+    Final,     // 21 false: stores what the clerk reviewed
+};
+
+struct Request {
+    OrderKey order;
+    bool newOrder = false;
+    QList<std::pair<DeltaArg, Delta>> deltas;
+    Delta stock;
+    QString operatorCode;
+    Pass pass = Pass::First;
+    bool checkCommission = false;
+    bool quotation = false;
+    QStringList pricedItems;   // inserted or changed by the item delta
+};
+
+// The order a change names through its CDFILIAL and NRPEDIDO.
+OrderKey keyOfChange(const Delta& delta, const RowChange& change)
+{
+    const int branchAt = delta.indexOf(QStringLiteral("CDFILIAL"));
+    const int orderAt = delta.indexOf(QStringLiteral("NRPEDIDO"));
+    if (branchAt < 0 || orderAt < 0)
+        return {};
+    const QVariantList& values = change.op == ChangeOp::Delete ? change.oldValues : change.newValues;
+    return {values.at(branchAt).toString(), values.at(orderAt).toString()};
+}
+
+// The order confirmed: the one the header names, else the items.
+OrderKey orderOf(const Request& request, const QJsonArray& params)
+{
+    for (const auto& [arg, delta] : request.deltas)
+        for (const RowChange& change : delta.changes) {
+            const OrderKey key = keyOfChange(delta, change);
+            if (!key.isEmpty())
+                return key;
+        }
+    if (params.at(AllItemsArg).isObject()) {
+        DataPacket items;
+        try {
+            items = DataPacket::fromJson(params.at(AllItemsArg).toObject());
+        } catch (const DataPacketError& error) {
+            refuse(QStringLiteral("Itens do pedido inválidos: %1").arg(QString::fromUtf8(error.what())));
+        }
+        const int branchAt = items.indexOf(QStringLiteral("CDFILIAL"));
+        const int orderAt = items.indexOf(QStringLiteral("NRPEDIDO"));
+        if (branchAt >= 0 && orderAt >= 0 && !items.rows.isEmpty())
+            return {items.rows.first().at(branchAt).toString(), items.rows.first().at(orderAt).toString()};
+    }
+    return {};
+}
+
+// The arguments read and checked, without reading the database.
+Request requestOf(const CallContext& context, const QJsonArray& params)
+{
+    Request request;
+    request.operatorCode = keyValue(params, OperatorArg, operatorArg);
+    if (!context.operatorCode.isEmpty() && request.operatorCode.compare(context.operatorCode, Qt::CaseInsensitive) != 0)
+        refuse(QStringLiteral("Operador \"%1\" não é o operador da sessão.").arg(request.operatorCode.left(40)));
+    if (request.operatorCode.isEmpty())
+        request.operatorCode = context.operatorCode;
+    for (const DeltaArg& arg : deltaArgs) {
+        if (params.at(arg.arg).isNull())
+            continue;
+        const Delta delta = OrderDelta::readDelta(params.at(arg.arg), arg.label);
+        if (!delta.isEmpty())
+            request.deltas.append({arg, delta});
+    }
+    if (!params.at(StockArg).isNull())
+        request.stock = OrderDelta::readDelta(params.at(StockArg), QStringLiteral("posição de estoque"));
+
+    for (const auto& [arg, delta] : request.deltas) {
+        if (arg.table == u"PEDIDO") {
+            if (delta.changes.size() > 1)
+                refuse(QStringLiteral("Alterações de pedido inválidas: uma confirmação grava um único pedido."));
+            if (delta.changes.first().op == ChangeOp::Delete)
+                refuse(QStringLiteral("Alterações de pedido inválidas: a exclusão do pedido não é feita pela confirmação."));
+            request.newOrder = delta.changes.first().op == ChangeOp::Insert;
+        }
+        if (arg.table == u"ITEMPEDIDO") {
+            const int itemAt = delta.indexOf(QStringLiteral("NRITEMPED"));
+            for (const RowChange& change : delta.changes)
+                if (change.op != ChangeOp::Delete && itemAt >= 0)
+                    request.pricedItems << change.newValues.at(itemAt).toString();
+        }
+    }
+    request.order = orderOf(request, params);
+    if (request.order.isEmpty())
+        refuse(QStringLiteral("Informe o pedido a confirmar: nenhuma alteração nem item traz CDFILIAL e NRPEDIDO."));
+    if (request.order.branch.size() > branchArg.maxSize || request.order.number.size() > orderArg.maxSize)
+        refuse(QStringLiteral("Pedido %1/%2 inválido.").arg(request.order.branch.left(10), request.order.number.left(20)));
+
+    const bool review = params.at(ReviewArg).toBool();
+    request.pass = !review ? Pass::Final : params.at(FirstArg).toBool() ? Pass::First : Pass::Recheck;
+    request.checkCommission = params.at(FirstOnlyArg).toBool();
+    request.quotation = !params.at(IsOrderArg).isNull() && !params.at(IsOrderArg).toBool();
+    return request;
+}
+
+// A new order takes the number GetPrxPedido handed out for its branch.
+void requireHandedOutNumber(const QSqlDatabase& db, const OrderKey& order)
+{
+    bool numeric = false;
+    const qlonglong number = order.number.toLongLong(&numeric);
+    const QVariant last = selectValue(db, QStringLiteral("SELECT NRULTPEDIDO FROM CONTADORPEDIDO WHERE CDFILIAL = ?"), {order.branch});
+    if (!numeric || order.number.size() != 10 || !last.isValid() || number < 1 || number > last.toLongLong())
+        refuse(QStringLiteral("Número de pedido %1 não foi reservado para a filial %2; obtenha-o com GetPrxPedido.")
+                   .arg(order.number.left(20), order.branch));
+}
+
+QString orderStatus(const QSqlDatabase& db, const OrderKey& order)
+{
+    return selectValue(db, QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+                       {order.branch, order.number})
+        .toString();
+}
+
+// Rows of one of the order's tables as JSON objects, column by column.
+QJsonArray tableRows(const QSqlDatabase& db, const QString& table, const OrderKey& order)
+{
+    QSqlQuery query = execSql(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table),
+                              {order.branch, order.number});
+    QJsonArray rows;
+    while (query.next()) {
+        const QSqlRecord record = query.record();
+        QJsonObject row;
+        for (int i = 0; i < record.count(); ++i)
+            row.insert(record.fieldName(i).toUpper(), QJsonValue::fromVariant(query.value(i)));
+        rows.append(row);
+    }
+    return rows;
+}
+
+QString compactText(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+int nextSequence(const QSqlDatabase& db, const QString& table, const QString& column, const OrderKey& order)
+{
+    return selectValue(db, QStringLiteral("SELECT COALESCE(MAX(%1), 0) + 1 FROM %2 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(column, table),
+                       {order.branch, order.number})
+        .toInt();
+}
+
+struct Answer {
+    QJsonArray elements;
+    bool stores = false;
+};
+
+Answer nothingFound()
+{
+    Answer answer;
+    for (int i = 0; i < elementCount; ++i)
+        answer.elements.append(QJsonValue::Null);
+    return answer;
+}
+
+Answer changedMeanwhile()
+{
+    Answer answer = nothingFound();
+    answer.elements[Rpc::LanPedido::SetConfirmaResult::Mensagem] = ConfirmFindings::message(QStringLiteral("PED_ALTER"));
+    return answer;
+}
+
+class ConfirmMethod {
+public:
+    explicit ConfirmMethod(const MethodRegistry& registry) : m_registry(registry) {}
+
+    QJsonValue operator()(CallContext& context, QJsonArray& params) const
+    {
+        const Request request = requestOf(context, params);
+        const QString key = context.idempotencyKey;
+        if (!key.isEmpty()) {
+            const QString hash = ConfirmationKeys::requestHash(context.method, params);
+            if (const std::optional<QJsonValue> earlier = ConfirmationKeys::claim(context.db, key, request.operatorCode, hash)) {
+                params[ServerTextArg] = earlier->toObject().value(QStringLiteral("texto"));
+                return earlier->toObject().value(QStringLiteral("resultado"));
+            }
+        }
+        // Everything the submission writes can be taken back at once, while
+        // the key (and the call's transaction) stays.
+        execSql(context.db, QStringLiteral("SAVEPOINT CONFIRMACAO"));
+        const Answer answer = submit(context, request, params);
+        const QString text = answer.stores ? request.order.branch + u'/' + request.order.number : QString();
+        if (answer.stores) {
+            record(context.db, request, params);
+            execSql(context.db, QStringLiteral("RELEASE SAVEPOINT CONFIRMACAO"));
+        } else {
+            execSql(context.db, QStringLiteral("ROLLBACK TO SAVEPOINT CONFIRMACAO"));
+        }
+        params[ServerTextArg] = text;
+        if (!key.isEmpty())
+            ConfirmationKeys::keepAnswer(context.db, key,
+                                         QJsonObject{{QStringLiteral("resultado"), answer.elements}, {QStringLiteral("texto"), text}},
+                                         request.order.branch, request.order.number);
+        return answer.elements;
+    }
+
+private:
+    Answer submit(CallContext& context, const Request& request, const QJsonArray& params) const
+    {
+        using namespace Rpc::LanPedido::SetConfirmaResult;
+        const QSqlDatabase& db = context.db;
+        if (request.newOrder)
+            requireHandedOutNumber(db, request.order);
+        else
+            requireChangeableOrder(db, request.order);
+        if (!request.newOrder && isPostgres(db))   // one confirmation of an order at a time
+            execSql(db, QStringLiteral("SELECT 1 FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? FOR UPDATE"),
+                    {request.order.branch, request.order.number});
+
+        OrderDelta::Writer writer(db, request.order);
+        const QDateTime now = QDateTime::currentDateTime();
+        writer.setInsertDefaults(QStringLiteral("PEDIDO"),
+                                 {{QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                                  {QStringLiteral("IDTIPOPEDIDO"), request.quotation ? QStringLiteral("2") : QStringLiteral("1")},
+                                  {QStringLiteral("DTPEDIDO"), now},
+                                  {QStringLiteral("DTHRLANPED"), now},
+                                  {QStringLiteral("CDOPELANPED"), request.operatorCode}});
+        for (const auto& [arg, delta] : request.deltas) {
+            if (arg.table == u"ITEMPEDIDO")   // the header is written first
+                writer.setInsertDefaults(arg.table, {{QStringLiteral("IDSITITEMPED"), orderStatus(db, request.order)},
+                                                     {QStringLiteral("CDOPERADOR"), request.operatorCode},
+                                                     {QStringLiteral("IDITEMERRO"), QStringLiteral("N")}});
+            if (writer.apply(arg.table, delta, arg.label) == OrderDelta::Outcome::Conflict)
+                return changedMeanwhile();
+        }
+        if (!OrderPackets::orderExists(db, request.order))
+            refuse(QStringLiteral("Pedido %1 da filial %2 não encontrado.").arg(request.order.number, request.order.branch));
+        const OrderReservations::Applied reservations = OrderReservations::apply(db, request.order, request.stock);
+        if (reservations.outcome == OrderDelta::Outcome::Conflict)
+            return changedMeanwhile();
+
+        Answer answer = nothingFound();
+        bool overReserved = false;
+        const QJsonValue stockMessage = OrderReservations::check(db, request.order, reservations, &overReserved);
+        answer.elements[Mensagem] = stockMessage;
+        QStringList itemsInError;
+        answer.elements[ErrosItem] = ConfirmFindings::itemErrors(db, request.order, &itemsInError);
+        const QList<QVariantList> priceChanges = ConfirmFindings::priceChanges(db, request.order, request.pricedItems);
+        const QList<QVariantList> overReservations =
+            request.quotation ? QList<QVariantList>() : ConfirmFindings::overReservations(db, request.order);
+
+        if (request.pass != Pass::Final) {
+            answer.elements[ConfirmaRes] = ConfirmFindings::confirmaRes(priceChanges + overReservations);
+            answer.elements[AlvaraProd] = ConfirmFindings::permits(db, request.order);
+            answer.elements[RentabilidadeProd] = ConfirmFindings::profitability(db, request.order);
+            if (request.checkCommission)
+                answer.elements[ValidadeComissao] = ConfirmFindings::commissions(db, request.order);
+            const bool clean = std::all_of(answer.elements.begin(), answer.elements.end(), [](const QJsonValue& v) { return v.isNull(); });
+            answer.stores = request.pass == Pass::First && clean;
+        } else {
+            const bool everyItemInError = !itemsInError.isEmpty() && itemsInError.size() == ConfirmFindings::liveItemCount(db, request.order);
+            answer.stores = !overReserved && !everyItemInError;
+            if (answer.stores) {
+                ConfirmFindings::reprice(db, request.order, priceChanges);
+                ConfirmFindings::trimReservations(db, request.order, overReservations);
+                markItemsInError(db, request.order, itemsInError);
+            }
+        }
+        if (overReserved)
+            answer.stores = false;
+        if (answer.stores)
+            bringUpToDate(context, request);
+        return answer;
+    }
+
+    static void markItemsInError(const QSqlDatabase& db, const OrderKey& order, const QStringList& items)
+    {
+        for (const QString& item : items)
+            execSql(db, QStringLiteral("UPDATE ITEMPEDIDO SET IDITEMERRO = 'S' WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                    {order.branch, order.number, item});
+    }
+
+    // What the server works out of a stored order: open items follow the
+    // order's status as a new or edited order gives them, the totals are
+    // those of the live items, then the taxes and the installment values.
+    void bringUpToDate(CallContext& context, const Request& request) const
+    {
+        const QSqlDatabase& db = context.db;
+        const OrderKey& order = request.order;
+        const QString status = orderStatus(db, order);
+        if (status == u"1" || status == u"2")
+            execSql(db,
+                    QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED IN ('1', '2')"
+                                   " AND IDSITITEMPED <> ?"),
+                    {status, order.branch, order.number, status});
+        QSqlQuery items = execSql(db,
+                                  QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO"
+                                                 " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
+                                  {order.branch, order.number});
+        double total = 0;
+        while (items.next())
+            total += netGoodsValue(items.value(0).toDouble(), items.value(1).toDouble(), items.value(2).toDouble());
+        items.finish();
+        const QVariant changed = request.newOrder ? QVariant() : QVariant(QDateTime::currentDateTime());
+        execSql(db,
+                QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
+                               " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+                {RoundDec(total, 2), RoundDec(total, 2), changed, order.branch, order.number});
+        storeOrdersTaxes(db, order.branch, {order.number});   // in batches: an order of many lines
+        shareInstallments(context, order);
+    }
+
+    // VRPARCELA of each term: the amount to receive shared by the terms'
+    // percentages in whole cents, as setFormaPagto stores it.
+    void shareInstallments(CallContext& context, const OrderKey& order) const
+    {
+        QSqlQuery terms = execSql(context.db,
+                                  QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"
+                                                 " ORDER BY NRDIASPGTOPED"),
+                                  {order.branch, order.number});
+        QVariantList days;
+        QList<double> percentages;
+        while (terms.next()) {
+            days << terms.value(0);
+            percentages << terms.value(1).toDouble();
+        }
+        terms.finish();
+        if (days.isEmpty())
+            return;
+        const Rpc::MethodInfo info = Rpc::LanPedido::GetImposEncar.info();
+        const MethodSpec* totals = m_registry.find(info.serverName(), info.methodName());
+        if (!totals)
+            throw std::logic_error("SetConfirma needs GetImposEncar, which is not registered.");
+        QJsonArray args{order.branch, order.number};
+        const DataPacket packet = DataPacket::fromJson(totals->function(context, args).toObject());
+        const int at = packet.indexOf(QStringLiteral("VRRECEBIMENTO"));
+        const Cents receivable = packet.rows.isEmpty() || at < 0 ? Cents() : Cents::fromValue(packet.rows.first().at(at).toDouble());
+        const QList<Cents> values = splitByPercentages(receivable, percentages);
+        for (qsizetype n = 0; n < days.size(); ++n)
+            execSql(context.db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
+                    {values.at(n).value(), order.branch, order.number, days.at(n)});
+    }
+
+    // The audit row and the logistics outbox row of a stored confirmation.
+    static void record(const QSqlDatabase& db, const Request& request, const QJsonArray& params)
+    {
+        QJsonObject changes;
+        for (const DeltaArg& arg : deltaArgs)
+            if (!params.at(arg.arg).isNull())
+                changes.insert(arg.table, params.at(arg.arg));
+        if (!params.at(StockArg).isNull())
+            changes.insert(QStringLiteral("RESPRODPED"), params.at(StockArg));
+        changes.insert(QStringLiteral("DTENTREGAALTERADA"), params.at(DateChangedArg));
+        changes.insert(QStringLiteral("PRECOBASEALTERADO"), params.at(BasePriceChangedArg));
+        changes.insert(QStringLiteral("CDVENDEDOR"), params.at(SellerArg));
+        changes.insert(QStringLiteral("CDVENDEDORANTERIOR"), params.at(StoredSellerArg));
+        const QDateTime now = QDateTime::currentDateTime();
+        const OrderKey& order = request.order;
+        execSql(db,
+                QStringLiteral("INSERT INTO HISTPEDIDO (CDFILIAL, NRPEDIDO, NRSEQHISTPED, CDOPERADOR, DTHRHISTPED, TXALTERACOES)"
+                               " VALUES (?, ?, ?, ?, ?, ?)"),
+                {order.branch, order.number, nextSequence(db, QStringLiteral("HISTPEDIDO"), QStringLiteral("NRSEQHISTPED"), order),
+                 request.operatorCode, now, compactText(changes)});
+
+        QJsonObject stored;
+        for (const QString& table : {QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("PRAZOPGTOPED"),
+                                     QStringLiteral("ENDEPEDIDO"), QStringLiteral("OBSPEDIDO"), QStringLiteral("RESPRODPED")})
+            stored.insert(table, tableRows(db, table, order));
+        execSql(db,
+                QStringLiteral("INSERT INTO SAIDALOGISTICA (CDFILIAL, NRPEDIDO, NRSEQSAIDA, CDOPERADOR, DTHRSAIDA, TXPEDIDO)"
+                               " VALUES (?, ?, ?, ?, ?, ?)"),
+                {order.branch, order.number, nextSequence(db, QStringLiteral("SAIDALOGISTICA"), QStringLiteral("NRSEQSAIDA"), order),
+                 request.operatorCode, now, compactText(stored)});
+    }
+
+    const MethodRegistry& m_registry;
+};
+
+ArgSpec arg(const QString& name, ArgKind kind, bool byReference, const QString& doc)
+{
+    return ArgSpec{name, kind, byReference, true, doc};
+}
+
+QString deltaDoc(const QString& recordSet, const QString& table)
+{
+    return QStringLiteral("Delta of %1 (table %2) or null; written back unchanged.").arg(recordSet, table);
+}
+
+} // namespace
+
+void registerLanPedidoConfirm(MethodRegistry& registry)
+{
+    registry.add(MethodSpec{
+        ServerNames::LanPedido, QStringLiteral("SetConfirma"),
+        {arg(QStringLiteral("header"), ArgKind::Packet, true,
+             deltaDoc(QStringLiteral("cdsPedido"), QStringLiteral("PEDIDO")) + QStringLiteral(" One change at most; an insert "
+                                                                                               "creates the order under the number GetPrxPedido handed out; a delete is refused.")),
+         arg(QStringLiteral("terms"), ArgKind::Packet, true, deltaDoc(QStringLiteral("cdsPrazoPgto"), QStringLiteral("PRAZOPGTOPED"))),
+         arg(QStringLiteral("items"), ArgKind::Packet, false,
+             QStringLiteral("Data packet of all items; read only for the order key (CDFILIAL, NRPEDIDO) when no delta names it.")),
+         arg(QStringLiteral("itemsDelta"), ArgKind::Packet, true, deltaDoc(QStringLiteral("cdsItemPedido"), QStringLiteral("ITEMPEDIDO"))),
+         arg(QStringLiteral("stockPosition"), ArgKind::Packet, true,
+             QStringLiteral("Delta of cdsPosiEstoq or null: each changed row sets the item's reservation (QTRESPRODPED) in its lot "
+                            "(RESPRODPED); written back unchanged.")),
+         arg(QStringLiteral("firstSubmission"), ArgKind::Boolean, false,
+             QStringLiteral("True on the first submission: a review pass that finds nothing stores.")),
+         arg(QStringLiteral("isOrder"), ArgKind::Boolean, false,
+             QStringLiteral("True for an order, false for a quotation: a new order's IDTIPOPEDIDO when the header leaves it empty; "
+                            "a quotation's reservations are not reviewed.")),
+         arg(QStringLiteral("operator"), ArgKind::Text, false, QStringLiteral("The logged-in operator; must be the session's.")),
+         arg(QStringLiteral("deliveryDateChanged"), ArgKind::Boolean, false, QStringLiteral("Kept in the audit row only.")),
+         arg(QStringLiteral("basePriceChanged"), ArgKind::Boolean, false, QStringLiteral("Kept in the audit row only.")),
+         arg(QStringLiteral("seller"), ArgKind::Text, false, QStringLiteral("CDVENDEDOR; kept in the audit row only.")),
+         arg(QStringLiteral("storedSeller"), ArgKind::Text, false, QStringLiteral("The stored CDVENDEDOR; kept in the audit row only.")),
+         arg(QStringLiteral("note"), ArgKind::Packet, true, deltaDoc(QStringLiteral("cdsObser"), QStringLiteral("OBSPEDIDO"))),
+         arg(QStringLiteral("itemCount"), ArgKind::Integer, false, QStringLiteral("Not read: the server counts the stored items.")),
+         arg(QStringLiteral("deliveryDate"), ArgKind::Date, false, QStringLiteral("Not read: the header delta carries DTENTPED.")),
+         arg(QStringLiteral("itemNullFields"), ArgKind::Text, false, QStringLiteral("Not read: the deltas carry their nulls.")),
+         arg(QStringLiteral("additionalData"), ArgKind::Packet, true, deltaDoc(QStringLiteral("cdsDadosAdicPed"), QStringLiteral("DADOADICPED"))),
+         arg(QStringLiteral("reservedTotal"), ArgKind::Float, false, QStringLiteral("Not read: the server sums the stored reservations.")),
+         arg(QStringLiteral("sellers"), ArgKind::Packet, true, deltaDoc(QStringLiteral("cdsVendedor"), QStringLiteral("VENDPEDIDO"))),
+         arg(QStringLiteral("deliveryAddress"), ArgKind::Packet, true, deltaDoc(QStringLiteral("cdsDadosEndPed"), QStringLiteral("ENDEPEDIDO"))),
+         arg(QStringLiteral("reviewPass"), ArgKind::Boolean, false,
+             QStringLiteral("True on the first and second submissions: what is found comes back and nothing is stored; false: the "
+                            "clerk reviewed, the order is stored.")),
+         arg(QStringLiteral("serverText"), ArgKind::Text, true,
+             QStringLiteral("Written back: \"<CDFILIAL>/<NRPEDIDO>\" when the order was stored, else empty.")),
+         arg(QStringLiteral("firstOnly"), ArgKind::Boolean, false,
+             QStringLiteral("True on the first submission only: commission validity (element 5) is checked.")),
+         arg(QStringLiteral("addressNullFields"), ArgKind::Text, false, QStringLiteral("Not read: the deltas carry their nulls.")),
+         arg(QStringLiteral("charges"), ArgKind::Packet, true,
+             deltaDoc(QStringLiteral("cdsEncargos"), QStringLiteral("ENCARGOPED"))
+                 + QStringLiteral(" An update of a charge the order does not carry adds it.")),
+        },
+        QStringLiteral(
+            "Confirms an order: every delta applied in one transaction, each row found by its table's key, each update and "
+            "delete checked against the values the client read (optimistic concurrency), then the item statuses, totals, taxes "
+            "and installment values worked out, an audit row (GetHistPedido) and a row of the logistics outbox written. The "
+            "submission flags and the findings are described in docs/confirmation.md: a review pass stores only on the first "
+            "submission when it finds nothing; a final pass stores what the clerk reviewed. With an Idempotency-Key header (a "
+            "UUID) the answer is kept with the key in the same transaction: the same key again returns the first answer and "
+            "applies nothing; the same key with another request fails with \"IDEMP_DIFER: ...\"; keys are kept 48 hours. "
+            "Refused with a message, storing nothing: no order named, a malformed delta, a delta without its table's key "
+            "fields or with another order's rows, a value its column cannot take, a new order under a number not handed "
+            "out, an order not stored or no longer changeable, an operator other than the session's."),
+        QStringLiteral(
+            "Value array of 6, each null when there is nothing to report: [0] item errors CDFILIAL, NRPEDIDO, NRITEMPED, "
+            "CDARVPROD, NMPRODUTO, CDERRO, DSERRO; [1] CDERRO (\"ALT_PR\" price changed, \"QT_RESE\" reserved beyond the "
+            "quantity), NRPEDIDO, NRITEMPED, CDARVPROD, DSERRO, VRANTERIOR, VRATUAL; [2] one row DSMENSERRO (\"PED_ALTER\", "
+            "\"QTRES_ANT\", \"QTRES_SEST\"), QTPEDIDO; [3] product permits CDARVPROD, CDPRODUTO, NMPRODUTO, NRITEMPED, "
+            "CDTIPOALVARA, NMTIPOALVARA; [4] profitability CDARVPROD, CDPRODUTO, NMPRODUTO, NRITEMPED, VRITRENTABIL, "
+            "VRPERCMINRENT; [5] commission validity CDVENDEDOR, NMFANVEN, CDCOMISSAO, NMCOMISSAO, DTINIVALCOM, DTFIMVALCOM. "
+            "serverText is written back."),
+        ConfirmMethod(registry)});
+}

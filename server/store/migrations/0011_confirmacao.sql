@@ -1,0 +1,71 @@
+-- The order confirmation (SetConfirma): what makes a retried submission
+-- harmless, an order's history of confirmations, the outbox the logistics
+-- integration reads, and the demo's product licences.
+
+-- One row per submission key (the client's Idempotency-Key), written in the
+-- same transaction as the order: a repeated key gets TXRESPOSTA back and
+-- applies nothing. DTCONFIRMA is seconds since 1970-01-01 UTC; rows are
+-- kept at least 24 hours.
+CREATE TABLE CONFIRMACAOPED (
+    CDCHAVECONF     VARCHAR(64) NOT NULL,
+    CDOPERADOR      VARCHAR(12) NOT NULL,
+    DSHASHREQ       VARCHAR(64) NOT NULL,
+    CDFILIAL        VARCHAR(4),
+    NRPEDIDO        VARCHAR(10),
+    TXRESPOSTA      TEXT,
+    DTCONFIRMA      BIGINT      NOT NULL,
+    CONSTRAINT PK_CONFIRMACAOPED PRIMARY KEY (CDCHAVECONF)
+);
+CREATE INDEX IX_CONFIRMACAOPED_DATA ON CONFIRMACAOPED (DTCONFIRMA);
+
+-- Every stored confirmation of an order: who, when, and the changes it
+-- applied (TXALTERACOES: a JSON object of the deltas by table).
+CREATE TABLE HISTPEDIDO (
+    CDFILIAL        VARCHAR(4)  NOT NULL,
+    NRPEDIDO        VARCHAR(10) NOT NULL,
+    NRSEQHISTPED    INTEGER     NOT NULL,
+    CDOPERADOR      VARCHAR(12) NOT NULL,
+    DTHRHISTPED     TIMESTAMP   NOT NULL,
+    TXALTERACOES    TEXT        NOT NULL,
+    CONSTRAINT PK_HISTPEDIDO PRIMARY KEY (CDFILIAL, NRPEDIDO, NRSEQHISTPED)
+);
+
+-- The orders handed to the logistics integration: one row per stored
+-- confirmation (TXPEDIDO: the order as stored, JSON), written in the
+-- confirmation's transaction; IntegraNeolog releases the operator's rows
+-- (IDLIBERADO "S") for the integration to read.
+CREATE TABLE SAIDALOGISTICA (
+    CDFILIAL        VARCHAR(4)  NOT NULL,
+    NRPEDIDO        VARCHAR(10) NOT NULL,
+    NRSEQSAIDA      INTEGER     NOT NULL,
+    CDOPERADOR      VARCHAR(12) NOT NULL,
+    DTHRSAIDA       TIMESTAMP   NOT NULL,
+    TXPEDIDO        TEXT        NOT NULL,
+    IDLIBERADO      VARCHAR(1)  DEFAULT 'N' NOT NULL,
+    CONSTRAINT PK_SAIDALOGISTICA PRIMARY KEY (CDFILIAL, NRPEDIDO, NRSEQSAIDA)
+);
+CREATE INDEX IX_SAIDALOGISTICA_OPERADOR ON SAIDALOGISTICA (CDOPERADOR, IDLIBERADO);
+
+-- Licences: the kind a product needs to be sold (PRODALVARA) and the
+-- licences a customer holds, valid until DTVALIALVARA (null: no end).
+CREATE TABLE TIPOALVARA (
+    CDTIPOALVARA    VARCHAR(4)  NOT NULL,
+    NMTIPOALVARA    VARCHAR(60) NOT NULL,
+    CONSTRAINT PK_TIPOALVARA PRIMARY KEY (CDTIPOALVARA)
+);
+CREATE TABLE PRODALVARA (
+    CDPRODUTO       VARCHAR(10) NOT NULL,
+    CDTIPOALVARA    VARCHAR(4)  NOT NULL,
+    CONSTRAINT PK_PRODALVARA PRIMARY KEY (CDPRODUTO, CDTIPOALVARA),
+    CONSTRAINT FK_PRODALVARA_PRODUTO FOREIGN KEY (CDPRODUTO) REFERENCES PRODUTO (CDPRODUTO),
+    CONSTRAINT FK_PRODALVARA_TIPO FOREIGN KEY (CDTIPOALVARA) REFERENCES TIPOALVARA (CDTIPOALVARA)
+);
+CREATE TABLE CLIEALVARA (
+    CDCLIENTE       VARCHAR(21) NOT NULL,
+    CDTIPOALVARA    VARCHAR(4)  NOT NULL,
+    NRALVARA        VARCHAR(30),
+    DTVALIALVARA    TIMESTAMP,
+    CONSTRAINT PK_CLIEALVARA PRIMARY KEY (CDCLIENTE, CDTIPOALVARA),
+    CONSTRAINT FK_CLIEALVARA_CLIENTE FOREIGN KEY (CDCLIENTE) REFERENCES CLIENTE (CDCLIENTE),
+    CONSTRAINT FK_CLIEALVARA_TIPO FOREIGN KEY (CDTIPOALVARA) REFERENCES TIPOALVARA (CDTIPOALVARA)
+);
