@@ -583,14 +583,24 @@ void TfrmLanPedido::ressubmete(EstadoConfirmacao& estado)
         trataAchados(estado, segunda, false);
         if (estado.limpo)
             return;
-        submete(estado, Submissao::Final);
+        trataMensagemFinal(estado, submete(estado, Submissao::Final));
         if (RegrasPedido::marcaIrregulares(estado.ultimaDecisao))
             Servidor(SetItemIrregular, {cdsItemPedido->data()});
         return;
     }
     if (estado.limpo)
         return;
-    trataErrosDosItens(estado, submete(estado, Submissao::Recusada), true);
+    const QJsonArray recusada = submete(estado, Submissao::Recusada);
+    trataErrosDosItens(estado, recusada, true);
+    trataMensagemFinal(estado, recusada);
+}
+
+// A closing submission stores nothing when someone changed the order
+// meanwhile or a lot ran short; that comes in element 2.
+void TfrmLanPedido::trataMensagemFinal(EstadoConfirmacao& estado, const QJsonArray& resposta)
+{
+    if (temPacote(resposta, SetConfirmaResult::Mensagem))
+        trataMensagem(estado, resposta.at(SetConfirmaResult::Mensagem));
 }
 
 // ---- findings --------------------------------------------------------------------------

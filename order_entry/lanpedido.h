@@ -787,6 +787,7 @@ public:
                            std::unique_ptr<RecordSet>& temporario,
                            const std::function<QString(TNetConnection*, const QJsonValue&)>& dialogo);
     void trataMensagem(EstadoConfirmacao& estado, const QJsonValue& mensagem);
+    void trataMensagemFinal(EstadoConfirmacao& estado, const QJsonArray& resposta);
     void trataErrosDosItens(EstadoConfirmacao& estado, const QJsonArray& resposta, bool depoisDaRecusa);
     void trataPrecosEReservas(EstadoConfirmacao& estado, const QJsonArray& resposta);
     DataPacket prazosDoPedido() const;
