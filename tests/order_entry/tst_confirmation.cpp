@@ -1,7 +1,7 @@
 // The confirm action of the order screen against the in-process server over
 // the demo database: what stops it before anything is sent, the minimum
-// order value with product findings authorised, the modality discount, and
-// a lost connection retried under one idempotency key.
+// order value with product findings authorised, the modality discount, a
+// lost connection retried under one idempotency key, and a declined review.
 
 #include "lanpedido_testcase.h"
 
@@ -124,6 +124,7 @@ private slots:
     void valorMinimo();
     void descontoDaModalidade();
     void reconexoes();
+    void comissaoRecusada();
 
 private:
     void antesDoTeste() override
@@ -313,6 +314,38 @@ void TstConfirmation::reconexoes()
     QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido})
                  .toString(),
              QStringLiteral("OC-4711"));
+}
+
+// Declining the review of an expired commission stores nothing and leaves
+// the order on screen as it was before the edit.
+void TstConfirmation::comissaoRecusada()
+{
+    const QString pedido = QStringLiteral("0000000019");
+    // Seller 0006 earns the commission that expired the day before today.
+    server->execSql(QStringLiteral("UPDATE PEDIDO SET CDVENDEDOR = '0006', DTPEDIDO = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"),
+                    {QDate::currentDate().toString(Qt::ISODate), pedido});
+    server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 0 WHERE CDFILIAL = '0001'"));
+    const auto volta = qScopeGuard([this] {
+        server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 50 WHERE CDFILIAL = '0001'"));
+    });
+    abrePedido(pedido);
+    campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-9"));
+    LanPedido::boValidaDataComissao = true;
+    QStringList modos;
+    scripted->onScreen(QStringLiteral("PED00105"), [&modos](const QVariantList& args) {
+        modos << args.value(2).toString();
+        args.value(1).value<RespostaRevisao*>()->aceito = false;
+    });
+    QVERIFY(!confirma());
+    QCOMPARE(modos, QStringList{QStringLiteral("C")});
+    QCOMPARE(intermediario->chaves.size(), 1);
+    QVERIFY(!tela->cdsPedido->isEditing());
+    QVERIFY(!tela->cdsPedido->hasChanges());
+    QVERIFY(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido})
+                .toString()
+                .isEmpty());
+    if (tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido))
+        QVERIFY(valor(tela->cdsPedido, "DSPEDCLI").isEmpty());
 }
 
 QTEST_MAIN(TstConfirmation)
