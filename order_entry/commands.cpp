@@ -321,10 +321,3 @@ void TfrmLanPedido::sbtNFVendaFuturaClick()
 {
     abreFerramentaPreco(CriaNFFutura, mnuVendaFutura);
 }
-
-void TfrmLanPedido::sbtConfirmarClick()
-{
-    if (pedidoEmEdicao() && !valor(cdsPedido, "DSNFVENDAFUTURA").trimmed().isEmpty())
-        MensErro(msgPadrao1.Msg(QStringLiteral("NF_Futura")), true);
-    TfrmPadraoGrid::sbtConfirmarClick();
-}

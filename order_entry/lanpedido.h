@@ -13,6 +13,7 @@
 //                       stock and reservations
 //   editability.cpp     record-set state and the open/locked rule
 //   commands.cpp        toolbar commands, branch entry, print, notes files
+//   confirmation.cpp    the confirm action: SetConfirma and its reviews
 //   branch.cpp          branch validation
 //   header_record.cpp   the order header record set, the order list and
 //                       what the current order brings along
@@ -26,6 +27,8 @@
 
 #include "method_catalogue.h"
 #include "rpcarg.h"
+#include "recordset.h"
+#include "rules/confirmation.h"
 #include "rules/item_post.h"
 #include "screens/padraogrid.h"
 
@@ -660,8 +663,6 @@ public:
     // --- Order replication and future-delivery invoice (commands.cpp) --------------
     void sbtReplicaPedidoClick();
     void sbtNFVendaFuturaClick();
-    // An order with a future-delivery invoice is not sent again.
-    void sbtConfirmarClick() override;
     // The dialogs; until one is set its command says it is not available yet.
     std::function<void()> CriaReplicacaoPedido;
     std::function<void()> CriaNFFutura;
@@ -745,6 +746,55 @@ public:
     void AtualizaFormaPgto();
     void VrImposEncargo();
     void dbeModPgtoExit();
+
+    // --- Confirmation (confirmation.cpp) --------------------------------------------
+    // Sends the whole order in one SetConfirma and lets the clerk review what
+    // the server found; in browse state it only shows the order as stored.
+    void sbtConfirmarClick() override;
+    void Busca_SitItem();
+    RecordSet* cdsVrMinPed = nullptr;
+    RecordSet* cdsValidadeComissao = nullptr;
+    RecordSet* cdsAuxErroRentProd = nullptr;
+    RecordSet* cdsAuxErroTpFiscProd = nullptr;
+    RecordSet* cdsConfirmaRes = nullptr;
+    Bookmark bkPosItPed;
+    struct EstadoConfirmacao;
+    // What SetConfirma takes by reference, alive for the call.
+    struct ArgumentosConfirma {
+        QJsonValue pedido, prazos, itens, posicao, observacao, dadosAdicionais, vendedores, endereco, encargos;
+        QString textoServidor;
+    };
+    void criaRecordSetsDaConfirmacao();
+    void confirmaPedido(EstadoConfirmacao& estado);
+    void confereOPedido(EstadoConfirmacao& estado);
+    bool modalidadeAlterada() const;
+    void aplicaModalidadeNosItens();
+    bool itensFiltrados(const QString& filtro);
+    void reprecificaPelaModalidade();
+    void aplicaDescontoDaModalidadeNosItens();
+    void conferePrazosETotais(EstadoConfirmacao& estado);
+    void carregaItensQueFaltam(bool alterou);
+    void confereValorMinimo();
+    void postaTudo();
+    QList<RpcArg> argumentosConfirma(const RegrasPedido::SinaisSubmissao& sinais, bool inserindo, ArgumentosConfirma& saida);
+    QJsonArray submete(EstadoConfirmacao& estado, RegrasPedido::Submissao submissao);
+    bool perguntaSeReconecta(const QString& falha);
+    void voltaAEdicao();
+    void ressubmete(EstadoConfirmacao& estado);
+    bool revisa(EstadoConfirmacao& estado, const QJsonValue& achados, const QString& modo);
+    void trataAchados(EstadoConfirmacao& estado, const QJsonArray& resposta, bool primeira);
+    QString revisaProdutos(EstadoConfirmacao& estado, const QJsonValue& achados, RecordSet& lista,
+                           std::unique_ptr<RecordSet>& temporario,
+                           const std::function<QString(TNetConnection*, const QJsonValue&)>& dialogo);
+    void trataMensagem(EstadoConfirmacao& estado, const QJsonValue& mensagem);
+    void trataMensagemFinal(EstadoConfirmacao& estado, const QJsonArray& resposta);
+    void trataErrosDosItens(EstadoConfirmacao& estado, const QJsonArray& resposta, bool depoisDaRecusa);
+    void trataPrecosEReservas(EstadoConfirmacao& estado, const QJsonArray& resposta);
+    DataPacket prazosDoPedido() const;
+    void concluiConfirmacao(EstadoConfirmacao& estado);
+    void mostraPedidoGravado();
+    void falhaDepoisDeEnviar(EstadoConfirmacao& estado);
+    void finalizaConfirmacao(bool mostraAvi);
 
     // Detachable handlers: the branch panel's exit and the date editors' changes.
     std::function<void()> onPanFilialExit;

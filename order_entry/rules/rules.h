@@ -21,3 +21,4 @@
 
 #include "rules/item_values.h"
 #include "rules/order_values.h"
+#include "rules/confirmation.h"

@@ -273,6 +273,8 @@ QNetworkRequest TNetConnection::httpRequest(qint64 contentLength) const
     const QString token = ServerSession::instance().token();
     if (!token.isEmpty())
         request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
+    if (!m_idempotencyKey.isEmpty())
+        request.setRawHeader("Idempotency-Key", m_idempotencyKey.toUtf8());
     return request;
 }
 

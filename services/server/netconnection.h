@@ -59,6 +59,12 @@ public:
     // afresh; used after the server was restarted.
     void Reconnect();
 
+    // A change the caller may send again (the order confirmation) carries
+    // this key in the Idempotency-Key header of every call until it is
+    // cleared, across Reconnect too, so that the server applies it once.
+    void setIdempotencyKey(const QString& key) { m_idempotencyKey = key; }
+    QString idempotencyKey() const { return m_idempotencyKey; }
+
     // Calls `method` (a method of the catalogue, core/method_catalogue.h)
     // with positional `args` and waits for the answer (opening the
     // connection first when needed). A call whose connection was refused
@@ -110,6 +116,7 @@ private:
 
     QString m_serverName;
     QString m_host;
+    QString m_idempotencyKey;
     int m_port = 0;
     int m_timeoutMs = DefaultTimeoutMs;
     bool m_connected = false;

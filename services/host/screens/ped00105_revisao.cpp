@@ -38,7 +38,7 @@ QString TfrmRevisaoPedido::tituloDoModo(const QString& mode)
     if (mode == u"C")
         return QStringLiteral("Comissão dos vendedores fora da validade");
     if (mode == u"1")
-        return QStringLiteral("Rentabilidade dos itens");
+        return QStringLiteral("Itens com erro");
     if (mode == u"P")
         return QStringLiteral("Preços alterados pelo servidor");
     if (mode == u"R")
