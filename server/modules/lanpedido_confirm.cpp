@@ -27,6 +27,7 @@
 #include "money.h"
 #include "order_delta.h"
 #include "order_packets.h"
+#include "order_receivable.h"
 #include "order_reservations.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
@@ -399,15 +400,7 @@ private:
         terms.finish();
         if (days.isEmpty())
             return;
-        const Rpc::MethodInfo info = Rpc::LanPedido::GetImposEncar.info();
-        const MethodSpec* totals = m_registry.find(info.serverName(), info.methodName());
-        if (!totals)
-            throw std::logic_error("SetConfirma needs GetImposEncar, which is not registered.");
-        QJsonArray args{order.branch, order.number};
-        const DataPacket packet = DataPacket::fromJson(totals->function(context, args).toObject());
-        const int at = packet.indexOf(QStringLiteral("VRRECEBIMENTO"));
-        const Cents receivable = packet.rows.isEmpty() || at < 0 ? Cents() : Cents::fromValue(packet.rows.first().at(at).toDouble());
-        const QList<Cents> values = splitByPercentages(receivable, percentages);
+        const QList<Cents> values = splitByPercentages(orderReceivable(m_registry, context, order), percentages);
         for (qsizetype n = 0; n < days.size(); ++n)
             execSql(context.db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
                     {values.at(n).value(), order.branch, order.number, days.at(n)});

@@ -17,6 +17,7 @@
 #include "method_declarations.h"
 #include "money.h"
 #include "order_packets.h"
+#include "order_receivable.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
@@ -293,7 +294,7 @@ public:
         QList<double> percentages;
         for (const Term& term : terms)
             percentages.append(term.percentage);
-        const QList<Cents> values = splitByPercentages(receivable(context, payment.order), percentages);
+        const QList<Cents> values = splitByPercentages(orderReceivable(m_registry, context, payment.order), percentages);
         bool zeroInstallment = false;
         for (qsizetype n = 0; n < terms.size(); ++n) {
             terms[n].value = values.at(n);
@@ -312,19 +313,6 @@ public:
     }
 
 private:
-    // The amount to receive, from the same method the screen's totals come from.
-    Cents receivable(CallContext& context, const OrderKey& order) const
-    {
-        const Rpc::MethodInfo info = Rpc::LanPedido::GetImposEncar.info();
-        const MethodSpec* totals = m_registry.find(info.serverName(), info.methodName());
-        if (!totals)
-            throw std::logic_error("setFormaPagto needs GetImposEncar, which is not registered.");
-        QJsonArray args{order.branch, order.number};
-        const DataPacket packet = DataPacket::fromJson(totals->function(context, args).toObject());
-        const int at = packet.indexOf(QStringLiteral("VRRECEBIMENTO"));
-        return packet.rows.isEmpty() || at < 0 ? Cents() : Cents::fromValue(packet.rows.first().at(at).toDouble());
-    }
-
     const MethodRegistry& m_registry;
 };
 
