@@ -27,7 +27,7 @@
 #include "money.h"
 #include "order_delta.h"
 #include "order_packets.h"
-#include "order_receivable.h"
+#include "order_totals.h"
 #include "order_reservations.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
@@ -245,8 +245,6 @@ Answer changedMeanwhile()
 
 class ConfirmMethod {
 public:
-    explicit ConfirmMethod(const MethodRegistry& registry) : m_registry(registry) {}
-
     QJsonValue operator()(CallContext& context, QJsonArray& params) const
     {
         const Request request = requestOf(context, params);
@@ -261,7 +259,7 @@ public:
         // Everything the submission writes can be taken back at once, while
         // the key (and the call's transaction) stays.
         execSql(context.db, QStringLiteral("SAVEPOINT CONFIRMACAO"));
-        const Answer answer = submit(context, request, params);
+        const Answer answer = submit(context, request);
         const QString text = answer.stores ? request.order.branch + u'/' + request.order.number : QString();
         if (answer.stores) {
             record(context.db, request, params);
@@ -278,7 +276,7 @@ public:
     }
 
 private:
-    Answer submit(CallContext& context, const Request& request, const QJsonArray& params) const
+    Answer submit(CallContext& context, const Request& request) const
     {
         using namespace Rpc::LanPedido::SetConfirmaResult;
         const QSqlDatabase& db = context.db;
@@ -400,7 +398,7 @@ private:
         terms.finish();
         if (days.isEmpty())
             return;
-        const QList<Cents> values = splitByPercentages(orderReceivable(m_registry, context, order), percentages);
+        const QList<Cents> values = splitByPercentages(orderReceivable(context.db, order), percentages);
         for (qsizetype n = 0; n < days.size(); ++n)
             execSql(context.db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
                     {values.at(n).value(), order.branch, order.number, days.at(n)});
@@ -438,7 +436,6 @@ private:
                  request.operatorCode, now, compactText(stored)});
     }
 
-    const MethodRegistry& m_registry;
 };
 
 ArgSpec arg(const QString& name, ArgKind kind, bool byReference, const QString& doc)
@@ -516,5 +513,5 @@ void registerLanPedidoConfirm(MethodRegistry& registry)
             "CDTIPOALVARA, NMTIPOALVARA; [4] profitability CDARVPROD, CDPRODUTO, NMPRODUTO, NRITEMPED, VRITRENTABIL, "
             "VRPERCMINRENT; [5] commission validity CDVENDEDOR, NMFANVEN, CDCOMISSAO, NMCOMISSAO, DTINIVALCOM, DTFIMVALCOM. "
             "serverText is written back."),
-        ConfirmMethod(registry)});
+        ConfirmMethod()});
 }

@@ -12,6 +12,7 @@
 #include "goods_value.h"
 #include "method_declarations.h"
 #include "order_packets.h"
+#include "order_totals.h"
 #include "packet_sql.h"
 #include "stock_figures.h"
 #include "rpc/method_registry.h"
@@ -159,57 +160,7 @@ const QList<FieldDef> orderTotalFields = {
     floatField(QStringLiteral("DESCPED")),        floatField(QStringLiteral("VRBONI")),
 };
 
-struct GoodsTotals {
-    double net = 0;        // goods less discounts
-    double discount = 0;
-    double bonus = 0;      // net value of the free goods
-};
-
-// Cancelled items (status "5") count nothing. Per item: goods =
-// RoundDec(VRPREUNITPED, 2) x QTITEMPED at the cent, less RoundDec(VRDESITPED, 2).
-GoodsTotals goodsTotals(const QSqlDatabase& db, const OrderKey& order)
-{
-    const DataPacket items = selectPacket(
-        db, {floatField(QStringLiteral("VRPREUNITPED")), floatField(QStringLiteral("QTITEMPED")),
-             floatField(QStringLiteral("VRDESITPED")), textField(QStringLiteral("IDPRODBONIF"), 1)},
-        QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED, IDPRODBONIF FROM ITEMPEDIDO"
-                       " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
-        {order.branch, order.number});
-    GoodsTotals totals;
-    for (const QVariantList& row : items.rows) {
-        const double goods = goodsValue(row.at(0).toDouble(), row.at(1).toDouble());
-        const double discount = RoundDec(row.at(2).toDouble(), 2);
-        totals.net += goods - discount;
-        totals.discount += discount;
-        if (row.at(3).toString() == QLatin1String("S"))
-            totals.bonus += goods - discount;
-    }
-    totals.net = RoundDec(totals.net, 2);
-    totals.discount = RoundDec(totals.discount, 2);
-    totals.bonus = RoundDec(totals.bonus, 2);
-    return totals;
-}
-
-// Sums a value over the order's rows split by a kind column: "A" adds to
-// the order total, "D" is deducted; other kinds ("I", included in the
-// price) change nothing.
-std::pair<double, double> addedAndDeducted(const QSqlDatabase& db, const QString& sql, const OrderKey& order)
-{
-    const DataPacket sums = selectPacket(db, {textField(QStringLiteral("KIND"), 1), floatField(QStringLiteral("TOTAL"))}, sql,
-                                         {order.branch, order.number});
-    double added = 0, deducted = 0;
-    for (const QVariantList& row : sums.rows) {
-        if (row.at(0).toString() == QLatin1String("A"))
-            added += row.at(1).toDouble();
-        else if (row.at(0).toString() == QLatin1String("D"))
-            deducted += row.at(1).toDouble();
-    }
-    return {RoundDec(added, 2), RoundDec(deducted, 2)};
-}
-
-// VRTOTAL is the goods less discounts of the live items; the amount to
-// receive leaves out the free goods and adds or deducts the taxes and
-// charges by their kind.
+// One row of the order's totals; none for an order that is not stored.
 QJsonValue getImposEncar(CallContext& context, QJsonArray& params)
 {
     const OrderKey order = orderKeyArgs(params);
@@ -217,21 +168,9 @@ QJsonValue getImposEncar(CallContext& context, QJsonArray& params)
     if (!orderExists(context.db, order))
         return packet.toJson();
 
-    const GoodsTotals goods = goodsTotals(context.db, order);
-    const auto [taxesAdded, taxesDeducted] = addedAndDeducted(
-        context.db,
-        QStringLiteral("SELECT COALESCE(T.IDTRATIMPO, I.IDTRATIMPO), SUM(T.VRTOTIMPPED) FROM IMPOSPEDTOT T"
-                       " INNER JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO"
-                       " WHERE T.CDFILIAL = ? AND T.NRPEDIDO = ? GROUP BY COALESCE(T.IDTRATIMPO, I.IDTRATIMPO)"),
-        order);
-    const auto [chargesAdded, chargesDeducted] = addedAndDeducted(
-        context.db,
-        QStringLiteral("SELECT E.IDTPENCARGO, SUM(P.VRENCARGOPED) FROM ENCARGOPED P INNER JOIN ENCARGO E ON E.CDENCARGO = P.CDENCARGO"
-                       " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ? GROUP BY E.IDTPENCARGO"),
-        order);
-    const double receivable = RoundDec(goods.net - goods.bonus + taxesAdded - taxesDeducted + chargesAdded - chargesDeducted, 2);
-    packet.rows.append({order.branch, order.number, chargesAdded, chargesDeducted, taxesAdded, taxesDeducted, goods.net, receivable,
-                        goods.discount, goods.bonus});
+    const OrderTotals totals = orderTotals(context.db, order);
+    packet.rows.append({order.branch, order.number, totals.chargesAdded, totals.chargesDeducted, totals.taxesAdded,
+                        totals.taxesDeducted, totals.goods, totals.receivable, totals.discount, totals.bonus});
     return packet.toJson();
 }
 

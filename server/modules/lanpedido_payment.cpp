@@ -17,7 +17,7 @@
 #include "method_declarations.h"
 #include "money.h"
 #include "order_packets.h"
-#include "order_receivable.h"
+#include "order_totals.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
@@ -278,8 +278,6 @@ void storeTerms(const QSqlDatabase& db, const Payment& payment, const StoredOrde
 
 class PaymentMethod {
 public:
-    explicit PaymentMethod(const MethodRegistry& registry) : m_registry(registry) {}
-
     QJsonValue operator()(CallContext& context, QJsonArray& params) const
     {
         const Payment payment = paymentArgs(context.db, params);
@@ -294,7 +292,7 @@ public:
         QList<double> percentages;
         for (const Term& term : terms)
             percentages.append(term.percentage);
-        const QList<Cents> values = splitByPercentages(orderReceivable(m_registry, context, payment.order), percentages);
+        const QList<Cents> values = splitByPercentages(orderReceivable(context.db, payment.order), percentages);
         bool zeroInstallment = false;
         for (qsizetype n = 0; n < terms.size(); ++n) {
             terms[n].value = values.at(n);
@@ -311,9 +309,6 @@ public:
             storeTerms(context.db, payment, stored, terms);
         return QJsonArray{modalityChanged, answer};
     }
-
-private:
-    const MethodRegistry& m_registry;
 };
 
 ArgSpec valueArg(const QString& name, ArgKind kind, const QString& doc)
@@ -367,5 +362,5 @@ void registerLanPedidoPayment(MethodRegistry& registry)
             "call again in mode \"1\"). answer is \"PARCMZERO\" when an installment value would be 0 or less; then "
             "nothing is stored unless the branch prices by factor (IDTABPRECO \"2\"), where the terms are stored all "
             "the same. Otherwise empty."),
-        PaymentMethod(registry)});
+        PaymentMethod()});
 }

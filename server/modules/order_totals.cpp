@@ -1,0 +1,70 @@
+#include "order_totals.h"
+
+#include "goods_value.h"
+#include "packet_sql.h"
+
+#include <utility>
+
+namespace {
+
+using OrderPackets::OrderKey;
+
+// Sums a value over the order's rows split by a kind column: "A" adds to
+// the order total, "D" is deducted; other kinds ("I", included in the
+// price) change nothing.
+std::pair<double, double> addedAndDeducted(const QSqlDatabase& db, const QString& sql, const OrderKey& order)
+{
+    const DataPacket sums = selectPacket(db, {textField(QStringLiteral("KIND"), 1), floatField(QStringLiteral("TOTAL"))}, sql,
+                                         {order.branch, order.number});
+    double added = 0, deducted = 0;
+    for (const QVariantList& row : sums.rows) {
+        if (row.at(0).toString() == QLatin1String("A"))
+            added += row.at(1).toDouble();
+        else if (row.at(0).toString() == QLatin1String("D"))
+            deducted += row.at(1).toDouble();
+    }
+    return {RoundDec(added, 2), RoundDec(deducted, 2)};
+}
+
+} // namespace
+
+// Per live item: goods = RoundDec(VRPREUNITPED, 2) x QTITEMPED at the cent,
+// less RoundDec(VRDESITPED, 2). The amount to receive leaves out the free
+// goods and adds or deducts the taxes and charges by their kind.
+OrderTotals orderTotals(const QSqlDatabase& db, const OrderKey& order)
+{
+    OrderTotals totals;
+    const DataPacket items = selectPacket(
+        db, {floatField(QStringLiteral("VRPREUNITPED")), floatField(QStringLiteral("QTITEMPED")),
+             floatField(QStringLiteral("VRDESITPED")), textField(QStringLiteral("IDPRODBONIF"), 1)},
+        QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED, IDPRODBONIF FROM ITEMPEDIDO"
+                       " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
+        {order.branch, order.number});
+    for (const QVariantList& row : items.rows) {
+        const double goods = goodsValue(row.at(0).toDouble(), row.at(1).toDouble());
+        const double discount = RoundDec(row.at(2).toDouble(), 2);
+        totals.goods += goods - discount;
+        totals.discount += discount;
+        if (row.at(3).toString() == QLatin1String("S"))
+            totals.bonus += goods - discount;
+    }
+    totals.goods = RoundDec(totals.goods, 2);
+    totals.discount = RoundDec(totals.discount, 2);
+    totals.bonus = RoundDec(totals.bonus, 2);
+
+    std::tie(totals.taxesAdded, totals.taxesDeducted) = addedAndDeducted(
+        db,
+        QStringLiteral("SELECT COALESCE(T.IDTRATIMPO, I.IDTRATIMPO), SUM(T.VRTOTIMPPED) FROM IMPOSPEDTOT T"
+                       " INNER JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO"
+                       " WHERE T.CDFILIAL = ? AND T.NRPEDIDO = ? GROUP BY COALESCE(T.IDTRATIMPO, I.IDTRATIMPO)"),
+        order);
+    std::tie(totals.chargesAdded, totals.chargesDeducted) = addedAndDeducted(
+        db,
+        QStringLiteral("SELECT E.IDTPENCARGO, SUM(P.VRENCARGOPED) FROM ENCARGOPED P INNER JOIN ENCARGO E ON E.CDENCARGO = P.CDENCARGO"
+                       " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ? GROUP BY E.IDTPENCARGO"),
+        order);
+    totals.receivable = RoundDec(totals.goods - totals.bonus + totals.taxesAdded - totals.taxesDeducted + totals.chargesAdded
+                                     - totals.chargesDeducted,
+                                 2);
+    return totals;
+}
