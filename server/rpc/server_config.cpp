@@ -31,8 +31,19 @@ constexpr Setting MaxBody{"max-body-mb", "server/max-body-mb"};
 constexpr Setting TlsCert{"tls-cert", "server/tls-cert"};
 constexpr Setting TlsKey{"tls-key", "server/tls-key"};
 constexpr Setting InitDemo{"init-demo", "server/init-demo"};
+// The HTTP layer's bounds, for a site whose network or load needs others
+// than the defaults; the file only.
+constexpr Setting MaxConnections{nullptr, "http/max-connections"};
+constexpr Setting MaxConnectionsPerAddress{nullptr, "http/max-connections-per-address"};
+constexpr Setting RequestTimeout{nullptr, "http/request-timeout-seconds"};
+constexpr Setting IdleTimeout{nullptr, "http/idle-timeout-seconds"};
+constexpr Setting MaxHeaderKb{nullptr, "http/max-header-kb"};
+constexpr Setting MaxUnsentKb{nullptr, "http/max-unsent-kb"};
+constexpr Setting MaxHeldMb{nullptr, "http/max-held-mb"};
 constexpr Setting AllSettings[] = {DataDir, DatabaseUrl, DatabasePassword, CopyPassword, Listen, Workers,
-                                   SessionIdle, MaxBody, TlsCert, TlsKey, InitDemo};
+                                   SessionIdle, MaxBody, TlsCert, TlsKey, InitDemo,
+                                   MaxConnections, MaxConnectionsPerAddress, RequestTimeout, IdleTimeout,
+                                   MaxHeaderKb, MaxUnsentKb, MaxHeldMb};
 
 const QString PasswordHint = QStringLiteral(
     "put the password into the configuration file ([database] password=...) and start with --config FILE");
@@ -93,7 +104,7 @@ public:
 
     bool flag(const Setting& setting) const
     {
-        if (m_parser.isSet(QLatin1String(setting.option)))
+        if (fromCommandLine(setting))
             return true;
         if (!m_file || !m_file->contains(QLatin1String(setting.key)))
             return false;
@@ -197,6 +208,23 @@ DatabaseConfig serverDatabase(const Sources& sources)
     return config;
 }
 
+void readHttpLimits(const Sources& sources, HttpLimits& limits)
+{
+    const HttpLimits defaults;
+    limits.maxConnections = sources.number(MaxConnections, defaults.maxConnections, 100'000);
+    limits.maxConnectionsPerAddress = sources.number(MaxConnectionsPerAddress, defaults.maxConnectionsPerAddress, 100'000);
+    limits.readTimeoutMs = sources.number(RequestTimeout, defaults.readTimeoutMs / 1000, 3600) * 1000;
+    limits.idleTimeoutMs = sources.number(IdleTimeout, defaults.idleTimeoutMs / 1000, 86'400) * 1000;
+    limits.maxHeaderBytes = qint64(sources.number(MaxHeaderKb, int(defaults.maxHeaderBytes / 1024), 1024)) * 1024;
+    limits.maxUnsentBytes = qint64(sources.number(MaxUnsentKb, int(defaults.maxUnsentBytes / 1024), 1024 * 1024)) * 1024;
+    limits.maxHeldBytes = qint64(sources.number(MaxHeldMb, int(defaults.maxHeldBytes / (1024 * 1024)), 65'536)) * 1024 * 1024;
+    if (limits.maxConnectionsPerAddress > limits.maxConnections)
+        fail(QStringLiteral("http/max-connections-per-address (%1) is above http/max-connections (%2)")
+                 .arg(limits.maxConnectionsPerAddress).arg(limits.maxConnections));
+    if (limits.maxHeldBytes < limits.maxBodyBytes)
+        fail(QStringLiteral("http/max-held-mb is below the largest request body (max-body-mb)"));
+}
+
 } // namespace
 
 void addServerOptions(QCommandLineParser& parser)
@@ -231,6 +259,7 @@ ServerStartup serverStartup(const QCommandLineParser& parser)
     options.workers = sources.number(Workers, 0, 1024);
     options.sessions.idleSeconds = qint64(sources.number(SessionIdle, 480, 525'600)) * 60;
     options.http.maxBodyBytes = qint64(sources.number(MaxBody, 32, 4096)) * 1024 * 1024;
+    readHttpLimits(sources, options.http);
     options.tlsCertificateFile = sources.path(TlsCert);
     options.tlsKeyFile = sources.path(TlsKey);
     if (options.tlsCertificateFile.isEmpty() != options.tlsKeyFile.isEmpty())

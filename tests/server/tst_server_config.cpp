@@ -37,6 +37,7 @@ private slots:
     void settingsFromFileAndCommandLine_data();
     void settingsFromFileAndCommandLine();
     void pathsInTheFileAreRelativeToIt();
+    void httpLimitsFromTheFile();
     void refusedSettings_data();
     void refusedSettings();
 };
@@ -89,6 +90,32 @@ void TestServerConfig::pathsInTheFileAreRelativeToIt()
     QCOMPARE(startup.server.tlsKeyFile, QStringLiteral("/etc/k.pem"));
 }
 
+// The HTTP bounds keep their defaults unless the file's [http] names them.
+void TestServerConfig::httpLimitsFromTheFile()
+{
+    QTemporaryDir folder;
+    const QStringList sqlite{QStringLiteral("--data-dir"), folder.path()};
+    const HttpLimits defaults;
+    const HttpLimits unchanged = startupFor(folder, {}, sqlite).server.http;
+    QCOMPARE(unchanged.maxConnections, defaults.maxConnections);
+    QCOMPARE(unchanged.readTimeoutMs, defaults.readTimeoutMs);
+    QCOMPARE(unchanged.maxHeldBytes, defaults.maxHeldBytes);
+
+    const HttpLimits set = startupFor(folder,
+                                      "[http]\nmax-connections=300\nmax-connections-per-address=20\n"
+                                      "request-timeout-seconds=10\nidle-timeout-seconds=60\nmax-header-kb=16\n"
+                                      "max-unsent-kb=256\nmax-held-mb=128\n",
+                                      sqlite)
+                               .server.http;
+    QCOMPARE(set.maxConnections, 300);
+    QCOMPARE(set.maxConnectionsPerAddress, 20);
+    QCOMPARE(set.readTimeoutMs, 10'000);
+    QCOMPARE(set.idleTimeoutMs, 60'000);
+    QCOMPARE(set.maxHeaderBytes, 16 * 1024);
+    QCOMPARE(set.maxUnsentBytes, 256 * 1024);
+    QCOMPARE(set.maxHeldBytes, qint64(128) * 1024 * 1024);
+}
+
 void TestServerConfig::refusedSettings_data()
 {
     QTest::addColumn<QByteArray>("fileText");
@@ -110,6 +137,11 @@ void TestServerConfig::refusedSettings_data()
                                  << "unknown setting 'server/lisen'";
     QTest::newRow("bad number in file") << QByteArray("[server]\nworkers=muitos\n") << sqlite
                                         << "server/workers in the configuration file needs a whole number";
+    QTest::newRow("no connections") << QByteArray("[http]\nmax-connections=0\n") << sqlite
+                                    << "http/max-connections in the configuration file needs a whole number from 1";
+    QTest::newRow("more per address than in all") << QByteArray("[http]\nmax-connections=10\n") << sqlite
+                                                  << "is above http/max-connections (10)";
+    QTest::newRow("held below one body") << QByteArray("[http]\nmax-held-mb=8\n") << sqlite << "below the largest request body";
     QTest::newRow("bad flag") << QByteArray("[server]\ninit-demo=sim\n") << sqlite << "must be true or false";
     QTest::newRow("certificate without key") << QByteArray("[server]\ntls-cert=c.pem\n") << sqlite << "both --tls-cert and --tls-key";
     QTest::newRow("copy from postgresql") << QByteArray("[database]\nurl=postgresql://ped@db/erp\n")
