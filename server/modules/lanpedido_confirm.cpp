@@ -188,6 +188,23 @@ void requireHandedOutNumber(const QSqlDatabase& db, const OrderKey& order)
                    .arg(order.number.left(20), order.branch));
 }
 
+// An order drawn on a customer commitment may not be worth more than the
+// commitment's balance: its goods less discounts and free goods, as the
+// submission leaves them. The failure text is the code the screen knows.
+void requireCommitmentBalance(const QSqlDatabase& db, const OrderKey& order)
+{
+    const QVariant balance = selectValue(db,
+                                         QStringLiteral("SELECT E.VRSALDOEMP FROM PEDIDO P INNER JOIN EMPENHO E"
+                                                        " ON E.CDCLIENTE = P.CDCLIENTE AND E.NREMPENHO = P.NREMPENHO"
+                                                        " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ?"),
+                                         {order.branch, order.number});
+    if (!balance.isValid() || balance.isNull())
+        return;
+    const OrderTotals totals = orderTotals(db, order);
+    if (Cents::fromValue(totals.goods - totals.bonus) > Cents::fromValue(balance.toDouble()))
+        throw MethodError("SALDO_INSU");
+}
+
 QString orderStatus(const QSqlDatabase& db, const OrderKey& order)
 {
     return selectValue(db, QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
@@ -306,6 +323,7 @@ private:
         }
         if (!OrderPackets::orderExists(db, request.order))
             refuse(QStringLiteral("Pedido %1 da filial %2 não encontrado.").arg(request.order.number, request.order.branch));
+        requireCommitmentBalance(db, request.order);
         const OrderReservations::Applied reservations = OrderReservations::apply(db, request.order, request.stock);
         if (reservations.outcome == OrderDelta::Outcome::Conflict)
             return changedMeanwhile();
@@ -504,7 +522,8 @@ void registerLanPedidoConfirm(MethodRegistry& registry)
             "applies nothing; the same key with another request fails with \"IDEMP_DIFER: ...\"; keys are kept 48 hours. "
             "Refused with a message, storing nothing: no order named, a malformed delta, a delta without its table's key "
             "fields or with another order's rows, a value its column cannot take, a new order under a number not handed "
-            "out, an order not stored or no longer changeable, an operator other than the session's."),
+            "out, an order not stored or no longer changeable, an operator other than the session's; and with the message "
+            "exactly \"SALDO_INSU\" an order on a customer commitment (NREMPENHO) worth more than its balance VRSALDOEMP."),
         QStringLiteral(
             "Value array of 6, each null when there is nothing to report: [0] item errors CDFILIAL, NRPEDIDO, NRITEMPED, "
             "CDARVPROD, NMPRODUTO, CDERRO, DSERRO; [1] CDERRO (\"ALT_PR\" price changed, \"QT_RESE\" reserved beyond the "

@@ -247,7 +247,15 @@ void TestConfirmMethods::newOrderIsStoredWhole()
 {
     CLERK();
     const QString order = clerk.nextNumber();
-    const QJsonObject answer = clerk.send(clerk.newOrder(order, 3));
+    // On a commitment whose balance is exactly the order's 600,00.
+    server.execSql(QStringLiteral("DELETE FROM EMPENHO WHERE NREMPENHO = 'EMP-INTEIRO'"));
+    server.execSql(QStringLiteral("INSERT INTO EMPENHO (CDCLIENTE, NREMPENHO, DSEMPENHO, VREMPENHO, VRSALDOEMP)"
+                                  " VALUES (?, 'EMP-INTEIRO', 'Empenho de teste', 600, 600)"),
+                   {clerk.fixture().customer});
+    Submission submission = clerk.newOrder(order, 3);
+    submission.header = deltaOf(headerFields + QList<FieldDef>{text("NREMPENHO")},
+                                {inserted(clerk.headerRow(order) + QVariantList{QStringLiteral("EMP-INTEIRO")})});
+    const QJsonObject answer = clerk.send(submission);
     QVERIFY2(allNull(Clerk::elements(answer)), qPrintable(QJsonDocument(answer).toJson()));
     QCOMPARE(answer.value("result").toObject().value("refs").toArray().at(8).toString(), branch + u'/' + order);   // serverText
 
@@ -515,6 +523,7 @@ void TestConfirmMethods::badInputStoresNothing_data()
     QTest::newRow("order not stored") << "missing order" << "não encontrado";
     QTest::newRow("required field empty") << "no product" << "não pode ser gravada";
     QTest::newRow("another operator") << "operator" << "não é o operador da sessão";
+    QTest::newRow("above the commitment's balance") << "commitment" << "SALDO_INSU";
 }
 
 void TestConfirmMethods::badInputStoresNothing()
@@ -539,6 +548,13 @@ void TestConfirmMethods::badInputStoresNothing()
         s = clerk.newOrder(QStringLiteral("9999999999"));
     } else if (input == u"missing order") {
         s.header = QJsonValue::Null;
+    } else if (input == u"commitment") {   // 400,00 of goods against 399,99
+        server.execSql(QStringLiteral("DELETE FROM EMPENHO WHERE NREMPENHO = 'EMP-TESTE'"));
+        server.execSql(QStringLiteral("INSERT INTO EMPENHO (CDCLIENTE, NREMPENHO, DSEMPENHO, VREMPENHO, VRSALDOEMP)"
+                                      " VALUES (?, 'EMP-TESTE', 'Empenho de teste', 1000, 399.99)"),
+                       {clerk.fixture().customer});
+        s.header = deltaOf(headerFields + QList<FieldDef>{text("NREMPENHO")},
+                           {inserted(clerk.headerRow(order) + QVariantList{QStringLiteral("EMP-TESTE")})});
     } else if (input == u"no product") {
         QVariantList item = clerk.itemRow(order, 1);
         item[3] = QVariant();
