@@ -125,6 +125,9 @@ private slots:
     void descontoDaModalidade();
     void reconexoes();
     void comissaoRecusada();
+    void parcelaZerada_data();
+    void parcelaZerada();
+    void alteradoPorOutro();
 
 private:
     void antesDoTeste() override
@@ -346,6 +349,75 @@ void TstConfirmation::comissaoRecusada()
                 .isEmpty());
     if (tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido))
         QVERIFY(valor(tela->cdsPedido, "DSPEDCLI").isEmpty());
+}
+
+void TstConfirmation::parcelaZerada_data()
+{
+    QTest::addColumn<QString>("tabela");   // IDTABPRECO of the branch
+    QTest::addColumn<QString>("pedido");
+    QTest::addColumn<bool>("achados");   // its products have findings, authorised
+    QTest::addColumn<bool>("recusada");
+    QTest::newRow("tabela de preço") << "1" << "0000000007" << true << true;
+    QTest::newRow("fator de preço") << "2" << "0000000013" << false << false;
+}
+
+// A financial discount above the goods leaves every installment at nothing
+// or less. The order is stored all the same and stays on screen as stored;
+// outside price mode "2" the clerk is told and sees its terms.
+void TstConfirmation::parcelaZerada()
+{
+    QFETCH(QString, tabela);
+    QFETCH(QString, pedido);
+    QFETCH(bool, achados);
+    QFETCH(bool, recusada);
+    server->execSql(QStringLiteral("DELETE FROM ENCARGOPED WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido});
+    server->execSql(QStringLiteral("INSERT INTO ENCARGOPED (CDFILIAL, NRPEDIDO, CDENCARGO, VRENCARGOPED, VRPERCENTENC)"
+                                   " VALUES ('0001', ?, '03', 1000000, 0)"),
+                    {pedido});
+    const QString antes = gravado(QStringLiteral("SELECT IDTABPRECO FROM PARAMPEDIDO WHERE CDFILIAL = '0001'")).toString();
+    server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET IDTABPRECO = ? WHERE CDFILIAL = '0001'"), {tabela});
+    const auto volta = qScopeGuard([&] {
+        server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET IDTABPRECO = ? WHERE CDFILIAL = '0001'"), {antes});
+    });
+    server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 0 WHERE CDFILIAL = '0001'"));
+    const auto minimo = qScopeGuard([this] {
+        server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 50 WHERE CDFILIAL = '0001'"));
+    });
+    setParam(*tela->cdsParamPedido, QStringLiteral("IDTABPRECO"), tabela);
+    abrePedido(pedido);
+    QVERIFY(temLinhas(tela->cdsPrazoPgto));
+    campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-PARC"));
+    if (achados)
+        scripted->expectDialog(QStringLiteral("TfrmConsisteProduto"), [](QDialog& dialogo) {
+            static_cast<TfrmConsisteProduto&>(dialogo).responde(QStringLiteral("Autoriza"));
+        });
+
+    QCOMPARE(confirma(), !recusada);
+    QCOMPARE(scripted->hasMessage(QStringLiteral("Atenção! Existe uma parcela do vencimento do pedido menor ou igual a zero.")),
+             recusada);
+    scripted->messages();
+    QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
+             QStringLiteral("OC-PARC"));
+    QVERIFY(!tela->cdsPedido->isEditing());
+    if (recusada)
+        QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshFormaPgto);
+    if (tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido))   // when the list's filter holds it
+        QCOMPARE(valor(tela->cdsPedido, "DSPEDCLI"), QStringLiteral("OC-PARC"));
+}
+
+// Another clerk stored the order after it was opened here: nothing of this
+// edit is stored, the clerk is told, and the other clerk's change stands.
+void TstConfirmation::alteradoPorOutro()
+{
+    const QString pedido = abrePedido();
+    campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-DAQUI"));
+    server->execSql(QStringLiteral("UPDATE PEDIDO SET DSPEDCLI = 'OC-DE-LA' WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido});
+    QVERIFY(!confirma());
+    QVERIFY(scripted->hasMessage(QStringLiteral("A quantidade do produto está sendo alterada por outro usuário.")));
+    scripted->messages();
+    QCOMPARE(intermediario->chaves.size(), 1);
+    QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
+             QStringLiteral("OC-DE-LA"));
 }
 
 QTEST_MAIN(TstConfirmation)
