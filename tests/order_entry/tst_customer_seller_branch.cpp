@@ -21,6 +21,7 @@
 #include "widgets/btnpesquisa.h"
 #include "widgets/dbedits.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -511,6 +512,11 @@ void TstCustomerSellerBranch::pesquisaDeCliente()
         dialog.findChild<QPushButton*>(QStringLiteral("btnOk"))->click();
     });
     tela->btnCliente->click();
+    // The field takes the focus, which shows the bare document: the
+    // customer chosen stays, also before the clerk moves on.
+    QApplication::setActiveWindow(tela->window());
+    tela->dbeCliente->setFocus();
+    QCOMPARE(tela->dbeCliente->text(), documento(QStringLiteral("000103")));
     QCOMPARE(valor(tela->cdsPedido, "CDCLIENTE"), QStringLiteral("000103"));
     QCOMPARE(valor(tela->cdsPedido, "NRINSJURCLIE"), documento(QStringLiteral("000103")));
     QCOMPARE(valor(tela->cdsPedido, "IDTPIJURCLIE"), QStringLiteral("J"));

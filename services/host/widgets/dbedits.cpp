@@ -9,6 +9,7 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QScopedValueRollback>
 #include <QMimeData>
 #include <QTimer>
 
@@ -72,7 +73,7 @@ DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent), FieldBound(this)
     m_link->writeValue = [this] { updateRecord(); };
     connect(this, &QLineEdit::textEdited, this, &DBEdit::textWasEdited);
     connect(this, &QLineEdit::textChanged, this, [this] {
-        if (onChange)
+        if (onChange && !m_reformatting)
             guarded([&] { onChange(*this); });
     });
     showValue();
@@ -144,8 +145,10 @@ void DBEdit::inputMethodEvent(QInputMethodEvent* event)
 
 void DBEdit::focusInEvent(QFocusEvent* event)
 {
-    if (!m_modified)
+    if (!m_modified) {
+        QScopedValueRollback reformatting(m_reformatting, true);
         showValue();   // the edit format while focused
+    }
     QLineEdit::focusInEvent(event);
     if (leavesControl(event) && onEnter)
         guarded([&] { onEnter(*this); });

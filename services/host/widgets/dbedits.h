@@ -34,7 +34,10 @@ public:
 
     std::function<void(DBEdit&)> onEnter;
     std::function<void(DBEdit&)> onExit;     // after the value was written
-    std::function<void(DBEdit&)> onChange;   // text changed, typed or shown from the row
+    // Text changed, typed or shown from the row; not when the focus only
+    // switches the same value to its edit format (a tax number losing its
+    // punctuation).
+    std::function<void(DBEdit&)> onChange;
     std::function<void(DBEdit&, QChar& key)> onKeyPress;   // QChar() drops the key
 
 protected:
@@ -52,6 +55,7 @@ private:
     CharCase m_charCase = CharCase::Normal;
     bool m_modified = false;
     bool m_showing = false;
+    bool m_reformatting = false;
 };
 
 // Memo field as plain text (line breaks kept).

@@ -240,6 +240,23 @@ private slots:
         QCOMPARE(cds->fieldByName("NMCLIENTE").asString(), stored);
     }
 
+    // Coming into the field shows the bare digits of the same tax number:
+    // that is no change of the value, typing is.
+    void enteringReportsNoChange()
+    {
+        cds->fieldByName("NMCLIENTE").setEditMask(PictPess(QStringLiteral("J")));
+        cds->edit();
+        cds->fieldByName("NMCLIENTE").setValue(QStringLiteral("58811549000146"));
+        QStringList changes;
+        edit->onChange = [&](DBEdit& e) { changes << e.text(); };
+        focus(edit);
+        QCOMPARE(edit->text(), QStringLiteral("58811549000146"));
+        QCOMPARE(changes, QStringList());
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(changes, QStringList{QStringLiteral("5881154900014")});
+    }
+
 private:
     DBEdit* edit = nullptr;
 };
