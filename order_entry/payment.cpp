@@ -235,7 +235,10 @@ void TfrmLanPedido::Vd_CdModPgto(bool Consist)
             MensErro(texto(QStringLiteral("MODPGT_INV")), true);
         const ModalidadePagamento modalidade = ModalidadePagamento::de(qryPesqMod);
         aplicaModalidade(modalidade);
-        if (modalidade.tipo == PelaForma)
+        // The modality's terms come into an order that has none (typing
+        // another modality removes them); terms the clerk set or generated
+        // stay, also when the confirmation checks the modality again.
+        if (modalidade.tipo == PelaForma && !temLinhas(cdsPrazoPgto))
             carregaPrazosDaModalidade(valor(cdsPedido, "CDMODPGTO"), false);
     } catch (...) {
         refazPaginaPagamento();

@@ -20,6 +20,7 @@
 
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -128,6 +129,7 @@ private slots:
     void parcelaZerada_data();
     void parcelaZerada();
     void alteradoPorOutro();
+    void prazosGerados();
 
 private:
     void antesDoTeste() override
@@ -418,6 +420,37 @@ void TstConfirmation::alteradoPorOutro()
     QCOMPARE(intermediario->chaves.size(), 1);
     QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
              QStringLiteral("OC-DE-LA"));
+}
+
+// Terms the clerk generated stay the order's: checking the modality again
+// when the order is next confirmed does not bring its own terms back.
+void TstConfirmation::prazosGerados()
+{
+    const QString pedido = abrePedido();
+    const auto prazosGravados = [&] {
+        return server->rows(QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = '0001'"
+                                           " AND NRPEDIDO = ? ORDER BY NRDIASPGTOPED"),
+                            {pedido});
+    };
+    tela->selecionaPagina(tela->tshFormaPgto);
+    tela->speQtParcela->setValue(2);
+    tela->spePrazo->setValue(30);
+    scripted->expectQuestion(QStringLiteral("Deseja alterar a Forma de Pagamento?"), MsgButton::Yes);
+    tela->sbtGeraParcAutomaticoClick();
+    QVERIFY(scripted->hasMessage(QStringLiteral("Parcelamento Automático gerado com sucesso.")));
+    scripted->messages();
+    const QList<QVariantList> gerados{{30.0, 50.0}, {60.0, 50.0}};
+    QCOMPARE(prazosGravados(), gerados);
+
+    abrePedido(pedido);
+    campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-PRAZOS"));
+    scripted->expectDialog(QStringLiteral("TfrmConsisteProduto"), [](QDialog& dialogo) {
+        static_cast<TfrmConsisteProduto&>(dialogo).responde(QStringLiteral("Autoriza"));
+    });
+    QVERIFY(confirma());
+    QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
+             QStringLiteral("OC-PRAZOS"));
+    QCOMPARE(prazosGravados(), gerados);
 }
 
 QTEST_MAIN(TstConfirmation)
