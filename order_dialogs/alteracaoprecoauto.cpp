@@ -115,6 +115,12 @@ TfrmAlteracaoPrecoAuto::TfrmAlteracaoPrecoAuto(QWidget* parent)
     dbgProdGrid = Form::named(new DBGrid(panPrincipal), QStringLiteral("dbgProdGrid"));
     dbgProdGrid->setDataSource(dtsProdGrid);
     dbgProdGrid->setMinimumSize(640, 260);
+    const QList<std::pair<const char*, const char*>> colunas{{"CDARVPROD", "Código"},
+                                                             {"NMPRODUTO", "Produto"},
+                                                             {"VRPREUNITPED", "Preço Unitário"},
+                                                             {"NOVOVALOR", "Novo Preço Unitário"}};
+    for (const auto& [campo, titulo] : colunas)
+        dbgProdGrid->addColumn(QString::fromLatin1(campo), QString::fromUtf8(titulo));
     principal->addWidget(dbgProdGrid);
 
     for (auto* box : {rbtLCliente, rbtLProduto, rbtLTipoOper})
@@ -248,6 +254,7 @@ void TfrmAlteracaoPrecoAuto::btnProdutoClick()
         cdsProdCli->setData(DataPacket::fromJson(produtos.toObject()));
     }
     cdsProdCli->fieldByName(QStringLiteral("CDPRODINTE")).setDisplayLabel(QStringLiteral("Código Externo"));
+    cdsProdCli->fieldByName(QStringLiteral("CDPRODUTO")).setDisplayLabel(QStringLiteral("Cód. Interno"));
     mostraCodigosDeProduto(*cdsProdCli);
     PesquisaLista(*cdsProdCli, QStringLiteral("CDPRODUTO"), msgPadrao.Msg(QStringLiteral("PRODUTO")), false, stProduto);
     if (!stProduto.isEmpty())

@@ -4,6 +4,7 @@
 // order that may no longer change (the typed prices then cancelled); and
 // opened from the order entry screen.
 
+#include "widgets/dbgrid.h"
 #include "../order_entry/lanpedido_screen.h"
 
 #include "alteracaoprecoauto.h"
@@ -186,6 +187,9 @@ void TstAlteracaoPrecoAuto::confirma()
         escolheCliente(dialog);
         dialog.CarregaGrade();
         QCOMPARE(dialog.cdsProdGrid->recordCount(), 1);
+        // The clerk sees each product with its price and types the new one.
+        QCOMPARE(dialog.dbgProdGrid->columnCount(), 4);
+        QCOMPARE(dialog.dbgProdGrid->columnByField(QStringLiteral("NOVOVALOR"))->isVisible(), true);
         QCOMPARE(dialog.cdsProdGrid->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat(), 10.0);
         QVERIFY(!dialog.sbtConfirma->isEnabled());
         dialog.cdsProdGrid->edit();
