@@ -145,9 +145,11 @@ TfrmAlteracaoPrecoAuto::TfrmAlteracaoPrecoAuto(QWidget* parent)
         };
     }
 
-    // Rows cannot be added; leaving the new price posts the row.
+    // Rows cannot be added; leaving the new price posts the row, and so does
+    // the confirmation, which a price being typed already allows.
     cdsProdGrid->beforeInsert = [](RecordSet&) { throw Abort(); };
-    cdsProdGrid->afterPost = [this](RecordSet&) { habilitaConfirma(); };
+    for (RecordSet::Event* evento : {&cdsProdGrid->afterEdit, &cdsProdGrid->afterPost, &cdsProdGrid->afterCancel})
+        *evento = [this](RecordSet&) { habilitaConfirma(); };
     dbgProdGrid->onColExit = [this](DBGrid& grade) {
         const Field* saindo = grade.selectedField();
         if (saindo && saindo->name() == u"NOVOVALOR" && cdsProdGrid->isEditing())
@@ -349,7 +351,8 @@ void TfrmAlteracaoPrecoAuto::CarregaGrade()
 
 void TfrmAlteracaoPrecoAuto::habilitaConfirma()
 {
-    sbtConfirma->setEnabled(cdsProdGrid->isActive() && !cdsProdGrid->isEmpty() && cdsProdGrid->hasChanges());
+    sbtConfirma->setEnabled(cdsProdGrid->isActive() && !cdsProdGrid->isEmpty()
+                            && (cdsProdGrid->hasChanges() || cdsProdGrid->isEditing()));
 }
 
 // ---- confirmation --------------------------------------------------------------------

@@ -192,9 +192,9 @@ void TstAlteracaoPrecoAuto::confirma()
         QCOMPARE(dialog.dbgProdGrid->columnByField(QStringLiteral("NOVOVALOR"))->isVisible(), true);
         QCOMPARE(dialog.cdsProdGrid->fieldByName(QStringLiteral("VRPREUNITPED")).asFloat(), 10.0);
         QVERIFY(!dialog.sbtConfirma->isEnabled());
+        // A price still being typed can be confirmed: the row posts first.
         dialog.cdsProdGrid->edit();
         dialog.cdsProdGrid->fieldByName(QStringLiteral("NOVOVALOR")).setValue(10.9);
-        dialog.cdsProdGrid->post();
         QVERIFY(dialog.sbtConfirma->isEnabled());
         scripted->expectQuestion(QStringLiteral("Deseja alterar os preços?"), MsgButton::Yes);
         dialog.sbtConfirma->click();
