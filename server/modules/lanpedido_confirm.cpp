@@ -382,44 +382,7 @@ private:
                     QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED IN ('1', '2')"
                                    " AND IDSITITEMPED <> ?"),
                     {status, order.branch, order.number, status});
-        QSqlQuery items = execSql(db,
-                                  QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO"
-                                                 " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
-                                  {order.branch, order.number});
-        double total = 0;
-        while (items.next())
-            total += netGoodsValue(items.value(0).toDouble(), items.value(1).toDouble(), items.value(2).toDouble());
-        items.finish();
-        const QVariant changed = request.newOrder ? QVariant() : QVariant(QDateTime::currentDateTime());
-        execSql(db,
-                QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
-                               " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-                {RoundDec(total, 2), RoundDec(total, 2), changed, order.branch, order.number});
-        storeOrdersTaxes(db, order.branch, {order.number});   // in batches: an order of many lines
-        shareInstallments(context, order);
-    }
-
-    // VRPARCELA of each term: the amount to receive shared by the terms'
-    // percentages in whole cents, as setFormaPagto stores it.
-    void shareInstallments(CallContext& context, const OrderKey& order) const
-    {
-        QSqlQuery terms = execSql(context.db,
-                                  QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"
-                                                 " ORDER BY NRDIASPGTOPED"),
-                                  {order.branch, order.number});
-        QVariantList days;
-        QList<double> percentages;
-        while (terms.next()) {
-            days << terms.value(0);
-            percentages << terms.value(1).toDouble();
-        }
-        terms.finish();
-        if (days.isEmpty())
-            return;
-        const QList<Cents> values = splitByPercentages(orderReceivable(context.db, order), percentages);
-        for (qsizetype n = 0; n < days.size(); ++n)
-            execSql(context.db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
-                    {values.at(n).value(), order.branch, order.number, days.at(n)});
+        storeOrderValues(db, order, request.newOrder ? QDateTime() : QDateTime::currentDateTime());
     }
 
     // The audit row and the logistics outbox row of a stored confirmation.

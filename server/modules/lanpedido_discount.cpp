@@ -15,11 +15,13 @@
 #include "discount_maxima.h"
 #include "method_declarations.h"
 #include "money.h"
+#include "order_totals.h"
 #include "order_packets.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
 #include "tax_model.h"
 
+#include <QDateTime>
 #include <QHash>
 
 #include <optional>
@@ -190,8 +192,9 @@ QJsonValue setAplicaDesconto(CallContext& context, QJsonArray& params)
         storePrice(context.db, order, items[i], prices[i]);
         totalDiscount += (items[i].price - prices[i]) * items[i].quantity;
     }
-    // The item taxes follow the new prices, so the screen's reload shows them.
-    storeOrderTaxes(context.db, order.branch, order.number);
+    // The totals, item taxes and installments follow the new prices, so the
+    // screen's reload shows them.
+    storeOrderValues(context.db, order, QDateTime::currentDateTime());
     params[NewPriceArg] = scope == SelectedItem ? prices.first() : 0.0;
     params[TotalDiscountArg] = RoundDec(totalDiscount, 2);
     return QJsonArray{QStringLiteral("OK")};

@@ -16,6 +16,7 @@
 #include "list_text.h"
 #include "method_declarations.h"
 #include "money.h"
+#include "order_totals.h"
 #include "price_band.h"
 #include "packet_sql.h"
 #include "rpc/method_registry.h"
@@ -368,10 +369,16 @@ QJsonValue setAlteracaoPreco(CallContext& context, QJsonArray& params)
     if (updated != itemCount)
         throw MethodError("Os pedidos mudaram durante a alteração; nenhum preço foi alterado. Tente de novo.");
 
-    // The stored taxes follow the new prices.
+    // The stored taxes, totals and installment values follow the new prices.
     qint64 orderCount = 0;
+    const QDateTime now = QDateTime::currentDateTime();
     for (auto branch = changedOrders.cbegin(); branch != changedOrders.cend(); ++branch) {
         storeOrdersTaxes(context.db, branch.key(), *branch);
+        for (const QString& number : *branch) {
+            const OrderPackets::OrderKey order{branch.key(), number};
+            storeOrderTotals(context.db, order, now);
+            storeInstallments(context.db, order);
+        }
         orderCount += branch->size();
     }
     return QJsonArray{Accepted, double(itemCount), double(orderCount)};

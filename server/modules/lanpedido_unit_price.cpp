@@ -17,6 +17,7 @@
 #include "method_declarations.h"
 #include "modules/goods_value.h"
 #include "money.h"
+#include "order_totals.h"
 #include "price_band.h"
 #include "order_packets.h"
 #include "packet_sql.h"
@@ -303,8 +304,9 @@ QJsonValue setPreco(CallContext& context, QJsonArray& params)
         execSql(context.db,
                 QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
                 {item.newPrice, change.order.branch, change.order.number, item.number});
-    // The item taxes follow the new prices, so the screen's reload shows them.
-    storeOrderTaxes(context.db, change.order.branch, change.order.number);
+    // The totals, item taxes and installments follow the new prices, so the
+    // screen's reload shows them.
+    storeOrderValues(context.db, change.order, QDateTime::currentDateTime());
     return QStringLiteral("OK");
 }
 

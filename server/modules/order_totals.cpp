@@ -2,6 +2,11 @@
 
 #include "goods_value.h"
 #include "packet_sql.h"
+#include "store/sql.h"
+#include "tax_model.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
 
 #include <utility>
 
@@ -68,3 +73,49 @@ OrderTotals orderTotals(const QSqlDatabase& db, const OrderKey& order)
                                  2);
     return totals;
 }
+
+void storeOrderTotals(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt)
+{
+    QSqlQuery items = execSql(db,
+                              QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO"
+                                             " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
+                              {order.branch, order.number});
+    double total = 0;
+    while (items.next())
+        total += netGoodsValue(items.value(0).toDouble(), items.value(1).toDouble(), items.value(2).toDouble());
+    items.finish();
+    const QVariant changed = changedAt.isValid() ? QVariant(changedAt) : QVariant();
+    execSql(db,
+            QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
+                           " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+            {RoundDec(total, 2), RoundDec(total, 2), changed, order.branch, order.number});
+}
+
+void storeInstallments(const QSqlDatabase& db, const OrderKey& order)
+{
+    QSqlQuery terms = execSql(db,
+                              QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"
+                                             " ORDER BY NRDIASPGTOPED"),
+                              {order.branch, order.number});
+    QVariantList days;
+    QList<double> percentages;
+    while (terms.next()) {
+        days << terms.value(0);
+        percentages << terms.value(1).toDouble();
+    }
+    terms.finish();
+    if (days.isEmpty())
+        return;
+    const QList<Cents> values = splitByPercentages(orderReceivable(db, order), percentages);
+    for (qsizetype n = 0; n < days.size(); ++n)
+        execSql(db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
+                {values.at(n).value(), order.branch, order.number, days.at(n)});
+}
+
+void storeOrderValues(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt)
+{
+    storeOrderTotals(db, order, changedAt);
+    storeOrdersTaxes(db, order.branch, {order.number});   // in batches: an order of many lines
+    storeInstallments(db, order);
+}
+

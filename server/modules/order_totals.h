@@ -5,6 +5,7 @@
 #include "money.h"
 #include "order_packets.h"
 
+class QDateTime;
 class QSqlDatabase;
 
 struct OrderTotals {
@@ -23,3 +24,18 @@ inline Cents orderReceivable(const QSqlDatabase& db, const OrderPackets::OrderKe
 {
     return Cents::fromValue(orderTotals(db, order).receivable);
 }
+
+// Writes what the server keeps of a stored order's value: VRTOTALPED and
+// VRTOTPEDLIQ from its live items (DTHRALTPED too when `changedAt` is
+// valid). The caller holds the transaction.
+void storeOrderTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QDateTime& changedAt = {});
+
+// VRPARCELA of each term: the amount to receive shared by the terms'
+// percentages in whole cents, as setFormaPagto stores it. The order's taxes
+// must be stored first.
+void storeInstallments(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+
+// All of the above after the items changed: totals, the taxes
+// (storeOrdersTaxes), then the installments.
+void storeOrderValues(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QDateTime& changedAt = {});
+

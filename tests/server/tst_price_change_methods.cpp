@@ -6,6 +6,7 @@
 #include "demo_backends.h"
 #include "list_text.h"
 #include "method_calls.h"
+#include "money.h"
 #include "modules/modules.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
@@ -52,7 +53,7 @@ void resetOrders(const QSqlDatabase& db, const Fixture& f)
                                " DSPERALTMAIOR = '10', DSPERALTMENOR = '10' WHERE CDFILIAL = ?"),
             {branch});
     for (const QString& table : {QStringLiteral("ITEMPEDIMPOS"), QStringLiteral("IMPOSPEDTOT"), QStringLiteral("ITEMPEDIDO"),
-                                 QStringLiteral("PEDIDO")})
+                                 QStringLiteral("PRAZOPGTOPED"), QStringLiteral("PEDIDO")})
         execSql(db, QStringLiteral("DELETE FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO LIKE '99000000%'").arg(table), {branch});
     const QStringList statuses{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")};
     for (qsizetype i = 0; i < orders.size(); ++i) {
@@ -65,6 +66,10 @@ void resetOrders(const QSqlDatabase& db, const Fixture& f)
                                        " VRPRPARPRECO, IDSITITEMPED) VALUES (?, ?, ?, ?, 3, ?, ?, '1')"),
                     {branch, orders[i], QStringLiteral("%1").arg(++item, 10, 10, QChar(u'0')), product, price, price});
     }
+    for (const double days : {30.0, 60.0})
+        execSql(db, QStringLiteral("INSERT INTO PRAZOPGTOPED (CDFILIAL, NRPEDIDO, NRDIASPGTOPED, VRPERCPGTOPED, VRPARCELA)"
+                                   " VALUES (?, ?, ?, 50, 45)"),
+                {branch, orders[0], days});
 }
 
 QMap<QString, double> storedPrices(const QSqlDatabase& db)
@@ -162,6 +167,19 @@ void TestPriceChangeMethods::alteracao()
     for (int i = 0; i < 3; ++i)
         expected[orders[i] + u'/' + f.productX] = 10.9;
     QCOMPARE(storedPrices(db), expected);
+    // The order's total and its installments follow: 3 x 10,90 + 3 x 20,00,
+    // and the amount to receive, taxes included, in two halves.
+    QCOMPARE(selectValue(db, QStringLiteral("SELECT VRTOTALPED FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, orders[0]})
+                 .toDouble(),
+             92.7);
+    const DataPacket totals = PedTest::packetOf(call(db, QStringLiteral("GetImposEncar"), {branch, orders[0]}));
+    const double receivable = totals.rows.first().at(totals.indexOf(QStringLiteral("VRRECEBIMENTO"))).toDouble();
+    QVERIFY(receivable > 92.7);
+    const QList<QVariantList> installments = PedTest::rowsOf(
+        db, QStringLiteral("SELECT VRPARCELA FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ? ORDER BY NRDIASPGTOPED"),
+        {branch, orders[0]});
+    QCOMPARE(installments.size(), 2);
+    QCOMPARE(RoundDec(installments.at(0).first().toDouble() + installments.at(1).first().toDouble(), 2), receivable);
     const QList<QVariantList> taxes = PedTest::rowsOf(
         db, QStringLiteral("SELECT DISTINCT VRCONTIMPITPED FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO LIKE '99000000%'"
                            " AND NRITEMPED = '0000000001'"),
