@@ -183,7 +183,9 @@ void TestHostileClients::neverReadingPipelinerIsHeldBack()
     server.output();
     const qint64 after = residentKiB(server.processId());
     QVERIFY2(sentBytes < 100 * 1024 * 1024, qPrintable(QString::number(sentBytes)));
+#ifndef __SANITIZE_ADDRESS__   // its quarantine keeps freed memory resident on purpose
     QVERIFY2(after - before < 64 * 1024, qPrintable(QStringLiteral("%1 KiB -> %2 KiB after %3 bytes").arg(before).arg(after).arg(sentBytes)));
+#endif
     HttpClient other(server.port());
     QCOMPARE(other.get("/health").status, 200);
 }

@@ -3,6 +3,8 @@
 #include "field.h"
 #include "guard.h"
 
+#include <utility>
+
 DataSource::DataSource(const QString& name, QObject* parent) : QObject(parent)
 {
     setObjectName(name);
@@ -97,7 +99,11 @@ void DataSource::connectDataSet()
     m_connections << connect(rs, &QObject::destroyed, this, [this] {
         m_connections.clear();
         emit dataSetChanged();
+        // A record set goes with its form, whose handlers may be gone
+        // already: the widgets hear of it, the form's handler does not.
+        const auto handler = std::exchange(onStateChange, nullptr);
         onRecordSetState(RecordSet::State::Inactive);
+        onStateChange = handler;
     });
 }
 

@@ -28,14 +28,17 @@ public:
         }
         m_fillWidth = m_fill >= 0 && m_fill < m_header.count() ? m_header.sectionSize(m_fill) : 0;
         connect(&m_header, &QHeaderView::sectionResized, this, [this](int section, int, int size) { resized(section, size); });
-        m_table.viewport()->installEventFilter(this);
+        m_viewport = m_table.viewport();
+        m_viewport->installEventFilter(this);
         fill();
     }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == m_table.viewport() && event->type() == QEvent::Resize)
+        // The viewport is kept: the table may be half destroyed when the
+        // viewport's last events come.
+        if (watched == m_viewport && event->type() == QEvent::Resize)
             fill();
         return QObject::eventFilter(watched, event);
     }
@@ -70,6 +73,7 @@ private:
     }
 
     QTableView& m_table;
+    QWidget* m_viewport = nullptr;
     QHeaderView& m_header;
     int m_fill;
     int m_fillWidth = 0;
