@@ -22,7 +22,6 @@
 #include "changeable_order.h"
 #include "confirm_findings.h"
 #include "confirmation_keys.h"
-#include "goods_value.h"
 #include "method_declarations.h"
 #include "money.h"
 #include "order_delta.h"
@@ -200,7 +199,7 @@ void requireCommitmentBalance(const QSqlDatabase& db, const OrderKey& order)
                                          {order.branch, order.number});
     if (!balance.isValid() || balance.isNull())
         return;
-    const OrderTotals totals = orderTotals(db, order);
+    const OrderTotals totals = itemTotals(db, order);
     if (Cents::fromValue(totals.goods - totals.bonus) > Cents::fromValue(balance.toDouble()))
         throw MethodError("SALDO_INSU");
 }

@@ -19,7 +19,6 @@
 #include "order_packets.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
-#include "tax_model.h"
 
 #include <QDateTime>
 #include <QHash>

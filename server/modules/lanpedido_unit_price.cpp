@@ -24,7 +24,6 @@
 #include "rpc/method_registry.h"
 #include "store/sql.h"
 #include "store/supervisor_releases.h"
-#include "tax_model.h"
 
 #include <QDateTime>
 #include <QJsonArray>

@@ -34,9 +34,8 @@ std::pair<double, double> addedAndDeducted(const QSqlDatabase& db, const QString
 } // namespace
 
 // Per live item: goods = RoundDec(VRPREUNITPED, 2) x QTITEMPED at the cent,
-// less RoundDec(VRDESITPED, 2). The amount to receive leaves out the free
-// goods and adds or deducts the taxes and charges by their kind.
-OrderTotals orderTotals(const QSqlDatabase& db, const OrderKey& order)
+// less RoundDec(VRDESITPED, 2).
+OrderTotals itemTotals(const QSqlDatabase& db, const OrderKey& order)
 {
     OrderTotals totals;
     const DataPacket items = selectPacket(
@@ -56,7 +55,14 @@ OrderTotals orderTotals(const QSqlDatabase& db, const OrderKey& order)
     totals.goods = RoundDec(totals.goods, 2);
     totals.discount = RoundDec(totals.discount, 2);
     totals.bonus = RoundDec(totals.bonus, 2);
+    return totals;
+}
 
+// The amount to receive leaves out the free goods and adds or deducts the
+// taxes and charges by their kind.
+OrderTotals orderTotals(const QSqlDatabase& db, const OrderKey& order)
+{
+    OrderTotals totals = itemTotals(db, order);
     std::tie(totals.taxesAdded, totals.taxesDeducted) = addedAndDeducted(
         db,
         QStringLiteral("SELECT COALESCE(T.IDTRATIMPO, I.IDTRATIMPO), SUM(T.VRTOTIMPPED) FROM IMPOSPEDTOT T"
@@ -76,19 +82,12 @@ OrderTotals orderTotals(const QSqlDatabase& db, const OrderKey& order)
 
 void storeOrderTotals(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt)
 {
-    QSqlQuery items = execSql(db,
-                              QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED FROM ITEMPEDIDO"
-                                             " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
-                              {order.branch, order.number});
-    double total = 0;
-    while (items.next())
-        total += netGoodsValue(items.value(0).toDouble(), items.value(1).toDouble(), items.value(2).toDouble());
-    items.finish();
+    const double goods = itemTotals(db, order).goods;
     const QVariant changed = changedAt.isValid() ? QVariant(changedAt) : QVariant();
     execSql(db,
             QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
                            " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {RoundDec(total, 2), RoundDec(total, 2), changed, order.branch, order.number});
+            {goods, goods, changed, order.branch, order.number});
 }
 
 void storeInstallments(const QSqlDatabase& db, const OrderKey& order)

@@ -18,6 +18,8 @@ struct OrderTotals {
 };
 
 // Cancelled items count nothing; an order that is not stored totals 0.
+// itemTotals fills only what the items give (goods, discount, bonus).
+OrderTotals itemTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
 OrderTotals orderTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
 
 inline Cents orderReceivable(const QSqlDatabase& db, const OrderPackets::OrderKey& order)

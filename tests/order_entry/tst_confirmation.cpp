@@ -183,6 +183,13 @@ private:
         };
         return RegrasPedido::valorParaMinimo({total("VRTOTAPROD"), total("VRTOTADESCPED"), total("VRTOTABONIFPED")});
     }
+    // The product findings of the first submission are authorised.
+    void autorizaAchados()
+    {
+        scripted->expectDialog(QStringLiteral("TfrmConsisteProduto"), [](QDialog& dialogo) {
+            static_cast<TfrmConsisteProduto&>(dialogo).responde(QStringLiteral("Autoriza"));
+        });
+    }
     QVariant gravado(const QString& sql, const QVariantList& valores = {})
     {
         return selectValue(demo, sql, valores);
@@ -245,9 +252,7 @@ void TstConfirmation::valorMinimo()
     const QString texto = QStringLiteral("Valor total do pedido não pode ser menor do que o Valor Mínimo do Pedido ( %1).")
                               .arg(RegrasPedido::textoValorMinimo(minimo));
     if (!recusado)
-        scripted->expectDialog(QStringLiteral("TfrmConsisteProduto"), [](QDialog& dialogo) {
-            static_cast<TfrmConsisteProduto&>(dialogo).responde(QStringLiteral("Autoriza"));
-        });
+        autorizaAchados();
     QCOMPARE(confirma(), !recusado);
     QCOMPARE(scripted->hasMessage(texto), recusado);
     scripted->messages();
@@ -390,9 +395,7 @@ void TstConfirmation::parcelaZerada()
     QVERIFY(temLinhas(tela->cdsPrazoPgto));
     campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-PARC"));
     if (achados)
-        scripted->expectDialog(QStringLiteral("TfrmConsisteProduto"), [](QDialog& dialogo) {
-            static_cast<TfrmConsisteProduto&>(dialogo).responde(QStringLiteral("Autoriza"));
-        });
+        autorizaAchados();
 
     QCOMPARE(confirma(), !recusada);
     QCOMPARE(scripted->hasMessage(QStringLiteral("Atenção! Existe uma parcela do vencimento do pedido menor ou igual a zero.")),
@@ -444,9 +447,7 @@ void TstConfirmation::prazosGerados()
 
     abrePedido(pedido);
     campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-PRAZOS"));
-    scripted->expectDialog(QStringLiteral("TfrmConsisteProduto"), [](QDialog& dialogo) {
-        static_cast<TfrmConsisteProduto&>(dialogo).responde(QStringLiteral("Autoriza"));
-    });
+    autorizaAchados();
     QVERIFY(confirma());
     QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
              QStringLiteral("OC-PRAZOS"));
