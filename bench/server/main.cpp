@@ -8,7 +8,10 @@
 //   thread's own QtSql connection, without HTTP, JSON-RPC or session check.
 // Also, as the physical bound of a call, the round trip of a bare HTTP
 // request (GET /health, answered on the server's I/O thread) over the same
-// loopback to the same server, and each call's p50 against it.
+// loopback to the same server, and each call's p50 against it; the same call
+// sent by a bare HTTP client beside the one through TNetConnection shows what
+// the server costs apart from the client library.
+// --method and --threads narrow the run to one figure, to profile it.
 // Prints "server.<db>.<method>.<n>thread.<measure> <value> <unit>".
 
 #include "http_client.h"
@@ -23,6 +26,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QSqlDatabase>
 #include <QThread>
@@ -136,6 +141,27 @@ CallFactory bareHttp(quint16 port)
     };
 }
 
+// The same call as a client that writes its HTTP request by hand and waits
+// on the socket: what the server costs, without the client library.
+CallFactory rawRpc(quint16 port, const BenchMethod& method, const QString& token)
+{
+    return [port, method, token]() -> Call {
+        auto client = std::make_shared<PedTest::HttpClient>(port);
+        const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
+                                                          {QStringLiteral("id"), 1},
+                                                          {QStringLiteral("method"), method.name()},
+                                                          {QStringLiteral("params"), method.params}})
+                                    .toJson(QJsonDocument::Compact);
+        const QByteArray path = "/rpc/" + LanPedido.toUtf8();
+        const PedTest::HeaderList headers{{"Content-Type", "application/json"},
+                                          {"Authorization", "Bearer " + token.toUtf8()}};
+        return [client, body, path, headers] {
+            const PedTest::HttpResult result = client->post(path, body, headers);
+            return result.status == 200 && result.json().toObject().contains(QStringLiteral("result"));
+        };
+    };
+}
+
 // The thread's own connection, removed when the last copy of the call goes.
 struct DirectConnection {
     explicit DirectConnection(const DatabaseConfig& config)
@@ -183,7 +209,8 @@ void print(const QString& prefix, const char* measure, double value, const char*
     fflush(stdout);
 }
 
-void benchBackend(const QString& dbName, PedTest::TestServerOptions::Backend backend, double seconds)
+void benchBackend(const QString& dbName, PedTest::TestServerOptions::Backend backend, double seconds,
+                  const QString& onlyMethod, const QList<int>& threadCounts)
 {
     PedTest::TestServerOptions options;
     options.backend = backend;
@@ -203,23 +230,32 @@ void benchBackend(const QString& dbName, PedTest::TestServerOptions::Backend bac
     const QList<BenchMethod> methods{{Rpc::LanPedido::GetPrxPedido.info(), {QStringLiteral("0001")}},
                                      {Rpc::LanPedido::getParamGerPed.info(), {}}};
     for (const BenchMethod& method : methods) {
+        if (!onlyMethod.isEmpty() && method.name() != onlyMethod)
+            continue;
         const MethodSpec* spec = registry.find(LanPedido, method.name());
         if (!spec)
             throw std::runtime_error("method not registered: " + method.name().toStdString());
-        for (int threads : {1, 8}) {
+        for (int threads : threadCounts) {
             const QString prefix = QStringLiteral("server.%1.%2.%3thread").arg(dbName, method.name()).arg(threads);
             const Figures viaServer = measure(threads, seconds, throughServer(server.port(), method));
+            const Figures viaRaw = measure(threads, seconds,
+                                           rawRpc(server.port(), method, ServerSession::instance().token()));
             const Figures viaDirect = measure(threads, seconds, direct(server.databaseConfig(), spec, method));
             print(prefix, "calls_per_s", viaServer.callsPerSecond, "1/s", 0);
             print(prefix, "p50_ms", viaServer.p50Ms, "ms", 3);
             print(prefix, "p99_ms", viaServer.p99Ms, "ms", 3);
+            print(prefix, "raw_http_calls_per_s", viaRaw.callsPerSecond, "1/s", 0);
+            print(prefix, "raw_http_p50_ms", viaRaw.p50Ms, "ms", 3);
             print(prefix, "direct_calls_per_s", viaDirect.callsPerSecond, "1/s", 0);
             print(prefix, "direct_p50_ms", viaDirect.p50Ms, "ms", 3);
             print(prefix, "ratio_to_direct", viaServer.callsPerSecond / viaDirect.callsPerSecond, "x", 2);
-            if (threads == 1 && bare.p50Ms > 0)
+            if (threads == 1 && bare.p50Ms > 0) {
                 print(prefix, "p50_ratio_to_http_roundtrip", viaServer.p50Ms / bare.p50Ms, "x", 2);
-            if (viaServer.failures + viaDirect.failures > 0)
-                print(prefix, "failed_calls", double(viaServer.failures + viaDirect.failures), "calls", 0);
+                print(prefix, "raw_http_p50_ratio_to_http_roundtrip", viaRaw.p50Ms / bare.p50Ms, "x", 2);
+            }
+            const qint64 failures = viaServer.failures + viaRaw.failures + viaDirect.failures;
+            if (failures > 0)
+                print(prefix, "failed_calls", double(failures), "calls", 0);
         }
     }
     ServerSession::instance().logout();
@@ -237,7 +273,22 @@ int main(int argc, char* argv[])
                                            QStringLiteral("Measuring time per figure (default 2)."),
                                            QStringLiteral("seconds"), QStringLiteral("2"));
     parser.addOption(secondsOption);
+    const QCommandLineOption methodOption(QStringLiteral("method"),
+                                          QStringLiteral("Measure only this method (to profile one call)."),
+                                          QStringLiteral("name"));
+    parser.addOption(methodOption);
+    const QCommandLineOption threadsOption(QStringLiteral("threads"),
+                                           QStringLiteral("Measure only with this many client threads."),
+                                           QStringLiteral("count"));
+    parser.addOption(threadsOption);
     parser.process(app);
+    const QString onlyMethod = parser.value(methodOption);
+    const QList<int> threadCounts = parser.isSet(threadsOption) ? QList<int>{parser.value(threadsOption).toInt()}
+                                                                : QList<int>{1, 8};
+    if (threadCounts.first() <= 0) {
+        fprintf(stderr, "bench_server: --threads must be a positive number\n");
+        return 2;
+    }
     const double seconds = parser.value(secondsOption).toDouble();
     if (seconds <= 0) {
         fprintf(stderr, "bench_server: --seconds must be a positive number\n");
@@ -248,9 +299,10 @@ int main(int argc, char* argv[])
     printf("# %d cores; the server runs in this process, its workers share the cores with the client threads\n",
            QThread::idealThreadCount());
     try {
-        benchBackend(QStringLiteral("sqlite"), PedTest::TestServerOptions::Backend::SQLite, seconds);
+        benchBackend(QStringLiteral("sqlite"), PedTest::TestServerOptions::Backend::SQLite, seconds, onlyMethod, threadCounts);
         if (PedTest::TestServer::postgresRequested())
-            benchBackend(QStringLiteral("postgresql"), PedTest::TestServerOptions::Backend::PostgreSQL, seconds);
+            benchBackend(QStringLiteral("postgresql"), PedTest::TestServerOptions::Backend::PostgreSQL, seconds,
+                         onlyMethod, threadCounts);
         else
             printf("# server.postgresql skipped: PED_TEST_PG_URL is not set\n");
     } catch (const std::exception& failure) {
