@@ -216,12 +216,16 @@ QJsonArray tableRows(const QSqlDatabase& db, const QString& table, const OrderKe
 {
     QSqlQuery query = execSql(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table),
                               {order.branch, order.number});
+    // The column names once, not a record copied for every row.
+    const QSqlRecord record = query.record();
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i)
+        names.append(record.fieldName(i).toUpper());
     QJsonArray rows;
     while (query.next()) {
-        const QSqlRecord record = query.record();
         QJsonObject row;
-        for (int i = 0; i < record.count(); ++i)
-            row.insert(record.fieldName(i).toUpper(), QJsonValue::fromVariant(query.value(i)));
+        for (int i = 0; i < names.size(); ++i)
+            row.insert(names.at(i), QJsonValue::fromVariant(query.value(i)));
         rows.append(row);
     }
     return rows;
