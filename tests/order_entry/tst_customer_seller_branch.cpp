@@ -67,8 +67,6 @@ private slots:
     void vendedorLogado();
     void clienteRecusado_data();
     void clienteRecusado();
-    void clienteNaSaida_data();
-    void clienteNaSaida();
     void clienteNaoRelacionadoAoVendedorLogado();
     void clienteNovoTrazSeusDados();
     void falhaRevalidaPaginaAtual();
@@ -89,8 +87,7 @@ private slots:
     void vendedorMudaPrecoBase();
     void filialDestino_data();
     void filialDestino();
-    void consultaDeCliente();
-    void posicaoFinanceira();
+    void consultasDoCliente();
     void mensagensDoVendedor();
 
 private:
@@ -167,6 +164,7 @@ void TstCustomerSellerBranch::filialComESemParametros()
         QVERIFY(scripted->hasMessage(message));
         QVERIFY(tela->ultimaFilialValidada().isEmpty());
         QVERIFY(!tela->sbtIncluir->isEnabled());
+        QVERIFY(!tela->pgcPadrao->isTabEnabled(tela->pgcPadrao->indexOf(tela->tshDadosPed)));
         scripted->clear();
     }
 }
@@ -262,61 +260,47 @@ void TstCustomerSellerBranch::vendedorLogado()
 
 void TstCustomerSellerBranch::clienteRecusado_data()
 {
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("empty") << "" << "Código do cliente deve ser informado.";
-    QTest::newRow("blanks") << "   " << "Código do cliente deve ser informado.";
-    QTest::newRow("valid CPF of nobody") << "529.982.247-25" << "Cliente não cadastrado.";
-    QTest::newRow("quote in the document") << "1' OR '1'='1" << "Cliente não cadastrado.";
-    QTest::newRow("blocked") << "@000003" << "Cliente bloqueado.";
+    QTest::addColumn<QString>("document");   // "@code": that customer's document
+    QTest::addColumn<bool>("fieldExit");     // leaving the field, else the header check
+    QTest::addColumn<QString>("message");    // "" nothing said
+    QTest::newRow("empty") << "" << false << "Código do cliente deve ser informado.";
+    QTest::newRow("blanks") << "   " << false << "Código do cliente deve ser informado.";
+    QTest::newRow("valid CPF of nobody") << "529.982.247-25" << false << "Cliente não cadastrado.";
+    QTest::newRow("quote in the document") << "1' OR '1'='1" << false << "Cliente não cadastrado.";
+    QTest::newRow("blocked") << "@000003" << false << "Cliente bloqueado.";
+    QTest::newRow("exit: blocked, silently not taken") << "@000003" << true << "";
+    QTest::newRow("exit: a customer code is no tax number") << "000001" << true << "Cliente não cadastrado.";
+    QTest::newRow("exit: valid CPF of nobody") << "529.982.247-25" << true << "Cliente não cadastrado.";
 }
 
 // In Consist mode (the header check) each failure shows its message on the
-// general page.
+// general page. Leaving the field, a blocked customer is not taken without
+// a word (the header check refuses it on saving); an unknown one is refused
+// with its message and the focus comes back to the field. The exit fails
+// either way, so whoever called the check knows.
 void TstCustomerSellerBranch::clienteRecusado()
 {
     QFETCH(QString, document);
+    QFETCH(bool, fieldExit);
     QFETCH(QString, message);
     abreTela();
     novoPedido();
-    tela->pgcPadrao->setCurrentWidget(tela->tshTransportadora);
-    const QString typed = document.startsWith(u'@') ? this->documento(document.mid(1)) : document;
-    tela->cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setValue(typed);
-    QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_Cliente(true, false));
-    QCOMPARE(scripted->messageTexts(MsgType::Error), QStringList{message});
-    QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshDadosPed);
-    QVERIFY(valor(tela->cdsPedido, "CDCLIENTE").isEmpty());
-    scripted->clear();
-}
-
-void TstCustomerSellerBranch::clienteNaSaida_data()
-{
-    QTest::addColumn<QString>("document");
-    QTest::addColumn<QString>("message");   // "" nothing said
-    QTest::newRow("blocked, silently not taken") << "@000003" << "";
-    QTest::newRow("a customer code is no tax number") << "000001" << "Cliente não cadastrado.";
-    QTest::newRow("valid CPF of nobody") << "529.982.247-25" << "Cliente não cadastrado.";
-}
-
-// Leaving the field, a blocked customer is not taken without a word (the
-// header check refuses it on saving); an unknown one is refused with its
-// message and the focus comes back to the field. The exit fails either way,
-// so whoever called the check knows.
-void TstCustomerSellerBranch::clienteNaSaida()
-{
-    QFETCH(QString, document);
-    QFETCH(QString, message);
-    abreTela();
-    novoPedido();
+    if (fieldExit)
+        tela->dbeVendedor->setFocus();
+    else
+        tela->pgcPadrao->setCurrentWidget(tela->tshTransportadora);
     tela->cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE"))
         .setValue(document.startsWith(u'@') ? documento(document.mid(1)) : document);
-    tela->dbeVendedor->setFocus();
-    QVERIFY_THROWS_EXCEPTION(Abort, tela->dbeClienteExit());
+    QVERIFY_THROWS_EXCEPTION(Abort, fieldExit ? tela->dbeClienteExit() : tela->Vd_Cliente(true, false));
     QCOMPARE(scripted->messageTexts(MsgType::Error), message.isEmpty() ? QStringList() : QStringList{message});
     QVERIFY(valor(tela->cdsPedido, "CDCLIENTE").isEmpty());
-    QVERIFY(tela->edtNmCliente->text().isEmpty());
-    QCoreApplication::processEvents();
-    QCOMPARE(tela->focusWidget() == tela->dbeCliente, !message.isEmpty());
+    if (fieldExit) {
+        QVERIFY(tela->edtNmCliente->text().isEmpty());
+        QCoreApplication::processEvents();
+        QCOMPARE(tela->focusWidget() == tela->dbeCliente, !message.isEmpty());
+    } else {
+        QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshDadosPed);
+    }
     scripted->clear();
 }
 
@@ -601,14 +585,11 @@ void TstCustomerSellerBranch::vendedoresComissionados()
     abreTela();
     int abertos = 0;
     tela->CriaVendComis = [&] { ++abertos; };
+    novoPedido();
     if (novo) {
-        novoPedido();
         scripted->expectQuestion(QStringLiteral("Deseja informar outros vendedores comissionados no pedido?"),
                                  aceita ? MsgButton::Yes : MsgButton::No);
     } else {
-        tela->cdsPedido->append();
-        tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).setValue(novoNumero);
-        tela->cdsPedido->fieldByName(QStringLiteral("IDSITPEDIDO")).setValue(QStringLiteral("1"));
         {
             // A stored order to edit: its header's post checks are not the point.
             EventDetach semConferencia(tela->cdsPedido->beforePost);
@@ -721,7 +702,9 @@ void TstCustomerSellerBranch::filialDestino()
 
 // ---- enquiries ------------------------------------------------------------------
 
-void TstCustomerSellerBranch::consultaDeCliente()
+// The customer's record and financial position, for the customer of the
+// order on screen.
+void TstCustomerSellerBranch::consultasDoCliente()
 {
     abreTela();
     novoPedido();
@@ -746,16 +729,9 @@ void TstCustomerSellerBranch::consultaDeCliente()
     tela->sbtClientesClick();
     QCOMPARE(scripted->screenCalls().last().args,
              (QVariantList{QStringLiteral("VISUALIZA_CLIENTE"), true, QStringLiteral("000001")}));
-}
 
-// Open titles of the customer: settled and cancelled ones are left out;
-// overdue ones are counted apart from those still to fall due.
-void TstCustomerSellerBranch::posicaoFinanceira()
-{
-    abreTela();
-    novoPedido();
-    comDocumento(QStringLiteral("000001"));
-    tela->Vd_Cliente(true, false);
+    // Open titles of the customer: settled and cancelled ones are left out;
+    // overdue ones are counted apart from those still to fall due.
     scripted->expectDialog(QStringLiteral("TfrmPosicaoCliente"), [&](QDialog& dialog) {
         auto& posicao = static_cast<TfrmPosicaoCliente&>(dialog);
         QCOMPARE(posicao.grdTitulos->rowCount(), 4);

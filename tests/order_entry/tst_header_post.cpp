@@ -69,22 +69,12 @@ void TstHeaderPost::abrePedido(const QString& tipo, const QList<QVariantMap>& it
     const QString vendedor = selectValue(demo, QStringLiteral("SELECT MIN(CDVENDEDOR) FROM VENDEDOR")).toString();
     const QString documento = selectValue(demo, QStringLiteral("SELECT NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = '000001'")).toString();
     const QDateTime hoje(QDate::currentDate(), QTime(0, 0));
-    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{QStringLiteral("CDFILIAL"), QStringLiteral("0001")},
-                                                         {QStringLiteral("NRPEDIDO"), pedido},
-                                                         {QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
-                                                         {QStringLiteral("IDTIPOPEDIDO"), tipo},
-                                                         {QStringLiteral("CDCLIENTE"), QStringLiteral("000001")},
-                                                         {QStringLiteral("IDTPIJURCLIE"), QStringLiteral("J")},
-                                                         {QStringLiteral("NRINSJURCLIE"), documento},
-                                                         {QStringLiteral("NMFANTCLIE"), QStringLiteral("Drogaria São Bento")},
-                                                         {QStringLiteral("CDVENDEDOR"), vendedor},
-                                                         {QStringLiteral("CDPRECOBASE"), QStringLiteral("02")},
-                                                         {QStringLiteral("CDMODPGTO"), QStringLiteral("00002")},
-                                                         {QStringLiteral("CDTIPOOPER"), QStringLiteral("01")},
-                                                         {QStringLiteral("CDTIPTRANS"), QStringLiteral("0001")},
-                                                         {QStringLiteral("DTPEDIDO"), hoje},
-                                                         {QStringLiteral("DTENTPED"), hoje.addDays(3)},
-                                                         {QStringLiteral("DTVALIPED"), hoje.addDays(15)}}}));
+    tela->cdsPedido->setData(rowsOf(*tela->cdsPedido, {{{"CDFILIAL", "0001"}, {"NRPEDIDO", pedido}, {"IDSITPEDIDO", "1"},
+                                                         {"IDTIPOPEDIDO", tipo}, {"CDCLIENTE", "000001"}, {"IDTPIJURCLIE", "J"},
+                                                         {"NRINSJURCLIE", documento}, {"NMFANTCLIE", "Drogaria São Bento"},
+                                                         {"CDVENDEDOR", vendedor}, {"CDPRECOBASE", "02"}, {"CDMODPGTO", "00002"},
+                                                         {"CDTIPOOPER", "01"}, {"CDTIPTRANS", "0001"}, {"DTPEDIDO", hoje},
+                                                         {"DTENTPED", hoje.addDays(3)}, {"DTVALIPED", hoje.addDays(15)}}}));
     tela->cdsItemPedido->setData(rowsOf(*tela->cdsItemPedido, itens));
     sql(QStringLiteral("INSERT INTO PEDIDO (CDFILIAL, NRPEDIDO, DTPEDIDO, IDSITPEDIDO, IDTIPOPEDIDO, CDCLIENTE) VALUES ('0001', ?, ?, '1', ?, '000001')"),
         {pedido, hoje, tipo});
@@ -174,9 +164,8 @@ void TstHeaderPost::orcamentoViraPedido()
                                                              " AND I.IDSITITEMPED IN ('1', '2', '3', '7')"), {termometro}).toDouble();
     sql(QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = ? WHERE CDFILIAL = '0001' AND CDPRODUTO = ?"), {estoque + emOutros, termometro});
     auto item = [&](const char* numero, double quantidade) {
-        return QVariantMap{{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), pedido},
-                           {QStringLiteral("NRITEMPED"), QLatin1String(numero)}, {QStringLiteral("CDPRODUTO"), termometro},
-                           {QStringLiteral("QTITEMPED"), quantidade}, {QStringLiteral("IDSITITEMPED"), QStringLiteral("1")}};
+        return QVariantMap{{"CDFILIAL", "0001"}, {"NRPEDIDO", pedido}, {"NRITEMPED", numero}, {"CDPRODUTO", termometro},
+                           {"QTITEMPED", quantidade}, {"IDSITITEMPED", "1"}};
     };
     abrePedido(QStringLiteral("2"), {item("0000000001", 3), item("0000000002", 2)});
     if (!itensNaTela)
@@ -215,10 +204,8 @@ void TstHeaderPost::descontoDaNovaModalidade()
     sql(QStringLiteral("UPDATE VENDEDOR SET VRPEMAXDESVE = 15 WHERE CDVENDEDOR = ?"), {vendedor});
     sql(QStringLiteral("UPDATE MODPGTO SET VRPEDESMODPG = 5 WHERE CDMODPGTO = '00005'"));
     auto item = [](const char* numero, double desconto) {
-        return QVariantMap{{QStringLiteral("CDFILIAL"), QStringLiteral("0001")}, {QStringLiteral("NRPEDIDO"), pedido},
-                           {QStringLiteral("NRITEMPED"), QLatin1String(numero)}, {QStringLiteral("QTITEMPED"), 4.0},
-                           {QStringLiteral("VRPREUNITPED"), 25.0}, {QStringLiteral("PERDESC"), desconto},
-                           {QStringLiteral("VRDESITPED"), desconto}, {QStringLiteral("IDPRECOPROM"), QStringLiteral("N")}};
+        return QVariantMap{{"CDFILIAL", "0001"}, {"NRPEDIDO", pedido}, {"NRITEMPED", numero}, {"QTITEMPED", 4.0},
+                           {"VRPREUNITPED", 25.0}, {"PERDESC", desconto}, {"VRDESITPED", desconto}, {"IDPRECOPROM", "N"}};
     };
     abrePedido();
     tela->cdsItemPedido->setData(rowsOf(*tela->cdsItemPedido, {item("0000000001", 20), item("0000000002", 12)}));

@@ -130,8 +130,6 @@ private slots:
     void textosDosCodigos();
     void edicao_data();
     void edicao();
-    void edicaoDePedidoParcialmenteExpedido_data();
-    void edicaoDePedidoParcialmenteExpedido();
     void listaEDadosGeraisNaTela();
     void excluirPedido_data();
     void excluirPedido();
@@ -139,6 +137,7 @@ private slots:
 private:
     void todosOsPedidos();
     QStringList pedidosDoBanco(const QString& where, const QVariantList& values);
+    void listaIgualAoBanco(const QString& situacao);
 };
 
 // Every order of the branch, whatever its status, kind or date.
@@ -153,16 +152,27 @@ void TstHeaderRecord::todosOsPedidos()
 
 QStringList TstHeaderRecord::pedidosDoBanco(const QString& where, const QVariantList& values)
 {
-    QSqlQuery query(demo);
-    query.prepare(QStringLiteral("SELECT NRPEDIDO FROM PEDIDO WHERE ") + where + QStringLiteral(" ORDER BY NRPEDIDO"));
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        qFatal("%s", qPrintable(query.lastError().text()));
+    QSqlQuery query = execSql(demo, QStringLiteral("SELECT NRPEDIDO FROM PEDIDO WHERE ") + where + QStringLiteral(" ORDER BY NRPEDIDO"),
+                              values);
     QStringList numeros;
     while (query.next())
         numeros << query.value(0).toString();
     return numeros;
+}
+
+// The list holds exactly the orders (not quotations) of branch 0001 in the
+// given status entered in the last ten days.
+void TstHeaderRecord::listaIgualAoBanco(const QString& situacao)
+{
+    QStringList carregados;
+    for (tela->cdsPedido->first(); !tela->cdsPedido->eof(); tela->cdsPedido->next())
+        carregados << tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString();
+    carregados.sort();
+    const QStringList esperados = pedidosDoBanco(
+        QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = ? AND IDTIPOPEDIDO = '1' AND SUBSTR(DTPEDIDO, 1, 10) BETWEEN ? AND ?"),
+        {situacao, isoDateText(QDate::currentDate().addDays(-10)), isoDateText(QDate::currentDate())});
+    QVERIFY(!esperados.isEmpty());
+    QCOMPARE(carregados, esperados);
 }
 
 void TstHeaderRecord::argumentos_data()
@@ -250,16 +260,7 @@ void TstHeaderRecord::listaDoServidorParaOFiltroPadrao()
 {
     abreTela();
     QVERIFY(tela->cdsPedido->isActive());
-    QStringList carregados;
-    for (tela->cdsPedido->first(); !tela->cdsPedido->eof(); tela->cdsPedido->next())
-        carregados << tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString();
-    carregados.sort();
-    const QStringList esperados = pedidosDoBanco(
-        QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '2' AND IDTIPOPEDIDO = '1'"
-                       " AND SUBSTR(DTPEDIDO, 1, 10) BETWEEN ? AND ?"),
-        {isoDateText(QDate::currentDate().addDays(-10)), isoDateText(QDate::currentDate())});
-    QVERIFY(!esperados.isEmpty());
-    QCOMPARE(carregados, esperados);
+    listaIgualAoBanco(QStringLiteral("2"));
     QCOMPARE(tela->lblintde->text(), QDate::currentDate().addDays(-10).toString(QStringLiteral("dd/MM/yyyy")));
     QCOMPARE(tela->lblintate->text(), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
     QVERIFY(!tela->panPeriodo->isHidden());
@@ -297,16 +298,7 @@ void TstHeaderRecord::filtroConfirmadoListaOsEscolhidos()
     });
     QVERIFY(tela->sbtFiltroClick());
     QVERIFY(LanPedido::Filtro.StatusPedido.boCancelado);
-    QStringList carregados;
-    for (tela->cdsPedido->first(); !tela->cdsPedido->eof(); tela->cdsPedido->next())
-        carregados << tela->cdsPedido->fieldByName(QStringLiteral("NRPEDIDO")).asString();
-    carregados.sort();
-    const QStringList esperados = pedidosDoBanco(
-        QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '4' AND IDTIPOPEDIDO = '1'"
-                       " AND SUBSTR(DTPEDIDO, 1, 10) BETWEEN ? AND ?"),
-        {isoDateText(QDate::currentDate().addDays(-10)), isoDateText(QDate::currentDate())});
-    QVERIFY(!esperados.isEmpty());
-    QCOMPARE(carregados, esperados);
+    listaIgualAoBanco(QStringLiteral("4"));
 }
 
 // Scrolling to an order fills the general data it shows and asks for the
@@ -482,7 +474,7 @@ void TstHeaderRecord::legendasNaTela()
     DBGridColumn* situacao = tela->dbgPadrao->columnByField(QStringLiteral("IDSITPEDIDO"));
     QVERIFY(situacao);
     const QString dica = tela->dbgPadrao->model()->headerData(situacao->index(), Qt::Horizontal, Qt::ToolTipRole).toString();
-    for (const QString& codigo : {"1", "2", "3", "4", "6"})
+    for (const QString codigo : {"1", "2", "3", "4", "6"})
         QVERIFY2(dica.contains(QStringLiteral("color:%1'>%2</b>").arg(CorSituacaoPedido(codigo).name(),
                                                                         TextoSituacaoPedido(tela->msgPadrao, codigo))),
                  qPrintable(dica));
@@ -507,12 +499,10 @@ void TstHeaderRecord::legendasNaTela()
 void TstHeaderRecord::origemDesconhecidaMantemTexto()
 {
     abreTela();
-    const TMessages& catalogo = tela->msgPadrao;
-    QCOMPARE(TextoOrigemPedido(catalogo, QStringLiteral("1")), QStringLiteral("Sistema"));
-    QCOMPARE(TextoOrigemPedido(catalogo, QStringLiteral("3")), QStringLiteral("Aplicativo"));
-    QCOMPARE(TextoOrigemPedido(catalogo, QStringLiteral("9")), QStringLiteral("Operador Logístico"));
-    for (const char* semTexto : {"0", "", "X", "10", "-1"})
-        QCOMPARE(TextoOrigemPedido(catalogo, QString::fromUtf8(semTexto)), QString());
+    const QList<std::pair<QString, QString>> textos{{"1", "Sistema"}, {"3", "Aplicativo"}, {"9", "Operador Logístico"},
+                                                    {"0", ""}, {"", ""}, {"X", ""}, {"10", ""}, {"-1", ""}};
+    for (const auto& [codigo, texto] : textos)
+        QCOMPARE(TextoOrigemPedido(tela->msgPadrao, codigo), texto);
 
     tela->cdsPedido->setData(rowsOf(*tela->cdsPedido,
                                     {{{"CDFILIAL", "0001"}, {"NRPEDIDO", "0000000801"}, {"IDSITPEDIDO", "1"}, {"IDORIGPED", "4"}},
@@ -651,17 +641,11 @@ void TstHeaderRecord::clientePadraoRecusado()
 void TstHeaderRecord::numeracaoFalhaCancelaInclusao()
 {
     abreTela();
-    QSqlQuery query(demo);
-    QVERIFY(query.exec(QStringLiteral("SELECT NRULTPEDIDO FROM CONTADORPEDIDO WHERE CDFILIAL = '0001'")));
-    QVERIFY(query.next());
-    const qlonglong ultimo = query.value(0).toLongLong();
-    const auto restaura = qScopeGuard([&] {
-        QSqlQuery volta(demo);
-        volta.prepare(QStringLiteral("UPDATE CONTADORPEDIDO SET NRULTPEDIDO = ? WHERE CDFILIAL = '0001'"));
-        volta.addBindValue(ultimo);
-        volta.exec();
-    });
-    QVERIFY(query.exec(QStringLiteral("UPDATE CONTADORPEDIDO SET NRULTPEDIDO = 9999999999 WHERE CDFILIAL = '0001'")));
+    const QVariant ultimo = selectValue(demo, QStringLiteral("SELECT NRULTPEDIDO FROM CONTADORPEDIDO WHERE CDFILIAL = '0001'"));
+    QVERIFY(ultimo.isValid());
+    const QString conta = QStringLiteral("UPDATE CONTADORPEDIDO SET NRULTPEDIDO = ? WHERE CDFILIAL = '0001'");
+    const auto restaura = qScopeGuard([&] { execSql(demo, conta, {ultimo.toLongLong()}); });
+    execSql(demo, conta, {9999999999LL});
 
     const int pedidos = tela->cdsPedido->recordCount();
     tela->selecionaPagina(tela->tshPadrao);
@@ -766,7 +750,7 @@ void TstHeaderRecord::textosDosCodigos()
 
 void TstHeaderRecord::edicao_data()
 {
-    QTest::addColumn<QString>("situacao");
+    QTest::addColumn<QString>("situacao");   // "expedido": in progress, one unit of an item shipped
     QTest::addColumn<QString>("pagina");
     QTest::addColumn<bool>("editavel");
     QTest::newRow("pendente") << "1" << "tshPadrao" << true;
@@ -777,22 +761,53 @@ void TstHeaderRecord::edicao_data()
     QTest::newRow("liquidado 5") << "5" << "tshDadosPed" << false;
     QTest::newRow("liquidado, observação") << "3" << "tshObservacao" << true;
     QTest::newRow("cancelado, observação") << "4" << "tshObservacao" << true;
+    QTest::newRow("expedido, dados gerais") << "expedido" << "tshDadosPed" << false;
+    QTest::newRow("expedido, lista") << "expedido" << "tshPadrao" << false;
+    QTest::newRow("expedido, observação") << "expedido" << "tshObservacao" << true;
 }
 
-// Closed orders are read only except for their notes, refused without a word.
+// Closed orders are read only except for their notes, refused without a
+// word. An order in progress that has shipped part of an item keeps its
+// header, with a message; its notes can still be changed.
 void TstHeaderRecord::edicao()
 {
     QFETCH(QString, situacao);
     QFETCH(QString, pagina);
     QFETCH(bool, editavel);
 
+    const bool expedido = situacao == u"expedido";
+    QString pedido;
+    auto expede = [this, &pedido](double quantidade) {
+        return execSql(demo, QStringLiteral("UPDATE ITEMPEDIDO SET QTEXPITEMPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"
+                                            " AND NRITEMPED = (SELECT MIN(NRITEMPED) FROM ITEMPEDIDO"
+                                            " WHERE CDFILIAL = '0001' AND NRPEDIDO = ?)"),
+                       {quantidade, pedido, pedido}).numRowsAffected() == 1;
+    };
+    if (expedido) {
+        const QStringList emAndamento = pedidosDoBanco(
+            QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '2' AND EXISTS (SELECT 1 FROM ITEMPEDIDO I"
+                           " WHERE I.CDFILIAL = PEDIDO.CDFILIAL AND I.NRPEDIDO = PEDIDO.NRPEDIDO)"),
+            {});
+        QVERIFY(!emAndamento.isEmpty());
+        pedido = emAndamento.first();
+        QVERIFY(expede(1));
+    }
+    const auto restaura = qScopeGuard([&] {
+        if (expedido)
+            expede(0);
+    });
     abreTela();
     todosOsPedidos();
-    QVERIFY(tela->cdsPedido->locate(QStringLiteral("IDSITPEDIDO"), situacao));
+    QVERIFY(expedido ? tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido)
+                     : tela->cdsPedido->locate(QStringLiteral("IDSITPEDIDO"), situacao));
     tela->selecionaPagina(tela->findChild<QWidget*>(pagina));
     const QString modalidade = tela->cdsPedido->fieldByName(QStringLiteral("CDMODPGTO")).asString();
     QCOMPARE(guarded([&] { tela->cdsPedido->edit(); }), editavel);
     QCOMPARE(tela->cdsPedido->state(), editavel ? RecordSet::State::Edit : RecordSet::State::Browse);
+    if (expedido && !editavel) {
+        QVERIFY(scripted->hasMessage(QStringLiteral("Pedido com itens parcialmente expedidos não pode ser alterado.")));
+        scripted->clear();
+    }
     QVERIFY(scripted->messages().isEmpty());
     if (!editavel)
         return;
@@ -811,55 +826,6 @@ void TstHeaderRecord::edicao()
     QVERIFY(!LanPedido::boAlteraCliente);
     QVERIFY(LanPedido::boNaoAlterado);
     tela->cdsPedido->cancel();
-}
-
-void TstHeaderRecord::edicaoDePedidoParcialmenteExpedido_data()
-{
-    QTest::addColumn<QString>("pagina");
-    QTest::addColumn<bool>("editavel");
-    QTest::newRow("dados gerais") << "tshDadosPed" << false;
-    QTest::newRow("lista") << "tshPadrao" << false;
-    QTest::newRow("observação") << "tshObservacao" << true;
-}
-
-// An order in progress that has shipped part of an item keeps its header;
-// its notes can still be changed.
-void TstHeaderRecord::edicaoDePedidoParcialmenteExpedido()
-{
-    QFETCH(QString, pagina);
-    QFETCH(bool, editavel);
-
-    const QStringList emAndamento = pedidosDoBanco(
-        QStringLiteral("CDFILIAL = '0001' AND IDSITPEDIDO = '2' AND EXISTS (SELECT 1 FROM ITEMPEDIDO I"
-                       " WHERE I.CDFILIAL = PEDIDO.CDFILIAL AND I.NRPEDIDO = PEDIDO.NRPEDIDO)"),
-        {});
-    QVERIFY(!emAndamento.isEmpty());
-    const QString pedido = emAndamento.first();
-    // One unit of one of its items left the warehouse.
-    auto expede = [this, &pedido](double quantidade) {
-        QSqlQuery query(demo);
-        query.prepare(QStringLiteral("UPDATE ITEMPEDIDO SET QTEXPITEMPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"
-                                     " AND NRITEMPED = (SELECT MIN(NRITEMPED) FROM ITEMPEDIDO"
-                                     " WHERE CDFILIAL = '0001' AND NRPEDIDO = ?)"));
-        query.addBindValue(quantidade);
-        query.addBindValue(pedido);
-        query.addBindValue(pedido);
-        return query.exec() && query.numRowsAffected() == 1;
-    };
-    QVERIFY(expede(1));
-    const auto restaura = qScopeGuard([&] { expede(0); });
-    abreTela();
-    todosOsPedidos();
-    QVERIFY(tela->cdsPedido->locate(QStringLiteral("NRPEDIDO"), pedido));
-    tela->selecionaPagina(tela->findChild<QWidget*>(pagina));
-    QCOMPARE(guarded([&] { tela->cdsPedido->edit(); }), editavel);
-    if (editavel) {
-        tela->cdsPedido->cancel();
-    } else {
-        QVERIFY(scripted->hasMessage(QStringLiteral("Pedido com itens parcialmente expedidos não pode ser alterado.")));
-        QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
-        scripted->clear();
-    }
 }
 
 // Pictures of the list with orders in every status and of the general data
