@@ -16,6 +16,7 @@
 
 #include "http_client.h"
 #include "netconnection.h"
+#include "rpcwire.h"
 #include "serversession.h"
 #include "test_server.h"
 
@@ -26,7 +27,6 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLoggingCategory>
 #include <QSqlDatabase>
@@ -51,6 +51,13 @@ struct BenchMethod {
     Rpc::MethodInfo method;
     QJsonArray params;
     QString name() const { return method.methodName(); }
+    QList<RpcArg> args() const
+    {
+        QList<RpcArg> list;
+        for (const QJsonValue& param : params)
+            list.append(param);
+        return list;
+    }
 };
 
 struct Figures {
@@ -121,10 +128,7 @@ CallFactory throughServer(quint16 port, const BenchMethod& method)
             c.setHost(QStringLiteral("127.0.0.1"));
             c.setPort(port);
         };
-        QList<RpcArg> args;
-        for (const QJsonValue& param : method.params)
-            args.append(param);
-        return [connection, method, args] {
+        return [connection, method, args = method.args()] {
             const ServerResult result = connection->call(method.method, args);
             if (!result.ok())
                 fprintf(stderr, "# %s: %s\n", qPrintable(method.name()), qPrintable(result.errorMessage()));
@@ -147,11 +151,7 @@ CallFactory rawRpc(quint16 port, const BenchMethod& method, const QString& token
 {
     return [port, method, token]() -> Call {
         auto client = std::make_shared<PedTest::HttpClient>(port);
-        const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("jsonrpc"), QStringLiteral("2.0")},
-                                                          {QStringLiteral("id"), 1},
-                                                          {QStringLiteral("method"), method.name()},
-                                                          {QStringLiteral("params"), method.params}})
-                                    .toJson(QJsonDocument::Compact);
+        const QByteArray body = RpcWire::request(1, method.name(), method.args());
         const QByteArray path = "/rpc/" + LanPedido.toUtf8();
         const PedTest::HeaderList headers{{"Content-Type", "application/json"},
                                           {"Authorization", "Bearer " + token.toUtf8()}};
