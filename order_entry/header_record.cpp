@@ -546,6 +546,11 @@ void TfrmLanPedido::cdsPedidoAfterEdit()
     stIns = valor(cdsPedido, "NRINSJURCLIE");
     stCdClie = valor(cdsPedido, "CDCLIENTE");
     stVend = valor(cdsPedido, "CDVENDEDOR");
+    // The edit starts from the order's stored terms, also when no page has
+    // shown them yet: else the modality check would bring its own terms in
+    // as new ones over the stored, and the confirmation would be refused.
+    if (prazosDeOutroPedido())
+        CarregaPacote(*cdsPrazoPgto, Servidor(GetPrazoPgto, {valor(cdsPedido, "NRPEDIDO"), valor(cdsPedido, "CDFILIAL")}));
 }
 
 void TfrmLanPedido::cdsPedidoAfterCancel()

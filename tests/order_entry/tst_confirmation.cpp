@@ -120,6 +120,7 @@ class TstConfirmation : public LanPedidoTestCase {
 
 private slots:
     void consultaNaoEnvia();
+    void soDadosGerais();
     void quantidadeInvalida();
     void valorMinimo_data();
     void valorMinimo();
@@ -149,6 +150,15 @@ private:
     // test that stores takes an order of its own.
     QString abrePedido(const QString& pedido = QStringLiteral("0000000025"))
     {
+        mostraPedido(pedido);
+        tela->selecionaPagina(tela->tshFormaPgto);   // its stored terms come
+        tela->selecionaPagina(tela->tshItemPedido);
+        tela->cdsPedido->edit();
+        return pedido;
+    }
+    // The order alone in the list, no page of it shown yet.
+    void mostraPedido(const QString& pedido)
+    {
         // The demo's delivery dates lie in the past, which the header check refuses.
         const QDate entrega = QDate::currentDate().addDays(10);
         server->execSql(QStringLiteral("UPDATE PEDIDO SET DTENTPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"),
@@ -158,10 +168,6 @@ private:
         tela->cdsPedido->setData(orderRows(demo, QStringLiteral("PEDIDO"), tela->cdsPedido->fieldDefs(),
                                            QStringLiteral("0001"), pedido));
         tela->dtsPadraoStateChange();
-        tela->selecionaPagina(tela->tshFormaPgto);   // its stored terms come
-        tela->selecionaPagina(tela->tshItemPedido);
-        tela->cdsPedido->edit();
-        return pedido;
     }
     // Presses Confirm; false when the action stopped with a message.
     bool confirma()
@@ -189,6 +195,20 @@ private:
         scripted->expectDialog(QStringLiteral("TfrmConsisteProduto"), [](QDialog& dialogo) {
             static_cast<TfrmConsisteProduto&>(dialogo).responde(QStringLiteral("Autoriza"));
         });
+    }
+    // The branch's minimum order value lifted until the guard goes.
+    auto semValorMinimo()
+    {
+        server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 0 WHERE CDFILIAL = '0001'"));
+        return qScopeGuard([this] {
+            server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 50 WHERE CDFILIAL = '0001'"));
+        });
+    }
+    QList<QVariantList> prazosGravados(const QString& pedido)
+    {
+        return server->rows(QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = '0001'"
+                                           " AND NRPEDIDO = ? ORDER BY NRDIASPGTOPED"),
+                            {pedido});
     }
     QVariant gravado(const QString& sql, const QVariantList& valores = {})
     {
@@ -334,10 +354,7 @@ void TstConfirmation::comissaoRecusada()
     // Seller 0006 earns the commission that expired the day before today.
     server->execSql(QStringLiteral("UPDATE PEDIDO SET CDVENDEDOR = '0006', DTPEDIDO = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"),
                     {QDate::currentDate().toString(Qt::ISODate), pedido});
-    server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 0 WHERE CDFILIAL = '0001'"));
-    const auto volta = qScopeGuard([this] {
-        server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 50 WHERE CDFILIAL = '0001'"));
-    });
+    const auto volta = semValorMinimo();
     abrePedido(pedido);
     campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-9"));
     LanPedido::boValidaDataComissao = true;
@@ -386,10 +403,7 @@ void TstConfirmation::parcelaZerada()
     const auto volta = qScopeGuard([&] {
         server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET IDTABPRECO = ? WHERE CDFILIAL = '0001'"), {antes});
     });
-    server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 0 WHERE CDFILIAL = '0001'"));
-    const auto minimo = qScopeGuard([this] {
-        server->execSql(QStringLiteral("UPDATE PARAMPEDIDO SET VRMINPEDIDO = 50 WHERE CDFILIAL = '0001'"));
-    });
+    const auto minimo = semValorMinimo();
     setParam(*tela->cdsParamPedido, QStringLiteral("IDTABPRECO"), tabela);
     abrePedido(pedido);
     QVERIFY(temLinhas(tela->cdsPrazoPgto));
@@ -430,11 +444,6 @@ void TstConfirmation::alteradoPorOutro()
 void TstConfirmation::prazosGerados()
 {
     const QString pedido = abrePedido();
-    const auto prazosGravados = [&] {
-        return server->rows(QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = '0001'"
-                                           " AND NRPEDIDO = ? ORDER BY NRDIASPGTOPED"),
-                            {pedido});
-    };
     tela->selecionaPagina(tela->tshFormaPgto);
     tela->speQtParcela->setValue(2);
     tela->spePrazo->setValue(30);
@@ -443,7 +452,7 @@ void TstConfirmation::prazosGerados()
     QVERIFY(scripted->hasMessage(QStringLiteral("Parcelamento Automático gerado com sucesso.")));
     scripted->messages();
     const QList<QVariantList> gerados{{30.0, 50.0}, {60.0, 50.0}};
-    QCOMPARE(prazosGravados(), gerados);
+    QCOMPARE(prazosGravados(pedido), gerados);
 
     abrePedido(pedido);
     campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-PRAZOS"));
@@ -451,7 +460,25 @@ void TstConfirmation::prazosGerados()
     QVERIFY(confirma());
     QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
              QStringLiteral("OC-PRAZOS"));
-    QCOMPARE(prazosGravados(), gerados);
+    QCOMPARE(prazosGravados(pedido), gerados);
+}
+
+// An order changed on its general page alone, its terms never shown: the
+// change is stored and the stored terms stand.
+void TstConfirmation::soDadosGerais()
+{
+    const QString pedido = QStringLiteral("0000000013");   // no product findings
+    const auto minimo = semValorMinimo();
+    const QList<QVariantList> antes = prazosGravados(pedido);
+    QVERIFY(!antes.isEmpty());
+    mostraPedido(pedido);
+    tela->selecionaPagina(tela->tshDadosPed);
+    tela->sbtAlterarClick();
+    campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-GERAIS"));
+    QVERIFY(confirma());
+    QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
+             QStringLiteral("OC-GERAIS"));
+    QCOMPARE(prazosGravados(pedido), antes);
 }
 
 QTEST_MAIN(TstConfirmation)
