@@ -200,6 +200,7 @@ void TfrmLanPedido::cdsPedidoBeforePost()
             pgcPadrao->setTabEnabled(pgcPadrao->indexOf(tshItemPedido), true);
             selecionaPagina(tshItemPedido);
         }
+        dtsObser->updateRecord();   // the note's editor holds what was typed until it loses the focus
         for (RecordSet* detalhe : {cdsObser, cdsDadosAdicPed})
             if (detalhe->isEditing())
                 detalhe->post();

@@ -679,6 +679,7 @@ public:
     void cdsPedidoAfterInsert();
     void cdsPedidoBeforeEdit();
     void cdsPedidoAfterEdit();
+    void notaEmEdicao(const DataSource& notas);
     void cdsPedidoAfterCancel();
     void cdsPedidoBeforePost();
     void cdsPedidoAfterPost();

@@ -271,6 +271,8 @@ void TfrmLanPedido::ligaEventos()
     ligaPrecos();
     ligaConferenciasDoItem();
     ligaConferenciasDoCabecalho();
+    for (DataSource* notas : {dtsObser, dtsDadosAdicPed})
+        notas->onStateChange = [this](DataSource& fonte) { notaEmEdicao(fonte); };
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)

@@ -16,6 +16,7 @@
 #include "screens/ped00105_revisao.h"
 #include "store/sql.h"
 #include "widgets/dateeditplus.h"
+#include "widgets/dbedits.h"
 #include "widgets/dbgrid.h"
 
 #include <QJsonDocument>
@@ -120,7 +121,8 @@ class TstConfirmation : public LanPedidoTestCase {
 
 private slots:
     void consultaNaoEnvia();
-    void soDadosGerais();
+    void soUmaPagina_data();
+    void soUmaPagina();
     void quantidadeInvalida();
     void valorMinimo_data();
     void valorMinimo();
@@ -463,21 +465,43 @@ void TstConfirmation::prazosGerados()
     QCOMPARE(prazosGravados(pedido), gerados);
 }
 
-// An order changed on its general page alone, its terms never shown: the
-// change is stored and the stored terms stand.
-void TstConfirmation::soDadosGerais()
+void TstConfirmation::soUmaPagina_data()
 {
+    QTest::addColumn<bool>("observacao");   // else the general page
+    QTest::newRow("dados gerais") << false;
+    QTest::newRow("observação") << true;
+}
+
+// An order changed on one page alone, its items and terms never shown: the
+// change is stored and the stored terms stand. Typing a note puts the order
+// into edit, so that Confirm takes the note.
+void TstConfirmation::soUmaPagina()
+{
+    QFETCH(bool, observacao);
     const QString pedido = QStringLiteral("0000000013");   // no product findings
     const auto minimo = semValorMinimo();
     const QList<QVariantList> antes = prazosGravados(pedido);
     QVERIFY(!antes.isEmpty());
     mostraPedido(pedido);
-    tela->selecionaPagina(tela->tshDadosPed);
-    tela->sbtAlterarClick();
-    campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-GERAIS"));
+    if (observacao) {
+        tela->selecionaPagina(tela->tshObservacao);
+        tela->sbtAlterarClick();
+        tela->dbrObservacao->selectAll();   // over the stored note
+        QTest::keyClicks(tela->dbrObservacao, QStringLiteral("Entregar pela manha"));
+        QVERIFY(tela->cdsPedido->isEditing());
+    } else {
+        tela->selecionaPagina(tela->tshDadosPed);
+        tela->sbtAlterarClick();
+        campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-GERAIS"));
+    }
     QVERIFY(confirma());
-    QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
-             QStringLiteral("OC-GERAIS"));
+    if (observacao)
+        QCOMPARE(gravado(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido})
+                     .toString(),
+                 QStringLiteral("Entregar pela manha"));
+    else
+        QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
+                 QStringLiteral("OC-GERAIS"));
     QCOMPARE(prazosGravados(pedido), antes);
 }
 
