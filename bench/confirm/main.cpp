@@ -3,10 +3,13 @@
 // On a temporary demo database (SQLite in WAL mode, and PostgreSQL when
 // PED_TEST_PG_URL names a cluster): 200 new orders of 10 lines, each
 // numbered by GetPrxPedido and confirmed by SetConfirma in a transaction of
-// its own as the dispatcher runs it; then the same rows (header, items, one
-// term) written directly through QtSql, one transaction per order; then one
-// order of 1,000 lines; then 8 clients at once, each on its own
-// connection. Prints "confirm.<db>.<measure> <value> <unit>".
+// its own as the dispatcher runs it; then the same rows written directly
+// through QtSql, one transaction per order: every row one confirmation
+// stored (header, items, term, taxes, history, logistics outbox), read back
+// after the first and written again under new numbers, and apart the lean
+// rows the client sends (header, items, one term); then one order of 1,000
+// lines; then 8 clients at once, each on its own connection. Prints
+// "confirm.<db>.<measure> <value> <unit>".
 
 #include "datapacket.h"
 #include "demo/demo_data.h"
@@ -22,6 +25,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlError>
+#include <QSqlIndex>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -85,6 +92,42 @@ QJsonArray confirmArgs(const Order& order)
             QJsonValue::Null, true, QString(), true, QString(), QJsonValue::Null};
 }
 
+// The rows of one order in every table keyed by the order, as stored.
+struct StoredTable {
+    QString table;
+    QStringList columns;
+    int orderAt = -1;
+    QList<QVariantList> rows;
+};
+
+QList<StoredTable> storedRows(const QSqlDatabase& db, const QString& branch, const QString& order)
+{
+    QList<StoredTable> tables;
+    for (const QString& table : db.tables()) {
+        const QSqlIndex key = db.primaryIndex(table);
+        if (!key.contains(QStringLiteral("NRPEDIDO")) && !key.contains(QStringLiteral("nrpedido")))
+            continue;
+        QSqlQuery rows = execSql(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table), {branch, order});
+        StoredTable stored{table.toUpper(), {}, -1, {}};
+        const QSqlRecord record = rows.record();
+        for (int i = 0; i < record.count(); ++i)
+            stored.columns << record.fieldName(i).toUpper();
+        stored.orderAt = int(stored.columns.indexOf(QStringLiteral("NRPEDIDO")));
+        while (rows.next()) {
+            QVariantList row;
+            for (int i = 0; i < record.count(); ++i)
+                row << rows.value(i);
+            stored.rows << row;
+        }
+        if (!stored.rows.isEmpty())
+            tables << stored;
+    }
+    std::sort(tables.begin(), tables.end(), [](const StoredTable& a, const StoredTable& b) {
+        return (a.table != u"PEDIDO") < (b.table != u"PEDIDO") || ((a.table != u"PEDIDO") == (b.table != u"PEDIDO") && a.table < b.table);
+    });
+    return tables;
+}
+
 class Bench {
 public:
     Bench(QSqlDatabase db, QString kind) : m_db(std::move(db)), m_kind(std::move(kind))
@@ -111,19 +154,33 @@ public:
         for (int i = 0; i < OrderCount; ++i)
             confirmMs.append(confirm(LineCount));
         const double confirmRate = OrderCount / (all.elapsed() / 1000.0);
+        const QList<StoredTable> stored = storedRows(m_db, QStringLiteral("0001"), m_lastOrder);
 
         QList<double> directMs;
         all.restart();
         for (int i = 0; i < OrderCount; ++i)
-            directMs.append(writeDirectly(LineCount));
+            directMs.append(writeStoredRows(stored));
         const double directRate = OrderCount / (all.elapsed() / 1000.0);
 
+        QList<double> leanMs;
+        all.restart();
+        for (int i = 0; i < OrderCount; ++i)
+            leanMs.append(writeDirectly(LineCount));
+        const double leanRate = OrderCount / (all.elapsed() / 1000.0);
+
+        qsizetype rowCount = 0;
+        for (const StoredTable& table : stored)
+            rowCount += table.rows.size();
         print("orders_per_s", confirmRate, "orders/s");
         print("p50", percentile(confirmMs, 0.50), "ms");
         print("p99", percentile(confirmMs, 0.99), "ms");
+        print("stored_rows_per_order", double(rowCount), "rows");
+        print("stored_tables_per_order", double(stored.size()), "tables");
         print("direct_orders_per_s", directRate, "orders/s");
         print("direct_p50", percentile(directMs, 0.50), "ms");
         print("ratio", confirmRate / directRate, "x");
+        print("lean_direct_orders_per_s", leanRate, "orders/s");
+        print("ratio_to_lean", confirmRate / leanRate, "x");
         print("order_1000_lines", confirm(LongOrderLines), "ms");
     }
 
@@ -171,6 +228,7 @@ private:
             order = number->function(m_context, args).toString();
             return QJsonValue();
         });
+        m_lastOrder = order;
         QJsonValue answer;
         runInTransaction(m_db, [&] {
             QJsonArray args = confirmArgs(orderOf(m_defaults, order, lines));
@@ -180,6 +238,32 @@ private:
         const QJsonArray elements = answer.toArray();
         if (!std::all_of(elements.begin(), elements.end(), [](const QJsonValue& v) { return v.isNull(); }))
             throw std::runtime_error("the confirmation found something: " + QJsonDocument(elements).toJson().toStdString());
+        return timer.nsecsElapsed() / 1e6;
+    }
+
+    // The rows one confirmation stored, written again under a new number.
+    double writeStoredRows(const QList<StoredTable>& stored)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        runInTransaction(m_db, [&] {
+            const QString number = QStringLiteral("66%1").arg(m_direct++, 8, 10, QChar(u'0'));
+            for (const StoredTable& table : stored) {
+                // One statement per table, prepared once for its rows.
+                QSqlQuery insert(m_db);
+                insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                   .arg(table.table, table.columns.join(u','),
+                                        QStringList(table.columns.size(), QStringLiteral("?")).join(u',')));
+                for (QVariantList row : table.rows) {
+                    row[table.orderAt] = number;
+                    for (int i = 0; i < row.size(); ++i)
+                        insert.bindValue(i, row.at(i));
+                    if (!insert.exec())
+                        throw std::runtime_error(insert.lastError().text().toStdString());
+                }
+            }
+            return QJsonValue();
+        });
         return timer.nsecsElapsed() / 1e6;
     }
 
@@ -222,6 +306,7 @@ private:
     CallContext m_context;
     Defaults m_defaults;
     int m_direct = 0;
+    QString m_lastOrder;
 };
 
 void benchOn(const TemporaryDatabase& temporary, const QString& kind)

@@ -37,6 +37,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlRecord>
+#include <algorithm>
 
 namespace {
 
@@ -216,16 +217,18 @@ QJsonArray tableRows(const QSqlDatabase& db, const QString& table, const OrderKe
 {
     QSqlQuery query = execSql(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table),
                               {order.branch, order.number});
-    // The column names once, not a record copied for every row.
+    // The column names once, not a record copied for every row, and in the
+    // order the object keeps its keys: each insert then appends.
     const QSqlRecord record = query.record();
-    QStringList names;
+    QList<std::pair<QString, int>> columns;
     for (int i = 0; i < record.count(); ++i)
-        names.append(record.fieldName(i).toUpper());
+        columns.append({record.fieldName(i).toUpper(), i});
+    std::sort(columns.begin(), columns.end());
     QJsonArray rows;
     while (query.next()) {
         QJsonObject row;
-        for (int i = 0; i < names.size(); ++i)
-            row.insert(names.at(i), QJsonValue::fromVariant(query.value(i)));
+        for (const auto& [name, at] : columns)
+            row.insert(name, QJsonValue::fromVariant(query.value(at)));
         rows.append(row);
     }
     return rows;
