@@ -122,9 +122,8 @@ QList<StoredTable> storedRows(const QSqlDatabase& db, const QString& branch, con
         if (!stored.rows.isEmpty())
             tables << stored;
     }
-    std::sort(tables.begin(), tables.end(), [](const StoredTable& a, const StoredTable& b) {
-        return (a.table != u"PEDIDO") < (b.table != u"PEDIDO") || ((a.table != u"PEDIDO") == (b.table != u"PEDIDO") && a.table < b.table);
-    });
+    // The header before the rows that refer to it.
+    std::stable_partition(tables.begin(), tables.end(), [](const StoredTable& t) { return t.table == u"PEDIDO"; });
     return tables;
 }
 
