@@ -25,7 +25,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSqlError>
 #include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -97,6 +96,7 @@ struct StoredTable {
     QString table;
     QStringList columns;
     int orderAt = -1;
+    int keyLength = 0;
     QList<QVariantList> rows;
 };
 
@@ -108,7 +108,7 @@ QList<StoredTable> storedRows(const QSqlDatabase& db, const QString& branch, con
         if (!key.contains(QStringLiteral("NRPEDIDO")) && !key.contains(QStringLiteral("nrpedido")))
             continue;
         QSqlQuery rows = execSql(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table), {branch, order});
-        StoredTable stored{table.toUpper(), {}, -1, {}};
+        StoredTable stored{table.toUpper(), {}, -1, key.count(), {}};
         const QSqlRecord record = rows.record();
         for (int i = 0; i < record.count(); ++i)
             stored.columns << record.fieldName(i).toUpper();
@@ -122,8 +122,9 @@ QList<StoredTable> storedRows(const QSqlDatabase& db, const QString& branch, con
         if (!stored.rows.isEmpty())
             tables << stored;
     }
-    // The header before the rows that refer to it.
-    std::stable_partition(tables.begin(), tables.end(), [](const StoredTable& t) { return t.table == u"PEDIDO"; });
+    // A child table's key extends its parent's (PEDIDO, ITEMPEDIDO,
+    // ITEMPEDIMPOS): shorter keys first writes every parent before its rows.
+    std::stable_sort(tables.begin(), tables.end(), [](const StoredTable& a, const StoredTable& b) { return a.keyLength < b.keyLength; });
     return tables;
 }
 
@@ -248,18 +249,12 @@ private:
         runInTransaction(m_db, [&] {
             const QString number = QStringLiteral("66%1").arg(m_direct++, 8, 10, QChar(u'0'));
             for (const StoredTable& table : stored) {
-                // One statement per table, prepared once for its rows.
-                QSqlQuery insert(m_db);
-                insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(table.table, table.columns.join(u','),
-                                        QStringList(table.columns.size(), QStringLiteral("?")).join(u',')));
+                BatchInserter insert(m_db, table.table, table.columns);
                 for (QVariantList row : table.rows) {
                     row[table.orderAt] = number;
-                    for (int i = 0; i < row.size(); ++i)
-                        insert.bindValue(i, row.at(i));
-                    if (!insert.exec())
-                        throw std::runtime_error(insert.lastError().text().toStdString());
+                    insert.add(row);
                 }
+                insert.flush();
             }
             return QJsonValue();
         });
