@@ -4,6 +4,7 @@
 #include "iso_datetime.h"
 #include "money.h"
 #include "packet_sql.h"
+#include "store/kept_statements.h"
 #include "store/sql.h"
 
 #include <QDateTime>
@@ -38,13 +39,13 @@ QJsonValue packetOrNull(const DataPacket& packet)
 
 QList<QVariantList> rowsOf(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query = execSql(db, sql, values);
+    KeptStatement query(db, sql, values);
     QList<QVariantList> rows;
-    const int columns = query.record().count();
-    while (query.next()) {
+    const int columns = query->record().count();
+    while (query->next()) {
         QVariantList row;
         for (int i = 0; i < columns; ++i)
-            row << query.value(i);
+            row << query->value(i);
         rows << row;
     }
     return rows;
@@ -125,14 +126,14 @@ QList<QVariantList> priceChanges(const QSqlDatabase& db, const OrderKey& order, 
 {
     if (pricedItems.isEmpty())
         return {};
-    QSqlQuery header = execSql(db,
-                               QStringLiteral("SELECT O.CDPRECOBASE, O.DTPEDIDO, A.IDTABPRECO FROM PEDIDO O"
-                                              " LEFT JOIN PARAMPEDIDO A ON A.CDFILIAL = O.CDFILIAL WHERE O.CDFILIAL = ? AND O.NRPEDIDO = ?"),
-                               {order.branch, order.number});
-    if (!header.next() || header.value(2).toString() != u"1")
+    KeptStatement header(db,
+                         QStringLiteral("SELECT O.CDPRECOBASE, O.DTPEDIDO, A.IDTABPRECO FROM PEDIDO O"
+                                        " LEFT JOIN PARAMPEDIDO A ON A.CDFILIAL = O.CDFILIAL WHERE O.CDFILIAL = ? AND O.NRPEDIDO = ?"),
+                         {order.branch, order.number});
+    if (!header->next() || header->value(2).toString() != u"1")
         return {};
-    const QString basePrice = header.value(0).toString().trimmed();
-    const QDate day = dateOf(header.value(1));
+    const QString basePrice = header->value(0).toString().trimmed();
+    const QDate day = dateOf(header->value(1));
     const QList<QVariantList> items =
         rowsOf(db,
                QStringLiteral("SELECT I.NRITEMPED, I.CDPRODUTO, COALESCE(I.CDARVPROD, ''), COALESCE(I.IDITPEDDIFER, ''), I.VRITEPREBASE"
@@ -166,13 +167,13 @@ void reprice(const QSqlDatabase& db, const OrderKey& order, const QList<QVariant
     for (const QVariantList& change : changes) {
         const double table = change.at(6).toDouble();
         const double price = RoundDec(table * (1 + adjustment / 100), 2);
-        QSqlQuery item = execSql(db, QStringLiteral("SELECT QTITEMPED, PERDESC FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
-                                 {order.branch, order.number, change.at(2)});
-        if (!item.next())
+        KeptStatement item(db, QStringLiteral("SELECT QTITEMPED, PERDESC FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                           {order.branch, order.number, change.at(2)});
+        if (!item->next())
             continue;
-        const double discount = RoundDec(goodsValue(price, item.value(0).toDouble()) * item.value(1).toDouble() / 100, 2);
-        item.finish();
-        execSql(db,
+        const double discount = RoundDec(goodsValue(price, item->value(0).toDouble()) * item->value(1).toDouble() / 100, 2);
+        item->finish();
+        execChange(db,
                 QStringLiteral("UPDATE ITEMPEDIDO SET VRITEPREBASE = ?, VRPRTABITPED = ?, VRPREUNITPED = ?, VRDESITPED = ?"
                                " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
                 {table, table, price, discount, order.branch, order.number, change.at(2)});
@@ -215,9 +216,9 @@ void trimReservations(const QSqlDatabase& db, const OrderKey& order, const QList
                 break;
             const double quantity = reservation.at(1).toDouble();
             if (quantity <= excess + 1e-9)
-                execSql(db, QStringLiteral("DELETE FROM RESPRODPED WHERE NRRESPRODPED = ?"), {reservation.at(0)});
+                execChange(db, QStringLiteral("DELETE FROM RESPRODPED WHERE NRRESPRODPED = ?"), {reservation.at(0)});
             else
-                execSql(db, QStringLiteral("UPDATE RESPRODPED SET QTRESPRODPED = ? WHERE NRRESPRODPED = ?"),
+                execChange(db, QStringLiteral("UPDATE RESPRODPED SET QTRESPRODPED = ? WHERE NRRESPRODPED = ?"),
                         {RoundDec(quantity - excess, 5), reservation.at(0)});
             excess -= quantity;
         }

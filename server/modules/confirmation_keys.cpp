@@ -49,15 +49,15 @@ std::optional<QJsonValue> claim(const QSqlDatabase& db, const QString& key, cons
     if (QUuid::fromString(key).isNull())
         throw MethodError(QStringLiteral("Idempotency-Key inválida: \"%1\"; use um UUID.").arg(key.left(64)).toStdString());
     const qint64 now = QDateTime::currentSecsSinceEpoch();
-    execSql(db, QStringLiteral("DELETE FROM CONFIRMACAOPED WHERE DTCONFIRMA < ?"), {now - keptSeconds});
+    execChange(db, QStringLiteral("DELETE FROM CONFIRMACAOPED WHERE DTCONFIRMA < ?"), {now - keptSeconds});
     // A second call with the key waits here until the first one ends (row
     // lock or write lock) and then finds its row, or claims the key itself
     // when the first one stored nothing.
-    QSqlQuery insert = execSql(db,
-                               QStringLiteral("INSERT INTO CONFIRMACAOPED (CDCHAVECONF, CDOPERADOR, DSHASHREQ, DTCONFIRMA)"
-                                              " VALUES (?, ?, ?, ?) ON CONFLICT (CDCHAVECONF) DO NOTHING"),
-                               {key, operatorCode, hash, now});
-    if (insert.numRowsAffected() == 1)
+    const int claimed = execChange(db,
+                                   QStringLiteral("INSERT INTO CONFIRMACAOPED (CDCHAVECONF, CDOPERADOR, DSHASHREQ, DTCONFIRMA)"
+                                                  " VALUES (?, ?, ?, ?) ON CONFLICT (CDCHAVECONF) DO NOTHING"),
+                                   {key, operatorCode, hash, now});
+    if (claimed == 1)
         return std::nullopt;
     QSqlQuery earlier = execSql(db, QStringLiteral("SELECT CDOPERADOR, DSHASHREQ, TXRESPOSTA FROM CONFIRMACAOPED WHERE CDCHAVECONF = ?"),
                                 {key});
@@ -74,8 +74,8 @@ void keepAnswer(const QSqlDatabase& db, const QString& key, const QJsonValue& an
 {
     // "v" marks a bare value kept inside an array, "j" an array or object.
     const bool bare = !answer.isObject() && !answer.isArray();
-    execSql(db, QStringLiteral("UPDATE CONFIRMACAOPED SET TXRESPOSTA = ?, CDFILIAL = ?, NRPEDIDO = ? WHERE CDCHAVECONF = ?"),
-            {QString(bare ? QStringLiteral("v") : QStringLiteral("j")) + QString::fromUtf8(jsonText(answer)), branch, order, key});
+    execChange(db, QStringLiteral("UPDATE CONFIRMACAOPED SET TXRESPOSTA = ?, CDFILIAL = ?, NRPEDIDO = ? WHERE CDCHAVECONF = ?"),
+               {QString(bare ? QStringLiteral("v") : QStringLiteral("j")) + QString::fromUtf8(jsonText(answer)), branch, order, key});
 }
 
 } // namespace ConfirmationKeys

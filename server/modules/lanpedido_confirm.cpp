@@ -29,6 +29,7 @@
 #include "order_totals.h"
 #include "order_reservations.h"
 #include "rpc/method_registry.h"
+#include "store/kept_statements.h"
 #include "store/sql.h"
 #include "tax_model.h"
 
@@ -215,8 +216,9 @@ QString orderStatus(const QSqlDatabase& db, const OrderKey& order)
 // Rows of one of the order's tables as JSON objects, column by column.
 QJsonArray tableRows(const QSqlDatabase& db, const QString& table, const OrderKey& order)
 {
-    QSqlQuery query = execSql(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table),
-                              {order.branch, order.number});
+    KeptStatement statement(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table),
+                            {order.branch, order.number});
+    QSqlQuery& query = statement.query();
     // The column names once, not a record copied for every row, and in the
     // order the object keeps its keys: each insert then appends.
     const QSqlRecord record = query.record();
@@ -371,7 +373,7 @@ private:
     static void markItemsInError(const QSqlDatabase& db, const OrderKey& order, const QStringList& items)
     {
         for (const QString& item : items)
-            execSql(db, QStringLiteral("UPDATE ITEMPEDIDO SET IDITEMERRO = 'S' WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
+            execChange(db, QStringLiteral("UPDATE ITEMPEDIDO SET IDITEMERRO = 'S' WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
                     {order.branch, order.number, item});
     }
 
@@ -384,7 +386,7 @@ private:
         const OrderKey& order = request.order;
         const QString status = orderStatus(db, order);
         if (status == u"1" || status == u"2")
-            execSql(db,
+            execChange(db,
                     QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED IN ('1', '2')"
                                    " AND IDSITITEMPED <> ?"),
                     {status, order.branch, order.number, status});
@@ -406,7 +408,7 @@ private:
         changes.insert(QStringLiteral("CDVENDEDORANTERIOR"), params.at(StoredSellerArg));
         const QDateTime now = QDateTime::currentDateTime();
         const OrderKey& order = request.order;
-        execSql(db,
+        execChange(db,
                 QStringLiteral("INSERT INTO HISTPEDIDO (CDFILIAL, NRPEDIDO, NRSEQHISTPED, CDOPERADOR, DTHRHISTPED, TXALTERACOES)"
                                " VALUES (?, ?, ?, ?, ?, ?)"),
                 {order.branch, order.number, nextSequence(db, QStringLiteral("HISTPEDIDO"), QStringLiteral("NRSEQHISTPED"), order),
@@ -416,7 +418,7 @@ private:
         for (const QString& table : {QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("PRAZOPGTOPED"),
                                      QStringLiteral("ENDEPEDIDO"), QStringLiteral("OBSPEDIDO"), QStringLiteral("RESPRODPED")})
             stored.insert(table, tableRows(db, table, order));
-        execSql(db,
+        execChange(db,
                 QStringLiteral("INSERT INTO SAIDALOGISTICA (CDFILIAL, NRPEDIDO, NRSEQSAIDA, CDOPERADOR, DTHRSAIDA, TXPEDIDO)"
                                " VALUES (?, ?, ?, ?, ?, ?)"),
                 {order.branch, order.number, nextSequence(db, QStringLiteral("SAIDALOGISTICA"), QStringLiteral("NRSEQSAIDA"), order),

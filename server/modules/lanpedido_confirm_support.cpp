@@ -63,7 +63,7 @@ QJsonValue setItemIrregular(CallContext& context, QJsonArray& params)
         const QString flag = row.at(flagAt).toString();
         if (!flag.isEmpty() && flag != u"S" && flag != u"N")
             throw MethodError(QStringLiteral("IDITEMERRO inválido: \"%1\"; use \"S\" ou \"N\".").arg(flag.left(10)).toStdString());
-        execSql(context.db,
+        execChange(context.db,
                 QStringLiteral("UPDATE ITEMPEDIDO SET IDITEMERRO = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"
                                " AND IDSITITEMPED NOT IN ('4', '5')"),
                 {flag.isEmpty() ? QStringLiteral("N") : flag, row.at(branchAt), row.at(orderAt), row.at(itemAt)});
@@ -87,7 +87,7 @@ QJsonValue getHistPedido(CallContext& context, QJsonArray& params)
 // the integration to read.
 QJsonValue integraNeolog(CallContext& context, QJsonArray&)
 {
-    execSql(context.db, QStringLiteral("UPDATE SAIDALOGISTICA SET IDLIBERADO = 'S' WHERE CDOPERADOR = ? AND IDLIBERADO = 'N'"),
+    execChange(context.db, QStringLiteral("UPDATE SAIDALOGISTICA SET IDLIBERADO = 'S' WHERE CDOPERADOR = ? AND IDLIBERADO = 'N'"),
             {context.operatorCode});
     return QStringLiteral("OK");
 }

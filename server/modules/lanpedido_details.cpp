@@ -89,7 +89,7 @@ QJsonValue getDadosEndPed(CallContext& context, QJsonArray& params)
 QJsonValue setDelTdsEncargos(CallContext& context, QJsonArray& params)
 {
     const OrderKey order = orderKeyArgs(params);
-    execSql(context.db, QStringLiteral("DELETE FROM ENCARGOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {order.branch, order.number});
+    execChange(context.db, QStringLiteral("DELETE FROM ENCARGOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {order.branch, order.number});
     return true;
 }
 

@@ -131,7 +131,7 @@ double discountPercentage(const StoredItem& item, double newPrice)
 
 void storePrice(const QSqlDatabase& db, const OrderKey& order, const StoredItem& item, double price)
 {
-    execSql(db, QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
+    execChange(db, QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
             {price, order.branch, order.number, item.number});
 }
 

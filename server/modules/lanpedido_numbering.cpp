@@ -23,9 +23,7 @@ QString padded(qlonglong number)
 // is read, so parallel callers queue here instead of reading a stale value.
 bool advanceCounter(const QSqlDatabase& db, const QString& branch)
 {
-    QSqlQuery update = execSql(db, QStringLiteral("UPDATE CONTADORPEDIDO SET NRULTPEDIDO = NRULTPEDIDO + 1 WHERE CDFILIAL = ?"),
-                               {branch});
-    return update.numRowsAffected() > 0;
+    return execChange(db, QStringLiteral("UPDATE CONTADORPEDIDO SET NRULTPEDIDO = NRULTPEDIDO + 1 WHERE CDFILIAL = ?"), {branch}) > 0;
 }
 
 qlonglong highestStoredOrder(const QSqlDatabase& db, const QString& branch)
@@ -46,7 +44,7 @@ void createCounter(const QSqlDatabase& db, const QString& branch)
 {
     if (selectValue(db, QStringLiteral("SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = ?"), {branch}).toInt() == 0)
         throw MethodError(QStringLiteral("Filial %1 não cadastrada.").arg(branch).toStdString());
-    execSql(db, QStringLiteral("INSERT INTO CONTADORPEDIDO (CDFILIAL, NRULTPEDIDO) VALUES (?, ?)"
+    execChange(db, QStringLiteral("INSERT INTO CONTADORPEDIDO (CDFILIAL, NRULTPEDIDO) VALUES (?, ?)"
                                " ON CONFLICT (CDFILIAL) DO NOTHING"),
             {branch, highestStoredOrder(db, branch)});
 }
@@ -75,7 +73,7 @@ QString nextOrderNumber(const QSqlDatabase& db, const QString& branch)
     // numbers: the counter jumps past them.
     if (orderExists(db, branch, padded(number))) {
         number = highestStoredOrder(db, branch) + 1;
-        execSql(db, QStringLiteral("UPDATE CONTADORPEDIDO SET NRULTPEDIDO = ? WHERE CDFILIAL = ?"), {number, branch});
+        execChange(db, QStringLiteral("UPDATE CONTADORPEDIDO SET NRULTPEDIDO = ? WHERE CDFILIAL = ?"), {number, branch});
     }
     if (number > largestOrderNumber)
         throw MethodError(QStringLiteral("Os números de pedido da filial %1 se esgotaram.").arg(branch).toStdString());

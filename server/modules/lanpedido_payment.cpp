@@ -255,10 +255,10 @@ StoredOrder storedOrder(const QSqlDatabase& db, const OrderKey& order)
 
 void storeTerms(const QSqlDatabase& db, const Payment& payment, const StoredOrder& stored, const QList<Term>& terms)
 {
-    execSql(db, QStringLiteral("DELETE FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+    execChange(db, QStringLiteral("DELETE FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
             {payment.order.branch, payment.order.number});
     for (const Term& term : terms)
-        execSql(db,
+        execChange(db,
                 QStringLiteral("INSERT INTO PRAZOPGTOPED (CDFILIAL, NRPEDIDO, NRDIASPGTOPED, DTPEDIDO, PREVISAO, VRPERCPGTOPED,"
                                " DSPRAZOPGTOPED, VRPARCELA) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
                 {payment.order.branch, payment.order.number, term.days, stored.date, term.forecast, term.percentage,
@@ -266,7 +266,7 @@ void storeTerms(const QSqlDatabase& db, const Payment& payment, const StoredOrde
     if (!payment.changesHeader)
         return;
     const QVariant none;
-    execSql(db,
+    execChange(db,
             QStringLiteral("UPDATE PEDIDO SET CDMODPGTO = ?, DSMODPGTO = (SELECT DSMODPGTO FROM MODPGTO WHERE CDMODPGTO = ?),"
                            " IDTPFORPGTPED = ?, NRDIAPGFIXPED = ?, NRPARCPGTOPED = ?, IDUTDIAPAGPED = ?, CDFORMPGTO = ?"
                            " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),

@@ -292,27 +292,27 @@ void copyOrder(const QSqlDatabase& db, const Request& request, const Header& hea
     const QVariantList key{target.branch, target.number};
     // Cancelled items stay behind, with what hangs on them.
     for (const char* table : {"COMPITEMPED", "TERCITEMPED"})
-        execSql(db,
+        execChange(db,
                 QStringLiteral("DELETE FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED IN"
                                " (SELECT NRITEMPED FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED = '5')")
                     .arg(QLatin1String(table)),
                 key + key);
-    execSql(db, QStringLiteral("DELETE FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED = '5'"), key);
+    execChange(db, QStringLiteral("DELETE FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED = '5'"), key);
     // Another customer's delivery address is not this customer's: the
     // screen brings the customer's own when the order is opened.
     if (request.customer != header.customer)
-        execSql(db, QStringLiteral("DELETE FROM ENDEPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), key);
+        execChange(db, QStringLiteral("DELETE FROM ENDEPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"), key);
 
     double total = 0;
     for (const Item& item : items) {
         if (item.repriced)
-            execSql(db,
+            execChange(db,
                     QStringLiteral("UPDATE ITEMPEDIDO SET VRITEPREBASE = ?, VRPREUNITPED = ?, VRPRTABITPED = ?, VRDESITPED = ?"
                                    " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
                     {item.tablePrice, item.price, item.tablePrice, item.discount, target.branch, target.number, item.number});
         total += netGoodsValue(item.price, item.quantity, item.discount);
     }
-    execSql(db,
+    execChange(db,
             QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ?, DTENTITPED = ?, QTEXPITEMPED = 0, IDITEMERRO = 'N',"
                            " IDITPEDRESER = 'N', NRHISIMPITEEEEP = NULL, CDOPERADOR = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
             {header.status, request.deliveryDate, request.operatorCode, target.branch, target.number});
@@ -324,7 +324,7 @@ void copyOrder(const QSqlDatabase& db, const Request& request, const Header& hea
     const QVariant branchName = selectValue(db, QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = ?"),
                                             {request.destination.isEmpty() ? request.branch : request.destination});
     const QVariant now = QDateTime::currentDateTime();
-    execSql(db,
+    execChange(db,
             QStringLiteral("UPDATE PEDIDO SET CDCLIENTE = ?, NMRAZSOCCLIE = ?, NMFANTCLIE = ?, IDTPIJURCLIE = ?, NRINSJURCLIE = ?,"
                            " CDFILIALPED = ?, NMFILIAL = ?, DTPEDIDO = ?, DTENTPED = ?, DTVALIPED = ?, NRORDEMCMPPED = ?,"
                            " CDVENDEDOR = ?, CDMODPGTO = ?, CDTIPOOPER = ?, IDSITPEDIDO = ?, DTHRLANPED = ?, CDOPELANPED = ?,"
@@ -337,7 +337,7 @@ void copyOrder(const QSqlDatabase& db, const Request& request, const Header& hea
              request.validityDate.isValid() ? QVariant(request.validityDate) : QVariant(), request.purchaseOrder, header.seller,
              header.modality, header.operationType, header.status, now, request.operatorCode, RoundDec(total, 2),
              RoundDec(total, 2), target.branch, target.number});
-    execSql(db, QStringLiteral("UPDATE PRAZOPGTOPED SET DTPEDIDO = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+    execChange(db, QStringLiteral("UPDATE PRAZOPGTOPED SET DTPEDIDO = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
             {request.orderDate, target.branch, target.number});
     storeOrderTaxes(db, target.branch, target.number);
 }

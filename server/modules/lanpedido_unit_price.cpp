@@ -300,7 +300,7 @@ QJsonValue setPreco(CallContext& context, QJsonArray& params)
         throw MethodError("Alteração de preço sem liberação do supervisor: peça a liberação e confirme de novo.");
 
     for (const ItemChange& item : items)
-        execSql(context.db,
+        execChange(context.db,
                 QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
                 {item.newPrice, change.order.branch, change.order.number, item.number});
     // The totals, item taxes and installments follow the new prices, so the

@@ -5,6 +5,7 @@
 #include "rpc/method_registry.h"
 #include "rpc/transaction.h"
 #include "store/database.h"
+#include "store/kept_statements.h"
 #include "store/sql.h"
 
 #include <QDateTime>
@@ -265,20 +266,20 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
         }
     };
     const auto stored = [&](const QVariantList& key) -> std::optional<QVariantList> {
-        QSqlQuery row = execSql(m_db,
-                                QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
-                                    .arg(shape.names(shape.columns).join(QStringLiteral(", ")), table, where, lock),
-                                key);
-        if (!row.next())
+        KeptStatement row(m_db,
+                          QStringLiteral("SELECT %1 FROM %2 WHERE %3%4")
+                              .arg(shape.names(shape.columns).join(QStringLiteral(", ")), table, where, lock),
+                          key);
+        if (!row->next())
             return std::nullopt;
         QVariantList values;
         for (qsizetype i = 0; i < shape.columns.size(); ++i)
-            values << row.value(int(i));
+            values << row->value(int(i));
         return values;
     };
     const auto write = [&](const QString& sql, const QVariantList& values, int change) {
         try {
-            execSql(m_db, sql, values);
+            execChange(m_db, sql, values);
         } catch (const StoreError& failure) {
             if (isTransientConflict(failure))
                 throw;
@@ -337,12 +338,12 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
     QSet<QString> storedKeys;
     {
         QStringList selected = keyNames;
-        QSqlQuery rows = execSql(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(selected.join(u','), table),
-                                 {m_order.branch, m_order.number});
-        while (rows.next()) {
+        KeptStatement rows(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(selected.join(u','), table),
+                           {m_order.branch, m_order.number});
+        while (rows->next()) {
             QVariantList key;
             for (int i = 0; i < keyNames.size(); ++i)
-                key << rows.value(i);
+                key << rows->value(i);
             storedKeys.insert(keyText(key));
         }
     }

@@ -73,11 +73,10 @@ int copyRows(const QSqlDatabase& db, const QString& tableName, const OrderPacket
             values << to.number;
     }
     values << from.branch << from.number;
-    QSqlQuery insert = execSql(db,
-                               QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?")
-                                   .arg(target.name, columns.join(QStringLiteral(", ")), selected.join(QStringLiteral(", "))),
-                               values);
-    return insert.numRowsAffected();
+    return execChange(db,
+                      QStringLiteral("INSERT INTO %1 (%2) SELECT %3 FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?")
+                          .arg(target.name, columns.join(QStringLiteral(", ")), selected.join(QStringLiteral(", "))),
+                      values);
 }
 
 } // namespace OrderTables

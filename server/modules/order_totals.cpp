@@ -2,6 +2,7 @@
 
 #include "goods_value.h"
 #include "packet_sql.h"
+#include "store/kept_statements.h"
 #include "store/sql.h"
 #include "tax_model.h"
 
@@ -84,7 +85,7 @@ void storeOrderTotals(const QSqlDatabase& db, const OrderKey& order, const QDate
 {
     const double goods = itemTotals(db, order).goods;
     const QVariant changed = changedAt.isValid() ? QVariant(changedAt) : QVariant();
-    execSql(db,
+    execChange(db,
             QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
                            " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
             {goods, goods, changed, order.branch, order.number});
@@ -92,22 +93,22 @@ void storeOrderTotals(const QSqlDatabase& db, const OrderKey& order, const QDate
 
 void storeInstallments(const QSqlDatabase& db, const OrderKey& order)
 {
-    QSqlQuery terms = execSql(db,
-                              QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"
-                                             " ORDER BY NRDIASPGTOPED"),
-                              {order.branch, order.number});
+    KeptStatement terms(db,
+                        QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"
+                                       " ORDER BY NRDIASPGTOPED"),
+                        {order.branch, order.number});
     QVariantList days;
     QList<double> percentages;
-    while (terms.next()) {
-        days << terms.value(0);
-        percentages << terms.value(1).toDouble();
+    while (terms->next()) {
+        days << terms->value(0);
+        percentages << terms->value(1).toDouble();
     }
-    terms.finish();
+    terms->finish();
     if (days.isEmpty())
         return;
     const QList<Cents> values = splitByPercentages(orderReceivable(db, order), percentages);
     for (qsizetype n = 0; n < days.size(); ++n)
-        execSql(db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
+        execChange(db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
                 {values.at(n).value(), order.branch, order.number, days.at(n)});
 }
 

@@ -1,6 +1,7 @@
 #include "packet_sql.h"
 
 #include "store/database.h"
+#include "store/kept_statements.h"
 #include "store/sql.h"
 
 #include "iso_datetime.h"
@@ -89,16 +90,13 @@ void writeRow(PacketWriter& writer, const QList<FieldDef>& fields, const QSqlQue
     writer.endRow();
 }
 
-QSqlQuery checkedSelect(const QSqlDatabase& db, const QList<FieldDef>& fields, const QString& sql,
-                        const QVariantList& values)
+void checkColumns(const QSqlQuery& query, const QList<FieldDef>& fields, const QString& sql)
 {
-    QSqlQuery query = execSql(db, sql, values);
     const int columnCount = query.record().count();
     if (columnCount != fields.size())
         throw StoreError(QStringLiteral("A query selects %1 columns for %2 fields: %3")
                              .arg(columnCount).arg(fields.size()).arg(sql.simplified().left(120))
                              .toStdString());
-    return query;
 }
 
 FieldDef field(const QString& name, FieldType type, int size = 0)
@@ -125,7 +123,9 @@ DataPacket emptyPacket(const QList<FieldDef>& fields)
 DataPacket selectPacket(const QSqlDatabase& db, const QList<FieldDef>& fields,
                         const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query = checkedSelect(db, fields, sql, values);
+    KeptStatement statement(db, sql, values);
+    QSqlQuery& query = statement.query();
+    checkColumns(query, fields, sql);
     DataPacket packet = emptyPacket(fields);
     while (query.next()) {
         QVariantList row;
@@ -140,7 +140,9 @@ DataPacket selectPacket(const QSqlDatabase& db, const QList<FieldDef>& fields,
 void appendSelectedPacket(QByteArray& out, const QSqlDatabase& db, const QList<FieldDef>& fields,
                           const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query = checkedSelect(db, fields, sql, values);
+    KeptStatement statement(db, sql, values);
+    QSqlQuery& query = statement.query();
+    checkColumns(query, fields, sql);
     PacketWriter writer(out, fields);
     writer.begin();
     while (query.next())

@@ -2,6 +2,7 @@
 
 #include "goods_value.h"
 #include "packet_sql.h"
+#include "store/kept_statements.h"
 #include "store/sql.h"
 
 #include <QHash>
@@ -134,15 +135,15 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
 void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order)
 {
     const QList<ItemTax> taxes = orderTaxes(db, branch, order);
-    execSql(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, order});
-    execSql(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, order});
+    execChange(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, order});
+    execChange(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, order});
     struct Total {
         double value = 0, base = 0;
         QString treatment;
     };
     QMap<QString, Total> totals;
     for (const ItemTax& tax : taxes) {
-        execSql(db, QStringLiteral("INSERT INTO ITEMPEDIMPOS (CDFILIAL, NRPEDIDO, NRITEMPED, CDIMPOSTO, VRCONTIMPITPED, VRPERREDBCITPED,"
+        execChange(db, QStringLiteral("INSERT INTO ITEMPEDIMPOS (CDFILIAL, NRPEDIDO, NRITEMPED, CDIMPOSTO, VRCONTIMPITPED, VRPERREDBCITPED,"
                                    " VRBASECALCITPED, VRPARCDEDITPED, VRIMPOSTOITPED, VRALIQITPED, VRACREDESCITPED, CDFISCALITPED, IDTRATIMPO)"
                                    " VALUES (?, ?, ?, ?, ?, ?, ?, 0, ?, ?, 0, ?, ?)"),
                 {branch, order, tax.item, tax.tax, tax.goods, tax.reduction, tax.base, tax.value, tax.rate,
@@ -153,7 +154,7 @@ void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QStrin
         total.treatment = tax.treatment;
     }
     for (auto total = totals.cbegin(); total != totals.cend(); ++total)
-        execSql(db, QStringLiteral("INSERT INTO IMPOSPEDTOT (CDFILIAL, NRPEDIDO, CDIMPOSTO, VRTOTIMPPED, VRTOTBCALCPED, IDTRATIMPO)"
+        execChange(db, QStringLiteral("INSERT INTO IMPOSPEDTOT (CDFILIAL, NRPEDIDO, CDIMPOSTO, VRTOTIMPPED, VRTOTBCALCPED, IDTRATIMPO)"
                                    " VALUES (?, ?, ?, ?, ?, ?)"),
                 {branch, order, total.key(), RoundDec(total->value, 2), RoundDec(total->base, 2), total->treatment});
 }
@@ -171,29 +172,33 @@ void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStri
                               {QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("CDIMPOSTO"), QStringLiteral("VRTOTIMPPED"),
                                QStringLiteral("VRTOTBCALCPED"), QStringLiteral("IDTRATIMPO")});
     for (qsizetype first = 0; first < orders.size(); first += ordersPerRound) {
-        const QString round = codesValue(orders.mid(first, ordersPerRound));
-        QSqlQuery items = execSql(
+        // One order (a confirmation) is found through the key, which
+        // PostgreSQL does not use for a list bound as JSON.
+        const QStringList codes = orders.mid(first, ordersPerRound);
+        const QString inRound = codes.size() == 1 ? QStringLiteral("= ?") : inCodes(db);
+        const QVariant round = codes.size() == 1 ? QVariant(codes.first()) : QVariant(codesValue(codes));
+        KeptStatement items(
             db,
             QStringLiteral("SELECT I.NRPEDIDO, I.NRITEMPED, I.CDPRODUTO, I.QTITEMPED, I.VRPREUNITPED, I.VRDESITPED, C.CDGRUPOFISC"
                            " FROM ITEMPEDIDO I INNER JOIN PEDIDO P ON P.CDFILIAL = I.CDFILIAL AND P.NRPEDIDO = I.NRPEDIDO"
                            " LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
                            " WHERE I.CDFILIAL = ? AND I.IDSITITEMPED <> '5' AND I.NRPEDIDO ")
-                + inCodes(db) + QStringLiteral(" ORDER BY I.NRPEDIDO, I.NRITEMPED"),
+                + inRound + QStringLiteral(" ORDER BY I.NRPEDIDO, I.NRITEMPED"),
             {branch, round});
         // Read whole first: PostgreSQL streams the rows, and the rules are
         // read by other statements.
         QList<QVariantList> rows;
-        while (items.next())
-            rows.append({items.value(0), items.value(1), items.value(2), items.value(3), items.value(4), items.value(5), items.value(6)});
-        items.finish();
+        while (items->next())
+            rows.append({items->value(0), items->value(1), items->value(2), items->value(3), items->value(4), items->value(5), items->value(6)});
+        items->finish();
         QMap<QString, QList<ItemTax>> taxesByOrder;
         for (const QVariantList& row : rows) {
             const double goods = netGoodsValue(row.at(4).toDouble(), row.at(3).toDouble(), row.at(5).toDouble());
             appendItemTaxes(taxesByOrder[row.at(0).toString()], row.at(1).toString(), goods,
                             rules.of(row.at(6).toString(), row.at(2).toString()));
         }
-        execSql(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO ") + inCodes(db), {branch, round});
-        execSql(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO ") + inCodes(db), {branch, round});
+        execChange(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO ") + inRound, {branch, round});
+        execChange(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO ") + inRound, {branch, round});
         for (auto order = taxesByOrder.cbegin(); order != taxesByOrder.cend(); ++order) {
             QMap<QString, TaxTotal> totals;
             for (const ItemTax& tax : *order) {

@@ -1,6 +1,7 @@
 #include "transaction.h"
 
 #include "method_registry.h"
+#include "store/kept_statements.h"
 
 #include <QRandomGenerator>
 #include <QSqlDriver>
@@ -45,9 +46,12 @@ void rollbackQuietly(QSqlDatabase& db)
     db.rollback();
     // Statements prepared in a transaction that then failed could not be
     // freed (PostgreSQL refuses everything until the rollback); without this
-    // they would pile up on the kept connection. No query outlives a call.
-    if (!isSQLite(db))
+    // they would pile up on the kept connection. No query outlives a call;
+    // the kept statements go first, as DEALLOCATE ALL frees theirs too.
+    if (!isSQLite(db)) {
+        forgetStatements(db);
         QSqlQuery(db).exec(QStringLiteral("DEALLOCATE ALL"));
+    }
 }
 
 void backOff(const RetryPolicy& policy, int attempt)

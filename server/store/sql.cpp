@@ -2,6 +2,7 @@
 
 #include "database.h"
 #include "iso_datetime.h"
+#include "kept_statements.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -25,14 +26,14 @@ QString shortened(const QString& sql)
     return text.size() > maxChars ? text.left(maxChars) + QStringLiteral(" ...") : text;
 }
 
-[[noreturn]] void throwQueryError(const QSqlQuery& query, const QString& sql)
+} // namespace
+
+void throwQueryError(const QSqlQuery& query, const QString& sql)
 {
     throw StoreError(QStringLiteral("SQL statement failed: %1 (%2)")
                          .arg(query.lastError().text(), shortened(sql))
                          .toStdString());
 }
-
-} // namespace
 
 bool isPostgres(const QSqlDatabase& db)
 {
@@ -77,9 +78,16 @@ QSqlQuery execSql(const QSqlDatabase& db, const QString& sql, const QVariantList
     return query;
 }
 
+int execChange(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
+{
+    KeptStatement statement(db, sql);
+    return statement.exec(values).numRowsAffected();
+}
+
 QVariant selectValue(const QSqlDatabase& db, const QString& sql, const QVariantList& values)
 {
-    QSqlQuery query = execSql(db, sql, values);
+    KeptStatement statement(db, sql);
+    QSqlQuery& query = statement.exec(values);
     return query.next() ? query.value(0) : QVariant();
 }
 
@@ -88,7 +96,6 @@ BatchInserter::BatchInserter(QSqlDatabase db, QString table, QStringList columns
     , m_table(std::move(table))
     , m_columns(std::move(columns))
     , m_rowsPerStatement(rowsPerStatement > 0 ? rowsPerStatement : defaultRowsPerStatement(m_db, int(m_columns.size())))
-    , m_fullBatch(m_db)
 {
 }
 
@@ -128,25 +135,11 @@ void BatchInserter::writeRows(int rowCount)
 {
     if (m_beforeWrite)
         m_beforeWrite();
-    // The full-size statement is prepared once and reused; only the last,
-    // shorter batch needs a statement of its own.
-    QSqlQuery partial(m_db);
-    QSqlQuery* query = &m_fullBatch;
-    if (rowCount == m_rowsPerStatement) {
-        if (!m_fullBatchPrepared) {
-            if (!m_fullBatch.prepare(statementFor(rowCount)))
-                throwQueryError(m_fullBatch, statementFor(1));
-            m_fullBatchPrepared = true;
-        }
-    } else {
-        query = &partial;
-        if (!partial.prepare(statementFor(rowCount)))
-            throwQueryError(partial, statementFor(1));
-    }
-    for (int i = 0; i < m_pending.size(); ++i)
-        query->bindValue(i, m_pending.at(i));
-    if (!query->exec())
-        throwQueryError(*query, statementFor(1));
+    // Kept per connection: the full-size statement serves every batch of
+    // every inserter of this table and columns; only a last, shorter batch
+    // has a text of its own.
+    KeptStatement statement(m_db, statementFor(rowCount));
+    statement.exec(m_pending);
     m_rowsWritten += rowCount;
     m_pending.clear();
     m_pendingRows = 0;

@@ -27,8 +27,16 @@ QSqlQuery execSql(const QSqlDatabase& db, const QString& sql, const QVariantList
 // Executes an already prepared query with the values bound so far.
 void execPrepared(QSqlQuery& query);
 
-// The first column of the first row, or an invalid QVariant without rows.
+// Runs a data change through the connection's kept statement (see
+// kept_statements.h); returns the number of rows it changed. Throws StoreError.
+int execChange(const QSqlDatabase& db, const QString& sql, const QVariantList& values);
+
+// The first column of the first row, or an invalid QVariant without rows;
+// through the connection's kept statement.
 QVariant selectValue(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+
+// Throws the StoreError of a failed `query`, naming the statement.
+[[noreturn]] void throwQueryError(const QSqlQuery& query, const QString& sql);
 
 // Inserts many rows into one table with multi-row VALUES statements, so a
 // bulk load costs one round trip per batch instead of one per row.
@@ -56,6 +64,4 @@ private:
     int m_pendingRows = 0;
     qint64 m_rowsWritten = 0;
     std::function<void()> m_beforeWrite;
-    QSqlQuery m_fullBatch;
-    bool m_fullBatchPrepared = false;
 };

@@ -6,8 +6,10 @@
 #include "method_calls.h"
 #include "demo/demo_data.h"
 #include "rpc/password.h"
+#include "rpc/transaction.h"
 #include "store/counters.h"
 #include "store/database.h"
+#include "store/kept_statements.h"
 #include "store/migration_text.h"
 #include "store/sql.h"
 
@@ -86,6 +88,8 @@ private slots:
 
     void countersCountUpFromWhereTheyAre_data() { PedTest::DemoBackends::addKinds(); }
     void countersCountUpFromWhereTheyAre();
+    void keptStatementsServeEveryRun_data() { PedTest::DemoBackends::addKinds(); }
+    void keptStatementsServeEveryRun();
 
     void cleanupTestCase() { m_migrated.reset(); }
 
@@ -517,6 +521,52 @@ void TestStore::countersCountUpFromWhereTheyAre()
     QCOMPARE(nextCounterValue(db, QStringLiteral("LANCESTQ.0003")), 2);
     QVERIFY(db.rollback());
     QCOMPARE(nextCounterValue(db, QStringLiteral("LANCESTQ.0003")), 1);   // rolled back with the transaction
+}
+
+// Statements kept per connection give the same answers as fresh ones: run
+// again with other values, while the same text is still being read, after
+// a failed transaction (PostgreSQL frees every prepared statement then),
+// and beyond the number a connection keeps.
+void TestStore::keptStatementsServeEveryRun()
+{
+    OPEN_FIXTURE();
+    execSql(db, QStringLiteral("CREATE TABLE TESTE_KEPT (ID INTEGER PRIMARY KEY, NRVALOR INTEGER)"));
+    const QString insert = QStringLiteral("INSERT INTO TESTE_KEPT (ID, NRVALOR) VALUES (?, ?)");
+    for (int id = 1; id <= 3; ++id)
+        QCOMPARE(execChange(db, insert, {id, id * 10}), 1);
+    QCOMPARE(execChange(db, QStringLiteral("UPDATE TESTE_KEPT SET NRVALOR = NRVALOR + 1 WHERE ID >= ?"), {2}), 2);
+    const QString valueOf = QStringLiteral("SELECT NRVALOR FROM TESTE_KEPT WHERE ID = ?");
+    QCOMPARE(selectValue(db, valueOf, {3}).toInt(), 31);
+    QCOMPARE(selectValue(db, valueOf, {1}).toInt(), 10);
+    QVERIFY(!selectValue(db, valueOf, {9}).isValid());
+
+    if (kind == u"sqlite") {   // PostgreSQL streams one statement's rows at a time
+        const QString all = QStringLiteral("SELECT ID FROM TESTE_KEPT ORDER BY ID");
+        KeptStatement outer(db, all, {});
+        QList<int> seen;
+        while (outer->next()) {
+            seen << outer->value(0).toInt();
+            KeptStatement inner(db, all, {});
+            QVERIFY(inner->next());
+            QCOMPARE(inner->value(0).toInt(), 1);
+        }
+        QCOMPARE(seen, QList<int>({1, 2, 3}));
+    }
+
+    QVERIFY_THROWS_EXCEPTION(StoreError, runInTransaction(db, [&] {
+        execChange(db, insert, {4, 40});
+        execChange(db, insert, {1, 99});   // the key is taken
+        return QJsonValue();
+    }, {1, 0}));
+    QCOMPARE(selectValue(db, valueOf, {1}).toInt(), 10);
+    QVERIFY(!selectValue(db, valueOf, {4}).isValid());
+    QCOMPARE(execChange(db, insert, {4, 40}), 1);
+
+    for (int n = 0; n < 300; ++n)
+        QCOMPARE(selectValue(db, QStringLiteral("SELECT NRVALOR + %1 FROM TESTE_KEPT WHERE ID = ?").arg(n), {4}).toInt(), 40 + n);
+    QCOMPARE(selectValue(db, valueOf, {4}).toInt(), 40);
+    forgetStatements(db);
+    QCOMPARE(selectValue(db, valueOf, {2}).toInt(), 21);
 }
 
 QTEST_GUILESS_MAIN(TestStore)
