@@ -138,7 +138,9 @@ void BatchInserter::writeRows(int rowCount)
     // Kept per connection: the full-size statement serves every batch of
     // every inserter of this table and columns; only a last, shorter batch
     // has a text of its own.
-    KeptStatement statement(m_db, statementFor(rowCount));
+    if (rowCount == m_rowsPerStatement && m_fullStatement.isEmpty())
+        m_fullStatement = statementFor(rowCount);
+    KeptStatement statement(m_db, rowCount == m_rowsPerStatement ? m_fullStatement : statementFor(rowCount));
     statement.exec(m_pending);
     m_rowsWritten += rowCount;
     m_pending.clear();
