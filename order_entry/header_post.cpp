@@ -328,6 +328,11 @@ void TfrmLanPedido::atualizaEstoqueDosItens()
     RecordSet& itens = *cdsItemPedido;
     if (!temLinhas(&itens))
         return;
+    // Moving through the items would post the one being typed, from inside
+    // the walk whose way back must not fail: it is posted first, where a
+    // refusal stops the post of the order as any other.
+    if (itens.isEditing())
+        itens.post();
     const QString atual = valor(&itens, "NRITEMPED");
     EventDetach semScroll(itens.afterScroll);
     ControlsFreeze congelado(itens);

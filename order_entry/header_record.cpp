@@ -553,11 +553,12 @@ void TfrmLanPedido::cdsPedidoAfterEdit()
         CarregaPacote(*cdsPrazoPgto, Servidor(GetPrazoPgto, {valor(cdsPedido, "NRPEDIDO"), valor(cdsPedido, "CDFILIAL")}));
 }
 
-// A note or an additional-data line changed while the order is only looked
-// at puts the order into edit: Confirm stores the change, Cancel undoes it.
-void TfrmLanPedido::notaEmEdicao(const DataSource& notas)
+// An item, a note or an additional-data line changed while the order is
+// only looked at puts the order into edit: Confirm stores the change,
+// Cancel undoes it.
+void TfrmLanPedido::detalheEmEdicao(const DataSource& detalhe)
 {
-    if (notas.isEditing() && cdsPedido->state() == RecordSet::State::Browse && temLinhas(cdsPedido))
+    if (detalhe.isEditing() && cdsPedido->state() == RecordSet::State::Browse && temLinhas(cdsPedido))
         cdsPedido->edit();
 }
 

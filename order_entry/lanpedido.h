@@ -679,7 +679,7 @@ public:
     void cdsPedidoAfterInsert();
     void cdsPedidoBeforeEdit();
     void cdsPedidoAfterEdit();
-    void notaEmEdicao(const DataSource& notas);
+    void detalheEmEdicao(const DataSource& detalhe);
     void cdsPedidoAfterCancel();
     void cdsPedidoBeforePost();
     void cdsPedidoAfterPost();

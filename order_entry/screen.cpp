@@ -271,8 +271,8 @@ void TfrmLanPedido::ligaEventos()
     ligaPrecos();
     ligaConferenciasDoItem();
     ligaConferenciasDoCabecalho();
-    for (DataSource* notas : {dtsObser, dtsDadosAdicPed})
-        notas->onStateChange = [this](DataSource& fonte) { notaEmEdicao(fonte); };
+    for (DataSource* detalhe : {dtsObser, dtsDadosAdicPed, dtsItemPedido})
+        detalhe->onStateChange = [this](DataSource& fonte) { detalheEmEdicao(fonte); };
 }
 
 bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)

@@ -22,8 +22,10 @@
 #include <QJsonDocument>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QSqlRecord>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <optional>
 
 using namespace PedTest;
 
@@ -161,15 +163,39 @@ private:
     // The order alone in the list, no page of it shown yet.
     void mostraPedido(const QString& pedido)
     {
-        // The demo's delivery dates lie in the past, which the header check refuses.
+        // The demo's delivery dates lie in the past, which the header check
+        // refuses; an item's needs an hour.
         const QDate entrega = QDate::currentDate().addDays(10);
         server->execSql(QStringLiteral("UPDATE PEDIDO SET DTENTPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"),
                         {entrega.toString(Qt::ISODate), pedido});
         server->execSql(QStringLiteral("UPDATE ITEMPEDIDO SET DTENTITPED = ? WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"),
-                        {entrega.toString(Qt::ISODate), pedido});
+                        {QDateTime(entrega, QTime(10, 0)).toString(Qt::ISODate), pedido});
         tela->cdsPedido->setData(orderRows(demo, QStringLiteral("PEDIDO"), tela->cdsPedido->fieldDefs(),
                                            QStringLiteral("0001"), pedido));
         tela->dtsPadraoStateChange();
+    }
+    // The order's items as stored now, put back when the guard ends: an item
+    // posted on the screen is priced again, which later tests must not see.
+    auto itensDeVolta(const QString& pedido)
+    {
+        QSqlQuery linhas = execSql(demo, QStringLiteral("SELECT * FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido});
+        const QSqlRecord colunas = linhas.record();
+        QStringList atribuicoes;
+        for (int i = 0; i < colunas.count(); ++i)
+            atribuicoes << colunas.fieldName(i) + QStringLiteral(" = ?");
+        QList<QVariantList> itens;
+        while (linhas.next()) {
+            QVariantList valores;
+            for (int i = 0; i < colunas.count(); ++i)
+                valores << linhas.value(i);
+            itens << valores + QVariantList{pedido, linhas.value(colunas.indexOf(QStringLiteral("NRITEMPED")))};
+        }
+        const QString sql = QStringLiteral("UPDATE ITEMPEDIDO SET %1 WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?")
+                                .arg(atribuicoes.join(QStringLiteral(", ")));
+        return qScopeGuard([this, sql, itens] {
+            for (const QVariantList& item : itens)
+                server->execSql(sql, item);
+        });
     }
     // Presses Confirm; false when the action stopped with a message.
     bool confirma()
@@ -467,41 +493,51 @@ void TstConfirmation::prazosGerados()
 
 void TstConfirmation::soUmaPagina_data()
 {
-    QTest::addColumn<bool>("observacao");   // else the general page
-    QTest::newRow("dados gerais") << false;
-    QTest::newRow("observação") << true;
+    QTest::addColumn<QString>("pagina");
+    QTest::newRow("dados gerais") << "dados gerais";
+    QTest::newRow("observação") << "observação";
+    QTest::newRow("itens") << "itens";
 }
 
-// An order changed on one page alone, its items and terms never shown: the
-// change is stored and the stored terms stand. Typing a note puts the order
-// into edit, so that Confirm takes the note.
+// An order changed on one page alone, its terms never shown: the change is
+// stored and the stored terms stand. Typing a note or changing an item puts
+// the order into edit, so that Confirm takes the change.
 void TstConfirmation::soUmaPagina()
 {
-    QFETCH(bool, observacao);
+    QFETCH(QString, pagina);
     const QString pedido = QStringLiteral("0000000013");   // no product findings
     const auto minimo = semValorMinimo();
     const QList<QVariantList> antes = prazosGravados(pedido);
     QVERIFY(!antes.isEmpty());
     mostraPedido(pedido);
-    if (observacao) {
+    QString sql;
+    QVariant esperado;
+    std::optional<decltype(itensDeVolta(pedido))> volta;
+    if (pagina == u"observação") {
         tela->selecionaPagina(tela->tshObservacao);
         tela->sbtAlterarClick();
         tela->dbrObservacao->selectAll();   // over the stored note
         QTest::keyClicks(tela->dbrObservacao, QStringLiteral("Entregar pela manha"));
-        QVERIFY(tela->cdsPedido->isEditing());
+        sql = QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?");
+        esperado = QStringLiteral("Entregar pela manha");
+    } else if (pagina == u"itens") {
+        volta.emplace(itensDeVolta(pedido));
+        tela->selecionaPagina(tela->tshItemPedido);
+        tela->sbtAlterarClick();
+        const QString item = valor(tela->cdsItemPedido, "NRITEMPED");
+        esperado = QStringLiteral("Entregar em 5 dias");
+        campo(tela->cdsItemPedido, "DSPRAZOENTITPED").setValue(esperado);
+        sql = QStringLiteral("SELECT DSPRAZOENTITPED FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = '%1'").arg(item);
     } else {
         tela->selecionaPagina(tela->tshDadosPed);
         tela->sbtAlterarClick();
         campo(tela->cdsPedido, "DSPEDCLI").setValue(QStringLiteral("OC-GERAIS"));
+        sql = QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?");
+        esperado = QStringLiteral("OC-GERAIS");
     }
+    QVERIFY(tela->cdsPedido->isEditing());
     QVERIFY(confirma());
-    if (observacao)
-        QCOMPARE(gravado(QStringLiteral("SELECT TXOBSPED FROM OBSPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido})
-                     .toString(),
-                 QStringLiteral("Entregar pela manha"));
-    else
-        QCOMPARE(gravado(QStringLiteral("SELECT DSPEDCLI FROM PEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {pedido}).toString(),
-                 QStringLiteral("OC-GERAIS"));
+    QCOMPARE(gravado(sql, {pedido}).toString(), esperado.toString());
     QCOMPARE(prazosGravados(pedido), antes);
 }
 
