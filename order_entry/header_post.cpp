@@ -328,6 +328,10 @@ void TfrmLanPedido::atualizaEstoqueDosItens()
     RecordSet& itens = *cdsItemPedido;
     if (!temLinhas(&itens))
         return;
+    // Reservations the clerk typed travel with the confirmation; loading the
+    // stored positions over them would drop them unsaid.
+    if (cdsPosiEstoq->isActive() && (cdsPosiEstoq->isEditing() || cdsPosiEstoq->hasChanges()))
+        return;
     // Moving through the items would post the one being typed, from inside
     // the walk whose way back must not fail: it is posted first, where a
     // refusal stops the post of the order as any other.

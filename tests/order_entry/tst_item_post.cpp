@@ -465,6 +465,19 @@ void TstItemPost::reservaDeveSomarAQuantidade()
     item("QTITEMPED").setValue(quantidade);
     QCOMPARE(grava(recusado), QString());
     QVERIFY(!recusado);
+
+    // A reservation typed afterwards outlives the post of the order, whose
+    // refresh of the stock positions would load the stored ones over it.
+    RecordSet& lotes = *tela->cdsPosiEstoq;
+    lotes.first();
+    const double reservado = lotes.fieldByName(QStringLiteral("QTRESPRODPED")).asFloat();
+    lotes.edit();
+    lotes.fieldByName(QStringLiteral("QTRESPRODPED")).setValue(reservado + 1);
+    lotes.post();
+    tela->atualizaEstoqueDosItens();
+    QVERIFY(lotes.isActive());
+    QVERIFY(lotes.hasChanges());
+    QCOMPARE(lotes.fieldByName(QStringLiteral("QTRESPRODPED")).asFloat(), reservado + 1);
 }
 
 QTEST_MAIN(TstItemPost)
