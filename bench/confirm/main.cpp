@@ -16,6 +16,7 @@
 #include "datapacket.h"
 #include "demo/demo_data.h"
 #include "modules/modules.h"
+#include "modules/order_tables.h"
 #include "rpc/method_registry.h"
 #include "rpc/transaction.h"
 #include "store/database.h"
@@ -27,7 +28,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSqlIndex>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
@@ -99,19 +99,20 @@ struct StoredTable {
     QString table;
     QStringList columns;
     int orderAt = -1;
-    int keyLength = 0;
     QList<QVariantList> rows;
 };
 
 QList<StoredTable> storedRows(const QSqlDatabase& db, const QString& branch, const QString& order)
 {
+    // The order's own tables, parents first, then its history and outbox rows.
+    QStringList names;
+    for (const OrderTables::Table& table : OrderTables::all())
+        names << table.name;
+    names << QStringLiteral("HISTPEDIDO") << QStringLiteral("SAIDALOGISTICA");
     QList<StoredTable> tables;
-    for (const QString& table : db.tables()) {
-        const QSqlIndex key = db.primaryIndex(table);
-        if (!key.contains(QStringLiteral("NRPEDIDO")) && !key.contains(QStringLiteral("nrpedido")))
-            continue;
+    for (const QString& table : names) {
         QSqlQuery rows = execSql(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table), {branch, order});
-        StoredTable stored{table.toUpper(), {}, -1, key.count(), {}};
+        StoredTable stored{table, {}, -1, {}};
         const QSqlRecord record = rows.record();
         for (int i = 0; i < record.count(); ++i)
             stored.columns << record.fieldName(i).toUpper();
@@ -125,9 +126,6 @@ QList<StoredTable> storedRows(const QSqlDatabase& db, const QString& branch, con
         if (!stored.rows.isEmpty())
             tables << stored;
     }
-    // A child table's key extends its parent's (PEDIDO, ITEMPEDIDO,
-    // ITEMPEDIMPOS): shorter keys first writes every parent before its rows.
-    std::stable_sort(tables.begin(), tables.end(), [](const StoredTable& a, const StoredTable& b) { return a.keyLength < b.keyLength; });
     return tables;
 }
 

@@ -2,6 +2,7 @@
 
 #include "sql.h"
 
+#include <QSqlDriver>
 #include <unordered_map>
 
 namespace {

@@ -9,9 +9,9 @@
 // connection closed and opened again on the same QSqlDatabase must call
 // forgetStatements before closing.
 
+#include <QObject>
 #include <QPointer>
 #include <QSqlDatabase>
-#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>

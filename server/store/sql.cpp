@@ -96,6 +96,7 @@ BatchInserter::BatchInserter(QSqlDatabase db, QString table, QStringList columns
     , m_table(std::move(table))
     , m_columns(std::move(columns))
     , m_rowsPerStatement(rowsPerStatement > 0 ? rowsPerStatement : defaultRowsPerStatement(m_db, int(m_columns.size())))
+    , m_fullStatement(statementFor(m_rowsPerStatement))
 {
 }
 
@@ -138,8 +139,6 @@ void BatchInserter::writeRows(int rowCount)
     // Kept per connection: the full-size statement serves every batch of
     // every inserter of this table and columns; only a last, shorter batch
     // has a text of its own.
-    if (rowCount == m_rowsPerStatement && m_fullStatement.isEmpty())
-        m_fullStatement = statementFor(rowCount);
     KeptStatement statement(m_db, rowCount == m_rowsPerStatement ? m_fullStatement : statementFor(rowCount));
     statement.exec(m_pending);
     m_rowsWritten += rowCount;

@@ -64,5 +64,5 @@ private:
     int m_pendingRows = 0;
     qint64 m_rowsWritten = 0;
     std::function<void()> m_beforeWrite;
-    QString m_fullStatement;   // the text of a full batch, built once
+    QString m_fullStatement;   // the text of a full batch
 };
