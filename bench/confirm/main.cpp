@@ -10,8 +10,10 @@
 // stored (header, items, term, taxes, history, logistics outbox), read back
 // after the first and written again under new numbers, and apart the lean
 // rows the client sends (header, items, one term); then one order of 1,000
-// lines; then 8 clients at once, each on its own connection. Prints
-// "confirm.<db>.<measure> <value> <unit>".
+// lines; then 8 clients at once, each on its own connection, confirming and
+// then writing the stored rows directly. Prints
+// "confirm.<db>.<measure> <value> <unit>". Arguments name the databases to
+// run ("sqlite", "postgresql"); without any, every one there is.
 
 #include "datapacket.h"
 #include "demo/demo_data.h"
@@ -34,6 +36,7 @@
 #include <atomic>
 #include <numeric>
 #include <cstdio>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -161,7 +164,8 @@ public:
         }
         const double confirmRate = OrderCount / (sum(confirmMs) / 1000.0);
         const double numberedRate = OrderCount / (sum(numberedMs) / 1000.0);
-        const QList<StoredTable> stored = storedRows(m_db, QStringLiteral("0001"), m_lastOrder);
+        m_stored = storedRows(m_db, QStringLiteral("0001"), m_lastOrder);
+        const QList<StoredTable>& stored = m_stored;
 
         QList<double> directMs;
         for (int i = 0; i < OrderCount; ++i)
@@ -193,8 +197,21 @@ public:
         print("order_1000_lines", longOrder.numberMs + longOrder.confirmMs, "ms");
     }
 
-    // Orders/s with `clients` confirming at once, each on its own connection.
-    double parallel(const DatabaseConfig& config, int clients)
+    // Orders/s with `clients` confirming at once, each on its own
+    // connection, beside the same clients writing the stored rows directly.
+    void parallel(const DatabaseConfig& config, int clients)
+    {
+        const double confirmRate = inClients(config, clients, [](Bench& client) { client.confirm(LineCount); });
+        const QList<StoredTable> stored = m_stored;
+        const double directRate = inClients(config, clients, [&stored](Bench& client) { client.writeStoredRows(stored); });
+        print(qPrintable(QStringLiteral("clients%1_orders_per_s").arg(clients)), confirmRate, "orders/s");
+        print(qPrintable(QStringLiteral("clients%1_direct_orders_per_s").arg(clients)), directRate, "orders/s");
+        print(qPrintable(QStringLiteral("clients%1_ratio").arg(clients)), confirmRate / directRate, "x");
+    }
+
+private:
+    // Orders/s of `clients` threads, each running `work` for its share of the orders.
+    double inClients(const DatabaseConfig& config, int clients, const std::function<void(Bench&)>& work)
     {
         QElapsedTimer all;
         all.start();
@@ -206,8 +223,9 @@ public:
                 try {
                     QSqlDatabase db = openDatabase(config, name);
                     Bench client(db, m_kind);
+                    client.m_directPrefix = QStringLiteral("5%1").arg(c % 10);
                     for (int i = 0; i < OrderCount / clients; ++i)
-                        client.confirm(LineCount);
+                        work(client);
                     db.close();
                 } catch (const std::exception& error) {
                     std::fprintf(stderr, "bench_confirm client %d: %s\n", c, error.what());
@@ -219,12 +237,9 @@ public:
             thread.join();
         if (failures > 0)
             throw std::runtime_error("a client failed");
-        const double rate = (OrderCount / clients) * clients / (all.elapsed() / 1000.0);
-        print(qPrintable(QStringLiteral("clients%1_orders_per_s").arg(clients)), rate, "orders/s");
-        return rate;
+        return (OrderCount / clients) * clients / (all.elapsed() / 1000.0);
     }
 
-private:
     struct Timing {
         double numberMs = 0;
         double confirmMs = 0;
@@ -265,7 +280,7 @@ private:
         QElapsedTimer timer;
         timer.start();
         runInTransaction(m_db, [&] {
-            const QString number = QStringLiteral("66%1").arg(m_direct++, 8, 10, QChar(u'0'));
+            const QString number = m_directPrefix + QStringLiteral("%1").arg(m_direct++, 8, 10, QChar(u'0'));
             for (const StoredTable& table : stored) {
                 BatchInserter insert(m_db, table.table, table.columns);
                 for (QVariantList row : table.rows) {
@@ -320,7 +335,9 @@ private:
     CallContext m_context;
     Defaults m_defaults;
     int m_direct = 0;
+    QString m_directPrefix = QStringLiteral("66");   // of the numbers written directly
     QString m_lastOrder;
+    QList<StoredTable> m_stored;   // the rows the last sequential confirmation stored
 };
 
 void benchOn(const TemporaryDatabase& temporary, const QString& kind)
@@ -342,10 +359,13 @@ void benchOn(const TemporaryDatabase& temporary, const QString& kind)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Named databases only ("sqlite", "postgresql"), else every one there is.
+    const QStringList only = app.arguments().mid(1);
     try {
-        benchOn(*TemporaryDatabase::createSqlite(), QStringLiteral("sqlite"));
+        if (only.isEmpty() || only.contains(u"sqlite"))
+            benchOn(*TemporaryDatabase::createSqlite(), QStringLiteral("sqlite"));
         const QString pg = qEnvironmentVariable("PED_TEST_PG_URL");
-        if (!pg.isEmpty())
+        if (!pg.isEmpty() && (only.isEmpty() || only.contains(u"postgresql")))
             benchOn(*TemporaryDatabase::createPostgres(pg), QStringLiteral("postgresql"));
     } catch (const std::exception& error) {
         std::fprintf(stderr, "bench_confirm: %s\n", error.what());
