@@ -79,77 +79,82 @@ std::optional<double> tablePrice(const QSqlDatabase& db, const QString& basePric
 
 } // namespace
 
-QJsonValue itemErrors(const QSqlDatabase& db, const OrderKey& order, QStringList* itemsInError)
+Items readItems(const QSqlDatabase& db, const OrderKey& order)
 {
-    const QList<QVariantList> items = rowsOf(
+    KeptStatement query(
         db,
-        QStringLiteral("SELECT I.NRITEMPED, COALESCE(P.CDARVPROD, I.CDARVPROD), COALESCE(P.NMPRODUTO, I.NMPRODUTO), P.CDPRODUTO,"
-                       " P.IDPRODATIVO, F.IDVENDPRODFIL, I.QTITEMPED, I.VRPREUNITPED, I.IDPRODBONIF FROM ITEMPEDIDO I"
+        QStringLiteral("SELECT I.NRITEMPED, P.CDPRODUTO, I.CDPRODUTO, COALESCE(P.CDARVPROD, I.CDARVPROD), COALESCE(I.CDARVPROD, ''),"
+                       " COALESCE(P.NMPRODUTO, I.NMPRODUTO), P.IDPRODATIVO, F.IDVENDPRODFIL, I.QTITEMPED, I.VRPREUNITPED,"
+                       " I.IDPRODBONIF, COALESCE(I.IDITPEDDIFER, ''), I.VRITEPREBASE, I.QTITEMPED * COALESCE(P.VRFATOCONV, 1),"
+                       " (SELECT SUM(R.QTRESPRODPED) FROM RESPRODPED R WHERE R.CDFILIAL = I.CDFILIAL AND R.NRPEDIDO = I.NRPEDIDO"
+                       "  AND R.NRITEMPED = I.NRITEMPED),"
+                       " I.VRITRENTABIL, O.CDPRECOBASE, O.DTPEDIDO, A.IDTABPRECO, O.IDTIPOPEDIDO, O.IDSITPEDIDO,"
+                       " (SELECT COALESCE(B.VRPERCFIMRENT, 0) FROM RENTABILIDADE B ORDER BY B.VRPERCINIRENT, B.NRSEQRENT LIMIT 1)"
+                       " FROM ITEMPEDIDO I INNER JOIN PEDIDO O ON O.CDFILIAL = I.CDFILIAL AND O.NRPEDIDO = I.NRPEDIDO"
+                       " LEFT JOIN PARAMPEDIDO A ON A.CDFILIAL = O.CDFILIAL"
                        " LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO"
                        " LEFT JOIN PRODFILIAL F ON F.CDFILIAL = I.CDFILIAL AND F.CDPRODUTO = I.CDPRODUTO WHERE")
             + liveItems + QStringLiteral(" ORDER BY I.NRITEMPED"),
         {order.branch, order.number});
+    Items items;
+    while (query->next()) {
+        const auto at = [&](int i) { return query->value(i); };
+        items.live.append({at(0).toString(), at(1), at(2), at(3), at(4), at(5), at(6).toString(), at(7).toString(),
+                           at(8).toDouble(), at(9).toDouble(), at(10).toString(), at(11).toString().trimmed(), at(12),
+                           at(13).toDouble(), at(14), at(15)});
+        items.basePrice = at(16).toString().trimmed();
+        items.orderDate = at(17);
+        items.priceTables = at(18).toString();
+        items.orderType = at(19);
+        items.orderStatus = at(20).toString();
+        items.floor = at(21);
+    }
+    return items;
+}
+
+QJsonValue itemErrors(const Items& items, const OrderKey& order, QStringList* itemsInError)
+{
     DataPacket packet = emptyPacket(itemErrorFields);
-    for (const QVariantList& item : items) {
+    for (const Item& item : items.live) {
         QString code, text;
-        if (item.at(3).isNull()) {
+        if (item.product.isNull()) {
             code = QStringLiteral("PROD_N_CAD");
             text = QStringLiteral("Produto não cadastrado.");
-        } else if (item.at(4).toString() == u"N") {
+        } else if (item.active == u"N") {
             code = QStringLiteral("PROD_INATIVO");
             text = QStringLiteral("Produto inativo.");
-        } else if (item.at(5).toString() == u"N") {
+        } else if (item.soldHere == u"N") {
             code = QStringLiteral("PROD_N_FIL");
             text = QStringLiteral("Produto não é vendido pela filial.");
-        } else if (!(item.at(6).toDouble() > 0)) {
+        } else if (!(item.quantity > 0)) {
             code = QStringLiteral("QTD_INVALIDA");
             text = QStringLiteral("Quantidade deve ser maior que zero.");
-        } else if (!(item.at(7).toDouble() > 0) && item.at(8).toString() != u"S") {
+        } else if (!(item.unitPrice > 0) && item.freeGood != u"S") {
             code = QStringLiteral("PRECO_INVALIDO");
             text = QStringLiteral("Preço unitário deve ser maior que zero.");
         } else {
             continue;
         }
-        packet.rows.append({order.branch, order.number, item.at(0), item.at(1), item.at(2), code, text});
+        packet.rows.append({order.branch, order.number, item.number, item.tree, item.name, code, text});
         if (itemsInError)
-            itemsInError->append(item.at(0).toString());
+            itemsInError->append(item.number);
     }
     return packetOrNull(packet);
 }
 
-int liveItemCount(const QSqlDatabase& db, const OrderKey& order)
+QList<QVariantList> priceChanges(const QSqlDatabase& db, const Items& items, const OrderKey& order, const QStringList& pricedItems)
 {
-    return selectValue(db, QStringLiteral("SELECT COUNT(*) FROM ITEMPEDIDO I WHERE") + liveItems, {order.branch, order.number}).toInt();
-}
-
-QList<QVariantList> priceChanges(const QSqlDatabase& db, const OrderKey& order, const QStringList& pricedItems)
-{
-    if (pricedItems.isEmpty())
+    if (pricedItems.isEmpty() || items.priceTables != u"1")
         return {};
-    KeptStatement header(db,
-                         QStringLiteral("SELECT O.CDPRECOBASE, O.DTPEDIDO, A.IDTABPRECO FROM PEDIDO O"
-                                        " LEFT JOIN PARAMPEDIDO A ON A.CDFILIAL = O.CDFILIAL WHERE O.CDFILIAL = ? AND O.NRPEDIDO = ?"),
-                         {order.branch, order.number});
-    if (!header->next() || header->value(2).toString() != u"1")
-        return {};
-    const QString basePrice = header->value(0).toString().trimmed();
-    const QDate day = dateOf(header->value(1));
-    const QList<QVariantList> items =
-        rowsOf(db,
-               QStringLiteral("SELECT I.NRITEMPED, I.CDPRODUTO, COALESCE(I.CDARVPROD, ''), COALESCE(I.IDITPEDDIFER, ''), I.VRITEPREBASE"
-                              " FROM ITEMPEDIDO I WHERE")
-                   + liveItems + QStringLiteral(" AND I.NRITEMPED IN (") + placeholders(pricedItems.size())
-                   + QStringLiteral(") ORDER BY I.NRITEMPED"),
-               QVariantList{order.branch, order.number} + QVariantList(pricedItems.cbegin(), pricedItems.cend()));
+    const QDate day = dateOf(items.orderDate);
     QList<QVariantList> changes;
-    for (const QVariantList& item : items) {
-        const QString kind = item.at(3).toString().trimmed();
-        if (!tableKinds.contains(kind) || item.at(4).isNull())
+    for (const Item& item : items.live) {
+        if (!pricedItems.contains(item.number) || !tableKinds.contains(item.priceKind) || item.tablePrice.isNull())
             continue;
-        const std::optional<double> now = tablePrice(db, basePrice, item.at(1).toString(), kind, day);
-        if (now && std::fabs(*now - item.at(4).toDouble()) >= 0.005)
-            changes.append({QStringLiteral("ALT_PR"), order.number, item.at(0), item.at(2),
-                            QStringLiteral("Preço da tabela alterado desde a digitação do item."), item.at(4), *now});
+        const std::optional<double> now = tablePrice(db, items.basePrice, item.itemProduct.toString(), item.priceKind, day);
+        if (now && std::fabs(*now - item.tablePrice.toDouble()) >= 0.005)
+            changes.append({QStringLiteral("ALT_PR"), order.number, item.number, item.itemTree,
+                            QStringLiteral("Preço da tabela alterado desde a digitação do item."), item.tablePrice, *now});
     }
     return changes;
 }
@@ -180,23 +185,16 @@ void reprice(const QSqlDatabase& db, const OrderKey& order, const QList<QVariant
     }
 }
 
-QList<QVariantList> overReservations(const QSqlDatabase& db, const OrderKey& order)
+QList<QVariantList> overReservations(const Items& items, const OrderKey& order)
 {
-    const QList<QVariantList> items = rowsOf(
-        db,
-        QStringLiteral("SELECT I.NRITEMPED, COALESCE(I.CDARVPROD, ''), I.QTITEMPED * COALESCE(P.VRFATOCONV, 1),"
-                       " (SELECT SUM(R.QTRESPRODPED) FROM RESPRODPED R WHERE R.CDFILIAL = I.CDFILIAL AND R.NRPEDIDO = I.NRPEDIDO"
-                       "  AND R.NRITEMPED = I.NRITEMPED)"
-                       " FROM ITEMPEDIDO I INNER JOIN PEDIDO O ON O.CDFILIAL = I.CDFILIAL AND O.NRPEDIDO = I.NRPEDIDO"
-                       " LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO WHERE O.IDTIPOPEDIDO <> '2' AND")
-            + liveItems + QStringLiteral(" ORDER BY I.NRITEMPED"),
-        {order.branch, order.number});
+    if (items.orderType.isNull() || items.orderType.toString() == u"2")
+        return {};
     QList<QVariantList> findings;
-    for (const QVariantList& item : items) {
-        const double wanted = RoundDec(item.at(2).toDouble(), 5);
-        const double reserved = item.at(3).toDouble();
+    for (const Item& item : items.live) {
+        const double wanted = RoundDec(item.wanted, 5);
+        const double reserved = item.reserved.toDouble();
         if (reserved > wanted + 1e-9)
-            findings.append({QStringLiteral("QT_RESE"), order.number, item.at(0), item.at(1),
+            findings.append({QStringLiteral("QT_RESE"), order.number, item.number, item.itemTree,
                              QStringLiteral("Quantidade reservada maior que a quantidade do item."), reserved, wanted});
     }
     return findings;
@@ -256,23 +254,17 @@ QJsonValue permits(const QSqlDatabase& db, const OrderKey& order)
     return packetOrNull(packet);
 }
 
-QJsonValue profitability(const QSqlDatabase& db, const OrderKey& order)
+QJsonValue profitability(const Items& items)
 {
-    const QVariant floor =
-        selectValue(db, QStringLiteral("SELECT VRPERCFIMRENT FROM RENTABILIDADE ORDER BY VRPERCINIRENT, NRSEQRENT LIMIT 1"));
-    if (!floor.isValid())
+    if (items.floor.isNull())
         return QJsonValue::Null;
-    const QList<QVariantList> rows = rowsOf(
-        db,
-        QStringLiteral("SELECT COALESCE(P.CDARVPROD, I.CDARVPROD), I.CDPRODUTO, COALESCE(P.NMPRODUTO, I.NMPRODUTO), I.NRITEMPED,"
-                       " I.VRITRENTABIL FROM ITEMPEDIDO I LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO WHERE")
-            + liveItems + QStringLiteral(" AND I.VRITRENTABIL < ? ORDER BY I.NRITEMPED"),
-        {order.branch, order.number, floor.toDouble()});
+    const double floor = items.floor.toDouble();
     DataPacket packet = emptyPacket({textField(QStringLiteral("CDARVPROD"), 20), textField(QStringLiteral("CDPRODUTO"), 10),
                                      textField(QStringLiteral("NMPRODUTO"), 50), textField(QStringLiteral("NRITEMPED"), 10),
                                      floatField(QStringLiteral("VRITRENTABIL")), floatField(QStringLiteral("VRPERCMINRENT"))});
-    for (const QVariantList& row : rows)
-        packet.rows.append({row.at(0), row.at(1), row.at(2), row.at(3), row.at(4).toDouble(), floor.toDouble()});
+    for (const Item& item : items.live)
+        if (!item.margin.isNull() && item.margin.toDouble() < floor)
+            packet.rows.append({item.tree, item.itemProduct, item.name, item.number, item.margin.toDouble(), floor});
     return packetOrNull(packet);
 }
 

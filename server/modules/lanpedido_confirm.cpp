@@ -28,6 +28,7 @@
 #include "order_packets.h"
 #include "order_totals.h"
 #include "order_reservations.h"
+#include "rows_json.h"
 #include "rpc/method_registry.h"
 #include "store/kept_statements.h"
 #include "store/sql.h"
@@ -37,7 +38,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSqlRecord>
 #include <algorithm>
 
 namespace {
@@ -206,6 +206,11 @@ void requireCommitmentBalance(const QSqlDatabase& db, const OrderKey& order)
         throw MethodError("SALDO_INSU");
 }
 
+QString notFound(const OrderKey& order)
+{
+    return QStringLiteral("Pedido %1 da filial %2 não encontrado.").arg(order.number, order.branch);
+}
+
 QString orderStatus(const QSqlDatabase& db, const OrderKey& order)
 {
     return selectValue(db, QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
@@ -213,39 +218,46 @@ QString orderStatus(const QSqlDatabase& db, const OrderKey& order)
         .toString();
 }
 
-// Rows of one of the order's tables as JSON objects, column by column.
-QJsonArray tableRows(const QSqlDatabase& db, const QString& table, const OrderKey& order)
-{
-    KeptStatement statement(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table),
-                            {order.branch, order.number});
-    QSqlQuery& query = statement.query();
-    // The column names once, not a record copied for every row, and in the
-    // order the object keeps its keys: each insert then appends.
-    const QSqlRecord record = query.record();
-    QList<std::pair<QString, int>> columns;
-    for (int i = 0; i < record.count(); ++i)
-        columns.append({record.fieldName(i).toUpper(), i});
-    std::sort(columns.begin(), columns.end());
-    QJsonArray rows;
-    while (query.next()) {
-        QJsonObject row;
-        for (const auto& [name, at] : columns)
-            row.insert(name, QJsonValue::fromVariant(query.value(at)));
-        rows.append(row);
-    }
-    return rows;
-}
-
 QString compactText(const QJsonObject& object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 
-int nextSequence(const QSqlDatabase& db, const QString& table, const QString& column, const OrderKey& order)
+// One of the order's own logs: rows numbered per order, with the operator,
+// the time and a text.
+struct LogTable {
+    QString table, sequence, time, text;
+};
+const LogTable historyLog{QStringLiteral("HISTPEDIDO"), QStringLiteral("NRSEQHISTPED"), QStringLiteral("DTHRHISTPED"),
+                          QStringLiteral("TXALTERACOES")};
+const LogTable outboxLog{QStringLiteral("SAIDALOGISTICA"), QStringLiteral("NRSEQSAIDA"), QStringLiteral("DTHRSAIDA"),
+                         QStringLiteral("TXPEDIDO")};
+
+// Appends a row to the log, numbered on from the order's last.
+void appendLogRow(const QSqlDatabase& db, const LogTable& log, const OrderKey& order, const QString& operatorCode, const QDateTime& at,
+                  const QString& text)
 {
-    return selectValue(db, QStringLiteral("SELECT COALESCE(MAX(%1), 0) + 1 FROM %2 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(column, table),
-                       {order.branch, order.number})
-        .toInt();
+    execChange(db,
+               QStringLiteral("INSERT INTO %1 (CDFILIAL, NRPEDIDO, %2, CDOPERADOR, %3, %4) SELECT ?, ?, COALESCE(MAX(%2), 0) + 1, ?, ?, ?"
+                              " FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?")
+                   .arg(log.table, log.sequence, log.time, log.text),
+               {order.branch, order.number, operatorCode, at, text, order.branch, order.number});
+}
+
+// Of the order's tables, those that hold rows of it: the others need no reading.
+QStringList tablesWithRows(const QSqlDatabase& db, const QStringList& tables, const OrderKey& order)
+{
+    QStringList parts;
+    QVariantList values;
+    for (const QString& table : tables) {
+        parts << QStringLiteral("SELECT '%1' WHERE EXISTS (SELECT 1 FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?)").arg(table);
+        values << order.branch << order.number;
+    }
+    KeptStatement query(db, parts.join(QStringLiteral(" UNION ALL ")), values);
+    QStringList found;
+    while (query->next())
+        found << query->value(0).toString();
+    return found;
 }
 
 struct Answer {
@@ -309,9 +321,13 @@ private:
             requireHandedOutNumber(db, request.order);
         else
             requireChangeableOrder(db, request.order);
-        if (!request.newOrder && isPostgres(db))   // one confirmation of an order at a time
-            execSql(db, QStringLiteral("SELECT 1 FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? FOR UPDATE"),
-                    {request.order.branch, request.order.number});
+        // One confirmation of an order at a time; an order removed since
+        // it was found above is not found.
+        if (!request.newOrder && isPostgres(db)
+            && !execSql(db, QStringLiteral("SELECT 1 FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? FOR UPDATE"),
+                        {request.order.branch, request.order.number})
+                    .next())
+            refuse(notFound(request.order));
 
         OrderDelta::Writer writer(db, request.order);
         const QDateTime now = QDateTime::currentDateTime();
@@ -329,8 +345,6 @@ private:
             if (writer.apply(arg.table, delta, arg.label) == OrderDelta::Outcome::Conflict)
                 return changedMeanwhile();
         }
-        if (!OrderPackets::orderExists(db, request.order))
-            refuse(QStringLiteral("Pedido %1 da filial %2 não encontrado.").arg(request.order.number, request.order.branch));
         requireCommitmentBalance(db, request.order);
         const OrderReservations::Applied reservations = OrderReservations::apply(db, request.order, request.stock);
         if (reservations.outcome == OrderDelta::Outcome::Conflict)
@@ -340,22 +354,23 @@ private:
         bool overReserved = false;
         const QJsonValue stockMessage = OrderReservations::check(db, request.order, reservations, &overReserved);
         answer.elements[Mensagem] = stockMessage;
+        const ConfirmFindings::Items items = ConfirmFindings::readItems(db, request.order);
         QStringList itemsInError;
-        answer.elements[ErrosItem] = ConfirmFindings::itemErrors(db, request.order, &itemsInError);
-        const QList<QVariantList> priceChanges = ConfirmFindings::priceChanges(db, request.order, request.pricedItems);
+        answer.elements[ErrosItem] = ConfirmFindings::itemErrors(items, request.order, &itemsInError);
+        const QList<QVariantList> priceChanges = ConfirmFindings::priceChanges(db, items, request.order, request.pricedItems);
         const QList<QVariantList> overReservations =
-            request.quotation ? QList<QVariantList>() : ConfirmFindings::overReservations(db, request.order);
+            request.quotation ? QList<QVariantList>() : ConfirmFindings::overReservations(items, request.order);
 
         if (request.pass != Pass::Final) {
             answer.elements[ConfirmaRes] = ConfirmFindings::confirmaRes(priceChanges + overReservations);
             answer.elements[AlvaraProd] = ConfirmFindings::permits(db, request.order);
-            answer.elements[RentabilidadeProd] = ConfirmFindings::profitability(db, request.order);
+            answer.elements[RentabilidadeProd] = ConfirmFindings::profitability(items);
             if (request.checkCommission)
                 answer.elements[ValidadeComissao] = ConfirmFindings::commissions(db, request.order);
             const bool clean = std::all_of(answer.elements.begin(), answer.elements.end(), [](const QJsonValue& v) { return v.isNull(); });
             answer.stores = request.pass == Pass::First && clean;
         } else {
-            const bool everyItemInError = !itemsInError.isEmpty() && itemsInError.size() == ConfirmFindings::liveItemCount(db, request.order);
+            const bool everyItemInError = !itemsInError.isEmpty() && itemsInError.size() == items.live.size();
             answer.stores = !overReserved && !everyItemInError;
             if (answer.stores) {
                 ConfirmFindings::reprice(db, request.order, priceChanges);
@@ -366,7 +381,7 @@ private:
         if (overReserved)
             answer.stores = false;
         if (answer.stores)
-            bringUpToDate(context, request);
+            bringUpToDate(context, request, items.orderStatus);
         return answer;
     }
 
@@ -378,19 +393,21 @@ private:
     }
 
     // What the server works out of a stored order: open items follow the
-    // order's status as a new or edited order gives them, the totals are
+    // order's `status` as a new or edited order gives them, the totals are
     // those of the live items, then the taxes and the installment values.
-    void bringUpToDate(CallContext& context, const Request& request) const
+    void bringUpToDate(CallContext& context, const Request& request, const QString& status) const
     {
         const QSqlDatabase& db = context.db;
         const OrderKey& order = request.order;
-        const QString status = orderStatus(db, order);
         if (status == u"1" || status == u"2")
             execChange(db,
-                    QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED IN ('1', '2')"
-                                   " AND IDSITITEMPED <> ?"),
-                    {status, order.branch, order.number, status});
-        storeOrderValues(db, order, request.newOrder ? QDateTime() : QDateTime::currentDateTime());
+                       QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"
+                                      " AND IDSITITEMPED IN ('1', '2') AND IDSITITEMPED <> ?"),
+                       {status, order.branch, order.number, status});
+        if (request.newOrder)
+            storeOrderValues(db, order, QDateTime(), StoredBefore::No);
+        else
+            storeOrderValues(db, order, QDateTime::currentDateTime());
     }
 
     // The audit row and the logistics outbox row of a stored confirmation.
@@ -408,21 +425,28 @@ private:
         changes.insert(QStringLiteral("CDVENDEDORANTERIOR"), params.at(StoredSellerArg));
         const QDateTime now = QDateTime::currentDateTime();
         const OrderKey& order = request.order;
-        execChange(db,
-                QStringLiteral("INSERT INTO HISTPEDIDO (CDFILIAL, NRPEDIDO, NRSEQHISTPED, CDOPERADOR, DTHRHISTPED, TXALTERACOES)"
-                               " VALUES (?, ?, ?, ?, ?, ?)"),
-                {order.branch, order.number, nextSequence(db, QStringLiteral("HISTPEDIDO"), QStringLiteral("NRSEQHISTPED"), order),
-                 request.operatorCode, now, compactText(changes)});
+        appendLogRow(db, historyLog, order, request.operatorCode, now, compactText(changes));
 
-        QJsonObject stored;
-        for (const QString& table : {QStringLiteral("PEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("PRAZOPGTOPED"),
-                                     QStringLiteral("ENDEPEDIDO"), QStringLiteral("OBSPEDIDO"), QStringLiteral("RESPRODPED")})
-            stored.insert(table, tableRows(db, table, order));
-        execChange(db,
-                QStringLiteral("INSERT INTO SAIDALOGISTICA (CDFILIAL, NRPEDIDO, NRSEQSAIDA, CDOPERADOR, DTHRSAIDA, TXPEDIDO)"
-                               " VALUES (?, ?, ?, ?, ?, ?)"),
-                {order.branch, order.number, nextSequence(db, QStringLiteral("SAIDALOGISTICA"), QStringLiteral("NRSEQSAIDA"), order),
-                 request.operatorCode, now, compactText(stored)});
+        // The outbox row: {"<table>":[<row>, ...], ...}, tables and columns by name.
+        const QStringList outboxTables{QStringLiteral("ENDEPEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"),
+                                       QStringLiteral("PEDIDO"),     QStringLiteral("PRAZOPGTOPED"), QStringLiteral("RESPRODPED")};
+        const QStringList filled = tablesWithRows(db, outboxTables, order);
+        QByteArray stored = "{";
+        for (const QString& table : outboxTables) {
+            if (stored.size() > 1)
+                stored += ',';
+            RowsJson::appendString(stored, table);
+            stored += ':';
+            if (!filled.contains(table)) {
+                stored += "[]";
+                continue;
+            }
+            KeptStatement rows(db, QStringLiteral("SELECT * FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(table),
+                               {order.branch, order.number});
+            RowsJson::appendRows(stored, rows.query());
+        }
+        stored += '}';
+        appendLogRow(db, outboxLog, order, request.operatorCode, now, QString::fromUtf8(stored));
     }
 
 };

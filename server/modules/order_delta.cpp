@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QSqlField>
 #include <QSqlRecord>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -335,8 +336,10 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
         batchWrite([&] { batch->add(row.values()); });
     };
     // The keys stored now, read once: an insert must not find its own.
+    // Under a header inserted here there are none: the order's tables
+    // refer to their header.
     QSet<QString> storedKeys;
-    {
+    if (!m_headerInserted) {
         QStringList selected = keyNames;
         KeptStatement rows(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(selected.join(u','), table),
                            {m_order.branch, m_order.number});
@@ -417,6 +420,9 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
         }
     }
     flush();
+    if (table == u"PEDIDO")
+        m_headerInserted = m_headerInserted || std::any_of(delta.changes.cbegin(), delta.changes.cend(),
+                                                           [](const RowChange& change) { return change.op == ChangeOp::Insert; });
     return Outcome::Applied;
 }
 

@@ -49,6 +49,7 @@ private:
     QSqlDatabase m_db;
     OrderPackets::OrderKey m_order;
     QHash<QString, QVariantMap> m_defaults;
+    bool m_headerInserted = false;   // the order's PEDIDO row was inserted here
 };
 
 } // namespace OrderDelta

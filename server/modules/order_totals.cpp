@@ -9,27 +9,72 @@
 #include <QDateTime>
 #include <QSqlQuery>
 
-#include <utility>
-
 namespace {
 
 using OrderPackets::OrderKey;
 
-// Sums a value over the order's rows split by a kind column: "A" adds to
-// the order total, "D" is deducted; other kinds ("I", included in the
-// price) change nothing.
-std::pair<double, double> addedAndDeducted(const QSqlDatabase& db, const QString& sql, const OrderKey& order)
+// The order's taxes and charges summed by kind: "A" adds to the order
+// total, "D" is deducted; other kinds ("I", included in the price) change
+// nothing.
+void addTaxesAndCharges(const QSqlDatabase& db, const OrderKey& order, OrderTotals& totals)
 {
-    const DataPacket sums = selectPacket(db, {textField(QStringLiteral("KIND"), 1), floatField(QStringLiteral("TOTAL"))}, sql,
-                                         {order.branch, order.number});
-    double added = 0, deducted = 0;
-    for (const QVariantList& row : sums.rows) {
-        if (row.at(0).toString() == QLatin1String("A"))
-            added += row.at(1).toDouble();
-        else if (row.at(0).toString() == QLatin1String("D"))
-            deducted += row.at(1).toDouble();
+    KeptStatement sums(db,
+                       QStringLiteral("SELECT 'T', COALESCE(T.IDTRATIMPO, I.IDTRATIMPO), SUM(T.VRTOTIMPPED) FROM IMPOSPEDTOT T"
+                                      " INNER JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO"
+                                      " WHERE T.CDFILIAL = ? AND T.NRPEDIDO = ? GROUP BY COALESCE(T.IDTRATIMPO, I.IDTRATIMPO)"
+                                      " UNION ALL SELECT 'E', E.IDTPENCARGO, SUM(P.VRENCARGOPED) FROM ENCARGOPED P"
+                                      " INNER JOIN ENCARGO E ON E.CDENCARGO = P.CDENCARGO"
+                                      " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ? GROUP BY E.IDTPENCARGO"),
+                       {order.branch, order.number, order.branch, order.number});
+    double taxesAdded = 0, taxesDeducted = 0, chargesAdded = 0, chargesDeducted = 0;
+    while (sums->next()) {
+        const bool tax = sums->value(0).toString() == u"T";
+        const QString kind = sums->value(1).toString();
+        const double total = sums->value(2).toDouble();
+        if (kind == u"A")
+            (tax ? taxesAdded : chargesAdded) += total;
+        else if (kind == u"D")
+            (tax ? taxesDeducted : chargesDeducted) += total;
     }
-    return {RoundDec(added, 2), RoundDec(deducted, 2)};
+    totals.taxesAdded = RoundDec(taxesAdded, 2);
+    totals.taxesDeducted = RoundDec(taxesDeducted, 2);
+    totals.chargesAdded = RoundDec(chargesAdded, 2);
+    totals.chargesDeducted = RoundDec(chargesDeducted, 2);
+    totals.receivable = RoundDec(totals.goods - totals.bonus + totals.taxesAdded - totals.taxesDeducted + totals.chargesAdded
+                                     - totals.chargesDeducted,
+                                 2);
+}
+
+void writeOrderTotals(const QSqlDatabase& db, const OrderKey& order, double goods, const QDateTime& changedAt)
+{
+    const QVariant changed = changedAt.isValid() ? QVariant(changedAt) : QVariant();
+    execChange(db,
+            QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
+                           " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+            {goods, goods, changed, order.branch, order.number});
+}
+
+// VRPARCELA of each term from the order's item totals.
+void writeInstallments(const QSqlDatabase& db, const OrderKey& order, OrderTotals totals)
+{
+    KeptStatement terms(db,
+                        QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"
+                                       " ORDER BY NRDIASPGTOPED"),
+                        {order.branch, order.number});
+    QVariantList days;
+    QList<double> percentages;
+    while (terms->next()) {
+        days << terms->value(0);
+        percentages << terms->value(1).toDouble();
+    }
+    terms->finish();
+    if (days.isEmpty())
+        return;
+    addTaxesAndCharges(db, order, totals);
+    const QList<Cents> values = splitByPercentages(Cents::fromValue(totals.receivable), percentages);
+    for (qsizetype n = 0; n < days.size(); ++n)
+        execChange(db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
+                {values.at(n).value(), order.branch, order.number, days.at(n)});
 }
 
 } // namespace
@@ -64,58 +109,24 @@ OrderTotals itemTotals(const QSqlDatabase& db, const OrderKey& order)
 OrderTotals orderTotals(const QSqlDatabase& db, const OrderKey& order)
 {
     OrderTotals totals = itemTotals(db, order);
-    std::tie(totals.taxesAdded, totals.taxesDeducted) = addedAndDeducted(
-        db,
-        QStringLiteral("SELECT COALESCE(T.IDTRATIMPO, I.IDTRATIMPO), SUM(T.VRTOTIMPPED) FROM IMPOSPEDTOT T"
-                       " INNER JOIN IMPOSTO I ON I.CDIMPOSTO = T.CDIMPOSTO"
-                       " WHERE T.CDFILIAL = ? AND T.NRPEDIDO = ? GROUP BY COALESCE(T.IDTRATIMPO, I.IDTRATIMPO)"),
-        order);
-    std::tie(totals.chargesAdded, totals.chargesDeducted) = addedAndDeducted(
-        db,
-        QStringLiteral("SELECT E.IDTPENCARGO, SUM(P.VRENCARGOPED) FROM ENCARGOPED P INNER JOIN ENCARGO E ON E.CDENCARGO = P.CDENCARGO"
-                       " WHERE P.CDFILIAL = ? AND P.NRPEDIDO = ? GROUP BY E.IDTPENCARGO"),
-        order);
-    totals.receivable = RoundDec(totals.goods - totals.bonus + totals.taxesAdded - totals.taxesDeducted + totals.chargesAdded
-                                     - totals.chargesDeducted,
-                                 2);
+    addTaxesAndCharges(db, order, totals);
     return totals;
 }
 
 void storeOrderTotals(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt)
 {
-    const double goods = itemTotals(db, order).goods;
-    const QVariant changed = changedAt.isValid() ? QVariant(changedAt) : QVariant();
-    execChange(db,
-            QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
-                           " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {goods, goods, changed, order.branch, order.number});
+    writeOrderTotals(db, order, itemTotals(db, order).goods, changedAt);
 }
 
 void storeInstallments(const QSqlDatabase& db, const OrderKey& order)
 {
-    KeptStatement terms(db,
-                        QStringLiteral("SELECT NRDIASPGTOPED, VRPERCPGTOPED FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"
-                                       " ORDER BY NRDIASPGTOPED"),
-                        {order.branch, order.number});
-    QVariantList days;
-    QList<double> percentages;
-    while (terms->next()) {
-        days << terms->value(0);
-        percentages << terms->value(1).toDouble();
-    }
-    terms->finish();
-    if (days.isEmpty())
-        return;
-    const QList<Cents> values = splitByPercentages(orderReceivable(db, order), percentages);
-    for (qsizetype n = 0; n < days.size(); ++n)
-        execChange(db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
-                {values.at(n).value(), order.branch, order.number, days.at(n)});
+    writeInstallments(db, order, itemTotals(db, order));
 }
 
-void storeOrderValues(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt)
+void storeOrderValues(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt, StoredBefore stored)
 {
-    storeOrderTotals(db, order, changedAt);
-    storeOrdersTaxes(db, order.branch, {order.number});   // in batches: an order of many lines
-    storeInstallments(db, order);
+    const OrderTotals items = itemTotals(db, order);
+    writeOrderTotals(db, order, items.goods, changedAt);
+    storeOrdersTaxes(db, order.branch, {order.number}, stored);   // in batches: an order of many lines
+    writeInstallments(db, order, items);
 }
-

@@ -4,6 +4,7 @@
 
 #include "money.h"
 #include "order_packets.h"
+#include "tax_model.h"
 
 class QDateTime;
 class QSqlDatabase;
@@ -39,5 +40,6 @@ void storeInstallments(const QSqlDatabase& db, const OrderPackets::OrderKey& ord
 
 // All of the above after the items changed: totals, the taxes
 // (storeOrdersTaxes), then the installments.
-void storeOrderValues(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QDateTime& changedAt = {});
+void storeOrderValues(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QDateTime& changedAt = {},
+                      StoredBefore stored = StoredBefore::Yes);
 

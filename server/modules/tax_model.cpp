@@ -134,32 +134,10 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
 
 void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order)
 {
-    const QList<ItemTax> taxes = orderTaxes(db, branch, order);
-    execChange(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, order});
-    execChange(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, order});
-    struct Total {
-        double value = 0, base = 0;
-        QString treatment;
-    };
-    QMap<QString, Total> totals;
-    for (const ItemTax& tax : taxes) {
-        execChange(db, QStringLiteral("INSERT INTO ITEMPEDIMPOS (CDFILIAL, NRPEDIDO, NRITEMPED, CDIMPOSTO, VRCONTIMPITPED, VRPERREDBCITPED,"
-                                   " VRBASECALCITPED, VRPARCDEDITPED, VRIMPOSTOITPED, VRALIQITPED, VRACREDESCITPED, CDFISCALITPED, IDTRATIMPO)"
-                                   " VALUES (?, ?, ?, ?, ?, ?, ?, 0, ?, ?, 0, ?, ?)"),
-                {branch, order, tax.item, tax.tax, tax.goods, tax.reduction, tax.base, tax.value, tax.rate,
-                 tax.fiscalCode.isEmpty() ? QVariant() : QVariant(tax.fiscalCode), tax.treatment});
-        Total& total = totals[tax.tax];
-        total.value += tax.value;
-        total.base += tax.base;
-        total.treatment = tax.treatment;
-    }
-    for (auto total = totals.cbegin(); total != totals.cend(); ++total)
-        execChange(db, QStringLiteral("INSERT INTO IMPOSPEDTOT (CDFILIAL, NRPEDIDO, CDIMPOSTO, VRTOTIMPPED, VRTOTBCALCPED, IDTRATIMPO)"
-                                   " VALUES (?, ?, ?, ?, ?, ?)"),
-                {branch, order, total.key(), RoundDec(total->value, 2), RoundDec(total->base, 2), total->treatment});
+    storeOrdersTaxes(db, branch, {order});
 }
 
-void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders)
+void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders, StoredBefore stored)
 {
     constexpr qsizetype ordersPerRound = 500;
     RuleBook rules(db);
@@ -197,8 +175,10 @@ void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStri
             appendItemTaxes(taxesByOrder[row.at(0).toString()], row.at(1).toString(), goods,
                             rules.of(row.at(6).toString(), row.at(2).toString()));
         }
-        execChange(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO ") + inRound, {branch, round});
-        execChange(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO ") + inRound, {branch, round});
+        if (stored == StoredBefore::Yes) {
+            execChange(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO ") + inRound, {branch, round});
+            execChange(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO ") + inRound, {branch, round});
+        }
         for (auto order = taxesByOrder.cbegin(); order != taxesByOrder.cend(); ++order) {
             QMap<QString, TaxTotal> totals;
             for (const ItemTax& tax : *order) {

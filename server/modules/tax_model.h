@@ -29,7 +29,12 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
 // transaction.
 void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order);
 
+// Whether orders were stored before the transaction that works out their
+// values: one inserted in it has nothing to replace yet.
+enum class StoredBefore { Yes, No };
+
 // The same for many orders of one branch at once (a price change across
 // orders): a few statements per few hundred orders instead of a dozen per
 // order, with the same rules.
-void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders);
+void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders,
+                      StoredBefore stored = StoredBefore::Yes);

@@ -9,6 +9,7 @@
 #include "demo_backends.h"
 #include "iso_datetime.h"
 #include "method_calls.h"
+#include "modules/rows_json.h"
 #include "rpc/method_registry.h"
 #include "store/sql.h"
 #include "test_server.h"
@@ -19,6 +20,7 @@
 #include <QMutex>
 #include <QTest>
 #include <QUuid>
+#include <limits>
 
 using namespace PedTest;
 
@@ -238,6 +240,8 @@ private slots:
     void badInputStoresNothing();
     void cancelledItemsPayNoTax();
     void supportMethods();
+    void outboxValuesAsJson_data();
+    void outboxValuesAsJson();
 
 private:
     ServerBackends m_servers;
@@ -277,6 +281,30 @@ void TestConfirmMethods::newOrderIsStoredWhole()
     QCOMPARE(history.rows.size(), 1);
     const QJsonObject changes = QJsonDocument::fromJson(value(history, 0, QStringLiteral("TXALTERACOES")).toString().toUtf8()).object();
     QCOMPARE(Delta::fromJson(changes.value("ITEMPEDIDO").toObject()).changes.size(), 3);
+    // The outbox holds the order as stored, a NULL as null.
+    const QJsonObject outbox = QJsonDocument::fromJson(
+        clerk.value(QStringLiteral("SELECT TXPEDIDO FROM SAIDALOGISTICA WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, order}).toString().toUtf8())
+                                   .object();
+    QCOMPARE(outbox.keys(), QStringList({"ENDEPEDIDO", "ITEMPEDIDO", "OBSPEDIDO", "PEDIDO", "PRAZOPGTOPED", "RESPRODPED"}));
+    QCOMPARE(outbox.value("ENDEPEDIDO").toArray().size(), 0);
+    const QJsonObject header = outbox.value("PEDIDO").toArray().at(0).toObject();
+    QCOMPARE(header.value("NRPEDIDO").toString(), order);
+    QCOMPARE(header.value("VRTOTALPED").toDouble(), 600.0);
+    QCOMPARE(clerk.value(QStringLiteral("SELECT COUNT(*) FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND DTVALIPED IS NULL"
+                                        " AND VRPBRUVOLPED IS NULL AND DSPEDVEN IS NULL"),
+                         {branch, order})
+                 .toInt(),
+             1);
+    for (const char* empty : {"DTVALIPED", "VRPBRUVOLPED", "DSPEDVEN"})
+        QVERIFY2(header.value(QLatin1String(empty)).isNull(), empty);
+    const QJsonArray outboxItems = outbox.value("ITEMPEDIDO").toArray();
+    const QList<QVariantList> items = server.rows(
+        QStringLiteral("SELECT NRITEMPED, QTITEMPED FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? ORDER BY NRITEMPED"), {branch, order});
+    QCOMPARE(outboxItems.size(), items.size());
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        QCOMPARE(outboxItems.at(i).toObject().value("NRITEMPED").toString(), items.at(i).at(0).toString());
+        QCOMPARE(outboxItems.at(i).toObject().value("QTITEMPED").toDouble(), items.at(i).at(1).toDouble());
+    }
     QCOMPARE(clerk.call(QStringLiteral("IntegraNeolog"), {}).value("result").toString(), QStringLiteral("OK"));
     QCOMPARE(clerk.value(QStringLiteral("SELECT IDLIBERADO FROM SAIDALOGISTICA WHERE CDFILIAL = ? AND NRPEDIDO = ?"), {branch, order}).toString(),
              QStringLiteral("S"));
@@ -608,6 +636,47 @@ void TestConfirmMethods::supportMethods()
     QCOMPARE(clerk.value(QStringLiteral("SELECT IDITEMERRO FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = '002'"),
                          {branch, order}).toString(),
              QStringLiteral("S"));
+}
+
+void TestConfirmMethods::outboxValuesAsJson_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("integer") << QVariant(42);
+    QTest::newRow("large integer") << QVariant(qlonglong(9007199254740993LL));
+    QTest::newRow("whole double") << QVariant(100000000.0);
+    QTest::newRow("whole double at 2^53") << QVariant(9007199254740992.0);
+    QTest::newRow("whole double past 2^53") << QVariant(9007199254740994.0);
+    QTest::newRow("whole double in 64 bits") << QVariant(1e18);
+    QTest::newRow("double past 64 bits") << QVariant(1e21);
+    QTest::newRow("fraction") << QVariant(0.1);
+    QTest::newRow("money") << QVariant(205.6);
+    QTest::newRow("small") << QVariant(1e-7);
+    QTest::newRow("negative zero") << QVariant(-0.0);
+    QTest::newRow("negative") << QVariant(-12.345);
+    QTest::newRow("infinite") << QVariant(std::numeric_limits<double>::infinity());
+    QTest::newRow("boolean") << QVariant(true);
+    QTest::newRow("text") << QVariant(QStringLiteral("Entregar pela manhã, \"fundos\" / doca 2 €"));
+    QTest::newRow("control characters") << QVariant(QStringLiteral("a\\b\n\t\r\b\f") + QChar(1) + QChar(0x1f) + QChar(0x7f) + QChar(0x2028));
+    QTest::newRow("empty text") << QVariant(QString(""));
+    QTest::newRow("date and time") << QVariant(QDateTime(QDate(2026, 12, 9), QTime(9, 1, 2, 345)));
+    QTest::newRow("date") << QVariant(QDate(2026, 12, 9));
+    QTest::newRow("null text") << QVariant(QMetaType::fromType<QString>());
+    QTest::newRow("null number") << QVariant(QMetaType::fromType<double>());
+    QTest::newRow("null integer") << QVariant(QMetaType::fromType<int>());
+    QTest::newRow("null date") << QVariant(QMetaType::fromType<QDateTime>());
+}
+
+// The outbox text is what QJsonDocument writes for the values, except that
+// a NULL of any column is null (QJsonValue makes a null number 0 and a null
+// text "").
+void TestConfirmMethods::outboxValuesAsJson()
+{
+    QFETCH(QVariant, value);
+    QByteArray written;
+    RowsJson::appendValue(written, value);
+    const QByteArray expected = value.isNull() ? QByteArray("[null]")
+                                               : QJsonDocument(QJsonArray{QJsonValue::fromVariant(value)}).toJson(QJsonDocument::Compact);
+    QCOMPARE(u'[' + QString::fromUtf8(written) + u']', QString::fromUtf8(expected));
 }
 
 QTEST_GUILESS_MAIN(TestConfirmMethods)
