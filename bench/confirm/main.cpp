@@ -37,6 +37,7 @@
 #include <numeric>
 #include <cstdio>
 #include <functional>
+#include <latch>
 #include <thread>
 #include <vector>
 
@@ -199,40 +200,63 @@ public:
 
     // Orders/s with `clients` confirming at once, each on its own
     // connection, beside the same clients writing the stored rows directly.
+    // As at the screen, each order is numbered before its confirmation is
+    // timed.
     void parallel(const DatabaseConfig& config, int clients)
     {
-        const double confirmRate = inClients(config, clients, [](Bench& client) { client.confirm(LineCount); });
+        const double confirmRate = inClients(config, clients, [clients](Bench& client) {
+            QStringList numbers;
+            for (int i = 0; i < OrderCount / clients; ++i)
+                numbers << client.number();
+            return std::function<void(int)>([&client, numbers](int i) { client.confirmNumbered(numbers.at(i), LineCount); });
+        });
         const QList<StoredTable> stored = m_stored;
-        const double directRate = inClients(config, clients, [&stored](Bench& client) { client.writeStoredRows(stored); });
+        const double directRate = inClients(config, clients, [&stored](Bench& client) {
+            return std::function<void(int)>([&client, &stored](int) { client.writeStoredRows(stored); });
+        });
         print(qPrintable(QStringLiteral("clients%1_orders_per_s").arg(clients)), confirmRate, "orders/s");
         print(qPrintable(QStringLiteral("clients%1_direct_orders_per_s").arg(clients)), directRate, "orders/s");
         print(qPrintable(QStringLiteral("clients%1_ratio").arg(clients)), confirmRate / directRate, "x");
     }
 
 private:
-    // Orders/s of `clients` threads, each running `work` for its share of the orders.
-    double inClients(const DatabaseConfig& config, int clients, const std::function<void(Bench&)>& work)
+    // Orders/s of `clients` threads, each on its own connection: `prepare`
+    // runs untimed and gives the work of one order, which each client then
+    // runs for its share of the orders, all starting together.
+    using Prepare = std::function<std::function<void(int)>(Bench&)>;
+    double inClients(const DatabaseConfig& config, int clients, const Prepare& prepare)
     {
-        QElapsedTimer all;
-        all.start();
+        std::latch ready(clients);
+        std::latch go(1);
         std::vector<std::thread> threads;
         std::atomic<int> failures{0};
         for (int c = 0; c < clients; ++c)
             threads.emplace_back([&, c] {
                 const QString name = QStringLiteral("bench_%1_%2").arg(m_kind).arg(c);
+                bool started = false;
                 try {
                     QSqlDatabase db = openDatabase(config, name);
                     Bench client(db, m_kind);
                     client.m_directPrefix = QStringLiteral("5%1").arg(c % 10);
+                    const std::function<void(int)> work = prepare(client);
+                    ready.count_down();
+                    started = true;
+                    go.wait();
                     for (int i = 0; i < OrderCount / clients; ++i)
-                        work(client);
+                        work(i);
                     db.close();
                 } catch (const std::exception& error) {
                     std::fprintf(stderr, "bench_confirm client %d: %s\n", c, error.what());
                     ++failures;
+                    if (!started)
+                        ready.count_down();
                 }
                 QSqlDatabase::removeDatabase(name);
             });
+        ready.wait();
+        QElapsedTimer all;
+        all.start();
+        go.count_down();
         for (std::thread& thread : threads)
             thread.join();
         if (failures > 0)
@@ -247,20 +271,34 @@ private:
 
     Timing confirm(int lines)
     {
-        const MethodSpec* number = m_registry.find(ServerNames::LanPedido, QStringLiteral("GetPrxPedido"));
-        const MethodSpec* confirmation = m_registry.find(ServerNames::LanPedido, QStringLiteral("SetConfirma"));
-        Timing timing;
         QElapsedTimer timer;
         timer.start();
+        const QString order = number();
+        Timing timing;
+        timing.numberMs = timer.nsecsElapsed() / 1e6;
+        timer.restart();
+        confirmNumbered(order, lines);
+        timing.confirmMs = timer.nsecsElapsed() / 1e6;
+        return timing;
+    }
+
+    // A new order's number, as GetPrxPedido hands it out.
+    QString number()
+    {
+        const MethodSpec* method = m_registry.find(ServerNames::LanPedido, QStringLiteral("GetPrxPedido"));
         QString order;
         runInTransaction(m_db, [&] {
             QJsonArray args{QStringLiteral("0001")};
-            order = number->function(m_context, args).toString();
+            order = method->function(m_context, args).toString();
             return QJsonValue();
         });
-        timing.numberMs = timer.nsecsElapsed() / 1e6;
         m_lastOrder = order;
-        timer.restart();
+        return order;
+    }
+
+    void confirmNumbered(const QString& order, int lines)
+    {
+        const MethodSpec* confirmation = m_registry.find(ServerNames::LanPedido, QStringLiteral("SetConfirma"));
         QJsonValue answer;
         runInTransaction(m_db, [&] {
             QJsonArray args = confirmArgs(orderOf(m_defaults, order, lines));
@@ -270,8 +308,6 @@ private:
         const QJsonArray elements = answer.toArray();
         if (!std::all_of(elements.begin(), elements.end(), [](const QJsonValue& v) { return v.isNull(); }))
             throw std::runtime_error("the confirmation found something: " + QJsonDocument(elements).toJson().toStdString());
-        timing.confirmMs = timer.nsecsElapsed() / 1e6;
-        return timing;
     }
 
     // The rows one confirmation stored, written again under a new number.

@@ -9,8 +9,9 @@
 
 #include <QDateTime>
 #include <QSqlRecord>
-#include <optional>
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ConfirmFindings {
 
@@ -18,7 +19,7 @@ namespace {
 
 using OrderPackets::OrderKey;
 
-const QString liveItems = QStringLiteral(" I.CDFILIAL = ? AND I.NRPEDIDO = ? AND I.IDSITITEMPED <> '5'");
+const QString liveItemsWhere = QStringLiteral(" I.CDFILIAL = ? AND I.NRPEDIDO = ? AND I.IDSITITEMPED <> '5'");
 
 // Price kinds whose price comes from a price-table row.
 const QStringList tableKinds{QString(), QStringLiteral("N"), QStringLiteral("P"), QStringLiteral("G"), QStringLiteral("S")};
@@ -84,32 +85,45 @@ Items readItems(const QSqlDatabase& db, const OrderKey& order)
     KeptStatement query(
         db,
         QStringLiteral("SELECT I.NRITEMPED, P.CDPRODUTO, I.CDPRODUTO, COALESCE(P.CDARVPROD, I.CDARVPROD), COALESCE(I.CDARVPROD, ''),"
-                       " COALESCE(P.NMPRODUTO, I.NMPRODUTO), P.IDPRODATIVO, F.IDVENDPRODFIL, I.QTITEMPED, I.VRPREUNITPED,"
-                       " I.IDPRODBONIF, COALESCE(I.IDITPEDDIFER, ''), I.VRITEPREBASE, I.QTITEMPED * COALESCE(P.VRFATOCONV, 1),"
+                       " COALESCE(P.NMPRODUTO, I.NMPRODUTO), P.IDPRODATIVO, F.IDVENDPRODFIL, I.VRPREUNITPED, I.QTITEMPED,"
+                       " I.VRDESITPED, I.IDPRODBONIF, COALESCE(I.IDITPEDDIFER, ''), I.VRITEPREBASE, I.QTITEMPED * COALESCE(P.VRFATOCONV, 1),"
                        " (SELECT SUM(R.QTRESPRODPED) FROM RESPRODPED R WHERE R.CDFILIAL = I.CDFILIAL AND R.NRPEDIDO = I.NRPEDIDO"
                        "  AND R.NRITEMPED = I.NRITEMPED),"
-                       " I.VRITRENTABIL, O.CDPRECOBASE, O.DTPEDIDO, A.IDTABPRECO, O.IDTIPOPEDIDO, O.IDSITPEDIDO,"
+                       " I.VRITRENTABIL,"
+                       " CASE WHEN EXISTS (SELECT 1 FROM PRODALVARA L WHERE L.CDPRODUTO = I.CDPRODUTO) THEN 1 ELSE 0 END,"
+                       " O.CDPRECOBASE, O.DTPEDIDO, A.IDTABPRECO, O.IDTIPOPEDIDO, O.IDSITPEDIDO, C.CDGRUPOFISC,"
                        " (SELECT COALESCE(B.VRPERCFIMRENT, 0) FROM RENTABILIDADE B ORDER BY B.VRPERCINIRENT, B.NRSEQRENT LIMIT 1)"
                        " FROM ITEMPEDIDO I INNER JOIN PEDIDO O ON O.CDFILIAL = I.CDFILIAL AND O.NRPEDIDO = I.NRPEDIDO"
                        " LEFT JOIN PARAMPEDIDO A ON A.CDFILIAL = O.CDFILIAL"
+                       " LEFT JOIN CLIENTE C ON C.CDCLIENTE = O.CDCLIENTE"
                        " LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO"
                        " LEFT JOIN PRODFILIAL F ON F.CDFILIAL = I.CDFILIAL AND F.CDPRODUTO = I.CDPRODUTO WHERE")
-            + liveItems + QStringLiteral(" ORDER BY I.NRITEMPED"),
+            + liveItemsWhere + QStringLiteral(" ORDER BY I.NRITEMPED"),
         {order.branch, order.number});
     Items items;
     while (query->next()) {
         const auto at = [&](int i) { return query->value(i); };
         items.live.append({at(0).toString(), at(1), at(2), at(3), at(4), at(5), at(6).toString(), at(7).toString(),
-                           at(8).toDouble(), at(9).toDouble(), at(10).toString(), at(11).toString().trimmed(), at(12),
-                           at(13).toDouble(), at(14), at(15)});
-        items.basePrice = at(16).toString().trimmed();
-        items.orderDate = at(17);
-        items.priceTables = at(18).toString();
-        items.orderType = at(19);
-        items.orderStatus = at(20).toString();
-        items.floor = at(21);
+                           {at(8).toDouble(), at(9).toDouble(), at(10).toDouble(), at(11).toString() == u"S"},
+                           at(12).toString().trimmed(), at(13), at(14).toDouble(), at(15), at(16), at(17).toInt() == 1});
+        items.basePrice = at(18).toString().trimmed();
+        items.orderDate = at(19);
+        items.priceTables = at(20).toString();
+        items.orderType = at(21);
+        items.orderStatus = at(22).toString();
+        items.fiscalGroup = at(23).toString();
+        items.floor = at(24);
     }
     return items;
+}
+
+LiveItems liveItems(const Items& items)
+{
+    LiveItems live;
+    live.fiscalGroup = items.fiscalGroup;
+    for (const Item& item : items.live)
+        live.items.append({item.number, item.itemProduct.toString(), item.value});
+    return live;
 }
 
 QJsonValue itemErrors(const Items& items, const OrderKey& order, QStringList* itemsInError)
@@ -126,10 +140,10 @@ QJsonValue itemErrors(const Items& items, const OrderKey& order, QStringList* it
         } else if (item.soldHere == u"N") {
             code = QStringLiteral("PROD_N_FIL");
             text = QStringLiteral("Produto não é vendido pela filial.");
-        } else if (!(item.quantity > 0)) {
+        } else if (!(item.value.quantity > 0)) {
             code = QStringLiteral("QTD_INVALIDA");
             text = QStringLiteral("Quantidade deve ser maior que zero.");
-        } else if (!(item.unitPrice > 0) && item.freeGood != u"S") {
+        } else if (!(item.value.unitPrice > 0) && !item.value.freeGood) {
             code = QStringLiteral("PRECO_INVALIDO");
             text = QStringLiteral("Preço unitário deve ser maior que zero.");
         } else {
@@ -230,8 +244,10 @@ QJsonValue confirmaRes(const QList<QVariantList>& rows)
     return packetOrNull(packet);
 }
 
-QJsonValue permits(const QSqlDatabase& db, const OrderKey& order)
+QJsonValue permits(const QSqlDatabase& db, const Items& items, const OrderKey& order)
 {
+    if (std::none_of(items.live.cbegin(), items.live.cend(), [](const Item& item) { return item.needsPermit; }))
+        return QJsonValue::Null;
     const QList<QVariantList> rows = rowsOf(
         db,
         QStringLiteral("SELECT I.NRITEMPED, P.CDARVPROD, P.CDPRODUTO, P.NMPRODUTO, A.CDTIPOALVARA, T.NMTIPOALVARA, C.CDCLIENTE,"
@@ -241,7 +257,7 @@ QJsonValue permits(const QSqlDatabase& db, const OrderKey& order)
                        " INNER JOIN PRODALVARA A ON A.CDPRODUTO = I.CDPRODUTO"
                        " INNER JOIN TIPOALVARA T ON T.CDTIPOALVARA = A.CDTIPOALVARA"
                        " LEFT JOIN CLIEALVARA C ON C.CDCLIENTE = O.CDCLIENTE AND C.CDTIPOALVARA = A.CDTIPOALVARA WHERE")
-            + liveItems + QStringLiteral(" ORDER BY I.NRITEMPED, A.CDTIPOALVARA"),
+            + liveItemsWhere + QStringLiteral(" ORDER BY I.NRITEMPED, A.CDTIPOALVARA"),
         {order.branch, order.number});
     DataPacket packet = emptyPacket({textField(QStringLiteral("CDARVPROD"), 20), textField(QStringLiteral("CDPRODUTO"), 10),
                                      textField(QStringLiteral("NMPRODUTO"), 50), textField(QStringLiteral("NRITEMPED"), 10),

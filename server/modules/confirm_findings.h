@@ -4,6 +4,7 @@
 // rules). Each finder returns its packet, or null when it finds nothing.
 
 #include "order_packets.h"
+#include "order_totals.h"
 
 #include <QJsonValue>
 #include <QSqlDatabase>
@@ -23,25 +24,27 @@ struct Item {
     QVariant name;           // NMPRODUTO, the product's over the item's
     QString active;          // IDPRODATIVO
     QString soldHere;        // IDVENDPRODFIL of the branch
-    double quantity = 0;     // QTITEMPED
-    double unitPrice = 0;    // VRPREUNITPED
-    QString freeGood;        // IDPRODBONIF
+    ItemValue value;         // price, quantity, discount, free good
     QString priceKind;       // IDITPEDDIFER, '' when none
     QVariant tablePrice;     // VRITEPREBASE
     double wanted = 0;       // QTITEMPED in stock units
     QVariant reserved;       // its reservations summed; null: none
     QVariant margin;         // VRITRENTABIL
+    bool needsPermit = false;   // its product asks a licence (PRODALVARA)
 };
 struct Items {
     QList<Item> live;        // by NRITEMPED
     QString basePrice;       // the order's CDPRECOBASE
     QVariant orderDate;      // DTPEDIDO
     QString priceTables;     // the branch's IDTABPRECO
+    QString fiscalGroup;     // the customer's CDGRUPOFISC
     QVariant orderType;      // IDTIPOPEDIDO: "2" a quotation
     QString orderStatus;     // IDSITPEDIDO
     QVariant floor;          // top of the lowest profitability band; null: no bands
 };
 Items readItems(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+// The items as the order's values are worked out from them.
+LiveItems liveItems(const Items& items);
 
 // Element 0: live items that cannot be sold as they are: an unknown or
 // inactive product, one the branch does not sell, a quantity not above 0,
@@ -69,7 +72,7 @@ QJsonValue confirmaRes(const QList<QVariantList>& rows);
 
 // Element 3: live items of a product that needs a licence kind the
 // customer holds no licence of, valid on the order date.
-QJsonValue permits(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+QJsonValue permits(const QSqlDatabase& db, const Items& items, const OrderPackets::OrderKey& order);
 // Element 4: live items whose margin (VRITRENTABIL) lies below the top of
 // the lowest profitability band.
 QJsonValue profitability(const Items& items);

@@ -22,6 +22,7 @@
 #include "changeable_order.h"
 #include "confirm_findings.h"
 #include "confirmation_keys.h"
+#include "json_text.h"
 #include "method_declarations.h"
 #include "money.h"
 #include "order_delta.h"
@@ -70,6 +71,7 @@ const QList<DeltaArg> deltaArgs{
 };
 
 constexpr KeyArg operatorArg{"Operador", 12};
+const QString newOrderStatus = QStringLiteral("1");   // a new order's IDSITPEDIDO unless it names one
 constexpr int elementCount = 6;
 
 [[noreturn]] void refuse(const QString& message)
@@ -87,6 +89,7 @@ enum class Pass {
 struct Request {
     OrderKey order;
     bool newOrder = false;
+    Delta newHeader;   // a new order's header row, alone
     QList<std::pair<DeltaArg, Delta>> deltas;
     Delta stock;
     QString operatorCode;
@@ -157,6 +160,8 @@ Request requestOf(const CallContext& context, const QJsonArray& params)
             if (delta.changes.first().op == ChangeOp::Delete)
                 refuse(QStringLiteral("Alterações de pedido inválidas: a exclusão do pedido não é feita pela confirmação."));
             request.newOrder = delta.changes.first().op == ChangeOp::Insert;
+            if (request.newOrder)
+                request.newHeader = delta;
         }
         if (arg.table == u"ITEMPEDIDO") {
             const int itemAt = delta.indexOf(QStringLiteral("NRITEMPED"));
@@ -211,10 +216,24 @@ QString notFound(const OrderKey& order)
     return QStringLiteral("Pedido %1 da filial %2 não encontrado.").arg(order.number, order.branch);
 }
 
-QString orderStatus(const QSqlDatabase& db, const OrderKey& order)
+// A field of a new order's header as the submission inserts it; null
+// when it leaves the field out.
+QVariant newHeaderValue(const Request& request, const QString& field)
 {
+    const int at = request.newHeader.indexOf(field);
+    return at < 0 ? QVariant() : request.newHeader.changes.first().newValues.at(at);
+}
+
+// The order's status once its header is written: a new order's is the one
+// it is inserted with.
+QString orderStatus(const QSqlDatabase& db, const Request& request)
+{
+    if (request.newOrder) {
+        const QVariant status = newHeaderValue(request, QStringLiteral("IDSITPEDIDO"));
+        return status.isNull() ? newOrderStatus : status.toString();
+    }
     return selectValue(db, QStringLiteral("SELECT IDSITPEDIDO FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-                       {order.branch, order.number})
+                       {request.order.branch, request.order.number})
         .toString();
 }
 
@@ -332,20 +351,21 @@ private:
         OrderDelta::Writer writer(db, request.order);
         const QDateTime now = QDateTime::currentDateTime();
         writer.setInsertDefaults(QStringLiteral("PEDIDO"),
-                                 {{QStringLiteral("IDSITPEDIDO"), QStringLiteral("1")},
+                                 {{QStringLiteral("IDSITPEDIDO"), newOrderStatus},
                                   {QStringLiteral("IDTIPOPEDIDO"), request.quotation ? QStringLiteral("2") : QStringLiteral("1")},
                                   {QStringLiteral("DTPEDIDO"), now},
                                   {QStringLiteral("DTHRLANPED"), now},
                                   {QStringLiteral("CDOPELANPED"), request.operatorCode}});
         for (const auto& [arg, delta] : request.deltas) {
             if (arg.table == u"ITEMPEDIDO")   // the header is written first
-                writer.setInsertDefaults(arg.table, {{QStringLiteral("IDSITITEMPED"), orderStatus(db, request.order)},
+                writer.setInsertDefaults(arg.table, {{QStringLiteral("IDSITITEMPED"), orderStatus(db, request)},
                                                      {QStringLiteral("CDOPERADOR"), request.operatorCode},
                                                      {QStringLiteral("IDITEMERRO"), QStringLiteral("N")}});
             if (writer.apply(arg.table, delta, arg.label) == OrderDelta::Outcome::Conflict)
                 return changedMeanwhile();
         }
-        requireCommitmentBalance(db, request.order);
+        if (!request.newOrder || !newHeaderValue(request, QStringLiteral("NREMPENHO")).isNull())
+            requireCommitmentBalance(db, request.order);
         const OrderReservations::Applied reservations = OrderReservations::apply(db, request.order, request.stock);
         if (reservations.outcome == OrderDelta::Outcome::Conflict)
             return changedMeanwhile();
@@ -363,7 +383,7 @@ private:
 
         if (request.pass != Pass::Final) {
             answer.elements[ConfirmaRes] = ConfirmFindings::confirmaRes(priceChanges + overReservations);
-            answer.elements[AlvaraProd] = ConfirmFindings::permits(db, request.order);
+            answer.elements[AlvaraProd] = ConfirmFindings::permits(db, items, request.order);
             answer.elements[RentabilidadeProd] = ConfirmFindings::profitability(items);
             if (request.checkCommission)
                 answer.elements[ValidadeComissao] = ConfirmFindings::commissions(db, request.order);
@@ -380,8 +400,9 @@ private:
         }
         if (overReserved)
             answer.stores = false;
-        if (answer.stores)
-            bringUpToDate(context, request, items.orderStatus);
+        if (answer.stores)   // the items as read above unless repriced
+            bringUpToDate(context, request, items.orderStatus,
+                          priceChanges.isEmpty() ? std::optional(ConfirmFindings::liveItems(items)) : std::nullopt);
         return answer;
     }
 
@@ -394,8 +415,10 @@ private:
 
     // What the server works out of a stored order: open items follow the
     // order's `status` as a new or edited order gives them, the totals are
-    // those of the live items, then the taxes and the installment values.
-    void bringUpToDate(CallContext& context, const Request& request, const QString& status) const
+    // those of the live items (`items` when known), then the taxes and the
+    // installment values.
+    void bringUpToDate(CallContext& context, const Request& request, const QString& status,
+                       const std::optional<LiveItems>& items) const
     {
         const QSqlDatabase& db = context.db;
         const OrderKey& order = request.order;
@@ -405,9 +428,9 @@ private:
                                       " AND IDSITITEMPED IN ('1', '2') AND IDSITITEMPED <> ?"),
                        {status, order.branch, order.number, status});
         if (request.newOrder)
-            storeOrderValues(db, order, QDateTime(), StoredBefore::No);
+            storeOrderValues(db, order, QDateTime(), StoredBefore::No, items);
         else
-            storeOrderValues(db, order, QDateTime::currentDateTime());
+            storeOrderValues(db, order, QDateTime::currentDateTime(), StoredBefore::Yes, items);
     }
 
     // The audit row and the logistics outbox row of a stored confirmation.
@@ -432,10 +455,11 @@ private:
                                        QStringLiteral("PEDIDO"),     QStringLiteral("PRAZOPGTOPED"), QStringLiteral("RESPRODPED")};
         const QStringList filled = tablesWithRows(db, outboxTables, order);
         QByteArray stored = "{";
+        stored.reserve(16 * 1024);
         for (const QString& table : outboxTables) {
             if (stored.size() > 1)
                 stored += ',';
-            RowsJson::appendString(stored, table);
+            appendJsonString(stored, table);
             stored += ':';
             if (!filled.contains(table)) {
                 stored += "[]";

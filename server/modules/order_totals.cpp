@@ -1,7 +1,6 @@
 #include "order_totals.h"
 
 #include "goods_value.h"
-#include "packet_sql.h"
 #include "store/kept_statements.h"
 #include "store/sql.h"
 #include "tax_model.h"
@@ -81,27 +80,34 @@ void writeInstallments(const QSqlDatabase& db, const OrderKey& order, OrderTotal
 
 // Per live item: goods = RoundDec(VRPREUNITPED, 2) x QTITEMPED at the cent,
 // less RoundDec(VRDESITPED, 2).
-OrderTotals itemTotals(const QSqlDatabase& db, const OrderKey& order)
+OrderTotals totalsOfItems(const QList<ItemValue>& items)
 {
     OrderTotals totals;
-    const DataPacket items = selectPacket(
-        db, {floatField(QStringLiteral("VRPREUNITPED")), floatField(QStringLiteral("QTITEMPED")),
-             floatField(QStringLiteral("VRDESITPED")), textField(QStringLiteral("IDPRODBONIF"), 1)},
-        QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED, IDPRODBONIF FROM ITEMPEDIDO"
-                       " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
-        {order.branch, order.number});
-    for (const QVariantList& row : items.rows) {
-        const double goods = goodsValue(row.at(0).toDouble(), row.at(1).toDouble());
-        const double discount = RoundDec(row.at(2).toDouble(), 2);
+    for (const ItemValue& item : items) {
+        const double goods = goodsValue(item.unitPrice, item.quantity);
+        const double discount = RoundDec(item.discount, 2);
         totals.goods += goods - discount;
         totals.discount += discount;
-        if (row.at(3).toString() == QLatin1String("S"))
+        if (item.freeGood)
             totals.bonus += goods - discount;
     }
     totals.goods = RoundDec(totals.goods, 2);
     totals.discount = RoundDec(totals.discount, 2);
     totals.bonus = RoundDec(totals.bonus, 2);
     return totals;
+}
+
+OrderTotals itemTotals(const QSqlDatabase& db, const OrderKey& order)
+{
+    KeptStatement items(db,
+                        QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED, IDPRODBONIF FROM ITEMPEDIDO"
+                                       " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
+                        {order.branch, order.number});
+    QList<ItemValue> values;
+    while (items->next())
+        values.append({items->value(0).toDouble(), items->value(1).toDouble(), items->value(2).toDouble(),
+                       items->value(3).toString() == u"S"});
+    return totalsOfItems(values);
 }
 
 // The amount to receive leaves out the free goods and adds or deducts the
@@ -123,10 +129,24 @@ void storeInstallments(const QSqlDatabase& db, const OrderKey& order)
     writeInstallments(db, order, itemTotals(db, order));
 }
 
-void storeOrderValues(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt, StoredBefore stored)
+void storeOrderValues(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt, StoredBefore stored,
+                      const std::optional<LiveItems>& items)
 {
-    const OrderTotals items = itemTotals(db, order);
-    writeOrderTotals(db, order, items.goods, changedAt);
-    storeOrdersTaxes(db, order.branch, {order.number}, stored);   // in batches: an order of many lines
-    writeInstallments(db, order, items);
+    if (!items) {
+        const OrderTotals totals = itemTotals(db, order);
+        writeOrderTotals(db, order, totals.goods, changedAt);
+        storeOrdersTaxes(db, order.branch, {order.number}, stored);   // in batches: an order of many lines
+        writeInstallments(db, order, totals);
+        return;
+    }
+    QList<ItemValue> values;
+    QList<TaxedItem> taxed;
+    for (const LiveItem& item : items->items) {
+        values.append(item.value);
+        taxed.append({item.number, item.product, netGoodsValue(item.value.unitPrice, item.value.quantity, item.value.discount)});
+    }
+    const OrderTotals totals = totalsOfItems(values);
+    writeOrderTotals(db, order, totals.goods, changedAt);
+    storeOrderTaxes(db, order.branch, order.number, items->fiscalGroup, taxed, stored);
+    writeInstallments(db, order, totals);
 }

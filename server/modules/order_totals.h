@@ -6,6 +6,9 @@
 #include "order_packets.h"
 #include "tax_model.h"
 
+#include <QList>
+#include <optional>
+
 class QDateTime;
 class QSqlDatabase;
 
@@ -18,9 +21,31 @@ struct OrderTotals {
     double receivable = 0;                          // the amount to receive (VRRECEBIMENTO)
 };
 
+// What an item gives the totals.
+struct ItemValue {
+    double unitPrice = 0;    // VRPREUNITPED
+    double quantity = 0;     // QTITEMPED
+    double discount = 0;     // VRDESITPED
+    bool freeGood = false;   // IDPRODBONIF "S"
+};
+
 // Cancelled items count nothing; an order that is not stored totals 0.
-// itemTotals fills only what the items give (goods, discount, bonus).
+// itemTotals fills only what the items give (goods, discount, bonus), as
+// totalsOfItems does for the live items.
 OrderTotals itemTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
+OrderTotals totalsOfItems(const QList<ItemValue>& items);
+
+// An order's live items as a caller has read them, by NRITEMPED, with the
+// customer's fiscal group.
+struct LiveItem {
+    QString number;    // NRITEMPED
+    QString product;   // CDPRODUTO
+    ItemValue value;
+};
+struct LiveItems {
+    QString fiscalGroup;
+    QList<LiveItem> items;
+};
 OrderTotals orderTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
 
 inline Cents orderReceivable(const QSqlDatabase& db, const OrderPackets::OrderKey& order)
@@ -39,7 +64,8 @@ void storeOrderTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& orde
 void storeInstallments(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
 
 // All of the above after the items changed: totals, the taxes
-// (storeOrdersTaxes), then the installments.
+// (storeOrdersTaxes), then the installments. `items`: the live items as
+// stored now, when the caller has them.
 void storeOrderValues(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QDateTime& changedAt = {},
-                      StoredBefore stored = StoredBefore::Yes);
+                      StoredBefore stored = StoredBefore::Yes, const std::optional<LiveItems>& items = std::nullopt);
 

@@ -1,8 +1,7 @@
 #pragma once
-// Rows a query reads, written as JSON text straight from their values: the
-// text QJsonDocument writes for them in compact form (keys in order, whole
-// numbers as integers, others in their shortest form), without building the
-// document first. A NULL is null whatever its column.
+// Rows a query reads, written as JSON text straight from their values,
+// without a JSON value tree in between: an array of objects keyed by the
+// column names, a NULL as null whatever its column.
 
 #include <QByteArray>
 
@@ -12,13 +11,10 @@ class QVariant;
 namespace RowsJson {
 
 // Appends the rows left in `query` as an array of objects keyed by the
-// column names in upper case.
+// column names in upper case, in order.
 void appendRows(QByteArray& json, QSqlQuery& query);
 
-// Appends one value.
+// Appends one value: a number, a boolean, a text, a date as its ISO text.
 void appendValue(QByteArray& json, const QVariant& value);
-
-// Appends `text` as a JSON string.
-void appendString(QByteArray& json, const QString& text);
 
 } // namespace RowsJson

@@ -137,18 +137,63 @@ void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QStrin
     storeOrdersTaxes(db, branch, {order});
 }
 
+namespace {
+
+// Writes orders' item taxes and their totals by tax, in batches.
+class TaxWriter {
+public:
+    explicit TaxWriter(const QSqlDatabase& db)
+        : m_itemTaxes(db, QStringLiteral("ITEMPEDIMPOS"),
+                      {QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("NRITEMPED"), QStringLiteral("CDIMPOSTO"),
+                       QStringLiteral("VRCONTIMPITPED"), QStringLiteral("VRPERREDBCITPED"), QStringLiteral("VRBASECALCITPED"),
+                       QStringLiteral("VRPARCDEDITPED"), QStringLiteral("VRIMPOSTOITPED"), QStringLiteral("VRALIQITPED"),
+                       QStringLiteral("VRACREDESCITPED"), QStringLiteral("CDFISCALITPED"), QStringLiteral("IDTRATIMPO")}),
+          m_orderTotals(db, QStringLiteral("IMPOSPEDTOT"),
+                        {QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("CDIMPOSTO"), QStringLiteral("VRTOTIMPPED"),
+                         QStringLiteral("VRTOTBCALCPED"), QStringLiteral("IDTRATIMPO")})
+    {
+    }
+
+    void add(const QString& branch, const QString& order, const QList<ItemTax>& taxes)
+    {
+        QMap<QString, TaxTotal> totals;
+        for (const ItemTax& tax : taxes) {
+            m_itemTaxes.add({branch, order, tax.item, tax.tax, tax.goods, tax.reduction, tax.base, 0, tax.value, tax.rate, 0,
+                             tax.fiscalCode.isEmpty() ? QVariant() : QVariant(tax.fiscalCode), tax.treatment});
+            TaxTotal& total = totals[tax.tax];
+            total.value += tax.value;
+            total.base += tax.base;
+            total.treatment = tax.treatment;
+        }
+        for (auto total = totals.cbegin(); total != totals.cend(); ++total)
+            m_orderTotals.add({branch, order, total.key(), RoundDec(total->value, 2), RoundDec(total->base, 2), total->treatment});
+    }
+
+    void flush()
+    {
+        m_itemTaxes.flush();
+        m_orderTotals.flush();
+    }
+
+private:
+    BatchInserter m_itemTaxes;
+    BatchInserter m_orderTotals;
+};
+
+// `orders`: "= ?" with one order, or a list (inCodes) with `round` its codes.
+void removeTaxes(const QSqlDatabase& db, const QString& branch, const QString& orders, const QVariant& round)
+{
+    execChange(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO ") + orders, {branch, round});
+    execChange(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO ") + orders, {branch, round});
+}
+
+} // namespace
+
 void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders, StoredBefore stored)
 {
     constexpr qsizetype ordersPerRound = 500;
     RuleBook rules(db);
-    BatchInserter itemTaxes(db, QStringLiteral("ITEMPEDIMPOS"),
-                            {QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("NRITEMPED"), QStringLiteral("CDIMPOSTO"),
-                             QStringLiteral("VRCONTIMPITPED"), QStringLiteral("VRPERREDBCITPED"), QStringLiteral("VRBASECALCITPED"),
-                             QStringLiteral("VRPARCDEDITPED"), QStringLiteral("VRIMPOSTOITPED"), QStringLiteral("VRALIQITPED"),
-                             QStringLiteral("VRACREDESCITPED"), QStringLiteral("CDFISCALITPED"), QStringLiteral("IDTRATIMPO")});
-    BatchInserter orderTotals(db, QStringLiteral("IMPOSPEDTOT"),
-                              {QStringLiteral("CDFILIAL"), QStringLiteral("NRPEDIDO"), QStringLiteral("CDIMPOSTO"), QStringLiteral("VRTOTIMPPED"),
-                               QStringLiteral("VRTOTBCALCPED"), QStringLiteral("IDTRATIMPO")});
+    TaxWriter writer(db);
     for (qsizetype first = 0; first < orders.size(); first += ordersPerRound) {
         // One order (a confirmation) is found through the key, which
         // PostgreSQL does not use for a list bound as JSON.
@@ -175,24 +220,24 @@ void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStri
             appendItemTaxes(taxesByOrder[row.at(0).toString()], row.at(1).toString(), goods,
                             rules.of(row.at(6).toString(), row.at(2).toString()));
         }
-        if (stored == StoredBefore::Yes) {
-            execChange(db, QStringLiteral("DELETE FROM ITEMPEDIMPOS WHERE CDFILIAL = ? AND NRPEDIDO ") + inRound, {branch, round});
-            execChange(db, QStringLiteral("DELETE FROM IMPOSPEDTOT WHERE CDFILIAL = ? AND NRPEDIDO ") + inRound, {branch, round});
-        }
-        for (auto order = taxesByOrder.cbegin(); order != taxesByOrder.cend(); ++order) {
-            QMap<QString, TaxTotal> totals;
-            for (const ItemTax& tax : *order) {
-                itemTaxes.add({branch, order.key(), tax.item, tax.tax, tax.goods, tax.reduction, tax.base, 0, tax.value, tax.rate, 0,
-                               tax.fiscalCode.isEmpty() ? QVariant() : QVariant(tax.fiscalCode), tax.treatment});
-                TaxTotal& total = totals[tax.tax];
-                total.value += tax.value;
-                total.base += tax.base;
-                total.treatment = tax.treatment;
-            }
-            for (auto total = totals.cbegin(); total != totals.cend(); ++total)
-                orderTotals.add({branch, order.key(), total.key(), RoundDec(total->value, 2), RoundDec(total->base, 2), total->treatment});
-        }
-        itemTaxes.flush();
-        orderTotals.flush();
+        if (stored == StoredBefore::Yes)
+            removeTaxes(db, branch, inRound, round);
+        for (auto order = taxesByOrder.cbegin(); order != taxesByOrder.cend(); ++order)
+            writer.add(branch, order.key(), *order);
+        writer.flush();
     }
+}
+
+void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order, const QString& fiscalGroup,
+                     const QList<TaxedItem>& items, StoredBefore stored)
+{
+    RuleBook rules(db);
+    QList<ItemTax> taxes;
+    for (const TaxedItem& item : items)
+        appendItemTaxes(taxes, item.item, item.goods, rules.of(fiscalGroup, item.product));
+    if (stored == StoredBefore::Yes)
+        removeTaxes(db, branch, QStringLiteral("= ?"), order);
+    TaxWriter writer(db);
+    writer.add(branch, order, taxes);
+    writer.flush();
 }

@@ -29,6 +29,13 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
 // transaction.
 void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order);
 
+// An item to tax: its goods less discount, at the cent.
+struct TaxedItem {
+    QString item;      // NRITEMPED
+    QString product;   // CDPRODUTO
+    double goods = 0;
+};
+
 // Whether orders were stored before the transaction that works out their
 // values: one inserted in it has nothing to replace yet.
 enum class StoredBefore { Yes, No };
@@ -38,3 +45,8 @@ enum class StoredBefore { Yes, No };
 // order, with the same rules.
 void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders,
                       StoredBefore stored = StoredBefore::Yes);
+
+// The same for one order whose live items (by NRITEMPED) and customer's
+// fiscal group the caller has read.
+void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order, const QString& fiscalGroup,
+                     const QList<TaxedItem>& items, StoredBefore stored);
