@@ -623,6 +623,7 @@ public:
     void Vd_Fator(bool consist);
     void Vd_PrcBase(bool consist);
     void btnPrcBaseBeforePesq(bool& cancel);
+    void CarregaPrecosBase();
     void btnPrcBaseAfterPesq();
     void dbePrcBaseChange();
     void dbePrcBaseExit();

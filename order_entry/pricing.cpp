@@ -581,6 +581,14 @@ void TfrmLanPedido::dbgItemPedidoEditButtonClick()
 
 // ---- the order's base price -----------------------------------------------------------
 
+// The customer's base prices, unfiltered: the filter the last check or
+// look-up left would hide another customer's.
+void TfrmLanPedido::CarregaPrecosBase()
+{
+    cdsPesqPrcBase->setFiltered(false);
+    CarregaPacote(*cdsPesqPrcBase, Servidor(GetPesqPrcBase, {valor(cdsPedido, "CDCLIENTE")}));
+}
+
 void TfrmLanPedido::btnPrcBaseBeforePesq(bool& cancel)
 {
     if (valor(cdsPedido, "CDCLIENTE").isEmpty()) {
@@ -590,7 +598,7 @@ void TfrmLanPedido::btnPrcBaseBeforePesq(bool& cancel)
         MensErro(texto(QStringLiteral("CLIE_NULO")), true);
         return;
     }
-    CarregaPacote(*cdsPesqPrcBase, Servidor(GetPesqPrcBase, {valor(cdsPedido, "CDCLIENTE")}));
+    CarregaPrecosBase();
     // The clerk chooses by code and description; the markers only steer the screen.
     for (const char* marcador : {"IDPESQ", "IDULTPRECPROMO"}) {
         if (Field* field = cdsPesqPrcBase->findField(QString::fromLatin1(marcador)))
@@ -649,7 +657,7 @@ void TfrmLanPedido::Vd_PrcBase(bool consist)
         const QString codigo = Ajusta(digitado, 2);
         if (pedidoEmEdicao() && valor(cdsPedido, "CDPRECOBASE") != codigo)
             campo(cdsPedido, "CDPRECOBASE").setValue(codigo);
-        CarregaPacote(*cdsPesqPrcBase, Servidor(GetPesqPrcBase, {valor(cdsPedido, "CDCLIENTE")}));
+        CarregaPrecosBase();
         const QString idPesq = valor(cdsPesqPrcBase, "IDPESQ");
         cdsPesqPrcBase->setFilter(filtroPrecoBase(idPesq, codigo));
         cdsPesqPrcBase->setFiltered(true);

@@ -81,6 +81,7 @@ private slots:
     void colunaPreco();
     void precoBaseDigitado_data();
     void precoBaseDigitado();
+    void precoBaseDeOutroCliente();
     void comissaoEMaximoDoPedido();
     void menuDeDescontos();
 
@@ -638,6 +639,25 @@ void TstPricing::precoBaseDigitado()
         QCOMPARE(tela->edtPrcBase->text(), resposta);
     QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("DSPRECOBASE")).asString(), tela->edtPrcBase->text());
     QVERIFY(!tela->edtPrcBase->text().isEmpty());
+}
+
+// The base prices read for one customer do not stay filtered as the
+// check of another left them: a table the first could not have is found
+// for the second, in the check and in the look-up.
+void TstPricing::precoBaseDeOutroCliente()
+{
+    abrePedido(QStringLiteral("01"), QStringLiteral("00002"), QStringLiteral("000029"));
+    tela->cdsPedido->edit();
+    tela->dbePrcBase->setText(QStringLiteral("99"));
+    QVERIFY_THROWS_EXCEPTION(Abort, tela->Vd_PrcBase(true));
+    tela->cdsPedido->fieldByName(QStringLiteral("CDCLIENTE")).setValue(QStringLiteral("000002"));
+    tela->dbePrcBase->setText(QStringLiteral("4"));
+    tela->Vd_PrcBase(true);
+    QCOMPARE(tela->edtPrcBase->text(), QStringLiteral("Contrato Hospitalar"));
+    bool cancel = false;
+    tela->btnPrcBaseBeforePesq(cancel);
+    QVERIFY(!cancel);
+    QCOMPARE(tela->cdsPesqPrcBase->recordCount(), 3);   // the hospital's own tables
 }
 
 // The customer's commission discount at item post, and the order-wide
