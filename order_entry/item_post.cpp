@@ -354,8 +354,14 @@ void TfrmLanPedido::ConfereReserva()
     if (paramPedido(QStringLiteral("IDUTRESELOTE")) != u"S" || !TipoOperAtualizaEstoque())
         return;
     campo(&itens, "IDITPEDRESER").setValue(QStringLiteral("1"));
-    const bool mesmoItem = itens.state() == RecordSet::State::Edit && valor(&itens, "CDARVPROD") == FCdArvProdEdicao && !FSitItemAlterada;
-    if (!FEstoqueItem.controlado || !mesmoItem || !cdsPosiEstoq->isActive())
+    SituacaoReserva situacao;
+    situacao.estoqueControlado = FEstoqueItem.controlado;
+    situacao.itemEditado = itens.state() == RecordSet::State::Edit;
+    situacao.mesmoProduto = valor(&itens, "CDARVPROD") == FCdArvProdEdicao;
+    situacao.situacaoAlterada = FSitItemAlterada;
+    situacao.posicaoAberta = cdsPosiEstoq->isActive();
+    situacao.pedidoIncluido = cdsPedido->state() == RecordSet::State::Insert;
+    if (!conferirReserva(situacao))
         return;
     if (cdsPosiEstoq->isEditing())
         cdsPosiEstoq->post();

@@ -68,4 +68,10 @@ bool reservaConfere(double totalReservado, double quantidadeEstoque)
     return RoundDec(totalReservado, 5) == RoundDec(quantidadeEstoque, 5);
 }
 
+bool conferirReserva(const SituacaoReserva& situacao)
+{
+    return situacao.estoqueControlado && situacao.itemEditado && situacao.mesmoProduto && !situacao.situacaoAlterada
+        && situacao.posicaoAberta && !situacao.pedidoIncluido;
+}
+
 } // namespace RegrasPedido

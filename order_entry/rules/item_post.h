@@ -58,4 +58,18 @@ std::optional<FaltaEstoque> faltaEstoque(double quantidadeEstoque, const Figuras
 // in stock units, to five places.
 bool reservaConfere(double totalReservado, double quantidadeEstoque);
 
+// What decides whether an item post checks its lot reservations.
+struct SituacaoReserva {
+    bool estoqueControlado = false;   // the product's stock is controlled
+    bool itemEditado = false;         // the item is being edited, not inserted
+    bool mesmoProduto = false;        // its CDARVPROD is the one it was opened with
+    bool situacaoAlterada = false;    // its status was changed (FSitItemAlterada)
+    bool posicaoAberta = false;       // the stock position of the item is open
+    bool pedidoIncluido = false;      // the order itself is being included
+};
+// An edited item of a stored order, its product and status unchanged, with
+// its stock position open. An order being included sends no reservations
+// with its confirmation, so none are asked of its items.
+bool conferirReserva(const SituacaoReserva& situacao);
+
 } // namespace RegrasPedido

@@ -7,6 +7,8 @@ using namespace RegrasPedido;
 
 Q_DECLARE_METATYPE(std::optional<double>)
 
+Q_DECLARE_METATYPE(RegrasPedido::SituacaoReserva)
+
 class TestItemValues : public QObject {
     Q_OBJECT
 
@@ -32,6 +34,8 @@ private slots:
     void recusaSituacaoItem();
     void faltaEstoque_data();
     void faltaEstoque();
+    void conferirReserva_data();
+    void conferirReserva();
 };
 
 void TestItemValues::descontoCortadoCutsAfterTheSecondDecimal_data()
@@ -277,6 +281,35 @@ void TestItemValues::recusaSituacaoItem()
     const std::optional<RecusaSituacao> recusa = RegrasPedido::recusaSituacaoItem(situacao);
     QCOMPARE(recusa ? recusa->chave : QString(), chave);
     QCOMPARE(recusa && recusa->segundoCatalogo, segundoCatalogo);
+}
+
+void TestItemValues::conferirReserva_data()
+{
+    QTest::addColumn<SituacaoReserva>("situacao");
+    QTest::addColumn<bool>("confere");
+    const SituacaoReserva editado{true, true, true, false, true, false};
+    const auto com = [&](auto mudanca) {
+        SituacaoReserva situacao = editado;
+        mudanca(situacao);
+        return situacao;
+    };
+    QTest::newRow("edited item of a stored order") << editado << true;
+    QTest::newRow("edited item of an order being included")
+        << com([](SituacaoReserva& s) { s.pedidoIncluido = true; }) << false;
+    QTest::newRow("item being inserted") << com([](SituacaoReserva& s) { s.itemEditado = false; }) << false;
+    QTest::newRow("product changed") << com([](SituacaoReserva& s) { s.mesmoProduto = false; }) << false;
+    QTest::newRow("status changed") << com([](SituacaoReserva& s) { s.situacaoAlterada = true; }) << false;
+    QTest::newRow("stock not controlled") << com([](SituacaoReserva& s) { s.estoqueControlado = false; }) << false;
+    QTest::newRow("no stock position open") << com([](SituacaoReserva& s) { s.posicaoAberta = false; }) << false;
+}
+
+// The reservations are asked of an edited item only where the confirmation
+// sends them: not in an order being included.
+void TestItemValues::conferirReserva()
+{
+    QFETCH(SituacaoReserva, situacao);
+    QFETCH(bool, confere);
+    QCOMPARE(RegrasPedido::conferirReserva(situacao), confere);
 }
 
 void TestItemValues::faltaEstoque_data()
