@@ -34,10 +34,10 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <atomic>
-#include <numeric>
 #include <cstdio>
 #include <functional>
 #include <latch>
+#include <numeric>
 #include <thread>
 #include <vector>
 

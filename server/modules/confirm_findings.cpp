@@ -193,9 +193,9 @@ void reprice(const QSqlDatabase& db, const OrderKey& order, const QList<QVariant
         const double discount = RoundDec(goodsValue(price, item->value(0).toDouble()) * item->value(1).toDouble() / 100, 2);
         item->finish();
         execChange(db,
-                QStringLiteral("UPDATE ITEMPEDIDO SET VRITEPREBASE = ?, VRPRTABITPED = ?, VRPREUNITPED = ?, VRDESITPED = ?"
-                               " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
-                {table, table, price, discount, order.branch, order.number, change.at(2)});
+                   QStringLiteral("UPDATE ITEMPEDIDO SET VRITEPREBASE = ?, VRPRTABITPED = ?, VRPREUNITPED = ?, VRDESITPED = ?"
+                                  " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                   {table, table, price, discount, order.branch, order.number, change.at(2)});
     }
 }
 
@@ -231,7 +231,7 @@ void trimReservations(const QSqlDatabase& db, const OrderKey& order, const QList
                 execChange(db, QStringLiteral("DELETE FROM RESPRODPED WHERE NRRESPRODPED = ?"), {reservation.at(0)});
             else
                 execChange(db, QStringLiteral("UPDATE RESPRODPED SET QTRESPRODPED = ? WHERE NRRESPRODPED = ?"),
-                        {RoundDec(quantity - excess, 5), reservation.at(0)});
+                           {RoundDec(quantity - excess, 5), reservation.at(0)});
             excess -= quantity;
         }
     }

@@ -3,8 +3,8 @@
 // from the order as it would be stored (docs/confirmation.md states the
 // rules). Each finder returns its packet, or null when it finds nothing.
 
+#include "goods_value.h"
 #include "order_packets.h"
-#include "order_totals.h"
 
 #include <QJsonValue>
 #include <QSqlDatabase>

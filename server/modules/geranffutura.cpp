@@ -116,7 +116,7 @@ QJsonValue geraNFFutura(CallContext& context, QJsonArray& params)
     // The order's row is locked first, so that two calls for one order queue
     // here and the second sees the first one's invoice.
     execChange(db, QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = IDSITPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {order.branch, order.number});
+               {order.branch, order.number});
     QSqlQuery header = execSql(db, QStringLiteral("SELECT IDSITPEDIDO, CDCLIENTE FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
                                {order.branch, order.number});
     if (!header.next())
@@ -163,19 +163,19 @@ QJsonValue geraNFFutura(CallContext& context, QJsonArray& params)
     for (const Line& line : lines)
         total += line.value;
     execChange(db,
-            QStringLiteral("INSERT INTO NOTAFISCAL (CDFILIEMIT, NRLANCTONF, NRNOTAFISCAL, CDSERIE, DTENTRSAID, CDCLIENTE, CDTIPOOPER,"
-                           " VRTOTALNF, IDSITNF, IDVENDAFUTURA, CDFILIAL, NRPEDIDO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 'N', 'S', ?, ?)"),
-            {order.branch, postingNumber, invoiceNumber, series, QDateTime::currentDateTime(), customer, operation, RoundDec(total, 2),
-             order.branch, order.number});
+               QStringLiteral("INSERT INTO NOTAFISCAL (CDFILIEMIT, NRLANCTONF, NRNOTAFISCAL, CDSERIE, DTENTRSAID, CDCLIENTE, CDTIPOOPER,"
+                              " VRTOTALNF, IDSITNF, IDVENDAFUTURA, CDFILIAL, NRPEDIDO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 'N', 'S', ?, ?)"),
+               {order.branch, postingNumber, invoiceNumber, series, QDateTime::currentDateTime(), customer, operation, RoundDec(total, 2),
+                order.branch, order.number});
     int sequence = 0;
     for (const Line& line : lines)
         execChange(db,
-                QStringLiteral("INSERT INTO ITEMNOTAFISCAL (CDFILIEMIT, NRLANCTONF, NRSEQITNF, CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO,"
-                               " QTITEMNF, VRUNITITNF, VRTOTALITNF) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                {order.branch, postingNumber, paddedNumber(++sequence, 4), order.branch, order.number, line.item, line.product,
-                 line.quantity, line.price, line.value});
+                   QStringLiteral("INSERT INTO ITEMNOTAFISCAL (CDFILIEMIT, NRLANCTONF, NRSEQITNF, CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODUTO,"
+                                  " QTITEMNF, VRUNITITNF, VRTOTALITNF) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {order.branch, postingNumber, paddedNumber(++sequence, 4), order.branch, order.number, line.item, line.product,
+                    line.quantity, line.price, line.value});
     execChange(db, QStringLiteral("UPDATE PEDIDO SET DSNFVENDAFUTURA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {order.branch + QLatin1Char('/') + invoiceNumber, order.branch, order.number});
+               {order.branch + QLatin1Char('/') + invoiceNumber, order.branch, order.number});
     return QJsonArray{QStringLiteral("OK")};
 }
 

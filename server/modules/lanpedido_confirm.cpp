@@ -87,9 +87,9 @@ enum class Pass {
 };
 
 struct Request {
+    bool newOrder() const { return !newHeader.isEmpty(); }
     OrderKey order;
-    bool newOrder = false;
-    Delta newHeader;   // a new order's header row, alone
+    Delta newHeader;   // a new order's header row, alone; empty for a stored order
     QList<std::pair<DeltaArg, Delta>> deltas;
     Delta stock;
     QString operatorCode;
@@ -159,8 +159,7 @@ Request requestOf(const CallContext& context, const QJsonArray& params)
                 refuse(QStringLiteral("Alterações de pedido inválidas: uma confirmação grava um único pedido."));
             if (delta.changes.first().op == ChangeOp::Delete)
                 refuse(QStringLiteral("Alterações de pedido inválidas: a exclusão do pedido não é feita pela confirmação."));
-            request.newOrder = delta.changes.first().op == ChangeOp::Insert;
-            if (request.newOrder)
+            if (delta.changes.first().op == ChangeOp::Insert)
                 request.newHeader = delta;
         }
         if (arg.table == u"ITEMPEDIDO") {
@@ -228,7 +227,7 @@ QVariant newHeaderValue(const Request& request, const QString& field)
 // it is inserted with.
 QString orderStatus(const QSqlDatabase& db, const Request& request)
 {
-    if (request.newOrder) {
+    if (request.newOrder()) {
         const QVariant status = newHeaderValue(request, QStringLiteral("IDSITPEDIDO"));
         return status.isNull() ? newOrderStatus : status.toString();
     }
@@ -262,6 +261,10 @@ void appendLogRow(const QSqlDatabase& db, const LogTable& log, const OrderKey& o
                    .arg(log.table, log.sequence, log.time, log.text),
                {order.branch, order.number, operatorCode, at, text, order.branch, order.number});
 }
+
+// The tables of the outbox row, by name.
+const QStringList outboxTables{QStringLiteral("ENDEPEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"),
+                               QStringLiteral("PEDIDO"),     QStringLiteral("PRAZOPGTOPED"), QStringLiteral("RESPRODPED")};
 
 // Of the order's tables, those that hold rows of it: the others need no reading.
 QStringList tablesWithRows(const QSqlDatabase& db, const QStringList& tables, const OrderKey& order)
@@ -336,13 +339,13 @@ private:
     {
         using namespace Rpc::LanPedido::SetConfirmaResult;
         const QSqlDatabase& db = context.db;
-        if (request.newOrder)
+        if (request.newOrder())
             requireHandedOutNumber(db, request.order);
         else
             requireChangeableOrder(db, request.order);
         // One confirmation of an order at a time; an order removed since
         // it was found above is not found.
-        if (!request.newOrder && isPostgres(db)
+        if (!request.newOrder() && isPostgres(db)
             && !execSql(db, QStringLiteral("SELECT 1 FROM PEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? FOR UPDATE"),
                         {request.order.branch, request.order.number})
                     .next())
@@ -364,7 +367,7 @@ private:
             if (writer.apply(arg.table, delta, arg.label) == OrderDelta::Outcome::Conflict)
                 return changedMeanwhile();
         }
-        if (!request.newOrder || !newHeaderValue(request, QStringLiteral("NREMPENHO")).isNull())
+        if (!request.newOrder() || !newHeaderValue(request, QStringLiteral("NREMPENHO")).isNull())
             requireCommitmentBalance(db, request.order);
         const OrderReservations::Applied reservations = OrderReservations::apply(db, request.order, request.stock);
         if (reservations.outcome == OrderDelta::Outcome::Conflict)
@@ -410,7 +413,7 @@ private:
     {
         for (const QString& item : items)
             execChange(db, QStringLiteral("UPDATE ITEMPEDIDO SET IDITEMERRO = 'S' WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
-                    {order.branch, order.number, item});
+                       {order.branch, order.number, item});
     }
 
     // What the server works out of a stored order: open items follow the
@@ -427,10 +430,9 @@ private:
                        QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"
                                       " AND IDSITITEMPED IN ('1', '2') AND IDSITITEMPED <> ?"),
                        {status, order.branch, order.number, status});
-        if (request.newOrder)
-            storeOrderValues(db, order, QDateTime(), StoredBefore::No, items);
-        else
-            storeOrderValues(db, order, QDateTime::currentDateTime(), StoredBefore::Yes, items);
+        const bool stored = !request.newOrder();
+        storeOrderValues(db, order, stored ? QDateTime::currentDateTime() : QDateTime(), stored ? StoredBefore::Yes : StoredBefore::No,
+                         items);
     }
 
     // The audit row and the logistics outbox row of a stored confirmation.
@@ -451,8 +453,6 @@ private:
         appendLogRow(db, historyLog, order, request.operatorCode, now, compactText(changes));
 
         // The outbox row: {"<table>":[<row>, ...], ...}, tables and columns by name.
-        const QStringList outboxTables{QStringLiteral("ENDEPEDIDO"), QStringLiteral("ITEMPEDIDO"), QStringLiteral("OBSPEDIDO"),
-                                       QStringLiteral("PEDIDO"),     QStringLiteral("PRAZOPGTOPED"), QStringLiteral("RESPRODPED")};
         const QStringList filled = tablesWithRows(db, outboxTables, order);
         QByteArray stored = "{";
         stored.reserve(16 * 1024);

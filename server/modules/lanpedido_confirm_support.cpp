@@ -64,9 +64,9 @@ QJsonValue setItemIrregular(CallContext& context, QJsonArray& params)
         if (!flag.isEmpty() && flag != u"S" && flag != u"N")
             throw MethodError(QStringLiteral("IDITEMERRO inválido: \"%1\"; use \"S\" ou \"N\".").arg(flag.left(10)).toStdString());
         execChange(context.db,
-                QStringLiteral("UPDATE ITEMPEDIDO SET IDITEMERRO = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"
-                               " AND IDSITITEMPED NOT IN ('4', '5')"),
-                {flag.isEmpty() ? QStringLiteral("N") : flag, row.at(branchAt), row.at(orderAt), row.at(itemAt)});
+                   QStringLiteral("UPDATE ITEMPEDIDO SET IDITEMERRO = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"
+                                  " AND IDSITITEMPED NOT IN ('4', '5')"),
+                   {flag.isEmpty() ? QStringLiteral("N") : flag, row.at(branchAt), row.at(orderAt), row.at(itemAt)});
     }
     return QJsonValue::Null;
 }
@@ -88,7 +88,7 @@ QJsonValue getHistPedido(CallContext& context, QJsonArray& params)
 QJsonValue integraNeolog(CallContext& context, QJsonArray&)
 {
     execChange(context.db, QStringLiteral("UPDATE SAIDALOGISTICA SET IDLIBERADO = 'S' WHERE CDOPERADOR = ? AND IDLIBERADO = 'N'"),
-            {context.operatorCode});
+               {context.operatorCode});
     return QStringLiteral("OK");
 }
 

@@ -132,7 +132,7 @@ double discountPercentage(const StoredItem& item, double newPrice)
 void storePrice(const QSqlDatabase& db, const OrderKey& order, const StoredItem& item, double price)
 {
     execChange(db, QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
-            {price, order.branch, order.number, item.number});
+               {price, order.branch, order.number, item.number});
 }
 
 QJsonValue setAplicaDesconto(CallContext& context, QJsonArray& params)

@@ -256,24 +256,24 @@ StoredOrder storedOrder(const QSqlDatabase& db, const OrderKey& order)
 void storeTerms(const QSqlDatabase& db, const Payment& payment, const StoredOrder& stored, const QList<Term>& terms)
 {
     execChange(db, QStringLiteral("DELETE FROM PRAZOPGTOPED WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {payment.order.branch, payment.order.number});
+               {payment.order.branch, payment.order.number});
     for (const Term& term : terms)
         execChange(db,
-                QStringLiteral("INSERT INTO PRAZOPGTOPED (CDFILIAL, NRPEDIDO, NRDIASPGTOPED, DTPEDIDO, PREVISAO, VRPERCPGTOPED,"
-                               " DSPRAZOPGTOPED, VRPARCELA) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                {payment.order.branch, payment.order.number, term.days, stored.date, term.forecast, term.percentage,
-                 term.description.isEmpty() ? QVariant() : QVariant(term.description), term.value.value()});
+                   QStringLiteral("INSERT INTO PRAZOPGTOPED (CDFILIAL, NRPEDIDO, NRDIASPGTOPED, DTPEDIDO, PREVISAO, VRPERCPGTOPED,"
+                                  " DSPRAZOPGTOPED, VRPARCELA) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   {payment.order.branch, payment.order.number, term.days, stored.date, term.forecast, term.percentage,
+                    term.description.isEmpty() ? QVariant() : QVariant(term.description), term.value.value()});
     if (!payment.changesHeader)
         return;
     const QVariant none;
     execChange(db,
-            QStringLiteral("UPDATE PEDIDO SET CDMODPGTO = ?, DSMODPGTO = (SELECT DSMODPGTO FROM MODPGTO WHERE CDMODPGTO = ?),"
-                           " IDTPFORPGTPED = ?, NRDIAPGFIXPED = ?, NRPARCPGTOPED = ?, IDUTDIAPAGPED = ?, CDFORMPGTO = ?"
-                           " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {payment.modality, payment.modality, payment.type.isEmpty() ? none : QVariant(payment.type),
-             payment.type == FixedDay ? QVariant(double(payment.fixedDay)) : none,
-             payment.type == FixedDay ? QVariant(double(payment.installments)) : none, payment.nextMonth,
-             payment.form.isEmpty() ? none : QVariant(payment.form), payment.order.branch, payment.order.number});
+               QStringLiteral("UPDATE PEDIDO SET CDMODPGTO = ?, DSMODPGTO = (SELECT DSMODPGTO FROM MODPGTO WHERE CDMODPGTO = ?),"
+                              " IDTPFORPGTPED = ?, NRDIAPGFIXPED = ?, NRPARCPGTOPED = ?, IDUTDIAPAGPED = ?, CDFORMPGTO = ?"
+                              " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+               {payment.modality, payment.modality, payment.type.isEmpty() ? none : QVariant(payment.type),
+                payment.type == FixedDay ? QVariant(double(payment.fixedDay)) : none,
+                payment.type == FixedDay ? QVariant(double(payment.installments)) : none, payment.nextMonth,
+                payment.form.isEmpty() ? none : QVariant(payment.form), payment.order.branch, payment.order.number});
 }
 
 class PaymentMethod {

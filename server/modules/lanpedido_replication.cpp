@@ -293,10 +293,10 @@ void copyOrder(const QSqlDatabase& db, const Request& request, const Header& hea
     // Cancelled items stay behind, with what hangs on them.
     for (const char* table : {"COMPITEMPED", "TERCITEMPED"})
         execChange(db,
-                QStringLiteral("DELETE FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED IN"
-                               " (SELECT NRITEMPED FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED = '5')")
-                    .arg(QLatin1String(table)),
-                key + key);
+                   QStringLiteral("DELETE FROM %1 WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED IN"
+                                  " (SELECT NRITEMPED FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED = '5')")
+                       .arg(QLatin1String(table)),
+                   key + key);
     execChange(db, QStringLiteral("DELETE FROM ITEMPEDIDO WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED = '5'"), key);
     // Another customer's delivery address is not this customer's: the
     // screen brings the customer's own when the order is opened.
@@ -307,15 +307,15 @@ void copyOrder(const QSqlDatabase& db, const Request& request, const Header& hea
     for (const Item& item : items) {
         if (item.repriced)
             execChange(db,
-                    QStringLiteral("UPDATE ITEMPEDIDO SET VRITEPREBASE = ?, VRPREUNITPED = ?, VRPRTABITPED = ?, VRDESITPED = ?"
-                                   " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
-                    {item.tablePrice, item.price, item.tablePrice, item.discount, target.branch, target.number, item.number});
+                       QStringLiteral("UPDATE ITEMPEDIDO SET VRITEPREBASE = ?, VRPREUNITPED = ?, VRPRTABITPED = ?, VRDESITPED = ?"
+                                      " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                       {item.tablePrice, item.price, item.tablePrice, item.discount, target.branch, target.number, item.number});
         total += netGoodsValue(item.price, item.quantity, item.discount);
     }
     execChange(db,
-            QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ?, DTENTITPED = ?, QTEXPITEMPED = 0, IDITEMERRO = 'N',"
-                           " IDITPEDRESER = 'N', NRHISIMPITEEEEP = NULL, CDOPERADOR = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {header.status, request.deliveryDate, request.operatorCode, target.branch, target.number});
+               QStringLiteral("UPDATE ITEMPEDIDO SET IDSITITEMPED = ?, DTENTITPED = ?, QTEXPITEMPED = 0, IDITEMERRO = 'N',"
+                              " IDITPEDRESER = 'N', NRHISIMPITEEEEP = NULL, CDOPERADOR = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+               {header.status, request.deliveryDate, request.operatorCode, target.branch, target.number});
 
     QSqlQuery customer = execSql(db,
                                  QStringLiteral("SELECT NMRAZSOCCLIE, NMFANTCLIE, IDTPIJURCLIE, NRINSJURCLIE FROM CLIENTE WHERE CDCLIENTE = ?"),
@@ -325,20 +325,20 @@ void copyOrder(const QSqlDatabase& db, const Request& request, const Header& hea
                                             {request.destination.isEmpty() ? request.branch : request.destination});
     const QVariant now = QDateTime::currentDateTime();
     execChange(db,
-            QStringLiteral("UPDATE PEDIDO SET CDCLIENTE = ?, NMRAZSOCCLIE = ?, NMFANTCLIE = ?, IDTPIJURCLIE = ?, NRINSJURCLIE = ?,"
-                           " CDFILIALPED = ?, NMFILIAL = ?, DTPEDIDO = ?, DTENTPED = ?, DTVALIPED = ?, NRORDEMCMPPED = ?,"
-                           " CDVENDEDOR = ?, CDMODPGTO = ?, CDTIPOOPER = ?, IDSITPEDIDO = ?, DTHRLANPED = ?, CDOPELANPED = ?,"
-                           " DTHRALTPED = NULL, NRITPEDAPROVADO = 0, NRITPEDCONFIRMADO = 0, DSNFVENDAFUTURA = NULL,"
-                           " IDPEDIDOIMPR = 'N', IDCANCCOMISPED = NULL, CDFILIALORC = NULL, NRORCAEVENTO = NULL,"
-                           " NRSEQORCAEVE = NULL, VRTOTALPED = ?, VRTOTPEDLIQ = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {request.customer, customer.value(0), customer.value(1), customer.value(2), customer.value(3),
-             request.destination.isEmpty() ? QVariant() : QVariant(request.destination),
-             request.destination.isEmpty() ? QVariant() : branchName, request.orderDate, request.deliveryDate,
-             request.validityDate.isValid() ? QVariant(request.validityDate) : QVariant(), request.purchaseOrder, header.seller,
-             header.modality, header.operationType, header.status, now, request.operatorCode, RoundDec(total, 2),
-             RoundDec(total, 2), target.branch, target.number});
+               QStringLiteral("UPDATE PEDIDO SET CDCLIENTE = ?, NMRAZSOCCLIE = ?, NMFANTCLIE = ?, IDTPIJURCLIE = ?, NRINSJURCLIE = ?,"
+                              " CDFILIALPED = ?, NMFILIAL = ?, DTPEDIDO = ?, DTENTPED = ?, DTVALIPED = ?, NRORDEMCMPPED = ?,"
+                              " CDVENDEDOR = ?, CDMODPGTO = ?, CDTIPOOPER = ?, IDSITPEDIDO = ?, DTHRLANPED = ?, CDOPELANPED = ?,"
+                              " DTHRALTPED = NULL, NRITPEDAPROVADO = 0, NRITPEDCONFIRMADO = 0, DSNFVENDAFUTURA = NULL,"
+                              " IDPEDIDOIMPR = 'N', IDCANCCOMISPED = NULL, CDFILIALORC = NULL, NRORCAEVENTO = NULL,"
+                              " NRSEQORCAEVE = NULL, VRTOTALPED = ?, VRTOTPEDLIQ = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+               {request.customer, customer.value(0), customer.value(1), customer.value(2), customer.value(3),
+                request.destination.isEmpty() ? QVariant() : QVariant(request.destination),
+                request.destination.isEmpty() ? QVariant() : branchName, request.orderDate, request.deliveryDate,
+                request.validityDate.isValid() ? QVariant(request.validityDate) : QVariant(), request.purchaseOrder, header.seller,
+                header.modality, header.operationType, header.status, now, request.operatorCode, RoundDec(total, 2),
+                RoundDec(total, 2), target.branch, target.number});
     execChange(db, QStringLiteral("UPDATE PRAZOPGTOPED SET DTPEDIDO = ? WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {request.orderDate, target.branch, target.number});
+               {request.orderDate, target.branch, target.number});
     storeOrderTaxes(db, target.branch, target.number);
 }
 

@@ -301,8 +301,8 @@ QJsonValue setPreco(CallContext& context, QJsonArray& params)
 
     for (const ItemChange& item : items)
         execChange(context.db,
-                QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
-                {item.newPrice, change.order.branch, change.order.number, item.number});
+                   QStringLiteral("UPDATE ITEMPEDIDO SET VRPREUNITPED = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                   {item.newPrice, change.order.branch, change.order.number, item.number});
     // The totals, item taxes and installments follow the new prices, so the
     // screen's reload shows them.
     storeOrderValues(context.db, change.order, QDateTime::currentDateTime());

@@ -340,8 +340,7 @@ Outcome Writer::apply(const QString& table, const Delta& delta, const QString& l
     // refer to their header.
     QSet<QString> storedKeys;
     if (!m_headerInserted) {
-        QStringList selected = keyNames;
-        KeptStatement rows(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(selected.join(u','), table),
+        KeptStatement rows(m_db, QStringLiteral("SELECT %1 FROM %2 WHERE CDFILIAL = ? AND NRPEDIDO = ?").arg(keyNames.join(u','), table),
                            {m_order.branch, m_order.number});
         while (rows->next()) {
             QVariantList key;

@@ -95,15 +95,15 @@ Applied apply(const QSqlDatabase& db, const OrderKey& order, const Delta& delta)
                  .isValid())
             refuse(QStringLiteral("Alterações da posição de estoque (alteração %1): item %2 não pertence ao pedido.").arg(number).arg(item.left(10)));
         execChange(db, QStringLiteral("DELETE FROM RESPRODPED WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRITEMPED = ? AND ") + lotWhere,
-                QVariantList{order.branch, order.number, item} + lotValues(lot));
+                   QVariantList{order.branch, order.number, item} + lotValues(lot));
         if (wanted > 0) {
             const QString reservation = QStringLiteral("%1").arg(nextCounterValue(db, QStringLiteral("RESPRODPED")), 10, 10, QLatin1Char('0'));
             execChange(db,
-                    QStringLiteral("INSERT INTO RESPRODPED (NRRESPRODPED, CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODRES, CDFILIALDEP, CDALMOXARIFE,"
-                                   " CDLOCALESTOQ, NRLOTEESTQ, NRSUBLOTE, QTRESPRODPED, QTRESPRODARR, DTRESPRODPED)"
-                                   " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                    {reservation, order.branch, order.number, item, lot.product, lot.branch, lot.store, lot.place, lot.lot, lot.subLot,
-                     wanted, roundedAt >= 0 ? values.at(roundedAt) : QVariant(), QDateTime::currentDateTime()});
+                       QStringLiteral("INSERT INTO RESPRODPED (NRRESPRODPED, CDFILIAL, NRPEDIDO, NRITEMPED, CDPRODRES, CDFILIALDEP, CDALMOXARIFE,"
+                                      " CDLOCALESTOQ, NRLOTEESTQ, NRSUBLOTE, QTRESPRODPED, QTRESPRODARR, DTRESPRODPED)"
+                                      " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                       {reservation, order.branch, order.number, item, lot.product, lot.branch, lot.store, lot.place, lot.lot, lot.subLot,
+                        wanted, roundedAt >= 0 ? values.at(roundedAt) : QVariant(), QDateTime::currentDateTime()});
         }
         if (!applied.lots.contains(lot))
             applied.lots << lot;

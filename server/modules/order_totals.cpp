@@ -48,9 +48,9 @@ void writeOrderTotals(const QSqlDatabase& db, const OrderKey& order, double good
 {
     const QVariant changed = changedAt.isValid() ? QVariant(changedAt) : QVariant();
     execChange(db,
-            QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
-                           " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
-            {goods, goods, changed, order.branch, order.number});
+               QStringLiteral("UPDATE PEDIDO SET VRTOTALPED = ?, VRTOTPEDLIQ = ?, DTHRALTPED = COALESCE(?, DTHRALTPED)"
+                              " WHERE CDFILIAL = ? AND NRPEDIDO = ?"),
+               {goods, goods, changed, order.branch, order.number});
 }
 
 // VRPARCELA of each term from the order's item totals.
@@ -73,17 +73,18 @@ void writeInstallments(const QSqlDatabase& db, const OrderKey& order, OrderTotal
     const QList<Cents> values = splitByPercentages(Cents::fromValue(totals.receivable), percentages);
     for (qsizetype n = 0; n < days.size(); ++n)
         execChange(db, QStringLiteral("UPDATE PRAZOPGTOPED SET VRPARCELA = ? WHERE CDFILIAL = ? AND NRPEDIDO = ? AND NRDIASPGTOPED = ?"),
-                {values.at(n).value(), order.branch, order.number, days.at(n)});
+                   {values.at(n).value(), order.branch, order.number, days.at(n)});
 }
 
 } // namespace
 
 // Per live item: goods = RoundDec(VRPREUNITPED, 2) x QTITEMPED at the cent,
 // less RoundDec(VRDESITPED, 2).
-OrderTotals totalsOfItems(const QList<ItemValue>& items)
+OrderTotals totalsOfItems(const LiveItems& items)
 {
     OrderTotals totals;
-    for (const ItemValue& item : items) {
+    for (const LiveItem& live : items.items) {
+        const ItemValue& item = live.value;
         const double goods = goodsValue(item.unitPrice, item.quantity);
         const double discount = RoundDec(item.discount, 2);
         totals.goods += goods - discount;
@@ -97,17 +98,27 @@ OrderTotals totalsOfItems(const QList<ItemValue>& items)
     return totals;
 }
 
-OrderTotals itemTotals(const QSqlDatabase& db, const OrderKey& order)
+LiveItems readLiveItems(const QSqlDatabase& db, const OrderKey& order)
 {
     KeptStatement items(db,
-                        QStringLiteral("SELECT VRPREUNITPED, QTITEMPED, VRDESITPED, IDPRODBONIF FROM ITEMPEDIDO"
-                                       " WHERE CDFILIAL = ? AND NRPEDIDO = ? AND IDSITITEMPED <> '5'"),
+                        QStringLiteral("SELECT I.NRITEMPED, I.CDPRODUTO, I.VRPREUNITPED, I.QTITEMPED, I.VRDESITPED, I.IDPRODBONIF, C.CDGRUPOFISC"
+                                       " FROM ITEMPEDIDO I INNER JOIN PEDIDO P ON P.CDFILIAL = I.CDFILIAL AND P.NRPEDIDO = I.NRPEDIDO"
+                                       " LEFT JOIN CLIENTE C ON C.CDCLIENTE = P.CDCLIENTE"
+                                       " WHERE I.CDFILIAL = ? AND I.NRPEDIDO = ? AND I.IDSITITEMPED <> '5' ORDER BY I.NRITEMPED"),
                         {order.branch, order.number});
-    QList<ItemValue> values;
-    while (items->next())
-        values.append({items->value(0).toDouble(), items->value(1).toDouble(), items->value(2).toDouble(),
-                       items->value(3).toString() == u"S"});
-    return totalsOfItems(values);
+    LiveItems live;
+    while (items->next()) {
+        live.fiscalGroup = items->value(6).toString();
+        live.items.append({items->value(0).toString(), items->value(1).toString(),
+                           {items->value(2).toDouble(), items->value(3).toDouble(), items->value(4).toDouble(),
+                            items->value(5).toString() == u"S"}});
+    }
+    return live;
+}
+
+OrderTotals itemTotals(const QSqlDatabase& db, const OrderKey& order)
+{
+    return totalsOfItems(readLiveItems(db, order));
 }
 
 // The amount to receive leaves out the free goods and adds or deducts the
@@ -130,23 +141,11 @@ void storeInstallments(const QSqlDatabase& db, const OrderKey& order)
 }
 
 void storeOrderValues(const QSqlDatabase& db, const OrderKey& order, const QDateTime& changedAt, StoredBefore stored,
-                      const std::optional<LiveItems>& items)
+                      const std::optional<LiveItems>& known)
 {
-    if (!items) {
-        const OrderTotals totals = itemTotals(db, order);
-        writeOrderTotals(db, order, totals.goods, changedAt);
-        storeOrdersTaxes(db, order.branch, {order.number}, stored);   // in batches: an order of many lines
-        writeInstallments(db, order, totals);
-        return;
-    }
-    QList<ItemValue> values;
-    QList<TaxedItem> taxed;
-    for (const LiveItem& item : items->items) {
-        values.append(item.value);
-        taxed.append({item.number, item.product, netGoodsValue(item.value.unitPrice, item.value.quantity, item.value.discount)});
-    }
-    const OrderTotals totals = totalsOfItems(values);
+    const LiveItems items = known ? *known : readLiveItems(db, order);
+    const OrderTotals totals = totalsOfItems(items);
     writeOrderTotals(db, order, totals.goods, changedAt);
-    storeOrderTaxes(db, order.branch, order.number, items->fiscalGroup, taxed, stored);
+    storeOrderTaxes(db, order.branch, order.number, items, stored);
     writeInstallments(db, order, totals);
 }

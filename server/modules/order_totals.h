@@ -2,11 +2,11 @@
 // An order's totals worked out from its stored items, taxes and charges:
 // what GetImposEncar shows and what the terms' installments share out.
 
+#include "goods_value.h"
 #include "money.h"
 #include "order_packets.h"
 #include "tax_model.h"
 
-#include <QList>
 #include <optional>
 
 class QDateTime;
@@ -21,31 +21,14 @@ struct OrderTotals {
     double receivable = 0;                          // the amount to receive (VRRECEBIMENTO)
 };
 
-// What an item gives the totals.
-struct ItemValue {
-    double unitPrice = 0;    // VRPREUNITPED
-    double quantity = 0;     // QTITEMPED
-    double discount = 0;     // VRDESITPED
-    bool freeGood = false;   // IDPRODBONIF "S"
-};
-
 // Cancelled items count nothing; an order that is not stored totals 0.
 // itemTotals fills only what the items give (goods, discount, bonus), as
 // totalsOfItems does for the live items.
 OrderTotals itemTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
-OrderTotals totalsOfItems(const QList<ItemValue>& items);
+OrderTotals totalsOfItems(const LiveItems& items);
+// The order's live items with its customer's fiscal group.
+LiveItems readLiveItems(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
 
-// An order's live items as a caller has read them, by NRITEMPED, with the
-// customer's fiscal group.
-struct LiveItem {
-    QString number;    // NRITEMPED
-    QString product;   // CDPRODUTO
-    ItemValue value;
-};
-struct LiveItems {
-    QString fiscalGroup;
-    QList<LiveItem> items;
-};
 OrderTotals orderTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
 
 inline Cents orderReceivable(const QSqlDatabase& db, const OrderPackets::OrderKey& order)
@@ -63,9 +46,9 @@ void storeOrderTotals(const QSqlDatabase& db, const OrderPackets::OrderKey& orde
 // must be stored first.
 void storeInstallments(const QSqlDatabase& db, const OrderPackets::OrderKey& order);
 
-// All of the above after the items changed: totals, the taxes
-// (storeOrdersTaxes), then the installments. `items`: the live items as
-// stored now, when the caller has them.
+// All of the above after the items changed: totals, the taxes, then the
+// installments, from one read of the live items, or from `items` when the
+// caller has them as stored now.
 void storeOrderValues(const QSqlDatabase& db, const OrderPackets::OrderKey& order, const QDateTime& changedAt = {},
                       StoredBefore stored = StoredBefore::Yes, const std::optional<LiveItems>& items = std::nullopt);
 

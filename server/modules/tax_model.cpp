@@ -189,7 +189,7 @@ void removeTaxes(const QSqlDatabase& db, const QString& branch, const QString& o
 
 } // namespace
 
-void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders, StoredBefore stored)
+void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders)
 {
     constexpr qsizetype ordersPerRound = 500;
     RuleBook rules(db);
@@ -220,7 +220,6 @@ void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStri
             appendItemTaxes(taxesByOrder[row.at(0).toString()], row.at(1).toString(), goods,
                             rules.of(row.at(6).toString(), row.at(2).toString()));
         }
-        if (stored == StoredBefore::Yes)
             removeTaxes(db, branch, inRound, round);
         for (auto order = taxesByOrder.cbegin(); order != taxesByOrder.cend(); ++order)
             writer.add(branch, order.key(), *order);
@@ -228,13 +227,13 @@ void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStri
     }
 }
 
-void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order, const QString& fiscalGroup,
-                     const QList<TaxedItem>& items, StoredBefore stored)
+void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order, const LiveItems& items,
+                     StoredBefore stored)
 {
     RuleBook rules(db);
     QList<ItemTax> taxes;
-    for (const TaxedItem& item : items)
-        appendItemTaxes(taxes, item.item, item.goods, rules.of(fiscalGroup, item.product));
+    for (const LiveItem& item : items.items)
+        appendItemTaxes(taxes, item.number, item.value.netGoods(), rules.of(items.fiscalGroup, item.product));
     if (stored == StoredBefore::Yes)
         removeTaxes(db, branch, QStringLiteral("= ?"), order);
     TaxWriter writer(db);

@@ -4,6 +4,8 @@
 // sets for that product, or for every product, or else at the product's own
 // rate; rate 0 exempts.
 
+#include "goods_value.h"
+
 #include <QList>
 #include <QSqlDatabase>
 #include <QString>
@@ -29,24 +31,15 @@ QList<ItemTax> orderTaxes(const QSqlDatabase& db, const QString& branch, const Q
 // transaction.
 void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order);
 
-// An item to tax: its goods less discount, at the cent.
-struct TaxedItem {
-    QString item;      // NRITEMPED
-    QString product;   // CDPRODUTO
-    double goods = 0;
-};
-
-// Whether orders were stored before the transaction that works out their
-// values: one inserted in it has nothing to replace yet.
-enum class StoredBefore { Yes, No };
-
 // The same for many orders of one branch at once (a price change across
 // orders): a few statements per few hundred orders instead of a dozen per
 // order, with the same rules.
-void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders,
-                      StoredBefore stored = StoredBefore::Yes);
+void storeOrdersTaxes(const QSqlDatabase& db, const QString& branch, const QStringList& orders);
 
-// The same for one order whose live items (by NRITEMPED) and customer's
-// fiscal group the caller has read.
-void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order, const QString& fiscalGroup,
-                     const QList<TaxedItem>& items, StoredBefore stored);
+// Whether an order was stored before the transaction that works out its
+// values: one inserted in it has no taxes to replace yet.
+enum class StoredBefore { Yes, No };
+
+// The same for one order whose live items the caller has read.
+void storeOrderTaxes(const QSqlDatabase& db, const QString& branch, const QString& order, const LiveItems& items,
+                     StoredBefore stored);
