@@ -200,6 +200,7 @@ Row* RecordSetPrivate::newRow()
 
 void RecordSetPrivate::clearRows()
 {
+    ++loads;
     rows.clear();
     view.clear();
     rowById.clear();
@@ -641,7 +642,15 @@ void RecordSet::setCurrentRow(int row)
     if (row < 0 || row >= recordCount())
         d->fail(QStringLiteral("não há registro na posição %1 (há %2).").arg(row).arg(recordCount()));
     const quint64 targetId = d->view[size_t(row)]->id;
+    const quint64 loads = d->loads;
     d->autoPost();
+    if (d->loads != loads) {
+        // What the post set off read the rows again (a store that reloads
+        // what it stored): the position asked for is what still holds.
+        if (isActive() && recordCount() > 0)
+            d->scrollTo(std::min(row, recordCount() - 1), true);
+        return;
+    }
     const Row* target = d->rowById.value(targetId);
     if (!target || target->viewPos < 0)
         d->fail(QStringLiteral("o registro pedido saiu da vista ao gravar o registro atual."));

@@ -212,7 +212,9 @@ public:
     bool isEmpty() const;
     int recNo() const;                       // 1-based; 0 when empty
     int currentRow() const;                  // 0-based view position; -1 when empty
-    void setCurrentRow(int row);             // scroll events; for views
+    // Scroll events; for views. When the automatic post reloads the rows,
+    // the same position (or the last row) of the new rows becomes current.
+    void setCurrentRow(int row);
 
     Bookmark bookmark() const;               // of the current row (null when empty)
     bool bookmarkValid(const Bookmark& bookmark) const;   // row exists and is in the view

@@ -66,6 +66,7 @@ struct RecordSetPrivate {
     std::vector<Row*> view;                   // filtered and sorted
     QHash<quint64, Row*> rowById;
     quint64 lastRowId = 0;
+    quint64 loads = 0;              // times the rows were all replaced
     int current = -1;
     bool eof = true;
     bool bof = true;

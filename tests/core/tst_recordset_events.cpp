@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <tuple>
+
 namespace {
 
 DataPacket itemPacket(int rows)
@@ -421,6 +423,22 @@ private slots:
         QCOMPARE(cds->state(), RecordSet::State::Edit);
         QCOMPARE(cds->recordCount(), 3);
         QCOMPARE(cds->fieldByName("QTITEMPED").asFloat(), 8.0);
+    }
+
+    // A post whose after-event reads the rows again (a store that reloads
+    // what it stored) still lands where the grid asked, or on the last row.
+    void automaticPostThatReloadsKeepsThePosition()
+    {
+        for (const auto& [reloaded, asked, landed] : {std::tuple{3, 2, 2}, std::tuple{2, 2, 1}}) {
+            cds->setData(itemPacket(3));
+            cds->edit();
+            cds->fieldByName("QTITEMPED").setValue(8.0);
+            cds->afterPost = [reloaded = reloaded](RecordSet& rs) { rs.setData(itemPacket(reloaded)); };
+            cds->setCurrentRow(asked);
+            QCOMPARE(cds->currentRow(), landed);
+            QCOMPARE(cds->state(), RecordSet::State::Browse);
+            cds->afterPost = nullptr;
+        }
     }
 
     void failingValidationKeepsOldValue()
