@@ -372,11 +372,7 @@ void TfrmLanPedido::ConfereReserva()
         reservado += lote.at(coluna).toDouble();
     if (reservaConfere(reservado, numero(&itens, "QTITEMPED") * FProduto.vrFatoConv))
         return;
-    mostraItemNoProduto("QTITEMPED");
     dbgPosiEstoq->setReadOnly(false);
-    if (dbgPosiEstoq->columnByField(QStringLiteral("QTRESPRODPED"))) {
-        dbgPosiEstoq->setFocus();
-        dbgPosiEstoq->setSelectedField(QStringLiteral("QTRESPRODPED"));
-    }
+    mostraColunaReservada();
     MensErro(texto(QStringLiteral("QTRES")), true);
 }

@@ -637,17 +637,26 @@ void TfrmLanPedido::sbtVerQuantidadesClick()
         cdsItemPedidoAfterScroll();
 }
 
-void TfrmLanPedido::cdsItemPedidoAfterScroll()
+// The shipping panel, the totals and the discount boxes follow the item's
+// status; true when the item panel shows.
+bool TfrmLanPedido::mostraPaineisDoItem(const QString& situacao)
 {
-    if (!m_pronto)
-        return;
-    const QString situacao = valor(cdsItemPedido, "IDSITITEMPED");
     const bool expedido = situacao == u"4" || situacao == u"7";
     const bool painelItem = expedido || paramPedido(QStringLiteral("IDTABPRECO")) == u"1";
     panItem->setVisible(painelItem);
     panExped->setVisible(expedido);
     for (QWidget* total : std::initializer_list<QWidget*>{lblTotal, nedTotal, lblTotLiq, nedTotLiq, nedDescTotal})
         total->setVisible(painelItem);
+    return painelItem;
+}
+
+void TfrmLanPedido::cdsItemPedidoAfterScroll()
+{
+    if (!m_pronto)
+        return;
+    const QString situacao = valor(cdsItemPedido, "IDSITITEMPED");
+    const bool expedido = situacao == u"4" || situacao == u"7";
+    const bool painelItem = mostraPaineisDoItem(situacao);
     FTipoItemAtual = valor(cdsItemPedido, "IDITPEDDIFER");
 
     if (!valor(cdsItemPedido, "CDPRODUTO").isEmpty()) {
@@ -672,14 +681,7 @@ void TfrmLanPedido::cdsItemPedidoAfterScroll()
         QString exibeImpostos = sn(mostraImpostos);
         QString todos = cdsItemPedido->isEditing() ? QString() : QStringLiteral("T");
         if (querPosicao == u"S" || querQuantidades == u"S" || querImpostos == u"S") {
-            QString produtoEstoque = valor(cdsItemPedido, "CDPRODESTO");
-            if (produtoEstoque.isEmpty() && isDtmDBGeralOpen()) {
-                LookupQuery qryProdEsto(QStringLiteral("qryProdEsto"), dtmDBGeral(),
-                                        QStringLiteral("SELECT A.CDPRODESTO FROM PRODUTO A WHERE A.CDARVPROD = :P_CDARVPROD"));
-                qryProdEsto.setParam(QStringLiteral("P_CDARVPROD"), valor(cdsItemPedido, "CDARVPROD"));
-                qryProdEsto.open();
-                produtoEstoque = qryProdEsto.fieldByName(QStringLiteral("CDPRODESTO")).asString();
-            }
+            QString produtoEstoque = produtoEstoqueDoItem();
             const QJsonArray dados =
                 Servidor(GetDadosAfterScroll,
                          {medCdFilial->text(), QString(), valor(cdsPedido, "NRPEDIDO"), valor(cdsItemPedido, "NRITEMPED"),
@@ -687,12 +689,15 @@ void TfrmLanPedido::cdsItemPedidoAfterScroll()
                           RpcArg::ref(querPosicao), RpcArg::ref(querQuantidades), RpcArg::ref(querImpostos),
                           RpcArg::ref(exibeImpostos), RpcArg::ref(todos), valor(cdsPedido, "CDTIPOOPER")})
                     .toArray();
-            const bool posicaoLivre = !cdsPosiEstoq->hasChanges() || !cdsItemPedido->isEditing();
+            // Unsent reservations stay while their item is being typed, and
+            // while a confirmation that is to send them is under way.
+            const bool posicaoLivre = !cdsPosiEstoq->hasChanges() || (!cdsItemPedido->isEditing() && FConfirmacaoLivre);
             if (posicaoLivre && pgcPadrao->currentWidget() == tshItemPedido && reservaLote && atualizaEstoque) {
                 if (temLinhas(cdsItemPedido) && !valor(cdsItemPedido, "CDARVPROD").isEmpty()) {
                     RecordSet* lotes = situacao == u"4" ? cdsLoteUtil : cdsPosiEstoq;
                     CarregaPacote(*lotes, dados.at(GetDadosAfterScrollResult::PosicaoEstoque));
                     dtsPosiEstoq->setDataSet(lotes);
+                    travaPosicaoDoNovo();
                 } else {
                     cdsPosiEstoq->close();
                     cdsLoteUtil->close();

@@ -586,6 +586,13 @@ public:
     void ConfereDescontoMaximo();
     void ConsisteEstoque();
     void ConfereReserva();
+    // The stock position (the clerk's reservations over the item's lots).
+    void ligaPosicaoEstoque();
+    void mostraColunaReservada();
+    QString produtoEstoqueDoItem();
+    void AtualizaPosiEstoq();
+    void travaPosicaoDoNovo();
+    bool mostraPaineisDoItem(const QString& situacao);
 
     // --- Prices and discounts (pricing.cpp) ---------------------------------------
     RecordSet* cdsPesqPrcBase;

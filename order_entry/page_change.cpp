@@ -135,7 +135,10 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         }
     } else if (page == tshItemPedido) {
         const RecordSet::State estado = cdsPedido->state();
-        if (estado == RecordSet::State::Browse
+        // A confirmation under review shows the items with its changes
+        // still unsent: reading them again would drop the changes.
+        const bool pendentes = cdsItemPedido->hasChanges() || (cdsPosiEstoq->isActive() && cdsPosiEstoq->hasChanges());
+        if ((estado == RecordSet::State::Browse && !pendentes)
             || (estado == RecordSet::State::Edit && !temLinhas(cdsItemPedido)))
             CarregaItens();
         VrTotalItemPed();

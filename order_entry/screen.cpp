@@ -14,6 +14,7 @@
 #include "recordset.h"
 #include "widgets/btnpesquisa.h"
 #include "widgets/datasource.h"
+#include "widgets/dbgrid.h"
 #include "widgets/dateeditplus.h"
 #include "widgets/form.h"
 
@@ -271,6 +272,8 @@ void TfrmLanPedido::ligaEventos()
     ligaPrecos();
     ligaConferenciasDoItem();
     ligaConferenciasDoCabecalho();
+    ligaPosicaoEstoque();
+    dbgPosiEstoq->installEventFilter(this);
     for (DataSource* detalhe : {dtsObser, dtsDadosAdicPed, dtsItemPedido})
         detalhe->onStateChange = [this](DataSource& fonte) { detalheEmEdicao(fonte); };
 }
@@ -282,6 +285,8 @@ bool TfrmLanPedido::eventFilter(QObject* watched, QEvent* event)
             action->setEnabled(static_cast<QWidget*>(watched)->isEnabled());
     if (watched == medCdFilial && event->type() == QEvent::FocusIn && !trocandoDePagina())
         guarded([&] { medCdFilialEnter(); });
+    if (watched == dbgPosiEstoq && event->type() == QEvent::FocusIn && !trocandoDePagina())
+        guarded([&] { AtualizaPosiEstoq(); });
     return TfrmPadraoGrid::eventFilter(watched, event);
 }
 

@@ -9,6 +9,7 @@
 #include "lanpedido_testcase.h"
 
 #include "abort.h"
+#include "consisteproduto.h"
 #include "money.h"
 #include "msgsaldoest.h"
 #include "recordset.h"
@@ -19,6 +20,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 using namespace PedTest;
 
@@ -61,6 +63,8 @@ private slots:
     void situacaoGravadaRecusa_data();
     void situacaoGravadaRecusa();
     void reservaDeveSomarAQuantidade();
+    void reservaDigitada();
+    void reservasDeDoisItens();
 
 private:
     void aoAbrirServidor() override { anterior = qInstallMessageHandler(contaChamadas); }
@@ -478,6 +482,123 @@ void TstItemPost::reservaDeveSomarAQuantidade()
     QVERIFY(lotes.isActive());
     QVERIFY(lotes.hasChanges());
     QCOMPARE(lotes.fieldByName(QStringLiteral("QTRESPRODPED")).asFloat(), reservado + 1);
+}
+
+// What the clerk may type in the stock grid: no new lots, no blocked lot,
+// no negative reservation; a typed row belongs to the item.
+void TstItemPost::reservaDigitada()
+{
+    abrePedidoReservado();
+    RecordSet& itens = *tela->cdsItemPedido;
+    RecordSet& lotes = *tela->cdsPosiEstoq;
+    itens.first();
+    QVERIFY(lotes.isActive() && !lotes.isEmpty());
+    const int linhas = lotes.recordCount();
+    QVERIFY_THROWS_EXCEPTION(Abort, lotes.append());
+    QCOMPARE(lotes.recordCount(), linhas);
+
+    const DataPacket daServidor = lotes.data();
+    DataPacket bloqueado = daServidor;
+    bloqueado.rows[0][bloqueado.indexOf(QStringLiteral("IDDISPCONPED"))] = QStringLiteral("N");
+    lotes.setData(bloqueado);
+    QVERIFY_THROWS_EXCEPTION(Abort, lotes.edit());
+    QVERIFY(scripted->hasMessage(QStringLiteral("Produtos deste almoxarifado e localização não estão disponíveis.")));
+    QCOMPARE(lotes.state(), RecordSet::State::Browse);
+    QCOMPARE(itens.state(), RecordSet::State::Browse);
+    lotes.setData(daServidor);
+
+    lotes.edit();
+    QCOMPARE(itens.state(), RecordSet::State::Edit);
+    QCOMPARE(item("IDITEMERRO").asString(), QStringLiteral("N"));
+    lotes.fieldByName(QStringLiteral("QTRESPRODPED")).setValue(-1.0);
+    QVERIFY_THROWS_EXCEPTION(Abort, lotes.post());
+    QVERIFY(scripted->hasMessage(QStringLiteral("Quantidade a expedir deve ser maior que zero.")));
+    QCOMPARE(lotes.state(), RecordSet::State::Edit);
+    QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshItemPedido);
+
+    lotes.fieldByName(QStringLiteral("QTRESPRODPED")).clear();
+    lotes.fieldByName(QStringLiteral("NRRESPRODPED")).clear();
+    lotes.fieldByName(QStringLiteral("NRITEMPED")).clear();
+    lotes.post();
+    QCOMPARE(lotes.fieldByName(QStringLiteral("QTRESPRODPED")).value(), QVariant(0.0));
+    QCOMPARE(lotes.fieldByName(QStringLiteral("NRRESPRODPED")).asString(), QStringLiteral("XY"));
+    for (const char* chave : {"CDFILIAL", "NRPEDIDO", "NRITEMPED", "CDPRODUTO"})
+        QCOMPARE(lotes.fieldByName(QString::fromUtf8(chave)).asString(), item(chave).asString());
+    itens.cancel();
+}
+
+// A clerk spreads two items of a stored order over their lots. Moving from
+// the first to the second in the grid posts the first, which is stored at
+// once with its reservation (and the order confirmed); the second, typed
+// once the order may be changed again, is stored by Confirm.
+void TstItemPost::reservasDeDoisItens()
+{
+    const QString reservado = abrePedidoReservado();
+    RecordSet& itens = *tela->cdsItemPedido;
+    QCOMPARE(itens.recordCount(), 1);
+    const QString primeiro = item("NRITEMPED").asString();
+    const QString segundo = QStringLiteral("%1").arg(primeiro.toInt() + 1, 10, 10, QLatin1Char('0'));
+    QSqlRecord colunas = demo.record(QStringLiteral("ITEMPEDIDO"));
+    if (colunas.isEmpty())
+        colunas = demo.record(QStringLiteral("itempedido"));
+    QStringList nomes, copia;
+    for (int i = 0; i < colunas.count(); ++i) {
+        nomes << colunas.fieldName(i);
+        copia << (colunas.fieldName(i).compare(QLatin1String("NRITEMPED"), Qt::CaseInsensitive) == 0 ? QStringLiteral("?") : colunas.fieldName(i));
+    }
+    execSql(demo, QStringLiteral("INSERT INTO ITEMPEDIDO (%1) SELECT %2 FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?")
+                      .arg(nomes.join(u','), copia.join(u',')),
+            {segundo, reservado, primeiro});
+    execSql(demo, QStringLiteral("UPDATE PRODUTO SET QTVOLUMES = NULL"));
+    execSql(demo, QStringLiteral("UPDATE ESTOQUE SET QTESTOQUE = 1e9"));
+    abrePedidoReservado();
+    QCOMPARE(itens.recordCount(), 2);
+    const double quantidade = item("QTITEMPED").asFloat();
+    tela->FConfirmacaoLivre = true;
+    // The demo's items are found below the profitability band: authorised.
+    const auto autoriza = [this] {
+        scripted->expectDialog(QStringLiteral("TfrmConsisteProduto"), [](QDialog& dialogo) {
+            static_cast<TfrmConsisteProduto&>(dialogo).responde(QStringLiteral("Autoriza"));
+        });
+    };
+
+    // The first item asks for less, and its lot reserves what it asks.
+    RecordSet& lotes = *tela->cdsPosiEstoq;
+    QCOMPARE(lotes.recordCount(), 1);
+    lotes.edit();
+    lotes.fieldByName(QStringLiteral("QTRESPRODPED")).setValue(quantidade - 4);
+    lotes.post();
+    item("QTITEMPED").setValue(quantidade - 4);
+    autoriza();
+    itens.setCurrentRow(1);
+    QCOMPARE(item("NRITEMPED").asString(), segundo);
+    QCOMPARE(lotes.fieldByName(QStringLiteral("QTRESPRODPED")).asFloat(), 0.0);
+    QVERIFY(!lotes.hasChanges());
+    const auto reservasGravadas = [&] {
+        QSqlQuery gravado = execSql(demo, QStringLiteral("SELECT NRITEMPED, SUM(QTRESPRODPED) FROM RESPRODPED WHERE CDFILIAL = '0001'"
+                                                         " AND NRPEDIDO = ? GROUP BY NRITEMPED ORDER BY NRITEMPED"), {reservado});
+        QList<std::pair<QString, double>> reservas;
+        while (gravado.next())
+            reservas.append({gravado.value(0).toString(), gravado.value(1).toDouble()});
+        return reservas;
+    };
+    QCOMPARE(reservasGravadas(), (QList<std::pair<QString, double>>{{primeiro, quantidade - 4}}));
+    QCOMPARE(selectValue(demo, QStringLiteral("SELECT QTITEMPED FROM ITEMPEDIDO WHERE CDFILIAL = '0001' AND NRPEDIDO = ? AND NRITEMPED = ?"),
+                         {reservado, primeiro}).toDouble(), quantidade - 4);
+    execSql(demo, QStringLiteral("UPDATE PEDIDO SET IDSITPEDIDO = '1' WHERE CDFILIAL = '0001' AND NRPEDIDO = ?"), {reservado});
+    abrePedidoReservado();
+    itens.setCurrentRow(1);
+    tela->FConfirmacaoLivre = true;
+
+    // The second reserves all it asks, and Confirm sends it.
+    lotes.edit();
+    lotes.fieldByName(QStringLiteral("QTRESPRODPED")).setValue(quantidade);
+    lotes.post();
+    autoriza();
+    tela->sbtConfirmarClick();
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Browse);
+
+    QCOMPARE(reservasGravadas(), (QList<std::pair<QString, double>>{{primeiro, quantidade - 4}, {segundo, quantidade}}));
 }
 
 QTEST_MAIN(TstItemPost)
