@@ -181,7 +181,7 @@ void TfrmLanPedido::cdsPedidoBeforePost()
             confereEstoqueDoPedido();
 
         if (editando) {
-            if (!temLinhas(cdsItemPedido) || valor(cdsItemPedido, "NRPEDIDO") != valor(cdsPedido, "NRPEDIDO"))
+            if (itensDeOutroPedido())
                 CarregaItens();
             if (entrega.value().toString() != entrega.oldValue().toString() && pgcPadrao->currentWidget() != tshItemPedido)
                 MudaData(true);

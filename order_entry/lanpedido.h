@@ -853,6 +853,7 @@ private:
     std::array<RpcArg, Rpc::LanPedido::GetPgcChange.args.size()> argumentosPgcChange() const;
     void carregaFiliais();
     bool prazosDeOutroPedido() const;
+    bool itensDeOutroPedido() const;
     QString texto(const QString& key) const { return msgPadrao.Msg(key); }
     void mostraItemNoProduto(const char* field = "CDARVPROD");
     QDate depDtRetiradaData() const;

@@ -108,6 +108,15 @@ bool TfrmLanPedido::prazosDeOutroPedido() const
         || cdsPrazoPgto->fieldByName(QStringLiteral("NRPEDIDO")).asString() != valor(cdsPedido, "NRPEDIDO");
 }
 
+// The items loaded belong to another order (or none are loaded): the list
+// scrolls without reading items, so those of the order looked at before
+// may still be there when another one is changed.
+bool TfrmLanPedido::itensDeOutroPedido() const
+{
+    return !temLinhas(cdsItemPedido) || valor(cdsItemPedido, "NRPEDIDO") != valor(cdsPedido, "NRPEDIDO")
+        || valor(cdsItemPedido, "CDFILIAL") != valor(cdsPedido, "CDFILIAL");
+}
+
 void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
 {
     QWidget* page = pgcPadrao->currentWidget();
@@ -139,7 +148,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         // still unsent: reading them again would drop the changes.
         const bool pendentes = cdsItemPedido->hasChanges() || (cdsPosiEstoq->isActive() && cdsPosiEstoq->hasChanges());
         if ((estado == RecordSet::State::Browse && !pendentes)
-            || (estado == RecordSet::State::Edit && !temLinhas(cdsItemPedido)))
+            || (estado == RecordSet::State::Edit && itensDeOutroPedido()))
             CarregaItens();
         VrTotalItemPed();
         if (estado == RecordSet::State::Edit && temLinhas(cdsItemPedido))
@@ -154,7 +163,7 @@ void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)
         if (!cdsDadosAdicPed->isEditing())
             CarregaPacote(*cdsDadosAdicPed, elementos.at(GetPgcChangeResult::DadosAdicionais));
     } else if (page == tshFormaPgto) {
-        if (!itensEmEdicao() && !pedidoEmEdicao())
+        if ((!itensEmEdicao() && !pedidoEmEdicao()) || (cdsPedido->state() == RecordSet::State::Edit && itensDeOutroPedido()))
             CarregaItens();
         const bool alteraModalidade = paramPedido(QStringLiteral("IDALTMODPAG")) != u"N";
         dbeModPgto->setEnabled(alteraModalidade);

@@ -338,6 +338,26 @@ void TstLanPedido::itensRecarregamEmConsulta()
     tela->selecionaPagina(tela->tshPadrao);
     tela->selecionaPagina(tela->tshItemPedido);
     QCOMPARE(tela->cdsItemPedido->recordCount(), demoItemCount);
+
+    // The list scrolls to an open order without reading items; changing it
+    // must not show, nor let the clerk edit, those of the order seen before.
+    const QString visto = valor(tela->cdsPedido, "NRPEDIDO");
+    tela->selecionaPagina(tela->tshPadrao);
+    QSqlQuery query(demo);
+    QVERIFY(query.prepare(QStringLiteral("SELECT MIN(P.NRPEDIDO) FROM PEDIDO P INNER JOIN ITEMPEDIDO I ON I.CDFILIAL = P.CDFILIAL"
+                                         " AND I.NRPEDIDO = P.NRPEDIDO WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO = '1'"
+                                         " AND P.IDTIPOPEDIDO = '1' AND P.NRPEDIDO <> ?")));
+    query.addBindValue(visto);
+    QVERIFY(query.exec() && query.next());
+    const QString aberto = query.value(0).toString();
+    tela->cdsPedido->setData(orderRows(demo, QStringLiteral("PEDIDO"), tela->cdsPedido->fieldDefs(), QStringLiteral("0001"), aberto));
+    tela->dtsPadraoStateChange();
+    tela->sbtAlterarClick();
+    QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Edit);
+    for (QWidget* pagina : {tela->tshItemPedido, tela->tshFormaPgto}) {
+        tela->selecionaPagina(pagina);
+        QCOMPARE(valor(tela->cdsItemPedido, "NRPEDIDO"), aberto);
+    }
 }
 
 void TstLanPedido::cancelarInclusao_data()
