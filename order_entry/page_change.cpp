@@ -110,9 +110,13 @@ bool TfrmLanPedido::prazosDeOutroPedido() const
 
 // The items loaded belong to another order (or none are loaded): the list
 // scrolls without reading items, so those of the order looked at before
-// may still be there when another one is changed.
+// may still be there when another one is changed. Items holding unsent
+// changes are this order's own work (all of them may have been deleted)
+// and are never read over.
 bool TfrmLanPedido::itensDeOutroPedido() const
 {
+    if (cdsItemPedido->hasChanges())
+        return false;
     return !temLinhas(cdsItemPedido) || valor(cdsItemPedido, "NRPEDIDO") != valor(cdsPedido, "NRPEDIDO")
         || valor(cdsItemPedido, "CDFILIAL") != valor(cdsPedido, "CDFILIAL");
 }

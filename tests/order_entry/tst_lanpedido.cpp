@@ -358,6 +358,13 @@ void TstLanPedido::itensRecarregamEmConsulta()
         tela->selecionaPagina(pagina);
         QCOMPARE(valor(tela->cdsItemPedido, "NRPEDIDO"), aberto);
     }
+    // Every item deleted and still unsent: neither page reads them back.
+    while (temLinhas(tela->cdsItemPedido))
+        tela->cdsItemPedido->deleteRecord();
+    for (QWidget* pagina : {tela->tshItemPedido, tela->tshFormaPgto, tela->tshItemPedido}) {
+        tela->selecionaPagina(pagina);
+        QCOMPARE(tela->cdsItemPedido->recordCount(), 0);
+    }
 }
 
 void TstLanPedido::cancelarInclusao_data()
