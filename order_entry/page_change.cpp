@@ -239,6 +239,10 @@ void TfrmLanPedido::CarregaItens()
                                           {medCdFilial->text(), valor(cdsPedido, "NRPEDIDO"),
                                            valor(cdsPedido, "IDSITPEDIDO")}).toArray();
     CarregaPacote(*cdsLancNf, resultado.at(GetItemPedidoResult::LancamentosNf));
+    // The item taxes shown were those of an item now replaced; they come
+    // again when an item is looked at, not while one is being changed.
+    if (cdsItemProImpos->isActive())
+        cdsItemProImpos->emptyDataSet();
     {
         ControlsFreeze congelaItens(*cdsItemPedido);
         const PaintOnce pintaUmaVez(*this);

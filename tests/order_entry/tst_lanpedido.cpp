@@ -352,11 +352,14 @@ void TstLanPedido::itensRecarregamEmConsulta()
     const QString aberto = query.value(0).toString();
     tela->cdsPedido->setData(orderRows(demo, QStringLiteral("PEDIDO"), tela->cdsPedido->fieldDefs(), QStringLiteral("0001"), aberto));
     tela->dtsPadraoStateChange();
+    QVERIFY(temLinhas(tela->cdsItemProImpos));
     tela->sbtAlterarClick();
     QCOMPARE(tela->cdsPedido->state(), RecordSet::State::Edit);
     for (QWidget* pagina : {tela->tshItemPedido, tela->tshFormaPgto}) {
         tela->selecionaPagina(pagina);
         QCOMPARE(valor(tela->cdsItemPedido, "NRPEDIDO"), aberto);
+        // Nor the taxes of the item seen before.
+        QVERIFY(!temLinhas(tela->cdsItemProImpos));
     }
     // Every item deleted and still unsent: neither page reads them back.
     while (temLinhas(tela->cdsItemPedido))
