@@ -450,8 +450,10 @@ void TfrmLanPedido::Vd_Geral()
 void TfrmLanPedido::Vd_DataPedido(bool Consist)
 {
     const std::optional<RecusaData> recusa = confereDataPedido(digitada(depDtRetirada), QDateTime::currentDateTime(), Consist);
-    if (!recusa)
+    if (!recusa) {
+        guardaDataNoCabecalho(*depDtRetirada, "DTPEDIDO");
         return;
+    }
     revalidaPaginaDaData();
     if (!depDtRetirada->isEmpty() && !depData->isEmpty() && !dbeCliente->text().trimmed().isEmpty()
         && !dbeVendedor->text().trimmed().isEmpty()) {
@@ -486,16 +488,29 @@ void TfrmLanPedido::Vd_DataEntrega(bool Consist)
         }
         recusaCabecalho(recusa->chave, recusa->citaTexto, depData->text());
     }
-    if (cdsItemPedido->state() != RecordSet::State::Insert)
+    if (cdsItemPedido->state() == RecordSet::State::Insert) {
+        // A new item follows a delivery day typed for the order, at its own hour.
+        Field& entregaItem = campo(cdsItemPedido, "DTENTITPED");
+        const QDate dia = depData->date();
+        if (dia.isValid() && dia != campo(cdsPedido, "DTENTPED").asDateTime().date() && !entregaItem.isNull())
+            entregaItem.setValue(QDateTime(dia, entregaItem.asDateTime().time()));
+        const QString prazo = dbePrazo->text();
+        if (!valor(cdsPedido, "DSPRAZOENTPED").isEmpty() && prazo != valor(cdsPedido, "DSPRAZOENTPED"))
+            grava(cdsPedido, "DSPRAZOENTPED", prazo);
+    }
+    guardaDataNoCabecalho(*depData, "DTENTPED");
+}
+
+// A date the clerk leaves in its editor is the order's at once, as the
+// commitment and the industry flag are: a page shown again reads the
+// order, and would otherwise show the date from before the typing.
+void TfrmLanPedido::guardaDataNoCabecalho(const TDateEditPlus& editor, const char* nome)
+{
+    if (!pedidoEmEdicao() || !editor.date().isValid())
         return;
-    // A new item follows a delivery day typed for the order, at its own hour.
-    Field& entregaItem = campo(cdsItemPedido, "DTENTITPED");
-    const QDate dia = depData->date();
-    if (dia.isValid() && dia != campo(cdsPedido, "DTENTPED").asDateTime().date() && !entregaItem.isNull())
-        entregaItem.setValue(QDateTime(dia, entregaItem.asDateTime().time()));
-    const QString prazo = dbePrazo->text();
-    if (!valor(cdsPedido, "DSPRAZOENTPED").isEmpty() && prazo != valor(cdsPedido, "DSPRAZOENTPED"))
-        grava(cdsPedido, "DSPRAZOENTPED", prazo);
+    Field& data = campo(cdsPedido, nome);
+    if (data.isNull() || data.asDateTime().date() != editor.date())
+        data.setValue(QDateTime(editor.date(), data.isNull() ? QTime(0, 0) : data.asDateTime().time()));
 }
 
 // A date refused while another page shows: that page's own checks run

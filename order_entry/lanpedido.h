@@ -854,6 +854,7 @@ private:
     void carregaFiliais();
     bool prazosDeOutroPedido() const;
     bool itensDeOutroPedido() const;
+    void guardaDataNoCabecalho(const TDateEditPlus& editor, const char* nome);
     QString texto(const QString& key) const { return msgPadrao.Msg(key); }
     void mostraItemNoProduto(const char* field = "CDARVPROD");
     QDate depDtRetiradaData() const;

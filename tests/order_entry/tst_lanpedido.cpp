@@ -12,6 +12,7 @@
 #include "cds_values.h"
 #include "eventguard.h"
 #include "widgets/datasource.h"
+#include "widgets/dateeditplus.h"
 #include "widgets/dbedits.h"
 #include "widgets/dbgrid.h"
 #include "widgets/numberedit.h"
@@ -395,6 +396,10 @@ void TstLanPedido::cancelarInclusao()
     tela->cdsPedido->fieldByName(QStringLiteral("CDCLIENTE")).setValue(QStringLiteral("000000000000000000001"));
     // The branch prices by customer tables: items wait for a customer.
     tela->cdsPedido->fieldByName(QStringLiteral("NRINSJURCLIE")).setValue(QStringLiteral("11222333000181"));
+    const QDate entrega = QDate::currentDate().addDays(5);
+    // The clerk types the delivery day and leaves it for the items page.
+    tela->depData->setDate(entrega);
+    tela->depData->onExit(*tela->depData);
     tela->selecionaPagina(tela->tshItemPedido);
     QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshItemPedido);
     QCOMPARE(tela->cdsItemPedido->state(), RecordSet::State::Insert);
@@ -416,6 +421,9 @@ void TstLanPedido::cancelarInclusao()
         QCOMPARE(tela->cdsPedido->fieldByName(QStringLiteral("CDCLIENTE")).asString(),
                  QStringLiteral("000000000000000000001"));
         QCOMPARE(tela->pgcPadrao->currentWidget(), tela->tshItemPedido);
+        // The delivery day typed before the items is still there.
+        tela->selecionaPagina(tela->tshDadosPed);
+        QCOMPARE(tela->depData->date(), entrega);
         tela->cdsPedido->cancel();
     }
 }
