@@ -341,7 +341,13 @@ void TfrmLanPedido::ligaEventosItemPedido()
         FTipoItemAtual = field.asString();
     };
     campo(&cds, "CDPRODUTO").onChange = [this](Field& field) {
-        if (cdsItemPedido->state() != RecordSet::State::Edit || field.oldValue() == field.value())
+        // In a new row too, a product typed over one already priced is
+        // priced afresh: the kind of the first one's price (adjusted, say)
+        // would find no price of the second, which kept the first's.
+        const RecordSet::State estado = cdsItemPedido->state();
+        const bool trocaNaLinhaNova = estado == RecordSet::State::Insert && !FTipoItemAtual.isEmpty();
+        const bool trocaNoItem = estado == RecordSet::State::Edit && field.oldValue() != field.value();
+        if (!trocaNaLinhaNova && !trocaNoItem)
             return;
         const DBGridColumn* condicao = dbgItemPedido ? dbgItemPedido->columnByField(QStringLiteral("CDTIPODESC")) : nullptr;
         const bool condicaoMudou = condicao && valor(cdsItemPedido, "CDTIPODESC") != FCdTipoDescAnterior;

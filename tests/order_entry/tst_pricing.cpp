@@ -227,6 +227,22 @@ void TstPricing::precoDaTabelaComCascata()
     QTEST(tela->FTipoItemAtual, "tipo");
     if (!condicao.isEmpty())
         QCOMPARE(item("QTSEGTPDESC").asFloat(), cascata[1]);
+
+    // Another product typed over the row is priced afresh, whatever the
+    // kind of price the first one took.
+    const QString outro = demoValue(demo, QStringLiteral("SELECT MAX(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I"
+                                                         " ON I.CDPRODUTO = P.CDPRODUTO WHERE I.CDPRECOBASE = '02'"
+                                                         " AND I.IDITPEDDIFER = 'N' AND I.DTINIVALIPB < CURRENT_TIMESTAMP"
+                                                         " AND I.DTFIMVALIPB > CURRENT_TIMESTAMP AND P.CDARVPROD <> ?"),
+                                    {produto})
+                              .toString();
+    const double outroBase = precoDaTabela(QStringLiteral("02"), outro);
+    QVERIFY(outroBase != base);
+    item("CDARVPROD").setValue(outro);
+    item("CDPRODUTO").setValue(demoValue(demo, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDARVPROD = ?"), {outro}));
+    tela->PrecoBase(false);
+    QCOMPARE(item("VRPRTABITPED").asFloat(), outroBase);
+    QTEST(item("IDITPEDDIFER").asString(), "tipo");
     QVERIFY(scripted->messages().isEmpty());
 }
 
