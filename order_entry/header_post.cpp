@@ -150,10 +150,8 @@ void TfrmLanPedido::cdsPedidoBeforePost()
         // those the clerk typed under the same modality.
         if (!cdsPrazoPgto->isEditing() && cdsPedido->state() != RecordSet::State::Insert && !m_refazendoPaginaPagamento)
             confereModalidade(false);
-        Field& entrega = campo(cdsPedido, "DTENTPED");
-        const QTime hora = entrega.isNull() ? QTime(0, 0) : entrega.asDateTime().time();
-        if (entrega.isNull() || entrega.asDateTime().date() != depData->date())
-            entrega.setValue(QDateTime(depData->date(), hora));
+        guardaDataNoCabecalho(*depData, "DTENTPED");
+        const Field& entrega = campo(cdsPedido, "DTENTPED");
         if (cdsPedido->state() == RecordSet::State::Insert) {
             grava(cdsPedido, "DTHRLANPED", QDateTime::currentDateTime());
             grava(cdsPedido, "CDOPELANPED", Operador());

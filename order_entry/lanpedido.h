@@ -40,6 +40,7 @@
 #include <array>
 #include <concepts>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -852,6 +853,7 @@ private:
     void mudaPagina(const std::function<void()>& reattach);
     std::array<RpcArg, Rpc::LanPedido::GetPgcChange.args.size()> argumentosPgcChange() const;
     void carregaFiliais();
+    bool linhasDeOutroPedido(const RecordSet* cds, std::initializer_list<const char*> chaves) const;
     bool prazosDeOutroPedido() const;
     bool itensDeOutroPedido() const;
     void guardaDataNoCabecalho(const TDateEditPlus& editor, const char* nome);

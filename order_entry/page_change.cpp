@@ -26,6 +26,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <algorithm>
 
 using namespace LanPedido;
 using namespace Rpc::LanPedido;
@@ -101,11 +102,17 @@ std::array<RpcArg, GetPgcChange.args.size()> TfrmLanPedido::argumentosPgcChange(
             medCdFilial->text(), valor(cdsPedido, "NRPEDIDO"), valor(cdsPedido, "IDSITPEDIDO")};
 }
 
-// The payment terms loaded belong to another order (or none are loaded).
+// The rows loaded belong to another order than the header's, by the key
+// fields given, or none are loaded.
+bool TfrmLanPedido::linhasDeOutroPedido(const RecordSet* cds, std::initializer_list<const char*> chaves) const
+{
+    return !temLinhas(cds)
+        || std::any_of(chaves.begin(), chaves.end(), [&](const char* chave) { return valor(cds, chave) != valor(cdsPedido, chave); });
+}
+
 bool TfrmLanPedido::prazosDeOutroPedido() const
 {
-    return !temLinhas(cdsPrazoPgto)
-        || cdsPrazoPgto->fieldByName(QStringLiteral("NRPEDIDO")).asString() != valor(cdsPedido, "NRPEDIDO");
+    return linhasDeOutroPedido(cdsPrazoPgto, {"NRPEDIDO"});
 }
 
 // The items loaded belong to another order (or none are loaded): the list
@@ -115,10 +122,7 @@ bool TfrmLanPedido::prazosDeOutroPedido() const
 // and are never read over.
 bool TfrmLanPedido::itensDeOutroPedido() const
 {
-    if (cdsItemPedido->hasChanges())
-        return false;
-    return !temLinhas(cdsItemPedido) || valor(cdsItemPedido, "NRPEDIDO") != valor(cdsPedido, "NRPEDIDO")
-        || valor(cdsItemPedido, "CDFILIAL") != valor(cdsPedido, "CDFILIAL");
+    return !cdsItemPedido->hasChanges() && linhasDeOutroPedido(cdsItemPedido, {"CDFILIAL", "NRPEDIDO"});
 }
 
 void TfrmLanPedido::mudaPagina(const std::function<void()>& reattach)

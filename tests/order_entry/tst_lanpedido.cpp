@@ -8,6 +8,7 @@
 #include "lanpedido_unit.h"
 #include "recordset.h"
 #include "store/database.h"
+#include "store/sql.h"
 #include "taxnumbers.h"
 #include "cds_values.h"
 #include "eventguard.h"
@@ -344,13 +345,13 @@ void TstLanPedido::itensRecarregamEmConsulta()
     // must not show, nor let the clerk edit, those of the order seen before.
     const QString visto = valor(tela->cdsPedido, "NRPEDIDO");
     tela->selecionaPagina(tela->tshPadrao);
-    QSqlQuery query(demo);
-    QVERIFY(query.prepare(QStringLiteral("SELECT MIN(P.NRPEDIDO) FROM PEDIDO P INNER JOIN ITEMPEDIDO I ON I.CDFILIAL = P.CDFILIAL"
-                                         " AND I.NRPEDIDO = P.NRPEDIDO WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO = '1'"
-                                         " AND P.IDTIPOPEDIDO = '1' AND P.NRPEDIDO <> ?")));
-    query.addBindValue(visto);
-    QVERIFY(query.exec() && query.next());
-    const QString aberto = query.value(0).toString();
+    const QString aberto = selectValue(demo, QStringLiteral("SELECT MIN(P.NRPEDIDO) FROM PEDIDO P INNER JOIN ITEMPEDIDO I"
+                                                            " ON I.CDFILIAL = P.CDFILIAL AND I.NRPEDIDO = P.NRPEDIDO"
+                                                            " WHERE P.CDFILIAL = '0001' AND P.IDSITPEDIDO = '1'"
+                                                            " AND P.IDTIPOPEDIDO = '1' AND P.NRPEDIDO <> ?"),
+                                           {visto})
+                               .toString();
+    QVERIFY(!aberto.isEmpty());
     tela->cdsPedido->setData(orderRows(demo, QStringLiteral("PEDIDO"), tela->cdsPedido->fieldDefs(), QStringLiteral("0001"), aberto));
     tela->dtsPadraoStateChange();
     QVERIFY(temLinhas(tela->cdsItemProImpos));

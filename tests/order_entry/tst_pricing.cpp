@@ -90,7 +90,10 @@ private:
     // modality `modalidade`, items as given (product code, price, kind).
     void abrePedido(const QString& base, const QString& modalidade, const QString& cliente = QStringLiteral("000001"));
     void novoItem(const QString& produto, double quantidade = 2);
-    QString produtoDaTabela(const QString& base, const QString& tipo = QStringLiteral("N"));
+    // The first product with a price of the kind in the table, other than `exceto`.
+    QString produtoDaTabela(const QString& base, const QString& tipo = QStringLiteral("N"), const QString& exceto = QString());
+    // The product typed in the item row: its tree code and internal code.
+    void digitaProduto(const QString& produto);
     double precoDaTabela(const QString& base, const QString& produto, const QString& tipo = QStringLiteral("N"));
     Field& item(const char* name) { return tela->cdsItemPedido->fieldByName(QString::fromUtf8(name)); }
     // A new item on the items page, where the clerk works: a refusal then
@@ -135,8 +138,7 @@ void TstPricing::abrePedido(const QString& base, const QString& modalidade, cons
 void TstPricing::novoItem(const QString& produto, double quantidade)
 {
     tela->insereItem();
-    item("CDARVPROD").setValue(produto);
-    item("CDPRODUTO").setValue(demoValue(demo, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDARVPROD = ?"), {produto}));
+    digitaProduto(produto);
     item("QTITEMPED").setValue(quantidade);
     item("DTENTITPED").setValue(QDateTime(QDate::currentDate().addDays(3), QTime(14, 0)));
 }
@@ -163,12 +165,18 @@ QString TstPricing::saiDaColuna(bool& recusado)
     return vistas.isEmpty() ? QString() : vistas.last().text;
 }
 
-QString TstPricing::produtoDaTabela(const QString& base, const QString& tipo)
+void TstPricing::digitaProduto(const QString& produto)
+{
+    item("CDARVPROD").setValue(produto);
+    item("CDPRODUTO").setValue(demoValue(demo, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDARVPROD = ?"), {produto}));
+}
+
+QString TstPricing::produtoDaTabela(const QString& base, const QString& tipo, const QString& exceto)
 {
     return demoValue(demo, QStringLiteral("SELECT MIN(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I ON I.CDPRODUTO = P.CDPRODUTO"
                                           " WHERE I.CDPRECOBASE = ? AND I.IDITPEDDIFER = ? AND I.DTFIMVALIPB > CURRENT_TIMESTAMP"
-                                          " AND I.DTINIVALIPB < CURRENT_TIMESTAMP"),
-                     {base, tipo})
+                                          " AND I.DTINIVALIPB < CURRENT_TIMESTAMP AND P.CDARVPROD <> COALESCE(?, '')"),
+                     {base, tipo, exceto})
         .toString();
 }
 
@@ -230,16 +238,10 @@ void TstPricing::precoDaTabelaComCascata()
 
     // Another product typed over the row is priced afresh, whatever the
     // kind of price the first one took.
-    const QString outro = demoValue(demo, QStringLiteral("SELECT MAX(P.CDARVPROD) FROM PRODUTO P JOIN ITEMPRECOBASE I"
-                                                         " ON I.CDPRODUTO = P.CDPRODUTO WHERE I.CDPRECOBASE = '02'"
-                                                         " AND I.IDITPEDDIFER = 'N' AND I.DTINIVALIPB < CURRENT_TIMESTAMP"
-                                                         " AND I.DTFIMVALIPB > CURRENT_TIMESTAMP AND P.CDARVPROD <> ?"),
-                                    {produto})
-                              .toString();
+    const QString outro = produtoDaTabela(QStringLiteral("02"), QStringLiteral("N"), produto);
     const double outroBase = precoDaTabela(QStringLiteral("02"), outro);
     QVERIFY(outroBase != base);
-    item("CDARVPROD").setValue(outro);
-    item("CDPRODUTO").setValue(demoValue(demo, QStringLiteral("SELECT CDPRODUTO FROM PRODUTO WHERE CDARVPROD = ?"), {outro}));
+    digitaProduto(outro);
     tela->PrecoBase(false);
     QCOMPARE(item("VRPRTABITPED").asFloat(), outroBase);
     QTEST(item("IDITPEDDIFER").asString(), "tipo");
